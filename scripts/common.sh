@@ -1,0 +1,35 @@
+# Shared by the start and test commands: install what is missing, then build.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build"
+
+# Everything the program, its tests and its tools need from Debian 12.
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-multimedia-dev libgl-dev libsndfile1-dev
+  fonts-ipafont-gothic
+  xvfb xdotool x11-utils
+  pulseaudio pulseaudio-utils
+  clang libclang-rt-14-dev
+  desktop-file-utils dpkg-dev file
+)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$BUILD" -j"$(nproc)"
+}

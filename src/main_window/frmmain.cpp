@@ -1,0 +1,426 @@
+#include "main_window/frmmain.h"
+
+#include "main_window/alarm.h"
+#include "platform/clock.h"
+#include "platform/errortrap.h"
+#include "platform/msgbox.h"
+#include "settings/frmset.h"
+#include "sound/mdlsound.h"
+#include "state/countdata.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDateTime>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QWindow>
+
+namespace zentova {
+
+namespace {
+
+frmMain *g_mainForm = nullptr;
+
+// Design geometry in twips.
+constexpr int kClientWidth = 8985;
+constexpr int kClientHeight = 570;
+constexpr int kLeft = 6390;
+constexpr int kTop = 15;
+
+} // namespace
+
+frmMain *mainForm()
+{
+    return g_mainForm;
+}
+
+frmMain::frmMain(QWidget *parent) : QWidget(parent)
+{
+    g_mainForm = this;
+    setObjectName(QStringLiteral("frmMain"));
+    // No title bar, no frame and no taskbar button.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    setWindowTitle(QString());
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    move(twipsToPixels(kLeft), twipsToPixels(kTop));
+    setFont(uiFont());
+    setAutoFillBackground(true);
+    setBackColor(this, vbcolor::PaleBlue);
+
+    // The background picture: a 14 x 45 azure bitmap, drawn unscaled; the
+    // window is only 38 pixels high, so it shows as a bar down the left edge.
+    m_picture = QImage(14, 45, QImage::Format_RGB32);
+    m_picture.fill(QColor(0, 128, 255));
+
+    buildControls();
+    setCounterFrames(this);
+}
+
+frmMain::~frmMain()
+{
+    setCounterFrames(nullptr);
+    if (g_mainForm == this)
+        g_mainForm = nullptr;
+}
+
+void frmMain::buildControls()
+{
+    tmrClock = new QTimer(this);
+    tmrClock->setSingleShot(true);
+    tmrClock->setTimerType(Qt::PreciseTimer);
+    connect(tmrClock, &QTimer::timeout, this, [this] {
+        scheduleNextTick();
+        tmrClock_Timer();
+    });
+
+    Frame1 = new FrameBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    placeTwips(Frame1, 7440, 0, 1455, 495);
+    setBackColor(Frame1, vbcolor::PaleBlue);
+
+    cmdSet = new CommandButton(QStringLiteral("Set"), Frame1);
+    cmdSet->setObjectName(QStringLiteral("cmdSet"));
+    placeTwips(cmdSet, 810, 150, 555, 300);
+    setBackColor(cmdSet, vbcolor::PaleBlue);
+    connect(cmdSet, &QPushButton::clicked, this, [this] { cmdSet_Click(); });
+
+    lblTime = new CaptionLabel(Frame1);
+    lblTime->setObjectName(QStringLiteral("lblTime"));
+    placeTwips(lblTime, 180, 180, 615, 255);
+    lblTime->setFont(msPGothic(11.25));
+    lblTime->setAttribute(Qt::WA_TranslucentBackground);
+
+    // The design creates the counter frames from index 4 down to 0.
+    for (int i = CounterCount - 1; i >= 0; --i) {
+        auto *frame = new FrameBox(this);
+        frame->setObjectName(QStringLiteral("fraC%1").arg(i));
+        placeTwips(frame, 240 + 1440 * i, 0, 1455, 495);
+        setBackColor(frame, vbcolor::PaleBlue);
+        if (i == 0)
+            frame->setFont(msPGothic(8.25));
+        m_fraC[size_t(i)] = frame;
+
+        auto *button = new CommandButton(QStringLiteral("C"), frame);
+        button->setObjectName(QStringLiteral("cmdC%1").arg(i));
+        placeTwips(button, 780, 150, 605, 300);
+        setBackColor(button, vbcolor::PaleBlue);
+        connect(button, &QPushButton::clicked, this, [this, i] { cmdC_Click(i); });
+        connect(button, &CommandButton::mouseDown, this,
+                [this, i](int b) { cmdC_MouseDown(i, b); });
+        m_cmdC[size_t(i)] = button;
+
+        auto *label = new CaptionLabel(frame);
+        label->setObjectName(QStringLiteral("lblC%1").arg(i));
+        placeTwips(label, 90, 180, 615, 255);
+        label->setAutoFillBackground(true);
+        setBackColor(label, vbcolor::WindowBackground);
+        setForeColor(label, vbcolor::ButtonText);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setValueBox(true);
+        label->setFont(msPGothic(9.75));
+        connect(label, &CaptionLabel::changed, this, [this, i] { lblC_Change(i); });
+        m_lblC[size_t(i)] = label;
+    }
+
+    // Tab order: cmdC(0) to cmdC(4), then cmdSet. Nothing else takes focus.
+    std::array<QWidget *, CounterCount + 1> order{};
+    for (int i = 0; i < CounterCount; ++i)
+        order[size_t(i)] = m_cmdC[size_t(i)];
+    order[CounterCount] = cmdSet;
+    for (size_t k = 0; k + 1 < order.size(); ++k)
+        setTabOrder(order[k], order[k + 1]);
+
+    menu = new QMenu(QStringLiteral("メニュー"), this);
+    menu->setObjectName(QStringLiteral("menu"));
+    mEnd = menu->addAction(QStringLiteral("終了"));
+    mEnd->setObjectName(QStringLiteral("mEnd"));
+    connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
+}
+
+FrameBox *frmMain::fraC(int index) const
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return m_fraC[size_t(index)];
+}
+
+CommandButton *frmMain::cmdC(int index) const
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return m_cmdC[size_t(index)];
+}
+
+CaptionLabel *frmMain::lblC(int index) const
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return m_lblC[size_t(index)];
+}
+
+void frmMain::setCounterFrameVisible(int index, bool visible)
+{
+    fraC(index)->setVisible(visible);
+}
+
+void frmMain::setCounterFrameCaption(int index, const QString &caption)
+{
+    fraC(index)->setCaption(caption);
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and shut-down
+
+void frmMain::load()
+{
+    trap([this] { Form_Load(); });
+    // The clock ticks from load on; its first tick comes one second later.
+    tmrClock->start(1000);
+}
+
+void frmMain::Form_Load()
+{
+    // Topmost before the window is first shown.
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+
+    LoadCountData();
+
+    if (dayNumber(Today()) == gSaved.SavedDate) {
+        const int answer =
+            MsgBox(QStringLiteral("先ほどの件数を再表示させますか？"), msgstyle::YesNoQuestion,
+                   applicationTitle());
+        if (answer == msgresult::Yes) {
+            for (int i = 0; i < CounterCount; ++i)
+                gCount(i) = gSaved.Count[size_t(i)];
+        }
+    }
+    for (int i = 0; i < CounterCount; ++i)
+        gTitle(i) = gSaved.Title[size_t(i)];
+    gLapOn = gSaved.LapOn;
+    if (gSaved.TimerOn == FlagOn) {
+        gTimerOn = FlagOn;
+        gAlarmHour = textToInt16(gSaved.AlarmHourText);
+        gAlarmMinute = textToInt16(gSaved.AlarmMinuteText);
+    }
+    for (int i = 0; i < CounterCount; ++i)
+        lblC(i)->setCaption(intToText(gCount(i)));
+    ShowCounterFrames();
+}
+
+void frmMain::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (!m_silent) {
+        int16_t cancel = 0;
+        trap([this, &cancel] { Form_Unload(cancel); });
+    }
+    tmrClock->stop();
+    stopChime();
+    hide();
+    emit unloaded();
+}
+
+void frmMain::unloadSilently()
+{
+    m_silent = true;
+    unload();
+}
+
+void frmMain::Form_Unload(int16_t &cancel)
+{
+    (void)cancel; // the unload always goes on
+    const QString title = applicationTitle();
+    // The day's total is added in a wider integer: two counters at 20000
+    // must not cost the user the whole day's record.
+    long long total = 0;
+    for (int i = 0; i < CounterCount; ++i)
+        total += gCount(i);
+    MsgBox(QStringLiteral("お疲れ様でした。今日の処理件数は ") + intToText(total) +
+               QStringLiteral("件でした。"),
+           msgstyle::OkOnly, title);
+    for (int i = 0; i < CounterCount; ++i) {
+        gSaved.Count[size_t(i)] = gCount(i);
+        gSaved.Title[size_t(i)] = gTitle(i);
+    }
+    gSaved.LapOn = gLapOn;
+    gSaved.TimerOn = gTimerOn;
+    gSaved.AlarmHourText = intToText(gAlarmHour);
+    gSaved.AlarmMinuteText = intToText(gAlarmMinute);
+    gSaved.SavedDate = dayNumber(Today());
+    SaveCountData();
+}
+
+void frmMain::closeEvent(QCloseEvent *e)
+{
+    unload();
+    e->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Counting
+
+void frmMain::cmdC_Click(int index)
+{
+    trap([&] {
+        gCount(index) = addInt16(gCount(index), 1);
+        lblC(index)->setCaption(intToText(gCount(index)));
+    });
+    counterStateChanged();
+}
+
+void frmMain::cmdC_MouseDown(int index, int button)
+{
+    if (button != mousebutton::Right)
+        return;
+    trap([&] {
+        if (gCount(index) > 0)
+            gCount(index) = int16_t(gCount(index) - 1);
+        else
+            gCount(index) = 0;
+        lblC(index)->setCaption(intToText(gCount(index)));
+    });
+    counterStateChanged();
+}
+
+void frmMain::lblC_Change(int index)
+{
+    trap([&] {
+        CaptionLabel *label = lblC(index);
+        const double value = leadingValue(label->caption());
+        const long long whole = std::llround(std::clamp(value, -2147483648.0, 2147483647.0));
+        setForeColor(label, whole % 100 == 0 ? vbcolor::Red : vbcolor::ButtonText);
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Moving, menu and closing
+
+void frmMain::mousePressEvent(QMouseEvent *e)
+{
+    e->accept();
+    m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
+    Form_MouseDown(buttonCode(e->button()));
+}
+
+void frmMain::mouseMoveEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (m_manualDrag) {
+        if (e->buttons() & Qt::LeftButton)
+            move(e->globalPosition().toPoint() - m_dragOffset);
+        else
+            m_manualDrag = false;
+        return;
+    }
+    Form_MouseMove(buttonsCode(e->buttons()));
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (e->button() == Qt::LeftButton)
+        m_manualDrag = false;
+}
+
+void frmMain::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (e->button() == Qt::LeftButton)
+        Form_DblClick();
+}
+
+void frmMain::Form_MouseMove(int button)
+{
+    emit windowHandlerEntered(QStringLiteral("Form_MouseMove"));
+    trap([&] {
+        if (button != mousebutton::Left)
+            return;
+        // The desktop runs the move where it can; a bare X server or a
+        // desktop without the protocol refuses, and then the window follows
+        // the mouse by hand until the button is released.
+        QWindow *window = windowHandle();
+        if (window && window->startSystemMove())
+            return;
+        m_manualDrag = true;
+    });
+}
+
+void frmMain::Form_MouseDown(int button)
+{
+    emit windowHandlerEntered(QStringLiteral("Form_MouseDown"));
+    trap([&] {
+        if (button != mousebutton::Right)
+            return;
+        menu->exec(QCursor::pos());
+    });
+}
+
+void frmMain::Form_DblClick()
+{
+    emit windowHandlerEntered(QStringLiteral("Form_DblClick"));
+    trap([this] { unload(); });
+}
+
+void frmMain::mEnd_Click()
+{
+    trap([this] { unload(); });
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+void frmMain::cmdSet_Click()
+{
+    trap([this] {
+        frmSet dialog(this);
+        dialog.showModal();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Clock and alarm
+
+void frmMain::scheduleNextTick()
+{
+    // Ticks are kept just past each full second of the wall clock, so that
+    // every second, the alarm's second 0 among them, gets its tick even when
+    // a tick comes a little late.
+    const int msec = QTime::currentTime().msec();
+    tmrClock->start(1000 - msec + 20);
+}
+
+void frmMain::tmrClock_Timer()
+{
+    trap([this] {
+        const QDateTime now = Now();
+        lblTime->setCaption(formatHhMm(now.time().hour(), now.time().minute()));
+        if (!alarmDue(now.time(), gTimerOn, gAlarmHour, gAlarmMinute))
+            return;
+        // A tick that runs while this alarm's box is still open does not
+        // show a second one.
+        if (m_inAlarm)
+            return;
+        m_inAlarm = true;
+        struct Reset {
+            bool &flag;
+            ~Reset() { flag = false; }
+        } reset{m_inAlarm};
+        LoadChime(QStringLiteral("Chimes.wav"));
+        PlayChime();
+        MsgBox(alarmMessage(gAlarmHour, gAlarmMinute), msgstyle::OkInformation, alarmTitle());
+    });
+}
+
+// ---------------------------------------------------------------------------
+
+void frmMain::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), m_picture);
+}
+
+} // namespace zentova

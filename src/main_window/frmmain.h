@@ -1,0 +1,96 @@
+// frmMain: the strip. Borderless, always on top, five counter frames, the
+// clock and the Set button. The handlers carry the names of the window's
+// events; the widgets only wire events to them.
+#pragma once
+
+#include "platform/controls.h"
+#include "state/counterstate.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+#include <array>
+
+class QMenu;
+class QAction;
+class QTimer;
+
+namespace zentova {
+
+class frmMain : public QWidget, public CounterFrames {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Runs Form_Load under its trap. Call once, before the window is shown.
+    void load();
+    // Unloads the window: Form_Unload under its trap, then the window closes
+    // and unloaded() is raised. Safe to call more than once.
+    void unload();
+    // Ends the run without the farewell box (the desktop is going away).
+    void unloadSilently();
+    bool isUnloaded() const { return m_unloaded; }
+
+    // Controls, by the names the handlers use.
+    FrameBox *fraC(int index) const;
+    CommandButton *cmdC(int index) const;
+    CaptionLabel *lblC(int index) const;
+    FrameBox *Frame1 = nullptr;
+    CommandButton *cmdSet = nullptr;
+    CaptionLabel *lblTime = nullptr;
+    QTimer *tmrClock = nullptr;
+    QMenu *menu = nullptr;
+    QAction *mEnd = nullptr;
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload(int16_t &cancel);
+    void Form_DblClick();
+    void Form_MouseDown(int button);
+    void Form_MouseMove(int button);
+    void cmdC_Click(int index);
+    void cmdC_MouseDown(int index, int button);
+    void lblC_Change(int index);
+    void cmdSet_Click();
+    void mEnd_Click();
+    void tmrClock_Timer();
+
+    // CounterFrames
+    void setCounterFrameVisible(int index, bool visible) override;
+    void setCounterFrameCaption(int index, const QString &caption) override;
+
+signals:
+    // Raised on entry to each of the window's own mouse handlers; tests
+    // use it to see which presses reach the window itself.
+    void windowHandlerEntered(const QString &handler);
+    void unloaded();
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void buildControls();
+    void scheduleNextTick();
+
+    std::array<FrameBox *, CounterCount> m_fraC{};
+    std::array<CommandButton *, CounterCount> m_cmdC{};
+    std::array<CaptionLabel *, CounterCount> m_lblC{};
+    QImage m_picture;
+    bool m_unloaded = false;
+    bool m_silent = false;
+    bool m_inAlarm = false;
+    // Dragging by hand where the desktop offers no interactive move.
+    bool m_manualDrag = false;
+    QPoint m_dragOffset;
+};
+
+// The program-wide reference to the one main window (null before it exists).
+frmMain *mainForm();
+
+} // namespace zentova

@@ -1,0 +1,258 @@
+#include "platform/controls.h"
+
+#include "platform/runtime.h"
+
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace zentova {
+
+namespace {
+
+QStringList japaneseFaces()
+{
+    return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+            QStringLiteral("IPAPGothic"),       QStringLiteral("IPA Pゴシック"),
+            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
+            QStringLiteral("sans-serif")};
+}
+
+// Point sizes are those of a 96-dpi desktop, so they are set in pixels: the
+// strip is laid out in pixels and must not grow or shrink with the X
+// server's idea of its resolution. High-DPI scaling still applies.
+QFont facesAt(double points)
+{
+    QFont f;
+    f.setFamilies(japaneseFaces());
+    f.setPixelSize(int(points * 96.0 / 72.0 + 0.5));
+    f.setWeight(QFont::Normal);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+} // namespace
+
+QFont msPGothic(double points)
+{
+    return facesAt(points);
+}
+
+QFont uiFont()
+{
+    return facesAt(9.0);
+}
+
+int buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return mousebutton::Left;
+    case Qt::RightButton:
+        return mousebutton::Right;
+    case Qt::MiddleButton:
+        return mousebutton::Middle;
+    default:
+        return 0;
+    }
+}
+
+int buttonsCode(Qt::MouseButtons buttons)
+{
+    int code = 0;
+    if (buttons & Qt::LeftButton)
+        code |= mousebutton::Left;
+    if (buttons & Qt::RightButton)
+        code |= mousebutton::Right;
+    if (buttons & Qt::MiddleButton)
+        code |= mousebutton::Middle;
+    if (buttons & ~(Qt::LeftButton | Qt::RightButton | Qt::MiddleButton))
+        code |= 8; // any other button held makes the code no plain left drag
+    return code;
+}
+
+void setForeColor(QWidget *w, uint32_t vbColor)
+{
+    QPalette p = w->palette();
+    const QColor c = colorFromVb(vbColor);
+    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::Text, c);
+    p.setColor(QPalette::ButtonText, c);
+    w->setPalette(p);
+}
+
+void setBackColor(QWidget *w, uint32_t vbColor)
+{
+    QPalette p = w->palette();
+    const QColor c = colorFromVb(vbColor);
+    p.setColor(QPalette::Window, c);
+    p.setColor(QPalette::Base, c);
+    p.setColor(QPalette::Button, c);
+    w->setPalette(p);
+}
+
+CaptionLabel::CaptionLabel(QWidget *parent) : QLabel(parent) {}
+
+void CaptionLabel::setCaption(const QString &caption)
+{
+    if (caption == text())
+        return;
+    setText(caption);
+    emit changed();
+}
+
+void CaptionLabel::setValueBox(bool on)
+{
+    m_valueBox = on;
+    update();
+}
+
+void CaptionLabel::paintEvent(QPaintEvent *e)
+{
+    if (!m_valueBox) {
+        QLabel::paintEvent(e);
+        return;
+    }
+    QPainter p(this);
+    const QRect box = rect();
+    p.setPen(palette().color(QPalette::Shadow));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    const QRect inner = box.adjusted(2, 1, -2, -1);
+    const int textWidth = fontMetrics().horizontalAdvance(text());
+    p.setPen(palette().color(QPalette::WindowText));
+    if (textWidth > inner.width() && textWidth > 0) {
+        const qreal squeeze = qreal(inner.width()) / textWidth;
+        p.translate(inner.left(), 0);
+        p.scale(squeeze, 1.0);
+        p.drawText(QRect(0, inner.top(), textWidth, inner.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, text());
+        return;
+    }
+    p.drawText(inner, Qt::AlignRight | Qt::AlignVCenter, text());
+}
+
+void CaptionLabel::mousePressEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void CaptionLabel::mouseReleaseEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void CaptionLabel::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void CaptionLabel::mouseMoveEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+
+FrameBox::FrameBox(QWidget *parent) : QWidget(parent)
+{
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void FrameBox::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    setAccessibleName(caption);
+    update();
+}
+
+void FrameBox::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QFontMetrics fm(font());
+    // The border runs through the middle of the caption's line, as a group
+    // frame is drawn on the desktop; an empty caption leaves the line whole.
+    const int top = fm.height() / 2;
+    const QRect box = rect().adjusted(0, top, -1, -1);
+    const QColor dark = palette().color(QPalette::Window).darker(150);
+    const QColor light = palette().color(QPalette::Light);
+    p.setPen(dark);
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    p.setPen(light);
+    p.drawLine(box.left() + 1, box.top() + 1, box.right() - 1, box.top() + 1);
+    p.drawLine(box.left() + 1, box.top() + 1, box.left() + 1, box.bottom() - 1);
+    p.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
+    p.drawLine(box.right(), box.top(), box.right(), box.bottom());
+    if (!m_caption.isEmpty()) {
+        const int x = 6;
+        const int w = fm.horizontalAdvance(m_caption) + 4;
+        p.fillRect(QRect(x, 0, w, fm.height()), palette().color(QPalette::Window));
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(QRect(x + 2, 0, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, m_caption);
+    }
+}
+
+void FrameBox::mousePressEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void FrameBox::mouseReleaseEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void FrameBox::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void FrameBox::mouseMoveEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+void FrameBox::contextMenuEvent(QContextMenuEvent *e)
+{
+    e->accept();
+}
+
+CommandButton::CommandButton(const QString &caption, QWidget *parent)
+    : QPushButton(caption, parent)
+{
+}
+
+void CommandButton::mousePressEvent(QMouseEvent *e)
+{
+    emit mouseDown(buttonCode(e->button()));
+    if (e->button() == Qt::LeftButton)
+        QPushButton::mousePressEvent(e);
+    e->accept();
+}
+
+void CommandButton::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton)
+        QPushButton::mouseReleaseEvent(e);
+    e->accept();
+}
+
+void CommandButton::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    // A double click is a second press to a button: it counts again.
+    mousePressEvent(e);
+}
+
+void CommandButton::mouseMoveEvent(QMouseEvent *e)
+{
+    QPushButton::mouseMoveEvent(e);
+    e->accept();
+}
+
+void CommandButton::contextMenuEvent(QContextMenuEvent *e)
+{
+    e->accept();
+}
+
+void placeTwips(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                   twipsToPixels(height));
+}
+
+} // namespace zentova

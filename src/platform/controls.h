@@ -1,0 +1,99 @@
+// Small control types that give Qt widgets the behaviour the forms rely on:
+// a label that reports changes of its caption, a captioned frame that keeps
+// mouse presses to itself, and a button that reports every mouse press.
+#pragma once
+
+#include <QFont>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+namespace zentova {
+
+// "ＭＳ Ｐゴシック" as the forms name it, with the faces that stand in for it.
+QFont msPGothic(double points);
+// The forms' own font: the desktop's Japanese user-interface face at 9 pt.
+QFont uiFont();
+
+// Mouse button codes as the handlers receive them.
+namespace mousebutton {
+constexpr int Left = 1;
+constexpr int Right = 2;
+constexpr int Middle = 4;
+} // namespace mousebutton
+int buttonCode(Qt::MouseButton button);
+int buttonsCode(Qt::MouseButtons buttons);
+
+void setForeColor(QWidget *w, uint32_t vbColor);
+void setBackColor(QWidget *w, uint32_t vbColor);
+
+// A label whose caption setter raises changed() only when the text differs.
+// Presses and double clicks on it stop here: labels have no mouse handlers.
+class CaptionLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit CaptionLabel(QWidget *parent = nullptr);
+    QString caption() const { return text(); }
+    void setCaption(const QString &caption);
+    // A boxed value display: a one-pixel border in the frame colour (not
+    // the text colour), the text right-aligned against it, and a caption
+    // too wide for the box squeezed to fit rather than cut off.
+    void setValueBox(bool on);
+
+signals:
+    void changed();
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+
+private:
+    bool m_valueBox = false;
+};
+
+// A frame with a caption set into its top border. It takes no focus and
+// swallows the mouse, so nothing on it reaches the window's own handlers.
+class FrameBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrameBox(QWidget *parent = nullptr);
+    QString caption() const { return m_caption; }
+    void setCaption(const QString &caption);
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+
+private:
+    QString m_caption;
+};
+
+// A push button that raises mouseDown(button code) for every press, of any
+// button, and never hands a press on to its parent.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit CommandButton(const QString &caption, QWidget *parent = nullptr);
+
+signals:
+    void mouseDown(int button);
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+};
+
+// Places a widget at a position and size given in twips.
+void placeTwips(QWidget *w, int left, int top, int width, int height);
+
+} // namespace zentova

@@ -1,0 +1,76 @@
+#include "platform/folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace zentova {
+
+namespace {
+QString g_appFolder;
+QString g_userDataFolder;
+QString g_dataFolder; // decided once a run
+} // namespace
+
+QString appFolder()
+{
+    if (!g_appFolder.isEmpty())
+        return g_appFolder;
+    return QDir::cleanPath(QCoreApplication::applicationDirPath());
+}
+
+void setAppFolder(const QString &folder)
+{
+    g_appFolder = folder;
+    g_dataFolder.clear();
+}
+
+QString userDataFolder()
+{
+    if (!g_userDataFolder.isEmpty())
+        return g_userDataFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+void setUserDataFolder(const QString &folder)
+{
+    g_userDataFolder = folder;
+    g_dataFolder.clear();
+}
+
+bool folderIsWritable(const QString &folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.zentova-probe-XXXXXX"));
+    return probe.open();
+}
+
+QString dataFolder()
+{
+    if (!g_dataFolder.isEmpty())
+        return g_dataFolder;
+    const QString app = appFolder();
+    const QString user = userDataFolder();
+    if (folderIsWritable(app))
+        g_dataFolder = app;
+    else if (!user.isEmpty() && QDir().mkpath(user) && folderIsWritable(user))
+        g_dataFolder = user;
+    else
+        g_dataFolder = app;
+    return g_dataFolder;
+}
+
+QString installedChimePath()
+{
+    const QString besideInstall =
+        QDir::cleanPath(appFolder() + QStringLiteral("/../share/zentova/Chimes.wav"));
+    if (QFileInfo(besideInstall).isFile())
+        return besideInstall;
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                  QStringLiteral("zentova/Chimes.wav"));
+}
+
+} // namespace zentova

@@ -1,0 +1,73 @@
+#include "platform/msgbox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace zentova {
+
+namespace {
+
+class RealMessageBoxes : public MessageBoxBackend {
+public:
+    int show(const QString &prompt, int style, const QString &caption) override
+    {
+        // A box is owned by whatever modal window is up (the settings dialog),
+        // else it stands alone; it keeps above the always-on-top strip.
+        QWidget *owner = QApplication::activeModalWidget();
+        QMessageBox box(owner);
+        box.setWindowTitle(caption);
+        box.setText(prompt);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.setTextFormat(Qt::PlainText);
+
+        if (style == msgstyle::YesNoQuestion) {
+            box.setIcon(QMessageBox::Question);
+            QPushButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+            QPushButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+            box.setDefaultButton(yes);
+            box.setEscapeButton(no);
+            box.exec();
+            return box.clickedButton() == yes ? msgresult::Yes : msgresult::No;
+        }
+        box.setIcon(style == msgstyle::OkInformation ? QMessageBox::Information
+                                                     : QMessageBox::NoIcon);
+        QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        box.exec();
+        return msgresult::Ok;
+    }
+};
+
+MessageBoxBackend *g_backend = nullptr;
+
+} // namespace
+
+QString applicationTitle()
+{
+    return QStringLiteral("Zentova");
+}
+
+int MsgBox(const QString &prompt, int style, const QString &title)
+{
+    static RealMessageBoxes real;
+    MessageBoxBackend *backend = g_backend ? g_backend : &real;
+    return backend->show(prompt, style, title.isEmpty() ? applicationTitle() : title);
+}
+
+void setMessageBoxBackend(MessageBoxBackend *backend)
+{
+    g_backend = backend;
+}
+
+int ScriptedMessageBoxes::show(const QString &prompt, int style, const QString &caption)
+{
+    calls.append({prompt, style, caption});
+    if (!m_answers.isEmpty())
+        return m_answers.takeFirst();
+    return style == msgstyle::YesNoQuestion ? msgresult::Yes : msgresult::Ok;
+}
+
+} // namespace zentova

@@ -1,0 +1,56 @@
+// Modal message boxes behind one seam, so tests can answer them from a script
+// and see every box the program would have shown.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace zentova {
+
+namespace msgstyle {
+constexpr int OkOnly = 0;
+constexpr int YesNoQuestion = 36;
+constexpr int OkInformation = 64;
+} // namespace msgstyle
+
+namespace msgresult {
+constexpr int Ok = 1;
+constexpr int Yes = 6;
+constexpr int No = 7;
+} // namespace msgresult
+
+QString applicationTitle(); // "Zentova"
+
+class MessageBoxBackend {
+public:
+    virtual ~MessageBoxBackend() = default;
+    virtual int show(const QString &prompt, int style, const QString &caption) = 0;
+};
+
+// Shows a modal box and returns the button pressed. Without a title the
+// caption is the application title.
+int MsgBox(const QString &prompt, int style = msgstyle::OkOnly, const QString &title = QString());
+
+// Replaces the real boxes; nullptr restores them.
+void setMessageBoxBackend(MessageBoxBackend *backend);
+
+// The test double: records every call and answers from a queue (OK, or Yes
+// for a question, when the queue is empty).
+class ScriptedMessageBoxes : public MessageBoxBackend {
+public:
+    struct Call {
+        QString prompt;
+        int style;
+        QString caption;
+    };
+
+    int show(const QString &prompt, int style, const QString &caption) override;
+    void setNextAnswer(int answer) { m_answers.append(answer); }
+
+    QList<Call> calls;
+
+private:
+    QList<int> m_answers;
+};
+
+} // namespace zentova

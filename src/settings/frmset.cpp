@@ -1,0 +1,416 @@
+#include "settings/frmset.h"
+
+#include "main_window/frmmain.h"
+#include "platform/errortrap.h"
+#include "platform/icon.h"
+#include "platform/msgbox.h"
+#include "settings/titlechain.h"
+#include "state/counterstate.h"
+
+#include <QEvent>
+#include <QPointer>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace zentova {
+
+namespace {
+
+QLineEdit *checkedItem(const std::array<QLineEdit *, CounterCount> &items, int index)
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return items[size_t(index)];
+}
+
+template <typename T, size_t N> T *checkedPair(const std::array<T *, N> &items, int index)
+{
+    if (index < 0 || index >= int(N))
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return items[size_t(index)];
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *label = new CaptionLabel(parent);
+    label->setObjectName(name);
+    label->setText(caption);
+    label->setFont(msPGothic(9.75));
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    return label;
+}
+
+FrameBox *makeFrame(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *frame = new FrameBox(parent);
+    frame->setObjectName(name);
+    frame->setCaption(caption);
+    setBackColor(frame, vbcolor::PaleBlue);
+    return frame;
+}
+
+QRadioButton *makeOption(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *option = new QRadioButton(caption, parent);
+    option->setObjectName(name);
+    setBackColor(option, vbcolor::PaleBlue);
+    option->setAutoFillBackground(true);
+    return option;
+}
+
+} // namespace
+
+frmSet::frmSet(QWidget *owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmSet"));
+    // Fixed single border with a close button, no minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Form2"));
+    setWindowIcon(appIcon());
+    setFixedSize(twipsToPixels(4395), twipsToPixels(3915));
+    setFont(uiFont());
+    setAutoFillBackground(true);
+    setBackColor(this, vbcolor::PaleBlue);
+    buildControls();
+}
+
+void frmSet::buildControls()
+{
+    // Creation order as designed: Frame3 and its title boxes, OK, the hidden
+    // lap frame, the alarm frame, then the count frame.
+    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("項目名（５文字）"));
+    placeTwips(Frame3, 120, 1560, 1815, 2175);
+    for (int i = CounterCount - 1; i >= 0; --i) {
+        auto *box = new QLineEdit(Frame3);
+        box->setObjectName(QStringLiteral("txtTitle%1").arg(i));
+        placeTwips(box, 240, 240 + 360 * i, 1335, 270);
+        box->setMaxLength(5);
+        box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textChanged, this, [this, i] { txtTitle_Change(i); });
+        m_txtTitle[size_t(i)] = box;
+    }
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    placeTwips(cmdOK, 3000, 3360, 1215, 375);
+    setBackColor(cmdOK, vbcolor::PaleBlue);
+    // The dialog's keyboard button: Enter presses it.
+    cmdOK->setDefault(true);
+    cmdOK->setAutoDefault(false);
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+
+    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("ラップ件数"));
+    placeTwips(Frame2, 2040, 2640, 2175, 615);
+    Frame2->setVisible(false);
+    for (int i = 1; i >= 0; --i) {
+        auto *option = makeOption(Frame2, QStringLiteral("optLap%1").arg(i),
+                                  i == 0 ? QStringLiteral("ON") : QStringLiteral("OFF"));
+        placeTwips(option, i == 0 ? 360 : 1200, 240, 735, 255);
+        m_optLap[size_t(i)] = option;
+    }
+
+    Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("タイマー"));
+    placeTwips(Frame1, 2040, 1560, 2175, 1035);
+    for (int i = 1; i >= 0; --i) {
+        auto *box = new QLineEdit(Frame1);
+        box->setObjectName(QStringLiteral("txtTimer%1").arg(i));
+        placeTwips(box, i == 0 ? 480 : 1290, 600, 615, 270);
+        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        box->setMaxLength(32767);
+        box->installEventFilter(this);
+        m_txtTimer[size_t(i)] = box;
+    }
+    for (int i = 1; i >= 0; --i) {
+        auto *option = makeOption(Frame1, QStringLiteral("optTimer%1").arg(i),
+                                  i == 0 ? QStringLiteral("ON") : QStringLiteral("OFF"));
+        placeTwips(option, i == 0 ? 240 : 960, 240, i == 0 ? 615 : 735, 255);
+        connect(option, &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                optTimer_Click(i);
+        });
+        m_optTimer[size_t(i)] = option;
+    }
+    Label1 = makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("："));
+    placeTwips(Label1, 1170, 630, 105, 195);
+
+    fraCount = makeFrame(this, QStringLiteral("fraCount"), QStringLiteral("カウント値＜合計：件＞"));
+    placeTwips(fraCount, 120, 120, 4095, 1425);
+    for (int i = CounterCount - 1; i >= 0; --i) {
+        const int row = i < 3 ? i : i - 3;
+        auto *box = new QLineEdit(fraCount);
+        box->setObjectName(QStringLiteral("txtC%1").arg(i));
+        placeTwips(box, i < 3 ? 1200 : 3240, 240 + 360 * row, 735, 300);
+        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        box->setFont(msPGothic(9.75));
+        box->setMaxLength(32767);
+        box->installEventFilter(this);
+        m_txtC[size_t(i)] = box;
+    }
+    for (int i = CounterCount - 1; i >= 0; --i) {
+        const int row = i < 3 ? i : i - 3;
+        auto *colon = makeLabel(fraCount, QStringLiteral("Labelcolon%1").arg(i), QStringLiteral("："));
+        placeTwips(colon, i < 3 ? 1080 : 3120, 300 + 360 * row, 105, 195);
+        m_Labelcolon[size_t(i)] = colon;
+        auto *title = makeLabel(fraCount, QStringLiteral("TitleC%1").arg(i), QString());
+        placeTwips(title, i < 3 ? 120 : 2160, 300 + 360 * row, 900, 195);
+        m_TitleC[size_t(i)] = title;
+    }
+
+    // Tab order: the count boxes, the alarm pair and its boxes, OK, the
+    // (hidden) lap pair, then the title boxes.
+    QList<QWidget *> order;
+    for (int i = 0; i < CounterCount; ++i)
+        order << m_txtC[size_t(i)];
+    order << m_optTimer[0] << m_optTimer[1] << m_txtTimer[0] << m_txtTimer[1] << cmdOK
+          << m_optLap[0] << m_optLap[1];
+    for (int i = 0; i < CounterCount; ++i)
+        order << m_txtTitle[size_t(i)];
+    for (qsizetype k = 0; k + 1 < order.size(); ++k)
+        setTabOrder(order[k], order[k + 1]);
+}
+
+QLineEdit *frmSet::txtTitle(int index) const
+{
+    return checkedItem(m_txtTitle, index);
+}
+QLineEdit *frmSet::txtC(int index) const
+{
+    return checkedItem(m_txtC, index);
+}
+QLineEdit *frmSet::txtTimer(int index) const
+{
+    return checkedPair(m_txtTimer, index);
+}
+QRadioButton *frmSet::optTimer(int index) const
+{
+    return checkedPair(m_optTimer, index);
+}
+QRadioButton *frmSet::optLap(int index) const
+{
+    return checkedPair(m_optLap, index);
+}
+QLabel *frmSet::TitleC(int index) const
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return m_TitleC[size_t(index)];
+}
+QLabel *frmSet::Labelcolon(int index) const
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return m_Labelcolon[size_t(index)];
+}
+
+// ---------------------------------------------------------------------------
+// Opening
+
+void frmSet::loadForm()
+{
+    trap([this] { Form_Load(); });
+}
+
+void frmSet::showModal()
+{
+    loadForm();
+    placeBelowOwner();
+    if (QWidget *first = initialFocus())
+        first->setFocus(Qt::TabFocusReason);
+    exec();
+}
+
+void frmSet::placeBelowOwner()
+{
+    QWidget *owner = parentWidget();
+    if (!owner)
+        return;
+    const QRect strip = owner->frameGeometry();
+    QPoint at(strip.right() - width() - 40, strip.bottom() + 24);
+    if (const QScreen *screen = owner->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+    }
+    move(at);
+}
+
+QWidget *frmSet::initialFocus() const
+{
+    // The first control in tab order that can take the focus: the first
+    // visible count box, else the chosen alarm option.
+    for (QLineEdit *box : m_txtC) {
+        if (!box->isHidden())
+            return box;
+    }
+    return m_optTimer[0]->isChecked() ? m_optTimer[0] : m_optTimer[1];
+}
+
+void frmSet::Form_Load()
+{
+    setWindowTitle(applicationTitle() + QStringLiteral("：設定"));
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+
+    for (int i = 0; i < CounterCount; ++i) {
+        txtTitle(i)->setText(gTitle(i));
+        if (!gTitle(i).isEmpty()) {
+            TitleC(i)->setText(gTitle(i));
+            txtC(i)->setText(intToText(gCount(i)));
+        } else {
+            TitleC(i)->setVisible(false);
+            Labelcolon(i)->setVisible(false);
+            txtC(i)->setVisible(false);
+        }
+    }
+    txtTitle_Change(0);
+
+    if (gLapOn == FlagOn)
+        optLap(0)->setChecked(true);
+    else
+        optLap(1)->setChecked(true);
+
+    if (gTimerOn == FlagOn) {
+        optTimer(0)->setChecked(true);
+        txtTimer(0)->setText(intToText(gAlarmHour));
+        txtTimer(1)->setText(intToText(gAlarmMinute));
+    } else {
+        optTimer(1)->setChecked(true);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Editing
+
+void frmSet::txtTitle_Change(int index)
+{
+    (void)index; // every change re-evaluates the whole chain
+    trap([this] {
+        std::array<QString, CounterCount> texts;
+        for (int i = 0; i < CounterCount; ++i)
+            texts[size_t(i)] = txtTitle(i)->text();
+        const auto enabled = titleBoxesEnabled(texts);
+        for (int target = 1; target < CounterCount; ++target) {
+            QLineEdit *box = txtTitle(target);
+            const bool on = enabled[size_t(target)];
+            box->setEnabled(on);
+            setBackColor(box, on ? vbcolor::WindowBackground : vbcolor::PaleBlue);
+        }
+    });
+}
+
+void frmSet::optTimer_Click(int index)
+{
+    trap([this, index] {
+        if (index == 0) {
+            txtTimer(0)->setEnabled(true);
+            txtTimer(1)->setEnabled(true);
+            setBackColor(txtTimer(0), vbcolor::WindowBackground);
+            setBackColor(txtTimer(1), vbcolor::WindowBackground);
+            txtTimer(0)->setText(intToText(gAlarmHour));
+            txtTimer(1)->setText(intToText(gAlarmMinute));
+        } else if (index == 1) {
+            setBackColor(txtTimer(0), vbcolor::PaleBlue);
+            setBackColor(txtTimer(1), vbcolor::PaleBlue);
+            txtTimer(0)->setText(QString());
+            txtTimer(1)->setText(QString());
+            txtTimer(0)->setEnabled(false);
+            txtTimer(1)->setEnabled(false);
+        }
+    });
+}
+
+void selectAllText(QLineEdit *box)
+{
+    box->setSelection(0, int(box->text().size()));
+}
+
+void frmSet::txtTitle_GotFocus(int index)
+{
+    trap([this, index] { selectAllText(txtTitle(index)); });
+}
+
+void frmSet::txtC_GotFocus(int index)
+{
+    trap([this, index] { selectAllText(txtC(index)); });
+}
+
+void frmSet::txtTimer_GotFocus(int index)
+{
+    trap([this, index] { selectAllText(txtTimer(index)); });
+}
+
+bool frmSet::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        // A mouse press that gives the focus clears the selection after the
+        // focus arrives; select once the press has been handled.
+        QTimer::singleShot(0, this, [this, box = QPointer<QObject>(watched)] {
+            if (!box)
+                return;
+            for (int i = 0; i < CounterCount; ++i) {
+                if (box == m_txtTitle[size_t(i)] && m_txtTitle[size_t(i)]->hasFocus())
+                    txtTitle_GotFocus(i);
+                if (box == m_txtC[size_t(i)] && m_txtC[size_t(i)]->hasFocus())
+                    txtC_GotFocus(i);
+            }
+            for (int i = 0; i < 2; ++i) {
+                if (box == m_txtTimer[size_t(i)] && m_txtTimer[size_t(i)]->hasFocus())
+                    txtTimer_GotFocus(i);
+            }
+        });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------
+// Applying
+
+void frmSet::cmdOK_Click()
+{
+    const bool applied = trap([this] {
+        frmMain *main = mainForm();
+
+        // 1. Counts of the counters that had a title before this OK.
+        for (int i = 0; i < CounterCount; ++i) {
+            if (gTitle(i).isEmpty())
+                continue;
+            gCount(i) = textToInt16(txtC(i)->text());
+            if (main)
+                main->lblC(i)->setCaption(intToText(gCount(i)));
+        }
+        // 2. Titles; an empty box takes its counter out of use.
+        for (int j = 0; j < CounterCount; ++j) {
+            const QString text = txtTitle(j)->text();
+            if (!text.isEmpty()) {
+                gTitle(j) = text;
+            } else {
+                gTitle(j) = QString();
+                gCount(j) = 0;
+                if (main)
+                    main->fraC(j)->setVisible(false);
+            }
+        }
+        // 3. The lap-count flag.
+        gLapOn = optLap(0)->isChecked() ? FlagOn : FlagOff;
+        // 4. The alarm.
+        if (optTimer(0)->isChecked()) {
+            gTimerOn = FlagOn;
+            gAlarmHour = textToInt16(txtTimer(0)->text());
+            gAlarmMinute = textToInt16(txtTimer(1)->text());
+        } else {
+            gTimerOn = FlagOff;
+            gAlarmHour = 0;
+            gAlarmMinute = 0;
+        }
+        // 5. The strip's frames follow the titles.
+        ShowCounterFrames();
+    });
+    // What was applied before a failure stays applied, and is kept.
+    counterStateChanged();
+    if (applied)
+        accept(); // 6. unload
+}
+
+} // namespace zentova

@@ -1,0 +1,72 @@
+// frmSet: the modal settings dialog. Titles, counts, the lap-count flag and
+// the alarm are edited here and applied to the counter state by OK.
+#pragma once
+
+#include "platform/controls.h"
+#include "state/countrecord.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <array>
+
+namespace zentova {
+
+class frmSet : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmSet(QWidget *owner = nullptr);
+
+    // Loads the dialog (Form_Load under its trap) and shows it modally until
+    // OK or its close button ends it.
+    void showModal();
+    // Only the loading, for tests that drive the dialog without a modal loop.
+    void loadForm();
+
+    // Controls, by the names the handlers use.
+    QLineEdit *txtTitle(int index) const;
+    QLineEdit *txtC(int index) const;
+    QLineEdit *txtTimer(int index) const;
+    QRadioButton *optTimer(int index) const;
+    QRadioButton *optLap(int index) const;
+    QLabel *TitleC(int index) const;
+    QLabel *Labelcolon(int index) const;
+    FrameBox *fraCount = nullptr;
+    FrameBox *Frame1 = nullptr;
+    FrameBox *Frame2 = nullptr;
+    FrameBox *Frame3 = nullptr;
+    QLabel *Label1 = nullptr;
+    QPushButton *cmdOK = nullptr;
+
+    // Handlers.
+    void Form_Load();
+    void txtTitle_Change(int index);
+    void optTimer_Click(int index);
+    void txtTitle_GotFocus(int index);
+    void txtC_GotFocus(int index);
+    void txtTimer_GotFocus(int index);
+    void cmdOK_Click();
+
+    // The widget that gets the focus when the dialog appears.
+    QWidget *initialFocus() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void placeBelowOwner();
+
+    std::array<QLineEdit *, CounterCount> m_txtTitle{};
+    std::array<QLineEdit *, CounterCount> m_txtC{};
+    std::array<QLabel *, CounterCount> m_TitleC{};
+    std::array<QLabel *, CounterCount> m_Labelcolon{};
+    std::array<QLineEdit *, 2> m_txtTimer{};
+    std::array<QRadioButton *, 2> m_optTimer{};
+    std::array<QRadioButton *, 2> m_optLap{};
+};
+
+// Selects a box's whole text (start 0, length in UTF-16 units).
+void selectAllText(QLineEdit *box);
+
+} // namespace zentova

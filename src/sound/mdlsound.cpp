@@ -1,0 +1,77 @@
+#include "sound/mdlsound.h"
+
+#include "platform/folders.h"
+#include "platform/runtime.h"
+#include "sound/chimeplayer.h"
+#include "state/countdata.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace zentova {
+
+QByteArray gChimeData;
+
+QString chimePath(const QString &name)
+{
+    const QString app = appFolder();
+    const QString besideProgram = app + QLatin1Char('/') + name;
+    if (folderIsWritable(app))
+        return besideProgram;
+
+    const QString inUserFolder = userDataFolder() + QLatin1Char('/') + name;
+    if (QFileInfo::exists(inUserFolder))
+        return inUserFolder;
+    if (QFileInfo::exists(besideProgram))
+        return besideProgram;
+    const QString installed = installedChimePath();
+    if (!installed.isEmpty() && name == QLatin1String("Chimes.wav"))
+        return installed;
+    return dataFolder() + QLatin1Char('/') + name;
+}
+
+void LoadChime(const QString &name)
+{
+    stopChime();
+    const QString path = chimePath(name);
+    requireRegularFileOrMissing(path);
+
+    QFile file(path);
+    // An existing chime is only read, so a read-only installed copy plays; a
+    // missing one is created empty, as the alarm has always done.
+    const bool exists = QFileInfo::exists(path);
+    if (!file.open(exists ? QIODevice::ReadOnly : QIODevice::ReadWrite)) {
+        if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
+            raiseError(ErrorCode::PathNotFound);
+        raiseError(ErrorCode::PathFileAccessError);
+    }
+    const qint64 length = file.size();
+    QByteArray data(qsizetype(length) + 1, '\0');
+    qint64 done = 0;
+    while (done < length) {
+        const qint64 got = file.read(data.data() + done, length - done);
+        if (got <= 0)
+            break; // the file shrank under us: the rest stays zero
+        done += got;
+    }
+    gChimeData = data;
+}
+
+void PlayChime()
+{
+    try {
+        if (const auto sound = decodeWav(gChimeData))
+            soundOutput().play(*sound);
+        else
+            soundOutput().beep();
+    } catch (...) {
+        // The chime never stops the alarm.
+    }
+}
+
+void stopChime()
+{
+    soundOutput().stop();
+}
+
+} // namespace zentova

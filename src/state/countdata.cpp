@@ -1,0 +1,78 @@
+#include "state/countdata.h"
+
+#include "platform/folders.h"
+#include "state/counterstate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace zentova {
+
+namespace {
+
+[[noreturn]] void raiseOpenError(const QString &path)
+{
+    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
+        raiseError(ErrorCode::PathNotFound);
+    raiseError(ErrorCode::PathFileAccessError);
+}
+
+} // namespace
+
+QString countDataPath()
+{
+    return dataFolder() + QStringLiteral("/Countdata.dat");
+}
+
+void requireRegularFileOrMissing(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.exists())
+        return; // a dangling link: writing creates its target
+    if (info.exists() && !info.isFile())
+        raiseError(ErrorCode::PathFileAccessError);
+}
+
+CountRecord readRecordFile(const QString &path)
+{
+    requireRegularFileOrMissing(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        raiseOpenError(path);
+    // Never more than one record can be read, whatever the file's size.
+    const QByteArray bytes = file.read(MaxRecordBytes);
+    if (file.error() == QFileDevice::ReadError)
+        raiseError(ErrorCode::DeviceIoError);
+    return decodeRecord(bytes);
+}
+
+void writeRecordFile(const QString &path, const CountRecord &record)
+{
+    requireRegularFileOrMissing(path);
+    const QByteArray bytes = encodeRecord(record);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        raiseOpenError(path);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        raiseError(ErrorCode::DiskFull);
+    }
+    if (!file.commit())
+        raiseError(file.error() == QFileDevice::WriteError ? ErrorCode::DiskFull
+                                                      : ErrorCode::PathFileAccessError);
+}
+
+void LoadCountData()
+{
+    gSaved = CountRecord();
+    gSaved = readRecordFile(countDataPath());
+}
+
+void SaveCountData()
+{
+    writeRecordFile(countDataPath(), gSaved);
+}
+
+} // namespace zentova

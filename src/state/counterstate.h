@@ -1,0 +1,64 @@
+// The counter state every handler of both windows shares for the whole run.
+#pragma once
+
+#include "state/countrecord.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace zentova {
+
+// The flags' values: ON is exactly -1.
+constexpr int16_t FlagOn = -1;
+constexpr int16_t FlagOff = 0;
+
+// The five counters' variables, indexed 0 to 4 like the controls. Any other
+// index is the runtime's subscript error.
+template <typename T> class CounterArray {
+public:
+    T &operator()(int index) { return m_items[checked(index)]; }
+    const T &operator()(int index) const { return m_items[checked(index)]; }
+    void fill(const T &value) { m_items.fill(value); }
+
+private:
+    static std::size_t checked(int index)
+    {
+        if (index < 0 || index >= CounterCount)
+            raiseError(ErrorCode::SubscriptOutOfRange);
+        return static_cast<std::size_t>(index);
+    }
+    std::array<T, CounterCount> m_items{};
+};
+
+extern CounterArray<int16_t> gCount;
+extern CounterArray<QString> gTitle;
+extern int16_t gLapOn;
+extern int16_t gTimerOn;
+extern int16_t gAlarmHour;
+extern int16_t gAlarmMinute;
+extern CountRecord gSaved;
+
+// Back to the start values (a process's start; tests call it in init()).
+void resetCounterState();
+
+// What ShowCounterFrames works on: the main window's five counter frames.
+class CounterFrames {
+public:
+    virtual ~CounterFrames() = default;
+    virtual void setCounterFrameVisible(int index, bool visible) = 0;
+    virtual void setCounterFrameCaption(int index, const QString &caption) = 0;
+};
+void setCounterFrames(CounterFrames *frames);
+
+// Shows the frame of every counter that has a title, with the title as its
+// caption, and hides the others (leaving their captions as they were).
+void ShowCounterFrames();
+
+// Every change of the live state is announced here, so that it can be
+// stored soon after (see Autosave).
+using StateChangedHook = void (*)();
+void setStateChangedHook(StateChangedHook hook);
+void counterStateChanged();
+
+} // namespace zentova

@@ -1,0 +1,36 @@
+// What every test needs: a fresh program folder, scripted message boxes,
+// a clock that stands still, and the counter state at its start values.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/msgbox.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace zentova::test {
+
+class Sandbox {
+public:
+    Sandbox();
+    ~Sandbox();
+
+    QString folder() const { return m_dir.path(); }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+    QByteArray readFile(const QString &name) const;
+
+    ScriptedMessageBoxes boxes;
+    FixedClock clock{QDateTime(QDate(2024, 1, 1), QTime(9, 0, 0))};
+
+private:
+    QTemporaryDir m_dir;
+    QTemporaryDir m_userDir;
+};
+
+// The bytes of a hex string with blanks, as records are written down.
+QByteArray hex(const char *spaced);
+
+} // namespace zentova::test
