@@ -30,7 +30,8 @@ QByteArray toCp932(const QString &text)
         const QByteArray bytes = encoder.encode(ch);
         if (encoder.hasError() || bytes.isEmpty() || bytes == QByteArray("\xfc\xfc", 2) ||
             bytes == "?" || bytes == QByteArray("\x1a", 1)) {
-            encoder.resetState();
+            // The error flag stays set for the encoder's life: start afresh.
+            encoder = QStringEncoder(kCodec, QStringConverter::Flag::Stateless);
             out.append('?');
         } else {
             out.append(bytes);

@@ -12,6 +12,8 @@ namespace zentova {
 
 namespace {
 
+BeforeCommitHook g_beforeCommit = nullptr;
+
 [[noreturn]] void raiseOpenError(const QString &path)
 {
     if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
@@ -20,6 +22,11 @@ namespace {
 }
 
 } // namespace
+
+void setBeforeCommitHook(BeforeCommitHook hook)
+{
+    g_beforeCommit = hook;
+}
 
 QString countDataPath()
 {
@@ -55,10 +62,12 @@ void writeRecordFile(const QString &path, const CountRecord &record)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         raiseOpenError(path);
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         raiseError(ErrorCode::DiskFull);
     }
+    if (g_beforeCommit)
+        g_beforeCommit();
     if (!file.commit())
         raiseError(file.error() == QFileDevice::WriteError ? ErrorCode::DiskFull
                                                       : ErrorCode::PathFileAccessError);

@@ -21,6 +21,11 @@ CountRecord readRecordFile(const QString &path);
 // A link is written through to its target.
 void writeRecordFile(const QString &path, const CountRecord &record);
 
+// Called once the new record is in the temporary file and before it replaces
+// the old one; tests use it to interrupt a save at its most delicate point.
+using BeforeCommitHook = void (*)();
+void setBeforeCommitHook(BeforeCommitHook hook);
+
 // Refuses a path that names a directory, a FIFO or a device: opening a FIFO
 // would wait forever for a writer.
 void requireRegularFileOrMissing(const QString &path);

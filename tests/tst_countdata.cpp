@@ -1,0 +1,311 @@
+// Countdata.dat byte for byte: the record layout, code page 932 texts, short
+// and hostile files, and saves that must never lose the previous record.
+#include "platform/folders.h"
+#include "platform/sjis.h"
+#include "state/countdata.h"
+#include "state/counterstate.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zentova;
+using test::hex;
+
+namespace {
+
+// Counts 3, 0, 0, 0, 0; title 0 "A"; alarm and lap off; 2024-01-01.
+const char *kExampleA = "03 00 00 00 00 00 00 00 00 00 01 00 41 00 00 00 00 00 00 00 00 01 00 "
+                        "30 01 00 30 00 00 00 00 00 00 00 00 80 1D E6 40";
+// All counts 0, no titles, alarm on at 7:30, lap on, 2024-01-01.
+const char *kExampleB = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 37 "
+                        "02 00 33 30 FF FF FF FF 00 00 00 00 80 1D E6 40";
+
+CountRecord recordA()
+{
+    CountRecord r;
+    r.Count = {3, 0, 0, 0, 0};
+    r.Title[0] = QStringLiteral("A");
+    r.AlarmHourText = QStringLiteral("0");
+    r.AlarmMinuteText = QStringLiteral("0");
+    r.SavedDate = 45292.0;
+    return r;
+}
+
+CountRecord recordB()
+{
+    CountRecord r;
+    r.AlarmHourText = QStringLiteral("7");
+    r.AlarmMinuteText = QStringLiteral("30");
+    r.LapOn = -1;
+    r.TimerOn = -1;
+    r.SavedDate = 45292.0;
+    return r;
+}
+
+double doubleFromBytes(const QByteArray &eight)
+{
+    quint64 bits = 0;
+    for (int i = 7; i >= 0; --i)
+        bits = (bits << 8) | quint8(eight[i]);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+void interruptSave()
+{
+    // The process dies with the new record in the temporary file.
+    ::_exit(3);
+}
+
+} // namespace
+
+class TestCountData : public QObject {
+    Q_OBJECT
+private slots:
+    void examplesEncodeByteForByte();
+    void examplesDecode();
+    void titleLengthsMoveTheLastTwelveBytes();
+    void japaneseTitleRoundTrips();
+    void unmappableCharacterIsWrittenAsQuestionMark();
+    void truncatedFileReadsPrefixAndZero_data();
+    void truncatedFileReadsPrefixAndZero();
+    void textCountPastTheEndTakesWhatRemains();
+    void dayNumbers();
+
+    void missingFileIsCreatedEmpty();
+    void saveReplacesLongerFileWhole();
+    void saveThroughSymbolicLinkKeepsTheLink();
+    void directoryAndFifoAreRefusedWithoutBlocking();
+    void interruptedSaveLeavesOldRecord();
+    void saveAtFileSizeLimitLeavesOldRecord();
+    void readOnlyProgramFolderFallsBackToUserFolder();
+};
+
+void TestCountData::examplesEncodeByteForByte()
+{
+    QCOMPARE(encodeRecord(recordA()), hex(kExampleA));
+    QCOMPARE(encodeRecord(recordB()), hex(kExampleB));
+    QCOMPARE(encodeRecord(recordA()).size(), 39);
+}
+
+void TestCountData::examplesDecode()
+{
+    QCOMPARE(decodeRecord(hex(kExampleA)), recordA());
+    QCOMPARE(decodeRecord(hex(kExampleB)), recordB());
+}
+
+void TestCountData::titleLengthsMoveTheLastTwelveBytes()
+{
+    for (const QString &title : {QString(), QStringLiteral("A"), QStringLiteral("受付"),
+                                 QStringLiteral("来客対応です")}) {
+        CountRecord r = recordB();
+        r.Title[2] = title;
+        const QByteArray bytes = encodeRecord(r);
+        QCOMPARE(bytes.size(), 39 + toCp932(title).size());
+        QCOMPARE(bytes.right(12), hex("FF FF FF FF 00 00 00 00 80 1D E6 40"));
+        QCOMPARE(decodeRecord(bytes), r);
+    }
+}
+
+void TestCountData::japaneseTitleRoundTrips()
+{
+    QCOMPARE(toCp932(QStringLiteral("受付")), hex("8e f3 95 74"));
+    QCOMPARE(toCp932(QStringLiteral("件数～①髙")), hex("8c 8f 90 94 81 60 87 40 fb fc"));
+    CountRecord r = recordA();
+    r.Title = {QStringLiteral("受付"), QStringLiteral("電話"), QStringLiteral("ﾒｰﾙ"),
+               QStringLiteral("　"), QStringLiteral("①②")};
+    QCOMPARE(decodeRecord(encodeRecord(r)), r);
+    QVERIFY(encodeRecord(r).contains(hex("04 00 8e f3 95 74")));
+}
+
+void TestCountData::unmappableCharacterIsWrittenAsQuestionMark()
+{
+    QCOMPARE(toCp932(QStringLiteral("A한B")), QByteArray("A?B"));
+    QCOMPARE(toCp932(QString::fromUtf8("x\xF0\x9F\x98\x80y")), QByteArray("x?y")); // emoji
+    QCOMPARE(toCp932(QStringLiteral("€受")), hex("3f 8e f3"));
+}
+
+void TestCountData::truncatedFileReadsPrefixAndZero_data()
+{
+    QTest::addColumn<int>("length");
+    for (int n = 0; n <= 39; ++n)
+        QTest::addRow("%d bytes", n) << n;
+}
+
+void TestCountData::truncatedFileReadsPrefixAndZero()
+{
+    QFETCH(int, length);
+    const QByteArray full = hex(kExampleB);
+    const CountRecord r = decodeRecord(full.left(length));
+
+    // Offsets of example B: hour text count at 20, "7" at 22; minute count at
+    // 23, "30" at 25; lap flag 27, alarm flag 29, date 31.
+    const QString hour = length >= 23 ? QStringLiteral("7") : QString();
+    const QString minute = length >= 27   ? QStringLiteral("30")
+                           : length == 26 ? QStringLiteral("3")
+                                          : QString();
+    const int lap = length >= 29 ? -1 : length == 28 ? 0xFF : 0;
+    const int timer = length >= 31 ? -1 : length == 30 ? 0xFF : 0;
+    QByteArray date = full.mid(31, std::max(0, length - 31));
+    date.append(QByteArray(8 - date.size(), '\0'));
+
+    for (int i = 0; i < CounterCount; ++i) {
+        QCOMPARE(r.Count[size_t(i)], int16_t(0));
+        QCOMPARE(r.Title[size_t(i)], QString());
+    }
+    QCOMPARE(r.AlarmHourText, hour);
+    QCOMPARE(r.AlarmMinuteText, minute);
+    QCOMPARE(int(r.LapOn), lap);
+    QCOMPARE(int(r.TimerOn), timer);
+    QCOMPARE(r.SavedDate, doubleFromBytes(date));
+
+    // Example A's counts come from the bytes that are there.
+    const CountRecord a = decodeRecord(hex(kExampleA).left(std::min(length, 4)));
+    QCOMPARE(int(a.Count[0]), length >= 2 ? 3 : length == 1 ? 3 : 0);
+    QCOMPARE(int(a.Count[1]), 0);
+}
+
+void TestCountData::textCountPastTheEndTakesWhatRemains()
+{
+    // Title 0 claims 65535 bytes but only "AB" follows.
+    const QByteArray bytes = hex("01 00 02 00 03 00 04 00 05 00 FF FF 41 42");
+    const CountRecord r = decodeRecord(bytes);
+    QCOMPARE(r.Count, (std::array<int16_t, 5>{1, 2, 3, 4, 5}));
+    QCOMPARE(r.Title[0], QStringLiteral("AB"));
+    QCOMPARE(r.Title[1], QString());
+    QCOMPARE(r.SavedDate, 0.0);
+}
+
+void TestCountData::dayNumbers()
+{
+    QCOMPARE(dayNumber(QDate(2024, 1, 1)), 45292.0);
+    QCOMPARE(dayNumber(QDate(1899, 12, 30)), 0.0);
+    QCOMPARE(dayNumber(QDate(1899, 12, 29)), -1.0);
+    QCOMPARE(dateFromDayNumber(45292.0), QDate(2024, 1, 1));
+    QCOMPARE(dateFromDayNumber(45292.75), QDate(2024, 1, 1));
+    QVERIFY(!dateFromDayNumber(std::numeric_limits<double>::quiet_NaN()).isValid());
+}
+
+void TestCountData::missingFileIsCreatedEmpty()
+{
+    test::Sandbox sandbox;
+    gSaved.Count[0] = 9;
+    LoadCountData();
+    QCOMPARE(gSaved, CountRecord());
+    QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isFile());
+    QCOMPARE(QFileInfo(sandbox.path("Countdata.dat")).size(), 0);
+}
+
+void TestCountData::saveReplacesLongerFileWhole()
+{
+    test::Sandbox sandbox;
+    sandbox.writeFile("Countdata.dat", QByteArray(45, '\x7f'));
+    gSaved = recordA();
+    SaveCountData();
+    QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
+    LoadCountData();
+    QCOMPARE(gSaved, recordA());
+}
+
+void TestCountData::saveThroughSymbolicLinkKeepsTheLink()
+{
+    test::Sandbox sandbox;
+    QTemporaryDir synced;
+    const QString target = synced.filePath("counts.dat");
+    sandbox.writeFile("placeholder", QByteArray());
+    QVERIFY(QFile::link(target, sandbox.path("Countdata.dat")));
+    gSaved = recordB();
+    SaveCountData();
+    QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isSymLink());
+    QFile f(target);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), hex(kExampleB));
+}
+
+void TestCountData::directoryAndFifoAreRefusedWithoutBlocking()
+{
+    test::Sandbox sandbox;
+    QVERIFY(QDir(sandbox.folder()).mkdir("Countdata.dat"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCountData());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, SaveCountData());
+
+    test::Sandbox other;
+    QCOMPARE(::mkfifo(QFile::encodeName(other.path("Countdata.dat")).constData(), 0600), 0);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCountData());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, SaveCountData());
+    QVERIFY(QFileInfo(other.path("Countdata.dat")).exists());
+}
+
+void TestCountData::interruptedSaveLeavesOldRecord()
+{
+    test::Sandbox sandbox;
+    sandbox.writeFile("Countdata.dat", hex(kExampleA));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        setBeforeCommitHook(&interruptSave);
+        gSaved = recordB();
+        try {
+            SaveCountData();
+        } catch (...) {
+        }
+        ::_exit(0); // not reached when the hook ran
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 3);
+    QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
+}
+
+void TestCountData::saveAtFileSizeLimitLeavesOldRecord()
+{
+    test::Sandbox sandbox;
+    sandbox.writeFile("Countdata.dat", hex(kExampleA));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        gSaved = recordB();
+        gSaved.Title[0] = QStringLiteral("長い項目名です");
+        try {
+            SaveCountData();
+        } catch (const RuntimeError &e) {
+            ::_exit(e.code() == ErrorCode::DiskFull ? 0 : 2);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
+}
+
+void TestCountData::readOnlyProgramFolderFallsBackToUserFolder()
+{
+    test::Sandbox sandbox;
+    // A folder below a plain file can be written by nobody, root included.
+    sandbox.writeFile("plain", QByteArray("x"));
+    setAppFolder(sandbox.path("plain/bin"));
+    QTemporaryDir user;
+    setUserDataFolder(user.filePath("zentova"));
+
+    LoadCountData();
+    QVERIFY(QFileInfo(user.filePath("zentova/Countdata.dat")).isFile());
+    gSaved = recordA();
+    SaveCountData();
+    QFile f(user.filePath("zentova/Countdata.dat"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), hex(kExampleA));
+}
+
+QTEST_GUILESS_MAIN(TestCountData)
+#include "tst_countdata.moc"
