@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -82,18 +83,25 @@ std::optional<DecodedSound> decodeWav(const QByteArray &image)
     out.channels = std::min(info.channels, 2);
     const sf_count_t maxFrames = kMaxSeconds * info.samplerate;
 
-    std::vector<short> block(size_t(4096) * size_t(info.channels));
+    // Read as float, which libsndfile normalises to -1..1 for every encoding,
+    // and convert here: read as integers a float file's samples would be
+    // truncated to silence (or, with its scaling switched on, stretched to
+    // the file's peak).
+    std::vector<float> block(size_t(4096) * size_t(info.channels));
     sf_count_t total = 0;
     while (total < maxFrames) {
         const sf_count_t want = std::min<sf_count_t>(4096, maxFrames - total);
-        const sf_count_t got = sf_readf_short(sf, block.data(), want);
+        const sf_count_t got = sf_readf_float(sf, block.data(), want);
         if (got <= 0)
             break;
         for (sf_count_t fr = 0; fr < got; ++fr) {
             // More than two channels: the front pair carries the sound.
-            const short *frame = block.data() + fr * info.channels;
-            out.pcm.append(reinterpret_cast<const char *>(frame),
-                           qsizetype(sizeof(short)) * out.channels);
+            const float *frame = block.data() + fr * info.channels;
+            for (int c = 0; c < out.channels; ++c) {
+                const float v = std::isfinite(frame[c]) ? std::clamp(frame[c], -1.0f, 1.0f) : 0.0f;
+                const qint16 sample = qint16(std::lround(v * 32767.0f));
+                out.pcm.append(reinterpret_cast<const char *>(&sample), sizeof sample);
+            }
         }
         total += got;
     }

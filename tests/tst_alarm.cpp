@@ -1,0 +1,301 @@
+// The clock tick and the alarm: the clock text, when the alarm is due, the
+// chime loaded and started before the box, and errors of the load.
+#include "main_window/alarm.h"
+#include "main_window/frmmain.h"
+#include "platform/folders.h"
+#include "sound/chimeplayer.h"
+#include "sound/chimesynth.h"
+#include "sound/mdlsound.h"
+#include "state/counterstate.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <sys/stat.h>
+
+using namespace zentova;
+
+namespace {
+
+// Plays nothing; remembers what it was asked to do.
+class FakeOutput : public SoundOutput {
+public:
+    void play(const DecodedSound &sound) override
+    {
+        played.append(sound);
+        playing = true;
+    }
+    void stop() override
+    {
+        if (playing)
+            ++stops;
+        playing = false;
+    }
+    bool isPlaying() const override { return playing; }
+    void beep() override { ++beeps; }
+
+    QList<DecodedSound> played;
+    bool playing = false;
+    int beeps = 0;
+    int stops = 0;
+};
+
+// Records whether the chime was sounding when each box appeared.
+class BoxesWatchingSound : public ScriptedMessageBoxes {
+public:
+    explicit BoxesWatchingSound(FakeOutput &out) : m_out(out) {}
+    int show(const QString &prompt, int style, const QString &caption) override
+    {
+        playingAtBox.append(m_out.isPlaying());
+        return ScriptedMessageBoxes::show(prompt, style, caption);
+    }
+    QList<bool> playingAtBox;
+
+private:
+    FakeOutput &m_out;
+};
+
+const QString kAlarm0705 = QStringLiteral("は～い！！　07時 05分でーす♪");
+
+} // namespace
+
+class TestAlarm : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void alarmDue_data();
+    void alarmDue();
+    void alarmMessageIsBuiltFromFivePieces();
+
+    void clockLabelEmptyUntilFirstTick();
+    void clockShowsHoursAndMinutes_data();
+    void clockShowsHoursAndMinutes();
+    void tickAtAlarmSecondPlaysChimeThenShowsBox();
+    void tickOneSecondLaterDoesNothing();
+    void chimeLoadErrorReplacesTheAlarmBox();
+    void missingChimeIsCreatedEmptyAndBeeps();
+
+    void loadChimeAddsOneZeroByte();
+    void loadChimeReadsReadOnlyFile();
+    void loadChimeStopsTheChimeStillPlaying();
+    void chimeIsFoundInUserFolderThenBesideProgram();
+    void chimeThatIsDirectoryOrFifoIsRefused();
+
+private:
+    std::unique_ptr<test::Sandbox> m_sandbox;
+    FakeOutput m_out;
+};
+
+void TestAlarm::init()
+{
+    m_sandbox = std::make_unique<test::Sandbox>();
+    m_out = FakeOutput();
+    setSoundOutput(&m_out);
+}
+
+void TestAlarm::cleanup()
+{
+    setSoundOutput(nullptr);
+    m_sandbox.reset();
+}
+
+void TestAlarm::alarmDue_data()
+{
+    QTest::addColumn<QTime>("now");
+    QTest::addColumn<int>("timerOn");
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<int>("minute");
+    QTest::addColumn<bool>("due");
+    QTest::addRow("07:05:00") << QTime(7, 5, 0) << -1 << 7 << 5 << true;
+    QTest::addRow("07:04:59") << QTime(7, 4, 59) << -1 << 7 << 5 << false;
+    QTest::addRow("07:05:01") << QTime(7, 5, 1) << -1 << 7 << 5 << false;
+    QTest::addRow("12:00:00") << QTime(12, 0, 0) << -1 << 12 << 0 << true;
+    QTest::addRow("midnight, on at 0:00") << QTime(0, 0, 0) << -1 << 0 << 0 << true;
+    QTest::addRow("midnight, off") << QTime(0, 0, 0) << 0 << 0 << 0 << false;
+    QTest::addRow("off at its minute") << QTime(7, 5, 0) << 0 << 7 << 5 << false;
+    QTest::addRow("flag 1 is not on") << QTime(7, 5, 0) << 1 << 7 << 5 << false;
+    QTest::addRow("hour 24") << QTime(0, 0, 0) << -1 << 24 << 0 << false;
+    QTest::addRow("hour -1") << QTime(23, 0, 0) << -1 << -1 << 0 << false;
+    QTest::addRow("minute 60") << QTime(7, 0, 0) << -1 << 6 << 60 << false;
+    QTest::addRow("minute -1") << QTime(7, 59, 0) << -1 << 7 << -1 << false;
+}
+
+void TestAlarm::alarmDue()
+{
+    QFETCH(QTime, now);
+    QFETCH(int, timerOn);
+    QFETCH(int, hour);
+    QFETCH(int, minute);
+    QFETCH(bool, due);
+    QCOMPARE(zentova::alarmDue(now, int16_t(timerOn), int16_t(hour), int16_t(minute)), due);
+}
+
+void TestAlarm::alarmMessageIsBuiltFromFivePieces()
+{
+    QCOMPARE(alarmMessage(7, 5), kAlarm0705);
+    QCOMPARE(alarmMessage(12, 0), QStringLiteral("は～い！！　12時 00分でーす♪"));
+    QCOMPARE(alarmMessage(7, 5),
+             QString::fromUtf16(u"\u306F\uFF5E\u3044\uFF01\uFF01\u3000" "07\u6642 "
+                                u"05\u5206\u3067\u30FC\u3059\u266A"));
+}
+
+void TestAlarm::clockLabelEmptyUntilFirstTick()
+{
+    frmMain w;
+    w.load();
+    QCOMPARE(w.lblTime->caption(), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(w.lblTime->caption(), QStringLiteral("09:00"), 2500);
+}
+
+void TestAlarm::clockShowsHoursAndMinutes_data()
+{
+    QTest::addColumn<QTime>("now");
+    QTest::addColumn<QString>("text");
+    QTest::addRow("midnight") << QTime(0, 0, 0) << "00:00";
+    QTest::addRow("a minute before") << QTime(23, 59, 30) << "23:59";
+    QTest::addRow("morning") << QTime(9, 5, 59) << "09:05";
+}
+
+void TestAlarm::clockShowsHoursAndMinutes()
+{
+    QFETCH(QTime, now);
+    QFETCH(QString, text);
+    frmMain w;
+    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), now));
+    w.tmrClock_Timer();
+    QCOMPARE(w.lblTime->caption(), text);
+    QVERIFY(m_sandbox->boxes.calls.isEmpty());
+}
+
+void TestAlarm::tickAtAlarmSecondPlaysChimeThenShowsBox()
+{
+    BoxesWatchingSound boxes(m_out);
+    setMessageBoxBackend(&boxes);
+    m_sandbox->writeFile("Chimes.wav", synthChimeWav());
+    frmMain w;
+    gTimerOn = -1;
+    gAlarmHour = 7;
+    gAlarmMinute = 5;
+    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(7, 4, 59)));
+    w.tmrClock_Timer();
+    QVERIFY(boxes.calls.isEmpty());
+
+    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(7, 5, 0)));
+    w.tmrClock_Timer();
+    QCOMPARE(w.lblTime->caption(), QStringLiteral("07:05"));
+    QCOMPARE(boxes.calls.size(), 1);
+    QCOMPARE(boxes.calls[0].prompt, kAlarm0705);
+    QCOMPARE(boxes.calls[0].style, 64);
+    QCOMPARE(boxes.calls[0].caption, QStringLiteral("タイマーアラーム"));
+    QCOMPARE(boxes.playingAtBox, QList<bool>{true}); // the box does not wait for the sound
+    QCOMPARE(m_out.played.size(), 1);
+    QCOMPARE(m_out.played[0].sampleRate, 44100);
+    setMessageBoxBackend(&m_sandbox->boxes);
+}
+
+void TestAlarm::tickOneSecondLaterDoesNothing()
+{
+    frmMain w;
+    gTimerOn = -1;
+    gAlarmHour = 7;
+    gAlarmMinute = 5;
+    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(7, 5, 1)));
+    w.tmrClock_Timer();
+    QVERIFY(m_sandbox->boxes.calls.isEmpty());
+    QVERIFY(m_out.played.isEmpty());
+    QCOMPARE(m_out.beeps, 0);
+}
+
+void TestAlarm::chimeLoadErrorReplacesTheAlarmBox()
+{
+    m_sandbox->writeFile("plain", "x");
+    setAppFolder(m_sandbox->path("plain/bin"));
+    setUserDataFolder(m_sandbox->path("plain/user"));
+    frmMain w;
+    gTimerOn = -1;
+    gAlarmHour = 7;
+    gAlarmMinute = 5;
+    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(7, 5, 0)));
+    w.tmrClock_Timer();
+    QCOMPARE(w.lblTime->caption(), QStringLiteral("07:05"));
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QCOMPARE(m_sandbox->boxes.calls[0].style, 0);
+    QVERIFY(m_sandbox->boxes.calls[0].prompt != kAlarm0705);
+    QVERIFY(m_out.played.isEmpty());
+}
+
+void TestAlarm::missingChimeIsCreatedEmptyAndBeeps()
+{
+    frmMain w;
+    gTimerOn = -1;
+    gAlarmHour = 12;
+    gAlarmMinute = 0;
+    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(12, 0, 0)));
+    w.tmrClock_Timer();
+    QCOMPARE(QFileInfo(m_sandbox->path("Chimes.wav")).size(), 0);
+    QCOMPARE(gChimeData, QByteArray(1, '\0'));
+    QCOMPARE(m_out.beeps, 1);
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("は～い！！　12時 00分でーす♪"));
+}
+
+void TestAlarm::loadChimeAddsOneZeroByte()
+{
+    m_sandbox->writeFile("Chimes.wav", "RIFFabc");
+    LoadChime("Chimes.wav");
+    QCOMPARE(gChimeData, QByteArray("RIFFabc\0", 8));
+    m_sandbox->writeFile("Chimes.wav", QByteArray());
+    LoadChime("Chimes.wav");
+    QCOMPARE(gChimeData, QByteArray(1, '\0'));
+}
+
+void TestAlarm::loadChimeReadsReadOnlyFile()
+{
+    m_sandbox->writeFile("Chimes.wav", "bell");
+    QFile::setPermissions(m_sandbox->path("Chimes.wav"), QFileDevice::ReadOwner);
+    LoadChime("Chimes.wav");
+    QCOMPARE(gChimeData, QByteArray("bell\0", 5));
+}
+
+void TestAlarm::loadChimeStopsTheChimeStillPlaying()
+{
+    m_sandbox->writeFile("Chimes.wav", synthChimeWav());
+    LoadChime("Chimes.wav");
+    PlayChime();
+    QVERIFY(m_out.isPlaying());
+    LoadChime("Chimes.wav");
+    QVERIFY(!m_out.isPlaying());
+    QCOMPARE(m_out.stops, 1);
+}
+
+void TestAlarm::chimeIsFoundInUserFolderThenBesideProgram()
+{
+    // A read-only program folder (here one that cannot exist) with its own
+    // chime: the user's copy wins, then the program's.
+    QTemporaryDir user;
+    setUserDataFolder(user.path());
+    m_sandbox->writeFile("plain", "x");
+    setAppFolder(m_sandbox->path("plain/bin"));
+    QCOMPARE(chimePath("Chimes.wav"), user.filePath("Chimes.wav")); // created there
+    QFile f(user.filePath("Chimes.wav"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("mine");
+    f.close();
+    LoadChime("Chimes.wav");
+    QCOMPARE(gChimeData, QByteArray("mine\0", 5));
+}
+
+void TestAlarm::chimeThatIsDirectoryOrFifoIsRefused()
+{
+    QVERIFY(QDir(m_sandbox->folder()).mkdir("Chimes.wav"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadChime("Chimes.wav"));
+    // Opening a FIFO for reading would wait for a writer forever.
+    QCOMPARE(::mkfifo(QFile::encodeName(m_sandbox->path("pipe.wav")).constData(), 0600), 0);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadChime("pipe.wav"));
+}
+
+QTEST_MAIN(TestAlarm)
+#include "tst_alarm.moc"

@@ -1,0 +1,152 @@
+// WAV images decoded from memory in every encoding the chime may come in,
+// and the default chime the build writes.
+#include "sound/chimesynth.h"
+#include "sound/wavdecode.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <sndfile.h>
+#include <vector>
+
+using namespace zentova;
+
+namespace {
+
+// A 440 Hz tone of `frames` frames, written by libsndfile in `format`.
+QByteArray makeWav(int format, int rate, int channels, int frames)
+{
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("t.wav"));
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE *sf = sf_open(path.constData(), SFM_WRITE, &info);
+    if (!sf)
+        qFatal("libsndfile cannot write format %x: %s", format, sf_strerror(nullptr));
+    std::vector<float> samples(size_t(frames) * size_t(channels));
+    for (int n = 0; n < frames; ++n)
+        for (int c = 0; c < channels; ++c)
+            samples[size_t(n * channels + c)] = 0.5f * std::sin(2 * 3.14159265f * 440 * n / rate);
+    sf_writef_float(sf, samples.data(), frames);
+    sf_close(sf);
+    QFile f(QString::fromLocal8Bit(path));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+double rms(const QByteArray &pcm)
+{
+    const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
+    const qsizetype n = pcm.size() / 2;
+    double sum = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        sum += double(s[i]) * s[i];
+    return n ? std::sqrt(sum / n) : 0.0;
+}
+
+} // namespace
+
+class TestSound : public QObject {
+    Q_OBJECT
+private slots:
+    void decodesEveryWavEncoding_data();
+    void decodesEveryWavEncoding();
+    void moreThanTwoChannelsKeepTheFrontPair();
+    void refusesWhatIsNoWav_data();
+    void refusesWhatIsNoWav();
+    void trailingZeroByteOfTheChimeBufferIsHarmless();
+    void defaultChimeIsAudibleBellOfAboutOneAndAHalfSeconds();
+};
+
+void TestSound::decodesEveryWavEncoding_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addRow("PCM 8-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_U8) << 8000 << 1;
+    QTest::addRow("PCM 16-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 1;
+    QTest::addRow("PCM 24-bit stereo") << (SF_FORMAT_WAV | SF_FORMAT_PCM_24) << 48000 << 2;
+    QTest::addRow("PCM 32-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_32) << 22050 << 2;
+    QTest::addRow("float") << (SF_FORMAT_WAV | SF_FORMAT_FLOAT) << 44100 << 2;
+    QTest::addRow("mu-law") << (SF_FORMAT_WAV | SF_FORMAT_ULAW) << 8000 << 1;
+    QTest::addRow("A-law") << (SF_FORMAT_WAV | SF_FORMAT_ALAW) << 8000 << 1;
+    QTest::addRow("IMA ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM) << 22050 << 1;
+    QTest::addRow("MS ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM) << 11025 << 2;
+    QTest::addRow("WAVEX") << (SF_FORMAT_WAVEX | SF_FORMAT_PCM_16) << 96000 << 2;
+}
+
+void TestSound::decodesEveryWavEncoding()
+{
+    QFETCH(int, format);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    const int frames = rate / 4;
+    const auto sound = decodeWav(makeWav(format, rate, channels, frames));
+    QVERIFY(sound.has_value());
+    QCOMPARE(sound->sampleRate, rate);
+    QCOMPARE(sound->channels, channels);
+    // ADPCM pads its last block; everything else decodes to the frame.
+    QVERIFY(sound->pcm.size() >= qsizetype(frames) * channels * 2);
+    QVERIFY(sound->pcm.size() <= qsizetype(frames + 2048) * channels * 2);
+    const double level = rms(sound->pcm);
+    QVERIFY2(level > 8000 && level < 14000, qPrintable(QString::number(level))); // 0.5 sine
+}
+
+void TestSound::moreThanTwoChannelsKeepTheFrontPair()
+{
+    const auto sound = decodeWav(makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 6, 4410));
+    QVERIFY(sound.has_value());
+    QCOMPARE(sound->channels, 2);
+    QCOMPARE(sound->pcm.size(), qsizetype(4410) * 2 * 2);
+}
+
+void TestSound::refusesWhatIsNoWav_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addRow("one zero byte") << QByteArray(1, '\0');
+    QTest::addRow("empty") << QByteArray();
+    QTest::addRow("text") << QByteArray("this is no sound at all");
+    QTest::addRow("RIFF header only") << QByteArray("RIFF\x24\0\0\0WAVE", 12);
+    QTest::addRow("AIFF") << makeWav(SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 1, 100);
+    QByteArray chopped = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 1000);
+    chopped.truncate(40);
+    QTest::addRow("header cut short") << chopped;
+}
+
+void TestSound::refusesWhatIsNoWav()
+{
+    QFETCH(QByteArray, image);
+    QVERIFY(!decodeWav(image).has_value());
+}
+
+void TestSound::trailingZeroByteOfTheChimeBufferIsHarmless()
+{
+    QByteArray image = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 4410);
+    image.append('\0');
+    const auto sound = decodeWav(image);
+    QVERIFY(sound.has_value());
+    QCOMPARE(sound->pcm.size(), qsizetype(4410) * 2);
+}
+
+void TestSound::defaultChimeIsAudibleBellOfAboutOneAndAHalfSeconds()
+{
+    const QByteArray wav = synthChimeWav();
+    QCOMPARE(wav.left(4), QByteArray("RIFF"));
+    const auto sound = decodeWav(wav);
+    QVERIFY(sound.has_value());
+    QCOMPARE(sound->channels, 1);
+    const double seconds = double(sound->pcm.size()) / 2 / sound->sampleRate;
+    QVERIFY(seconds > 1.3 && seconds < 1.7);
+    // Loud at the strike of each tone, soft at the end, no click at the start.
+    const qsizetype perTenth = sound->sampleRate / 10 * 2;
+    QVERIFY(rms(sound->pcm.mid(0, perTenth)) > 3000);
+    QVERIFY(rms(sound->pcm.mid(perTenth * 4, perTenth)) > 3000);
+    QVERIFY(rms(sound->pcm.right(perTenth / 2)) < 1500);
+    QVERIFY(std::abs(reinterpret_cast<const qint16 *>(sound->pcm.constData())[0]) < 200);
+}
+
+QTEST_GUILESS_MAIN(TestSound)
+#include "tst_sound.moc"
