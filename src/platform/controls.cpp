@@ -2,7 +2,9 @@
 
 #include "platform/runtime.h"
 
+#include <QAbstractButton>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -85,11 +87,17 @@ void setForeColor(QWidget *w, uint32_t vbColor)
 
 void setBackColor(QWidget *w, uint32_t vbColor)
 {
+    // A text box's back colour is its base; a form's, frame's or label's is
+    // the window colour, which its children inherit; a button's its face.
     QPalette p = w->palette();
     const QColor c = colorFromVb(vbColor);
-    p.setColor(QPalette::Window, c);
-    p.setColor(QPalette::Base, c);
-    p.setColor(QPalette::Button, c);
+    if (qobject_cast<QLineEdit *>(w)) {
+        p.setColor(QPalette::Base, c);
+    } else {
+        p.setColor(QPalette::Window, c);
+        if (qobject_cast<QAbstractButton *>(w))
+            p.setColor(QPalette::Button, c);
+    }
     w->setPalette(p);
 }
 

@@ -208,17 +208,17 @@ QLabel *frmSet::Labelcolon(int index) const
 // ---------------------------------------------------------------------------
 // Opening
 
-void frmSet::loadForm()
+void frmSet::prepareToShow()
 {
     trap([this] { Form_Load(); });
+    placeBelowOwner();
+    if (QWidget *first = initialFocus())
+        first->setFocus(Qt::TabFocusReason);
 }
 
 void frmSet::showModal()
 {
-    loadForm();
-    placeBelowOwner();
-    if (QWidget *first = initialFocus())
-        first->setFocus(Qt::TabFocusReason);
+    prepareToShow();
     exec();
 }
 

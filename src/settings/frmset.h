@@ -20,8 +20,9 @@ public:
     // Loads the dialog (Form_Load under its trap) and shows it modally until
     // OK or its close button ends it.
     void showModal();
-    // Only the loading, for tests that drive the dialog without a modal loop.
-    void loadForm();
+    // Everything showModal() does before the modal loop: loading, placing,
+    // and the focus in the first count box. Tests show the dialog after it.
+    void prepareToShow();
 
     // Controls, by the names the handlers use.
     QLineEdit *txtTitle(int index) const;

@@ -1,0 +1,475 @@
+// The settings dialog driven as a user would: the title chain, what the
+// dialog shows when it opens, select-all on entry, and what OK applies,
+// including every way it can stop half-way.
+#include "main_window/frmmain.h"
+#include "platform/runtime.h"
+#include "settings/frmset.h"
+#include "state/counterstate.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QTest>
+
+using namespace zentova;
+
+namespace {
+
+const QString kMismatch = QStringLiteral("型が一致しません。");
+const QString kOverflow = QStringLiteral("オーバーフローしました。");
+
+QColor background(const QLineEdit *box)
+{
+    return box->palette().color(QPalette::Base);
+}
+
+// Types text as an input method commits it, one character at a time, so
+// Japanese and full-width text arrive the way a user's typing does.
+void type(QLineEdit *box, const QString &text)
+{
+    for (QChar c : text) {
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(c));
+        QApplication::sendEvent(box, &commit);
+    }
+}
+
+void retype(QLineEdit *box, const QString &text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    type(box, text);
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void dialogLayout();
+    void titleChainOnOpening_data();
+    void titleChainOnOpening();
+    void typingFirstCharacterOpensNextBox();
+    void deletingLastCharacterDisablesTheBoxItself();
+    void titleBoxRefusesSixthCharacter();
+
+    void openingShowsRowsLapAndAlarm();
+    void lapFlagOtherThanMinusOneOpensAsOff();
+    void alarmOffThenOnShowsAppliedValuesNotTyped();
+    void focusStartsInFirstVisibleCountBoxWithTextSelected();
+    void enteringBoxByMouseSelectsAll();
+
+    void okAppliesEverythingAndCloses();
+    void okFailsAtCounter_data();
+    void okFailsAtCounter();
+    void okFailsAtHourOrMinute_data();
+    void okFailsAtHourOrMinute();
+    void emptiedTitleZeroesCountAndHidesFrame();
+    void secondOkAfterFailureStopsAtNewlyTitledCounter();
+    void alarmOffStoresZeros();
+    void enterPressesOk();
+    void closingAppliesNothing();
+
+private:
+    frmSet &open();
+
+    std::unique_ptr<test::Sandbox> m_sandbox;
+    std::unique_ptr<frmMain> m_main;
+    std::unique_ptr<frmSet> m_dialog;
+};
+
+void TestSettings::init()
+{
+    m_sandbox = std::make_unique<test::Sandbox>();
+    m_main = std::make_unique<frmMain>();
+    m_main->load(); // every counter 0, no titles: each test sets what it needs
+}
+
+void TestSettings::cleanup()
+{
+    m_dialog.reset();
+    m_main.reset();
+    m_sandbox.reset();
+}
+
+frmSet &TestSettings::open()
+{
+    m_dialog = std::make_unique<frmSet>(m_main.get());
+    m_dialog->prepareToShow();
+    m_dialog->show();
+    QApplication::setActiveWindow(m_dialog.get());
+    return *m_dialog;
+}
+
+void TestSettings::dialogLayout()
+{
+    frmSet &d = open();
+    QCOMPARE(d.windowTitle(), QStringLiteral("Zentova：設定"));
+    QCOMPARE(d.size(), QSize(293, 261));
+    QVERIFY(!(d.windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(d.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(d.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(!d.Frame2->isVisible());
+    QCOMPARE(d.cmdOK->geometry(), QRect(200, 224, 81, 25));
+    QCOMPARE(d.txtTitle(4)->geometry(), QRect(16, 112, 89, 18));
+    QCOMPARE(d.txtC(3)->geometry(), QRect(216, 16, 49, 20));
+    QCOMPARE(d.txtC(2)->geometry(), QRect(80, 64, 49, 20));
+    QCOMPARE(d.txtTimer(1)->geometry(), QRect(86, 40, 41, 18));
+    QCOMPARE(d.fraCount->caption(), QStringLiteral("カウント値＜合計：件＞"));
+    QCOMPARE(d.Frame3->caption(), QStringLiteral("項目名（５文字）"));
+    QCOMPARE(d.txtC(0)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    QVERIFY(d.cmdOK->isDefault());
+}
+
+void TestSettings::titleChainOnOpening_data()
+{
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QList<bool>>("enabled");
+    QTest::addRow("all empty") << QStringList{"", "", "", "", ""}
+                               << QList<bool>{true, false, false, false, false};
+    QTest::addRow("A, -, C, -, -") << QStringList{"A", "", "C", "", ""}
+                                   << QList<bool>{true, true, true, true, false};
+    QTest::addRow("all set") << QStringList{"a", "b", "c", "d", "e"}
+                             << QList<bool>{true, true, true, true, true};
+    QTest::addRow("only last") << QStringList{"", "", "", "", "E"}
+                               << QList<bool>{true, false, false, false, true};
+}
+
+void TestSettings::titleChainOnOpening()
+{
+    QFETCH(QStringList, titles);
+    QFETCH(QList<bool>, enabled);
+    for (int i = 0; i < CounterCount; ++i)
+        gTitle(i) = titles[i];
+    frmSet &d = open();
+    for (int i = 0; i < CounterCount; ++i) {
+        QCOMPARE(d.txtTitle(i)->isEnabled(), enabled[i]);
+        QCOMPARE(background(d.txtTitle(i)),
+                 colorFromVb(enabled[i] ? vbcolor::WindowBackground : vbcolor::PaleBlue));
+    }
+}
+
+void TestSettings::typingFirstCharacterOpensNextBox()
+{
+    frmSet &d = open();
+    QVERIFY(!d.txtTitle(1)->isEnabled());
+    d.txtTitle(0)->setFocus();
+    type(d.txtTitle(0), QStringLiteral("受"));
+    QVERIFY(d.txtTitle(1)->isEnabled());
+    QVERIFY(!d.txtTitle(2)->isEnabled());
+    d.txtTitle(1)->setFocus();
+    QTest::keyClicks(d.txtTitle(1), QStringLiteral("x"));
+    QVERIFY(d.txtTitle(2)->isEnabled());
+}
+
+void TestSettings::deletingLastCharacterDisablesTheBoxItself()
+{
+    gTitle(1) = QStringLiteral("B"); // box 0 empty, box 1 open by its own text
+    frmSet &d = open();
+    QVERIFY(d.txtTitle(1)->isEnabled());
+    QVERIFY(d.txtTitle(2)->isEnabled());
+    d.txtTitle(1)->setFocus();
+    d.txtTitle(1)->end(false);
+    QTest::keyClick(d.txtTitle(1), Qt::Key_Backspace);
+    QVERIFY(!d.txtTitle(1)->isEnabled());
+    QVERIFY(!d.txtTitle(2)->isEnabled());
+    QVERIFY(d.txtTitle(0)->isEnabled()); // box 0 is never disabled
+    retype(d.txtTitle(0), QString());
+    QVERIFY(d.txtTitle(0)->isEnabled());
+}
+
+void TestSettings::titleBoxRefusesSixthCharacter()
+{
+    frmSet &d = open();
+    d.txtTitle(0)->setFocus();
+    type(d.txtTitle(0), QStringLiteral("来客対応中です"));
+    QCOMPARE(d.txtTitle(0)->text(), QStringLiteral("来客対応中"));
+}
+
+void TestSettings::openingShowsRowsLapAndAlarm()
+{
+    gTitle(0) = QStringLiteral("受付");
+    gTitle(3) = QStringLiteral("電話");
+    gCount(0) = 12;
+    gCount(1) = 99; // no title: no row
+    gCount(3) = -4;
+    gLapOn = -1;
+    gTimerOn = -1;
+    gAlarmHour = 7;
+    gAlarmMinute = 5;
+    frmSet &d = open();
+    QCOMPARE(d.TitleC(0)->text(), QStringLiteral("受付"));
+    QCOMPARE(d.txtC(0)->text(), QStringLiteral("12"));
+    QCOMPARE(d.txtC(3)->text(), QStringLiteral("-4"));
+    QVERIFY(!d.txtC(1)->isVisible());
+    QVERIFY(!d.TitleC(1)->isVisible());
+    QVERIFY(!d.Labelcolon(1)->isVisible());
+    QCOMPARE(d.txtC(1)->text(), QString());
+    QVERIFY(d.txtTitle(1)->isVisible()); // the title box stays
+    QVERIFY(d.optLap(0)->isChecked());
+    QVERIFY(d.optTimer(0)->isChecked());
+    QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
+    QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("5"));
+    QVERIFY(d.txtTimer(0)->isEnabled());
+}
+
+void TestSettings::lapFlagOtherThanMinusOneOpensAsOff()
+{
+    gLapOn = 1;
+    frmSet &d = open();
+    QVERIFY(d.optLap(1)->isChecked());
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+    QCOMPARE(gLapOn, int16_t(0));
+}
+
+void TestSettings::alarmOffThenOnShowsAppliedValuesNotTyped()
+{
+    gTimerOn = -1;
+    gAlarmHour = 7;
+    gAlarmMinute = 30;
+    frmSet &d = open();
+    retype(d.txtTimer(0), QStringLiteral("9"));
+    QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
+    QCOMPARE(d.txtTimer(0)->text(), QString());
+    QVERIFY(!d.txtTimer(0)->isEnabled());
+    QCOMPARE(background(d.txtTimer(1)), colorFromVb(vbcolor::PaleBlue));
+    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+    QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
+    QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("30"));
+    QVERIFY(d.txtTimer(1)->isEnabled());
+}
+
+void TestSettings::focusStartsInFirstVisibleCountBoxWithTextSelected()
+{
+    gTitle(0) = QStringLiteral("A");
+    gCount(0) = 123;
+    {
+        frmSet &d = open();
+        QTRY_VERIFY(d.txtC(0)->hasFocus());
+        QTRY_COMPARE(d.txtC(0)->selectedText(), QStringLiteral("123"));
+    }
+    gTitle(0) = QString();
+    gTitle(2) = QStringLiteral("C");
+    gCount(2) = 45;
+    frmSet &d = open();
+    QTRY_VERIFY(d.txtC(2)->hasFocus());
+    QTRY_COMPARE(d.txtC(2)->selectedText(), QStringLiteral("45"));
+}
+
+void TestSettings::enteringBoxByMouseSelectsAll()
+{
+    gTimerOn = -1;
+    gAlarmHour = 123;
+    frmSet &d = open();
+    QTest::mouseClick(d.txtTimer(0), Qt::LeftButton, {}, QPoint(30, 9));
+    QTRY_VERIFY(d.txtTimer(0)->hasFocus());
+    QTRY_COMPARE(d.txtTimer(0)->selectedText(), QStringLiteral("123"));
+    // Tab into the title box: its text selected too; an empty box selects nothing.
+    gTitle(0) = QString();
+    d.txtTitle(0)->setText(QStringLiteral("abc"));
+    d.txtTitle(0)->setFocus(Qt::MouseFocusReason);
+    QTRY_COMPARE(d.txtTitle(0)->selectedText(), QStringLiteral("abc"));
+}
+
+void TestSettings::okAppliesEverythingAndCloses()
+{
+    gTitle(0) = QStringLiteral("受付");
+    gCount(0) = 5;
+    frmSet &d = open();
+    retype(d.txtC(0), QStringLiteral("１５０"));
+    d.txtTitle(1)->setFocus();
+    type(d.txtTitle(1), QStringLiteral("電話"));
+    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+    retype(d.txtTimer(0), QStringLiteral("24"));
+    retype(d.txtTimer(1), QStringLiteral("0"));
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+
+    QVERIFY(m_sandbox->boxes.calls.isEmpty());
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QVERIFY(!d.isVisible());
+    QCOMPARE(gCount(0), int16_t(150));
+    QCOMPARE(m_main->lblC(0)->caption(), QStringLiteral("150"));
+    QCOMPARE(gTitle(1), QStringLiteral("電話"));
+    QCOMPARE(gCount(1), int16_t(0)); // a new counter keeps its count
+    QVERIFY(!m_main->fraC(1)->isHidden());
+    QCOMPARE(m_main->fraC(1)->caption(), QStringLiteral("電話"));
+    QCOMPARE(gTimerOn, int16_t(-1));
+    QCOMPARE(gAlarmHour, int16_t(24)); // stored as typed; it never rings
+    QCOMPARE(gAlarmMinute, int16_t(0));
+}
+
+void TestSettings::okFailsAtCounter_data()
+{
+    QTest::addColumn<int>("failing");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("counter 0 empty") << 0 << "" << kMismatch;
+    QTest::addRow("counter 2 letters") << 2 << "abc" << kMismatch;
+    QTest::addRow("counter 4 40000") << 4 << "40000" << kOverflow;
+}
+
+void TestSettings::okFailsAtCounter()
+{
+    QFETCH(int, failing);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    for (int i = 0; i < CounterCount; ++i) {
+        gTitle(i) = QStringLiteral("T%1").arg(i);
+        gCount(i) = int16_t(10 + i);
+    }
+    frmSet &d = open();
+    for (int i = 0; i < CounterCount; ++i)
+        retype(d.txtC(i), i == failing ? text : QStringLiteral("-3"));
+    retype(d.txtTitle(4), QStringLiteral("New"));
+    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+    retype(d.txtTimer(0), QStringLiteral("8"));
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QCOMPARE(m_sandbox->boxes.calls[0].prompt, message);
+    QVERIFY(d.isVisible()); // stays open with everything typed
+    QCOMPARE(d.txtC(failing)->text(), text);
+    for (int i = 0; i < CounterCount; ++i) {
+        const int expected = i < failing ? -3 : 10 + i;
+        QCOMPARE(int(gCount(i)), expected);
+        // Labels of counters not reached keep what they showed.
+        QCOMPARE(m_main->lblC(i)->caption(), i < failing ? QStringLiteral("-3") : QStringLiteral("0"));
+    }
+    QCOMPARE(gTitle(4), QStringLiteral("T4")); // titles not reached
+    QCOMPARE(gTimerOn, int16_t(0));
+    QCOMPARE(gAlarmHour, int16_t(0));
+}
+
+void TestSettings::okFailsAtHourOrMinute_data()
+{
+    QTest::addColumn<QString>("hour");
+    QTest::addColumn<QString>("minute");
+    QTest::addColumn<int>("hourAfter");
+    QTest::addRow("hour empty") << "" << "15" << 6;
+    QTest::addRow("minute no number") << "8" << "x" << 8;
+}
+
+void TestSettings::okFailsAtHourOrMinute()
+{
+    QFETCH(QString, hour);
+    QFETCH(QString, minute);
+    QFETCH(int, hourAfter);
+    gTitle(0) = QStringLiteral("A");
+    gTitle(1) = QStringLiteral("B");
+    gCount(1) = 7;
+    gTimerOn = 0;
+    gAlarmHour = 6; // left from an earlier run
+    gAlarmMinute = 45;
+    frmSet &d = open();
+    retype(d.txtC(0), QStringLiteral("3"));
+    retype(d.txtTitle(1), QString()); // counter 1 removed
+    d.txtTitle(2)->setText(QStringLiteral("C")); // counter 2 added
+    d.optLap(0)->setChecked(true);
+    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+    retype(d.txtTimer(0), hour);
+    retype(d.txtTimer(1), minute);
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QCOMPARE(m_sandbox->boxes.calls[0].prompt, kMismatch);
+    QVERIFY(d.isVisible());
+    QCOMPARE(gCount(0), int16_t(3));
+    QCOMPARE(gTitle(1), QString());
+    QCOMPARE(gCount(1), int16_t(0));
+    QVERIFY(m_main->fraC(1)->isHidden());
+    QCOMPARE(m_main->lblC(1)->caption(), QStringLiteral("7")); // label keeps its text
+    QCOMPARE(gTitle(2), QStringLiteral("C"));
+    QVERIFY(m_main->fraC(2)->isHidden()); // frames not refreshed
+    QCOMPARE(gLapOn, int16_t(-1));
+    QCOMPARE(gTimerOn, int16_t(-1));
+    QCOMPARE(int(gAlarmHour), hourAfter);
+    QCOMPARE(gAlarmMinute, int16_t(45));
+}
+
+void TestSettings::emptiedTitleZeroesCountAndHidesFrame()
+{
+    gTitle(2) = QStringLiteral("C");
+    gCount(2) = 40;
+    frmSet &d = open();
+    retype(d.txtC(2), QStringLiteral("41"));
+    retype(d.txtTitle(2), QString());
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+    QVERIFY(m_sandbox->boxes.calls.isEmpty());
+    QCOMPARE(gCount(2), int16_t(0));
+    QVERIFY(m_main->fraC(2)->isHidden());
+    QCOMPARE(m_main->lblC(2)->caption(), QStringLiteral("41"));
+}
+
+void TestSettings::secondOkAfterFailureStopsAtNewlyTitledCounter()
+{
+    gTitle(0) = QStringLiteral("A");
+    frmSet &d = open();
+    d.txtTitle(1)->setText(QStringLiteral("B"));
+    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+    retype(d.txtTimer(0), QString());
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton); // fails at the hour
+    QCOMPARE(gTitle(1), QStringLiteral("B"));
+    retype(d.txtTimer(0), QStringLiteral("7"));
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton); // now counter 1 has a hidden, empty box
+    QCOMPARE(m_sandbox->boxes.calls.size(), 2);
+    QCOMPARE(m_sandbox->boxes.calls[1].prompt, kMismatch);
+    QVERIFY(d.isVisible());
+    d.reject();
+
+    // Opened again, counter 1 has its row and OK goes through.
+    frmSet &again = open();
+    QVERIFY(again.txtC(1)->isVisible());
+    QCOMPARE(again.txtC(1)->text(), QStringLiteral("0"));
+    QTest::mouseClick(again.cmdOK, Qt::LeftButton);
+    QCOMPARE(m_sandbox->boxes.calls.size(), 2);
+    QVERIFY(!m_main->fraC(1)->isHidden());
+}
+
+void TestSettings::alarmOffStoresZeros()
+{
+    gTimerOn = -1;
+    gAlarmHour = 7;
+    gAlarmMinute = 5;
+    frmSet &d = open();
+    QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+    QCOMPARE(gTimerOn, int16_t(0));
+    QCOMPARE(gAlarmHour, int16_t(0));
+    QCOMPARE(gAlarmMinute, int16_t(0));
+    frmSet &again = open();
+    QVERIFY(again.optTimer(1)->isChecked());
+    QTest::mouseClick(again.optTimer(0), Qt::LeftButton);
+    QCOMPARE(again.txtTimer(0)->text(), QStringLiteral("0"));
+    QCOMPARE(again.txtTimer(1)->text(), QStringLiteral("0"));
+}
+
+void TestSettings::enterPressesOk()
+{
+    gTitle(0) = QStringLiteral("A");
+    frmSet &d = open();
+    QTRY_VERIFY(d.txtC(0)->hasFocus());
+    QTest::keyClicks(d.txtC(0), QStringLiteral("77"));
+    QTest::keyClick(d.txtC(0), Qt::Key_Return);
+    QCOMPARE(gCount(0), int16_t(77));
+    QCOMPARE(m_main->lblC(0)->caption(), QStringLiteral("77"));
+    QVERIFY(!d.isVisible());
+}
+
+void TestSettings::closingAppliesNothing()
+{
+    gTitle(0) = QStringLiteral("A");
+    gCount(0) = 4;
+    frmSet &d = open();
+    retype(d.txtC(0), QStringLiteral("9"));
+    retype(d.txtTitle(0), QStringLiteral("Z"));
+    d.close();
+    QCOMPARE(gCount(0), int16_t(4));
+    QCOMPARE(gTitle(0), QStringLiteral("A"));
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
