@@ -1,10 +1,18 @@
 // Zentova: a tally counter strip for the desk.
 #include "main_window/frmmain.h"
+#include "platform/endsignals.h"
+#include "platform/folders.h"
 #include "platform/icon.h"
+#include "platform/instancelock.h"
+#include "platform/msgbox.h"
+#include "state/autosave.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QStyleFactory>
 #include <csignal>
+
+using namespace zentova;
 
 int main(int argc, char *argv[])
 {
@@ -14,15 +22,45 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zentova"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setWindowIcon(zentova::appIcon());
+    QApplication::setWindowIcon(appIcon());
     // The strip has no taskbar button, so Qt would not count it as the last
     // window; the run ends when the strip has unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    zentova::frmMain form;
-    QObject::connect(&form, &zentova::frmMain::unloaded, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
+    InstanceLock lock;
+    if (lock.acquire(dataFolder()) == InstanceLock::Result::HeldByAnotherCopy) {
+        MsgBox(alreadyRunningMessage(), msgstyle::OkInformation);
+        return 0;
+    }
+
+    frmMain form;
+    Autosave autosave;
+    QObject::connect(&form, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
+
+    // The desktop going away (logout, kill, a closed terminal, the session
+    // ending): store the day at once and end without the farewell box, since
+    // nobody is there to answer it. Any box or dialog open is left behind.
+    bool ending = false;
+    const auto endRun = [&] {
+        if (ending)
+            return;
+        ending = true;
+        if (autosave.isArmed())
+            autosave.saveNow();
+        autosave.disarm();
+        form.unloadSilently();
+        QCoreApplication::exit(0);
+    };
+    EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::endRequested, &app, endRun);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&](QSessionManager &) { endRun(); });
+
     form.load();
+    if (ending)
+        return 0;
+    autosave.arm();
+    QObject::connect(&form, &frmMain::unloaded, &autosave, &Autosave::disarm);
     form.show();
     return app.exec();
 }

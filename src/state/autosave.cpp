@@ -1,0 +1,87 @@
+#include "state/autosave.h"
+
+#include "platform/clock.h"
+#include "platform/errortrap.h"
+#include "state/countdata.h"
+#include "state/counterstate.h"
+
+#include <exception>
+
+namespace zentova {
+
+namespace {
+Autosave *g_instance = nullptr;
+}
+
+CountRecord recordFromLiveState()
+{
+    CountRecord r;
+    for (int i = 0; i < CounterCount; ++i) {
+        r.Count[size_t(i)] = gCount(i);
+        r.Title[size_t(i)] = gTitle(i);
+    }
+    r.LapOn = gLapOn;
+    r.TimerOn = gTimerOn;
+    r.AlarmHourText = intToText(gAlarmHour);
+    r.AlarmMinuteText = intToText(gAlarmMinute);
+    r.SavedDate = dayNumber(Today());
+    return r;
+}
+
+Autosave::Autosave()
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(DelayMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] { saveNow(); });
+    g_instance = this;
+    setStateChangedHook(&Autosave::onStateChanged);
+}
+
+Autosave::~Autosave()
+{
+    if (g_instance == this) {
+        g_instance = nullptr;
+        setStateChangedHook(nullptr);
+    }
+}
+
+void Autosave::arm()
+{
+    m_armed = true;
+}
+
+void Autosave::disarm()
+{
+    m_armed = false;
+    m_timer.stop();
+}
+
+void Autosave::onStateChanged()
+{
+    if (g_instance)
+        g_instance->schedule();
+}
+
+void Autosave::schedule()
+{
+    if (m_armed && !m_timer.isActive())
+        m_timer.start();
+}
+
+bool Autosave::saveNow()
+{
+    m_timer.stop();
+    try {
+        writeRecordFile(countDataPath(), recordFromLiveState());
+        m_failureReported = false;
+        return true;
+    } catch (...) {
+        if (!m_failureReported) {
+            m_failureReported = true;
+            trap([e = std::current_exception()] { std::rethrow_exception(e); });
+        }
+        return false;
+    }
+}
+
+} // namespace zentova

@@ -1,0 +1,48 @@
+// Keeps Countdata.dat up to date while the strip runs, so a crash, a kill or
+// a power cut costs at most the last second of counting.
+//
+// Every change of the counter state schedules one write; changes that come
+// while a write is pending ride along with it. The record is built from the
+// live state with today's date, exactly as the close would store it, and is
+// written atomically. gSaved is not touched.
+#pragma once
+
+#include "state/countrecord.h"
+
+#include <QObject>
+#include <QTimer>
+
+namespace zentova {
+
+// The record the close would store for the live state, dated today.
+CountRecord recordFromLiveState();
+
+class Autosave : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int DelayMs = 400;
+
+    Autosave();
+    ~Autosave() override;
+
+    // Starts listening for changes (after start-up has filled the state).
+    void arm();
+    // Stops: nothing pending is written, nothing later is scheduled.
+    void disarm();
+    bool isArmed() const { return m_armed; }
+    bool isPending() const { return m_timer.isActive(); }
+
+    // Writes now. The first failure of a run is reported with the error box,
+    // later ones silently until a write succeeds again. Returns success.
+    bool saveNow();
+
+private:
+    void schedule();
+    static void onStateChanged();
+
+    QTimer m_timer;
+    bool m_armed = false;
+    bool m_failureReported = false;
+};
+
+} // namespace zentova

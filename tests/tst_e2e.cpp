@@ -1,0 +1,361 @@
+// The real program on a virtual X screen, used the way a person would: it is
+// copied into a folder of its own, clicked with xdotool, and judged by its
+// windows and by the bytes it leaves in Countdata.dat.
+#include "platform/sjis.h"
+#include "state/countdata.h"
+#include "state/countrecord.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+using namespace zentova;
+
+namespace {
+
+struct XWindow {
+    QString name;
+    QRect geometry;
+};
+
+class Screen {
+public:
+    bool start()
+    {
+        for (int n = 140; n < 200; ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+                continue;
+            m_display = QStringLiteral(":%1").arg(n);
+            m_xvfb.start(QStringLiteral("Xvfb"), {m_display, QStringLiteral("-screen"),
+                                                  QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                                                  QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            if (!m_xvfb.waitForStarted())
+                return false;
+            for (int i = 0; i < 50; ++i) {
+                if (run(QStringLiteral("xdpyinfo"), {}) == 0)
+                    return true;
+                QThread::msleep(100);
+                if (m_xvfb.state() != QProcess::Running)
+                    break;
+            }
+            m_xvfb.kill();
+            m_xvfb.waitForFinished();
+        }
+        return false;
+    }
+    ~Screen()
+    {
+        m_xvfb.terminate();
+        m_xvfb.waitForFinished(3000);
+    }
+
+    int run(const QString &program, const QStringList &args, QByteArray *out = nullptr)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        p.waitForFinished(10000);
+        if (out)
+            *out = p.readAllStandardOutput();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    void xdotool(const QStringList &args) { run(QStringLiteral("xdotool"), args); }
+    void click(QPoint at, int button = 1)
+    {
+        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                 QStringLiteral("click"), QString::number(button)});
+    }
+    void doubleClick(QPoint at)
+    {
+        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                 QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                 QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+    }
+    void key(const QString &key) { xdotool({QStringLiteral("key"), key}); }
+    void type(const QString &text) { xdotool({QStringLiteral("type"), text}); }
+
+    // Top-level windows that are mapped, by their exact title.
+    QList<XWindow> windows()
+    {
+        QByteArray out;
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, &out);
+        static const QRegularExpression line(
+            QStringLiteral("0x[0-9a-f]+ \"([^\"]*)\": \\(.*\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)"));
+        QList<XWindow> found;
+        for (const QString &l : QString::fromUtf8(out).split(u'\n')) {
+            const auto m = line.match(l);
+            if (m.hasMatch() && m.captured(2).toInt() > 3)
+                found.append({m.captured(1), QRect(m.captured(4).toInt(), m.captured(5).toInt(),
+                                                   m.captured(2).toInt(), m.captured(3).toInt())});
+        }
+        return found;
+    }
+    std::optional<XWindow> window(const QString &name)
+    {
+        for (const XWindow &w : windows())
+            if (w.name == name)
+                return w;
+        return std::nullopt;
+    }
+    bool waitForWindow(const QString &name, int ms = 8000)
+    {
+        for (int waited = 0; waited < ms; waited += 100) {
+            if (window(name))
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+    bool waitForNoWindow(const QString &name, int ms = 8000)
+    {
+        for (int waited = 0; waited < ms; waited += 100) {
+            if (!window(name))
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    QString display() const { return m_display; }
+
+private:
+    QProcess m_xvfb;
+    QString m_display;
+};
+
+// A copy of the program in a folder of its own.
+class Install {
+public:
+    Install()
+    {
+        QFile::copy(QStringLiteral(ZENTOVA_BINARY), m_dir.filePath("zentova"));
+        QFile::setPermissions(m_dir.filePath("zentova"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                  QFileDevice::ExeOwner);
+        QDir().mkpath(m_dir.filePath("home"));
+        QFile::setPermissions(m_dir.filePath("home"), QFileDevice::ReadOwner |
+                                                          QFileDevice::WriteOwner |
+                                                          QFileDevice::ExeOwner);
+    }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void start(QProcess &p, const Screen &screen) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), screen.display());
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("HOME"), m_dir.filePath("home"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath("home"));
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(m_dir.filePath("zentova"), {});
+        p.waitForStarted();
+    }
+    QByteArray data() const
+    {
+        QFile f(path("Countdata.dat"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+double today()
+{
+    return dayNumber(QDate::currentDate());
+}
+
+// Where things are on the strip, which opens at (426, 1).
+const QPoint kLeftMargin(430, 20);
+QPoint counterButton(int i)
+{
+    return QPoint(426 + 16 + 96 * i + 52 + 20, 1 + 10 + 10);
+}
+const QPoint kSetButton(426 + 496 + 54 + 18, 21);
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void countCloseAndStoreTheDay();
+    void settingsDialogAppliesTypedCount();
+    void killDuringClicksLosesNoCount();
+    void sigtermStoresWithoutFarewell();
+    void secondCopyOnSameFolderIsRefused();
+
+private:
+    std::unique_ptr<Screen> m_screen;
+};
+
+void TestEndToEnd::initTestCase()
+{
+    m_screen = std::make_unique<Screen>();
+    QVERIFY2(m_screen->start(), "no Xvfb");
+}
+
+void TestEndToEnd::countCloseAndStoreTheDay()
+{
+    Install install;
+    CountRecord stored;
+    stored.Count = {5, 0, 0, 0, 0};
+    stored.Title[0] = QStringLiteral("受付");
+    stored.AlarmHourText = QStringLiteral("0");
+    stored.AlarmMinuteText = QStringLiteral("0");
+    stored.SavedDate = today();
+    writeRecordFile(install.path("Countdata.dat"), stored);
+
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // the restore prompt
+    QVERIFY(!m_screen->window(QStringLiteral("zentova")));       // strip not shown yet
+    m_screen->key(QStringLiteral("y"));
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QCOMPARE(m_screen->window(QStringLiteral("zentova"))->geometry, QRect(426, 1, 599, 38));
+
+    m_screen->click(counterButton(0));
+    m_screen->click(counterButton(0), 3); // right press: down again
+    m_screen->click(counterButton(0));
+    m_screen->doubleClick(kLeftMargin);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // the farewell
+    m_screen->key(QStringLiteral("Return"));
+    QVERIFY(program.waitForFinished(8000));
+
+    CountRecord expected = stored;
+    expected.Count[0] = 6;
+    QCOMPARE(install.data(), encodeRecord(expected));
+}
+
+void TestEndToEnd::settingsDialogAppliesTypedCount()
+{
+    Install install;
+    CountRecord stored;
+    stored.Title[1] = QStringLiteral("電話");
+    stored.SavedDate = today() - 3;
+    writeRecordFile(install.path("Countdata.dat"), stored);
+
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QTest::qWait(300);
+    m_screen->click(kSetButton);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova：設定")));
+    m_screen->type(QStringLiteral("250"));
+    m_screen->key(QStringLiteral("Return"));
+    QVERIFY(m_screen->waitForNoWindow(QStringLiteral("Zentova：設定")));
+
+    m_screen->doubleClick(kLeftMargin);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova")));
+    m_screen->key(QStringLiteral("Return"));
+    QVERIFY(program.waitForFinished(8000));
+    const CountRecord after = decodeRecord(install.data());
+    QCOMPARE(after.Count[1], int16_t(250));
+    QCOMPARE(after.Title[1], QStringLiteral("電話"));
+}
+
+void TestEndToEnd::killDuringClicksLosesNoCount()
+{
+    Install install;
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    // Give counter 0 a title so its button shows.
+    CountRecord titled;
+    titled.Title[0] = QStringLiteral("A");
+    program.kill();
+    program.waitForFinished();
+    writeRecordFile(install.path("Countdata.dat"), titled);
+
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QTest::qWait(300);
+    m_screen->xdotool({QStringLiteral("mousemove"), QString::number(counterButton(0).x()),
+                       QString::number(counterButton(0).y()), QStringLiteral("click"),
+                       QStringLiteral("--repeat"), QStringLiteral("25"), QStringLiteral("--delay"),
+                       QStringLiteral("40"), QStringLiteral("1")});
+    QTest::qWait(1000); // within a second every count is on disk
+    program.kill();
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(25));
+
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // same day: the prompt
+    m_screen->key(QStringLiteral("y"));
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    m_screen->doubleClick(kLeftMargin);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova")));
+    m_screen->key(QStringLiteral("Return"));
+    QVERIFY(program.waitForFinished(8000));
+    const CountRecord after = decodeRecord(install.data());
+    QCOMPARE(after.Count[0], int16_t(25));
+    QCOMPARE(after.Title[0], QStringLiteral("A"));
+}
+
+void TestEndToEnd::sigtermStoresWithoutFarewell()
+{
+    Install install;
+    CountRecord titled;
+    titled.Title[2] = QStringLiteral("C");
+    writeRecordFile(install.path("Countdata.dat"), titled);
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QTest::qWait(300);
+    for (int k = 0; k < 3; ++k)
+        m_screen->click(counterButton(2));
+    program.terminate(); // SIGTERM at once, before the autosave's delay
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY(!m_screen->window(QStringLiteral("Zentova")));
+    const CountRecord after = decodeRecord(install.data());
+    QCOMPARE(after.Count[2], int16_t(3));
+    QCOMPARE(after.SavedDate, today());
+}
+
+void TestEndToEnd::secondCopyOnSameFolderIsRefused()
+{
+    Install install;
+    QProcess first;
+    install.start(first, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    const QByteArray before = install.data();
+
+    QProcess second;
+    install.start(second, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova")));
+    m_screen->key(QStringLiteral("Return"));
+    QVERIFY(second.waitForFinished(5000));
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(install.data(), before);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // A copy in another folder runs beside it.
+    Install other;
+    QProcess third;
+    other.start(third, *m_screen);
+    const auto strips = [this] {
+        int n = 0;
+        for (const XWindow &w : m_screen->windows())
+            n += w.name == QStringLiteral("zentova");
+        return n;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(strips(), 2, 8000);
+    QCOMPARE(third.state(), QProcess::Running);
+    third.terminate();
+    first.terminate();
+    QVERIFY(third.waitForFinished(5000));
+    QVERIFY(first.waitForFinished(5000));
+}
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "tst_e2e.moc"
