@@ -73,6 +73,7 @@ private slots:
     void examplesDecode();
     void titleLengthsMoveTheLastTwelveBytes();
     void japaneseTitleRoundTrips();
+    void singleBytesReadAsTheDesktopReadsThem();
     void unmappableCharacterIsWrittenAsQuestionMark();
     void truncatedFileReadsPrefixAndZero_data();
     void truncatedFileReadsPrefixAndZero();
@@ -123,6 +124,17 @@ void TestCountData::japaneseTitleRoundTrips()
                QStringLiteral("　"), QStringLiteral("①②")};
     QCOMPARE(decodeRecord(encodeRecord(r)), r);
     QVERIFY(encodeRecord(r).contains(hex("04 00 8e f3 95 74")));
+}
+
+void TestCountData::singleBytesReadAsTheDesktopReadsThem()
+{
+    // ASCII controls stay themselves (IBM's code page would swap 1a, 1c and
+    // 7f), half-width katakana are single bytes, stray bytes are replaced.
+    QCOMPARE(fromCp932(hex("1a 1c 7f 41")), QStringLiteral("\u001a\u001c\u007f" "A"));
+    QCOMPARE(fromCp932(hex("b1 dd")), QStringLiteral("ｱﾝ"));
+    QCOMPARE(fromCp932(hex("ff 41 8e")), QStringLiteral("\ufffd" "A\ufffd"));
+    QCOMPARE(fromCp932(hex("8e f3 95 74")), QStringLiteral("受付"));
+    QCOMPARE(toCp932(QStringLiteral("\u001a\u007fｱ")), hex("1a 7f b1"));
 }
 
 void TestCountData::unmappableCharacterIsWrittenAsQuestionMark()
