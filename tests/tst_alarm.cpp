@@ -82,6 +82,7 @@ private slots:
     void loadChimeReadsReadOnlyFile();
     void loadChimeStopsTheChimeStillPlaying();
     void chimeIsFoundInUserFolderThenBesideProgram();
+    void installedCopyKeepsDataPerUserAndRingsInstalledChime();
     void chimeThatIsDirectoryOrFifoIsRefused();
 
 private:
@@ -286,6 +287,27 @@ void TestAlarm::chimeIsFoundInUserFolderThenBesideProgram()
     f.close();
     LoadChime("Chimes.wav");
     QCOMPARE(gChimeData, QByteArray("mine\0", 5));
+}
+
+void TestAlarm::installedCopyKeepsDataPerUserAndRingsInstalledChime()
+{
+    // bin/ with share/zentova/ beside it, as a package installs it; root could
+    // write to bin/, but an installed copy never keeps files there.
+    const QString root = m_sandbox->path("usr");
+    QVERIFY(QDir().mkpath(root + "/bin"));
+    QVERIFY(QDir().mkpath(root + "/share/zentova"));
+    QFile installed(root + "/share/zentova/Chimes.wav");
+    QVERIFY(installed.open(QIODevice::WriteOnly));
+    installed.write("installed");
+    installed.close();
+    QTemporaryDir user;
+    setUserDataFolder(user.filePath("zentova"));
+    setAppFolder(root + "/bin");
+
+    QCOMPARE(dataFolder(), user.filePath("zentova"));
+    LoadChime("Chimes.wav");
+    QCOMPARE(gChimeData, QByteArray("installed\0", 10));
+    QVERIFY(!QFileInfo::exists(root + "/bin/Chimes.wav"));
 }
 
 void TestAlarm::chimeThatIsDirectoryOrFifoIsRefused()

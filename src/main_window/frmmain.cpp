@@ -85,12 +85,15 @@ void frmMain::buildControls()
     placeTwips(cmdSet, 810, 150, 555, 300);
     setBackColor(cmdSet, vbcolor::PaleBlue);
     connect(cmdSet, &QPushButton::clicked, this, [this] { cmdSet_Click(); });
+    cmdSet->setAccessibleName(QStringLiteral("設定"));
+    cmdSet->setAccessibleDescription(QStringLiteral("項目名、件数、アラームの設定画面を開きます"));
 
     lblTime = new CaptionLabel(Frame1);
     lblTime->setObjectName(QStringLiteral("lblTime"));
     placeTwips(lblTime, 180, 180, 615, 255);
     lblTime->setFont(msPGothic(11.25));
     lblTime->setAttribute(Qt::WA_TranslucentBackground);
+    lblTime->setAccessibleName(QStringLiteral("時刻"));
 
     // The design creates the counter frames from index 4 down to 0.
     for (int i = CounterCount - 1; i >= 0; --i) {
@@ -123,6 +126,8 @@ void frmMain::buildControls()
         connect(label, &CaptionLabel::changed, this, [this, i] { lblC_Change(i); });
         m_lblC[size_t(i)] = label;
     }
+    for (int i = 0; i < CounterCount; ++i)
+        describeCounter(i);
 
     // Tab order: cmdC(0) to cmdC(4), then cmdSet. Nothing else takes focus.
     std::array<QWidget *, CounterCount + 1> order{};
@@ -168,6 +173,19 @@ void frmMain::setCounterFrameVisible(int index, bool visible)
 void frmMain::setCounterFrameCaption(int index, const QString &caption)
 {
     fraC(index)->setCaption(caption);
+    describeCounter(index);
+}
+
+void frmMain::describeCounter(int index)
+{
+    // What a screen reader says for the counter's controls: the counter by
+    // its title (by its number while it has none), and its value.
+    const QString title = fraC(index)->caption();
+    const QString name = title.isEmpty() ? QStringLiteral("カウンター %1").arg(index + 1) : title;
+    cmdC(index)->setAccessibleName(name + QStringLiteral(" を 1 増やす"));
+    cmdC(index)->setAccessibleDescription(QStringLiteral("右クリックで 1 減らします"));
+    lblC(index)->setAccessibleName(name + QStringLiteral(" の件数 ") + lblC(index)->caption());
+    fraC(index)->setAccessibleName(name);
 }
 
 // ---------------------------------------------------------------------------
@@ -293,6 +311,7 @@ void frmMain::lblC_Change(int index)
         const double value = leadingValue(label->caption());
         const long long whole = std::llround(std::clamp(value, -2147483648.0, 2147483647.0));
         setForeColor(label, whole % 100 == 0 ? vbcolor::Red : vbcolor::ButtonText);
+        describeCounter(index);
     });
 }
 
@@ -397,7 +416,10 @@ void frmMain::tmrClock_Timer()
 {
     trap([this] {
         const QDateTime now = Now();
-        lblTime->setCaption(formatHhMm(now.time().hour(), now.time().minute()));
+        const QString clock = formatHhMm(now.time().hour(), now.time().minute());
+        if (clock != lblTime->caption())
+            lblTime->setAccessibleName(QStringLiteral("時刻 ") + clock);
+        lblTime->setCaption(clock);
         if (!alarmDue(now.time(), gTimerOn, gAlarmHour, gAlarmMinute))
             return;
         // A tick that runs while this alarm's box is still open does not

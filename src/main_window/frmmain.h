@@ -76,6 +76,7 @@ protected:
 
 private:
     void buildControls();
+    void describeCounter(int index);
     void scheduleNextTick();
 
     std::array<FrameBox *, CounterCount> m_fraC{};

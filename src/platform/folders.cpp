@@ -48,13 +48,25 @@ bool folderIsWritable(const QString &folder)
     return probe.open();
 }
 
+bool isInstalledLocation(const QString &folder)
+{
+    return QFileInfo(folder).fileName() == QLatin1String("bin") &&
+           QFileInfo(folder + QStringLiteral("/../share/zentova")).isDir();
+}
+
+bool dataBesideProgram()
+{
+    const QString app = appFolder();
+    return !isInstalledLocation(app) && folderIsWritable(app);
+}
+
 QString dataFolder()
 {
     if (!g_dataFolder.isEmpty())
         return g_dataFolder;
     const QString app = appFolder();
     const QString user = userDataFolder();
-    if (folderIsWritable(app))
+    if (dataBesideProgram())
         g_dataFolder = app;
     else if (!user.isEmpty() && QDir().mkpath(user) && folderIsWritable(user))
         g_dataFolder = user;

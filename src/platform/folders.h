@@ -20,9 +20,18 @@ void setUserDataFolder(const QString &folder); // empty restores the real one
 // answer holds for root and for read-only mounts alike).
 bool folderIsWritable(const QString &folder);
 
-// The folder that holds Countdata.dat and the lock: the program's folder when
-// it can be written, else the per-user folder (created on demand) when that
-// can, else the program's folder all the same, whose errors then show.
+// A copy installed by a package: bin/ with share/zentova/ beside it. Such a
+// copy keeps its data per user even where root could write to /usr/bin.
+bool isInstalledLocation(const QString &folder);
+
+// The program's folder holds the data when it is a copy of its own (not an
+// installed one) that can be written there.
+bool dataBesideProgram();
+
+// The folder that holds Countdata.dat and the lock: the program's folder
+// when dataBesideProgram(), else the per-user folder (created on demand) when
+// that can be written, else the program's folder all the same, whose errors
+// then show.
 QString dataFolder();
 
 // Chime lookup order: the data folder's candidates, then the copy installed

@@ -31,6 +31,17 @@ template <typename T, size_t N> T *checkedPair(const std::array<T *, N> &items, 
     return items[size_t(index)];
 }
 
+// Only the chosen option of a pair takes the focus from Tab.
+void option_focusFollowsChoice(const std::array<QRadioButton *, 2> &pair)
+{
+    const bool anyChecked = pair[0] && pair[1] && (pair[0]->isChecked() || pair[1]->isChecked());
+    for (QRadioButton *option : pair) {
+        if (option)
+            option->setFocusPolicy(!anyChecked || option->isChecked() ? Qt::StrongFocus
+                                                                      : Qt::ClickFocus);
+    }
+}
+
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption)
 {
     auto *label = new CaptionLabel(parent);
@@ -128,6 +139,9 @@ void frmSet::buildControls()
                                   i == 0 ? QStringLiteral("ON") : QStringLiteral("OFF"));
         placeTwips(option, i == 0 ? 240 : 960, 240, i == 0 ? 615 : 735, 255);
         connect(option, &QRadioButton::toggled, this, [this, i](bool checked) {
+            // The pair is one stop in the tab order, at the chosen option, as
+            // on the desktop; the arrow keys move between ON and OFF.
+            option_focusFollowsChoice(m_optTimer);
             if (checked)
                 optTimer_Click(i);
         });
@@ -248,6 +262,21 @@ QWidget *frmSet::initialFocus() const
     return m_optTimer[0]->isChecked() ? m_optTimer[0] : m_optTimer[1];
 }
 
+void frmSet::describeControls()
+{
+    for (int i = 0; i < CounterCount; ++i) {
+        const QString title = gTitle(i).isEmpty() ? QStringLiteral("カウンター %1").arg(i + 1) : gTitle(i);
+        m_txtC[size_t(i)]->setAccessibleName(title + QStringLiteral(" の件数"));
+        m_txtTitle[size_t(i)]->setAccessibleName(QStringLiteral("カウンター %1 の項目名").arg(i + 1));
+        m_txtTitle[size_t(i)]->setAccessibleDescription(QStringLiteral("5 文字まで"));
+    }
+    m_txtTimer[0]->setAccessibleName(QStringLiteral("アラームの時"));
+    m_txtTimer[1]->setAccessibleName(QStringLiteral("アラームの分"));
+    m_optTimer[0]->setAccessibleName(QStringLiteral("アラーム ON"));
+    m_optTimer[1]->setAccessibleName(QStringLiteral("アラーム OFF"));
+    cmdOK->setAccessibleDescription(QStringLiteral("設定を反映して閉じます"));
+}
+
 void frmSet::Form_Load()
 {
     setWindowTitle(applicationTitle() + QStringLiteral("：設定"));
@@ -278,6 +307,7 @@ void frmSet::Form_Load()
     } else {
         optTimer(1)->setChecked(true);
     }
+    describeControls();
 }
 
 // ---------------------------------------------------------------------------

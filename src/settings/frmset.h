@@ -57,6 +57,7 @@ protected:
 private:
     void buildControls();
     void placeBelowOwner();
+    void describeControls();
 
     std::array<QLineEdit *, CounterCount> m_txtTitle{};
     std::array<QLineEdit *, CounterCount> m_txtC{};

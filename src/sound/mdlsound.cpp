@@ -14,9 +14,8 @@ QByteArray gChimeData;
 
 QString chimePath(const QString &name)
 {
-    const QString app = appFolder();
-    const QString besideProgram = app + QLatin1Char('/') + name;
-    if (folderIsWritable(app))
+    const QString besideProgram = appFolder() + QLatin1Char('/') + name;
+    if (dataBesideProgram())
         return besideProgram;
 
     const QString inUserFolder = userDataFolder() + QLatin1Char('/') + name;

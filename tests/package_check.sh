@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a throw-away root and checks what
+# a user would get: the files in their places, a valid desktop entry,
+# dependencies computed from the binary, and an installed copy that keeps its
+# data in the per-user folder. Usage: package_check.sh BUILD_DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+(cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
+deb=$(ls "$build"/zentova_*.deb | head -n 1)
+echo "package: $(basename "$deb")"
+dpkg-deb -x "$deb" "$work/root"
+
+fail=0
+for f in usr/bin/zentova usr/share/zentova/Chimes.wav usr/share/applications/zentova.desktop \
+         usr/share/icons/hicolor/scalable/apps/zentova.svg \
+         usr/share/icons/hicolor/32x32/apps/zentova.png usr/share/icons/hicolor/256x256/apps/zentova.png; do
+  if [ -s "$work/root/$f" ]; then echo "ok: $f"; else echo "MISSING: $f"; fail=1; fi
+done
+desktop-file-validate "$work/root/usr/share/applications/zentova.desktop" && echo "ok: desktop entry valid" || fail=1
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for lib in libqt6widgets6 libqt6multimedia6 libsndfile1; do
+  case "$depends" in *"$lib"*) ;; *) echo "MISSING dependency: $lib"; fail=1 ;; esac
+done
+
+# The installed copy, started as a user would: its data goes to the per-user
+# folder, never beside the binary, even where root could write there.
+mkdir -p "$work/home"
+chmod 700 "$work/home"
+HOME="$work/home" XDG_RUNTIME_DIR="$work/home" QT_QPA_PLATFORM=offscreen \
+  "$work/root/usr/bin/zentova" >"$work/run.log" 2>&1 &
+pid=$!
+for _ in $(seq 50); do
+  [ -e "$work/home/.local/share/zentova/Countdata.dat" ] && break
+  sleep 0.1
+done
+kill -TERM "$pid" 2>/dev/null || true
+wait "$pid" || true
+if [ -e "$work/home/.local/share/zentova/Countdata.dat" ] && [ ! -e "$work/root/usr/bin/Countdata.dat" ]; then
+  echo "ok: installed copy keeps its data per user"
+else
+  echo "FAIL: installed copy's data not in the per-user folder"; cat "$work/run.log"; fail=1
+fi
+
+if [ $fail -eq 0 ]; then echo "package: 1 passed, 0 failed"; else echo "package: 0 passed, 1 failed"; fi
+exit $fail
