@@ -7,7 +7,7 @@ BUILD="$ROOT/build"
 # Everything the program, its tests and its tools need from Debian 12.
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-multimedia-dev libgl-dev libsndfile1-dev
+  qt6-base-dev qt6-multimedia-dev libgl-dev libsndfile1-dev libxcb1-dev
   fonts-ipafont-gothic
   xvfb xdotool x11-utils
   pulseaudio pulseaudio-utils

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <QStyleFactory>
+#include <QTimer>
 #include <csignal>
 
 using namespace zentova;
@@ -22,7 +23,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zentova"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setWindowIcon(appIcon());
     // The strip has no taskbar button, so Qt would not count it as the last
     // window; the run ends when the strip has unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -62,5 +62,8 @@ int main(int argc, char *argv[])
     autosave.arm();
     QObject::connect(&form, &frmMain::unloaded, &autosave, &Autosave::disarm);
     form.show();
+    // The icon matters to message boxes and the dialog, not to the first
+    // frame of a strip without a title bar: give it once the strip is up.
+    QTimer::singleShot(0, &app, [] { QApplication::setWindowIcon(appIcon()); });
     return app.exec();
 }

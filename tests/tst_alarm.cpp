@@ -5,6 +5,7 @@
 #include "platform/folders.h"
 #include "sound/chimeplayer.h"
 #include "sound/chimesynth.h"
+#include "sound/module/wavdecode.h"
 #include "sound/mdlsound.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
@@ -21,10 +22,14 @@ namespace {
 // Plays nothing; remembers what it was asked to do.
 class FakeOutput : public SoundOutput {
 public:
-    void play(const DecodedSound &sound) override
+    bool playImage(const QByteArray &image) override
     {
-        played.append(sound);
+        const auto sound = decodeWav(image);
+        if (!sound)
+            return false;
+        played.append(*sound);
         playing = true;
+        return true;
     }
     void stop() override
     {

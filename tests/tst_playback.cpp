@@ -51,6 +51,9 @@ void TestPlayback::initTestCase()
 {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
         QFAIL("run me through tests/with_pulseaudio.sh");
+    // The module as the program loads it, from the file the build made.
+    setSoundModuleFile(QStringLiteral(ZENTOVA_SOUND_MODULE_FILE));
+    QVERIFY(!soundModuleLoaded());
 }
 
 void TestPlayback::chimeSoundsThroughTheDesktopAudio()
@@ -71,6 +74,7 @@ void TestPlayback::chimeSoundsThroughTheDesktopAudio()
     clock.start();
     PlayChime();
     const qint64 returnedAfter = clock.elapsed();
+    QVERIFY(soundModuleLoaded());
     QVERIFY(soundOutput().isPlaying());
     QTRY_VERIFY_WITH_TIMEOUT(!soundOutput().isPlaying(), 6000);
     QTest::qWait(400);

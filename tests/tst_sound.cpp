@@ -1,7 +1,7 @@
 // WAV images decoded from memory in every encoding the chime may come in,
 // and the default chime the build writes.
 #include "sound/chimesynth.h"
-#include "sound/wavdecode.h"
+#include "sound/module/wavdecode.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,8 @@
 #include "platform/icon.h"
 
+#include <QIconEngine>
 #include <QPainter>
+#include <QPixmap>
 #include <QPainterPath>
 
 namespace zentova {
@@ -64,12 +66,42 @@ QImage drawAppIcon(int size)
     return image;
 }
 
+namespace {
+
+// Draws the icon at whatever size is asked for, when it is asked for: no
+// pixels are made at start-up, and every size is crisp.
+class DrawnIconEngine : public QIconEngine {
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(rect.width(), rect.height());
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QImage image = drawAppIcon(std::max(1, int(side * dpr)));
+        image.setDevicePixelRatio(dpr);
+        painter->drawImage(QRectF(rect.topLeft(), QSizeF(side, side)), image);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        return QPixmap::fromImage(drawAppIcon(std::max(1, std::min(size.width(), size.height()))));
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return QSize(side, side);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+    }
+    QIconEngine *clone() const override { return new DrawnIconEngine; }
+    QString key() const override { return QStringLiteral("zentova-drawn"); }
+};
+
+} // namespace
+
 QIcon appIcon()
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(drawAppIcon(size)));
-    return icon;
+    return QIcon(new DrawnIconEngine);
 }
 
 } // namespace zentova

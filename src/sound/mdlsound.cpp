@@ -59,9 +59,7 @@ void LoadChime(const QString &name)
 void PlayChime()
 {
     try {
-        if (const auto sound = decodeWav(gChimeData))
-            soundOutput().play(*sound);
-        else
+        if (!soundOutput().playImage(gChimeData))
             soundOutput().beep();
     } catch (...) {
         // The chime never stops the alarm.

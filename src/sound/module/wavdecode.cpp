@@ -1,4 +1,4 @@
-#include "sound/wavdecode.h"
+#include "sound/module/wavdecode.h"
 
 #include <sndfile.h>
 

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Zentova against the toolkit's floor: the real program and a bare Qt window
+# with as many widgets (bench/baseline.h), measured side by side in one run,
+# alternating, and reported as medians with the ratio program / baseline.
+#
+#   bash bench/run.sh            # the full run: 5 rounds, 60 s idle windows
+#   bash bench/run.sh --smoke    # one short round, to see that it still works
+#
+# Environment: BUILD (build folder, default ./build), RUNS, IDLE (seconds).
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${BUILD:-$ROOT/build}
+RUNS=${RUNS:-5}
+IDLE=${IDLE:-60}
+SETTLE=5
+CLICKS=10000
+if [ "${1:-}" = "--smoke" ]; then
+  RUNS=1 IDLE=2 SETTLE=1 CLICKS=300
+fi
+for exe in zentova zentova_baseline zentova_mapwait zentova_clickbench; do
+  [ -x "$BUILD/$exe" ] || { echo "missing $BUILD/$exe: build first (bash scripts/start.sh)"; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for n in $(seq 170 199); do
+  [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  xdpyinfo >/dev/null 2>&1 && break
+done
+unset QT_QPA_PLATFORM
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/home"
+mkdir -p "$HOME" && chmod 700 "$HOME"
+
+# Ticks of CPU and voluntary context switches of a process, all its threads.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
+kib() { awk -v k="$2" '$1 == k":" {print $2}' "/proc/$1/status"; }
+
+start() { # start NAME -> sets map_ms and pid
+  local dir="$work/$1-$RANDOM"
+  mkdir -p "$dir"
+  cp "$BUILD/$2" "$dir/"
+  local out
+  out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/$2")
+  map_ms=$(echo "$out" | awk '{print $2}')
+  pid=$(echo "$out" | awk '{print $4}')
+  pids+=("$pid")
+}
+
+declare -A series
+record() { series[$1]="${series[$1]:-} $2"; }
+median() { tr ' ' '\n' <<<"$1" | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+
+hz=$(getconf CLK_TCK)
+# One start of each to warm the caches; not counted.
+start p zentova; kill "$pid"; start b zentova_baseline; kill "$pid"
+sleep 0.5
+
+for r in $(seq "$RUNS"); do
+  if [ $((r % 2)) -eq 1 ]; then order="zentova zentova_baseline"; else order="zentova_baseline zentova"; fi
+  declare -A running=()
+  for exe in $order; do
+    start "$r" "$exe"
+    record "start_$exe" "$map_ms"
+    running[$exe]=$pid
+  done
+  sleep "$SETTLE"
+  declare -A t0=() w0=()
+  for exe in $order; do
+    p=${running[$exe]}
+    record "rss_$exe" "$(kib "$p" VmRSS)"
+    t0[$exe]=$(cpu_ticks "$p"); w0[$exe]=$(wakeups "$p")
+  done
+  sleep "$IDLE"
+  for exe in $order; do
+    p=${running[$exe]}
+    record "peak_$exe" "$(kib "$p" VmHWM)"
+    record "cpu_$exe" "$(awk -v a="${t0[$exe]}" -v b="$(cpu_ticks "$p")" -v hz="$hz" -v s="$IDLE" 'BEGIN {printf "%.4f", 100 * (b - a) / hz / s}')"
+    record "wake_$exe" "$(awk -v a="${w0[$exe]}" -v b="$(wakeups "$p")" -v s="$IDLE" 'BEGIN {printf "%.2f", (b - a) / s}')"
+    kill "$p"
+  done
+  sleep 0.3
+done
+
+clicks=$("$BUILD/zentova_clickbench" "$CLICKS" "$RUNS")
+record click_zentova "$(awk '{print $4}' <<<"$clicks")"
+record click_zentova_baseline "$(awk '{print $6}' <<<"$clicks")"
+record size_zentova "$(stat -c %s "$BUILD/zentova")"
+record size_zentova_baseline "$(stat -c %s "$BUILD/zentova_baseline")"
+
+row() { # row LABEL KEY UNIT TARGET
+  local p b
+  p=$(median "${series[$2_zentova]}")
+  b=$(median "${series[$2_zentova_baseline]}")
+  awk -v l="$1" -v p="$p" -v b="$b" -v u="$3" -v t="$4" \
+    'BEGIN {printf "| %-28s | %12s %-4s | %12s %-4s | %6s | %-22s |\n", l, p, u, b, u, (b > 0 ? sprintf("%.2f", p / b) : "-"), t}'
+}
+echo
+echo "Zentova against a bare Qt window: medians of $RUNS run(s), ${IDLE} s idle windows, $CLICKS clicks"
+echo "| figure                       |      program      |     baseline      |  ratio | target                 |"
+echo "|------------------------------|-------------------|-------------------|--------|------------------------|"
+row "start-up to first map"  start ms "<= 1.10 x"
+row "RSS after ${SETTLE} s idle"  rss KiB "<= baseline + 2048 KiB"
+row "peak RSS"               peak KiB ""
+row "idle CPU"               cpu "%" "< 0.05 %"
+row "idle wake-ups per second" wake "/s" "<= 1.1 /s"
+row "$CLICKS clicks, in-process" click ms "<= 1.20 x"
+row "binary size"            size B ""
+echo "bench: 1 passed, 0 failed"
