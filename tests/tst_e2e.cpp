@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <cmath>
 
 using namespace zentova;
 
@@ -193,6 +194,7 @@ private slots:
     void killDuringClicksLosesNoCount();
     void sigtermStoresWithoutFarewell();
     void secondCopyOnSameFolderIsRefused();
+    void alarmRingsTheChimeWhileItsBoxShows();
 
 private:
     std::unique_ptr<Screen> m_screen;
@@ -355,6 +357,60 @@ void TestEndToEnd::secondCopyOnSameFolderIsRefused()
     first.terminate();
     QVERIFY(third.waitForFinished(5000));
     QVERIFY(first.waitForFinished(5000));
+}
+
+void TestEndToEnd::alarmRingsTheChimeWhileItsBoxShows()
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        QSKIP("needs the PulseAudio null sink of tests/with_pulseaudio.sh");
+    Install install;
+    QFile::copy(QStringLiteral(ZENTOVA_CHIME), install.path("Chimes.wav"));
+    // The alarm at the next minute that leaves time to start.
+    QDateTime at = QDateTime::currentDateTime().addSecs(60);
+    if (at.time().second() > 50)
+        at = at.addSecs(60);
+    CountRecord stored;
+    stored.TimerOn = -1;
+    stored.AlarmHourText = QString::number(at.time().hour());
+    stored.AlarmMinuteText = QString::number(at.time().minute());
+    writeRecordFile(install.path("Countdata.dat"), stored);
+
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QTemporaryDir dir;
+    QProcess parec;
+    parec.start(QStringLiteral("parec"),
+                {QStringLiteral("--device=zentova_null.monitor"), QStringLiteral("--format=s16le"),
+                 QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"),
+                 QStringLiteral("--raw"), dir.filePath("monitor.raw")});
+    QVERIFY(parec.waitForStarted());
+
+    const qint64 wait = QDateTime::currentDateTime().msecsTo(
+                            QDateTime(at.date(), QTime(at.time().hour(), at.time().minute()))) +
+                        5000;
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("タイマーアラーム"), int(wait)));
+    QTest::qWait(2500); // the chime plays on while the box is open
+    QVERIFY(m_screen->window(QStringLiteral("タイマーアラーム")));
+    parec.terminate();
+    QVERIFY(parec.waitForFinished(3000));
+    QFile recording(dir.filePath("monitor.raw"));
+    QVERIFY(recording.open(QIODevice::ReadOnly));
+    const QByteArray raw = recording.readAll();
+    const auto *s = reinterpret_cast<const qint16 *>(raw.constData());
+    double peak = 0;
+    for (qsizetype i = 0; i + 882 <= raw.size() / 2; i += 882) {
+        double sum = 0;
+        for (qsizetype k = i; k < i + 882; ++k)
+            sum += double(s[k]) * s[k];
+        peak = std::max(peak, std::sqrt(sum / 882));
+    }
+    QVERIFY2(peak > 3000, qPrintable(QStringLiteral("loudest 20 ms: RMS %1").arg(peak)));
+
+    m_screen->key(QStringLiteral("Return"));
+    QVERIFY(m_screen->waitForNoWindow(QStringLiteral("タイマーアラーム")));
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
