@@ -5,6 +5,7 @@
 #include "state/counterstate.h"
 
 #include <QFile>
+#include <cmath>
 
 namespace zentova::test {
 
@@ -45,6 +46,24 @@ QByteArray Sandbox::readFile(const QString &name) const
 QByteArray hex(const char *spaced)
 {
     return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
+}
+
+Loudness measureLoudness(const QByteArray &s16le, int window, double threshold)
+{
+    const auto *s = reinterpret_cast<const qint16 *>(s16le.constData());
+    const qsizetype n = s16le.size() / 2;
+    Loudness result;
+    int run = 0;
+    for (qsizetype start = 0; start + window <= n; start += window) {
+        double sum = 0;
+        for (qsizetype i = start; i < start + window; ++i)
+            sum += double(s[i]) * s[i];
+        const double level = std::sqrt(sum / window);
+        result.peakRms = std::max(result.peakRms, level);
+        run = level > threshold ? run + 1 : 0;
+        result.loudWindows = std::max(result.loudWindows, run);
+    }
+    return result;
 }
 
 } // namespace zentova::test

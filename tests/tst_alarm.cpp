@@ -63,6 +63,16 @@ private:
 
 const QString kAlarm0705 = QStringLiteral("は～い！！　07時 05分でーす♪");
 
+// The alarm switched on at hour:minute, and one tick of the strip's clock at `now`.
+void tickWithAlarm(frmMain &w, test::Sandbox &sandbox, int hour, int minute, QTime now)
+{
+    gTimerOn = -1;
+    gAlarmHour = int16_t(hour);
+    gAlarmMinute = int16_t(minute);
+    sandbox.clock.set(QDateTime(QDate(2024, 1, 1), now));
+    w.tmrClock_Timer();
+}
+
 } // namespace
 
 class TestAlarm : public QObject {
@@ -182,15 +192,9 @@ void TestAlarm::tickAtAlarmSecondPlaysChimeThenShowsBox()
     setMessageBoxBackend(&boxes);
     m_sandbox->writeFile("Chimes.wav", synthChimeWav());
     frmMain w;
-    gTimerOn = -1;
-    gAlarmHour = 7;
-    gAlarmMinute = 5;
-    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(7, 4, 59)));
-    w.tmrClock_Timer();
+    tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 4, 59));
     QVERIFY(boxes.calls.isEmpty());
-
-    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(7, 5, 0)));
-    w.tmrClock_Timer();
+    tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
     QCOMPARE(w.lblTime->caption(), QStringLiteral("07:05"));
     QCOMPARE(boxes.calls.size(), 1);
     QCOMPARE(boxes.calls[0].prompt, kAlarm0705);
@@ -205,11 +209,7 @@ void TestAlarm::tickAtAlarmSecondPlaysChimeThenShowsBox()
 void TestAlarm::tickOneSecondLaterDoesNothing()
 {
     frmMain w;
-    gTimerOn = -1;
-    gAlarmHour = 7;
-    gAlarmMinute = 5;
-    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(7, 5, 1)));
-    w.tmrClock_Timer();
+    tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 1));
     QVERIFY(m_sandbox->boxes.calls.isEmpty());
     QVERIFY(m_out.played.isEmpty());
     QCOMPARE(m_out.beeps, 0);
@@ -221,11 +221,7 @@ void TestAlarm::chimeLoadErrorReplacesTheAlarmBox()
     setAppFolder(m_sandbox->path("plain/bin"));
     setUserDataFolder(m_sandbox->path("plain/user"));
     frmMain w;
-    gTimerOn = -1;
-    gAlarmHour = 7;
-    gAlarmMinute = 5;
-    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(7, 5, 0)));
-    w.tmrClock_Timer();
+    tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
     QCOMPARE(w.lblTime->caption(), QStringLiteral("07:05"));
     QCOMPARE(m_sandbox->boxes.calls.size(), 1);
     QCOMPARE(m_sandbox->boxes.calls[0].style, 0);
@@ -236,11 +232,7 @@ void TestAlarm::chimeLoadErrorReplacesTheAlarmBox()
 void TestAlarm::missingChimeIsCreatedEmptyAndBeeps()
 {
     frmMain w;
-    gTimerOn = -1;
-    gAlarmHour = 12;
-    gAlarmMinute = 0;
-    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(12, 0, 0)));
-    w.tmrClock_Timer();
+    tickWithAlarm(w, *m_sandbox, 12, 0, QTime(12, 0, 0));
     QCOMPARE(QFileInfo(m_sandbox->path("Chimes.wav")).size(), 0);
     QCOMPARE(gChimeData, QByteArray(1, '\0'));
     QCOMPARE(m_out.beeps, 1);

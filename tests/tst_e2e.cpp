@@ -4,6 +4,7 @@
 #include "platform/sjis.h"
 #include "state/countdata.h"
 #include "state/countrecord.h"
+#include "testsupport.h"
 
 #include <QDate>
 #include <QDir>
@@ -13,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <cmath>
 
 using namespace zentova;
 
@@ -106,24 +106,16 @@ public:
                 return w;
         return std::nullopt;
     }
-    bool waitForWindow(const QString &name, int ms = 8000)
+    bool waitForWindow(const QString &name, int ms = 8000, bool shown = true)
     {
         for (int waited = 0; waited < ms; waited += 100) {
-            if (window(name))
+            if (window(name).has_value() == shown)
                 return true;
             QThread::msleep(100);
         }
         return false;
     }
-    bool waitForNoWindow(const QString &name, int ms = 8000)
-    {
-        for (int waited = 0; waited < ms; waited += 100) {
-            if (!window(name))
-                return true;
-            QThread::msleep(100);
-        }
-        return false;
-    }
+    bool waitForNoWindow(const QString &name) { return waitForWindow(name, 8000, false); }
 
     QString display() const { return m_display; }
 
@@ -197,6 +189,16 @@ private slots:
     void alarmRingsTheChimeWhileItsBoxShows();
 
 private:
+    // A double click on the strip's left margin, then OK to the farewell box.
+    bool closeWithFarewell(QProcess &program)
+    {
+        m_screen->doubleClick(kLeftMargin);
+        if (!m_screen->waitForWindow(QStringLiteral("Zentova")))
+            return false;
+        m_screen->key(QStringLiteral("Return"));
+        return program.waitForFinished(8000);
+    }
+
     std::unique_ptr<Screen> m_screen;
 };
 
@@ -228,10 +230,7 @@ void TestEndToEnd::countCloseAndStoreTheDay()
     m_screen->click(counterButton(0));
     m_screen->click(counterButton(0), 3); // right press: down again
     m_screen->click(counterButton(0));
-    m_screen->doubleClick(kLeftMargin);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // the farewell
-    m_screen->key(QStringLiteral("Return"));
-    QVERIFY(program.waitForFinished(8000));
+    QVERIFY(closeWithFarewell(program));
 
     CountRecord expected = stored;
     expected.Count[0] = 6;
@@ -256,10 +255,7 @@ void TestEndToEnd::settingsDialogAppliesTypedCount()
     m_screen->key(QStringLiteral("Return"));
     QVERIFY(m_screen->waitForNoWindow(QStringLiteral("Zentova：設定")));
 
-    m_screen->doubleClick(kLeftMargin);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova")));
-    m_screen->key(QStringLiteral("Return"));
-    QVERIFY(program.waitForFinished(8000));
+    QVERIFY(closeWithFarewell(program));
     const CountRecord after = decodeRecord(install.data());
     QCOMPARE(after.Count[1], int16_t(250));
     QCOMPARE(after.Title[1], QStringLiteral("電話"));
@@ -294,10 +290,7 @@ void TestEndToEnd::killDuringClicksLosesNoCount()
     QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // same day: the prompt
     m_screen->key(QStringLiteral("y"));
     QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    m_screen->doubleClick(kLeftMargin);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova")));
-    m_screen->key(QStringLiteral("Return"));
-    QVERIFY(program.waitForFinished(8000));
+    QVERIFY(closeWithFarewell(program));
     const CountRecord after = decodeRecord(install.data());
     QCOMPARE(after.Count[0], int16_t(25));
     QCOMPARE(after.Title[0], QStringLiteral("A"));
@@ -396,15 +389,7 @@ void TestEndToEnd::alarmRingsTheChimeWhileItsBoxShows()
     QVERIFY(parec.waitForFinished(3000));
     QFile recording(dir.filePath("monitor.raw"));
     QVERIFY(recording.open(QIODevice::ReadOnly));
-    const QByteArray raw = recording.readAll();
-    const auto *s = reinterpret_cast<const qint16 *>(raw.constData());
-    double peak = 0;
-    for (qsizetype i = 0; i + 882 <= raw.size() / 2; i += 882) {
-        double sum = 0;
-        for (qsizetype k = i; k < i + 882; ++k)
-            sum += double(s[k]) * s[k];
-        peak = std::max(peak, std::sqrt(sum / 882));
-    }
+    const double peak = test::measureLoudness(recording.readAll(), 882, 300.0).peakRms;
     QVERIFY2(peak > 3000, qPrintable(QStringLiteral("loudest 20 ms: RMS %1").arg(peak)));
 
     m_screen->key(QStringLiteral("Return"));

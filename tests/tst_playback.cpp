@@ -3,41 +3,16 @@
 #include "sound/chimeplayer.h"
 #include "sound/chimesynth.h"
 #include "sound/mdlsound.h"
+#include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cmath>
 
 using namespace zentova;
 
-namespace {
-
-// The longest run of 20 ms windows louder than `threshold`, in seconds, and
-// the loudest window's RMS.
-std::pair<double, double> loudSpan(const QByteArray &raw, int rate, double threshold)
-{
-    const auto *s = reinterpret_cast<const qint16 *>(raw.constData());
-    const qsizetype n = raw.size() / 2;
-    const qsizetype window = rate / 50;
-    double best = 0, peak = 0;
-    qsizetype run = 0, longest = 0;
-    for (qsizetype start = 0; start + window <= n; start += window) {
-        double sum = 0;
-        for (qsizetype i = start; i < start + window; ++i)
-            sum += double(s[i]) * s[i];
-        const double level = std::sqrt(sum / window);
-        peak = std::max(peak, level);
-        run = level > threshold ? run + 1 : 0;
-        longest = std::max(longest, run);
-    }
-    best = double(longest) * window / rate;
-    return {best, peak};
-}
-
-} // namespace
 
 class TestPlayback : public QObject {
     Q_OBJECT
@@ -83,10 +58,11 @@ void TestPlayback::chimeSoundsThroughTheDesktopAudio()
 
     QFile f(recording);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const auto [seconds, peak] = loudSpan(f.readAll(), 44100, 300.0);
+    const test::Loudness loud = test::measureLoudness(f.readAll(), 882, 300.0); // 20 ms windows
+    const double seconds = loud.loudWindows * 0.02;
     qInfo("PlayChime returned after %lld ms; loud for %.2f s; peak RMS %.0f", returnedAfter,
-          seconds, peak);
-    QVERIFY2(peak > 3000, "the recording holds no chime");
+          seconds, loud.peakRms);
+    QVERIFY2(loud.peakRms > 3000, "the recording holds no chime");
     QVERIFY2(seconds > 0.9 && seconds < 2.0, qPrintable(QString::number(seconds)));
 }
 

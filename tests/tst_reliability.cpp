@@ -37,7 +37,6 @@ private slots:
     void settingsOkIsStoredToo();
     void nothingIsWrittenBeforeArmingOrAfterDisarming();
     void failingAutosaveIsReportedOnceUntilItRecovers();
-    void recordFromLiveStateMatchesWhatTheCloseStores();
 
     void terminationSignalsArriveAsEndRequested_data();
     void terminationSignalsArriveAsEndRequested();
@@ -121,21 +120,6 @@ void TestReliability::failingAutosaveIsReportedOnceUntilItRecovers()
     QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat"));
     QVERIFY(!autosave.saveNow());
     QCOMPARE(m_sandbox->boxes.calls.size(), 2); // reported again after a success
-}
-
-void TestReliability::recordFromLiveStateMatchesWhatTheCloseStores()
-{
-    frmMain w;
-    w.load();
-    gCount(0) = 7;
-    gTitle(3) = QStringLiteral("電話");
-    gTimerOn = -1;
-    gAlarmHour = 8;
-    gAlarmMinute = 15;
-    gLapOn = 1;
-    const CountRecord live = recordFromLiveState();
-    w.unload();
-    QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")), live);
 }
 
 void TestReliability::terminationSignalsArriveAsEndRequested_data()

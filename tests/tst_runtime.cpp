@@ -3,8 +3,6 @@
 #include "platform/runtime.h"
 #include "testsupport.h"
 
-#include <QApplication>
-#include <QPalette>
 #include <QTest>
 
 using namespace zentova;
@@ -16,14 +14,10 @@ private slots:
     void textToInt16Accepts();
     void textToInt16Rejects_data();
     void textToInt16Rejects();
-    void intToTextHasNoLeadingBlank();
     void leadingValue_data();
     void leadingValue();
     void formats();
     void addInt16OverflowsAtTheLimits();
-    void colourValues();
-    void twips_data();
-    void twips();
     void trapShowsDescriptionWithApplicationTitle();
     void trapCatchesForeignExceptions();
 };
@@ -83,14 +77,6 @@ void TestRuntime::textToInt16Rejects()
     }
 }
 
-void TestRuntime::intToTextHasNoLeadingBlank()
-{
-    QCOMPARE(intToText(42), QStringLiteral("42"));
-    QCOMPARE(intToText(-7), QStringLiteral("-7"));
-    QCOMPARE(intToText(0), QStringLiteral("0"));
-    QCOMPARE(intToText(40000), QStringLiteral("40000"));
-}
-
 void TestRuntime::leadingValue_data()
 {
     QTest::addColumn<QString>("text");
@@ -126,34 +112,6 @@ void TestRuntime::addInt16OverflowsAtTheLimits()
     QVERIFY_THROWS_EXCEPTION(RuntimeError, addInt16(32767, 1));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, addInt16(-32768, -1));
     QCOMPARE(int(addInt16(-32768, 32767)), -1);
-}
-
-void TestRuntime::colourValues()
-{
-    QCOMPARE(colorFromVb(vbcolor::PaleBlue), QColor(192, 192, 255));
-    QCOMPARE(colorFromVb(vbcolor::Red), QColor(255, 0, 0));
-    QCOMPARE(colorFromVb(0x00804020), QColor(0x20, 0x40, 0x80));
-    QCOMPARE(colorFromVb(vbcolor::WindowBackground), QApplication::palette().color(QPalette::Base));
-    QCOMPARE(colorFromVb(vbcolor::ButtonText),
-             QApplication::palette().color(QPalette::ButtonText));
-}
-
-void TestRuntime::twips_data()
-{
-    QTest::addColumn<int>("twips");
-    QTest::addColumn<int>("pixels");
-    QTest::addRow("client width") << 8985 << 599;
-    QTest::addRow("client height") << 570 << 38;
-    QTest::addRow("one pixel") << 15 << 1;
-    QTest::addRow("frame width") << 1455 << 97;
-    QTest::addRow("button width") << 605 << 40;
-}
-
-void TestRuntime::twips()
-{
-    QFETCH(int, twips);
-    QFETCH(int, pixels);
-    QCOMPARE(twipsToPixels(twips), pixels);
 }
 
 void TestRuntime::trapShowsDescriptionWithApplicationTitle()

@@ -71,7 +71,6 @@ private slots:
     void emptiedTitleZeroesCountAndHidesFrame();
     void secondOkAfterFailureStopsAtNewlyTitledCounter();
     void alarmOffStoresZeros();
-    void enterPressesOk();
     void closingAppliesNothing();
 
 private:
@@ -445,18 +444,6 @@ void TestSettings::alarmOffStoresZeros()
     QTest::mouseClick(again.optTimer(0), Qt::LeftButton);
     QCOMPARE(again.txtTimer(0)->text(), QStringLiteral("0"));
     QCOMPARE(again.txtTimer(1)->text(), QStringLiteral("0"));
-}
-
-void TestSettings::enterPressesOk()
-{
-    gTitle(0) = QStringLiteral("A");
-    frmSet &d = open();
-    QTRY_VERIFY(d.txtC(0)->hasFocus());
-    QTest::keyClicks(d.txtC(0), QStringLiteral("77"));
-    QTest::keyClick(d.txtC(0), Qt::Key_Return);
-    QCOMPARE(gCount(0), int16_t(77));
-    QCOMPARE(m_main->lblC(0)->caption(), QStringLiteral("77"));
-    QVERIFY(!d.isVisible());
 }
 
 void TestSettings::closingAppliesNothing()

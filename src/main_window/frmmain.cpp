@@ -260,15 +260,7 @@ void frmMain::Form_Unload(int16_t &cancel)
     MsgBox(QStringLiteral("お疲れ様でした。今日の処理件数は ") + intToText(total) +
                QStringLiteral("件でした。"),
            msgstyle::OkOnly, title);
-    for (int i = 0; i < CounterCount; ++i) {
-        gSaved.Count[size_t(i)] = gCount(i);
-        gSaved.Title[size_t(i)] = gTitle(i);
-    }
-    gSaved.LapOn = gLapOn;
-    gSaved.TimerOn = gTimerOn;
-    gSaved.AlarmHourText = intToText(gAlarmHour);
-    gSaved.AlarmMinuteText = intToText(gAlarmMinute);
-    gSaved.SavedDate = dayNumber(Today());
+    gSaved = recordFromLiveState();
     SaveCountData();
 }
 

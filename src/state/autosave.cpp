@@ -1,6 +1,5 @@
 #include "state/autosave.h"
 
-#include "platform/clock.h"
 #include "platform/errortrap.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"
@@ -11,21 +10,6 @@ namespace zentova {
 
 namespace {
 Autosave *g_instance = nullptr;
-}
-
-CountRecord recordFromLiveState()
-{
-    CountRecord r;
-    for (int i = 0; i < CounterCount; ++i) {
-        r.Count[size_t(i)] = gCount(i);
-        r.Title[size_t(i)] = gTitle(i);
-    }
-    r.LapOn = gLapOn;
-    r.TimerOn = gTimerOn;
-    r.AlarmHourText = intToText(gAlarmHour);
-    r.AlarmMinuteText = intToText(gAlarmMinute);
-    r.SavedDate = dayNumber(Today());
-    return r;
 }
 
 Autosave::Autosave()

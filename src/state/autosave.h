@@ -7,15 +7,10 @@
 // written atomically. gSaved is not touched.
 #pragma once
 
-#include "state/countrecord.h"
-
 #include <QObject>
 #include <QTimer>
 
 namespace zentova {
-
-// The record the close would store for the live state, dated today.
-CountRecord recordFromLiveState();
 
 class Autosave : public QObject {
     Q_OBJECT

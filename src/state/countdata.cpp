@@ -1,5 +1,6 @@
 #include "state/countdata.h"
 
+#include "platform/clock.h"
 #include "platform/folders.h"
 #include "state/counterstate.h"
 
@@ -71,6 +72,21 @@ void writeRecordFile(const QString &path, const CountRecord &record)
     if (!file.commit())
         raiseError(file.error() == QFileDevice::WriteError ? ErrorCode::DiskFull
                                                       : ErrorCode::PathFileAccessError);
+}
+
+CountRecord recordFromLiveState()
+{
+    CountRecord r;
+    for (int i = 0; i < CounterCount; ++i) {
+        r.Count[size_t(i)] = gCount(i);
+        r.Title[size_t(i)] = gTitle(i);
+    }
+    r.LapOn = gLapOn;
+    r.TimerOn = gTimerOn;
+    r.AlarmHourText = intToText(gAlarmHour);
+    r.AlarmMinuteText = intToText(gAlarmMinute);
+    r.SavedDate = dayNumber(Today());
+    return r;
 }
 
 void LoadCountData()

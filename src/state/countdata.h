@@ -9,6 +9,9 @@ namespace zentova {
 
 QString countDataPath();
 
+// The record of the live state as the close stores it, dated today.
+CountRecord recordFromLiveState();
+
 // Fills gSaved from the file, creating a missing file empty.
 void LoadCountData();
 // Writes gSaved to the file, atomically.
