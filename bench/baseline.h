@@ -10,7 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 
-class BaselineWindow : public QWidget {
+class BaselineWindow : public QWidget
+{
 public:
     BaselineWindow()
     {

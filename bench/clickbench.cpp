@@ -17,7 +17,8 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 double median(std::vector<double> v)
 {
@@ -52,9 +53,8 @@ int main(int argc, char *argv[])
     BaselineWindow baseline;
     baseline.show();
     int baselineCount = 0;
-    QObject::connect(baseline.firstButton, &QPushButton::clicked, [&] {
-        baseline.firstLabel->setText(QString::number(++baselineCount));
-    });
+    QObject::connect(baseline.firstButton, &QPushButton::clicked,
+                     [&] { baseline.firstLabel->setText(QString::number(++baselineCount)); });
     if (!QTest::qWaitForWindowExposed(&strip) || !QTest::qWaitForWindowExposed(&baseline)) {
         std::fprintf(stderr, "clickbench: windows not shown\n");
         return 1;
@@ -63,14 +63,17 @@ int main(int argc, char *argv[])
     std::vector<double> program, floor;
     for (int r = 0; r < rounds; ++r) {
         gCount(0) = 0;
-        program.push_back(timeClicks(clicks, [&] { QTest::mouseClick(strip.cmdC(0), Qt::LeftButton); }));
+        program.push_back(
+            timeClicks(clicks, [&] { QTest::mouseClick(strip.cmdC(0), Qt::LeftButton); }));
         floor.push_back(
             timeClicks(clicks, [&] { QTest::mouseClick(baseline.firstButton, Qt::LeftButton); }));
     }
     if (gCount(0) != clicks || baselineCount != clicks * rounds) {
-        std::fprintf(stderr, "clickbench: clicks were lost (%d, %d)\n", int(gCount(0)), baselineCount);
+        std::fprintf(stderr, "clickbench: clicks were lost (%d, %d)\n", int(gCount(0)),
+                     baselineCount);
         return 1;
     }
-    std::printf("clicks %d program_ms %.1f baseline_ms %.1f\n", clicks, median(program), median(floor));
+    std::printf("clicks %d program_ms %.1f baseline_ms %.1f\n", clicks, median(program),
+                median(floor));
     return 0;
 }

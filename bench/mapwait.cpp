@@ -41,9 +41,9 @@ int main(int argc, char *argv[])
         const bool mapped = (e->response_type & 0x7f) == XCB_MAP_NOTIFY;
         free(e);
         if (mapped) {
-            const double ms = std::chrono::duration<double, std::milli>(
-                                  std::chrono::steady_clock::now() - start)
-                                  .count();
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
             std::printf("map_ms %.1f pid %d\n", ms, int(pid));
             std::fflush(stdout);
             xcb_disconnect(c);

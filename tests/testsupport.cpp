@@ -7,7 +7,8 @@
 #include <QFile>
 #include <cmath>
 
-namespace zentova::test {
+namespace zentova::test
+{
 
 Sandbox::Sandbox()
 {

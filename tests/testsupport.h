@@ -10,9 +10,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
-namespace zentova::test {
+namespace zentova::test
+{
 
-class Sandbox {
+class Sandbox
+{
 public:
     Sandbox();
     ~Sandbox();

@@ -12,7 +12,8 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 QString accessibleName(QWidget *w)
 {
@@ -22,7 +23,8 @@ QString accessibleName(QWidget *w)
 
 } // namespace
 
-class TestAccessibility : public QObject {
+class TestAccessibility : public QObject
+{
     Q_OBJECT
 private slots:
     void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
@@ -52,8 +54,7 @@ void TestAccessibility::counterControlsSayTheirCounterAndValue()
     QCOMPARE(accessibleName(w.cmdC(2)), QStringLiteral("電話 を 1 増やす"));
     QCOMPARE(accessibleName(w.lblC(2)), QStringLiteral("電話 の件数 0"));
     for (int i : {1, 3, 4}) {
-        QCOMPARE(accessibleName(w.cmdC(i)),
-                 QStringLiteral("カウンター %1 を 1 増やす").arg(i + 1));
+        QCOMPARE(accessibleName(w.cmdC(i)), QStringLiteral("カウンター %1 を 1 増やす").arg(i + 1));
     }
 }
 
@@ -76,7 +77,8 @@ void TestAccessibility::dialogBoxesAreLabelledByTitles()
     QCOMPARE(accessibleName(d.txtC(0)), QStringLiteral("受付 の件数"));
     QCOMPARE(accessibleName(d.txtC(4)), QStringLiteral("来客 の件数"));
     for (int i = 0; i < CounterCount; ++i)
-        QCOMPARE(accessibleName(d.txtTitle(i)), QStringLiteral("カウンター %1 の項目名").arg(i + 1));
+        QCOMPARE(accessibleName(d.txtTitle(i)),
+                 QStringLiteral("カウンター %1 の項目名").arg(i + 1));
     QCOMPARE(accessibleName(d.txtTimer(0)), QStringLiteral("アラームの時"));
     QCOMPARE(accessibleName(d.txtTimer(1)), QStringLiteral("アラームの分"));
     QCOMPARE(accessibleName(d.optTimer(0)), QStringLiteral("アラーム ON"));

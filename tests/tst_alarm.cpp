@@ -5,8 +5,8 @@
 #include "platform/folders.h"
 #include "sound/chimeplayer.h"
 #include "sound/chimesynth.h"
-#include "sound/module/wavdecode.h"
 #include "sound/mdlsound.h"
+#include "sound/module/wavdecode.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
 
@@ -17,10 +17,12 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 // Plays nothing; remembers what it was asked to do.
-class FakeOutput : public SoundOutput {
+class FakeOutput : public SoundOutput
+{
 public:
     bool playImage(const QByteArray &image) override
     {
@@ -47,7 +49,8 @@ public:
 };
 
 // Records whether the chime was sounding when each box appeared.
-class BoxesWatchingSound : public ScriptedMessageBoxes {
+class BoxesWatchingSound : public ScriptedMessageBoxes
+{
 public:
     explicit BoxesWatchingSound(FakeOutput &out) : m_out(out) {}
     int show(const QString &prompt, int style, const QString &caption) override
@@ -75,7 +78,8 @@ void tickWithAlarm(frmMain &w, test::Sandbox &sandbox, int hour, int minute, QTi
 
 } // namespace
 
-class TestAlarm : public QObject {
+class TestAlarm : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -153,9 +157,9 @@ void TestAlarm::alarmMessageIsBuiltFromFivePieces()
 {
     QCOMPARE(alarmMessage(7, 5), kAlarm0705);
     QCOMPARE(alarmMessage(12, 0), QStringLiteral("は～い！！　12時 00分でーす♪"));
-    QCOMPARE(alarmMessage(7, 5),
-             QString::fromUtf16(u"\u306F\uFF5E\u3044\uFF01\uFF01\u3000" "07\u6642 "
-                                u"05\u5206\u3067\u30FC\u3059\u266A"));
+    QCOMPARE(alarmMessage(7, 5), QString::fromUtf16(u"\u306F\uFF5E\u3044\uFF01\uFF01\u3000"
+                                                    "07\u6642 "
+                                                    u"05\u5206\u3067\u30FC\u3059\u266A"));
 }
 
 void TestAlarm::clockLabelEmptyUntilFirstTick()

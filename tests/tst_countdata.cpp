@@ -17,7 +17,8 @@
 using namespace zentova;
 using test::hex;
 
-namespace {
+namespace
+{
 
 // Counts 3, 0, 0, 0, 0; title 0 "A"; alarm and lap off; 2024-01-01.
 const char *kExampleA = "03 00 00 00 00 00 00 00 00 00 01 00 41 00 00 00 00 00 00 00 00 01 00 "
@@ -82,7 +83,8 @@ template <typename Body> int inChild(Body body)
 
 } // namespace
 
-class TestCountData : public QObject {
+class TestCountData : public QObject
+{
     Q_OBJECT
 private slots:
     void examplesEncodeByteForByte();
@@ -120,8 +122,8 @@ void TestCountData::examplesDecode()
 
 void TestCountData::titleLengthsMoveTheLastTwelveBytes()
 {
-    for (const QString &title : {QString(), QStringLiteral("A"), QStringLiteral("受付"),
-                                 QStringLiteral("来客対応です")}) {
+    for (const QString &title :
+         {QString(), QStringLiteral("A"), QStringLiteral("受付"), QStringLiteral("来客対応です")}) {
         CountRecord r = recordB();
         r.Title[2] = title;
         const QByteArray bytes = encodeRecord(r);
@@ -146,9 +148,11 @@ void TestCountData::singleBytesReadAsTheDesktopReadsThem()
 {
     // ASCII controls stay themselves (IBM's code page would swap 1a, 1c and
     // 7f), half-width katakana are single bytes, stray bytes are replaced.
-    QCOMPARE(fromCp932(hex("1a 1c 7f 41")), QStringLiteral("\u001a\u001c\u007f" "A"));
+    QCOMPARE(fromCp932(hex("1a 1c 7f 41")), QStringLiteral("\u001a\u001c\u007f"
+                                                           "A"));
     QCOMPARE(fromCp932(hex("b1 dd")), QStringLiteral("ｱﾝ"));
-    QCOMPARE(fromCp932(hex("ff 41 8e")), QStringLiteral("\ufffd" "A\ufffd"));
+    QCOMPARE(fromCp932(hex("ff 41 8e")), QStringLiteral("\ufffd"
+                                                        "A\ufffd"));
     QCOMPARE(fromCp932(hex("8e f3 95 74")), QStringLiteral("受付"));
     QCOMPARE(toCp932(QStringLiteral("\u001a\u007fｱ")), hex("1a 7f b1"));
 }

@@ -17,14 +17,16 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 struct XWindow {
     QString name;
     QRect geometry;
 };
 
-class Screen {
+class Screen
+{
 public:
     bool start()
     {
@@ -32,9 +34,10 @@ public:
             if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
                 continue;
             m_display = QStringLiteral(":%1").arg(n);
-            m_xvfb.start(QStringLiteral("Xvfb"), {m_display, QStringLiteral("-screen"),
-                                                  QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                                  QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            m_xvfb.start(QStringLiteral("Xvfb"),
+                         {m_display, QStringLiteral("-screen"), QStringLiteral("0"),
+                          QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                          QStringLiteral("tcp")});
             if (!m_xvfb.waitForStarted())
                 return false;
             for (int i = 0; i < 50; ++i) {
@@ -88,8 +91,8 @@ public:
     {
         QByteArray out;
         run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, &out);
-        static const QRegularExpression line(
-            QStringLiteral("0x[0-9a-f]+ \"([^\"]*)\": \\(.*\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)"));
+        static const QRegularExpression line(QStringLiteral(
+            "0x[0-9a-f]+ \"([^\"]*)\": \\(.*\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)"));
         QList<XWindow> found;
         for (const QString &l : QString::fromUtf8(out).split(u'\n')) {
             const auto m = line.match(l);
@@ -125,14 +128,15 @@ private:
 };
 
 // A copy of the program in a folder of its own.
-class Install {
+class Install
+{
 public:
     Install()
     {
         QFile::copy(QStringLiteral(ZENTOVA_BINARY), m_dir.filePath("zentova"));
-        QFile::setPermissions(m_dir.filePath("zentova"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
+        QFile::setPermissions(m_dir.filePath("zentova"), QFileDevice::ReadOwner |
+                                                             QFileDevice::WriteOwner |
+                                                             QFileDevice::ExeOwner);
         QDir().mkpath(m_dir.filePath("home"));
         QFile::setPermissions(m_dir.filePath("home"), QFileDevice::ReadOwner |
                                                           QFileDevice::WriteOwner |
@@ -176,7 +180,8 @@ const QPoint kSetButton(426 + 496 + 54 + 18, 21);
 
 } // namespace
 
-class TestEndToEnd : public QObject {
+class TestEndToEnd : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();

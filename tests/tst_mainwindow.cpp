@@ -12,7 +12,8 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 QColor textColour(const QWidget *w)
 {
@@ -23,7 +24,8 @@ const QColor kRed(255, 0, 0);
 
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -92,9 +94,10 @@ void TestMainWindow::controlGeometry_data()
     QTest::addRow("cmdSet") << "cmdSet" << QRect(810, 150, 555, 300);
     QTest::addRow("lblTime") << "lblTime" << QRect(180, 180, 615, 255);
     for (int i = 0; i < CounterCount; ++i) {
-        QTest::addRow("fraC(%d)", i) << QStringLiteral("fraC%1").arg(i)
-                                     << QRect(240 + 1440 * i, 0, 1455, 495);
-        QTest::addRow("cmdC(%d)", i) << QStringLiteral("cmdC%1").arg(i) << QRect(780, 150, 605, 300);
+        QTest::addRow("fraC(%d)", i)
+            << QStringLiteral("fraC%1").arg(i) << QRect(240 + 1440 * i, 0, 1455, 495);
+        QTest::addRow("cmdC(%d)", i)
+            << QStringLiteral("cmdC%1").arg(i) << QRect(780, 150, 605, 300);
         QTest::addRow("lblC(%d)", i) << QStringLiteral("lblC%1").arg(i) << QRect(90, 180, 615, 255);
     }
 }
@@ -121,8 +124,8 @@ void TestMainWindow::tabOrderRunsThroughCounterButtonsThenSet()
         while (at->focusPolicy() == Qt::NoFocus || !at->isEnabled())
             at = at->nextInFocusChain();
     }
-    QCOMPARE(chain, (QList<QWidget *>{w.cmdC(0), w.cmdC(1), w.cmdC(2), w.cmdC(3), w.cmdC(4),
-                                      w.cmdSet}));
+    QCOMPARE(chain,
+             (QList<QWidget *>{w.cmdC(0), w.cmdC(1), w.cmdC(2), w.cmdC(3), w.cmdC(4), w.cmdSet}));
 }
 
 void TestMainWindow::leftClickCountsUp()

@@ -13,8 +13,8 @@
 
 using namespace zentova;
 
-
-class TestPlayback : public QObject {
+class TestPlayback : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();

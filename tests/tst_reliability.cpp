@@ -17,7 +17,8 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 int g_writes = 0;
 void countWrite()
@@ -27,7 +28,8 @@ void countWrite()
 
 } // namespace
 
-class TestReliability : public QObject {
+class TestReliability : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -160,8 +162,8 @@ void TestReliability::lockOfDeadCopyIsTakenOver()
     if (child == 0)
         ::_exit(0);
     ::waitpid(child, nullptr, 0);
-    m_sandbox->writeFile("Zentova.lock",
-                         QByteArray::number(child) + "\nzentova\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    m_sandbox->writeFile("Zentova.lock", QByteArray::number(child) + "\nzentova\n" +
+                                             QSysInfo::machineHostName().toUtf8() + "\n");
     InstanceLock lock;
     QCOMPARE(lock.acquire(m_sandbox->folder()), InstanceLock::Result::Acquired);
 }

@@ -7,7 +7,8 @@
 
 using namespace zentova;
 
-class TestRuntime : public QObject {
+class TestRuntime : public QObject
+{
     Q_OBJECT
 private slots:
     void textToInt16Accepts_data();
@@ -31,7 +32,9 @@ void TestRuntime::textToInt16Accepts_data()
     QTest::addRow("negative") << "-3" << -3;
     QTest::addRow("plus") << "+7" << 7;
     QTest::addRow("blanks") << "  42 " << 42;
-    QTest::addRow("ideographic space") << "\u3000" "12\u3000" << 12;
+    QTest::addRow("ideographic space") << "\u3000"
+                                          "12\u3000"
+                                       << 12;
     QTest::addRow("full-width digits") << "１５０" << 150;
     QTest::addRow("full-width minus") << "－５" << -5;
     QTest::addRow("full-width plus") << "＋９" << 9;

@@ -13,7 +13,8 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 const QString kMismatch = QStringLiteral("型が一致しません。");
 const QString kOverflow = QStringLiteral("オーバーフローしました。");
@@ -44,7 +45,8 @@ void retype(QLineEdit *box, const QString &text)
 
 } // namespace
 
-class TestSettings : public QObject {
+class TestSettings : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -130,8 +132,8 @@ void TestSettings::titleChainOnOpening_data()
     QTest::addColumn<QList<bool>>("enabled");
     QTest::addRow("all empty") << QStringList{"", "", "", "", ""}
                                << QList<bool>{true, false, false, false, false};
-    QTest::addRow("A, -, C, -, -") << QStringList{"A", "", "C", "", ""}
-                                   << QList<bool>{true, true, true, true, false};
+    QTest::addRow("A, -, C, -, -")
+        << QStringList{"A", "", "C", "", ""} << QList<bool>{true, true, true, true, false};
     QTest::addRow("all set") << QStringList{"a", "b", "c", "d", "e"}
                              << QList<bool>{true, true, true, true, true};
     QTest::addRow("only last") << QStringList{"", "", "", "", "E"}
@@ -336,7 +338,8 @@ void TestSettings::okFailsAtCounter()
         const int expected = i < failing ? -3 : 10 + i;
         QCOMPARE(int(gCount(i)), expected);
         // Labels of counters not reached keep what they showed.
-        QCOMPARE(m_main->lblC(i)->caption(), i < failing ? QStringLiteral("-3") : QStringLiteral("0"));
+        QCOMPARE(m_main->lblC(i)->caption(),
+                 i < failing ? QStringLiteral("-3") : QStringLiteral("0"));
     }
     QCOMPARE(gTitle(4), QStringLiteral("T4")); // titles not reached
     QCOMPARE(gTimerOn, int16_t(0));
@@ -348,8 +351,10 @@ void TestSettings::okFailsAtHourOrMinute_data()
     QTest::addColumn<QString>("hour");
     QTest::addColumn<QString>("minute");
     QTest::addColumn<int>("hourAfter");
-    QTest::addRow("hour empty") << "" << "15" << 6;
-    QTest::addRow("minute no number") << "8" << "x" << 8;
+    QTest::addRow("hour empty") << ""
+                                << "15" << 6;
+    QTest::addRow("minute no number") << "8"
+                                      << "x" << 8;
 }
 
 void TestSettings::okFailsAtHourOrMinute()
@@ -365,7 +370,7 @@ void TestSettings::okFailsAtHourOrMinute()
     gAlarmMinute = 45;
     frmSet &d = open();
     retype(d.txtC(0), QStringLiteral("3"));
-    retype(d.txtTitle(1), QString()); // counter 1 removed
+    retype(d.txtTitle(1), QString());            // counter 1 removed
     d.txtTitle(2)->setText(QStringLiteral("C")); // counter 2 added
     d.optLap(0)->setChecked(true);
     QTest::mouseClick(d.optTimer(0), Qt::LeftButton);

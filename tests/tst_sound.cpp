@@ -12,7 +12,8 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 // A 440 Hz tone of `frames` frames, written by libsndfile in `format`.
 QByteArray makeWav(int format, int rate, int channels, int frames)
@@ -49,7 +50,8 @@ double rms(const QByteArray &pcm)
 
 } // namespace
 
-class TestSound : public QObject {
+class TestSound : public QObject
+{
     Q_OBJECT
 private slots:
     void decodesEveryWavEncoding_data();

@@ -11,13 +11,15 @@
 
 using namespace zentova;
 
-namespace {
+namespace
+{
 
 const QString kPrompt = QStringLiteral("先ほどの件数を再表示させますか？");
 
 QString farewell(const QString &total)
 {
-    return QStringLiteral("お疲れ様でした。今日の処理件数は ") + total + QStringLiteral("件でした。");
+    return QStringLiteral("お疲れ様でした。今日の処理件数は ") + total +
+           QStringLiteral("件でした。");
 }
 
 CountRecord storedDay(double day)
@@ -35,7 +37,8 @@ CountRecord storedDay(double day)
 
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public QObject
+{
     Q_OBJECT
 private slots:
     void init();

@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
     dialog.prepareToShow();
     dialog.show();
     app.processEvents();
-    ok = dialog.grab().save(out + QStringLiteral("/settings") + suffix + QStringLiteral(".png")) && ok;
+    ok = dialog.grab().save(out + QStringLiteral("/settings") + suffix + QStringLiteral(".png")) &&
+         ok;
     return ok ? 0 : 1;
 }

@@ -3,7 +3,8 @@
 #include "platform/runtime.h"
 #include "state/counterstate.h"
 
-namespace zentova {
+namespace zentova
+{
 
 bool alarmDue(const QTime &now, int16_t timerOn, int16_t alarmHour, int16_t alarmMinute)
 {

@@ -5,7 +5,8 @@
 #include <QTime>
 #include <cstdint>
 
-namespace zentova {
+namespace zentova
+{
 
 // Due on the tick that falls within second 0 of the alarm minute, and only
 // while the alarm is switched on (an alarm switched off holds 0:00, which

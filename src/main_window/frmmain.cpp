@@ -17,9 +17,11 @@
 #include <QTimer>
 #include <QWindow>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 frmMain *g_mainForm = nullptr;
 
@@ -206,9 +208,8 @@ void frmMain::Form_Load()
     LoadCountData();
 
     if (dayNumber(Today()) == gSaved.SavedDate) {
-        const int answer =
-            MsgBox(QStringLiteral("先ほどの件数を再表示させますか？"), msgstyle::YesNoQuestion,
-                   applicationTitle());
+        const int answer = MsgBox(QStringLiteral("先ほどの件数を再表示させますか？"),
+                                  msgstyle::YesNoQuestion, applicationTitle());
         if (answer == msgresult::Yes) {
             for (int i = 0; i < CounterCount; ++i)
                 gCount(i) = gSaved.Count[size_t(i)];

@@ -15,9 +15,11 @@ class QMenu;
 class QAction;
 class QTimer;
 
-namespace zentova {
+namespace zentova
+{
 
-class frmMain : public QWidget, public CounterFrames {
+class frmMain : public QWidget, public CounterFrames
+{
     Q_OBJECT
 public:
     explicit frmMain(QWidget *parent = nullptr);

@@ -1,8 +1,10 @@
 #include "platform/clock.h"
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 const Clock *g_clock = nullptr;
 }
 

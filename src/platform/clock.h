@@ -5,9 +5,11 @@
 #include <QDateTime>
 #include <QTime>
 
-namespace zentova {
+namespace zentova
+{
 
-class Clock {
+class Clock
+{
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
@@ -21,7 +23,8 @@ QDate Today();
 QTime TimeOfDay();
 
 // A clock that stands still until moved.
-class FixedClock : public Clock {
+class FixedClock : public Clock
+{
 public:
     explicit FixedClock(QDateTime at = {}) : m_at(std::move(at)) {}
     QDateTime now() const override { return m_at; }

@@ -10,13 +10,15 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 QStringList japaneseFaces()
 {
-    return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+    return {QStringLiteral("ＭＳ Ｐゴシック"),  QStringLiteral("MS PGothic"),
             QStringLiteral("IPAPGothic"),       QStringLiteral("IPA Pゴシック"),
             QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
             QStringLiteral("sans-serif")};
@@ -220,8 +222,7 @@ void FrameBox::contextMenuEvent(QContextMenuEvent *e)
     e->accept();
 }
 
-CommandButton::CommandButton(const QString &caption, QWidget *parent)
-    : QPushButton(caption, parent)
+CommandButton::CommandButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
 {
 }
 

@@ -8,7 +8,8 @@
 #include <QPushButton>
 #include <QWidget>
 
-namespace zentova {
+namespace zentova
+{
 
 // "ＭＳ Ｐゴシック" as the forms name it, with the faces that stand in for it.
 QFont msPGothic(double points);
@@ -16,7 +17,8 @@ QFont msPGothic(double points);
 QFont uiFont();
 
 // Mouse button codes as the handlers receive them.
-namespace mousebutton {
+namespace mousebutton
+{
 constexpr int Left = 1;
 constexpr int Right = 2;
 constexpr int Middle = 4;
@@ -29,7 +31,8 @@ void setBackColor(QWidget *w, uint32_t vbColor);
 
 // A label whose caption setter raises changed() only when the text differs.
 // Presses and double clicks on it stop here: labels have no mouse handlers.
-class CaptionLabel : public QLabel {
+class CaptionLabel : public QLabel
+{
     Q_OBJECT
 public:
     explicit CaptionLabel(QWidget *parent = nullptr);
@@ -56,7 +59,8 @@ private:
 
 // A frame with a caption set into its top border. It takes no focus and
 // swallows the mouse, so nothing on it reaches the window's own handlers.
-class FrameBox : public QWidget {
+class FrameBox : public QWidget
+{
     Q_OBJECT
 public:
     explicit FrameBox(QWidget *parent = nullptr);
@@ -77,7 +81,8 @@ private:
 
 // A push button that raises mouseDown(button code) for every press, of any
 // button, and never hands a press on to its parent.
-class CommandButton : public QPushButton {
+class CommandButton : public QPushButton
+{
     Q_OBJECT
 public:
     explicit CommandButton(const QString &caption, QWidget *parent = nullptr);

@@ -7,9 +7,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 int g_pipe[2] = {-1, -1};
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};

@@ -7,9 +7,11 @@
 
 class QSocketNotifier;
 
-namespace zentova {
+namespace zentova
+{
 
-class EndSignals : public QObject {
+class EndSignals : public QObject
+{
     Q_OBJECT
 public:
     EndSignals();

@@ -1,12 +1,14 @@
 #include "platform/errortrap.h"
 
-namespace zentova {
+namespace zentova
+{
 
 void showErrorDescription(const QString &description)
 {
-    const QString text = description.isEmpty()
-                             ? QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。")
-                             : description;
+    const QString text =
+        description.isEmpty()
+            ? QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。")
+            : description;
     try {
         MsgBox(text, msgstyle::OkOnly);
     } catch (...) {

@@ -9,7 +9,8 @@
 #include <new>
 #include <utility>
 
-namespace zentova {
+namespace zentova
+{
 
 void showErrorDescription(const QString &description);
 

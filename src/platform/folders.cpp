@@ -6,9 +6,11 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 QString g_appFolder;
 QString g_userDataFolder;
 QString g_dataFolder; // decided once a run

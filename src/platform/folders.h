@@ -7,7 +7,8 @@
 
 #include <QString>
 
-namespace zentova {
+namespace zentova
+{
 
 // The program's folder, no trailing separator. Tests point it elsewhere.
 QString appFolder();

@@ -2,12 +2,14 @@
 
 #include <QIconEngine>
 #include <QPainter>
-#include <QPixmap>
 #include <QPainterPath>
+#include <QPixmap>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 // A seven-segment digit in the unit square; `segments` has bit 0 for the top
 // segment, then clockwise, bit 6 the middle one.
@@ -20,7 +22,7 @@ void drawDigit(QPainter &p, const QRectF &r, int segments)
     const double y0 = r.top();
     const double ym = y0 + h / 2;
     const QRectF seg[7] = {
-        {x0 + t * 0.5, y0, w - t, t},                  // top
+        {x0 + t * 0.5, y0, w - t, t},                   // top
         {x0 + w - t, y0 + t * 0.5, t, h / 2 - t * 0.5}, // upper right
         {x0 + w - t, ym, t, h / 2 - t * 0.5},           // lower right
         {x0 + t * 0.5, y0 + h - t, w - t, t},           // bottom
@@ -66,11 +68,13 @@ QImage drawAppIcon(int size)
     return image;
 }
 
-namespace {
+namespace
+{
 
 // Draws the icon at whatever size is asked for, when it is asked for: no
 // pixels are made at start-up, and every size is crisp.
-class DrawnIconEngine : public QIconEngine {
+class DrawnIconEngine : public QIconEngine
+{
 public:
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
     {

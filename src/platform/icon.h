@@ -5,7 +5,8 @@
 #include <QIcon>
 #include <QImage>
 
-namespace zentova {
+namespace zentova
+{
 
 QImage drawAppIcon(int size);
 QIcon appIcon();

@@ -1,6 +1,7 @@
 #include "platform/instancelock.h"
 
-namespace zentova {
+namespace zentova
+{
 
 InstanceLock::Result InstanceLock::acquire(const QString &folder)
 {

@@ -6,9 +6,11 @@
 #include <QString>
 #include <memory>
 
-namespace zentova {
+namespace zentova
+{
 
-class InstanceLock {
+class InstanceLock
+{
 public:
     enum class Result { Acquired, HeldByAnotherCopy, Unavailable };
 

@@ -5,11 +5,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
-class RealMessageBoxes : public MessageBoxBackend {
+class RealMessageBoxes : public MessageBoxBackend
+{
 public:
     int show(const QString &prompt, int style, const QString &caption) override
     {

@@ -5,15 +5,18 @@
 #include <QList>
 #include <QString>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace msgstyle {
+namespace msgstyle
+{
 constexpr int OkOnly = 0;
 constexpr int YesNoQuestion = 36;
 constexpr int OkInformation = 64;
 } // namespace msgstyle
 
-namespace msgresult {
+namespace msgresult
+{
 constexpr int Ok = 1;
 constexpr int Yes = 6;
 constexpr int No = 7;
@@ -21,7 +24,8 @@ constexpr int No = 7;
 
 QString applicationTitle(); // "Zentova"
 
-class MessageBoxBackend {
+class MessageBoxBackend
+{
 public:
     virtual ~MessageBoxBackend() = default;
     virtual int show(const QString &prompt, int style, const QString &caption) = 0;
@@ -36,7 +40,8 @@ void setMessageBoxBackend(MessageBoxBackend *backend);
 
 // The test double: records every call and answers from a queue (OK, or Yes
 // for a question, when the queue is empty).
-class ScriptedMessageBoxes : public MessageBoxBackend {
+class ScriptedMessageBoxes : public MessageBoxBackend
+{
 public:
     struct Call {
         QString prompt;

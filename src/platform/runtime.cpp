@@ -5,7 +5,8 @@
 #include <cmath>
 #include <limits>
 
-namespace zentova {
+namespace zentova
+{
 
 QString errorDescription(ErrorCode code)
 {
@@ -65,7 +66,8 @@ QString intToText(long long value)
     return QString::number(value);
 }
 
-namespace {
+namespace
+{
 
 // Full-width forms that an input method produces for digits and signs.
 QChar toHalfWidth(QChar c)

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <exception>
 
-namespace zentova {
+namespace zentova
+{
 
 // Error numbers follow the desktop runtime the users know, so that a
 // description reads the way they have always seen it.
@@ -27,7 +28,8 @@ enum class ErrorCode {
 
 QString errorDescription(ErrorCode code);
 
-class RuntimeError : public std::exception {
+class RuntimeError : public std::exception
+{
 public:
     explicit RuntimeError(ErrorCode code);
     RuntimeError(ErrorCode code, QString description);
@@ -66,7 +68,8 @@ QString formatHhMm(int hour, int minute);
 QString formatTwoDigits(int value);
 
 // Colour values: &H00BBGGRR, or &H80000000 plus a system colour index.
-namespace vbcolor {
+namespace vbcolor
+{
 constexpr uint32_t PaleBlue = 0x00FFC0C0;
 constexpr uint32_t Red = 0x000000FF;
 constexpr uint32_t WindowBackground = 0x80000005;

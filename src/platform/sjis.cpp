@@ -3,9 +3,11 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 constexpr const char *kCodec = "windows-31j";
 }
 
@@ -17,10 +19,9 @@ QByteArray toCp932(const QString &text)
     // One code point at a time: ICU puts its own substitute (fc fc) in place
     // of what it cannot map, which would be indistinguishable inside a run.
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size() &&
-                               text[i + 1].isLowSurrogate())
-                                  ? 2
-                                  : 1;
+        const qsizetype len =
+            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
+                                                                                               : 1;
         const QStringView ch = QStringView(text).mid(i, len);
         i += len;
         if (ch.size() == 1 && ch[0].unicode() < 0x80) {

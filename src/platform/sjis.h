@@ -5,7 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace zentova {
+namespace zentova
+{
 
 // A character that code page 932 cannot hold is written as "?", as the
 // desktop's own conversion does.

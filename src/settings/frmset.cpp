@@ -8,14 +8,16 @@
 #include "state/counterstate.h"
 
 #include <QEvent>
-#include <QPointer>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 QLineEdit *checkedItem(const std::array<QLineEdit *, CounterCount> &items, int index)
 {
@@ -150,7 +152,8 @@ void frmSet::buildControls()
     Label1 = makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("："));
     placeTwips(Label1, 1170, 630, 105, 195);
 
-    fraCount = makeFrame(this, QStringLiteral("fraCount"), QStringLiteral("カウント値＜合計：件＞"));
+    fraCount =
+        makeFrame(this, QStringLiteral("fraCount"), QStringLiteral("カウント値＜合計：件＞"));
     placeTwips(fraCount, 120, 120, 4095, 1425);
     for (int i = CounterCount - 1; i >= 0; --i) {
         const int row = i < 3 ? i : i - 3;
@@ -165,7 +168,8 @@ void frmSet::buildControls()
     }
     for (int i = CounterCount - 1; i >= 0; --i) {
         const int row = i < 3 ? i : i - 3;
-        auto *colon = makeLabel(fraCount, QStringLiteral("Labelcolon%1").arg(i), QStringLiteral("："));
+        auto *colon =
+            makeLabel(fraCount, QStringLiteral("Labelcolon%1").arg(i), QStringLiteral("："));
         placeTwips(colon, i < 3 ? 1080 : 3120, 300 + 360 * row, 105, 195);
         m_Labelcolon[size_t(i)] = colon;
         auto *title = makeLabel(fraCount, QStringLiteral("TitleC%1").arg(i), QString());
@@ -265,9 +269,11 @@ QWidget *frmSet::initialFocus() const
 void frmSet::describeControls()
 {
     for (int i = 0; i < CounterCount; ++i) {
-        const QString title = gTitle(i).isEmpty() ? QStringLiteral("カウンター %1").arg(i + 1) : gTitle(i);
+        const QString title =
+            gTitle(i).isEmpty() ? QStringLiteral("カウンター %1").arg(i + 1) : gTitle(i);
         m_txtC[size_t(i)]->setAccessibleName(title + QStringLiteral(" の件数"));
-        m_txtTitle[size_t(i)]->setAccessibleName(QStringLiteral("カウンター %1 の項目名").arg(i + 1));
+        m_txtTitle[size_t(i)]->setAccessibleName(
+            QStringLiteral("カウンター %1 の項目名").arg(i + 1));
         m_txtTitle[size_t(i)]->setAccessibleDescription(QStringLiteral("5 文字まで"));
     }
     m_txtTimer[0]->setAccessibleName(QStringLiteral("アラームの時"));

@@ -10,9 +10,11 @@
 #include <QRadioButton>
 #include <array>
 
-namespace zentova {
+namespace zentova
+{
 
-class frmSet : public QDialog {
+class frmSet : public QDialog
+{
     Q_OBJECT
 public:
     explicit frmSet(QWidget *owner = nullptr);

@@ -1,6 +1,7 @@
 #include "settings/titlechain.h"
 
-namespace zentova {
+namespace zentova
+{
 
 std::array<bool, CounterCount> titleBoxesEnabled(const std::array<QString, CounterCount> &texts)
 {

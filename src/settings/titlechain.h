@@ -8,7 +8,8 @@
 #include <QString>
 #include <array>
 
-namespace zentova {
+namespace zentova
+{
 
 std::array<bool, CounterCount> titleBoxesEnabled(const std::array<QString, CounterCount> &texts);
 

@@ -15,9 +15,11 @@ extern const unsigned char zentova_sound_module_begin[] __attribute__((weak));
 extern const unsigned char zentova_sound_module_end[] __attribute__((weak));
 }
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 QString g_moduleFile;
 
@@ -46,7 +48,8 @@ void *openEmbeddedModule()
     return handle;
 }
 
-class ModuleSoundOutput : public SoundOutput {
+class ModuleSoundOutput : public SoundOutput
+{
 public:
     bool playImage(const QByteArray &image) override
     {

@@ -6,9 +6,11 @@
 #include <QByteArray>
 #include <QString>
 
-namespace zentova {
+namespace zentova
+{
 
-class SoundOutput {
+class SoundOutput
+{
 public:
     virtual ~SoundOutput() = default;
     // Starts playing a WAV file image and returns at once; the output keeps

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <vector>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 constexpr int kRate = 44100;
 constexpr double kSeconds = 1.5;

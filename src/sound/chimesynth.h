@@ -4,7 +4,8 @@
 
 #include <QByteArray>
 
-namespace zentova {
+namespace zentova
+{
 
 QByteArray synthChimeWav();
 

@@ -8,7 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace zentova {
+namespace zentova
+{
 
 QByteArray gChimeData;
 

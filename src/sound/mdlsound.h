@@ -4,7 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace zentova {
+namespace zentova
+{
 
 // The bytes of the file last loaded followed by one byte of 0.
 extern QByteArray gChimeData;

@@ -6,9 +6,11 @@
 
 #include <exception>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 Autosave *g_instance = nullptr;
 }
 

@@ -10,9 +10,11 @@
 #include <QObject>
 #include <QTimer>
 
-namespace zentova {
+namespace zentova
+{
 
-class Autosave : public QObject {
+class Autosave : public QObject
+{
     Q_OBJECT
 public:
     static constexpr int DelayMs = 400;

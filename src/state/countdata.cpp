@@ -9,9 +9,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 BeforeCommitHook g_beforeCommit = nullptr;
 
@@ -71,7 +73,7 @@ void writeRecordFile(const QString &path, const CountRecord &record)
         g_beforeCommit();
     if (!file.commit())
         raiseError(file.error() == QFileDevice::WriteError ? ErrorCode::DiskFull
-                                                      : ErrorCode::PathFileAccessError);
+                                                           : ErrorCode::PathFileAccessError);
 }
 
 CountRecord recordFromLiveState()

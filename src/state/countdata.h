@@ -5,7 +5,8 @@
 
 #include <QString>
 
-namespace zentova {
+namespace zentova
+{
 
 QString countDataPath();
 

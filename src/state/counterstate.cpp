@@ -1,6 +1,7 @@
 #include "state/counterstate.h"
 
-namespace zentova {
+namespace zentova
+{
 
 CounterArray<int16_t> gCount;
 CounterArray<QString> gTitle;
@@ -10,7 +11,8 @@ int16_t gAlarmHour = 0;
 int16_t gAlarmMinute = 0;
 CountRecord gSaved;
 
-namespace {
+namespace
+{
 CounterFrames *g_frames = nullptr;
 StateChangedHook g_stateChanged = nullptr;
 } // namespace

@@ -7,7 +7,8 @@
 #include <array>
 #include <cstdint>
 
-namespace zentova {
+namespace zentova
+{
 
 // The flags' values: ON is exactly -1.
 constexpr int16_t FlagOn = -1;
@@ -15,7 +16,8 @@ constexpr int16_t FlagOff = 0;
 
 // The five counters' variables, indexed 0 to 4 like the controls. Any other
 // index is the runtime's subscript error.
-template <typename T> class CounterArray {
+template <typename T> class CounterArray
+{
 public:
     T &operator()(int index) { return m_items[checked(index)]; }
     const T &operator()(int index) const { return m_items[checked(index)]; }
@@ -43,7 +45,8 @@ extern CountRecord gSaved;
 void resetCounterState();
 
 // What ShowCounterFrames works on: the main window's five counter frames.
-class CounterFrames {
+class CounterFrames
+{
 public:
     virtual ~CounterFrames() = default;
     virtual void setCounterFrameVisible(int index, bool visible) = 0;

@@ -6,9 +6,11 @@
 #include <cmath>
 #include <cstring>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 const QDate kDayZero(1899, 12, 30);
 
@@ -31,7 +33,8 @@ void putText(QByteArray &out, const QString &text)
 }
 
 // Reads fields from the front of a byte string; past its end every byte is 0.
-class Reader {
+class Reader
+{
 public:
     explicit Reader(const QByteArray &bytes) : m_bytes(bytes) {}
 

@@ -17,7 +17,8 @@
 #include <array>
 #include <cstdint>
 
-namespace zentova {
+namespace zentova
+{
 
 constexpr int CounterCount = 5;
 

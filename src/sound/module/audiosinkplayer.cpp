@@ -9,7 +9,8 @@
 #include <QCoreApplication>
 #include <QMediaDevices>
 
-namespace zentova {
+namespace zentova
+{
 
 bool AudioSinkPlayer::playImage(const QByteArray &image)
 {

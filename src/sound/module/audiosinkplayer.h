@@ -6,9 +6,11 @@
 
 class QAudioSink;
 
-namespace zentova {
+namespace zentova
+{
 
-class AudioSinkPlayer {
+class AudioSinkPlayer
+{
 public:
     // False when the image is no WAV that can be decoded.
     bool playImage(const QByteArray &image);

@@ -2,7 +2,8 @@
 #include "sound/module/audiosinkplayer.h"
 #include "sound/module/soundapi.h"
 
-namespace {
+namespace
+{
 
 zentova::AudioSinkPlayer &player()
 {

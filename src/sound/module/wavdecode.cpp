@@ -7,9 +7,11 @@
 #include <cstring>
 #include <vector>
 
-namespace zentova {
+namespace zentova
+{
 
-namespace {
+namespace
+{
 
 struct MemoryFile {
     const QByteArray *data;

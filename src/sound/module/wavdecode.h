@@ -6,7 +6,8 @@
 #include <QByteArray>
 #include <optional>
 
-namespace zentova {
+namespace zentova
+{
 
 struct DecodedSound {
     QByteArray pcm; // interleaved signed 16-bit little-endian samples
