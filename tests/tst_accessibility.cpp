@@ -55,6 +55,7 @@ void TestAccessibility::counterControlsSayTheirCounterAndValue()
     QCOMPARE(accessibleName(w.lblC(2)), QStringLiteral("電話 の件数 0"));
     for (int i : {1, 3, 4}) {
         QCOMPARE(accessibleName(w.cmdC(i)), QStringLiteral("カウンター %1 を 1 増やす").arg(i + 1));
+        QCOMPARE(accessibleName(w.lblC(i)), QStringLiteral("カウンター %1 の件数 0").arg(i + 1));
     }
 }
 
@@ -76,6 +77,8 @@ void TestAccessibility::dialogBoxesAreLabelledByTitles()
     d.prepareToShow();
     QCOMPARE(accessibleName(d.txtC(0)), QStringLiteral("受付 の件数"));
     QCOMPARE(accessibleName(d.txtC(4)), QStringLiteral("来客 の件数"));
+    for (int i = 1; i <= 3; ++i)
+        QCOMPARE(accessibleName(d.txtC(i)), QStringLiteral("カウンター %1 の件数").arg(i + 1));
     for (int i = 0; i < CounterCount; ++i)
         QCOMPARE(accessibleName(d.txtTitle(i)),
                  QStringLiteral("カウンター %1 の項目名").arg(i + 1));
