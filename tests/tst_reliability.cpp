@@ -4,6 +4,7 @@
 #include "platform/endsignals.h"
 #include "platform/folders.h"
 #include "platform/instancelock.h"
+#include "settings/frmset.h"
 #include "state/autosave.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"
@@ -86,10 +87,14 @@ void TestReliability::clicksAreStoredWithinASecondAsOneWrite()
 
 void TestReliability::settingsOkIsStoredToo()
 {
+    frmMain w;
+    w.load();
     Autosave autosave;
     autosave.arm();
-    gTitle(0) = QStringLiteral("A");
-    counterStateChanged(); // what the settings OK raises once it has applied
+    frmSet dialog(&w);
+    dialog.prepareToShow();
+    dialog.txtTitle(0)->setText(QStringLiteral("A"));
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
     QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Title[0], QStringLiteral("A"));
 }
