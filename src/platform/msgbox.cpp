@@ -4,12 +4,25 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace zentova
 {
 
 namespace
 {
+
+// A box asks for an answer, so it takes the keyboard when it appears, also
+// under window managers that leave a new window unfocused when the program
+// has not been clicked yet (the restore prompt comes before any window).
+void execActivated(QMessageBox &box)
+{
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
+    box.exec();
+}
 
 class RealMessageBoxes : public MessageBoxBackend
 {
@@ -31,7 +44,7 @@ public:
             QPushButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
             box.setDefaultButton(yes);
             box.setEscapeButton(no);
-            box.exec();
+            execActivated(box);
             return box.clickedButton() == yes ? msgresult::Yes : msgresult::No;
         }
         box.setIcon(style == msgstyle::OkInformation ? QMessageBox::Information
@@ -39,7 +52,7 @@ public:
         QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);
-        box.exec();
+        execActivated(box);
         return msgresult::Ok;
     }
 };
