@@ -139,7 +139,7 @@ void TestMainWindow::leftClickCountsUp()
     QCOMPARE(textColour(w.lblC(2)), kRed);
     QTest::mouseClick(w.cmdC(2), Qt::LeftButton);
     QCOMPARE(w.lblC(2)->caption(), QStringLiteral("101"));
-    QCOMPARE(textColour(w.lblC(2)), colorFromVb(vbcolor::ButtonText));
+    QCOMPARE(textColour(w.lblC(2)), colorFromValue(colorvalue::ButtonText));
     QCOMPARE(gCount(1), int16_t(0));
     QVERIFY(m_sandbox->boxes.calls.isEmpty());
 }

@@ -150,7 +150,7 @@ void TestSettings::titleChainOnOpening()
     for (int i = 0; i < CounterCount; ++i) {
         QCOMPARE(d.txtTitle(i)->isEnabled(), enabled[i]);
         QCOMPARE(background(d.txtTitle(i)),
-                 colorFromVb(enabled[i] ? vbcolor::WindowBackground : vbcolor::PaleBlue));
+                 colorFromValue(enabled[i] ? colorvalue::WindowBackground : colorvalue::PaleBlue));
     }
 }
 
@@ -237,7 +237,7 @@ void TestSettings::alarmOffThenOnShowsAppliedValuesNotTyped()
     QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
     QCOMPARE(d.txtTimer(0)->text(), QString());
     QVERIFY(!d.txtTimer(0)->isEnabled());
-    QCOMPARE(background(d.txtTimer(1)), colorFromVb(vbcolor::PaleBlue));
+    QCOMPARE(background(d.txtTimer(1)), colorFromValue(colorvalue::PaleBlue));
     QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
     QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
     QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("30"));

@@ -49,7 +49,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
     move(twipsToPixels(kLeft), twipsToPixels(kTop));
     setFont(uiFont());
     setAutoFillBackground(true);
-    setBackColor(this, vbcolor::PaleBlue);
+    setBackColor(this, colorvalue::PaleBlue);
 
     // The background picture: a 14 x 45 azure bitmap, drawn unscaled; the
     // window is only 38 pixels high, so it shows as a bar down the left edge.
@@ -80,12 +80,12 @@ void frmMain::buildControls()
     Frame1 = new FrameBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     placeTwips(Frame1, 7440, 0, 1455, 495);
-    setBackColor(Frame1, vbcolor::PaleBlue);
+    setBackColor(Frame1, colorvalue::PaleBlue);
 
     cmdSet = new CommandButton(QStringLiteral("Set"), Frame1);
     cmdSet->setObjectName(QStringLiteral("cmdSet"));
     placeTwips(cmdSet, 810, 150, 555, 300);
-    setBackColor(cmdSet, vbcolor::PaleBlue);
+    setBackColor(cmdSet, colorvalue::PaleBlue);
     connect(cmdSet, &QPushButton::clicked, this, [this] { cmdSet_Click(); });
     cmdSet->setAccessibleName(QStringLiteral("設定"));
     cmdSet->setAccessibleDescription(QStringLiteral("項目名、件数、アラームの設定画面を開きます"));
@@ -102,7 +102,7 @@ void frmMain::buildControls()
         auto *frame = new FrameBox(this);
         frame->setObjectName(QStringLiteral("fraC%1").arg(i));
         placeTwips(frame, 240 + 1440 * i, 0, 1455, 495);
-        setBackColor(frame, vbcolor::PaleBlue);
+        setBackColor(frame, colorvalue::PaleBlue);
         if (i == 0)
             frame->setFont(msPGothic(8.25));
         m_fraC[size_t(i)] = frame;
@@ -110,7 +110,7 @@ void frmMain::buildControls()
         auto *button = new CommandButton(QStringLiteral("C"), frame);
         button->setObjectName(QStringLiteral("cmdC%1").arg(i));
         placeTwips(button, 780, 150, 605, 300);
-        setBackColor(button, vbcolor::PaleBlue);
+        setBackColor(button, colorvalue::PaleBlue);
         connect(button, &QPushButton::clicked, this, [this, i] { cmdC_Click(i); });
         connect(button, &CommandButton::mouseDown, this,
                 [this, i](int b) { cmdC_MouseDown(i, b); });
@@ -120,8 +120,8 @@ void frmMain::buildControls()
         label->setObjectName(QStringLiteral("lblC%1").arg(i));
         placeTwips(label, 90, 180, 615, 255);
         label->setAutoFillBackground(true);
-        setBackColor(label, vbcolor::WindowBackground);
-        setForeColor(label, vbcolor::ButtonText);
+        setBackColor(label, colorvalue::WindowBackground);
+        setForeColor(label, colorvalue::ButtonText);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setValueBox(true);
         label->setFont(msPGothic(9.75));
@@ -303,7 +303,7 @@ void frmMain::lblC_Change(int index)
         CaptionLabel *label = lblC(index);
         const double value = leadingValue(label->caption());
         const long long whole = std::llround(std::clamp(value, -2147483648.0, 2147483647.0));
-        setForeColor(label, whole % 100 == 0 ? vbcolor::Red : vbcolor::ButtonText);
+        setForeColor(label, whole % 100 == 0 ? colorvalue::Red : colorvalue::ButtonText);
         describeCounter(index);
     });
 }

@@ -77,22 +77,22 @@ int buttonsCode(Qt::MouseButtons buttons)
     return code;
 }
 
-void setForeColor(QWidget *w, uint32_t vbColor)
+void setForeColor(QWidget *w, uint32_t value)
 {
     QPalette p = w->palette();
-    const QColor c = colorFromVb(vbColor);
+    const QColor c = colorFromValue(value);
     p.setColor(QPalette::WindowText, c);
     p.setColor(QPalette::Text, c);
     p.setColor(QPalette::ButtonText, c);
     w->setPalette(p);
 }
 
-void setBackColor(QWidget *w, uint32_t vbColor)
+void setBackColor(QWidget *w, uint32_t value)
 {
     // A text box's back colour is its base; a form's, frame's or label's is
     // the window colour, which its children inherit; a button's its face.
     QPalette p = w->palette();
-    const QColor c = colorFromVb(vbColor);
+    const QColor c = colorFromValue(value);
     if (qobject_cast<QLineEdit *>(w)) {
         p.setColor(QPalette::Base, c);
     } else {

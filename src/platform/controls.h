@@ -26,8 +26,8 @@ constexpr int Middle = 4;
 int buttonCode(Qt::MouseButton button);
 int buttonsCode(Qt::MouseButtons buttons);
 
-void setForeColor(QWidget *w, uint32_t vbColor);
-void setBackColor(QWidget *w, uint32_t vbColor);
+void setForeColor(QWidget *w, uint32_t value);
+void setBackColor(QWidget *w, uint32_t value);
 
 // A label whose caption setter raises changed() only when the text differs.
 // Presses and double clicks on it stop here: labels have no mouse handlers.

@@ -169,7 +169,7 @@ QString formatTwoDigits(int value)
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
-QColor colorFromVb(uint32_t value)
+QColor colorFromValue(uint32_t value)
 {
     if (value & 0x80000000u) {
         const QPalette palette = QApplication::palette();

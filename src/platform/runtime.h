@@ -68,14 +68,14 @@ QString formatHhMm(int hour, int minute);
 QString formatTwoDigits(int value);
 
 // Colour values: &H00BBGGRR, or &H80000000 plus a system colour index.
-namespace vbcolor
+namespace colorvalue
 {
 constexpr uint32_t PaleBlue = 0x00FFC0C0;
 constexpr uint32_t Red = 0x000000FF;
 constexpr uint32_t WindowBackground = 0x80000005;
 constexpr uint32_t ButtonText = 0x80000012;
-} // namespace vbcolor
-QColor colorFromVb(uint32_t value);
+} // namespace colorvalue
+QColor colorFromValue(uint32_t value);
 
 // 15 twips are one logical pixel; the toolkit's high-DPI scaling does the rest.
 int twipsToPixels(int twips);

@@ -59,7 +59,7 @@ FrameBox *makeFrame(QWidget *parent, const QString &name, const QString &caption
     auto *frame = new FrameBox(parent);
     frame->setObjectName(name);
     frame->setCaption(caption);
-    setBackColor(frame, vbcolor::PaleBlue);
+    setBackColor(frame, colorvalue::PaleBlue);
     return frame;
 }
 
@@ -67,7 +67,7 @@ QRadioButton *makeOption(QWidget *parent, const QString &name, const QString &ca
 {
     auto *option = new QRadioButton(caption, parent);
     option->setObjectName(name);
-    setBackColor(option, vbcolor::PaleBlue);
+    setBackColor(option, colorvalue::PaleBlue);
     option->setAutoFillBackground(true);
     return option;
 }
@@ -85,7 +85,7 @@ frmSet::frmSet(QWidget *owner) : QDialog(owner)
     setFixedSize(twipsToPixels(4395), twipsToPixels(3915));
     setFont(uiFont());
     setAutoFillBackground(true);
-    setBackColor(this, vbcolor::PaleBlue);
+    setBackColor(this, colorvalue::PaleBlue);
     buildControls();
 }
 
@@ -109,7 +109,7 @@ void frmSet::buildControls()
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     placeTwips(cmdOK, 3000, 3360, 1215, 375);
-    setBackColor(cmdOK, vbcolor::PaleBlue);
+    setBackColor(cmdOK, colorvalue::PaleBlue);
     // The dialog's keyboard button: Enter presses it.
     cmdOK->setDefault(true);
     cmdOK->setAutoDefault(false);
@@ -331,7 +331,7 @@ void frmSet::txtTitle_Change(int index)
             QLineEdit *box = txtTitle(target);
             const bool on = enabled[size_t(target)];
             box->setEnabled(on);
-            setBackColor(box, on ? vbcolor::WindowBackground : vbcolor::PaleBlue);
+            setBackColor(box, on ? colorvalue::WindowBackground : colorvalue::PaleBlue);
         }
     });
 }
@@ -342,13 +342,13 @@ void frmSet::optTimer_Click(int index)
         if (index == 0) {
             txtTimer(0)->setEnabled(true);
             txtTimer(1)->setEnabled(true);
-            setBackColor(txtTimer(0), vbcolor::WindowBackground);
-            setBackColor(txtTimer(1), vbcolor::WindowBackground);
+            setBackColor(txtTimer(0), colorvalue::WindowBackground);
+            setBackColor(txtTimer(1), colorvalue::WindowBackground);
             txtTimer(0)->setText(intToText(gAlarmHour));
             txtTimer(1)->setText(intToText(gAlarmMinute));
         } else if (index == 1) {
-            setBackColor(txtTimer(0), vbcolor::PaleBlue);
-            setBackColor(txtTimer(1), vbcolor::PaleBlue);
+            setBackColor(txtTimer(0), colorvalue::PaleBlue);
+            setBackColor(txtTimer(1), colorvalue::PaleBlue);
             txtTimer(0)->setText(QString());
             txtTimer(1)->setText(QString());
             txtTimer(0)->setEnabled(false);
