@@ -34,15 +34,18 @@ public:
             if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
                 continue;
             m_display = QStringLiteral(":%1").arg(n);
+            // -noreset: the server must not reset when its last client leaves
+            // between two tests, or the next program's connection is refused.
             m_xvfb.start(QStringLiteral("Xvfb"),
                          {m_display, QStringLiteral("-screen"), QStringLiteral("0"),
                           QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                          QStringLiteral("tcp")});
+                          QStringLiteral("tcp"), QStringLiteral("-noreset")});
             if (!m_xvfb.waitForStarted())
                 return false;
             for (int i = 0; i < 50; ++i) {
+                // Ours, not an older server still holding the display.
                 if (run(QStringLiteral("xdpyinfo"), {}) == 0)
-                    return true;
+                    return m_xvfb.state() == QProcess::Running;
                 QThread::msleep(100);
                 if (m_xvfb.state() != QProcess::Running)
                     break;
