@@ -41,7 +41,7 @@ private slots:
     void rightPressCountsDownNeverBelowZero_data();
     void rightPressCountsDownNeverBelowZero();
     void middleAndLeftPressDoNotCountDown();
-    void spaceOnFocusedButtonCounts();
+    void spaceOrEnterOnFocusedButtonCounts();
     void labelColourRule_data();
     void labelColourRule();
 
@@ -206,7 +206,7 @@ void TestMainWindow::middleAndLeftPressDoNotCountDown()
     QCOMPARE(gCount(0), int16_t(6));
 }
 
-void TestMainWindow::spaceOnFocusedButtonCounts()
+void TestMainWindow::spaceOrEnterOnFocusedButtonCounts()
 {
     frmMain &w = *m_form;
     w.show();
@@ -214,6 +214,8 @@ void TestMainWindow::spaceOnFocusedButtonCounts()
     w.cmdC(3)->setFocus();
     QTest::keyClick(w.cmdC(3), Qt::Key_Space);
     QCOMPARE(gCount(3), int16_t(1));
+    QTest::keyClick(w.cmdC(3), Qt::Key_Return);
+    QCOMPARE(gCount(3), int16_t(2));
 }
 
 void TestMainWindow::labelColourRule_data()

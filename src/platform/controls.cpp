@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -256,6 +257,19 @@ void CommandButton::mouseMoveEvent(QMouseEvent *e)
 void CommandButton::contextMenuEvent(QContextMenuEvent *e)
 {
     e->accept();
+}
+
+void CommandButton::keyPressEvent(QKeyEvent *e)
+{
+    // Enter presses the focused button, as Space does: the desktop's way,
+    // which Qt keeps for default buttons in dialogs only.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !e->isAutoRepeat() &&
+        !(e->modifiers() & ~Qt::KeypadModifier)) {
+        click();
+        e->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(e);
 }
 
 void placeTwips(QWidget *w, int left, int top, int width, int height)
