@@ -122,6 +122,20 @@ public:
         return false;
     }
     bool waitForNoWindow(const QString &name) { return waitForWindow(name, 8000, false); }
+    // Mapped is not yet focused: keys sent before the box has the keyboard
+    // would go to another window.
+    bool waitForFocus(const QString &name, int ms = 8000)
+    {
+        for (int waited = 0; waited < ms; waited += 100) {
+            QByteArray out;
+            run(QStringLiteral("xdotool"),
+                {QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname")}, &out);
+            if (QString::fromUtf8(out).trimmed() == name)
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
 
     QString display() const { return m_display; }
 
@@ -201,7 +215,7 @@ private:
     bool closeWithFarewell(QProcess &program)
     {
         m_screen->doubleClick(kLeftMargin);
-        if (!m_screen->waitForWindow(QStringLiteral("Zentova")))
+        if (!m_screen->waitForFocus(QStringLiteral("Zentova")))
             return false;
         m_screen->key(QStringLiteral("Return"));
         return program.waitForFinished(8000);
@@ -231,6 +245,7 @@ void TestEndToEnd::countCloseAndStoreTheDay()
     install.start(program, *m_screen);
     QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // the restore prompt
     QVERIFY(!m_screen->window(QStringLiteral("zentova")));       // strip not shown yet
+    QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova")));
     m_screen->key(QStringLiteral("y"));
     QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
     QCOMPARE(m_screen->window(QStringLiteral("zentova"))->geometry, QRect(426, 1, 599, 38));
@@ -258,7 +273,7 @@ void TestEndToEnd::settingsDialogAppliesTypedCount()
     QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
     QTest::qWait(300);
     m_screen->click(kSetButton);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova：設定")));
+    QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova：設定")));
     m_screen->type(QStringLiteral("250"));
     m_screen->key(QStringLiteral("Return"));
     QVERIFY(m_screen->waitForNoWindow(QStringLiteral("Zentova：設定")));
@@ -295,7 +310,7 @@ void TestEndToEnd::killDuringClicksLosesNoCount()
     QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(25));
 
     install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // same day: the prompt
+    QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova"))); // same day: the prompt
     m_screen->key(QStringLiteral("y"));
     QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
     QVERIFY(closeWithFarewell(program));
@@ -335,7 +350,7 @@ void TestEndToEnd::secondCopyOnSameFolderIsRefused()
 
     QProcess second;
     install.start(second, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova")));
+    QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova")));
     m_screen->key(QStringLiteral("Return"));
     QVERIFY(second.waitForFinished(5000));
     QCOMPARE(second.exitCode(), 0);
@@ -400,6 +415,7 @@ void TestEndToEnd::alarmRingsTheChimeWhileItsBoxShows()
     const double peak = test::measureLoudness(recording.readAll(), 882, 300.0).peakRms;
     QVERIFY2(peak > 3000, qPrintable(QStringLiteral("loudest 20 ms: RMS %1").arg(peak)));
 
+    QVERIFY(m_screen->waitForFocus(QStringLiteral("タイマーアラーム")));
     m_screen->key(QStringLiteral("Return"));
     QVERIFY(m_screen->waitForNoWindow(QStringLiteral("タイマーアラーム")));
     program.terminate();
