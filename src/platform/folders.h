@@ -35,8 +35,7 @@ bool dataBesideProgram();
 // then show.
 QString dataFolder();
 
-// Chime lookup order: the data folder's candidates, then the copy installed
-// with the program (share/zentova), if any.
+// The chime installed with the program (share/zentova/Chimes.wav), or empty.
 QString installedChimePath();
 
 } // namespace zentova
