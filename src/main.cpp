@@ -5,15 +5,35 @@
 #include "platform/icon.h"
 #include "platform/instancelock.h"
 #include "platform/msgbox.h"
+#include "platform/windowwatch.h"
 #include "state/autosave.h"
+#include "state/countdata.h"
 
 #include <QApplication>
 #include <QSessionManager>
 #include <QStyleFactory>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 
 using namespace zentova;
+
+namespace
+{
+
+// Qt ends the process with exit() when it loses the X server (the server
+// died, or xkill ended us). What runs at exit stores the day first.
+std::function<void()> g_storeAtExit;
+
+void storeAtExit()
+{
+    if (g_storeAtExit)
+        g_storeAtExit();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -28,42 +48,67 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     InstanceLock lock;
-    if (lock.acquire(dataFolder()) == InstanceLock::Result::HeldByAnotherCopy) {
+    if (lock.acquire(countDataLockFolders()) == InstanceLock::Result::HeldByAnotherCopy) {
         MsgBox(alreadyRunningMessage(), msgstyle::OkInformation);
         return 0;
     }
+    // A copy killed between its temporary file and the rename left it behind;
+    // with the lock held, no live copy is writing one.
+    removeWriteLeftovers(countDataPath());
 
     frmMain form;
     Autosave autosave;
     QObject::connect(&form, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
 
+    // Ending without a person to answer: a failing save is told on standard
+    // error and in the exit status, never in a box that would hold the end.
+    const auto storeForEnd = [&]() -> bool {
+        if (!autosave.isArmed())
+            return true;
+        QString error;
+        const bool stored = autosave.saveQuietly(&error);
+        autosave.disarm();
+        if (!stored)
+            std::fprintf(stderr, "zentova: the counts could not be stored: %s\n",
+                         qUtf8Printable(error));
+        return stored;
+    };
+
     // The desktop going away (logout, kill, a closed terminal, the session
-    // ending): store the day at once and end without the farewell box, since
-    // nobody is there to answer it. Any box or dialog open is left behind.
+    // ending), or the strip's window destroyed by another program: store the
+    // day at once and end without the farewell box, since nobody is there
+    // to answer it. Any box or dialog open is left behind.
     bool ending = false;
     const auto endRun = [&] {
         if (ending)
             return;
         ending = true;
-        if (autosave.isArmed())
-            autosave.saveNow();
-        autosave.disarm();
+        const bool stored = storeForEnd();
         form.unloadSilently();
-        QCoreApplication::exit(0);
+        QCoreApplication::exit(stored ? 0 : 1);
     };
     EndSignals endSignals;
     QObject::connect(&endSignals, &EndSignals::endRequested, &app, endRun);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                      [&](QSessionManager &) { endRun(); });
+    WindowDestroyedWatch windowWatch(&form);
+    QObject::connect(&windowWatch, &WindowDestroyedWatch::destroyedByOthers, &app, [&] {
+        if (!form.isUnloaded())
+            endRun();
+    });
 
     form.load();
     if (ending)
         return 0;
     autosave.arm();
     QObject::connect(&form, &frmMain::unloaded, &autosave, &Autosave::disarm);
+    g_storeAtExit = [&] { storeForEnd(); };
+    std::atexit(storeAtExit);
     form.show();
     // The icon matters to message boxes and the dialog, not to the first
     // frame of a strip without a title bar: give it once the strip is up.
     QTimer::singleShot(0, &app, [] { QApplication::setWindowIcon(appIcon()); });
-    return app.exec();
+    const int status = app.exec();
+    g_storeAtExit = nullptr;
+    return status;
 }

@@ -7,6 +7,7 @@
 #include "sound/chimesynth.h"
 #include "sound/mdlsound.h"
 #include "sound/module/wavdecode.h"
+#include "state/countdata.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
 
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zentova;
 
@@ -103,6 +105,9 @@ private slots:
     void chimeIsFoundInUserFolderThenBesideProgram();
     void installedCopyKeepsDataPerUserAndRingsInstalledChime();
     void chimeThatIsDirectoryOrFifoIsRefused();
+    void chimeFarTooLargeIsNotReadAndBeeps();
+    void linksPlantedInASharedProgramFolderAreNotFollowed_data();
+    void linksPlantedInASharedProgramFolderAreNotFollowed();
 
 private:
     std::unique_ptr<test::Sandbox> m_sandbox;
@@ -238,7 +243,7 @@ void TestAlarm::missingChimeIsCreatedEmptyAndBeeps()
     frmMain w;
     tickWithAlarm(w, *m_sandbox, 12, 0, QTime(12, 0, 0));
     QCOMPARE(QFileInfo(m_sandbox->path("Chimes.wav")).size(), 0);
-    QCOMPARE(gChimeData, QByteArray(1, '\0'));
+    QVERIFY(gChimeData.isEmpty()); // released once played
     QCOMPARE(m_out.beeps, 1);
     QCOMPARE(m_sandbox->boxes.calls.size(), 1);
     QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("は～い！！　12時 00分でーす♪"));
@@ -318,6 +323,57 @@ void TestAlarm::chimeThatIsDirectoryOrFifoIsRefused()
     // Opening a FIFO for reading would wait for a writer forever.
     QCOMPARE(::mkfifo(QFile::encodeName(m_sandbox->path("pipe.wav")).constData(), 0600), 0);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadChime("pipe.wav"));
+}
+
+void TestAlarm::chimeFarTooLargeIsNotReadAndBeeps()
+{
+    QFile huge(m_sandbox->path("Chimes.wav"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(MaxChimeBytes + 1)); // sparse: nothing is written
+    huge.close();
+    frmMain w;
+    tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
+    QCOMPARE(m_out.beeps, 1);
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QCOMPARE(m_sandbox->boxes.calls[0].prompt, kAlarm0705);
+}
+
+void TestAlarm::linksPlantedInASharedProgramFolderAreNotFollowed_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("othersGroup");
+    QTest::addColumn<bool>("dataBeside");
+    QTest::addRow("sticky, world-writable") << 01777 << false << false;
+    QTest::addRow("writable by another group") << 0775 << true << false;
+    QTest::addRow("writable by our group") << 0775 << false << true;
+    QTest::addRow("ours alone") << 0755 << false << true;
+}
+
+void TestAlarm::linksPlantedInASharedProgramFolderAreNotFollowed()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, othersGroup);
+    QFETCH(bool, dataBeside);
+    const QString app = m_sandbox->path("app");
+    QVERIFY(QDir().mkpath(app));
+    QCOMPARE(::chmod(QFile::encodeName(app).constData(), mode_t(mode)), 0);
+    if (othersGroup)
+        QCOMPARE(::chown(QFile::encodeName(app).constData(), uid_t(-1), getegid() + 4242), 0);
+    // What another user would plant: links to files of ours.
+    const QString victim = m_sandbox->path("victim");
+    QVERIFY(QFile::link(victim + ".wav", app + "/Chimes.wav"));
+    QVERIFY(QFile::link(victim + ".dat", app + "/Countdata.dat"));
+    QTemporaryDir user;
+    setUserDataFolder(user.path());
+    setAppFolder(app);
+
+    QCOMPARE(dataFolder() == app, dataBeside);
+    frmMain w;
+    tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
+    writeRecordFile(countDataPath(), CountRecord());
+    // Beside a private program the links are the user's own, written through.
+    QCOMPARE(QFileInfo::exists(victim + ".wav"), dataBeside);
+    QCOMPARE(QFileInfo::exists(victim + ".dat"), dataBeside);
 }
 
 QTEST_MAIN(TestAlarm)

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <xcb/xcb.h>
 
 using namespace zentova;
 
@@ -138,6 +139,19 @@ public:
     }
 
     QString display() const { return m_display; }
+    void killServer()
+    {
+        m_xvfb.kill();
+        m_xvfb.waitForFinished();
+    }
+    // The X id of the shown strip.
+    uint32_t stripId()
+    {
+        QByteArray out;
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("zentova")}, &out);
+        return out.split('\n').value(0).toUInt();
+    }
 
 private:
     QProcess m_xvfb;
@@ -207,6 +221,10 @@ private slots:
     void settingsDialogAppliesTypedCount();
     void killDuringClicksLosesNoCount();
     void sigtermStoresWithoutFarewell();
+    void sigtermWithFailingSaveEndsAtOnce();
+    void lostXConnectionStillStoresTheLastClicks_data();
+    void lostXConnectionStillStoresTheLastClicks();
+    void stripWindowDestroyedByAnotherClientEndsTheRun();
     void secondCopyOnSameFolderIsRefused();
     void alarmRingsTheChimeWhileItsBoxShows();
 
@@ -338,6 +356,85 @@ void TestEndToEnd::sigtermStoresWithoutFarewell()
     const CountRecord after = decodeRecord(install.data());
     QCOMPARE(after.Count[2], int16_t(3));
     QCOMPARE(after.SavedDate, today());
+}
+
+void TestEndToEnd::sigtermWithFailingSaveEndsAtOnce()
+{
+    Install install;
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    // The first save to fail is the one at the end: nobody is there to
+    // answer a box, so the end must not wait for one.
+    QVERIFY(QFile::remove(install.path("Countdata.dat")));
+    QVERIFY(QDir(install.path("")).mkdir("Countdata.dat"));
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY(!m_screen->window(QStringLiteral("Zentova")));
+}
+
+void TestEndToEnd::lostXConnectionStillStoresTheLastClicks_data()
+{
+    QTest::addColumn<bool>("serverDies");
+    QTest::addRow("X server killed") << true;
+    QTest::addRow("xkill") << false;
+}
+
+void TestEndToEnd::lostXConnectionStillStoresTheLastClicks()
+{
+    QFETCH(bool, serverDies);
+    Screen screen;
+    QVERIFY(screen.start());
+    Install install;
+    CountRecord titled;
+    titled.Title[2] = QStringLiteral("C");
+    writeRecordFile(install.path("Countdata.dat"), titled);
+    QProcess program;
+    install.start(program, screen);
+    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+    QTest::qWait(300);
+    for (int k = 0; k < 5; ++k)
+        screen.click(counterButton(2));
+    QTest::qWait(50); // well inside the autosave's delay
+    if (serverDies)
+        screen.killServer();
+    else
+        screen.xdotool({QStringLiteral("windowkill"), QString::number(screen.stripId())});
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(decodeRecord(install.data()).Count[2], int16_t(5));
+    // Nothing is left holding the folder: the next start runs.
+    if (serverDies)
+        QVERIFY(screen.start());
+    install.start(program, screen);
+    QVERIFY(screen.waitForFocus(QStringLiteral("Zentova"))); // same day: the prompt
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+}
+
+void TestEndToEnd::stripWindowDestroyedByAnotherClientEndsTheRun()
+{
+    Install install;
+    CountRecord titled;
+    titled.Title[1] = QStringLiteral("B");
+    writeRecordFile(install.path("Countdata.dat"), titled);
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QTest::qWait(300);
+    m_screen->click(counterButton(1));
+    m_screen->click(counterButton(1));
+    const uint32_t strip = m_screen->stripId();
+    QVERIFY(strip != 0);
+    xcb_connection_t *c = xcb_connect(qPrintable(m_screen->display()), nullptr);
+    QVERIFY(!xcb_connection_has_error(c));
+    xcb_destroy_window(c, strip);
+    xcb_flush(c);
+    QVERIFY(program.waitForFinished(5000));
+    xcb_disconnect(c);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(decodeRecord(install.data()).Count[1], int16_t(2));
 }
 
 void TestEndToEnd::secondCopyOnSameFolderIsRefused()

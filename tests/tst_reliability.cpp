@@ -1,9 +1,11 @@
 // What keeps a day's counts safe when the program does not close normally:
 // the autosave, the end signals and the one-copy lock.
 #include "main_window/frmmain.h"
+#include "platform/atomicfile.h"
 #include "platform/endsignals.h"
 #include "platform/folders.h"
 #include "platform/instancelock.h"
+#include "platform/runtime.h"
 #include "settings/frmset.h"
 #include "state/autosave.h"
 #include "state/countdata.h"
@@ -12,6 +14,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <cerrno>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,8 +47,15 @@ private slots:
     void terminationSignalsArriveAsEndRequested_data();
     void terminationSignalsArriveAsEndRequested();
 
-    void secondLockOnSameFolderFails();
-    void lockOfDeadCopyIsTakenOver();
+    void failedSaveIsTriedAgainUntilStored();
+    void failedSyncIsAFailedSave();
+    void quietSaveShowsNoBox();
+    void leftoversOfKilledSavesAreRemoved();
+
+    void whateverIsLeftInTheLockPlaceNeverStopsAStart_data();
+    void whateverIsLeftInTheLockPlaceNeverStopsAStart();
+    void liveCopyInAnotherProcessHoldsTheLock();
+    void foldersLinkedToOneDataFileShareTheLock();
     void folderThatCannotHoldLockRunsUnlocked();
 
 private:
@@ -147,30 +157,148 @@ void TestReliability::terminationSignalsArriveAsEndRequested()
     QCOMPARE(spy.at(0).at(0).toInt(), number);
 }
 
-void TestReliability::secondLockOnSameFolderFails()
+void TestReliability::failedSaveIsTriedAgainUntilStored()
 {
-    InstanceLock first;
-    QCOMPARE(first.acquire(m_sandbox->folder()), InstanceLock::Result::Acquired);
-    // A second copy is another process; QLockFile refuses a second lock
-    // within one process as well, which stands in for it here.
-    InstanceLock second;
-    QCOMPARE(second.acquire(m_sandbox->folder()), InstanceLock::Result::HeldByAnotherCopy);
-    QTemporaryDir elsewhere;
-    InstanceLock third;
-    QCOMPARE(third.acquire(elsewhere.path()), InstanceLock::Result::Acquired);
+    frmMain w;
+    w.load();
+    Autosave autosave;
+    autosave.arm();
+    QVERIFY(QFile::remove(m_sandbox->path("Countdata.dat")));
+    QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat"));
+    w.cmdC_Click(0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_sandbox->boxes.calls.size(), 1, 2000);
+    // The folder mends without any further change of the counts.
+    QVERIFY(QDir(m_sandbox->folder()).rmdir("Countdata.dat"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_sandbox->path("Countdata.dat")).isFile(),
+                             Autosave::RetryMs + 1000);
+    QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Count[0], int16_t(1));
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
 }
 
-void TestReliability::lockOfDeadCopyIsTakenOver()
+void TestReliability::failedSyncIsAFailedSave()
 {
-    // A lock as a killed copy leaves it: its process id no longer runs.
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    m_sandbox->writeFile("Zentova.lock", QByteArray::number(child) + "\nzentova\n" +
-                                             QSysInfo::machineHostName().toUtf8() + "\n");
+    const CountRecord old;
+    writeRecordFile(m_sandbox->path("Countdata.dat"), old);
+    setSyncFunction([](int) {
+        errno = EIO;
+        return -1;
+    });
+    CountRecord changed;
+    changed.Count[0] = 7;
+    try {
+        writeRecordFile(m_sandbox->path("Countdata.dat"), changed);
+        QFAIL("a failed sync was taken for a stored record");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.code(), ErrorCode::DeviceIoError);
+    }
+    setSyncFunction(nullptr);
+    QCOMPARE(m_sandbox->readFile("Countdata.dat"), encodeRecord(old));
+    QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files).size(), 1); // no temporary left
+}
+
+void TestReliability::quietSaveShowsNoBox()
+{
+    Autosave autosave;
+    QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat"));
+    QString error;
+    QVERIFY(!autosave.saveQuietly(&error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(m_sandbox->boxes.calls.isEmpty());
+}
+
+void TestReliability::leftoversOfKilledSavesAreRemoved()
+{
+    for (const char *name : {"Countdata.dat.a1B2c3", "Countdata.dat.keep", "Countdata.dat.a1B2c3d",
+                             "notes.txt.a1B2c3", "Countdata.dat"})
+        m_sandbox->writeFile(name, "x");
+    removeWriteLeftovers(m_sandbox->path("Countdata.dat"));
+    QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files, QDir::Name),
+             QStringList({"Countdata.dat", "Countdata.dat.a1B2c3d", "Countdata.dat.keep",
+                          "notes.txt.a1B2c3"}));
+}
+
+void TestReliability::whateverIsLeftInTheLockPlaceNeverStopsAStart_data()
+{
+    QTest::addColumn<QString>("left");
+    QTest::addRow("empty file") << "empty";
+    QTest::addRow("garbage") << "garbage";
+    QTest::addRow("dead copy's lock") << "dead";
+    QTest::addRow("another machine's lock") << "elsewhere";
+    QTest::addRow("read-only file") << "readonly";
+    QTest::addRow("directory") << "directory";
+    QTest::addRow("dangling link") << "dangling";
+    QTest::addRow("link to a file") << "link";
+}
+
+void TestReliability::whateverIsLeftInTheLockPlaceNeverStopsAStart()
+{
+    QFETCH(QString, left);
+    const QString lockPath = m_sandbox->path("Zentova.lock");
+    if (left == "empty")
+        m_sandbox->writeFile("Zentova.lock", "");
+    else if (left == "garbage")
+        m_sandbox->writeFile("Zentova.lock", "\xff\xfe not a lock \x01");
+    else if (left == "dead" || left == "elsewhere")
+        m_sandbox->writeFile("Zentova.lock", (left == "dead" ? "999999" : "1") +
+                                                 QByteArray("\nzentova\nother-host\n"));
+    else if (left == "readonly") {
+        m_sandbox->writeFile("Zentova.lock", "1\n");
+        QFile::setPermissions(lockPath, QFileDevice::ReadOwner);
+    } else if (left == "directory")
+        QVERIFY(QDir(m_sandbox->folder()).mkdir("Zentova.lock"));
+    else if (left == "dangling")
+        QVERIFY(QFile::link(m_sandbox->path("gone/x"), lockPath));
+    else if (left == "link") {
+        m_sandbox->writeFile("precious", "keep");
+        QVERIFY(QFile::link(m_sandbox->path("precious"), lockPath));
+    }
+
     InstanceLock lock;
     QCOMPARE(lock.acquire(m_sandbox->folder()), InstanceLock::Result::Acquired);
+    // Held for real: a second holder (another open file, as another copy
+    // would have) is refused.
+    InstanceLock second;
+    QCOMPARE(second.acquire(m_sandbox->folder()), InstanceLock::Result::HeldByAnotherCopy);
+    if (left == "link")
+        QCOMPARE(m_sandbox->readFile("precious"), QByteArray("keep"));
+}
+
+void TestReliability::liveCopyInAnotherProcessHoldsTheLock()
+{
+    int ready[2];
+    QCOMPARE(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        InstanceLock held;
+        const char ok = held.acquire(m_sandbox->folder()) == InstanceLock::Result::Acquired;
+        [[maybe_unused]] const ssize_t n = ::write(ready[1], &ok, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char ok = 0;
+    QCOMPARE(::read(ready[0], &ok, 1), ssize_t(1));
+    QVERIFY(ok);
+    InstanceLock lock;
+    QCOMPARE(lock.acquire(m_sandbox->folder()), InstanceLock::Result::HeldByAnotherCopy);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    // The kernel let go of the killed copy's lock; its file is still there.
+    QVERIFY(QFileInfo::exists(m_sandbox->path("Zentova.lock")));
+    QCOMPARE(lock.acquire(m_sandbox->folder()), InstanceLock::Result::Acquired);
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+void TestReliability::foldersLinkedToOneDataFileShareTheLock()
+{
+    QTemporaryDir other;
+    QVERIFY(QFile::link(m_sandbox->path("Countdata.dat"), other.filePath("Countdata.dat")));
+    InstanceLock first;
+    QCOMPARE(first.acquire(countDataLockFolders()), InstanceLock::Result::Acquired);
+    setAppFolder(other.path());
+    QCOMPARE(countDataLockFolders(), QStringList({other.path(), m_sandbox->folder()}));
+    InstanceLock second;
+    QCOMPARE(second.acquire(countDataLockFolders()), InstanceLock::Result::HeldByAnotherCopy);
 }
 
 void TestReliability::folderThatCannotHoldLockRunsUnlocked()

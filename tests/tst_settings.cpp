@@ -57,7 +57,8 @@ private slots:
     void titleChainOnOpening();
     void typingFirstCharacterOpensNextBox();
     void deletingLastCharacterDisablesTheBoxItself();
-    void titleBoxRefusesSixthCharacter();
+    void titleLimitIsForTypingOnly_data();
+    void titleLimitIsForTypingOnly();
 
     void openingShowsRowsLapAndAlarm();
     void lapFlagOtherThanMinusOneOpensAsOff();
@@ -183,12 +184,37 @@ void TestSettings::deletingLastCharacterDisablesTheBoxItself()
     QVERIFY(d.txtTitle(0)->isEnabled());
 }
 
-void TestSettings::titleBoxRefusesSixthCharacter()
+void TestSettings::titleLimitIsForTypingOnly_data()
 {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("backspaces");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("applied");
+    QTest::addRow("typing stops at five") << "" << 0 << "来客対応中です"
+                                          << "来客対応中";
+    QTest::addRow("longer stored title kept by an untouched OK") << "ABCDEFG" << 0 << ""
+                                                                 << "ABCDEFG";
+    QTest::addRow("shortened, it never grows again") << "ABCDEFG" << 1 << "XY"
+                                                     << "ABCDEF";
+    QTest::addRow("shortened to five, typing goes on") << "ABCDEFG" << 3 << "XY"
+                                                       << "ABCDX";
+}
+
+void TestSettings::titleLimitIsForTypingOnly()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, backspaces);
+    QFETCH(QString, typed);
+    QFETCH(QString, applied);
+    gTitle(0) = stored;
     frmSet &d = open();
     d.txtTitle(0)->setFocus();
-    type(d.txtTitle(0), QStringLiteral("来客対応中です"));
-    QCOMPARE(d.txtTitle(0)->text(), QStringLiteral("来客対応中"));
+    d.txtTitle(0)->end(false);
+    for (int k = 0; k < backspaces; ++k)
+        QTest::keyClick(d.txtTitle(0), Qt::Key_Backspace);
+    type(d.txtTitle(0), typed);
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+    QCOMPARE(gTitle(0), applied);
 }
 
 void TestSettings::openingShowsRowsLapAndAlarm()
@@ -233,6 +259,9 @@ void TestSettings::alarmOffThenOnShowsAppliedValuesNotTyped()
     gAlarmHour = 7;
     gAlarmMinute = 30;
     frmSet &d = open();
+    retype(d.txtTimer(0), QStringLiteral("9"));
+    QTest::mouseClick(d.optTimer(0), Qt::LeftButton); // ON, already chosen
+    QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
     retype(d.txtTimer(0), QStringLiteral("9"));
     QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
     QCOMPARE(d.txtTimer(0)->text(), QString());

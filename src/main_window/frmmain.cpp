@@ -97,7 +97,8 @@ void frmMain::buildControls()
     lblTime->setAttribute(Qt::WA_TranslucentBackground);
     lblTime->setAccessibleName(QStringLiteral("時刻"));
 
-    // The design creates the counter frames from index 4 down to 0.
+    // Frames are created from index 4 down to 0, so that on the desktop
+    // each frame stacks above the one to its right.
     for (int i = CounterCount - 1; i >= 0; --i) {
         auto *frame = new FrameBox(this);
         frame->setObjectName(QStringLiteral("fraC%1").arg(i));

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <algorithm>
 
 namespace zentova
 {
@@ -172,6 +173,15 @@ void FrameBox::setCaption(const QString &caption)
     if (caption == m_caption)
         return;
     m_caption = caption;
+    // Only the start of a caption fits in a frame, and the frame is drawn
+    // again at every click on a button inside it: measuring and shaping a
+    // title of thousands of characters there made each click slow. Two
+    // hundred characters cover any frame at any scale; a pair of surrogates
+    // is never cut in two.
+    qsizetype shown = std::min<qsizetype>(caption.size(), 200);
+    if (shown > 0 && shown < caption.size() && caption.at(shown - 1).isHighSurrogate())
+        ++shown;
+    m_paintedCaption = caption.left(shown);
     setAccessibleName(caption);
     update();
 }
@@ -193,12 +203,13 @@ void FrameBox::paintEvent(QPaintEvent *)
     p.drawLine(box.left() + 1, box.top() + 1, box.left() + 1, box.bottom() - 1);
     p.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
     p.drawLine(box.right(), box.top(), box.right(), box.bottom());
-    if (!m_caption.isEmpty()) {
+    if (!m_paintedCaption.isEmpty()) {
         const int x = 6;
-        const int w = fm.horizontalAdvance(m_caption) + 4;
+        const int w = fm.horizontalAdvance(m_paintedCaption) + 4;
         p.fillRect(QRect(x, 0, w, fm.height()), palette().color(QPalette::Window));
         p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(QRect(x + 2, 0, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, m_caption);
+        p.drawText(QRect(x + 2, 0, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                   m_paintedCaption);
     }
 }
 

@@ -77,6 +77,7 @@ protected:
 
 private:
     QString m_caption;
+    QString m_paintedCaption; // the part of the caption a frame can show
 };
 
 // A push button that raises mouseDown(button code) for every press, of any

@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zentova
 {
@@ -50,6 +53,18 @@ bool folderIsWritable(const QString &folder)
     return probe.open();
 }
 
+bool folderIsPrivate(const QString &folder)
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    if (st.st_uid != ::geteuid() && st.st_uid != 0)
+        return false;
+    if (st.st_mode & S_IWOTH)
+        return false;
+    return !(st.st_mode & S_IWGRP) || st.st_gid == ::getegid();
+}
+
 bool isInstalledLocation(const QString &folder)
 {
     return QFileInfo(folder).fileName() == QLatin1String("bin") &&
@@ -59,7 +74,7 @@ bool isInstalledLocation(const QString &folder)
 bool dataBesideProgram()
 {
     const QString app = appFolder();
-    return !isInstalledLocation(app) && folderIsWritable(app);
+    return !isInstalledLocation(app) && folderIsPrivate(app) && folderIsWritable(app);
 }
 
 QString dataFolder()
@@ -72,8 +87,10 @@ QString dataFolder()
         g_dataFolder = app;
     else if (!user.isEmpty() && QDir().mkpath(user) && folderIsWritable(user))
         g_dataFolder = user;
-    else
+    else if (folderIsPrivate(app) || user.isEmpty())
         g_dataFolder = app;
+    else
+        g_dataFolder = user; // its errors show; a shared folder is never used
     return g_dataFolder;
 }
 
@@ -81,10 +98,7 @@ QString installedChimePath()
 {
     const QString besideInstall =
         QDir::cleanPath(appFolder() + QStringLiteral("/../share/zentova/Chimes.wav"));
-    if (QFileInfo(besideInstall).isFile())
-        return besideInstall;
-    return QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                  QStringLiteral("zentova/Chimes.wav"));
+    return QFileInfo(besideInstall).isFile() ? besideInstall : QString();
 }
 
 } // namespace zentova

@@ -21,12 +21,18 @@ void setUserDataFolder(const QString &folder); // empty restores the real one
 // answer holds for root and for read-only mounts alike).
 bool folderIsWritable(const QString &folder);
 
+// True when no other user can create or replace files in `folder`: it
+// belongs to us (or to root) and neither the world nor a group of others may
+// write it. Another user could plant links in any other folder, and the
+// program would follow them with our rights.
+bool folderIsPrivate(const QString &folder);
+
 // A copy installed by a package: bin/ with share/zentova/ beside it. Such a
 // copy keeps its data per user even where root could write to /usr/bin.
 bool isInstalledLocation(const QString &folder);
 
 // The program's folder holds the data when it is a copy of its own (not an
-// installed one) that can be written there.
+// installed one) in a private folder that can be written.
 bool dataBesideProgram();
 
 // The folder that holds Countdata.dat and the lock: the program's folder

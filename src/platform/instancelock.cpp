@@ -1,19 +1,83 @@
 #include "platform/instancelock.h"
 
+#include <QByteArray>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace zentova
 {
 
-InstanceLock::Result InstanceLock::acquire(const QString &folder)
+namespace
 {
-    m_lock = std::make_unique<QLockFile>(folder + QStringLiteral("/Zentova.lock"));
-    // Never stale by age: the strip runs all day. A dead holder's lock is
-    // still recognised (its process is gone) and taken over.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
-        return Result::Acquired;
-    const QLockFile::LockError error = m_lock->error();
-    m_lock.reset();
-    return error == QLockFile::LockFailedError ? Result::HeldByAnotherCopy : Result::Unavailable;
+
+constexpr int kOpenFlags = O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+// An open descriptor on the lock file, whatever stands in its place: a file
+// that cannot be written is locked through a read-only descriptor, a
+// directory through itself, and a link or an unreadable file is replaced
+// by a file of our own. -1 only where the folder itself refuses.
+int openLockFile(const QByteArray &path)
+{
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | kOpenFlags, 0644);
+    if (fd >= 0)
+        return fd;
+    fd = ::open(path.constData(), O_RDONLY | kOpenFlags);
+    if (fd >= 0)
+        return fd;
+    struct stat st = {};
+    if (::lstat(path.constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return -1;
+    if (::unlink(path.constData()) != 0)
+        return -1;
+    return ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | kOpenFlags, 0644);
+}
+
+} // namespace
+
+InstanceLock::~InstanceLock()
+{
+    release();
+}
+
+void InstanceLock::release()
+{
+    for (int fd : m_fds)
+        ::close(fd);
+    m_fds.clear();
+}
+
+InstanceLock::Result InstanceLock::acquire(const QStringList &folders)
+{
+    release();
+    Result result = Result::Acquired;
+    for (const QString &folder : folders) {
+        const int fd = openLockFile(QFile::encodeName(folder + QStringLiteral("/Zentova.lock")));
+        if (fd < 0) {
+            result = Result::Unavailable;
+            continue;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(fd);
+            if (error == EWOULDBLOCK) {
+                release();
+                return Result::HeldByAnotherCopy;
+            }
+            result = Result::Unavailable; // a file system without locks
+            continue;
+        }
+        // Who holds it, for a person who looks; the lock never reads it.
+        const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+        if (::ftruncate(fd, 0) == 0 && ::write(fd, pid.constData(), size_t(pid.size())) < 0) {
+            // a read-only descriptor: the lock holds all the same
+        }
+        m_fds.push_back(fd);
+    }
+    return result;
 }
 
 QString alreadyRunningMessage()

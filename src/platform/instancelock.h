@@ -2,9 +2,9 @@
 // the first one's counts when it closes.
 #pragma once
 
-#include <QLockFile>
 #include <QString>
-#include <memory>
+#include <QStringList>
+#include <vector>
 
 namespace zentova
 {
@@ -14,14 +14,25 @@ class InstanceLock
 public:
     enum class Result { Acquired, HeldByAnotherCopy, Unavailable };
 
-    // Takes the lock in `folder` for as long as this object lives. A lock
-    // left by a copy that was killed is taken over. Unavailable: the folder
-    // cannot hold a lock (it cannot be written); the program runs unlocked
-    // and the data file's own errors tell the user.
-    Result acquire(const QString &folder);
+    InstanceLock() = default;
+    InstanceLock(const InstanceLock &) = delete;
+    InstanceLock &operator=(const InstanceLock &) = delete;
+    ~InstanceLock();
+
+    // Locks Zentova.lock in each of `folders` for as long as this object
+    // lives. The kernel holds the lock for the process (flock), so it goes
+    // when the process does, however it ends; whatever is found in the lock
+    // file's place (a dead copy's file, garbage, a link, a directory) never
+    // stops a start. HeldByAnotherCopy: a live copy holds one of the folders.
+    // Unavailable: a folder cannot hold a lock (it cannot be written); the
+    // program runs without it there, and the data file's own errors tell the
+    // user.
+    Result acquire(const QStringList &folders);
+    Result acquire(const QString &folder) { return acquire(QStringList{folder}); }
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    void release();
+    std::vector<int> m_fds;
 };
 
 QString alreadyRunningMessage(); // Zentova は既に起動しています。

@@ -12,12 +12,15 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 namespace zentova
 {
 
 namespace
 {
+
+constexpr int TitleTypingLimit = 5;
 
 QLineEdit *checkedItem(const std::array<QLineEdit *, CounterCount> &items, int index)
 {
@@ -91,7 +94,7 @@ frmSet::frmSet(QWidget *owner) : QDialog(owner)
 
 void frmSet::buildControls()
 {
-    // Creation order as designed: Frame3 and its title boxes, OK, the hidden
+    // Creation order (it is also the stacking order): Frame3 and its title boxes, OK, the hidden
     // lap frame, the alarm frame, then the count frame.
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("項目名（５文字）"));
     placeTwips(Frame3, 120, 1560, 1815, 2175);
@@ -99,8 +102,13 @@ void frmSet::buildControls()
         auto *box = new QLineEdit(Frame3);
         box->setObjectName(QStringLiteral("txtTitle%1").arg(i));
         placeTwips(box, 240, 240 + 360 * i, 1335, 270);
-        box->setMaxLength(5);
+        box->setMaxLength(TitleTypingLimit);
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // The limit is for typing only: a longer title placed by the program
+        // stays whole, and the box may only shrink towards five from there.
+        connect(box, &QLineEdit::textEdited, this, [box](const QString &text) {
+            box->setMaxLength(std::max(TitleTypingLimit, int(text.size())));
+        });
         box->installEventFilter(this);
         connect(box, &QLineEdit::textChanged, this, [this, i] { txtTitle_Change(i); });
         m_txtTitle[size_t(i)] = box;
@@ -140,13 +148,13 @@ void frmSet::buildControls()
         auto *option = makeOption(Frame1, QStringLiteral("optTimer%1").arg(i),
                                   i == 0 ? QStringLiteral("ON") : QStringLiteral("OFF"));
         placeTwips(option, i == 0 ? 240 : 960, 240, i == 0 ? 615 : 735, 255);
-        connect(option, &QRadioButton::toggled, this, [this, i](bool checked) {
-            // The pair is one stop in the tab order, at the chosen option, as
-            // on the desktop; the arrow keys move between ON and OFF.
-            option_focusFollowsChoice(m_optTimer);
-            if (checked)
-                optTimer_Click(i);
-        });
+        // The pair is one stop in the tab order, at the chosen option, as on
+        // the desktop; the arrow keys move between ON and OFF.
+        connect(option, &QRadioButton::toggled, this,
+                [this] { option_focusFollowsChoice(m_optTimer); });
+        // A click runs the handler also on the option already chosen, so that
+        // ON brings back the applied time over typed, unapplied numbers.
+        connect(option, &QRadioButton::clicked, this, [this, i] { optTimer_Click(i); });
         m_optTimer[size_t(i)] = option;
     }
     Label1 = makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("："));
@@ -289,6 +297,7 @@ void frmSet::Form_Load()
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     for (int i = 0; i < CounterCount; ++i) {
+        txtTitle(i)->setMaxLength(std::max(TitleTypingLimit, int(gTitle(i).size())));
         txtTitle(i)->setText(gTitle(i));
         if (!gTitle(i).isEmpty()) {
             TitleC(i)->setText(gTitle(i));
@@ -306,12 +315,15 @@ void frmSet::Form_Load()
     else
         optLap(1)->setChecked(true);
 
+    // Choosing an option from the program runs its handler, as a click does.
     if (gTimerOn == FlagOn) {
         optTimer(0)->setChecked(true);
+        optTimer_Click(0);
         txtTimer(0)->setText(intToText(gAlarmHour));
         txtTimer(1)->setText(intToText(gAlarmMinute));
     } else {
         optTimer(1)->setChecked(true);
+        optTimer_Click(1);
     }
     describeControls();
 }

@@ -22,7 +22,7 @@ QString chimePath(const QString &name)
     const QString inUserFolder = userDataFolder() + QLatin1Char('/') + name;
     if (QFileInfo::exists(inUserFolder))
         return inUserFolder;
-    if (QFileInfo::exists(besideProgram))
+    if (folderIsPrivate(appFolder()) && QFileInfo::exists(besideProgram))
         return besideProgram;
     const QString installed = installedChimePath();
     if (!installed.isEmpty() && name == QLatin1String("Chimes.wav"))
@@ -46,6 +46,12 @@ void LoadChime(const QString &name)
         raiseError(ErrorCode::PathFileAccessError);
     }
     const qint64 length = file.size();
+    if (length > MaxChimeBytes) {
+        // Far more than any chime: reading it would freeze the strip and hold
+        // the memory all day. The alarm rings with the desktop's beep instead.
+        gChimeData = QByteArray(1, '\0');
+        return;
+    }
     QByteArray data(qsizetype(length) + 1, '\0');
     qint64 done = 0;
     while (done < length) {
@@ -65,6 +71,9 @@ void PlayChime()
     } catch (...) {
         // The chime never stops the alarm.
     }
+    // The output keeps its own decoded copy; the file's image is not needed
+    // until the next alarm loads it again.
+    gChimeData = QByteArray();
 }
 
 void stopChime()

@@ -7,8 +7,14 @@
 namespace zentova
 {
 
-// The bytes of the file last loaded followed by one byte of 0.
+// The bytes of the file last loaded followed by one byte of 0; released once
+// played.
 extern QByteArray gChimeData;
+
+// A chime file larger than this is not read: it loads as empty, and the
+// alarm beeps. 64 MiB hold over six minutes of CD-quality stereo, far longer
+// than any chime.
+constexpr qint64 MaxChimeBytes = 64 * 1024 * 1024;
 
 // Which file LoadChime reads for `name`: beside the program; where the
 // program's folder cannot be written, the per-user data folder's copy, then

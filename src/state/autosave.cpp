@@ -1,6 +1,7 @@
 #include "state/autosave.h"
 
 #include "platform/errortrap.h"
+#include "platform/runtime.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"
 
@@ -51,7 +52,7 @@ void Autosave::onStateChanged()
 void Autosave::schedule()
 {
     if (m_armed && !m_timer.isActive())
-        m_timer.start();
+        m_timer.start(DelayMs);
 }
 
 bool Autosave::saveNow()
@@ -62,12 +63,28 @@ bool Autosave::saveNow()
         m_failureReported = false;
         return true;
     } catch (...) {
+        if (m_armed)
+            m_timer.start(RetryMs);
         if (!m_failureReported) {
             m_failureReported = true;
             trap([e = std::current_exception()] { std::rethrow_exception(e); });
         }
         return false;
     }
+}
+
+bool Autosave::saveQuietly(QString *error)
+{
+    m_timer.stop();
+    try {
+        writeRecordFile(countDataPath(), recordFromLiveState());
+        return true;
+    } catch (const RuntimeError &e) {
+        *error = e.description();
+    } catch (const std::exception &e) {
+        *error = QString::fromLocal8Bit(e.what());
+    }
+    return false;
 }
 
 } // namespace zentova

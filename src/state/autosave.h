@@ -18,6 +18,10 @@ class Autosave : public QObject
     Q_OBJECT
 public:
     static constexpr int DelayMs = 400;
+    // While the stored record is behind the live state because a write
+    // failed (a full disk, a folder made read-only), it is tried again
+    // this often, without another box.
+    static constexpr int RetryMs = 3000;
 
     Autosave();
     ~Autosave() override;
@@ -32,6 +36,9 @@ public:
     // Writes now. The first failure of a run is reported with the error box,
     // later ones silently until a write succeeds again. Returns success.
     bool saveNow();
+    // Writes now and never shows a box, for the end of a run that nobody
+    // is there to answer: the error's description goes to `error`.
+    bool saveQuietly(QString *error);
 
 private:
     void schedule();

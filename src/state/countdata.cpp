@@ -1,21 +1,18 @@
 #include "state/countdata.h"
 
+#include "platform/atomicfile.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "state/counterstate.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace zentova
 {
 
 namespace
 {
-
-BeforeCommitHook g_beforeCommit = nullptr;
 
 [[noreturn]] void raiseOpenError(const QString &path)
 {
@@ -25,11 +22,6 @@ BeforeCommitHook g_beforeCommit = nullptr;
 }
 
 } // namespace
-
-void setBeforeCommitHook(BeforeCommitHook hook)
-{
-    g_beforeCommit = hook;
-}
 
 QString countDataPath()
 {
@@ -43,6 +35,15 @@ void requireRegularFileOrMissing(const QString &path)
         return; // a dangling link: writing creates its target
     if (info.exists() && !info.isFile())
         raiseError(ErrorCode::PathFileAccessError);
+}
+
+QStringList countDataLockFolders()
+{
+    QStringList folders{dataFolder()};
+    const QString written = QFileInfo(writtenPath(countDataPath())).absolutePath();
+    if (QFileInfo(written).canonicalFilePath() != QFileInfo(folders[0]).canonicalFilePath())
+        folders << written;
+    return folders;
 }
 
 CountRecord readRecordFile(const QString &path)
@@ -61,19 +62,7 @@ CountRecord readRecordFile(const QString &path)
 void writeRecordFile(const QString &path, const CountRecord &record)
 {
     requireRegularFileOrMissing(path);
-    const QByteArray bytes = encodeRecord(record);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        raiseOpenError(path);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        raiseError(ErrorCode::DiskFull);
-    }
-    if (g_beforeCommit)
-        g_beforeCommit();
-    if (!file.commit())
-        raiseError(file.error() == QFileDevice::WriteError ? ErrorCode::DiskFull
-                                                           : ErrorCode::PathFileAccessError);
+    writeFileAtomically(path, encodeRecord(record));
 }
 
 CountRecord recordFromLiveState()

@@ -1,14 +1,20 @@
 // Countdata.dat: reading it into gSaved at start-up and writing gSaved back.
 #pragma once
 
+#include "platform/atomicfile.h"
 #include "state/countrecord.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace zentova
 {
 
 QString countDataPath();
+// The folders a running copy locks: the data folder, and the folder of the
+// file really written when Countdata.dat is a link, since two data folders
+// may link to one file.
+QStringList countDataLockFolders();
 
 // The record of the live state as the close stores it, dated today.
 CountRecord recordFromLiveState();
@@ -24,11 +30,6 @@ CountRecord readRecordFile(const QString &path);
 // over the old one, so a crash or a full disk leaves the old record whole.
 // A link is written through to its target.
 void writeRecordFile(const QString &path, const CountRecord &record);
-
-// Called once the new record is in the temporary file and before it replaces
-// the old one; tests use it to interrupt a save at its most delicate point.
-using BeforeCommitHook = void (*)();
-void setBeforeCommitHook(BeforeCommitHook hook);
 
 // Refuses a path that names a directory, a FIFO or a device: opening a FIFO
 // would wait forever for a writer.
