@@ -9,7 +9,8 @@ PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-multimedia-dev libgl-dev libsndfile1-dev libxcb1-dev
   fonts-ipafont-gothic
-  xvfb xdotool x11-utils
+  xvfb xdotool x11-utils imagemagick
+  openbox xfwm4 dbus weston qt6-wayland
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
   desktop-file-utils dpkg-dev file

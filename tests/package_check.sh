@@ -16,14 +16,15 @@ dpkg-deb -x "$deb" "$work/root"
 fail=0
 for f in usr/bin/zentova usr/share/zentova/Chimes.wav usr/share/applications/zentova.desktop \
          usr/share/icons/hicolor/scalable/apps/zentova.svg \
-         usr/share/icons/hicolor/32x32/apps/zentova.png usr/share/icons/hicolor/256x256/apps/zentova.png; do
+         usr/share/icons/hicolor/32x32/apps/zentova.png usr/share/icons/hicolor/256x256/apps/zentova.png \
+         usr/share/doc/zentova/copyright; do
   if [ -s "$work/root/$f" ]; then echo "ok: $f"; else echo "MISSING: $f"; fail=1; fi
 done
 desktop-file-validate "$work/root/usr/share/applications/zentova.desktop" && echo "ok: desktop entry valid" || fail=1
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libqt6widgets6 libqt6multimedia6 libsndfile1; do
+for lib in libqt6widgets6 libqt6multimedia6 libsndfile1 "fonts-ipafont-gothic | fonts-noto-cjk"; do
   case "$depends" in *"$lib"*) ;; *) echo "MISSING dependency: $lib"; fail=1 ;; esac
 done
 

@@ -4,7 +4,9 @@
 #include "sound/mdlsound.h"
 #include "state/counterstate.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <cmath>
 
 namespace zentova::test
@@ -18,6 +20,13 @@ Sandbox::Sandbox()
     setUserDataFolder(m_userDir.path() + QStringLiteral("/user"));
     setMessageBoxBackend(&boxes);
     setClock(&clock);
+    // The user's settings and runtime folder, never the real ones.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       m_userDir.path() + QStringLiteral("/config"));
+    QDir().mkpath(m_userDir.path() + QStringLiteral("/run"));
+    QFile::setPermissions(m_userDir.path() + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_userDir.path() + QStringLiteral("/run")));
 }
 
 Sandbox::~Sandbox()

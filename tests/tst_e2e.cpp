@@ -29,7 +29,36 @@ struct XWindow {
 class Screen
 {
 public:
-    bool start()
+    // A virtual screen of `size`, with the window manager `wm` on it when
+    // one is named.
+    bool start(const QString &size = QStringLiteral("1280x1024x24"), const QString &wm = {})
+    {
+        if (!startServer(size))
+            return false;
+        if (wm.isEmpty())
+            return true;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        m_wm.setProcessEnvironment(env);
+        // xfwm4 reads its settings over the session bus and manages nothing
+        // without one.
+        if (wm == QStringLiteral("xfwm4"))
+            m_wm.start(QStringLiteral("dbus-run-session"),
+                       {QStringLiteral("--"), wm, QStringLiteral("--compositor=off")});
+        else
+            m_wm.start(wm, {});
+        // Managed once the window manager has claimed the screen.
+        for (int i = 0; i < 50; ++i) {
+            QByteArray out;
+            run(QStringLiteral("xprop"),
+                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, &out);
+            if (out.contains("window id"))
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+    bool startServer(const QString &size)
     {
         for (int n = 140; n < 200; ++n) {
             if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
@@ -38,9 +67,9 @@ public:
             // -noreset: the server must not reset when its last client leaves
             // between two tests, or the next program's connection is refused.
             m_xvfb.start(QStringLiteral("Xvfb"),
-                         {m_display, QStringLiteral("-screen"), QStringLiteral("0"),
-                          QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                          QStringLiteral("tcp"), QStringLiteral("-noreset")});
+                         {m_display, QStringLiteral("-screen"), QStringLiteral("0"), size,
+                          QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                          QStringLiteral("-noreset")});
             if (!m_xvfb.waitForStarted())
                 return false;
             for (int i = 0; i < 50; ++i) {
@@ -58,6 +87,8 @@ public:
     }
     ~Screen()
     {
+        m_wm.terminate();
+        m_wm.waitForFinished(3000);
         m_xvfb.terminate();
         m_xvfb.waitForFinished(3000);
     }
@@ -95,8 +126,11 @@ public:
     {
         QByteArray out;
         run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, &out);
-        static const QRegularExpression line(QStringLiteral(
-            "0x[0-9a-f]+ \"([^\"]*)\": \\(.*\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)"));
+        // Sizes, then the place on the screen (the second pair: a window
+        // manager's frame holds the window at +0+0).
+        static const QRegularExpression line(
+            QStringLiteral("0x[0-9a-f]+ \"([^\"]*)\": \\(.*\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+"
+                           "\\s+\\+(-?\\d+)\\+(-?\\d+)"));
         QList<XWindow> found;
         for (const QString &l : QString::fromUtf8(out).split(u'\n')) {
             const auto m = line.match(l);
@@ -155,6 +189,7 @@ public:
 
 private:
     QProcess m_xvfb;
+    QProcess m_wm;
     QString m_display;
 };
 
@@ -174,17 +209,39 @@ public:
                                                           QFileDevice::ExeOwner);
     }
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    void start(QProcess &p, const Screen &screen) const
+    void start(QProcess &p, const Screen &screen, const QStringList &args = {},
+               const QStringList &extraEnv = {}) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), screen.display());
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("XDG_SESSION_TYPE"));
         env.insert(QStringLiteral("HOME"), m_dir.filePath("home"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath("home"));
+        for (const QString &pair : extraEnv) {
+            const qsizetype eq = pair.indexOf(u'=');
+            if (eq < 0)
+                env.remove(pair);
+            else
+                env.insert(pair.left(eq), pair.mid(eq + 1));
+        }
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(m_dir.filePath("zentova"), {});
+        p.start(m_dir.filePath("zentova"), args);
         p.waitForStarted();
+    }
+    // A command run to its end: its exit status and what it wrote.
+    int command(const Screen &screen, const QStringList &args, const QStringList &extraEnv = {},
+                QByteArray *out = nullptr) const
+    {
+        QProcess p;
+        start(p, screen, args, extraEnv);
+        p.waitForFinished(10000);
+        if (out)
+            *out = p.readAllStandardOutput();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
     QByteArray data() const
     {
@@ -227,6 +284,13 @@ private slots:
     void stripWindowDestroyedByAnotherClientEndsTheRun();
     void secondCopyOnSameFolderIsRefused();
     void alarmRingsTheChimeWhileItsBoxShows();
+
+    void dragUnderWindowManagersEndsAtRelease_data();
+    void dragUnderWindowManagersEndsAtRelease();
+    void waylandSessionPutsTheStripOnX();
+    void wholeStripOnSmallAndScaledScreens_data();
+    void wholeStripOnSmallAndScaledScreens();
+    void countCommandsReachTheRunningStrip();
 
 private:
     // A double click on the strip's left margin, then OK to the farewell box.
@@ -517,6 +581,140 @@ void TestEndToEnd::alarmRingsTheChimeWhileItsBoxShows()
     QVERIFY(m_screen->waitForNoWindow(QStringLiteral("タイマーアラーム")));
     program.terminate();
     QVERIFY(program.waitForFinished(5000));
+}
+
+void TestEndToEnd::dragUnderWindowManagersEndsAtRelease_data()
+{
+    QTest::addColumn<QString>("wm");
+    QTest::addRow("openbox (LXDE)") << "openbox";
+    QTest::addRow("xfwm4 (Xfce)") << "xfwm4";
+}
+
+void TestEndToEnd::dragUnderWindowManagersEndsAtRelease()
+{
+    QFETCH(QString, wm);
+    Screen screen;
+    QVERIFY2(screen.start(QStringLiteral("1280x1024x24"), wm), "no window manager");
+    Install install;
+    QProcess program;
+    install.start(program, screen);
+    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+    QTest::qWait(500);
+    const auto x = [](int v) { return QString::number(v); };
+    screen.xdotool({"mousemove", x(430), x(20), "mousedown", "1"});
+    for (int step = 1; step <= 10; ++step) {
+        screen.xdotool({"mousemove", x(430 + 10 * step), x(20 + 10 * step)});
+        QTest::qWait(30);
+    }
+    screen.xdotool({"mouseup", "1"});
+    QTest::qWait(300);
+    const QRect released = screen.window(QStringLiteral("zentova"))->geometry;
+    QVERIFY(released.topLeft() != QPoint(426, 1));
+    // The button is up: moving the pointer leaves the strip where it is.
+    screen.xdotool({"mousemove", x(900), x(700)});
+    QTest::qWait(300);
+    screen.xdotool({"mousemove", x(100), x(900)});
+    QTest::qWait(300);
+    QCOMPARE(screen.window(QStringLiteral("zentova"))->geometry, released);
+
+    // A double click still closes it, and the next start opens where it was.
+    screen.doubleClick(released.topLeft() + QPoint(4, 19));
+    QVERIFY(screen.waitForFocus(QStringLiteral("Zentova")));
+    screen.key(QStringLiteral("Return"));
+    QVERIFY(program.waitForFinished(8000));
+    install.start(program, screen);
+    QVERIFY(screen.waitForFocus(QStringLiteral("Zentova"))); // same day: the prompt
+    screen.key(QStringLiteral("Return"));
+    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+    QTRY_COMPARE_WITH_TIMEOUT(screen.window(QStringLiteral("zentova"))->geometry, released, 3000);
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+}
+
+void TestEndToEnd::waylandSessionPutsTheStripOnX()
+{
+    // A Wayland session's environment with a live compositor beside the X
+    // server, as under GNOME on Wayland with XWayland.
+    Install install;
+    QProcess weston;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), install.path("home"));
+    weston.setProcessEnvironment(env);
+    weston.start(QStringLiteral("weston"),
+                 {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--socket=zt-wl"),
+                  QStringLiteral("--idle-time=0")});
+    QVERIFY(weston.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(install.path("home/zt-wl")), 8000);
+    QProcess program;
+    install.start(
+        program, *m_screen, {},
+        {QStringLiteral("WAYLAND_DISPLAY=zt-wl"), QStringLiteral("XDG_SESSION_TYPE=wayland")});
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QCOMPARE(m_screen->window(QStringLiteral("zentova"))->geometry, QRect(426, 1, 599, 38));
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+    weston.terminate();
+    weston.waitForFinished(5000);
+}
+
+void TestEndToEnd::wholeStripOnSmallAndScaledScreens_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("scale");
+    QTest::addRow("800x600") << "800x600x24"
+                             << "1";
+    QTest::addRow("1024x768") << "1024x768x24"
+                              << "1";
+    QTest::addRow("1920x1080 at scale 2") << "1920x1080x24"
+                                          << "2";
+}
+
+void TestEndToEnd::wholeStripOnSmallAndScaledScreens()
+{
+    QFETCH(QString, size);
+    QFETCH(QString, scale);
+    Screen screen;
+    QVERIFY(screen.start(size));
+    Install install;
+    QProcess program;
+    install.start(program, screen, {}, {QStringLiteral("QT_SCALE_FACTOR=") + scale});
+    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+    const QStringList wh = size.split(u'x');
+    const QRect desktop(0, 0, wh[0].toInt(), wh[1].toInt());
+    const QRect strip = screen.window(QStringLiteral("zentova"))->geometry;
+    QVERIFY2(desktop.contains(strip), qPrintable(QStringLiteral("strip at %1,%2 %3x%4")
+                                                     .arg(strip.x())
+                                                     .arg(strip.y())
+                                                     .arg(strip.width())
+                                                     .arg(strip.height())));
+    QCOMPARE(strip.width(), 599 * scale.toInt());
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+}
+
+void TestEndToEnd::countCommandsReachTheRunningStrip()
+{
+    Install install;
+    const QStringList noDisplay{QStringLiteral("DISPLAY")};
+    QByteArray out;
+    QCOMPARE(install.command(*m_screen, {"--version"}, noDisplay, &out), 0);
+    QVERIFY(out.startsWith("zentova "));
+    QCOMPARE(install.command(*m_screen, {"--count", "2"}, noDisplay), 3); // nothing runs
+    QCOMPARE(install.command(*m_screen, {"--count", "9"}, noDisplay), 2);
+
+    CountRecord titled;
+    titled.Title[1] = QStringLiteral("B");
+    writeRecordFile(install.path("Countdata.dat"), titled);
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    for (int k = 0; k < 5; ++k)
+        QCOMPARE(install.command(*m_screen, {"--count", "2"}, noDisplay), 0);
+    QCOMPARE(install.command(*m_screen, {"--uncount", "1"}, noDisplay), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[1], int16_t(5), 2000);
+    QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(0));
+    QVERIFY(closeWithFarewell(program));
+    QCOMPARE(decodeRecord(install.data()).Count[1], int16_t(5));
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

@@ -1,11 +1,13 @@
 // The strip: its layout, counting with both buttons, the value colours, and
 // which presses reach the window's own handlers.
 #include "main_window/frmmain.h"
+#include "main_window/placement.h"
 #include "platform/runtime.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
 
 #include <QMenu>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -51,6 +53,18 @@ private slots:
     void rightPressOnCounterButtonOpensNoMenu();
     void menuEndClosesTheWindow();
     void doubleClickOnMarginUnloads();
+
+    void fitOnScreens_data();
+    void fitOnScreens();
+    void stripOpensWhereItWasLeft_data();
+    void stripOpensWhereItWasLeft();
+    void dragByHandEndsAtReleaseAndIsRemembered();
+    void firstCounterInUseHasTheFocus_data();
+    void firstCounterInUseHasTheFocus();
+    void digitKeysCount_data();
+    void digitKeysCount();
+    void menuKeyAndShiftF10OpenTheMenu_data();
+    void menuKeyAndShiftF10OpenTheMenu();
 
 private:
     std::unique_ptr<test::Sandbox> m_sandbox;
@@ -351,6 +365,168 @@ void TestMainWindow::doubleClickOnMarginUnloads()
     w.close();
     QCOMPARE(unloaded.count(), 1);
     QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+}
+
+void TestMainWindow::fitOnScreens_data()
+{
+    QTest::addColumn<QRect>("wanted");
+    QTest::addColumn<QList<QRect>>("areas");
+    QTest::addColumn<QPoint>("expected");
+    const QRect strip(426, 1, 599, 38);
+    QTest::addRow("fits") << strip << QList<QRect>{{0, 0, 1280, 1024}} << QPoint(426, 1);
+    QTest::addRow("one pixel over at 1024")
+        << strip << QList<QRect>{{0, 0, 1024, 768}} << QPoint(425, 1);
+    QTest::addRow("800x600") << strip << QList<QRect>{{0, 0, 800, 600}} << QPoint(201, 1);
+    QTest::addRow("scale 2 on 1920x1080")
+        << strip << QList<QRect>{{0, 0, 960, 540}} << QPoint(361, 1);
+    QTest::addRow("below a top panel")
+        << strip << QList<QRect>{{0, 27, 1280, 997}} << QPoint(426, 27);
+    QTest::addRow("on no screen: the primary")
+        << QRect(3000, 900, 599, 38) << QList<QRect>{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}
+        << QPoint(681, 900);
+    QTest::addRow("on the second screen")
+        << QRect(2000, 700, 599, 38) << QList<QRect>{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}
+        << QPoint(1705, 700);
+    QTest::addRow("wider than the screen")
+        << strip << QList<QRect>{{0, 0, 320, 240}} << QPoint(0, 1);
+}
+
+void TestMainWindow::fitOnScreens()
+{
+    QFETCH(QRect, wanted);
+    QFETCH(QList<QRect>, areas);
+    QFETCH(QPoint, expected);
+    QCOMPARE(zentova::fitOnScreens(wanted, areas, areas.first()), expected);
+}
+
+void TestMainWindow::stripOpensWhereItWasLeft_data()
+{
+    // The test screen is 800 x 600: the usual place does not fit there.
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("y");
+    QTest::addColumn<QPoint>("expected");
+    QTest::addRow("nothing remembered") << ""
+                                        << "" << QPoint(201, 1);
+    QTest::addRow("remembered") << "100"
+                                << "50" << QPoint(100, 50);
+    QTest::addRow("not numbers") << "abc"
+                                 << "50" << QPoint(201, 1);
+    QTest::addRow("huge") << "99999999999"
+                          << "50" << QPoint(201, 1);
+    QTest::addRow("monitor gone") << "3000"
+                                  << "-900" << QPoint(201, 0);
+}
+
+void TestMainWindow::stripOpensWhereItWasLeft()
+{
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    QFETCH(QPoint, expected);
+    if (!x.isEmpty()) {
+        QSettings settings(QSettings::IniFormat, QSettings::UserScope, "zentova", "zentova");
+        settings.setValue("strip/x", x);
+        settings.setValue("strip/y", y);
+    }
+    m_form->placeAtStart();
+    QCOMPARE(m_form->pos(), expected);
+}
+
+void TestMainWindow::dragByHandEndsAtReleaseAndIsRemembered()
+{
+    frmMain &w = *m_form;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // No window manager here: the strip follows the pointer by hand.
+    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(5, 20));
+    QTest::mouseMove(&w, QPoint(25, 30));
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(25, 30));
+    const QPoint released = w.pos();
+    QCOMPARE(released, QPoint(446, 11));
+    QTest::mouseMove(&w, QPoint(200, 30));
+    QCOMPARE(w.pos(), released);
+    QTRY_COMPARE(rememberedStripPlace().value_or(QPoint()), released);
+}
+
+void TestMainWindow::firstCounterInUseHasTheFocus_data()
+{
+    QTest::addColumn<QString>("titles");
+    QTest::addColumn<QString>("focused");
+    QTest::addRow("first in use") << "A,B,,,"
+                                  << "cmdC0";
+    QTest::addRow("first unused") << ",,C,D,"
+                                  << "cmdC2";
+    QTest::addRow("none in use: Set") << ",,,,"
+                                      << "cmdSet";
+}
+
+void TestMainWindow::firstCounterInUseHasTheFocus()
+{
+    QFETCH(QString, titles);
+    QFETCH(QString, focused);
+    const QStringList t = titles.split(u',');
+    for (int i = 0; i < CounterCount; ++i)
+        gTitle(i) = t[i];
+    ShowCounterFrames();
+    m_form->show();
+    QApplication::setActiveWindow(m_form.get());
+    QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+}
+
+void TestMainWindow::digitKeysCount_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QList<int>>("counts"); // from 5, 5, 0, 5, 5
+    QTest::addRow("1") << int(Qt::Key_1) << Qt::KeyboardModifiers() << QList<int>{6, 5, 0, 5, 5};
+    QTest::addRow("5") << int(Qt::Key_5) << Qt::KeyboardModifiers() << QList<int>{5, 5, 0, 5, 6};
+    QTest::addRow("keypad 2") << int(Qt::Key_2) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+                              << QList<int>{5, 6, 0, 5, 5};
+    QTest::addRow("Shift+4") << int(Qt::Key_4) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                             << QList<int>{5, 5, 0, 4, 5};
+    QTest::addRow("Shift+3 at zero")
+        << int(Qt::Key_3) << Qt::KeyboardModifiers(Qt::ShiftModifier) << QList<int>{5, 5, 0, 5, 5};
+    QTest::addRow("Ctrl+1") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                            << QList<int>{5, 5, 0, 5, 5};
+    QTest::addRow("6") << int(Qt::Key_6) << Qt::KeyboardModifiers() << QList<int>{5, 5, 0, 5, 5};
+}
+
+void TestMainWindow::digitKeysCount()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QList<int>, counts);
+    for (int i = 0; i < CounterCount; ++i)
+        gCount(i) = int16_t(i == 2 ? 0 : 5);
+    gTitle(0) = QStringLiteral("A"); // the others are counted though hidden
+    ShowCounterFrames();
+    m_form->show();
+    QApplication::setActiveWindow(m_form.get());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    for (int i = 0; i < CounterCount; ++i)
+        QCOMPARE(int(gCount(i)), counts[i]);
+}
+
+void TestMainWindow::menuKeyAndShiftF10OpenTheMenu_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addRow("Menu") << int(Qt::Key_Menu) << Qt::KeyboardModifiers();
+    QTest::addRow("Shift+F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier);
+}
+
+void TestMainWindow::menuKeyAndShiftF10OpenTheMenu()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    gTitle(0) = QStringLiteral("A");
+    ShowCounterFrames();
+    m_form->show();
+    QApplication::setActiveWindow(m_form.get());
+    QSignalSpy shown(m_form->menu, &QMenu::aboutToShow);
+    QTimer::singleShot(50, m_form->menu, &QMenu::close);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(gCount(0), int16_t(0));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,9 +1,11 @@
 #include "main_window/frmmain.h"
 
 #include "main_window/alarm.h"
+#include "main_window/placement.h"
 #include "platform/clock.h"
 #include "platform/errortrap.h"
 #include "platform/msgbox.h"
+#include "platform/windowmove.h"
 #include "settings/frmset.h"
 #include "sound/mdlsound.h"
 #include "state/countdata.h"
@@ -11,9 +13,14 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateTime>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 
@@ -58,6 +65,18 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
 
     buildControls();
     setCounterFrames(this);
+
+    // Where the user leaves the strip is remembered once it has rested.
+    m_storePlace = new QTimer(this);
+    m_storePlace->setSingleShot(true);
+    m_storePlace->setInterval(500);
+    connect(m_storePlace, &QTimer::timeout, this, [this] { rememberStripPlace(pos()); });
+
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this] { popUpMenuFromKeyboard(); });
+    }
 }
 
 frmMain::~frmMain()
@@ -192,6 +211,73 @@ void frmMain::describeCounter(int index)
 }
 
 // ---------------------------------------------------------------------------
+// Place and focus
+
+void frmMain::placeAtStart()
+{
+    const QRect usual(twipsToPixels(kLeft), twipsToPixels(kTop), width(), height());
+    QRect wanted = usual;
+    if (const auto remembered = rememberedStripPlace())
+        wanted.moveTopLeft(*remembered);
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    const QScopedValueRollback placing(m_placing, true);
+    move(fitOnScreens(wanted, areas, primary ? primary->availableGeometry() : QRect()));
+}
+
+void frmMain::moveEvent(QMoveEvent *e)
+{
+    QWidget::moveEvent(e);
+    if (isVisible() && !m_placing)
+        m_storePlace->start();
+}
+
+void frmMain::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (m_focusGiven)
+        return;
+    m_focusGiven = true;
+    // Space and Enter count from the first moment: the first counter in
+    // use has the focus, or Set when none is.
+    QWidget *first = cmdSet;
+    for (int i = CounterCount - 1; i >= 0; --i) {
+        if (fraC(i)->isVisibleTo(this))
+            first = cmdC(i);
+    }
+    first->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *e)
+{
+    // 1 to 5 count the counter of that number, with Shift they take one
+    // away, as `zentova --count N` and `--uncount N` do. Shift turns the
+    // digit into a sign on most layouts; the X key codes of the digit row
+    // (10 to 14) still tell which one.
+    int digit = e->key() - Qt::Key_1;
+    if ((digit < 0 || digit >= CounterCount) && (e->modifiers() & Qt::ShiftModifier))
+        digit = int(e->nativeScanCode()) - 10;
+    const Qt::KeyboardModifiers others = e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (digit < 0 || digit >= CounterCount || others != Qt::NoModifier) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    if (e->modifiers() & Qt::ShiftModifier)
+        cmdC_MouseDown(digit, mousebutton::Right);
+    else
+        cmdC_Click(digit);
+}
+
+void frmMain::popUpMenuFromKeyboard()
+{
+    const QWidget *from = focusWidget() ? focusWidget() : this;
+    trap([&] { menu->exec(from->mapToGlobal(QPoint(0, from->height()))); });
+}
+
+// ---------------------------------------------------------------------------
 // Start-up and shut-down
 
 void frmMain::load()
@@ -322,21 +408,19 @@ void frmMain::mousePressEvent(QMouseEvent *e)
 void frmMain::mouseMoveEvent(QMouseEvent *e)
 {
     e->accept();
-    if (m_manualDrag) {
-        if (e->buttons() & Qt::LeftButton)
-            move(e->globalPosition().toPoint() - m_dragOffset);
-        else
-            m_manualDrag = false;
-        return;
-    }
+    m_pointerAtMove = e->globalPosition();
     Form_MouseMove(buttonsCode(e->buttons()));
+    if (m_manualDrag)
+        move(e->globalPosition().toPoint() - m_dragOffset);
 }
 
 void frmMain::mouseReleaseEvent(QMouseEvent *e)
 {
     e->accept();
-    if (e->button() == Qt::LeftButton)
+    if (e->button() == Qt::LeftButton) {
         m_manualDrag = false;
+        m_dragArmed = false;
+    }
 }
 
 void frmMain::mouseDoubleClickEvent(QMouseEvent *e)
@@ -350,13 +434,22 @@ void frmMain::Form_MouseMove(int button)
 {
     emit windowHandlerEntered(QStringLiteral("Form_MouseMove"));
     trap([&] {
-        if (button != mousebutton::Left)
+        if (button != mousebutton::Left) {
+            // A release the window never saw ends a drag by hand here.
+            m_manualDrag = false;
+            m_dragArmed = false;
             return;
-        // The desktop runs the move where it can; a bare X server or a
-        // desktop without the protocol refuses, and then the window follows
-        // the mouse by hand until the button is released.
-        QWindow *window = windowHandle();
-        if (window && window->startSystemMove())
+        }
+        if (!m_dragArmed)
+            return;
+        // The desktop's move is asked for once per press: a second request
+        // while the window manager takes over leaves openbox and xfwm4
+        // moving the strip after the button is up. A press without a move
+        // asks for nothing, so a double click stays a double click. A bare
+        // X server or a desktop without the protocol refuses, and then the
+        // strip follows the pointer by hand until the release.
+        m_dragArmed = false;
+        if (startDesktopMove(windowHandle(), m_pointerAtMove))
             return;
         m_manualDrag = true;
     });
@@ -366,6 +459,8 @@ void frmMain::Form_MouseDown(int button)
 {
     emit windowHandlerEntered(QStringLiteral("Form_MouseDown"));
     trap([&] {
+        if (button == mousebutton::Left)
+            m_dragArmed = true;
         if (button != mousebutton::Right)
             return;
         menu->exec(QCursor::pos());

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QWidget>
 #include <array>
 
@@ -33,6 +34,12 @@ public:
     // Ends the run without the farewell box (the desktop is going away).
     void unloadSilently();
     bool isUnloaded() const { return m_unloaded; }
+    // Moves the strip to where it opens: where the user last left it, else
+    // its usual place at the top, and in either case wholly on a screen.
+    void placeAtStart();
+    // Opens the strip's menu below the focused control (the Menu key,
+    // Shift+F10).
+    void popUpMenuFromKeyboard();
 
     // Controls, by the names the handlers use.
     FrameBox *fraC(int index) const;
@@ -75,6 +82,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    void moveEvent(QMoveEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void showEvent(QShowEvent *e) override;
 
 private:
     void buildControls();
@@ -90,7 +100,12 @@ private:
     bool m_inAlarm = false;
     // Dragging by hand where the desktop offers no interactive move.
     bool m_manualDrag = false;
+    bool m_dragArmed = false; // a left press on the window, no move asked yet
     QPoint m_dragOffset;
+    QPointF m_pointerAtMove;
+    bool m_placing = false;
+    bool m_focusGiven = false;
+    QTimer *m_storePlace = nullptr;
 };
 
 // The program-wide reference to the one main window (null before it exists).

@@ -1,0 +1,53 @@
+// The running copy's end of `zentova --count N`: requests from the local
+// socket are applied to the strip exactly as a click (or a right press) on
+// that counter's button, in the order they came. While a box or the
+// settings dialog is open they wait, and are applied when it closes.
+#pragma once
+
+#include "platform/countchannel.h"
+
+#include <QList>
+#include <QLocalServer>
+#include <QObject>
+#include <QTimer>
+
+namespace zentova
+{
+
+class frmMain;
+
+class CountServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CountServer(frmMain &form);
+
+    // Listens for `dataFolder`. Only the holder of the folder's lock may call
+    // it: a socket left by a killed copy is taken over.
+    bool listen(const QString &dataFolder);
+    // Requests are taken from now on (start-up has filled the strip);
+    // until then they wait.
+    void setReady();
+    // The run is ending: new requests are refused, waiting ones dropped.
+    void setEnding();
+    int pendingCount() const { return int(m_pending.size()); }
+
+    static constexpr int MaxConnections = 32;
+    static constexpr int PeerTimeoutMs = 2000;
+
+private:
+    void accept();
+    void readFrom(QLocalSocket *peer);
+    void applyPending();
+    bool refusing() const;
+
+    frmMain &m_form;
+    QLocalServer m_server;
+    QList<CountRequest> m_pending;
+    QTimer m_retry;
+    bool m_ready = false;
+    bool m_ending = false;
+    bool m_applying = false;
+};
+
+} // namespace zentova

@@ -1,0 +1,104 @@
+#include "platform/commandline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace zentova
+{
+
+namespace
+{
+
+// What QApplication reads from the command line itself: accepted here so
+// that they reach it, and left out of the help.
+const char *const kToolkitValueOptions[] = {"platform",      "platformpluginpath",
+                                            "platformtheme", "plugin",
+                                            "qmljsdebugger", "qwindowgeometry",
+                                            "qwindowicon",   "qwindowtitle",
+                                            "session",       "display",
+                                            "geometry",      "name",
+                                            "title",         "style",
+                                            "stylesheet"};
+const char *const kToolkitFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
+
+QString usageLine()
+{
+    return QStringLiteral("(使い方: zentova [--count N | --uncount N | --help | --version]、"
+                          "N は 1 から 5)");
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    // Single-dash words, as the toolkit's options are spelled (-platform xcb).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Zentova: その日の処理件数を数える、常に手前に表示される細い帯。"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption count(
+        QStringLiteral("count"),
+        QStringLiteral("起動中の Zentova のカウンター N（左から 1〜5）を 1 増やします。"),
+        QStringLiteral("N"));
+    const QCommandLineOption uncount(
+        QStringLiteral("uncount"),
+        QStringLiteral(
+            "起動中の Zentova のカウンター N を 1 減らします（0 より下にはなりません）。"),
+        QStringLiteral("N"));
+    parser.addOption(count);
+    parser.addOption(uncount);
+    for (const char *name : kToolkitValueOptions) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : kToolkitFlags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    CommandLine result;
+    const auto refuse = [&](const QString &why) {
+        result.action = CommandLine::Action::Refuse;
+        result.text = QStringLiteral("zentova: ") + why + QStringLiteral(" ") + usageLine() +
+                      QLatin1Char('\n');
+        return result;
+    };
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("余分な引数があります: ") +
+                      parser.positionalArguments().join(QLatin1Char(' ')));
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        result.action = CommandLine::Action::Print;
+        // Without an application object the parser cannot know our name.
+        result.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                QStringLiteral("zentova"));
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = CommandLine::Action::Print;
+        result.text = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                      QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return result;
+    }
+    const int uses = int(parser.values(count).size() + parser.values(uncount).size());
+    if (uses == 0)
+        return result;
+    if (uses > 1)
+        return refuse(QStringLiteral("--count と --uncount は一度に一つだけです。"));
+    const bool up = parser.isSet(count);
+    bool ok = false;
+    const int n = parser.value(up ? count : uncount).toInt(&ok);
+    if (!ok || n < 1 || n > 5)
+        return refuse(QStringLiteral("カウンターの番号は 1 から 5 です。"));
+    result.action = CommandLine::Action::Count;
+    result.counter = n - 1;
+    result.delta = up ? 1 : -1;
+    return result;
+}
+
+} // namespace zentova

@@ -1,0 +1,37 @@
+// How `zentova --count N` reaches the copy that runs on the same data
+// folder: a local socket in the user's runtime folder, named after the data
+// folder, carrying one short line each way.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace zentova
+{
+
+struct CountRequest {
+    int counter = 0; // 0 to 4
+    int delta = 0;   // +1 or -1
+};
+
+// The socket's full path for a data folder: in the per-user runtime folder,
+// which only the user can enter, so no other user reaches it.
+QString countSocketPath(const QString &dataFolder);
+
+// "count 3\n" or "uncount 3\n", counters numbered from 1 as the user sees them.
+QByteArray countRequestLine(const CountRequest &request);
+// Anything but exactly such a line is no request.
+std::optional<CountRequest> parseCountRequestLine(const QByteArray &line);
+// A line never needs more; a peer that sends more is dropped.
+constexpr int MaxRequestBytes = 16;
+
+// The running copy's answers.
+inline constexpr char AcceptedReply[] = "ok\n";
+inline constexpr char EndingReply[] = "ending\n";
+
+// Hands the request to the running copy and waits for its answer (a second
+// at most). 0: taken; 3: no copy runs, or it is ending; `error` says which.
+int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error);
+
+} // namespace zentova

@@ -1,0 +1,85 @@
+#include "platform/windowmove.h"
+
+#include <QGuiApplication>
+#include <QWindow>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
+
+namespace zentova
+{
+
+namespace
+{
+
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    xcb_intern_atom_reply_t *reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return result;
+}
+
+// Whether the window manager lists the move request among what it supports.
+bool windowManagerMoves(xcb_connection_t *c, xcb_window_t root, xcb_atom_t moveResize)
+{
+    const xcb_atom_t supported = atom(c, "_NET_SUPPORTED");
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, supported, XCB_ATOM_ATOM, 0, 4096), nullptr);
+    bool found = false;
+    if (reply && reply->format == 32) {
+        const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
+        const int n = xcb_get_property_value_length(reply) / 4;
+        for (int i = 0; i < n && !found; ++i)
+            found = atoms[i] == moveResize;
+    }
+    std::free(reply);
+    return found;
+}
+
+bool startX11Move(QWindow *window, const QPointF &globalPos)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    const xcb_setup_t *setup = xcb_get_setup(c);
+    const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+    const xcb_atom_t moveResize = atom(c, "_NET_WM_MOVERESIZE");
+    if (moveResize == XCB_ATOM_NONE || !windowManagerMoves(c, root, moveResize))
+        return false;
+
+    // Root coordinates are device pixels.
+    const QPointF device = globalPos * window->devicePixelRatio();
+    xcb_client_message_event_t message = {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window->winId());
+    message.type = moveResize;
+    message.data.data32[0] = uint32_t(qRound(device.x()));
+    message.data.data32[1] = uint32_t(qRound(device.y()));
+    message.data.data32[2] = 8; // _NET_WM_MOVERESIZE_MOVE
+    message.data.data32[3] = XCB_BUTTON_INDEX_1;
+    message.data.data32[4] = 1; // from an application
+    // The window manager needs the pointer, which the press gave to us.
+    xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(c);
+    return true;
+}
+
+} // namespace
+
+bool startDesktopMove(QWindow *window, const QPointF &globalPos)
+{
+    if (!window)
+        return false;
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return startX11Move(window, globalPos);
+    return window->startSystemMove();
+}
+
+} // namespace zentova
