@@ -11,6 +11,7 @@
 #include "platform/windowwatch.h"
 #include "state/autosave.h"
 #include "state/countdata.h"
+#include "state/history.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -105,6 +106,7 @@ int main(int argc, char *argv[])
     // A copy killed between its temporary file and the rename left it behind;
     // with the lock held, no live copy is writing one.
     removeWriteLeftovers(countDataPath());
+    removeWriteLeftovers(historyPath());
 
     frmMain form;
     Autosave autosave;

@@ -3,6 +3,7 @@
 #include "platform/folders.h"
 #include "sound/mdlsound.h"
 #include "state/counterstate.h"
+#include "state/history.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@ namespace zentova::test
 Sandbox::Sandbox()
 {
     resetCounterState();
+    resetFinishedDay();
     gChimeData.clear();
     setAppFolder(m_dir.path());
     setUserDataFolder(m_userDir.path() + QStringLiteral("/user"));

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zentova::test
 {
@@ -31,6 +33,22 @@ private:
     QTemporaryDir m_dir;
     QTemporaryDir m_userDir;
 };
+
+// Runs `body` in a child process and returns its exit status (-1: it did
+// not exit normally). A save that dies or hits a limit there cannot take the
+// test with it.
+template <typename Body> int inChild(Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        body();
+        ::_exit(0);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
 
 // The bytes of a hex string with blanks, as records are written down.
 QByteArray hex(const char *spaced);

@@ -65,22 +65,6 @@ void interruptSave()
     ::_exit(3);
 }
 
-// Runs `body` in a child process and returns its exit status (-1: it did
-// not exit normally). A save that dies or hits a limit there cannot take the
-// test with it.
-template <typename Body> int inChild(Body body)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        body();
-        ::_exit(0);
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
 } // namespace
 
 class TestCountData : public QObject
@@ -279,7 +263,7 @@ void TestCountData::interruptedSaveLeavesOldRecord()
 {
     test::Sandbox sandbox;
     sandbox.writeFile("Countdata.dat", hex(kExampleA));
-    const int status = inChild([] {
+    const int status = test::inChild([] {
         setBeforeCommitHook(&interruptSave);
         gSaved = recordB();
         try {
@@ -295,7 +279,7 @@ void TestCountData::saveAtFileSizeLimitLeavesOldRecord()
 {
     test::Sandbox sandbox;
     sandbox.writeFile("Countdata.dat", hex(kExampleA));
-    const int status = inChild([] {
+    const int status = test::inChild([] {
         ::signal(SIGXFSZ, SIG_IGN);
         struct rlimit limit = {16, 16};
         ::setrlimit(RLIMIT_FSIZE, &limit);

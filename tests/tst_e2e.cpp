@@ -291,6 +291,7 @@ private slots:
     void wholeStripOnSmallAndScaledScreens_data();
     void wholeStripOnSmallAndScaledScreens();
     void countCommandsReachTheRunningStrip();
+    void yesterdaySurvivesTodaysFirstClickAndShowsInHistory();
 
 private:
     // A double click on the strip's left margin, then OK to the farewell box.
@@ -715,6 +716,42 @@ void TestEndToEnd::countCommandsReachTheRunningStrip()
     QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(0));
     QVERIFY(closeWithFarewell(program));
     QCOMPARE(decodeRecord(install.data()).Count[1], int16_t(5));
+}
+
+void TestEndToEnd::yesterdaySurvivesTodaysFirstClickAndShowsInHistory()
+{
+    Install install;
+    CountRecord yesterday;
+    yesterday.Count = {12, 7, 100, 3, 45};
+    yesterday.Title = {QStringLiteral("受付"), QStringLiteral("電話"), QStringLiteral("メール"),
+                       QStringLiteral("来客"), QStringLiteral("他")};
+    yesterday.SavedDate = today() - 1;
+    writeRecordFile(install.path("Countdata.dat"), yesterday);
+    const QByteArray line =
+        QDate::currentDate().addDays(-1).toString(Qt::ISODate).toLatin1() +
+        QStringLiteral(",受付,12,電話,7,メール,100,来客,3,他,45,167\r\n").toUtf8();
+
+    QProcess program;
+    install.start(program, *m_screen);
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QFile history(install.path("history.csv"));
+    QVERIFY(history.open(QIODevice::ReadOnly));
+    QVERIFY(history.readAll().endsWith(line));
+    history.close();
+    QTest::qWait(300);
+    m_screen->click(counterButton(0));
+    QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).SavedDate, today(), 2000);
+    QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(1));
+    QVERIFY(history.open(QIODevice::ReadOnly));
+    QCOMPARE(history.readAll().count(line), 1);
+
+    m_screen->click(kLeftMargin, 3);
+    QTest::qWait(300);
+    m_screen->key(QStringLiteral("Down"));
+    m_screen->key(QStringLiteral("Return"));
+    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova：履歴")));
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

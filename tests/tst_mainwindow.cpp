@@ -337,10 +337,11 @@ void TestMainWindow::menuEndClosesTheWindow()
     bool sawMenu = false;
     QTimer::singleShot(50, this, [&] {
         auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        sawMenu = popup == w.menu && popup->actions().size() == 1 &&
-                  popup->actions().at(0)->text() == QStringLiteral("終了");
-        if (popup)
-            popup->actions().at(0)->trigger();
+        sawMenu = popup == w.menu && popup->actions().size() == 2 &&
+                  popup->actions().at(0)->text() == QStringLiteral("履歴...") &&
+                  popup->actions().at(1)->text() == QStringLiteral("終了");
+        if (sawMenu)
+            popup->actions().at(1)->trigger();
         if (popup)
             popup->close();
     });

@@ -3,28 +3,61 @@
 #include "main_window/frmmain.h"
 
 #include <QApplication>
-#include <QLocalSocket>
+#include <QFile>
 #include <QScopedValueRollback>
+#include <QSocketNotifier>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace zentova
 {
 
+struct CountServer::Peer {
+    int fd = -1;
+    QByteArray line;
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<QTimer> timeout;
+};
+
 CountServer::CountServer(frmMain &form) : m_form(form)
 {
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    m_server.setMaxPendingConnections(MaxConnections);
-    connect(&m_server, &QLocalServer::newConnection, this, &CountServer::accept);
     // Only while requests wait for a box to close.
     m_retry.setInterval(50);
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &CountServer::applyPending);
 }
 
+CountServer::~CountServer()
+{
+    setEnding();
+}
+
 bool CountServer::listen(const QString &dataFolder)
 {
-    const QString path = countSocketPath(dataFolder);
-    QLocalServer::removeServer(path);
-    return m_server.listen(path);
+    m_path = countSocketPath(dataFolder);
+    sockaddr_un address;
+    if (!socketAddress(m_path, &address))
+        return false;
+    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_listener < 0)
+        return false;
+    // Ours to take: the lock says no live copy uses this data folder.
+    ::unlink(address.sun_path);
+    const mode_t mask = ::umask(0077); // the user alone, from the first moment
+    const bool bound =
+        ::bind(m_listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::umask(mask);
+    if (!bound || ::listen(m_listener, MaxPeers) != 0) {
+        ::close(m_listener);
+        m_listener = -1;
+        return false;
+    }
+    m_notifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &CountServer::accept);
+    return true;
 }
 
 void CountServer::setReady()
@@ -37,7 +70,15 @@ void CountServer::setEnding()
 {
     m_ending = true;
     m_pending.clear();
-    m_server.close();
+    while (!m_peers.empty())
+        drop(m_peers.back().get());
+    if (m_listener >= 0) {
+        delete m_notifier;
+        m_notifier = nullptr;
+        ::close(m_listener);
+        m_listener = -1;
+        ::unlink(QFile::encodeName(m_path).constData());
+    }
 }
 
 bool CountServer::refusing() const
@@ -47,46 +88,80 @@ bool CountServer::refusing() const
 
 void CountServer::accept()
 {
-    while (QLocalSocket *peer = m_server.nextPendingConnection()) {
-        const auto peers = findChildren<QLocalSocket *>(QString(), Qt::FindDirectChildrenOnly);
-        peer->setParent(this);
-        connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-        if (peers.size() >= MaxConnections) {
-            peer->abort();
+    const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0)
+        return;
+    // The socket's folder and mode keep others out; the peer's own word on
+    // who it is settles it.
+    ucred peerCred = {};
+    socklen_t length = sizeof peerCred;
+    if (m_peers.size() >= MaxPeers ||
+        ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peerCred, &length) != 0 ||
+        peerCred.uid != ::geteuid()) {
+        ::close(fd);
+        return;
+    }
+    auto peer = std::make_unique<Peer>();
+    Peer *p = peer.get();
+    p->fd = fd;
+    p->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(p->notifier.get(), &QSocketNotifier::activated, this, [this, p] { readFrom(p); });
+    // A peer that never finishes its line is dropped, never waited for.
+    p->timeout = std::make_unique<QTimer>();
+    p->timeout->setSingleShot(true);
+    connect(p->timeout.get(), &QTimer::timeout, this, [this, p] { drop(p); });
+    p->timeout->start(PeerTimeoutMs);
+    m_peers.push_back(std::move(peer));
+}
+
+void CountServer::drop(Peer *peer)
+{
+    for (auto it = m_peers.begin(); it != m_peers.end(); ++it) {
+        if (it->get() != peer)
             continue;
-        }
-        // A peer that never finishes its line is dropped, never waited for.
-        QTimer::singleShot(PeerTimeoutMs, peer, [peer] { peer->abort(); });
-        connect(peer, &QLocalSocket::readyRead, this, [this, peer] { readFrom(peer); });
-        readFrom(peer);
+        peer->notifier->setEnabled(false);
+        peer->timeout->stop();
+        ::close(peer->fd);
+        // Not deleted while one of its own signals may be running.
+        std::unique_ptr<Peer> gone = std::move(*it);
+        m_peers.erase(it);
+        QObject *notifier = gone->notifier.release();
+        QObject *timeout = gone->timeout.release();
+        notifier->deleteLater();
+        timeout->deleteLater();
+        return;
     }
 }
 
-void CountServer::readFrom(QLocalSocket *peer)
+void CountServer::readFrom(Peer *peer)
 {
-    QByteArray line = peer->property("line").toByteArray();
-    line += peer->read(MaxRequestBytes + 1 - line.size());
-    const qsizetype end = line.indexOf('\n');
+    char buffer[MaxRequestBytes + 1];
+    const ssize_t n = ::read(peer->fd, buffer, sizeof buffer);
+    if (n <= 0) {
+        drop(peer); // gone, or half-sent and closed
+        return;
+    }
+    peer->line.append(buffer, n);
+    const qsizetype end = peer->line.indexOf('\n');
     if (end < 0) {
-        if (line.size() > MaxRequestBytes)
-            peer->abort();
-        else
-            peer->setProperty("line", line);
+        if (peer->line.size() > MaxRequestBytes)
+            drop(peer);
         return;
     }
-    const auto request = parseCountRequestLine(line.left(end + 1));
-    if (!request || end + 1 != line.size()) {
-        peer->abort(); // no request: dropped without an answer or an effect
+    const auto request = parseCountRequestLine(peer->line);
+    if (!request) {
+        drop(peer); // no request: dropped without an answer or an effect
         return;
     }
+    const char *reply = AcceptedReply;
     if (refusing()) {
-        peer->write(EndingReply);
+        reply = EndingReply;
     } else {
         m_pending.append(*request);
-        peer->write(AcceptedReply);
         QTimer::singleShot(0, this, &CountServer::applyPending);
     }
-    peer->disconnectFromServer();
+    [[maybe_unused]] const ssize_t sent = ::send(peer->fd, reply, std::strlen(reply), MSG_NOSIGNAL);
+    drop(peer);
 }
 
 void CountServer::applyPending()

@@ -6,10 +6,15 @@
 
 #include "platform/countchannel.h"
 
+#include <QByteArray>
 #include <QList>
-#include <QLocalServer>
 #include <QObject>
+#include <QString>
 #include <QTimer>
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
 
 namespace zentova
 {
@@ -21,6 +26,7 @@ class CountServer : public QObject
     Q_OBJECT
 public:
     explicit CountServer(frmMain &form);
+    ~CountServer() override;
 
     // Listens for `dataFolder`. Only the holder of the folder's lock may call
     // it: a socket left by a killed copy is taken over.
@@ -32,17 +38,22 @@ public:
     void setEnding();
     int pendingCount() const { return int(m_pending.size()); }
 
-    static constexpr int MaxConnections = 32;
+    static constexpr int MaxPeers = 32;
     static constexpr int PeerTimeoutMs = 2000;
 
 private:
+    struct Peer;
     void accept();
-    void readFrom(QLocalSocket *peer);
+    void readFrom(Peer *peer);
+    void drop(Peer *peer);
     void applyPending();
     bool refusing() const;
 
     frmMain &m_form;
-    QLocalServer m_server;
+    int m_listener = -1;
+    QString m_path;
+    QSocketNotifier *m_notifier = nullptr;
+    std::vector<std::unique_ptr<Peer>> m_peers;
     QList<CountRequest> m_pending;
     QTimer m_retry;
     bool m_ready = false;

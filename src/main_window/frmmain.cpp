@@ -1,6 +1,7 @@
 #include "main_window/frmmain.h"
 
 #include "main_window/alarm.h"
+#include "main_window/frmhistory.h"
 #include "main_window/placement.h"
 #include "platform/clock.h"
 #include "platform/errortrap.h"
@@ -9,17 +10,16 @@
 #include "settings/frmset.h"
 #include "sound/mdlsound.h"
 #include "state/countdata.h"
+#include "state/history.h"
 
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateTime>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QWindow>
@@ -161,6 +161,9 @@ void frmMain::buildControls()
 
     menu = new QMenu(QStringLiteral("メニュー"), this);
     menu->setObjectName(QStringLiteral("menu"));
+    mHistory = menu->addAction(QStringLiteral("履歴..."));
+    mHistory->setObjectName(QStringLiteral("mHistory"));
+    connect(mHistory, &QAction::triggered, this, [this] { mHistory_Click(); });
     mEnd = menu->addAction(QStringLiteral("終了"));
     mEnd->setObjectName(QStringLiteral("mEnd"));
     connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
@@ -219,12 +222,8 @@ void frmMain::placeAtStart()
     QRect wanted = usual;
     if (const auto remembered = rememberedStripPlace())
         wanted.moveTopLeft(*remembered);
-    QList<QRect> areas;
-    for (const QScreen *screen : QGuiApplication::screens())
-        areas << screen->availableGeometry();
-    const QScreen *primary = QGuiApplication::primaryScreen();
     const QScopedValueRollback placing(m_placing, true);
-    move(fitOnScreens(wanted, areas, primary ? primary->availableGeometry() : QRect()));
+    move(fitOnDesktop(wanted));
 }
 
 void frmMain::moveEvent(QMoveEvent *e)
@@ -283,6 +282,12 @@ void frmMain::popUpMenuFromKeyboard()
 void frmMain::load()
 {
     trap([this] { Form_Load(); });
+    // The stored record of an earlier day is kept in the history before the
+    // first save can replace it.
+    trap([] {
+        if (const auto historyError = archiveFinishedDay(gSaved))
+            MsgBox(*historyError, msgstyle::OkOnly);
+    });
     // The clock ticks from load on; its first tick comes one second later.
     tmrClock->start(1000);
 }
@@ -471,6 +476,23 @@ void frmMain::Form_DblClick()
 {
     emit windowHandlerEntered(QStringLiteral("Form_DblClick"));
     trap([this] { unload(); });
+}
+
+void frmMain::mHistory_Click()
+{
+    trap([this] {
+        if (!m_history) {
+            m_history = new frmHistory(this);
+            // Below the strip, so that both stay in sight.
+            m_history->move(
+                fitOnDesktop(QRect(QPoint(x(), y() + height() + 8), m_history->size())));
+        } else {
+            m_history->reload();
+        }
+        m_history->show();
+        m_history->raise();
+        m_history->activateWindow();
+    });
 }
 
 void frmMain::mEnd_Click()

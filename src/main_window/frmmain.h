@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -50,6 +51,7 @@ public:
     CaptionLabel *lblTime = nullptr;
     QTimer *tmrClock = nullptr;
     QMenu *menu = nullptr;
+    QAction *mHistory = nullptr;
     QAction *mEnd = nullptr;
 
     // Handlers.
@@ -62,6 +64,7 @@ public:
     void cmdC_MouseDown(int index, int button);
     void lblC_Change(int index);
     void cmdSet_Click();
+    void mHistory_Click();
     void mEnd_Click();
     void tmrClock_Timer();
 
@@ -106,6 +109,7 @@ private:
     bool m_placing = false;
     bool m_focusGiven = false;
     QTimer *m_storePlace = nullptr;
+    QPointer<class frmHistory> m_history;
 };
 
 // The program-wide reference to the one main window (null before it exists).

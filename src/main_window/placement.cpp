@@ -1,5 +1,7 @@
 #include "main_window/placement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <algorithm>
 
@@ -39,6 +41,15 @@ QPoint fitOnScreens(const QRect &wanted, const QList<QRect> &areas, const QRect 
         return wanted.topLeft();
     return QPoint(fitAxis(wanted.x(), wanted.width(), area.x(), area.width()),
                   fitAxis(wanted.y(), wanted.height(), area.y(), area.height()));
+}
+
+QPoint fitOnDesktop(const QRect &wanted)
+{
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    return fitOnScreens(wanted, areas, primary ? primary->availableGeometry() : QRect());
 }
 
 std::optional<QPoint> rememberedStripPlace()

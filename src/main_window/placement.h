@@ -17,6 +17,9 @@ namespace zentova
 // corner is on none. Areas are the screens' available geometries.
 QPoint fitOnScreens(const QRect &wanted, const QList<QRect> &areas, const QRect &primary);
 
+// fitOnScreens on the screens of this desktop.
+QPoint fitOnDesktop(const QRect &wanted);
+
 // The place the user last left the strip at, kept per user in
 // ~/.config/zentova/zentova.ini. Anything that is no sensible place (not
 // numbers, absurdly far) reads as none. A folder that cannot be written

@@ -1,12 +1,16 @@
 #include "platform/countchannel.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace zentova
 {
@@ -19,6 +23,17 @@ QString countSocketPath(const QString &dataFolder)
         QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16);
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
            QStringLiteral("/zentova-") + QString::fromLatin1(hash);
+}
+
+bool socketAddress(const QString &path, sockaddr_un *address)
+{
+    const QByteArray name = QFile::encodeName(path);
+    *address = {};
+    address->sun_family = AF_UNIX;
+    if (name.isEmpty() || size_t(name.size()) >= sizeof address->sun_path)
+        return false;
+    std::memcpy(address->sun_path, name.constData(), size_t(name.size()));
+    return true;
 }
 
 QByteArray countRequestLine(const CountRequest &request)
@@ -39,17 +54,28 @@ std::optional<CountRequest> parseCountRequestLine(const QByteArray &line)
 int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error)
 {
     constexpr int kWaitMs = 1000;
-    QLocalSocket socket;
-    socket.connectToServer(countSocketPath(dataFolder));
-    if (!socket.waitForConnected(kWaitMs)) {
+    sockaddr_un address;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0 || !socketAddress(countSocketPath(dataFolder), &address) ||
+        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        if (fd >= 0)
+            ::close(fd);
         *error = QStringLiteral("Zentova は起動していません (Zentova is not running).");
         return 3;
     }
-    socket.write(countRequestLine(request));
-    socket.flush();
+    const QByteArray line = countRequestLine(request);
     QByteArray reply;
-    while (!reply.endsWith('\n') && reply.size() < 16 && socket.waitForReadyRead(kWaitMs))
-        reply += socket.readAll();
+    if (::send(fd, line.constData(), size_t(line.size()), MSG_NOSIGNAL) == line.size()) {
+        pollfd wait{fd, POLLIN, 0};
+        char buffer[16];
+        while (!reply.endsWith('\n') && reply.size() < 16 && ::poll(&wait, 1, kWaitMs) > 0) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            reply.append(buffer, n);
+        }
+    }
+    ::close(fd);
     if (reply == AcceptedReply)
         return 0;
     *error = reply == EndingReply

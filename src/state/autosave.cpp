@@ -59,7 +59,7 @@ bool Autosave::saveNow()
 {
     m_timer.stop();
     try {
-        writeRecordFile(countDataPath(), recordFromLiveState());
+        storeRecord(recordFromLiveState());
         m_failureReported = false;
         return true;
     } catch (...) {
@@ -77,7 +77,7 @@ bool Autosave::saveQuietly(QString *error)
 {
     m_timer.stop();
     try {
-        writeRecordFile(countDataPath(), recordFromLiveState());
+        storeRecord(recordFromLiveState());
         return true;
     } catch (const RuntimeError &e) {
         *error = e.description();

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "state/counterstate.h"
+#include "state/history.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -86,9 +87,15 @@ void LoadCountData()
     gSaved = readRecordFile(countDataPath());
 }
 
+void storeRecord(const CountRecord &record)
+{
+    keepFinishedDay();
+    writeRecordFile(countDataPath(), record);
+}
+
 void SaveCountData()
 {
-    writeRecordFile(countDataPath(), gSaved);
+    storeRecord(gSaved);
 }
 
 } // namespace zentova

@@ -19,6 +19,10 @@ QStringList countDataLockFolders();
 // The record of the live state as the close stores it, dated today.
 CountRecord recordFromLiveState();
 
+// Replaces Countdata.dat with `record`, once a finished day that waits to be
+// kept has been kept (see history.h).
+void storeRecord(const CountRecord &record);
+
 // Fills gSaved from the file, creating a missing file empty.
 void LoadCountData();
 // Writes gSaved to the file, atomically.

@@ -1,0 +1,270 @@
+#include "state/history.h"
+
+#include "platform/atomicfile.h"
+#include "platform/clock.h"
+#include "platform/folders.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace zentova
+{
+
+namespace
+{
+
+const QByteArray kBom("\xEF\xBB\xBF");
+const QByteArray kLineEnd("\r\n");
+
+// The earlier day's record that neither the history nor a dated copy could
+// take yet.
+std::optional<CountRecord> g_waiting;
+
+QByteArray csvField(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r'))
+        bytes = '"' + bytes.replace("\"", "\"\"") + '"';
+    return bytes;
+}
+
+// Splits one record into its fields, undoing the quoting. Empty when the
+// quoting is broken.
+std::optional<QList<QByteArray>> csvFields(const QByteArray &record)
+{
+    QList<QByteArray> fields{QByteArray()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < record.size(); ++i) {
+        const char c = record[i];
+        QByteArray &field = fields.last();
+        if (quoted) {
+            if (c != '"')
+                field += c;
+            else if (i + 1 < record.size() && record[i + 1] == '"')
+                field += record[++i];
+            else
+                quoted = false;
+        } else if (c == ',') {
+            fields.append(QByteArray());
+        } else if (c == '"' && field.isEmpty()) {
+            quoted = true;
+        } else {
+            field += c;
+        }
+    }
+    if (quoted)
+        return std::nullopt;
+    return fields;
+}
+
+std::optional<HistoryDay> dayOfFields(const QList<QByteArray> &fields)
+{
+    if (fields.size() != 2 + 2 * CounterCount)
+        return std::nullopt;
+    HistoryDay day;
+    day.date = QDate::fromString(QString::fromLatin1(fields[0]), Qt::ISODate);
+    if (!day.date.isValid() || fields[0].size() != 10)
+        return std::nullopt;
+    for (int i = 0; i < CounterCount; ++i) {
+        bool ok = false;
+        day.titles[size_t(i)] = QString::fromUtf8(fields[1 + 2 * i]);
+        day.counts[size_t(i)] = fields[2 + 2 * i].toInt(&ok);
+        if (!ok || day.counts[size_t(i)] < -32768 || day.counts[size_t(i)] > 32767)
+            return std::nullopt;
+    }
+    bool ok = false;
+    fields.last().toLongLong(&ok);
+    return ok ? std::optional(day) : std::nullopt;
+}
+
+QByteArray readHistoryFile(const QString &path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return QByteArray();
+    if (!QFileInfo(path).isFile())
+        raiseError(ErrorCode::PathFileAccessError);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        raiseError(ErrorCode::PermissionDenied);
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        raiseError(ErrorCode::DeviceIoError);
+    return text;
+}
+
+// The history with the record's day in its place: the line of the same
+// date replaced, or a new line before the first later day.
+QByteArray withDay(const QByteArray &text, const HistoryDay &day)
+{
+    QList<HistoryEntry> entries = parseHistory(text);
+    if (entries.isEmpty())
+        entries.append({historyHeader(), std::nullopt});
+    const HistoryEntry entry{historyLine(day), day};
+    qsizetype at = entries.size();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!entries[i].day)
+            continue;
+        if (entries[i].day->date == day.date) {
+            entries[i] = entry;
+            at = -1;
+            break;
+        }
+        if (entries[i].day->date > day.date && at == entries.size())
+            at = i;
+    }
+    if (at >= 0)
+        entries.insert(at, entry);
+    QByteArray out = kBom;
+    for (const HistoryEntry &e : entries)
+        out += e.bytes + kLineEnd;
+    return out;
+}
+
+bool isFinishedDay(const CountRecord &record)
+{
+    // Day 0 is what an empty or new data file reads as: no day was counted.
+    const QDate date = dateFromDayNumber(record.SavedDate);
+    return record.SavedDate >= 1 && date.isValid() && date < Today();
+}
+
+// History first; its dated copy where the history cannot be written.
+std::optional<QString> keep(const CountRecord &record)
+{
+    const HistoryDay day = dayOfRecord(record);
+    try {
+        writeFileAtomically(historyPath(), withDay(readHistoryFile(historyPath()), day));
+        return std::nullopt;
+    } catch (const RuntimeError &historyError) {
+        writeFileAtomically(datedRecordPath(day.date), encodeRecord(record));
+        return historyError.description();
+    }
+}
+
+} // namespace
+
+qint64 HistoryDay::total() const
+{
+    qint64 sum = 0;
+    for (int c : counts)
+        sum += c;
+    return sum;
+}
+
+QByteArray historyHeader()
+{
+    return QStringLiteral("日付,項目1,件数1,項目2,件数2,項目3,件数3,項目4,件数4,項目5,件数5,合計")
+        .toUtf8();
+}
+
+QByteArray historyLine(const HistoryDay &day)
+{
+    QByteArray line = day.date.toString(Qt::ISODate).toLatin1();
+    for (int i = 0; i < CounterCount; ++i)
+        line +=
+            ',' + csvField(day.titles[size_t(i)]) + ',' + QByteArray::number(day.counts[size_t(i)]);
+    return line + ',' + QByteArray::number(day.total());
+}
+
+QByteArray historyFileText(const QList<HistoryDay> &days)
+{
+    QByteArray out = kBom + historyHeader() + kLineEnd;
+    for (const HistoryDay &day : days)
+        out += historyLine(day) + kLineEnd;
+    return out;
+}
+
+QList<HistoryEntry> parseHistory(const QByteArray &text)
+{
+    QList<QByteArray> lines = text.mid(text.startsWith(kBom) ? kBom.size() : 0).split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    QList<HistoryEntry> entries;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        // A title with a line break spans lines inside its quotes. A stray
+        // quote must not swallow the lines after it: lines are only joined
+        // where together they make a day's line.
+        QByteArray record = lines[i];
+        qsizetype last = i;
+        while (record.count('"') % 2 == 1 && last + 1 < lines.size() && last - i < 8) {
+            record += "\r\n" + lines[++last];
+            if (record.count('"') % 2 == 0)
+                break;
+        }
+        const auto fields = csvFields(record);
+        const auto day = fields ? dayOfFields(*fields) : std::nullopt;
+        if (last > i && !day) {
+            entries.append({lines[i], std::nullopt});
+            continue;
+        }
+        entries.append({record, day});
+        i = last;
+    }
+    return entries;
+}
+
+QList<HistoryDay> historyDays(const QByteArray &text)
+{
+    QList<HistoryDay> days;
+    for (const HistoryEntry &entry : parseHistory(text)) {
+        if (entry.day)
+            days.append(*entry.day);
+    }
+    return days;
+}
+
+QString historyPath()
+{
+    return dataFolder() + QStringLiteral("/history.csv");
+}
+
+QByteArray readHistoryText()
+{
+    return readHistoryFile(historyPath());
+}
+
+QString datedRecordPath(const QDate &date)
+{
+    return dataFolder() + QStringLiteral("/Countdata-") + date.toString(Qt::ISODate) +
+           QStringLiteral(".dat");
+}
+
+HistoryDay dayOfRecord(const CountRecord &record)
+{
+    HistoryDay day;
+    day.date = dateFromDayNumber(record.SavedDate);
+    for (int i = 0; i < CounterCount; ++i) {
+        day.titles[size_t(i)] = record.Title[size_t(i)];
+        day.counts[size_t(i)] = record.Count[size_t(i)];
+    }
+    return day;
+}
+
+std::optional<QString> archiveFinishedDay(const CountRecord &record)
+{
+    g_waiting.reset();
+    if (!isFinishedDay(record))
+        return std::nullopt;
+    g_waiting = record;
+    const auto historyError = keep(record);
+    g_waiting.reset();
+    return historyError;
+}
+
+void keepFinishedDay()
+{
+    if (!g_waiting)
+        return;
+    keep(*g_waiting);
+    g_waiting.reset();
+}
+
+void resetFinishedDay()
+{
+    g_waiting.reset();
+}
+
+} // namespace zentova

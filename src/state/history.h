@@ -1,0 +1,73 @@
+// history.csv: one line for every finished day, beside Countdata.dat, in a
+// form any spreadsheet opens (UTF-8 with a byte-order mark, CRLF, fields
+// quoted as RFC 4180 says).
+//
+// A day is finished when the strip starts on a later day: the stored record
+// of the earlier day then becomes its line before anything can replace it.
+// Where the history cannot be written, the record is kept whole as
+// Countdata-YYYY-MM-DD.dat instead; where neither can, Countdata.dat is not
+// overwritten until one of them can.
+#pragma once
+
+#include "state/countrecord.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace zentova
+{
+
+struct HistoryDay {
+    QDate date;
+    std::array<QString, CounterCount> titles{};
+    std::array<int, CounterCount> counts{};
+
+    qint64 total() const;
+    bool operator==(const HistoryDay &) const = default;
+};
+
+// The header line, without its line end.
+QByteArray historyHeader();
+// One day's line, without its line end.
+QByteArray historyLine(const HistoryDay &day);
+// The whole text of a history file holding `days` in the given order.
+QByteArray historyFileText(const QList<HistoryDay> &days);
+
+// A history file's records as they stand: each one's bytes, and the day it
+// holds where it is a day's line. The header and anything that is no day's
+// line (a line edited by hand, a damaged one) have no day and are kept as
+// they are.
+struct HistoryEntry {
+    QByteArray bytes;
+    std::optional<HistoryDay> day;
+};
+QList<HistoryEntry> parseHistory(const QByteArray &text);
+// The days of a history file, oldest first as stored; other lines skipped.
+QList<HistoryDay> historyDays(const QByteArray &text);
+
+QString historyPath();
+// The history file's text; empty when there is none. Errors are runtime errors.
+QByteArray readHistoryText();
+QString datedRecordPath(const QDate &date); // Countdata-YYYY-MM-DD.dat
+HistoryDay dayOfRecord(const CountRecord &record);
+
+// Called at start-up with the record just read. A record of an earlier day
+// than today becomes its line (replacing a line of the same date); a record
+// of today, of a later day or of no day at all is left alone. Returns the
+// error of the history's write where the record had to be kept as its dated
+// copy instead (the caller shows it once); throws where neither could be
+// written, after which every store first tries again (keepFinishedDay).
+std::optional<QString> archiveFinishedDay(const CountRecord &record);
+
+// Before Countdata.dat is overwritten: a finished day that could not be
+// kept yet is tried again. Throws while it still cannot be kept, so the
+// record that holds it is not replaced.
+void keepFinishedDay();
+// Forgets a day waiting to be kept (a fresh start; tests).
+void resetFinishedDay();
+
+} // namespace zentova
