@@ -31,6 +31,7 @@ install_missing() {
 }
 
 build() {
-  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DZENTOVA_TESTS=ON -DZENTOVA_BENCH=ON >/dev/null
   cmake --build "$BUILD" -j"$(nproc)"
 }

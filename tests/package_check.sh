@@ -47,5 +47,29 @@ else
   echo "FAIL: installed copy's data not in the per-user folder"; cat "$work/run.log"; fail=1
 fi
 
+# Installed on this machine for real: what the package brings is there, and
+# the tests still see only their own sandboxes. Removed again afterwards
+# (unless it was installed before).
+if [ "$(id -u)" -eq 0 ]; then
+  preinstalled=false
+  dpkg-query -W -f='${Status}' zentova 2>/dev/null | grep -q 'install ok installed' && preinstalled=true
+  if ! $preinstalled && ! DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+       "$deb" >"$work/apt.log" 2>&1; then
+    echo "FAIL: the package does not install"; cat "$work/apt.log"; fail=1
+  else
+    [ -s /usr/share/doc/zentova/copyright ] && echo "ok: copyright installed" || { echo "MISSING: copyright"; fail=1; }
+    case "$(dpkg-query -W -f='${Depends}' zentova)" in
+      *fonts-ipafont-gothic*) echo "ok: installed package depends on a Japanese font" ;;
+      *) echo "FAIL: no Japanese font in Depends"; fail=1 ;;
+    esac
+    if QT_QPA_PLATFORM=offscreen TZ=Asia/Tokyo "$build/tests/tst_alarm" >"$work/alarm.log" 2>&1; then
+      echo "ok: tst_alarm passes with the package installed"
+    else
+      echo "FAIL: tst_alarm with the package installed"; grep -E 'FAIL|Loc' "$work/alarm.log"; fail=1
+    fi
+    $preinstalled || DEBIAN_FRONTEND=noninteractive apt-get remove -y zentova >/dev/null 2>&1 || true
+  fi
+fi
+
 if [ $fail -eq 0 ]; then echo "package: 1 passed, 0 failed"; else echo "package: 0 passed, 1 failed"; fi
 exit $fail

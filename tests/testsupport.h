@@ -6,11 +6,55 @@
 #include "platform/msgbox.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace zentova
+{
+
+// Message boxes that record every call and answer from a queue (OK, or Yes
+// for a question, when the queue is empty).
+class ScriptedMessageBoxes : public MessageBoxBackend
+{
+public:
+    struct Call {
+        QString prompt;
+        int style;
+        QString caption;
+    };
+
+    int show(const QString &prompt, int style, const QString &caption) override
+    {
+        calls.append({prompt, style, caption});
+        if (!m_answers.isEmpty())
+            return m_answers.takeFirst();
+        return style == msgstyle::YesNoQuestion ? msgresult::Yes : msgresult::Ok;
+    }
+    void setNextAnswer(int answer) { m_answers.append(answer); }
+
+    QList<Call> calls;
+
+private:
+    QList<int> m_answers;
+};
+
+// A clock that stands still until moved.
+class FixedClock : public Clock
+{
+public:
+    explicit FixedClock(QDateTime at = {}) : m_at(std::move(at)) {}
+    QDateTime now() const override { return m_at; }
+    void set(const QDateTime &at) { m_at = at; }
+
+private:
+    QDateTime m_at;
+};
+
+} // namespace zentova
 
 namespace zentova::test
 {

@@ -31,8 +31,6 @@ private slots:
     void cleanup() { m_sandbox.reset(); }
 
     void counterControlsSayTheirCounterAndValue();
-    void clockAndSetButtonAreNamed();
-    void dialogBoxesAreLabelledByTitles();
     void dialogWorksWithoutMouse();
 
 private:
@@ -57,35 +55,6 @@ void TestAccessibility::counterControlsSayTheirCounterAndValue()
         QCOMPARE(accessibleName(w.cmdC(i)), QStringLiteral("カウンター %1 を 1 増やす").arg(i + 1));
         QCOMPARE(accessibleName(w.lblC(i)), QStringLiteral("カウンター %1 の件数 0").arg(i + 1));
     }
-}
-
-void TestAccessibility::clockAndSetButtonAreNamed()
-{
-    frmMain w;
-    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), QTime(9, 41, 5)));
-    w.tmrClock_Timer();
-    QCOMPARE(accessibleName(w.lblTime), QStringLiteral("時刻 09:41"));
-    QCOMPARE(accessibleName(w.cmdSet), QStringLiteral("設定"));
-}
-
-void TestAccessibility::dialogBoxesAreLabelledByTitles()
-{
-    gTitle(0) = QStringLiteral("受付");
-    gTitle(4) = QStringLiteral("来客");
-    frmMain w;
-    frmSet d(&w);
-    d.prepareToShow();
-    QCOMPARE(accessibleName(d.txtC(0)), QStringLiteral("受付 の件数"));
-    QCOMPARE(accessibleName(d.txtC(4)), QStringLiteral("来客 の件数"));
-    for (int i = 1; i <= 3; ++i)
-        QCOMPARE(accessibleName(d.txtC(i)), QStringLiteral("カウンター %1 の件数").arg(i + 1));
-    for (int i = 0; i < CounterCount; ++i)
-        QCOMPARE(accessibleName(d.txtTitle(i)),
-                 QStringLiteral("カウンター %1 の項目名").arg(i + 1));
-    QCOMPARE(accessibleName(d.txtTimer(0)), QStringLiteral("アラームの時"));
-    QCOMPARE(accessibleName(d.txtTimer(1)), QStringLiteral("アラームの分"));
-    QCOMPARE(accessibleName(d.optTimer(0)), QStringLiteral("アラーム ON"));
-    QCOMPARE(accessibleName(d.cmdOK), QStringLiteral("OK"));
 }
 
 void TestAccessibility::dialogWorksWithoutMouse()

@@ -2,10 +2,13 @@
 // which presses reach the window's own handlers.
 #include "main_window/frmmain.h"
 #include "main_window/placement.h"
+#include "platform/folders.h"
 #include "platform/runtime.h"
+#include "state/countdata.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
 
+#include <QFileInfo>
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
@@ -23,6 +26,26 @@ QColor textColour(const QWidget *w)
 }
 
 const QColor kRed(255, 0, 0);
+const QString kPrompt = QStringLiteral("先ほどの件数を再表示させますか？");
+
+QString farewell(const QString &total)
+{
+    return QStringLiteral("お疲れ様でした。今日の処理件数は ") + total +
+           QStringLiteral("件でした。");
+}
+
+CountRecord storedDay(double day)
+{
+    CountRecord r;
+    r.Count = {12, 30, 0, 7, -2};
+    r.Title = {QStringLiteral("受付"), QString(), QStringLiteral("電話"), QString(), QString()};
+    r.AlarmHourText = QStringLiteral("7");
+    r.AlarmMinuteText = QStringLiteral("30");
+    r.LapOn = 1;
+    r.TimerOn = -1;
+    r.SavedDate = day;
+    return r;
+}
 
 } // namespace
 
@@ -34,8 +57,6 @@ private slots:
     void cleanup();
 
     void windowIsBorderlessStripAtDesignPlace();
-    void controlGeometry_data();
-    void controlGeometry();
     void tabOrderRunsThroughCounterButtonsThenSet();
 
     void leftClickCountsUp();
@@ -53,6 +74,16 @@ private slots:
     void rightPressOnCounterButtonOpensNoMenu();
     void menuEndClosesTheWindow();
     void doubleClickOnMarginUnloads();
+
+    void restorePromptAndWhatIsTakenOver_data();
+    void restorePromptAndWhatIsTakenOver();
+    void firstStartCreatesEmptyFile();
+    void alarmTextThatIsNoNumberStopsLoad();
+    void unloadStoresTheDayByteForByte();
+    void farewellTotal_data();
+    void farewellTotal();
+    void unreadableDataFileShowsErrorAndWindowStaysBare();
+    void runPastMidnightStoresTheNewDay();
 
     void fitOnScreens_data();
     void fitOnScreens();
@@ -98,33 +129,6 @@ void TestMainWindow::windowIsBorderlessStripAtDesignPlace()
         QCOMPARE(shot.pixelColor(13, y), QColor(0, 128, 255));
         QCOMPARE(shot.pixelColor(14, y), QColor(192, 192, 255));
     }
-}
-
-void TestMainWindow::controlGeometry_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("twips");
-    QTest::addRow("Frame1") << "Frame1" << QRect(7440, 0, 1455, 495);
-    QTest::addRow("cmdSet") << "cmdSet" << QRect(810, 150, 555, 300);
-    QTest::addRow("lblTime") << "lblTime" << QRect(180, 180, 615, 255);
-    for (int i = 0; i < CounterCount; ++i) {
-        QTest::addRow("fraC(%d)", i)
-            << QStringLiteral("fraC%1").arg(i) << QRect(240 + 1440 * i, 0, 1455, 495);
-        QTest::addRow("cmdC(%d)", i)
-            << QStringLiteral("cmdC%1").arg(i) << QRect(780, 150, 605, 300);
-        QTest::addRow("lblC(%d)", i) << QStringLiteral("lblC%1").arg(i) << QRect(90, 180, 615, 255);
-    }
-}
-
-void TestMainWindow::controlGeometry()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, twips);
-    auto *w = m_form->findChild<QWidget *>(name);
-    QVERIFY(w);
-    const QRect expected(twipsToPixels(twips.x()), twipsToPixels(twips.y()),
-                         twipsToPixels(twips.width()), twipsToPixels(twips.height()));
-    QCOMPARE(w->geometry(), expected);
 }
 
 void TestMainWindow::tabOrderRunsThroughCounterButtonsThenSet()
@@ -366,6 +370,136 @@ void TestMainWindow::doubleClickOnMarginUnloads()
     w.close();
     QCOMPARE(unloaded.count(), 1);
     QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+}
+
+void TestMainWindow::restorePromptAndWhatIsTakenOver_data()
+{
+    QTest::addColumn<double>("day"); // the sandbox's today is 45292
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("timerOn");
+    QTest::addRow("same day, Yes") << 45292.0 << 6 << true << 12 << -1;
+    QTest::addRow("same day, No") << 45292.0 << 7 << true << 0 << -1;
+    QTest::addRow("earlier day") << 45291.0 << 0 << false << 0 << -1;
+    QTest::addRow("alarm flag off") << 45291.0 << 0 << false << 0 << 0;
+}
+
+void TestMainWindow::restorePromptAndWhatIsTakenOver()
+{
+    QFETCH(double, day);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(int, count);
+    QFETCH(int, timerOn);
+    CountRecord stored = storedDay(day);
+    stored.TimerOn = int16_t(timerOn);
+    writeRecordFile(m_sandbox->path("Countdata.dat"), stored);
+    if (answer)
+        m_sandbox->boxes.setNextAnswer(answer);
+    m_form->load();
+
+    QCOMPARE(m_sandbox->boxes.calls.size(), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, kPrompt);
+        QCOMPARE(m_sandbox->boxes.calls[0].style, 36);
+        QCOMPARE(m_sandbox->boxes.calls[0].caption, QStringLiteral("Zentova"));
+    }
+    QCOMPARE(int(gCount(0)), count);
+    QCOMPARE(m_form->lblC(0)->caption(), QString::number(count));
+    // Titles, the lap flag and the alarm always come back.
+    QCOMPARE(m_form->fraC(0)->caption(), QStringLiteral("受付"));
+    QVERIFY(m_form->fraC(1)->isHidden());
+    QCOMPARE(gLapOn, int16_t(1));
+    QCOMPARE(int(gTimerOn), timerOn);
+    QCOMPARE(int(gAlarmMinute), timerOn ? 30 : 0);
+    QVERIFY(!m_form->isVisible()); // all before the window shows
+}
+
+void TestMainWindow::firstStartCreatesEmptyFile()
+{
+    m_form->load();
+    QVERIFY(m_sandbox->boxes.calls.isEmpty());
+    QCOMPARE(QFileInfo(m_sandbox->path("Countdata.dat")).size(), 0);
+    for (int i = 0; i < CounterCount; ++i)
+        QVERIFY(m_form->fraC(i)->isHidden());
+}
+
+void TestMainWindow::alarmTextThatIsNoNumberStopsLoad()
+{
+    CountRecord r = storedDay(45000.0);
+    r.AlarmMinuteText = QStringLiteral("半");
+    writeRecordFile(m_sandbox->path("Countdata.dat"), r);
+    m_form->load();
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("型が一致しません。"));
+    QCOMPARE(gAlarmHour, int16_t(7)); // set before the minute failed
+    QCOMPARE(gAlarmMinute, int16_t(0));
+    QCOMPARE(m_form->lblC(0)->caption(), QString()); // labels were not reached
+}
+
+void TestMainWindow::unloadStoresTheDayByteForByte()
+{
+    m_form->load();
+    gCount(0) = 12;
+    gCount(1) = 30;
+    gTitle(0) = QStringLiteral("A");
+    gTimerOn = -1;
+    gAlarmHour = 7;
+    gAlarmMinute = 30;
+    gLapOn = -1;
+    m_form->unload();
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QCOMPARE(m_sandbox->boxes.calls[0].prompt, farewell("42"));
+    QCOMPARE(m_sandbox->readFile("Countdata.dat"),
+             test::hex("0C 00 1E 00 00 00 00 00 00 00 01 00 41 00 00 00 00 00 00 00 00 01 00 37 "
+                       "02 00 33 30 FF FF FF FF 00 00 00 00 80 1D E6 40"));
+}
+
+void TestMainWindow::farewellTotal_data()
+{
+    QTest::addColumn<QList<int>>("counts");
+    QTest::addColumn<QString>("total");
+    QTest::addRow("negative counts") << QList<int>{5, 0, 0, -12, 0} << "-7";
+    QTest::addRow("past 16 bits") << QList<int>{20000, 20000, 32767, 0, 0} << "72767";
+}
+
+void TestMainWindow::farewellTotal()
+{
+    QFETCH(QList<int>, counts);
+    QFETCH(QString, total);
+    m_form->load();
+    for (int i = 0; i < CounterCount; ++i)
+        gCount(i) = int16_t(counts[i]);
+    m_form->unload();
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QCOMPARE(m_sandbox->boxes.calls[0].prompt, farewell(total));
+    const CountRecord stored = readRecordFile(m_sandbox->path("Countdata.dat"));
+    for (int i = 0; i < CounterCount; ++i)
+        QCOMPARE(int(stored.Count[size_t(i)]), counts[i]);
+}
+
+void TestMainWindow::unreadableDataFileShowsErrorAndWindowStaysBare()
+{
+    m_sandbox->writeFile("plain", "x");
+    setAppFolder(m_sandbox->path("plain/bin"));
+    setUserDataFolder(m_sandbox->path("plain/user"));
+    m_form->load();
+    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+    QVERIFY(m_sandbox->boxes.calls[0].prompt != kPrompt);
+    QVERIFY(!m_form->fraC(1)->isHidden());
+    // The close still says goodbye, then reports the failed save.
+    m_form->unload();
+    QCOMPARE(m_sandbox->boxes.calls.size(), 3);
+    QCOMPARE(m_sandbox->boxes.calls[1].prompt, farewell("0"));
+}
+
+void TestMainWindow::runPastMidnightStoresTheNewDay()
+{
+    m_form->load();
+    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 2), QTime(0, 5)));
+    m_form->unload();
+    QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).SavedDate, 45293.0);
 }
 
 void TestMainWindow::fitOnScreens_data()

@@ -30,8 +30,6 @@ namespace zentova
 namespace
 {
 
-frmMain *g_mainForm = nullptr;
-
 // Design geometry in twips.
 constexpr int kClientWidth = 8985;
 constexpr int kClientHeight = 570;
@@ -40,14 +38,8 @@ constexpr int kTop = 15;
 
 } // namespace
 
-frmMain *mainForm()
-{
-    return g_mainForm;
-}
-
 frmMain::frmMain(QWidget *parent) : QWidget(parent)
 {
-    g_mainForm = this;
     setObjectName(QStringLiteral("frmMain"));
     // No title bar, no frame and no taskbar button.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
@@ -81,9 +73,8 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
 
 frmMain::~frmMain()
 {
-    setCounterFrames(nullptr);
-    if (g_mainForm == this)
-        g_mainForm = nullptr;
+    if (counterFrames() == this)
+        setCounterFrames(nullptr);
 }
 
 void frmMain::buildControls()
@@ -199,6 +190,11 @@ void frmMain::setCounterFrameCaption(int index, const QString &caption)
 {
     fraC(index)->setCaption(caption);
     describeCounter(index);
+}
+
+void frmMain::setCounterValue(int index, int16_t value)
+{
+    lblC(index)->setCaption(intToText(value));
 }
 
 void frmMain::describeCounter(int index)

@@ -71,6 +71,7 @@ public:
     // CounterFrames
     void setCounterFrameVisible(int index, bool visible) override;
     void setCounterFrameCaption(int index, const QString &caption) override;
+    void setCounterValue(int index, int16_t value) override;
 
 signals:
     // Raised on entry to each of the window's own mouse handlers; tests
@@ -111,8 +112,5 @@ private:
     QTimer *m_storePlace = nullptr;
     QPointer<class frmHistory> m_history;
 };
-
-// The program-wide reference to the one main window (null before it exists).
-frmMain *mainForm();
 
 } // namespace zentova

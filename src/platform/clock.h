@@ -22,16 +22,4 @@ QDateTime Now();
 QDate Today();
 QTime TimeOfDay();
 
-// A clock that stands still until moved.
-class FixedClock : public Clock
-{
-public:
-    explicit FixedClock(QDateTime at = {}) : m_at(std::move(at)) {}
-    QDateTime now() const override { return m_at; }
-    void set(const QDateTime &at) { m_at = at; }
-
-private:
-    QDateTime m_at;
-};
-
 } // namespace zentova

@@ -1,5 +1,7 @@
 #include "platform/folders.h"
 
+#include "platform/runtime.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -92,6 +94,15 @@ QString dataFolder()
     else
         g_dataFolder = user; // its errors show; a shared folder is never used
     return g_dataFolder;
+}
+
+void requireRegularFileOrMissing(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.exists())
+        return;
+    if (info.exists() && !info.isFile())
+        raiseError(ErrorCode::PathFileAccessError);
 }
 
 QString installedChimePath()

@@ -41,6 +41,11 @@ bool dataBesideProgram();
 // then show.
 QString dataFolder();
 
+// Refuses (with a runtime error) a path that names a directory, a FIFO or a
+// device: opening a FIFO would wait forever for a writer. A missing file and
+// a dangling link (writing creates its target) pass.
+void requireRegularFileOrMissing(const QString &path);
+
 // The chime installed with the program (share/zentova/Chimes.wav), or empty.
 QString installedChimePath();
 

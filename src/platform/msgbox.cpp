@@ -78,12 +78,4 @@ void setMessageBoxBackend(MessageBoxBackend *backend)
     g_backend = backend;
 }
 
-int ScriptedMessageBoxes::show(const QString &prompt, int style, const QString &caption)
-{
-    calls.append({prompt, style, caption});
-    if (!m_answers.isEmpty())
-        return m_answers.takeFirst();
-    return style == msgstyle::YesNoQuestion ? msgresult::Yes : msgresult::Ok;
-}
-
 } // namespace zentova

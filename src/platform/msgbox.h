@@ -2,7 +2,6 @@
 // and see every box the program would have shown.
 #pragma once
 
-#include <QList>
 #include <QString>
 
 namespace zentova
@@ -37,25 +36,5 @@ int MsgBox(const QString &prompt, int style = msgstyle::OkOnly, const QString &t
 
 // Replaces the real boxes; nullptr restores them.
 void setMessageBoxBackend(MessageBoxBackend *backend);
-
-// The test double: records every call and answers from a queue (OK, or Yes
-// for a question, when the queue is empty).
-class ScriptedMessageBoxes : public MessageBoxBackend
-{
-public:
-    struct Call {
-        QString prompt;
-        int style;
-        QString caption;
-    };
-
-    int show(const QString &prompt, int style, const QString &caption) override;
-    void setNextAnswer(int answer) { m_answers.append(answer); }
-
-    QList<Call> calls;
-
-private:
-    QList<int> m_answers;
-};
 
 } // namespace zentova

@@ -1,6 +1,5 @@
 #include "settings/frmset.h"
 
-#include "main_window/frmmain.h"
 #include "platform/errortrap.h"
 #include "platform/icon.h"
 #include "platform/msgbox.h"
@@ -418,17 +417,19 @@ bool frmSet::eventFilter(QObject *watched, QEvent *event)
 void frmSet::cmdOK_Click()
 {
     const bool applied = trap([this] {
-        frmMain *main = mainForm();
+        CounterFrames *strip = counterFrames();
 
-        // 1. Counts of the counters that had a title before this OK.
+        // The counts first, of the counters that had a title before this OK:
+        // a count typed for a counter that is only now given its title is
+        // not taken.
         for (int i = 0; i < CounterCount; ++i) {
             if (gTitle(i).isEmpty())
                 continue;
             gCount(i) = textToInt16(txtC(i)->text());
-            if (main)
-                main->lblC(i)->setCaption(intToText(gCount(i)));
+            if (strip)
+                strip->setCounterValue(i, gCount(i));
         }
-        // 2. Titles; an empty box takes its counter out of use.
+        // Then the titles; an emptied box takes its counter out of use.
         for (int j = 0; j < CounterCount; ++j) {
             const QString text = txtTitle(j)->text();
             if (!text.isEmpty()) {
@@ -436,13 +437,11 @@ void frmSet::cmdOK_Click()
             } else {
                 gTitle(j) = QString();
                 gCount(j) = 0;
-                if (main)
-                    main->fraC(j)->setVisible(false);
+                if (strip)
+                    strip->setCounterFrameVisible(j, false);
             }
         }
-        // 3. The lap-count flag.
         gLapOn = optLap(0)->isChecked() ? FlagOn : FlagOff;
-        // 4. The alarm.
         if (optTimer(0)->isChecked()) {
             gTimerOn = FlagOn;
             gAlarmHour = textToInt16(txtTimer(0)->text());
@@ -452,13 +451,13 @@ void frmSet::cmdOK_Click()
             gAlarmHour = 0;
             gAlarmMinute = 0;
         }
-        // 5. The strip's frames follow the titles.
+        // Last, the strip's frames follow the titles.
         ShowCounterFrames();
     });
     // What was applied before a failure stays applied, and is kept.
     counterStateChanged();
     if (applied)
-        accept(); // 6. unload
+        accept();
 }
 
 } // namespace zentova

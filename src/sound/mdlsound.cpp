@@ -3,7 +3,6 @@
 #include "platform/folders.h"
 #include "platform/runtime.h"
 #include "sound/chimeplayer.h"
-#include "state/countdata.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -29,15 +29,6 @@ QString countDataPath()
     return dataFolder() + QStringLiteral("/Countdata.dat");
 }
 
-void requireRegularFileOrMissing(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink() && !info.exists())
-        return; // a dangling link: writing creates its target
-    if (info.exists() && !info.isFile())
-        raiseError(ErrorCode::PathFileAccessError);
-}
-
 QStringList countDataLockFolders()
 {
     QStringList folders{dataFolder()};

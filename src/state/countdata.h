@@ -35,8 +35,4 @@ CountRecord readRecordFile(const QString &path);
 // A link is written through to its target.
 void writeRecordFile(const QString &path, const CountRecord &record);
 
-// Refuses a path that names a directory, a FIFO or a device: opening a FIFO
-// would wait forever for a writer.
-void requireRegularFileOrMissing(const QString &path);
-
 } // namespace zentova

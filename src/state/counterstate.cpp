@@ -33,6 +33,11 @@ void setCounterFrames(CounterFrames *frames)
     g_frames = frames;
 }
 
+CounterFrames *counterFrames()
+{
+    return g_frames;
+}
+
 void ShowCounterFrames()
 {
     if (!g_frames)

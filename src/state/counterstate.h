@@ -44,15 +44,19 @@ extern CountRecord gSaved;
 // Back to the start values (a process's start; tests call it in init()).
 void resetCounterState();
 
-// What ShowCounterFrames works on: the main window's five counter frames.
+// The main window's five counter frames, as ShowCounterFrames and the
+// settings dialog's OK write them without knowing the window.
 class CounterFrames
 {
 public:
     virtual ~CounterFrames() = default;
     virtual void setCounterFrameVisible(int index, bool visible) = 0;
     virtual void setCounterFrameCaption(int index, const QString &caption) = 0;
+    // The counter's value label shows `value` (and takes its colour).
+    virtual void setCounterValue(int index, int16_t value) = 0;
 };
 void setCounterFrames(CounterFrames *frames);
+CounterFrames *counterFrames(); // null while there is no main window
 
 // Shows the frame of every counter that has a title, with the title as its
 // caption, and hides the others (leaving their captions as they were).
