@@ -20,6 +20,8 @@ for f in usr/bin/zentova usr/share/zentova/Chimes.wav usr/share/applications/zen
          usr/share/doc/zentova/copyright; do
   if [ -s "$work/root/$f" ]; then echo "ok: $f"; else echo "MISSING: $f"; fail=1; fi
 done
+plugin=$(find "$work/root/usr/lib" -path '*/zentova/zentova_sound.so' | head -n 1)
+[ -n "$plugin" ] && echo "ok: ${plugin#$work/root/}" || { echo "MISSING: the sound plugin under lib/zentova"; fail=1; }
 desktop-file-validate "$work/root/usr/share/applications/zentova.desktop" && echo "ok: desktop entry valid" || fail=1
 
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -200,6 +200,7 @@ public:
     Install()
     {
         QFile::copy(QStringLiteral(ZENTOVA_BINARY), m_dir.filePath("zentova"));
+        QFile::copy(QStringLiteral(ZENTOVA_SOUND_PLUGIN), m_dir.filePath("zentova_sound.so"));
         QFile::setPermissions(m_dir.filePath("zentova"), QFileDevice::ReadOwner |
                                                              QFileDevice::WriteOwner |
                                                              QFileDevice::ExeOwner);

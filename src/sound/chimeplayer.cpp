@@ -1,19 +1,10 @@
 #include "sound/chimeplayer.h"
 
-#include "sound/module/soundapi.h"
-
 #include <QApplication>
-#include <QFile>
-#include <dlfcn.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
-// The module's bytes, built into the program (see embed_sound_module.S).
-// Weak: programs without it, the tests, load it from a file instead.
-extern "C" {
-extern const unsigned char zentova_sound_module_begin[] __attribute__((weak));
-extern const unsigned char zentova_sound_module_end[] __attribute__((weak));
-}
+#include <QDir>
+#include <QFileInfo>
+#include <QPluginLoader>
+#include <cstdio>
 
 namespace zentova
 {
@@ -21,76 +12,58 @@ namespace zentova
 namespace
 {
 
-QString g_moduleFile;
+QString g_pluginFile;
 
-void *openEmbeddedModule()
-{
-    if (!zentova_sound_module_begin || !zentova_sound_module_end)
-        return nullptr;
-    const size_t size = size_t(zentova_sound_module_end - zentova_sound_module_begin);
-    // An anonymous in-memory file keeps the program a single file: nothing
-    // is unpacked to disk, and the mapping goes when the process does.
-    const int fd = memfd_create("zentova-sound", MFD_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, zentova_sound_module_begin + done, size - done);
-        if (n <= 0) {
-            ::close(fd);
-            return nullptr;
-        }
-        done += size_t(n);
-    }
-    const QByteArray path = "/proc/self/fd/" + QByteArray::number(fd);
-    void *handle = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
-    ::close(fd);
-    return handle;
-}
-
-class ModuleSoundOutput : public SoundOutput
+class PluginSoundOutput : public SoundOutput
 {
 public:
     bool playImage(const QByteArray &image) override
     {
-        const ZentovaSoundApi *sound = api();
-        return sound && sound->playImage(image.constData(), image.size()) != 0;
+        SoundOutput *sound = plugin();
+        return sound && sound->playImage(image);
     }
     void stop() override
     {
-        if (m_api)
-            m_api->stop();
+        if (m_plugin)
+            m_plugin->stop();
     }
-    bool isPlaying() const override { return m_api && m_api->isPlaying() != 0; }
+    bool isPlaying() const override { return m_plugin && m_plugin->isPlaying(); }
     void beep() override { QApplication::beep(); }
 
-    bool loaded() const { return m_api != nullptr; }
+    bool loaded() const { return m_plugin != nullptr; }
 
 private:
-    const ZentovaSoundApi *api()
+    SoundOutput *plugin()
     {
-        if (m_api || m_tried)
-            return m_api;
+        if (m_plugin || m_tried)
+            return m_plugin;
         m_tried = true;
-        void *handle = openEmbeddedModule();
-        if (!handle && !g_moduleFile.isEmpty())
-            handle = dlopen(QFile::encodeName(g_moduleFile).constData(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
-            return nullptr; // no module, no sound: the alarm box still shows
-        const auto entry = reinterpret_cast<ZentovaSoundEntry>(dlsym(handle, ZENTOVA_SOUND_ENTRY));
-        const ZentovaSoundApi *sound = entry ? entry() : nullptr;
-        if (sound && sound->abiVersion == ZENTOVA_SOUND_ABI)
-            m_api = sound;
-        return m_api;
+        QString errors;
+        for (const QString &path : soundPluginCandidates()) {
+            if (!QFileInfo::exists(path))
+                continue;
+            QPluginLoader loader(path);
+            // Never unloaded: a sink must not outlive its code.
+            m_plugin = qobject_cast<SoundOutput *>(loader.instance());
+            if (m_plugin)
+                return m_plugin;
+            errors += QStringLiteral("\n  ") + loader.errorString();
+        }
+        // No plugin, no sound: the alarm box still shows, with a beep. Said
+        // once, where someone who wonders can see it.
+        std::fprintf(stderr,
+                     "zentova: the sound plugin could not be loaded, the chime is a beep%s\n",
+                     errors.isEmpty() ? " (zentova_sound.so not found)" : qUtf8Printable(errors));
+        return nullptr;
     }
 
-    const ZentovaSoundApi *m_api = nullptr;
+    SoundOutput *m_plugin = nullptr;
     bool m_tried = false;
 };
 
-ModuleSoundOutput &realOutput()
+PluginSoundOutput &realOutput()
 {
-    static ModuleSoundOutput output;
+    static PluginSoundOutput output;
     return output;
 }
 
@@ -108,12 +81,22 @@ void setSoundOutput(SoundOutput *output)
     g_output = output;
 }
 
-void setSoundModuleFile(const QString &path)
+QStringList soundPluginCandidates()
 {
-    g_moduleFile = path;
+    if (!g_pluginFile.isEmpty())
+        return {g_pluginFile};
+    const QString program = QCoreApplication::applicationDirPath();
+    return {
+        program + QStringLiteral("/zentova_sound.so"),
+        QDir::cleanPath(program + QStringLiteral("/" ZENTOVA_PLUGIN_FROM_BIN "/zentova_sound.so"))};
 }
 
-bool soundModuleLoaded()
+void setSoundPluginFile(const QString &path)
+{
+    g_pluginFile = path;
+}
+
+bool soundPluginLoaded()
 {
     return realOutput().loaded();
 }

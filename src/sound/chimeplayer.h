@@ -1,10 +1,11 @@
-// Plays the chime without blocking. The real output lives in the sound
-// module, which is loaded on the first play: nothing of the audio stack is
-// touched, or even loaded, before the first alarm.
+// Plays the chime without blocking. The real output is the sound plugin
+// (zentova_sound.so), loaded on the first play: nothing of the audio stack
+// is touched, or even loaded, before the first alarm.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <QtPlugin>
 
 namespace zentova
 {
@@ -27,9 +28,13 @@ public:
 SoundOutput &soundOutput();
 void setSoundOutput(SoundOutput *output); // nullptr restores the real one
 
-// Where the real output loads the module from: the copy built into the
-// program, else this file (for tests, which have no built-in copy).
-void setSoundModuleFile(const QString &path);
-bool soundModuleLoaded();
+// Where the plugin is looked for: beside the program (a build tree, a
+// portable copy), then in the installed lib/zentova. Tests name a file.
+QStringList soundPluginCandidates();
+void setSoundPluginFile(const QString &path); // empty restores the search
+bool soundPluginLoaded();
 
 } // namespace zentova
+
+#define ZentovaSoundOutput_iid "org.zentova.SoundOutput/1"
+Q_DECLARE_INTERFACE(zentova::SoundOutput, ZentovaSoundOutput_iid)
