@@ -100,9 +100,6 @@ void TestRuntime::leadingValue()
 
 void TestRuntime::formats()
 {
-    QCOMPARE(formatHhMm(0, 0), QStringLiteral("00:00"));
-    QCOMPARE(formatHhMm(23, 59), QStringLiteral("23:59"));
-    QCOMPARE(formatHhMm(9, 5), QStringLiteral("09:05"));
     QCOMPARE(formatTwoDigits(7), QStringLiteral("07"));
     QCOMPARE(formatTwoDigits(12), QStringLiteral("12"));
     QCOMPARE(formatTwoDigits(123), QStringLiteral("123"));

@@ -523,7 +523,7 @@ void frmMain::tmrClock_Timer()
 {
     trap([this] {
         const QDateTime now = Now();
-        const QString clock = formatHhMm(now.time().hour(), now.time().minute());
+        const QString clock = now.time().toString(QStringLiteral("HH:mm"));
         if (clock != lblTime->caption())
             lblTime->setAccessibleName(QStringLiteral("時刻 ") + clock);
         lblTime->setCaption(clock);
@@ -533,11 +533,7 @@ void frmMain::tmrClock_Timer()
         // show a second one.
         if (m_inAlarm)
             return;
-        m_inAlarm = true;
-        struct Reset {
-            bool &flag;
-            ~Reset() { flag = false; }
-        } reset{m_inAlarm};
+        const QScopedValueRollback inAlarm(m_inAlarm, true);
         LoadChime(QStringLiteral("Chimes.wav"));
         PlayChime();
         MsgBox(alarmMessage(gAlarmHour, gAlarmMinute), msgstyle::OkInformation, alarmTitle());

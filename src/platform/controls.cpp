@@ -105,7 +105,10 @@ void setBackColor(QWidget *w, uint32_t value)
     w->setPalette(p);
 }
 
-CaptionLabel::CaptionLabel(QWidget *parent) : QLabel(parent) {}
+CaptionLabel::CaptionLabel(QWidget *parent) : QLabel(parent)
+{
+    setAttribute(Qt::WA_NoMousePropagation);
+}
 
 void CaptionLabel::setCaption(const QString &caption)
 {
@@ -145,25 +148,9 @@ void CaptionLabel::paintEvent(QPaintEvent *e)
     p.drawText(inner, Qt::AlignRight | Qt::AlignVCenter, text());
 }
 
-void CaptionLabel::mousePressEvent(QMouseEvent *e)
-{
-    e->accept();
-}
-void CaptionLabel::mouseReleaseEvent(QMouseEvent *e)
-{
-    e->accept();
-}
-void CaptionLabel::mouseDoubleClickEvent(QMouseEvent *e)
-{
-    e->accept();
-}
-void CaptionLabel::mouseMoveEvent(QMouseEvent *e)
-{
-    e->accept();
-}
-
 FrameBox::FrameBox(QWidget *parent) : QWidget(parent)
 {
+    setAttribute(Qt::WA_NoMousePropagation);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::NoFocus);
 }
@@ -213,22 +200,6 @@ void FrameBox::paintEvent(QPaintEvent *)
     }
 }
 
-void FrameBox::mousePressEvent(QMouseEvent *e)
-{
-    e->accept();
-}
-void FrameBox::mouseReleaseEvent(QMouseEvent *e)
-{
-    e->accept();
-}
-void FrameBox::mouseDoubleClickEvent(QMouseEvent *e)
-{
-    e->accept();
-}
-void FrameBox::mouseMoveEvent(QMouseEvent *e)
-{
-    e->accept();
-}
 void FrameBox::contextMenuEvent(QContextMenuEvent *e)
 {
     e->accept();

@@ -155,13 +155,6 @@ double leadingValue(const QString &text)
     return ok ? v : 0.0;
 }
 
-QString formatHhMm(int hour, int minute)
-{
-    return QStringLiteral("%1:%2")
-        .arg(hour, 2, 10, QLatin1Char('0'))
-        .arg(minute, 2, 10, QLatin1Char('0'));
-}
-
 QString formatTwoDigits(int value)
 {
     if (value < 0)

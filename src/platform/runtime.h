@@ -62,8 +62,6 @@ int16_t textToInt16(const QString &text);
 // The value of the number at the start of a text, 0 when there is none.
 double leadingValue(const QString &text);
 
-// "hh:mm", 24-hour.
-QString formatHhMm(int hour, int minute);
 // "0#": at least two digits, zero-padded.
 QString formatTwoDigits(int value);
 

@@ -368,24 +368,19 @@ void frmSet::optTimer_Click(int index)
     });
 }
 
-void selectAllText(QLineEdit *box)
-{
-    box->setSelection(0, int(box->text().size()));
-}
-
 void frmSet::txtTitle_GotFocus(int index)
 {
-    trap([this, index] { selectAllText(txtTitle(index)); });
+    trap([this, index] { txtTitle(index)->selectAll(); });
 }
 
 void frmSet::txtC_GotFocus(int index)
 {
-    trap([this, index] { selectAllText(txtC(index)); });
+    trap([this, index] { txtC(index)->selectAll(); });
 }
 
 void frmSet::txtTimer_GotFocus(int index)
 {
-    trap([this, index] { selectAllText(txtTimer(index)); });
+    trap([this, index] { txtTimer(index)->selectAll(); });
 }
 
 bool frmSet::eventFilter(QObject *watched, QEvent *event)

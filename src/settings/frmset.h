@@ -70,7 +70,4 @@ private:
     std::array<QRadioButton *, 2> m_optLap{};
 };
 
-// Selects a box's whole text (start 0, length in UTF-16 units).
-void selectAllText(QLineEdit *box);
-
 } // namespace zentova
