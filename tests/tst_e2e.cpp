@@ -294,6 +294,19 @@ private slots:
     void yesterdaySurvivesTodaysFirstClickAndShowsInHistory();
 
 private:
+    // A copy whose counter `index` is in use, started and shown.
+    static bool startWithCounter(Install &install, QProcess &program, Screen &screen, int index)
+    {
+        CountRecord titled;
+        titled.Title[size_t(index)] = QStringLiteral("T");
+        writeRecordFile(install.path("Countdata.dat"), titled);
+        install.start(program, screen);
+        if (!screen.waitForWindow(QStringLiteral("zentova")))
+            return false;
+        QTest::qWait(300);
+        return true;
+    }
+
     // A double click on the strip's left margin, then OK to the farewell box.
     bool closeWithFarewell(QProcess &program)
     {
@@ -346,13 +359,8 @@ void TestEndToEnd::countCloseAndStoreTheDay()
 void TestEndToEnd::killDuringClicksLosesNoCount()
 {
     Install install;
-    CountRecord titled;
-    titled.Title[0] = QStringLiteral("A");
-    writeRecordFile(install.path("Countdata.dat"), titled);
     QProcess program;
-    install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    QTest::qWait(300);
+    QVERIFY(startWithCounter(install, program, *m_screen, 0));
     m_screen->xdotool({QStringLiteral("mousemove"), QString::number(counterButton(0).x()),
                        QString::number(counterButton(0).y()), QStringLiteral("click"),
                        QStringLiteral("--repeat"), QStringLiteral("25"), QStringLiteral("--delay"),
@@ -369,19 +377,14 @@ void TestEndToEnd::killDuringClicksLosesNoCount()
     QVERIFY(closeWithFarewell(program));
     const CountRecord after = decodeRecord(install.data());
     QCOMPARE(after.Count[0], int16_t(25));
-    QCOMPARE(after.Title[0], QStringLiteral("A"));
+    QCOMPARE(after.Title[0], QStringLiteral("T"));
 }
 
 void TestEndToEnd::sigtermStoresWithoutFarewell()
 {
     Install install;
-    CountRecord titled;
-    titled.Title[2] = QStringLiteral("C");
-    writeRecordFile(install.path("Countdata.dat"), titled);
     QProcess program;
-    install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    QTest::qWait(300);
+    QVERIFY(startWithCounter(install, program, *m_screen, 2));
     for (int k = 0; k < 3; ++k)
         m_screen->click(counterButton(2));
     program.terminate(); // SIGTERM at once, before the autosave's delay
@@ -423,13 +426,8 @@ void TestEndToEnd::lostXConnectionStillStoresTheLastClicks()
     Screen screen;
     QVERIFY(screen.start());
     Install install;
-    CountRecord titled;
-    titled.Title[2] = QStringLiteral("C");
-    writeRecordFile(install.path("Countdata.dat"), titled);
     QProcess program;
-    install.start(program, screen);
-    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
-    QTest::qWait(300);
+    QVERIFY(startWithCounter(install, program, screen, 2));
     for (int k = 0; k < 5; ++k)
         screen.click(counterButton(2));
     QTest::qWait(50); // well inside the autosave's delay
@@ -451,13 +449,8 @@ void TestEndToEnd::lostXConnectionStillStoresTheLastClicks()
 void TestEndToEnd::stripWindowDestroyedByAnotherClientEndsTheRun()
 {
     Install install;
-    CountRecord titled;
-    titled.Title[1] = QStringLiteral("B");
-    writeRecordFile(install.path("Countdata.dat"), titled);
     QProcess program;
-    install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    QTest::qWait(300);
+    QVERIFY(startWithCounter(install, program, *m_screen, 1));
     m_screen->click(counterButton(1));
     m_screen->click(counterButton(1));
     const uint32_t strip = m_screen->stripId();
@@ -673,12 +666,8 @@ void TestEndToEnd::countCommandsReachTheRunningStrip()
     QCOMPARE(install.command(*m_screen, {"--count", "2"}, noDisplay), 3); // nothing runs
     QCOMPARE(install.command(*m_screen, {"--count", "9"}, noDisplay), 2);
 
-    CountRecord titled;
-    titled.Title[1] = QStringLiteral("B");
-    writeRecordFile(install.path("Countdata.dat"), titled);
     QProcess program;
-    install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+    QVERIFY(startWithCounter(install, program, *m_screen, 1));
     for (int k = 0; k < 5; ++k)
         QCOMPARE(install.command(*m_screen, {"--count", "2"}, noDisplay), 0);
     QCOMPARE(install.command(*m_screen, {"--uncount", "1"}, noDisplay), 0);

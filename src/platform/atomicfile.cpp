@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -140,15 +140,19 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
 void removeWriteLeftovers(const QString &path)
 {
     const QFileInfo target(writtenPath(path));
-    const QRegularExpression leftover(QStringLiteral("^") +
-                                      QRegularExpression::escape(target.fileName()) +
-                                      QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+    const QString base = target.fileName() + u'.';
     QDir dir = target.absoluteDir();
+    // Six letters or digits after the name, as mkstemp makes them. Matched
+    // by hand: a name filter or a regular expression would load PCRE at
+    // every start, half a megabyte of memory.
     const QStringList names =
-        dir.entryList({target.fileName() + QStringLiteral(".??????")},
-                      QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QString &name : names) {
-        if (leftover.match(name).hasMatch())
+        if (name.size() != base.size() + 6 || !name.startsWith(base))
+            continue;
+        const QStringView suffix = QStringView(name).mid(base.size());
+        if (std::all_of(suffix.begin(), suffix.end(),
+                        [](QChar c) { return c.isDigit() || (c.isLetter() && c.unicode() < 128); }))
             dir.remove(name);
     }
 }

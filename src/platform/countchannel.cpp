@@ -3,7 +3,6 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <cerrno>
 #include <cstring>
@@ -44,11 +43,13 @@ QByteArray countRequestLine(const CountRequest &request)
 
 std::optional<CountRequest> parseCountRequestLine(const QByteArray &line)
 {
-    static const QRegularExpression form(QStringLiteral("^(count|uncount) ([1-5])\\n\\z"));
-    const auto match = form.match(QString::fromLatin1(line));
-    if (!match.hasMatch())
-        return std::nullopt;
-    return CountRequest{match.captured(2).toInt() - 1, match.captured(1) == u"count" ? 1 : -1};
+    for (int delta : {1, -1}) {
+        for (int counter = 0; counter < 5; ++counter) {
+            if (line == countRequestLine(CountRequest{counter, delta}))
+                return CountRequest{counter, delta};
+        }
+    }
+    return std::nullopt;
 }
 
 int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error)
