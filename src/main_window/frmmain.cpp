@@ -30,7 +30,7 @@ namespace zentova
 namespace
 {
 
-// Design geometry in twips.
+// The strip's size and usual place, in twips.
 constexpr int kClientWidth = 8985;
 constexpr int kClientHeight = 570;
 constexpr int kLeft = 6390;
