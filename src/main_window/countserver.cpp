@@ -88,9 +88,13 @@ bool CountServer::refusing() const
 
 void CountServer::accept()
 {
-    const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd < 0)
-        return;
+    int fd = -1;
+    while ((fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0)
+        acceptPeer(fd);
+}
+
+void CountServer::acceptPeer(int fd)
+{
     // The socket's folder and mode keep others out; the peer's own word on
     // who it is settles it.
     ucred peerCred = {};

@@ -38,12 +38,14 @@ public:
     void setEnding();
     int pendingCount() const { return int(m_pending.size()); }
 
-    static constexpr int MaxPeers = 32;
+    // Peers live for one line; a burst of shortcut presses stays far below.
+    static constexpr int MaxPeers = 128;
     static constexpr int PeerTimeoutMs = 2000;
 
 private:
     struct Peer;
     void accept();
+    void acceptPeer(int fd);
     void readFrom(Peer *peer);
     void drop(Peer *peer);
     void applyPending();
