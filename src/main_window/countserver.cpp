@@ -179,10 +179,7 @@ void CountServer::applyPending()
             return;
         }
         const CountRequest request = m_pending.takeFirst();
-        if (request.delta > 0)
-            m_form.cmdC_Click(request.counter);
-        else
-            m_form.cmdC_MouseDown(request.counter, mousebutton::Right);
+        m_form.countFromOutside(request.counter, request.delta);
         if (refusing())
             return;
     }

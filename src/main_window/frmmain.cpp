@@ -260,10 +260,15 @@ void frmMain::keyPressEvent(QKeyEvent *e)
         return;
     }
     e->accept();
-    if (e->modifiers() & Qt::ShiftModifier)
-        cmdC_MouseDown(digit, mousebutton::Right);
+    countFromOutside(digit, e->modifiers() & Qt::ShiftModifier ? -1 : 1);
+}
+
+void frmMain::countFromOutside(int index, int delta)
+{
+    if (delta > 0)
+        cmdC_Click(index);
     else
-        cmdC_Click(digit);
+        cmdC_MouseDown(index, mousebutton::Right);
 }
 
 void frmMain::popUpMenuFromKeyboard()

@@ -38,6 +38,10 @@ public:
     // Moves the strip to where it opens: where the user last left it, else
     // its usual place at the top, and in either case wholly on a screen.
     void placeAtStart();
+    // A count that does not come from the button itself (a key, the
+    // `--count` command): +1 acts as a click on counter `index`'s button,
+    // -1 as a right press on it.
+    void countFromOutside(int index, int delta);
     // Opens the strip's menu below the focused control (the Menu key,
     // Shift+F10).
     void popUpMenuFromKeyboard();
