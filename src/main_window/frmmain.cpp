@@ -124,7 +124,7 @@ void frmMain::buildControls()
         setBackColor(button, colorvalue::PaleBlue);
         connect(button, &QPushButton::clicked, this, [this, i] { cmdC_Click(i); });
         connect(button, &CommandButton::mouseDown, this,
-                [this, i](int b) { cmdC_MouseDown(i, b); });
+                [this, i](Qt::MouseButton b) { cmdC_MouseDown(i, b); });
         m_cmdC[size_t(i)] = button;
 
         auto *label = new CaptionLabel(frame);
@@ -268,7 +268,7 @@ void frmMain::countFromOutside(int index, int delta)
     if (delta > 0)
         cmdC_Click(index);
     else
-        cmdC_MouseDown(index, mousebutton::Right);
+        cmdC_MouseDown(index, Qt::RightButton);
 }
 
 void frmMain::popUpMenuFromKeyboard()
@@ -376,9 +376,9 @@ void frmMain::cmdC_Click(int index)
     counterStateChanged();
 }
 
-void frmMain::cmdC_MouseDown(int index, int button)
+void frmMain::cmdC_MouseDown(int index, Qt::MouseButton button)
 {
-    if (button != mousebutton::Right)
+    if (button != Qt::RightButton)
         return;
     trap([&] {
         if (gCount(index) > 0)
@@ -408,14 +408,14 @@ void frmMain::mousePressEvent(QMouseEvent *e)
 {
     e->accept();
     m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
-    Form_MouseDown(buttonCode(e->button()));
+    Form_MouseDown(e->button());
 }
 
 void frmMain::mouseMoveEvent(QMouseEvent *e)
 {
     e->accept();
     m_pointerAtMove = e->globalPosition();
-    Form_MouseMove(buttonsCode(e->buttons()));
+    Form_MouseMove(e->buttons());
     if (m_manualDrag)
         move(e->globalPosition().toPoint() - m_dragOffset);
 }
@@ -436,11 +436,12 @@ void frmMain::mouseDoubleClickEvent(QMouseEvent *e)
         Form_DblClick();
 }
 
-void frmMain::Form_MouseMove(int button)
+void frmMain::Form_MouseMove(Qt::MouseButtons buttons)
 {
     emit windowHandlerEntered(QStringLiteral("Form_MouseMove"));
     trap([&] {
-        if (button != mousebutton::Left) {
+        // The left button alone drags; any other button held ends it.
+        if (buttons != Qt::LeftButton) {
             // A release the window never saw ends a drag by hand here.
             m_manualDrag = false;
             m_dragArmed = false;
@@ -461,13 +462,13 @@ void frmMain::Form_MouseMove(int button)
     });
 }
 
-void frmMain::Form_MouseDown(int button)
+void frmMain::Form_MouseDown(Qt::MouseButton button)
 {
     emit windowHandlerEntered(QStringLiteral("Form_MouseDown"));
     trap([&] {
-        if (button == mousebutton::Left)
+        if (button == Qt::LeftButton)
             m_dragArmed = true;
-        if (button != mousebutton::Right)
+        if (button != Qt::RightButton)
             return;
         menu->exec(QCursor::pos());
     });

@@ -62,10 +62,10 @@ public:
     void Form_Load();
     void Form_Unload(int16_t &cancel);
     void Form_DblClick();
-    void Form_MouseDown(int button);
-    void Form_MouseMove(int button);
+    void Form_MouseDown(Qt::MouseButton button);
+    void Form_MouseMove(Qt::MouseButtons buttons);
     void cmdC_Click(int index);
-    void cmdC_MouseDown(int index, int button);
+    void cmdC_MouseDown(int index, Qt::MouseButton button);
     void lblC_Change(int index);
     void cmdSet_Click();
     void mHistory_Click();

@@ -5,11 +5,11 @@
 #include <QAbstractButton>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTimer>
 #include <algorithm>
 
 namespace zentova
@@ -49,34 +49,6 @@ QFont msPGothic(double points)
 QFont uiFont()
 {
     return facesAt(9.0);
-}
-
-int buttonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return mousebutton::Left;
-    case Qt::RightButton:
-        return mousebutton::Right;
-    case Qt::MiddleButton:
-        return mousebutton::Middle;
-    default:
-        return 0;
-    }
-}
-
-int buttonsCode(Qt::MouseButtons buttons)
-{
-    int code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= mousebutton::Left;
-    if (buttons & Qt::RightButton)
-        code |= mousebutton::Right;
-    if (buttons & Qt::MiddleButton)
-        code |= mousebutton::Middle;
-    if (buttons & ~(Qt::LeftButton | Qt::RightButton | Qt::MiddleButton))
-        code |= 8; // any other button held makes the code no plain left drag
-    return code;
 }
 
 void setForeColor(QWidget *w, uint32_t value)
@@ -200,45 +172,21 @@ void FrameBox::paintEvent(QPaintEvent *)
     }
 }
 
-void FrameBox::contextMenuEvent(QContextMenuEvent *e)
-{
-    e->accept();
-}
-
 CommandButton::CommandButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
 {
+    setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void CommandButton::mousePressEvent(QMouseEvent *e)
 {
-    emit mouseDown(buttonCode(e->button()));
-    if (e->button() == Qt::LeftButton)
-        QPushButton::mousePressEvent(e);
-    e->accept();
-}
-
-void CommandButton::mouseReleaseEvent(QMouseEvent *e)
-{
-    if (e->button() == Qt::LeftButton)
-        QPushButton::mouseReleaseEvent(e);
-    e->accept();
+    emit mouseDown(e->button());
+    QPushButton::mousePressEvent(e);
 }
 
 void CommandButton::mouseDoubleClickEvent(QMouseEvent *e)
 {
     // A double click is a second press to a button: it counts again.
     mousePressEvent(e);
-}
-
-void CommandButton::mouseMoveEvent(QMouseEvent *e)
-{
-    QPushButton::mouseMoveEvent(e);
-    e->accept();
-}
-
-void CommandButton::contextMenuEvent(QContextMenuEvent *e)
-{
-    e->accept();
 }
 
 void CommandButton::keyPressEvent(QKeyEvent *e)
@@ -252,6 +200,15 @@ void CommandButton::keyPressEvent(QKeyEvent *e)
         return;
     }
     QPushButton::keyPressEvent(e);
+}
+
+void TextBox::focusInEvent(QFocusEvent *e)
+{
+    QLineEdit::focusInEvent(e);
+    QTimer::singleShot(0, this, [this] {
+        if (hasFocus())
+            emit gotFocus();
+    });
 }
 
 void placeTwips(QWidget *w, int left, int top, int width, int height)

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 
@@ -15,16 +16,6 @@ namespace zentova
 QFont msPGothic(double points);
 // The forms' own font: the desktop's Japanese user-interface face at 9 pt.
 QFont uiFont();
-
-// Mouse button codes as the handlers receive them.
-namespace mousebutton
-{
-constexpr int Left = 1;
-constexpr int Right = 2;
-constexpr int Middle = 4;
-} // namespace mousebutton
-int buttonCode(Qt::MouseButton button);
-int buttonsCode(Qt::MouseButtons buttons);
 
 void setForeColor(QWidget *w, uint32_t value);
 void setBackColor(QWidget *w, uint32_t value);
@@ -65,14 +56,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *e) override;
-    void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
     QString m_caption;
     QString m_paintedCaption; // the part of the caption a frame can show
 };
 
-// A push button that raises mouseDown(button code) for every press, of any
+// A push button that raises mouseDown(button) for every press, of any
 // button, and never hands a press on to its parent.
 class CommandButton : public QPushButton
 {
@@ -81,15 +71,28 @@ public:
     explicit CommandButton(const QString &caption, QWidget *parent = nullptr);
 
 signals:
-    void mouseDown(int button);
+    void mouseDown(Qt::MouseButton button);
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
-    void contextMenuEvent(QContextMenuEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+};
+
+// A text box that raises gotFocus() whenever it receives the focus, by key
+// or by mouse. A press that brings the focus places the cursor after the
+// focus arrives, so the signal comes once that press has been handled.
+class TextBox : public QLineEdit
+{
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+signals:
+    void gotFocus();
+
+protected:
+    void focusInEvent(QFocusEvent *e) override;
 };
 
 // Places a widget at a position and size given in twips.

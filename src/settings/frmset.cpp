@@ -8,9 +8,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <algorithm>
 
 namespace zentova
@@ -98,7 +96,7 @@ void frmSet::buildControls()
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("項目名（５文字）"));
     placeTwips(Frame3, 120, 1560, 1815, 2175);
     for (int i = CounterCount - 1; i >= 0; --i) {
-        auto *box = new QLineEdit(Frame3);
+        auto *box = new TextBox(Frame3);
         box->setObjectName(QStringLiteral("txtTitle%1").arg(i));
         placeTwips(box, 240, 240 + 360 * i, 1335, 270);
         box->setMaxLength(TitleTypingLimit);
@@ -108,7 +106,7 @@ void frmSet::buildControls()
         connect(box, &QLineEdit::textEdited, this, [box](const QString &text) {
             box->setMaxLength(std::max(TitleTypingLimit, int(text.size())));
         });
-        box->installEventFilter(this);
+        connect(box, &TextBox::gotFocus, this, [this, i] { txtTitle_GotFocus(i); });
         connect(box, &QLineEdit::textChanged, this, [this, i] { txtTitle_Change(i); });
         m_txtTitle[size_t(i)] = box;
     }
@@ -135,12 +133,12 @@ void frmSet::buildControls()
     Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("タイマー"));
     placeTwips(Frame1, 2040, 1560, 2175, 1035);
     for (int i = 1; i >= 0; --i) {
-        auto *box = new QLineEdit(Frame1);
+        auto *box = new TextBox(Frame1);
         box->setObjectName(QStringLiteral("txtTimer%1").arg(i));
         placeTwips(box, i == 0 ? 480 : 1290, 600, 615, 270);
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         box->setMaxLength(32767);
-        box->installEventFilter(this);
+        connect(box, &TextBox::gotFocus, this, [this, i] { txtTimer_GotFocus(i); });
         m_txtTimer[size_t(i)] = box;
     }
     for (int i = 1; i >= 0; --i) {
@@ -164,13 +162,13 @@ void frmSet::buildControls()
     placeTwips(fraCount, 120, 120, 4095, 1425);
     for (int i = CounterCount - 1; i >= 0; --i) {
         const int row = i < 3 ? i : i - 3;
-        auto *box = new QLineEdit(fraCount);
+        auto *box = new TextBox(fraCount);
         box->setObjectName(QStringLiteral("txtC%1").arg(i));
         placeTwips(box, i < 3 ? 1200 : 3240, 240 + 360 * row, 735, 300);
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         box->setFont(msPGothic(9.75));
         box->setMaxLength(32767);
-        box->installEventFilter(this);
+        connect(box, &TextBox::gotFocus, this, [this, i] { txtC_GotFocus(i); });
         m_txtC[size_t(i)] = box;
     }
     for (int i = CounterCount - 1; i >= 0; --i) {
@@ -381,29 +379,6 @@ void frmSet::txtC_GotFocus(int index)
 void frmSet::txtTimer_GotFocus(int index)
 {
     trap([this, index] { txtTimer(index)->selectAll(); });
-}
-
-bool frmSet::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::FocusIn) {
-        // A mouse press that gives the focus clears the selection after the
-        // focus arrives; select once the press has been handled.
-        QTimer::singleShot(0, this, [this, box = QPointer<QObject>(watched)] {
-            if (!box)
-                return;
-            for (int i = 0; i < CounterCount; ++i) {
-                if (box == m_txtTitle[size_t(i)] && m_txtTitle[size_t(i)]->hasFocus())
-                    txtTitle_GotFocus(i);
-                if (box == m_txtC[size_t(i)] && m_txtC[size_t(i)]->hasFocus())
-                    txtC_GotFocus(i);
-            }
-            for (int i = 0; i < 2; ++i) {
-                if (box == m_txtTimer[size_t(i)] && m_txtTimer[size_t(i)]->hasFocus())
-                    txtTimer_GotFocus(i);
-            }
-        });
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------

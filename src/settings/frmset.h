@@ -53,9 +53,6 @@ public:
     // The widget that gets the focus when the dialog appears.
     QWidget *initialFocus() const;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void buildControls();
     void placeBelowOwner();
