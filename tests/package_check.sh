@@ -15,7 +15,6 @@ dpkg-deb -x "$deb" "$work/root"
 
 fail=0
 for f in usr/bin/zentova usr/share/zentova/Chimes.wav usr/share/applications/zentova.desktop \
-         usr/share/icons/hicolor/scalable/apps/zentova.svg \
          usr/share/icons/hicolor/32x32/apps/zentova.png usr/share/icons/hicolor/256x256/apps/zentova.png \
          usr/share/doc/zentova/copyright; do
   if [ -s "$work/root/$f" ]; then echo "ok: $f"; else echo "MISSING: $f"; fail=1; fi
