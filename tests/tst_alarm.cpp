@@ -89,22 +89,15 @@ private slots:
 
     void alarmDue_data();
     void alarmDue();
-    void alarmMessageIsBuiltFromFivePieces();
 
     void clockLabelEmptyUntilFirstTick();
-    void clockShowsHoursAndMinutes_data();
-    void clockShowsHoursAndMinutes();
     void tickAtAlarmSecondPlaysChimeThenShowsBox();
-    void tickOneSecondLaterDoesNothing();
     void chimeLoadErrorReplacesTheAlarmBox();
     void missingChimeIsCreatedEmptyAndBeeps();
 
-    void loadChimeAddsOneZeroByte();
-    void loadChimeReadsReadOnlyFile();
+    void chimeIsReadFrom_data();
+    void chimeIsReadFrom();
     void loadChimeStopsTheChimeStillPlaying();
-    void chimeIsFoundInUserFolderThenBesideProgram();
-    void installedCopyKeepsDataPerUserAndRingsInstalledChime();
-    void chimeThatIsDirectoryOrFifoIsRefused();
     void chimeFarTooLargeIsNotReadAndBeeps();
     void linksPlantedInASharedProgramFolderAreNotFollowed_data();
     void linksPlantedInASharedProgramFolderAreNotFollowed();
@@ -158,41 +151,12 @@ void TestAlarm::alarmDue()
     QCOMPARE(zentova::alarmDue(now, int16_t(timerOn), int16_t(hour), int16_t(minute)), due);
 }
 
-void TestAlarm::alarmMessageIsBuiltFromFivePieces()
-{
-    QCOMPARE(alarmMessage(7, 5), kAlarm0705);
-    QCOMPARE(alarmMessage(12, 0), QStringLiteral("は～い！！　12時 00分でーす♪"));
-    QCOMPARE(alarmMessage(7, 5), QString::fromUtf16(u"\u306F\uFF5E\u3044\uFF01\uFF01\u3000"
-                                                    "07\u6642 "
-                                                    u"05\u5206\u3067\u30FC\u3059\u266A"));
-}
-
 void TestAlarm::clockLabelEmptyUntilFirstTick()
 {
     frmMain w;
     w.load();
     QCOMPARE(w.lblTime->caption(), QString());
     QTRY_COMPARE_WITH_TIMEOUT(w.lblTime->caption(), QStringLiteral("09:00"), 2500);
-}
-
-void TestAlarm::clockShowsHoursAndMinutes_data()
-{
-    QTest::addColumn<QTime>("now");
-    QTest::addColumn<QString>("text");
-    QTest::addRow("midnight") << QTime(0, 0, 0) << "00:00";
-    QTest::addRow("a minute before") << QTime(23, 59, 30) << "23:59";
-    QTest::addRow("morning") << QTime(9, 5, 59) << "09:05";
-}
-
-void TestAlarm::clockShowsHoursAndMinutes()
-{
-    QFETCH(QTime, now);
-    QFETCH(QString, text);
-    frmMain w;
-    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 1), now));
-    w.tmrClock_Timer();
-    QCOMPARE(w.lblTime->caption(), text);
-    QVERIFY(m_sandbox->boxes.calls.isEmpty());
 }
 
 void TestAlarm::tickAtAlarmSecondPlaysChimeThenShowsBox()
@@ -213,15 +177,6 @@ void TestAlarm::tickAtAlarmSecondPlaysChimeThenShowsBox()
     QCOMPARE(m_out.played.size(), 1);
     QCOMPARE(m_out.played[0].sampleRate, 44100);
     setMessageBoxBackend(&m_sandbox->boxes);
-}
-
-void TestAlarm::tickOneSecondLaterDoesNothing()
-{
-    frmMain w;
-    tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 1));
-    QVERIFY(m_sandbox->boxes.calls.isEmpty());
-    QVERIFY(m_out.played.isEmpty());
-    QCOMPARE(m_out.beeps, 0);
 }
 
 void TestAlarm::chimeLoadErrorReplacesTheAlarmBox()
@@ -249,22 +204,52 @@ void TestAlarm::missingChimeIsCreatedEmptyAndBeeps()
     QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("は～い！！　12時 00分でーす♪"));
 }
 
-void TestAlarm::loadChimeAddsOneZeroByte()
+void TestAlarm::chimeIsReadFrom_data()
 {
-    m_sandbox->writeFile("Chimes.wav", "RIFFabc");
-    LoadChime("Chimes.wav");
-    QCOMPARE(gChimeData, QByteArray("RIFFabc\0", 8));
-    m_sandbox->writeFile("Chimes.wav", QByteArray());
-    LoadChime("Chimes.wav");
-    QCOMPARE(gChimeData, QByteArray(1, '\0'));
+    QTest::addColumn<QString>("program"); // the program's folder in the sandbox
+    QTest::addColumn<QString>("copies");  // which chimes exist: beside, user, installed
+    QTest::addColumn<QByteArray>("read"); // with the zero byte the player expects
+    QTest::addColumn<bool>("beside");     // a chime beside the program afterwards
+    QTest::addRow("beside the program") << "usr/bin" << "beside" << QByteArray("beside\0", 7)
+                                        << true;
+    QTest::addRow("beside, read-only file")
+        << "usr/bin" << "beside,readonly" << QByteArray("beside\0", 7) << true;
+    QTest::addRow("missing: created empty") << "usr/bin" << "" << QByteArray(1, '\0') << true;
+    // A folder below a plain file can be written by nobody, root included.
+    QTest::addRow("read-only program folder: the user's")
+        << "plain/bin" << "user" << QByteArray("user\0", 5) << false;
+    QTest::addRow("installed copy: the package's, nothing beside")
+        << "usr/bin" << "installed" << QByteArray("installed\0", 10) << false;
 }
 
-void TestAlarm::loadChimeReadsReadOnlyFile()
+void TestAlarm::chimeIsReadFrom()
 {
-    m_sandbox->writeFile("Chimes.wav", "bell");
-    QFile::setPermissions(m_sandbox->path("Chimes.wav"), QFileDevice::ReadOwner);
+    QFETCH(QString, program);
+    QFETCH(QString, copies);
+    QFETCH(QByteArray, read);
+    QFETCH(bool, beside);
+    const auto put = [](const QString &path, const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    m_sandbox->writeFile("plain", "x");
+    const QString bin = m_sandbox->path(program);
+    QDir().mkpath(bin);
+    setAppFolder(bin);
+    QTemporaryDir user;
+    setUserDataFolder(user.path());
+    if (copies.contains("beside"))
+        QVERIFY(put(bin + "/Chimes.wav", "beside"));
+    if (copies.contains("readonly"))
+        QFile::setPermissions(bin + "/Chimes.wav", QFileDevice::ReadOwner);
+    if (copies.contains("user"))
+        QVERIFY(put(user.filePath("Chimes.wav"), "user"));
+    if (copies.contains("installed")) // bin/ with share/zentova/ beside it
+        QVERIFY(put(bin + "/../share/zentova/Chimes.wav", "installed"));
     LoadChime("Chimes.wav");
-    QCOMPARE(gChimeData, QByteArray("bell\0", 5));
+    QCOMPARE(gChimeData, read);
+    QCOMPARE(QFileInfo::exists(bin + "/Chimes.wav"), beside);
 }
 
 void TestAlarm::loadChimeStopsTheChimeStillPlaying()
@@ -276,53 +261,6 @@ void TestAlarm::loadChimeStopsTheChimeStillPlaying()
     LoadChime("Chimes.wav");
     QVERIFY(!m_out.isPlaying());
     QCOMPARE(m_out.stops, 1);
-}
-
-void TestAlarm::chimeIsFoundInUserFolderThenBesideProgram()
-{
-    // A read-only program folder (here one that cannot exist) with its own
-    // chime: the user's copy wins, then the program's.
-    QTemporaryDir user;
-    setUserDataFolder(user.path());
-    m_sandbox->writeFile("plain", "x");
-    setAppFolder(m_sandbox->path("plain/bin"));
-    QCOMPARE(chimePath("Chimes.wav"), user.filePath("Chimes.wav")); // created there
-    QFile f(user.filePath("Chimes.wav"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("mine");
-    f.close();
-    LoadChime("Chimes.wav");
-    QCOMPARE(gChimeData, QByteArray("mine\0", 5));
-}
-
-void TestAlarm::installedCopyKeepsDataPerUserAndRingsInstalledChime()
-{
-    // bin/ with share/zentova/ beside it, as a package installs it; root could
-    // write to bin/, but an installed copy never keeps files there.
-    const QString root = m_sandbox->path("usr");
-    QVERIFY(QDir().mkpath(root + "/bin"));
-    QVERIFY(QDir().mkpath(root + "/share/zentova"));
-    QFile installed(root + "/share/zentova/Chimes.wav");
-    QVERIFY(installed.open(QIODevice::WriteOnly));
-    installed.write("installed");
-    installed.close();
-    QTemporaryDir user;
-    setUserDataFolder(user.filePath("zentova"));
-    setAppFolder(root + "/bin");
-
-    QCOMPARE(dataFolder(), user.filePath("zentova"));
-    LoadChime("Chimes.wav");
-    QCOMPARE(gChimeData, QByteArray("installed\0", 10));
-    QVERIFY(!QFileInfo::exists(root + "/bin/Chimes.wav"));
-}
-
-void TestAlarm::chimeThatIsDirectoryOrFifoIsRefused()
-{
-    QVERIFY(QDir(m_sandbox->folder()).mkdir("Chimes.wav"));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadChime("Chimes.wav"));
-    // Opening a FIFO for reading would wait for a writer forever.
-    QCOMPARE(::mkfifo(QFile::encodeName(m_sandbox->path("pipe.wav")).constData(), 0600), 0);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadChime("pipe.wav"));
 }
 
 void TestAlarm::chimeFarTooLargeIsNotReadAndBeeps()

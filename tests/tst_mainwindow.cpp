@@ -1,5 +1,6 @@
-// The strip: its layout, counting with both buttons, the value colours, and
-// which presses reach the window's own handlers.
+// The strip: counting with both buttons and the keys, the value colours,
+// which presses reach the window's own handlers, the start and the end of a
+// day, and where the strip opens.
 #include "main_window/frmmain.h"
 #include "main_window/placement.h"
 #include "platform/folders.h"
@@ -8,7 +9,6 @@
 #include "state/counterstate.h"
 #include "testsupport.h"
 
-#include <QFileInfo>
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
@@ -20,12 +20,6 @@ using namespace zentova;
 namespace
 {
 
-QColor textColour(const QWidget *w)
-{
-    return w->palette().color(QPalette::WindowText);
-}
-
-const QColor kRed(255, 0, 0);
 const QString kPrompt = QStringLiteral("先ほどの件数を再表示させますか？");
 
 QString farewell(const QString &total)
@@ -56,14 +50,9 @@ private slots:
     void init();
     void cleanup();
 
-    void windowIsBorderlessStripAtDesignPlace();
-    void tabOrderRunsThroughCounterButtonsThenSet();
 
-    void leftClickCountsUp();
-    void clickAt32767ShowsOverflowAndChangesNothing();
-    void rightPressCountsDownNeverBelowZero_data();
-    void rightPressCountsDownNeverBelowZero();
-    void middleAndLeftPressDoNotCountDown();
+    void pressOnCounterButton_data();
+    void pressOnCounterButton();
     void spaceOrEnterOnFocusedButtonCounts();
     void labelColourRule_data();
     void labelColourRule();
@@ -71,15 +60,11 @@ private slots:
     void showCounterFramesFollowsTitles();
     void pressesOnFramesLabelsAndClockStopThere();
     void uncoveredAreaReachesWindowHandlers();
-    void rightPressOnCounterButtonOpensNoMenu();
     void menuEndClosesTheWindow();
-    void doubleClickOnMarginUnloads();
 
     void restorePromptAndWhatIsTakenOver_data();
     void restorePromptAndWhatIsTakenOver();
-    void firstStartCreatesEmptyFile();
     void alarmTextThatIsNoNumberStopsLoad();
-    void unloadStoresTheDayByteForByte();
     void farewellTotal_data();
     void farewellTotal();
     void unreadableDataFileShowsErrorAndWindowStaysBare();
@@ -114,114 +99,46 @@ void TestMainWindow::cleanup()
     m_sandbox.reset();
 }
 
-void TestMainWindow::windowIsBorderlessStripAtDesignPlace()
+void TestMainWindow::pressOnCounterButton_data()
 {
-    frmMain &w = *m_form;
-    QCOMPARE(w.size(), QSize(599, 38));
-    QCOMPARE(w.pos(), QPoint(426, 1));
-    QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY(w.windowFlags() & Qt::Tool); // no taskbar button
-    w.load();
-    QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
-    const QImage shot = w.grab().toImage();
-    for (int y : {0, 20, 37}) {
-        QCOMPARE(shot.pixelColor(0, y), QColor(0, 128, 255));
-        QCOMPARE(shot.pixelColor(13, y), QColor(0, 128, 255));
-        QCOMPARE(shot.pixelColor(14, y), QColor(192, 192, 255));
-    }
-}
-
-void TestMainWindow::tabOrderRunsThroughCounterButtonsThenSet()
-{
-    frmMain &w = *m_form;
-    QList<QWidget *> chain;
-    QWidget *at = w.cmdC(0);
-    for (int k = 0; k < 6; ++k) {
-        chain << at;
-        at = at->nextInFocusChain();
-        while (at->focusPolicy() == Qt::NoFocus || !at->isEnabled())
-            at = at->nextInFocusChain();
-    }
-    QCOMPARE(chain,
-             (QList<QWidget *>{w.cmdC(0), w.cmdC(1), w.cmdC(2), w.cmdC(3), w.cmdC(4), w.cmdSet}));
-}
-
-void TestMainWindow::leftClickCountsUp()
-{
-    frmMain &w = *m_form;
-    w.show();
-    gCount(2) = 99;
-    QTest::mouseClick(w.cmdC(2), Qt::LeftButton);
-    QCOMPARE(gCount(2), int16_t(100));
-    QCOMPARE(w.lblC(2)->caption(), QStringLiteral("100"));
-    QCOMPARE(textColour(w.lblC(2)), kRed);
-    QTest::mouseClick(w.cmdC(2), Qt::LeftButton);
-    QCOMPARE(w.lblC(2)->caption(), QStringLiteral("101"));
-    QCOMPARE(textColour(w.lblC(2)), colorFromValue(colorvalue::ButtonText));
-    QCOMPARE(gCount(1), int16_t(0));
-    QVERIFY(m_sandbox->boxes.calls.isEmpty());
-}
-
-void TestMainWindow::clickAt32767ShowsOverflowAndChangesNothing()
-{
-    frmMain &w = *m_form;
-    w.show();
-    gCount(4) = 32767;
-    w.lblC(4)->setCaption(QStringLiteral("32767"));
-    QTest::mouseClick(w.cmdC(4), Qt::LeftButton);
-    QCOMPARE(gCount(4), int16_t(32767));
-    QCOMPARE(w.lblC(4)->caption(), QStringLiteral("32767"));
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("オーバーフローしました。"));
-    QCOMPARE(m_sandbox->boxes.calls[0].style, 0);
-    QTest::mousePress(w.cmdC(4), Qt::RightButton);
-    QCOMPARE(gCount(4), int16_t(32766));
-}
-
-void TestMainWindow::rightPressCountsDownNeverBelowZero_data()
-{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("after");
-    QTest::addColumn<bool>("red");
-    QTest::addRow("1 to 0") << 1 << 0 << true;
-    QTest::addRow("0 stays") << 0 << 0 << true;
-    QTest::addRow("negative raised to 0") << -5 << 0 << true;
-    QTest::addRow("100 to 99") << 100 << 99 << false;
-    QTest::addRow("101 to 100") << 101 << 100 << true;
-    QTest::addRow("32767 to 32766") << 32767 << 32766 << false;
+    QTest::addColumn<bool>("overflow");
+    const Qt::KeyboardModifiers none;
+    QTest::addRow("left: up") << Qt::LeftButton << none << 99 << 100 << false;
+    QTest::addRow("left at 32767") << Qt::LeftButton << none << 32767 << 32767 << true;
+    QTest::addRow("right: down") << Qt::RightButton << none << 101 << 100 << false;
+    QTest::addRow("right with Shift") << Qt::RightButton << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                      << 1 << 0 << false;
+    QTest::addRow("right at zero") << Qt::RightButton << none << 0 << 0 << false;
+    QTest::addRow("right raises a negative to zero") << Qt::RightButton << none << -5 << 0 << false;
+    QTest::addRow("middle: nothing") << Qt::MiddleButton << none << 5 << 5 << false;
 }
 
-void TestMainWindow::rightPressCountsDownNeverBelowZero()
+void TestMainWindow::pressOnCounterButton()
 {
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(int, before);
     QFETCH(int, after);
-    QFETCH(bool, red);
+    QFETCH(bool, overflow);
     frmMain &w = *m_form;
     w.show();
     gCount(1) = int16_t(before);
-    QTest::mousePress(w.cmdC(1), Qt::RightButton);
-    QTest::mouseRelease(w.cmdC(1), Qt::RightButton);
+    w.lblC(1)->setCaption(QString::number(before));
+    // The press stays on the button: no window handler, no menu.
+    QSignalSpy handlers(&w, &frmMain::windowHandlerEntered);
+    QSignalSpy menuShown(w.menu, &QMenu::aboutToShow);
+    QTest::mouseClick(w.cmdC(1), button, modifiers);
     QCOMPARE(int(gCount(1)), after);
     QCOMPARE(w.lblC(1)->caption(), QString::number(after));
-    QCOMPARE(textColour(w.lblC(1)) == kRed, red);
-    // With Shift held it counts down just the same.
-    gCount(1) = int16_t(before);
-    QTest::mousePress(w.cmdC(1), Qt::RightButton, Qt::ShiftModifier);
-    QCOMPARE(int(gCount(1)), after);
-}
-
-void TestMainWindow::middleAndLeftPressDoNotCountDown()
-{
-    frmMain &w = *m_form;
-    w.show();
-    gCount(0) = 5;
-    QTest::mousePress(w.cmdC(0), Qt::MiddleButton);
-    QTest::mouseRelease(w.cmdC(0), Qt::MiddleButton);
-    QCOMPARE(gCount(0), int16_t(5));
-    QTest::mousePress(w.cmdC(0), Qt::LeftButton);
-    QCOMPARE(gCount(0), int16_t(5)); // the click comes with the release
-    QTest::mouseRelease(w.cmdC(0), Qt::LeftButton);
-    QCOMPARE(gCount(0), int16_t(6));
+    QCOMPARE(m_sandbox->boxes.calls.size(), overflow ? 1 : 0);
+    if (overflow)
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("オーバーフローしました。"));
+    QCOMPARE(handlers.count(), 0);
+    QCOMPARE(menuShown.count(), 0);
 }
 
 void TestMainWindow::spaceOrEnterOnFocusedButtonCounts()
@@ -253,7 +170,7 @@ void TestMainWindow::labelColourRule()
     frmMain &w = *m_form;
     w.lblC(3)->setCaption(QStringLiteral("7")); // make the next caption a change
     w.lblC(3)->setCaption(caption);
-    QCOMPARE(textColour(w.lblC(3)) == kRed, red);
+    QCOMPARE(w.lblC(3)->palette().color(QPalette::WindowText) == QColor(255, 0, 0), red);
 }
 
 void TestMainWindow::showCounterFramesFollowsTitles()
@@ -316,22 +233,6 @@ void TestMainWindow::uncoveredAreaReachesWindowHandlers()
     }
 }
 
-void TestMainWindow::rightPressOnCounterButtonOpensNoMenu()
-{
-    frmMain &w = *m_form;
-    gTitle(0) = QStringLiteral("A");
-    ShowCounterFrames();
-    w.show();
-    gCount(0) = 3;
-    QSignalSpy spy(&w, &frmMain::windowHandlerEntered);
-    QSignalSpy menuShown(w.menu, &QMenu::aboutToShow);
-    QTest::mousePress(w.cmdC(0), Qt::RightButton);
-    QTest::mouseRelease(w.cmdC(0), Qt::RightButton);
-    QCOMPARE(gCount(0), int16_t(2));
-    QCOMPARE(spy.count(), 0);
-    QCOMPARE(menuShown.count(), 0);
-}
-
 void TestMainWindow::menuEndClosesTheWindow()
 {
     frmMain &w = *m_form;
@@ -355,21 +256,6 @@ void TestMainWindow::menuEndClosesTheWindow()
     QCOMPARE(m_sandbox->boxes.calls.size(), 1);
     QCOMPARE(m_sandbox->boxes.calls[0].prompt,
              QStringLiteral("お疲れ様でした。今日の処理件数は 0件でした。"));
-}
-
-void TestMainWindow::doubleClickOnMarginUnloads()
-{
-    frmMain &w = *m_form;
-    w.load();
-    w.show();
-    QSignalSpy unloaded(&w, &frmMain::unloaded);
-    QTest::mouseDClick(&w, Qt::LeftButton, {}, QPoint(596, 20));
-    QCOMPARE(unloaded.count(), 1);
-    QVERIFY(!w.isVisible());
-    // A second close does not unload twice.
-    w.close();
-    QCOMPARE(unloaded.count(), 1);
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
 }
 
 void TestMainWindow::restorePromptAndWhatIsTakenOver_data()
@@ -416,15 +302,6 @@ void TestMainWindow::restorePromptAndWhatIsTakenOver()
     QVERIFY(!m_form->isVisible()); // all before the window shows
 }
 
-void TestMainWindow::firstStartCreatesEmptyFile()
-{
-    m_form->load();
-    QVERIFY(m_sandbox->boxes.calls.isEmpty());
-    QCOMPARE(QFileInfo(m_sandbox->path("Countdata.dat")).size(), 0);
-    for (int i = 0; i < CounterCount; ++i)
-        QVERIFY(m_form->fraC(i)->isHidden());
-}
-
 void TestMainWindow::alarmTextThatIsNoNumberStopsLoad()
 {
     CountRecord r = storedDay(45000.0);
@@ -436,24 +313,6 @@ void TestMainWindow::alarmTextThatIsNoNumberStopsLoad()
     QCOMPARE(gAlarmHour, int16_t(7)); // set before the minute failed
     QCOMPARE(gAlarmMinute, int16_t(0));
     QCOMPARE(m_form->lblC(0)->caption(), QString()); // labels were not reached
-}
-
-void TestMainWindow::unloadStoresTheDayByteForByte()
-{
-    m_form->load();
-    gCount(0) = 12;
-    gCount(1) = 30;
-    gTitle(0) = QStringLiteral("A");
-    gTimerOn = -1;
-    gAlarmHour = 7;
-    gAlarmMinute = 30;
-    gLapOn = -1;
-    m_form->unload();
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->boxes.calls[0].prompt, farewell("42"));
-    QCOMPARE(m_sandbox->readFile("Countdata.dat"),
-             test::hex("0C 00 1E 00 00 00 00 00 00 00 01 00 41 00 00 00 00 00 00 00 00 01 00 37 "
-                       "02 00 33 30 FF FF FF FF 00 00 00 00 80 1D E6 40"));
 }
 
 void TestMainWindow::farewellTotal_data()

@@ -1,6 +1,6 @@
-// The settings dialog driven as a user would: the title chain, what the
-// dialog shows when it opens, select-all on entry, and what OK applies,
-// including every way it can stop half-way.
+// The settings dialog driven as a user would, with the mouse or the keyboard
+// alone: the title chain, what the dialog shows when it opens, select-all on
+// entry, and what OK applies, including every way it can stop half-way.
 #include "main_window/frmmain.h"
 #include "platform/runtime.h"
 #include "settings/frmset.h"
@@ -52,7 +52,6 @@ private slots:
     void init();
     void cleanup();
 
-    void dialogLayout();
     void titleChainOnOpening_data();
     void titleChainOnOpening();
     void typingFirstCharacterOpensNextBox();
@@ -63,8 +62,10 @@ private slots:
     void openingShowsRowsLapAndAlarm();
     void lapFlagOtherThanMinusOneOpensAsOff();
     void alarmOffThenOnShowsAppliedValuesNotTyped();
-    void focusStartsInFirstVisibleCountBoxWithTextSelected();
-    void enteringBoxByMouseSelectsAll();
+
+    void textIsSelectedOnEntry_data();
+    void textIsSelectedOnEntry();
+    void keyboardAlone();
 
     void okAppliesEverythingAndCloses();
     void okFailsAtCounter_data();
@@ -105,15 +106,6 @@ frmSet &TestSettings::open()
     m_dialog->show();
     QApplication::setActiveWindow(m_dialog.get());
     return *m_dialog;
-}
-
-void TestSettings::dialogLayout()
-{
-    frmSet &d = open();
-    QCOMPARE(d.windowTitle(), QStringLiteral("Zentova：設定"));
-    QVERIFY(d.windowFlags() & Qt::WindowStaysOnTopHint);
-    QVERIFY(!d.Frame2->isVisible());
-    QVERIFY(d.cmdOK->isDefault());
 }
 
 void TestSettings::titleChainOnOpening_data()
@@ -262,36 +254,56 @@ void TestSettings::alarmOffThenOnShowsAppliedValuesNotTyped()
     QVERIFY(d.txtTimer(1)->isEnabled());
 }
 
-void TestSettings::focusStartsInFirstVisibleCountBoxWithTextSelected()
+void TestSettings::textIsSelectedOnEntry_data()
 {
-    gTitle(0) = QStringLiteral("A");
-    gCount(0) = 123;
-    {
-        frmSet &d = open();
-        QTRY_VERIFY(d.txtC(0)->hasFocus());
-        QTRY_COMPARE(d.txtC(0)->selectedText(), QStringLiteral("123"));
-    }
-    gTitle(0) = QString();
-    gTitle(2) = QStringLiteral("C");
-    gCount(2) = 45;
-    frmSet &d = open();
-    QTRY_VERIFY(d.txtC(2)->hasFocus());
-    QTRY_COMPARE(d.txtC(2)->selectedText(), QStringLiteral("45"));
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("click"); // else the focus the dialog opens with
+    QTest::addRow("first count box, on opening") << "txtC0" << false;
+    QTest::addRow("first count box in use, on opening") << "txtC2" << false;
+    QTest::addRow("hour box, by mouse") << "txtTimer0" << true;
+    QTest::addRow("title box, by mouse") << "txtTitle2" << true;
 }
 
-void TestSettings::enteringBoxByMouseSelectsAll()
+void TestSettings::textIsSelectedOnEntry()
 {
+    QFETCH(QString, box);
+    QFETCH(bool, click);
+    gTitle(0) = box == "txtC2" ? QString() : QStringLiteral("A");
+    gTitle(2) = QStringLiteral("C");
+    gCount(0) = 100;
+    gCount(2) = 102;
     gTimerOn = -1;
     gAlarmHour = 123;
     frmSet &d = open();
-    QTest::mouseClick(d.txtTimer(0), Qt::LeftButton, {}, QPoint(30, 9));
-    QTRY_VERIFY(d.txtTimer(0)->hasFocus());
-    QTRY_COMPARE(d.txtTimer(0)->selectedText(), QStringLiteral("123"));
-    // Tab into the title box: its text selected too; an empty box selects nothing.
-    gTitle(0) = QString();
-    d.txtTitle(0)->setText(QStringLiteral("abc"));
-    d.txtTitle(0)->setFocus(Qt::MouseFocusReason);
-    QTRY_COMPARE(d.txtTitle(0)->selectedText(), QStringLiteral("abc"));
+    auto *target = d.findChild<QLineEdit *>(box);
+    if (click)
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, target->height() / 2));
+    QTRY_VERIFY(target->hasFocus());
+    QVERIFY(!target->text().isEmpty());
+    QTRY_COMPARE(target->selectedText(), target->text());
+}
+
+void TestSettings::keyboardAlone()
+{
+    gTitle(0) = QStringLiteral("A");
+    frmSet &d = open();
+    QTRY_VERIFY(d.txtC(0)->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // to the alarm option
+    QVERIFY(d.optTimer(1)->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left); // arrows choose ON
+    QVERIFY(d.optTimer(0)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(d.txtTimer(0)->hasFocus()); // ON was a single stop
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("8"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("45"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(gCount(0), int16_t(12));
+    QCOMPARE(gTimerOn, int16_t(-1));
+    QCOMPARE(gAlarmHour, int16_t(8));
+    QCOMPARE(gAlarmMinute, int16_t(45));
+    QVERIFY(!d.isVisible());
 }
 
 void TestSettings::okAppliesEverythingAndCloses()
