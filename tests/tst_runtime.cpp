@@ -1,4 +1,4 @@
-// Conversions, formats, checked arithmetic, colours and the error trap.
+// The text-to-number rules of the count and alarm boxes, and the error trap.
 #include "platform/errortrap.h"
 #include "platform/runtime.h"
 #include "testsupport.h"
@@ -15,12 +15,7 @@ private slots:
     void textToInt16Accepts();
     void textToInt16Rejects_data();
     void textToInt16Rejects();
-    void leadingValue_data();
-    void leadingValue();
-    void formats();
-    void addInt16OverflowsAtTheLimits();
-    void trapShowsDescriptionWithApplicationTitle();
-    void trapCatchesForeignExceptions();
+    void trapShowsWhatWentWrongInOneBox();
 };
 
 void TestRuntime::textToInt16Accepts_data()
@@ -80,64 +75,23 @@ void TestRuntime::textToInt16Rejects()
     }
 }
 
-void TestRuntime::leadingValue_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("value");
-    QTest::addRow("number") << "100" << 100.0;
-    QTest::addRow("negative") << "-300" << -300.0;
-    QTest::addRow("trailing text") << "12abc" << 12.0;
-    QTest::addRow("no number") << "abc" << 0.0;
-    QTest::addRow("empty") << "" << 0.0;
-}
-
-void TestRuntime::leadingValue()
-{
-    QFETCH(QString, text);
-    QFETCH(double, value);
-    QCOMPARE(zentova::leadingValue(text), value);
-}
-
-void TestRuntime::formats()
-{
-    QCOMPARE(formatTwoDigits(7), QStringLiteral("07"));
-    QCOMPARE(formatTwoDigits(12), QStringLiteral("12"));
-    QCOMPARE(formatTwoDigits(123), QStringLiteral("123"));
-    QCOMPARE(formatTwoDigits(-5), QStringLiteral("-05"));
-}
-
-void TestRuntime::addInt16OverflowsAtTheLimits()
-{
-    QCOMPARE(int(addInt16(32766, 1)), 32767);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, addInt16(32767, 1));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, addInt16(-32768, -1));
-    QCOMPARE(int(addInt16(-32768, 32767)), -1);
-}
-
-void TestRuntime::trapShowsDescriptionWithApplicationTitle()
+void TestRuntime::trapShowsWhatWentWrongInOneBox()
 {
     test::Sandbox sandbox;
     bool after = false;
-    const bool ok = trap([&] {
+    QVERIFY(!trap([&] {
         raiseError(ErrorCode::Overflow);
         after = true;
-    });
-    QVERIFY(!ok);
+    }));
     QVERIFY(!after);
-    QCOMPARE(sandbox.boxes.calls.size(), 1);
+    QVERIFY(!trap([] { throw std::bad_alloc(); }));
+    QVERIFY(!trap([] { throw std::runtime_error("disk"); }));
+    QCOMPARE(sandbox.boxes.calls.size(), 3);
     QCOMPARE(sandbox.boxes.calls[0].prompt, QStringLiteral("オーバーフローしました。"));
     QCOMPARE(sandbox.boxes.calls[0].style, 0);
     QCOMPARE(sandbox.boxes.calls[0].caption, QStringLiteral("Zentova"));
-}
-
-void TestRuntime::trapCatchesForeignExceptions()
-{
-    test::Sandbox sandbox;
-    QVERIFY(!trap([] { throw std::bad_alloc(); }));
-    QVERIFY(!trap([] { throw std::runtime_error("disk"); }));
-    QCOMPARE(sandbox.boxes.calls.size(), 2);
-    QCOMPARE(sandbox.boxes.calls[0].prompt, QStringLiteral("メモリが不足しています。"));
-    QCOMPARE(sandbox.boxes.calls[1].prompt, QStringLiteral("disk"));
+    QCOMPARE(sandbox.boxes.calls[1].prompt, QStringLiteral("メモリが不足しています。"));
+    QCOMPARE(sandbox.boxes.calls[2].prompt, QStringLiteral("disk"));
 }
 
 QTEST_MAIN(TestRuntime)
