@@ -210,16 +210,20 @@ void TestAlarm::chimeIsReadFrom_data()
     QTest::addColumn<QString>("copies");  // which chimes exist: beside, user, installed
     QTest::addColumn<QByteArray>("read"); // with the zero byte the player expects
     QTest::addColumn<bool>("beside");     // a chime beside the program afterwards
-    QTest::addRow("beside the program") << "usr/bin" << "beside" << QByteArray("beside\0", 7)
-                                        << true;
+    QTest::addRow("beside the program") << "usr/bin"
+                                        << "beside" << QByteArray("beside\0", 7) << true;
     QTest::addRow("beside, read-only file")
-        << "usr/bin" << "beside,readonly" << QByteArray("beside\0", 7) << true;
-    QTest::addRow("missing: created empty") << "usr/bin" << "" << QByteArray(1, '\0') << true;
+        << "usr/bin"
+        << "beside,readonly" << QByteArray("beside\0", 7) << true;
+    QTest::addRow("missing: created empty") << "usr/bin"
+                                            << "" << QByteArray(1, '\0') << true;
     // A folder below a plain file can be written by nobody, root included.
     QTest::addRow("read-only program folder: the user's")
-        << "plain/bin" << "user" << QByteArray("user\0", 5) << false;
+        << "plain/bin"
+        << "user" << QByteArray("user\0", 5) << false;
     QTest::addRow("installed copy: the package's, nothing beside")
-        << "usr/bin" << "installed" << QByteArray("installed\0", 10) << false;
+        << "usr/bin"
+        << "installed" << QByteArray("installed\0", 10) << false;
 }
 
 void TestAlarm::chimeIsReadFrom()

@@ -104,8 +104,8 @@ void TestCountData::codePage932_data()
     QTest::addColumn<bool>("encodes"); // text to bytes
     QTest::addColumn<bool>("decodes"); // bytes to text
     QTest::addRow("kanji") << "受付" << hex("8e f3 95 74") << true << true;
-    QTest::addRow("Microsoft's own") << "件数～①髙" << hex("8c 8f 90 94 81 60 87 40 fb fc") << true
-                                     << true;
+    QTest::addRow("Microsoft's own")
+        << "件数～①髙" << hex("8c 8f 90 94 81 60 87 40 fb fc") << true << true;
     // IBM's code page would swap 1a, 1c and 7f.
     QTest::addRow("ASCII controls") << "\u001a\u001c\u007fA" << hex("1a 1c 7f 41") << true << true;
     QTest::addRow("half-width katakana: one byte") << "ｱﾝ" << hex("b1 dd") << true << true;

@@ -51,7 +51,6 @@ private slots:
     void requestActsAsClickOrRightPress();
     void requestsWaitForAnOpenBoxAndKeepTheirOrder();
     void endingCopyRefuses();
-    void noRunningCopyIsStatus3();
     void malformedOrHalfSentRequestsChangeNothing_data();
     void malformedOrHalfSentRequestsChangeNothing();
     void staleSocketOfKilledCopyIsTakenOver();
@@ -182,12 +181,6 @@ void TestRemoteCount::endingCopyRefuses()
     QCOMPARE(send(0, 1), 3);
     m_form->unloadSilently();
     QCOMPARE(gCount(0), int16_t(0));
-}
-
-void TestRemoteCount::noRunningCopyIsStatus3()
-{
-    m_server.reset();
-    QCOMPARE(send(0, 1), 3);
 }
 
 void TestRemoteCount::malformedOrHalfSentRequestsChangeNothing_data()

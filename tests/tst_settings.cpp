@@ -54,14 +54,13 @@ private slots:
 
     void titleChainOnOpening_data();
     void titleChainOnOpening();
-    void typingFirstCharacterOpensNextBox();
-    void deletingLastCharacterDisablesTheBoxItself();
+    void titleChainFollowsTyping();
     void titleLimitIsForTypingOnly_data();
     void titleLimitIsForTypingOnly();
 
     void openingShowsRowsLapAndAlarm();
     void lapFlagOtherThanMinusOneOpensAsOff();
-    void alarmOffThenOnShowsAppliedValuesNotTyped();
+    void alarmOnShowsAppliedValuesAndOffStoresZeros();
 
     void textIsSelectedOnEntry_data();
     void textIsSelectedOnEntry();
@@ -72,9 +71,7 @@ private slots:
     void okFailsAtCounter();
     void okFailsAtHourOrMinute_data();
     void okFailsAtHourOrMinute();
-    void emptiedTitleZeroesCountAndHidesFrame();
     void secondOkAfterFailureStopsAtNewlyTitledCounter();
-    void alarmOffStoresZeros();
     void closingAppliesNothing();
 
 private:
@@ -136,33 +133,21 @@ void TestSettings::titleChainOnOpening()
     }
 }
 
-void TestSettings::typingFirstCharacterOpensNextBox()
+void TestSettings::titleChainFollowsTyping()
 {
+    gTitle(2) = QStringLiteral("C"); // box 2 open by its own text, box 3 after it
     frmSet &d = open();
-    QVERIFY(!d.txtTitle(1)->isEnabled());
+    QCOMPARE(d.txtTitle(1)->isEnabled(), false);
     d.txtTitle(0)->setFocus();
-    type(d.txtTitle(0), QStringLiteral("受"));
+    type(d.txtTitle(0), QStringLiteral("受")); // the first character opens the next box
     QVERIFY(d.txtTitle(1)->isEnabled());
+    d.txtTitle(2)->setFocus();
+    d.txtTitle(2)->end(false);
+    QTest::keyClick(d.txtTitle(2), Qt::Key_Backspace); // deleting the last closes it
     QVERIFY(!d.txtTitle(2)->isEnabled());
-    d.txtTitle(1)->setFocus();
-    QTest::keyClicks(d.txtTitle(1), QStringLiteral("x"));
-    QVERIFY(d.txtTitle(2)->isEnabled());
-}
-
-void TestSettings::deletingLastCharacterDisablesTheBoxItself()
-{
-    gTitle(1) = QStringLiteral("B"); // box 0 empty, box 1 open by its own text
-    frmSet &d = open();
-    QVERIFY(d.txtTitle(1)->isEnabled());
-    QVERIFY(d.txtTitle(2)->isEnabled());
-    d.txtTitle(1)->setFocus();
-    d.txtTitle(1)->end(false);
-    QTest::keyClick(d.txtTitle(1), Qt::Key_Backspace);
-    QVERIFY(!d.txtTitle(1)->isEnabled());
-    QVERIFY(!d.txtTitle(2)->isEnabled());
-    QVERIFY(d.txtTitle(0)->isEnabled()); // box 0 is never disabled
+    QVERIFY(!d.txtTitle(3)->isEnabled());
     retype(d.txtTitle(0), QString());
-    QVERIFY(d.txtTitle(0)->isEnabled());
+    QVERIFY(d.txtTitle(0)->isEnabled()); // box 0 is never closed
 }
 
 void TestSettings::titleLimitIsForTypingOnly_data()
@@ -234,7 +219,7 @@ void TestSettings::lapFlagOtherThanMinusOneOpensAsOff()
     QCOMPARE(gLapOn, int16_t(0));
 }
 
-void TestSettings::alarmOffThenOnShowsAppliedValuesNotTyped()
+void TestSettings::alarmOnShowsAppliedValuesAndOffStoresZeros()
 {
     gTimerOn = -1;
     gAlarmHour = 7;
@@ -252,6 +237,16 @@ void TestSettings::alarmOffThenOnShowsAppliedValuesNotTyped()
     QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
     QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("30"));
     QVERIFY(d.txtTimer(1)->isEnabled());
+    // OFF applied stores zeros, which ON shows the next time.
+    QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+    QCOMPARE(gTimerOn, int16_t(0));
+    QCOMPARE(gAlarmHour, int16_t(0));
+    QCOMPARE(gAlarmMinute, int16_t(0));
+    frmSet &again = open();
+    QVERIFY(again.optTimer(1)->isChecked());
+    QTest::mouseClick(again.optTimer(0), Qt::LeftButton);
+    QCOMPARE(again.txtTimer(0)->text(), QStringLiteral("0"));
 }
 
 void TestSettings::textIsSelectedOnEntry_data()
@@ -424,20 +419,6 @@ void TestSettings::okFailsAtHourOrMinute()
     QCOMPARE(gAlarmMinute, int16_t(45));
 }
 
-void TestSettings::emptiedTitleZeroesCountAndHidesFrame()
-{
-    gTitle(2) = QStringLiteral("C");
-    gCount(2) = 40;
-    frmSet &d = open();
-    retype(d.txtC(2), QStringLiteral("41"));
-    retype(d.txtTitle(2), QString());
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QVERIFY(m_sandbox->boxes.calls.isEmpty());
-    QCOMPARE(gCount(2), int16_t(0));
-    QVERIFY(m_main->fraC(2)->isHidden());
-    QCOMPARE(m_main->lblC(2)->caption(), QStringLiteral("41"));
-}
-
 void TestSettings::secondOkAfterFailureStopsAtNewlyTitledCounter()
 {
     gTitle(0) = QStringLiteral("A");
@@ -461,24 +442,6 @@ void TestSettings::secondOkAfterFailureStopsAtNewlyTitledCounter()
     QTest::mouseClick(again.cmdOK, Qt::LeftButton);
     QCOMPARE(m_sandbox->boxes.calls.size(), 2);
     QVERIFY(!m_main->fraC(1)->isHidden());
-}
-
-void TestSettings::alarmOffStoresZeros()
-{
-    gTimerOn = -1;
-    gAlarmHour = 7;
-    gAlarmMinute = 5;
-    frmSet &d = open();
-    QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QCOMPARE(gTimerOn, int16_t(0));
-    QCOMPARE(gAlarmHour, int16_t(0));
-    QCOMPARE(gAlarmMinute, int16_t(0));
-    frmSet &again = open();
-    QVERIFY(again.optTimer(1)->isChecked());
-    QTest::mouseClick(again.optTimer(0), Qt::LeftButton);
-    QCOMPARE(again.txtTimer(0)->text(), QStringLiteral("0"));
-    QCOMPARE(again.txtTimer(1)->text(), QStringLiteral("0"));
 }
 
 void TestSettings::closingAppliesNothing()
