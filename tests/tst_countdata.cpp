@@ -71,241 +71,226 @@ class TestCountData : public QObject
 {
     Q_OBJECT
 private slots:
-    void examplesByteForByte();
-    void codePage932_data();
-    void codePage932();
-    void titleLengthsMoveTheLastTwelveBytes();
-    void truncatedFileReadsPrefixAndZero_data();
-    void truncatedFileReadsPrefixAndZero();
-    void textCountPastTheEndTakesWhatRemains();
-    void dayNumbers();
+    void examplesByteForByte()
+    {
+        QCOMPARE(encodeRecord(recordA()), hex(kExampleA));
+        QCOMPARE(encodeRecord(recordB()), hex(kExampleB));
+        QCOMPARE(decodeRecord(hex(kExampleA)), recordA());
+        QCOMPARE(decodeRecord(hex(kExampleB)), recordB());
+    }
 
-    void missingFileIsCreatedEmpty();
-    void saveReplacesLongerFileWhole();
-    void saveThroughSymbolicLinkKeepsTheLink();
-    void directoryAndFifoAreRefusedWithoutBlocking();
-    void interruptedSaveLeavesOldRecord();
-    void saveAtFileSizeLimitLeavesOldRecord();
-    void readOnlyProgramFolderFallsBackToUserFolder();
+    void codePage932_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("encodes"); // text to bytes
+        QTest::addColumn<bool>("decodes"); // bytes to text
+        QTest::addRow("kanji") << "受付" << hex("8e f3 95 74") << true << true;
+        QTest::addRow("Microsoft's own")
+            << "件数～①髙" << hex("8c 8f 90 94 81 60 87 40 fb fc") << true << true;
+        // IBM's code page would swap 1a, 1c and 7f.
+        QTest::addRow("ASCII controls")
+            << "\u001a\u001c\u007fA" << hex("1a 1c 7f 41") << true << true;
+        QTest::addRow("half-width katakana: one byte") << "ｱﾝ" << hex("b1 dd") << true << true;
+        QTest::addRow("stray bytes replaced")
+            << "\ufffdA\ufffd" << hex("ff 41 8e") << false << true;
+        QTest::addRow("hangul: ?") << "A한B" << QByteArray("A?B") << true << false;
+        QTest::addRow("emoji: one ?")
+            << QString::fromUtf8("x\xF0\x9F\x98\x80y") << QByteArray("x?y") << true << false;
+        QTest::addRow("euro sign: ?") << "€受" << hex("3f 8e f3") << true << false;
+    }
+
+    void codePage932()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, encodes);
+        QFETCH(bool, decodes);
+        if (encodes)
+            QCOMPARE(toCp932(text), bytes);
+        if (decodes)
+            QCOMPARE(fromCp932(bytes), text);
+    }
+
+    void titleLengthsMoveTheLastTwelveBytes()
+    {
+        for (const QString &title : {QString(), QStringLiteral("A"), QStringLiteral("受付"),
+                                     QStringLiteral("来客対応です")}) {
+            CountRecord r = recordB();
+            r.Title[2] = title;
+            const QByteArray bytes = encodeRecord(r);
+            QCOMPARE(bytes.size(), 39 + toCp932(title).size());
+            QCOMPARE(bytes.right(12), hex("FF FF FF FF 00 00 00 00 80 1D E6 40"));
+            QCOMPARE(decodeRecord(bytes), r);
+        }
+    }
+
+    void truncatedFileReadsPrefixAndZero_data()
+    {
+        QTest::addColumn<int>("length");
+        for (int n = 0; n <= 39; ++n)
+            QTest::addRow("%d bytes", n) << n;
+    }
+
+    void truncatedFileReadsPrefixAndZero()
+    {
+        QFETCH(int, length);
+        const QByteArray full = hex(kExampleB);
+        const CountRecord r = decodeRecord(full.left(length));
+
+        // Offsets of example B: hour text count at 20, "7" at 22; minute count at
+        // 23, "30" at 25; lap flag 27, alarm flag 29, date 31.
+        const QString hour = length >= 23 ? QStringLiteral("7") : QString();
+        const QString minute = length >= 27   ? QStringLiteral("30")
+                               : length == 26 ? QStringLiteral("3")
+                                              : QString();
+        const int lap = length >= 29 ? -1 : length == 28 ? 0xFF : 0;
+        const int timer = length >= 31 ? -1 : length == 30 ? 0xFF : 0;
+        QByteArray date = full.mid(31, std::max(0, length - 31));
+        date.append(QByteArray(8 - date.size(), '\0'));
+
+        for (int i = 0; i < CounterCount; ++i) {
+            QCOMPARE(r.Count[size_t(i)], int16_t(0));
+            QCOMPARE(r.Title[size_t(i)], QString());
+        }
+        QCOMPARE(r.AlarmHourText, hour);
+        QCOMPARE(r.AlarmMinuteText, minute);
+        QCOMPARE(int(r.LapOn), lap);
+        QCOMPARE(int(r.TimerOn), timer);
+        QCOMPARE(r.SavedDate, doubleFromBytes(date));
+
+        // Example A's counts come from the bytes that are there.
+        const CountRecord a = decodeRecord(hex(kExampleA).left(std::min(length, 4)));
+        QCOMPARE(int(a.Count[0]), length >= 2 ? 3 : length == 1 ? 3 : 0);
+        QCOMPARE(int(a.Count[1]), 0);
+    }
+
+    void textCountPastTheEndTakesWhatRemains()
+    {
+        // Title 0 claims 65535 bytes but only "AB" follows.
+        const QByteArray bytes = hex("01 00 02 00 03 00 04 00 05 00 FF FF 41 42");
+        const CountRecord r = decodeRecord(bytes);
+        QCOMPARE(r.Count, (std::array<int16_t, 5>{1, 2, 3, 4, 5}));
+        QCOMPARE(r.Title[0], QStringLiteral("AB"));
+        QCOMPARE(r.Title[1], QString());
+        QCOMPARE(r.SavedDate, 0.0);
+    }
+
+    void dayNumbers()
+    {
+        QCOMPARE(dayNumber(QDate(2024, 1, 1)), 45292.0);
+        QCOMPARE(dayNumber(QDate(1899, 12, 30)), 0.0);
+        QCOMPARE(dayNumber(QDate(1899, 12, 29)), -1.0);
+        QCOMPARE(dateFromDayNumber(45292.0), QDate(2024, 1, 1));
+        QCOMPARE(dateFromDayNumber(45292.75), QDate(2024, 1, 1));
+        QVERIFY(!dateFromDayNumber(std::numeric_limits<double>::quiet_NaN()).isValid());
+    }
+
+    void missingFileIsCreatedEmpty()
+    {
+        test::Sandbox sandbox;
+        gSaved.Count[0] = 9;
+        LoadCountData();
+        QCOMPARE(gSaved, CountRecord());
+        QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isFile());
+        QCOMPARE(QFileInfo(sandbox.path("Countdata.dat")).size(), 0);
+    }
+
+    void saveReplacesLongerFileWhole()
+    {
+        test::Sandbox sandbox;
+        sandbox.writeFile("Countdata.dat", QByteArray(45, '\x7f'));
+        gSaved = recordA();
+        SaveCountData();
+        QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
+        LoadCountData();
+        QCOMPARE(gSaved, recordA());
+    }
+
+    void saveThroughSymbolicLinkKeepsTheLink()
+    {
+        test::Sandbox sandbox;
+        QTemporaryDir synced;
+        const QString target = synced.filePath("counts.dat");
+        sandbox.writeFile("placeholder", QByteArray());
+        QVERIFY(QFile::link(target, sandbox.path("Countdata.dat")));
+        gSaved = recordB();
+        SaveCountData();
+        QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isSymLink());
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), hex(kExampleB));
+    }
+
+    void directoryAndFifoAreRefusedWithoutBlocking()
+    {
+        test::Sandbox sandbox;
+        QVERIFY(QDir(sandbox.folder()).mkdir("Countdata.dat"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCountData());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, SaveCountData());
+
+        test::Sandbox other;
+        QCOMPARE(::mkfifo(QFile::encodeName(other.path("Countdata.dat")).constData(), 0600), 0);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCountData());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, SaveCountData());
+        QVERIFY(QFileInfo(other.path("Countdata.dat")).exists());
+    }
+
+    void interruptedSaveLeavesOldRecord()
+    {
+        test::Sandbox sandbox;
+        sandbox.writeFile("Countdata.dat", hex(kExampleA));
+        const int status = test::inChild([] {
+            setBeforeCommitHook(&interruptSave);
+            gSaved = recordB();
+            try {
+                SaveCountData();
+            } catch (...) {
+            }
+        });
+        QCOMPARE(status, 3); // died at the hook
+        QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
+    }
+
+    void saveAtFileSizeLimitLeavesOldRecord()
+    {
+        test::Sandbox sandbox;
+        sandbox.writeFile("Countdata.dat", hex(kExampleA));
+        const int status = test::inChild([] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limit = {16, 16};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            gSaved = recordB();
+            gSaved.Title[0] = QStringLiteral("長い項目名です");
+            try {
+                SaveCountData();
+            } catch (const RuntimeError &e) {
+                ::_exit(e.code() == ErrorCode::DiskFull ? 0 : 2);
+            }
+            ::_exit(1);
+        });
+        QCOMPARE(status, 0); // reported as a full disk
+        QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
+    }
+
+    void readOnlyProgramFolderFallsBackToUserFolder()
+    {
+        test::Sandbox sandbox;
+        // A folder below a plain file can be written by nobody, root included.
+        sandbox.writeFile("plain", QByteArray("x"));
+        setAppFolder(sandbox.path("plain/bin"));
+        QTemporaryDir user;
+        setUserDataFolder(user.filePath("zentova"));
+
+        LoadCountData();
+        QVERIFY(QFileInfo(user.filePath("zentova/Countdata.dat")).isFile());
+        gSaved = recordA();
+        SaveCountData();
+        QFile f(user.filePath("zentova/Countdata.dat"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), hex(kExampleA));
+    }
 };
-
-void TestCountData::examplesByteForByte()
-{
-    QCOMPARE(encodeRecord(recordA()), hex(kExampleA));
-    QCOMPARE(encodeRecord(recordB()), hex(kExampleB));
-    QCOMPARE(decodeRecord(hex(kExampleA)), recordA());
-    QCOMPARE(decodeRecord(hex(kExampleB)), recordB());
-}
-
-void TestCountData::codePage932_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("encodes"); // text to bytes
-    QTest::addColumn<bool>("decodes"); // bytes to text
-    QTest::addRow("kanji") << "受付" << hex("8e f3 95 74") << true << true;
-    QTest::addRow("Microsoft's own")
-        << "件数～①髙" << hex("8c 8f 90 94 81 60 87 40 fb fc") << true << true;
-    // IBM's code page would swap 1a, 1c and 7f.
-    QTest::addRow("ASCII controls") << "\u001a\u001c\u007fA" << hex("1a 1c 7f 41") << true << true;
-    QTest::addRow("half-width katakana: one byte") << "ｱﾝ" << hex("b1 dd") << true << true;
-    QTest::addRow("stray bytes replaced") << "\ufffdA\ufffd" << hex("ff 41 8e") << false << true;
-    QTest::addRow("hangul: ?") << "A한B" << QByteArray("A?B") << true << false;
-    QTest::addRow("emoji: one ?") << QString::fromUtf8("x\xF0\x9F\x98\x80y") << QByteArray("x?y")
-                                  << true << false;
-    QTest::addRow("euro sign: ?") << "€受" << hex("3f 8e f3") << true << false;
-}
-
-void TestCountData::codePage932()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, encodes);
-    QFETCH(bool, decodes);
-    if (encodes)
-        QCOMPARE(toCp932(text), bytes);
-    if (decodes)
-        QCOMPARE(fromCp932(bytes), text);
-}
-
-void TestCountData::titleLengthsMoveTheLastTwelveBytes()
-{
-    for (const QString &title :
-         {QString(), QStringLiteral("A"), QStringLiteral("受付"), QStringLiteral("来客対応です")}) {
-        CountRecord r = recordB();
-        r.Title[2] = title;
-        const QByteArray bytes = encodeRecord(r);
-        QCOMPARE(bytes.size(), 39 + toCp932(title).size());
-        QCOMPARE(bytes.right(12), hex("FF FF FF FF 00 00 00 00 80 1D E6 40"));
-        QCOMPARE(decodeRecord(bytes), r);
-    }
-}
-
-void TestCountData::truncatedFileReadsPrefixAndZero_data()
-{
-    QTest::addColumn<int>("length");
-    for (int n = 0; n <= 39; ++n)
-        QTest::addRow("%d bytes", n) << n;
-}
-
-void TestCountData::truncatedFileReadsPrefixAndZero()
-{
-    QFETCH(int, length);
-    const QByteArray full = hex(kExampleB);
-    const CountRecord r = decodeRecord(full.left(length));
-
-    // Offsets of example B: hour text count at 20, "7" at 22; minute count at
-    // 23, "30" at 25; lap flag 27, alarm flag 29, date 31.
-    const QString hour = length >= 23 ? QStringLiteral("7") : QString();
-    const QString minute = length >= 27   ? QStringLiteral("30")
-                           : length == 26 ? QStringLiteral("3")
-                                          : QString();
-    const int lap = length >= 29 ? -1 : length == 28 ? 0xFF : 0;
-    const int timer = length >= 31 ? -1 : length == 30 ? 0xFF : 0;
-    QByteArray date = full.mid(31, std::max(0, length - 31));
-    date.append(QByteArray(8 - date.size(), '\0'));
-
-    for (int i = 0; i < CounterCount; ++i) {
-        QCOMPARE(r.Count[size_t(i)], int16_t(0));
-        QCOMPARE(r.Title[size_t(i)], QString());
-    }
-    QCOMPARE(r.AlarmHourText, hour);
-    QCOMPARE(r.AlarmMinuteText, minute);
-    QCOMPARE(int(r.LapOn), lap);
-    QCOMPARE(int(r.TimerOn), timer);
-    QCOMPARE(r.SavedDate, doubleFromBytes(date));
-
-    // Example A's counts come from the bytes that are there.
-    const CountRecord a = decodeRecord(hex(kExampleA).left(std::min(length, 4)));
-    QCOMPARE(int(a.Count[0]), length >= 2 ? 3 : length == 1 ? 3 : 0);
-    QCOMPARE(int(a.Count[1]), 0);
-}
-
-void TestCountData::textCountPastTheEndTakesWhatRemains()
-{
-    // Title 0 claims 65535 bytes but only "AB" follows.
-    const QByteArray bytes = hex("01 00 02 00 03 00 04 00 05 00 FF FF 41 42");
-    const CountRecord r = decodeRecord(bytes);
-    QCOMPARE(r.Count, (std::array<int16_t, 5>{1, 2, 3, 4, 5}));
-    QCOMPARE(r.Title[0], QStringLiteral("AB"));
-    QCOMPARE(r.Title[1], QString());
-    QCOMPARE(r.SavedDate, 0.0);
-}
-
-void TestCountData::dayNumbers()
-{
-    QCOMPARE(dayNumber(QDate(2024, 1, 1)), 45292.0);
-    QCOMPARE(dayNumber(QDate(1899, 12, 30)), 0.0);
-    QCOMPARE(dayNumber(QDate(1899, 12, 29)), -1.0);
-    QCOMPARE(dateFromDayNumber(45292.0), QDate(2024, 1, 1));
-    QCOMPARE(dateFromDayNumber(45292.75), QDate(2024, 1, 1));
-    QVERIFY(!dateFromDayNumber(std::numeric_limits<double>::quiet_NaN()).isValid());
-}
-
-void TestCountData::missingFileIsCreatedEmpty()
-{
-    test::Sandbox sandbox;
-    gSaved.Count[0] = 9;
-    LoadCountData();
-    QCOMPARE(gSaved, CountRecord());
-    QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isFile());
-    QCOMPARE(QFileInfo(sandbox.path("Countdata.dat")).size(), 0);
-}
-
-void TestCountData::saveReplacesLongerFileWhole()
-{
-    test::Sandbox sandbox;
-    sandbox.writeFile("Countdata.dat", QByteArray(45, '\x7f'));
-    gSaved = recordA();
-    SaveCountData();
-    QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
-    LoadCountData();
-    QCOMPARE(gSaved, recordA());
-}
-
-void TestCountData::saveThroughSymbolicLinkKeepsTheLink()
-{
-    test::Sandbox sandbox;
-    QTemporaryDir synced;
-    const QString target = synced.filePath("counts.dat");
-    sandbox.writeFile("placeholder", QByteArray());
-    QVERIFY(QFile::link(target, sandbox.path("Countdata.dat")));
-    gSaved = recordB();
-    SaveCountData();
-    QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isSymLink());
-    QFile f(target);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), hex(kExampleB));
-}
-
-void TestCountData::directoryAndFifoAreRefusedWithoutBlocking()
-{
-    test::Sandbox sandbox;
-    QVERIFY(QDir(sandbox.folder()).mkdir("Countdata.dat"));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCountData());
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, SaveCountData());
-
-    test::Sandbox other;
-    QCOMPARE(::mkfifo(QFile::encodeName(other.path("Countdata.dat")).constData(), 0600), 0);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCountData());
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, SaveCountData());
-    QVERIFY(QFileInfo(other.path("Countdata.dat")).exists());
-}
-
-void TestCountData::interruptedSaveLeavesOldRecord()
-{
-    test::Sandbox sandbox;
-    sandbox.writeFile("Countdata.dat", hex(kExampleA));
-    const int status = test::inChild([] {
-        setBeforeCommitHook(&interruptSave);
-        gSaved = recordB();
-        try {
-            SaveCountData();
-        } catch (...) {
-        }
-    });
-    QCOMPARE(status, 3); // died at the hook
-    QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
-}
-
-void TestCountData::saveAtFileSizeLimitLeavesOldRecord()
-{
-    test::Sandbox sandbox;
-    sandbox.writeFile("Countdata.dat", hex(kExampleA));
-    const int status = test::inChild([] {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit = {16, 16};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        gSaved = recordB();
-        gSaved.Title[0] = QStringLiteral("長い項目名です");
-        try {
-            SaveCountData();
-        } catch (const RuntimeError &e) {
-            ::_exit(e.code() == ErrorCode::DiskFull ? 0 : 2);
-        }
-        ::_exit(1);
-    });
-    QCOMPARE(status, 0); // reported as a full disk
-    QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
-}
-
-void TestCountData::readOnlyProgramFolderFallsBackToUserFolder()
-{
-    test::Sandbox sandbox;
-    // A folder below a plain file can be written by nobody, root included.
-    sandbox.writeFile("plain", QByteArray("x"));
-    setAppFolder(sandbox.path("plain/bin"));
-    QTemporaryDir user;
-    setUserDataFolder(user.filePath("zentova"));
-
-    LoadCountData();
-    QVERIFY(QFileInfo(user.filePath("zentova/Countdata.dat")).isFile());
-    gSaved = recordA();
-    SaveCountData();
-    QFile f(user.filePath("zentova/Countdata.dat"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), hex(kExampleA));
-}
 
 QTEST_GUILESS_MAIN(TestCountData)
 #include "tst_countdata.moc"

@@ -250,21 +250,329 @@ class TestEndToEnd : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        m_screen = std::make_unique<Screen>();
+        QVERIFY2(m_screen->start(), "no Xvfb");
+    }
 
-    void countCloseAndStoreTheDay();
-    void countsSurviveAnAbnormalEnd_data();
-    void countsSurviveAnAbnormalEnd();
-    void sigtermWithFailingSaveEndsAtOnce();
-    void secondCopyOnSameFolderIsRefused();
-    void alarmRingsTheChimeWhileItsBoxShows();
+    void countCloseAndStoreTheDay()
+    {
+        Install install;
+        CountRecord stored;
+        stored.Count = {5, 0, 0, 0, 0};
+        stored.Title[0] = QStringLiteral("受付");
+        stored.AlarmHourText = QStringLiteral("0");
+        stored.AlarmMinuteText = QStringLiteral("0");
+        stored.SavedDate = today();
+        writeRecordFile(install.path("Countdata.dat"), stored);
 
-    void dragUnderWindowManagersEndsAtRelease_data();
-    void dragUnderWindowManagersEndsAtRelease();
-    void wholeStripOnEveryScreen_data();
-    void wholeStripOnEveryScreen();
-    void countCommandsReachTheRunningStrip();
-    void yesterdaySurvivesTodaysFirstClickAndShowsInHistory();
+        QProcess program;
+        install.start(program, *m_screen);
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // the restore prompt
+        QVERIFY(!m_screen->window(QStringLiteral("zentova")));       // strip not shown yet
+        QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova")));
+        m_screen->key(QStringLiteral("y"));
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+        QCOMPARE(m_screen->window(QStringLiteral("zentova"))->geometry, QRect(426, 1, 599, 38));
+
+        m_screen->click(counterButton(0));
+        m_screen->click(counterButton(0), 3); // right press: down again
+        m_screen->click(counterButton(0));
+        QVERIFY(closeWithFarewell(program));
+
+        CountRecord expected = stored;
+        expected.Count[0] = 6;
+        QCOMPARE(install.data(), encodeRecord(expected));
+    }
+
+    void countsSurviveAnAbnormalEnd_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addRow("kill -9 a second after the clicks") << "kill";
+        QTest::addRow("SIGTERM at once") << "term";
+        QTest::addRow("X server killed") << "server";
+        QTest::addRow("xkill") << "windowkill";
+        QTest::addRow("strip window destroyed by another client") << "windowclose";
+    }
+
+    void countsSurviveAnAbnormalEnd()
+    {
+        QFETCH(QString, end);
+        Screen screen;
+        QVERIFY(screen.start());
+        Install install;
+        QProcess program;
+        QVERIFY(startWithCounter(install, program, screen, 2));
+        screen.click(counterButton(2), 1, 5);
+        if (end == "kill") {
+            QTest::qWait(1000); // within a second every count is on disk
+            program.kill();
+        } else if (end == "term") {
+            program.terminate(); // before the autosave's delay
+        } else {
+            QTest::qWait(50); // well inside the autosave's delay
+            if (end == "server")
+                screen.killServer();
+            else
+                screen.xdotool({end, screen.stripId()});
+        }
+        QVERIFY(program.waitForFinished(5000));
+        if (end == "term" || end == "windowclose") // ended as at a close, with no box
+            QCOMPARE(program.exitCode(), 0);
+        const CountRecord after = decodeRecord(install.data());
+        QCOMPARE(after.Count[2], int16_t(5));
+        QCOMPARE(after.SavedDate, today());
+        // Nothing is left holding the folder: the next start offers the day back
+        // and shows the strip.
+        if (end == "server")
+            QVERIFY(screen.start());
+        install.start(program, screen);
+        QVERIFY(screen.waitForFocus(QStringLiteral("Zentova")));
+        screen.key(QStringLiteral("y"));
+        QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
+    void sigtermWithFailingSaveEndsAtOnce()
+    {
+        Install install;
+        QProcess program;
+        install.start(program, *m_screen);
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+        // The first save to fail is the one at the end: nobody is there to
+        // answer a box, so the end must not wait for one.
+        QVERIFY(QFile::remove(install.path("Countdata.dat")));
+        QVERIFY(QDir(install.path("")).mkdir("Countdata.dat"));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY(!m_screen->window(QStringLiteral("Zentova")));
+    }
+
+    void secondCopyOnSameFolderIsRefused()
+    {
+        Install install;
+        QProcess first;
+        install.start(first, *m_screen);
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+        const QByteArray before = install.data();
+
+        QProcess second;
+        install.start(second, *m_screen);
+        QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova")));
+        m_screen->key(QStringLiteral("Return"));
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(install.data(), before);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        first.terminate();
+        QVERIFY(first.waitForFinished(5000));
+    }
+
+    void alarmRingsTheChimeWhileItsBoxShows()
+    {
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            QSKIP("needs the PulseAudio null sink of tests/with_pulseaudio.sh");
+        Install install;
+        QFile::copy(QStringLiteral(ZENTOVA_CHIME), install.path("Chimes.wav"));
+        // The alarm at the next minute that leaves time to start.
+        QDateTime at = QDateTime::currentDateTime().addSecs(60);
+        if (at.time().second() > 50)
+            at = at.addSecs(60);
+        CountRecord stored;
+        stored.TimerOn = -1;
+        stored.AlarmHourText = QString::number(at.time().hour());
+        stored.AlarmMinuteText = QString::number(at.time().minute());
+        writeRecordFile(install.path("Countdata.dat"), stored);
+
+        QProcess program;
+        install.start(program, *m_screen);
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+        QTemporaryDir dir;
+        QProcess parec;
+        parec.start(QStringLiteral("parec"),
+                    {QStringLiteral("--device=zentova_null.monitor"),
+                     QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
+                     QStringLiteral("--channels=1"), QStringLiteral("--raw"),
+                     dir.filePath("monitor.raw")});
+        QVERIFY(parec.waitForStarted());
+
+        const qint64 wait = QDateTime::currentDateTime().msecsTo(
+                                QDateTime(at.date(), QTime(at.time().hour(), at.time().minute()))) +
+                            5000;
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("タイマーアラーム"), int(wait)));
+        QTest::qWait(2500); // the chime plays on while the box is open
+        QVERIFY(m_screen->window(QStringLiteral("タイマーアラーム")));
+        parec.terminate();
+        QVERIFY(parec.waitForFinished(3000));
+        QFile recording(dir.filePath("monitor.raw"));
+        QVERIFY(recording.open(QIODevice::ReadOnly));
+        const double peak = test::measureLoudness(recording.readAll(), 882, 300.0).peakRms;
+        QVERIFY2(peak > 3000, qPrintable(QStringLiteral("loudest 20 ms: RMS %1").arg(peak)));
+
+        QVERIFY(m_screen->waitForFocus(QStringLiteral("タイマーアラーム")));
+        m_screen->key(QStringLiteral("Return"));
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("タイマーアラーム"), 8000, false));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
+    void dragUnderWindowManagersEndsAtRelease_data()
+    {
+        QTest::addColumn<QString>("wm");
+        QTest::addRow("openbox (LXDE)") << "openbox";
+        QTest::addRow("xfwm4 (Xfce)") << "xfwm4";
+    }
+
+    void dragUnderWindowManagersEndsAtRelease()
+    {
+        QFETCH(QString, wm);
+        Screen screen;
+        QVERIFY2(screen.start(QStringLiteral("1280x1024x24"), wm), "no window manager");
+        Install install;
+        QProcess program;
+        install.start(program, screen);
+        QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+        QTest::qWait(500);
+        const auto x = [](int v) { return QString::number(v); };
+        screen.xdotool({"mousemove", x(430), x(20), "mousedown", "1"});
+        for (int step = 1; step <= 10; ++step) {
+            screen.xdotool({"mousemove", x(430 + 10 * step), x(20 + 10 * step)});
+            QTest::qWait(30);
+        }
+        screen.xdotool({"mouseup", "1"});
+        QTest::qWait(300);
+        const QRect released = screen.window(QStringLiteral("zentova"))->geometry;
+        QVERIFY(released.topLeft() != QPoint(426, 1));
+        // The button is up: moving the pointer leaves the strip where it is.
+        screen.xdotool({"mousemove", x(900), x(700)});
+        QTest::qWait(300);
+        screen.xdotool({"mousemove", x(100), x(900)});
+        QTest::qWait(300);
+        QCOMPARE(screen.window(QStringLiteral("zentova"))->geometry, released);
+
+        // A double click still closes it, and the next start opens where it was.
+        screen.doubleClick(released.topLeft() + QPoint(4, 19));
+        QVERIFY(screen.waitForFocus(QStringLiteral("Zentova")));
+        screen.key(QStringLiteral("Return"));
+        QVERIFY(program.waitForFinished(8000));
+        install.start(program, screen);
+        QVERIFY(screen.waitForFocus(QStringLiteral("Zentova"))); // same day: the prompt
+        screen.key(QStringLiteral("Return"));
+        QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+        QTRY_COMPARE_WITH_TIMEOUT(screen.window(QStringLiteral("zentova"))->geometry, released,
+                                  3000);
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
+    void wholeStripOnEveryScreen_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<bool>("wayland"); // a Wayland session, as GNOME's with XWayland
+        QTest::addRow("800x600") << "800x600x24" << 1 << false;
+        QTest::addRow("1024x768") << "1024x768x24" << 1 << false;
+        QTest::addRow("1920x1080 at scale 2") << "1920x1080x24" << 2 << false;
+        QTest::addRow("Wayland session: on X all the same") << "1280x1024x24" << 1 << true;
+    }
+
+    void wholeStripOnEveryScreen()
+    {
+        QFETCH(QString, size);
+        QFETCH(int, scale);
+        QFETCH(bool, wayland);
+        Screen screen;
+        QVERIFY(screen.start(size));
+        Install install;
+        QStringList env{QStringLiteral("QT_SCALE_FACTOR=%1").arg(scale)};
+        QProcess weston;
+        if (wayland) {
+            // A live compositor beside the X server.
+            QProcessEnvironment westonEnv = QProcessEnvironment::systemEnvironment();
+            westonEnv.insert(QStringLiteral("XDG_RUNTIME_DIR"), install.path("home"));
+            weston.setProcessEnvironment(westonEnv);
+            weston.start(QStringLiteral("weston"),
+                         {QStringLiteral("--backend=headless-backend.so"),
+                          QStringLiteral("--socket=zt-wl"), QStringLiteral("--idle-time=0")});
+            QVERIFY(waitUntil([&] { return QFile::exists(install.path("home/zt-wl")); }));
+            env << QStringLiteral("WAYLAND_DISPLAY=zt-wl")
+                << QStringLiteral("XDG_SESSION_TYPE=wayland");
+        }
+        QProcess program;
+        install.start(program, screen, {}, env);
+        QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+        const QStringList wh = size.split(u'x');
+        const QRect strip = screen.window(QStringLiteral("zentova"))->geometry;
+        QVERIFY2(QRect(0, 0, wh[0].toInt(), wh[1].toInt()).contains(strip),
+                 qPrintable(QStringLiteral("strip at %1,%2").arg(strip.x()).arg(strip.y())));
+        QCOMPARE(strip.size(), QSize(599, 38) * scale);
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+        weston.terminate();
+        weston.waitForFinished(5000);
+    }
+
+    void countCommandsReachTheRunningStrip()
+    {
+        Install install;
+        const QStringList noDisplay{QStringLiteral("DISPLAY")};
+        QByteArray out;
+        QCOMPARE(install.command(*m_screen, {"--version"}, noDisplay, &out), 0);
+        QVERIFY(out.startsWith("zentova "));
+        QCOMPARE(install.command(*m_screen, {"--count", "2"}, noDisplay), 3); // nothing runs
+        QCOMPARE(install.command(*m_screen, {"--count", "9"}, noDisplay), 2);
+
+        QProcess program;
+        QVERIFY(startWithCounter(install, program, *m_screen, 1));
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(install.command(*m_screen, {"--count", "2"}, noDisplay), 0);
+        QCOMPARE(install.command(*m_screen, {"--uncount", "1"}, noDisplay), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[1], int16_t(5), 2000);
+        QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(0));
+        QVERIFY(closeWithFarewell(program));
+        QCOMPARE(decodeRecord(install.data()).Count[1], int16_t(5));
+    }
+
+    void yesterdaySurvivesTodaysFirstClickAndShowsInHistory()
+    {
+        Install install;
+        CountRecord yesterday;
+        yesterday.Count = {12, 7, 100, 3, 45};
+        yesterday.Title = {QStringLiteral("受付"), QStringLiteral("電話"), QStringLiteral("メール"),
+                           QStringLiteral("来客"), QStringLiteral("他")};
+        yesterday.SavedDate = today() - 1;
+        writeRecordFile(install.path("Countdata.dat"), yesterday);
+        const QByteArray line =
+            QDate::currentDate().addDays(-1).toString(Qt::ISODate).toLatin1() +
+            QStringLiteral(",受付,12,電話,7,メール,100,来客,3,他,45,167\r\n").toUtf8();
+
+        QProcess program;
+        install.start(program, *m_screen);
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+        QFile history(install.path("history.csv"));
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        QVERIFY(history.readAll().endsWith(line));
+        history.close();
+        QTest::qWait(300);
+        m_screen->click(counterButton(0));
+        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).SavedDate, today(), 2000);
+        QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(1));
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        QCOMPARE(history.readAll().count(line), 1);
+
+        m_screen->click(kLeftMargin, 3);
+        QTest::qWait(300);
+        m_screen->key(QStringLiteral("Down"));
+        m_screen->key(QStringLiteral("Return"));
+        QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova：履歴")));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
 
 private:
     // A copy whose counter `index` is in use, started and shown.
@@ -292,328 +600,6 @@ private:
 
     std::unique_ptr<Screen> m_screen;
 };
-
-void TestEndToEnd::initTestCase()
-{
-    m_screen = std::make_unique<Screen>();
-    QVERIFY2(m_screen->start(), "no Xvfb");
-}
-
-void TestEndToEnd::countCloseAndStoreTheDay()
-{
-    Install install;
-    CountRecord stored;
-    stored.Count = {5, 0, 0, 0, 0};
-    stored.Title[0] = QStringLiteral("受付");
-    stored.AlarmHourText = QStringLiteral("0");
-    stored.AlarmMinuteText = QStringLiteral("0");
-    stored.SavedDate = today();
-    writeRecordFile(install.path("Countdata.dat"), stored);
-
-    QProcess program;
-    install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // the restore prompt
-    QVERIFY(!m_screen->window(QStringLiteral("zentova")));       // strip not shown yet
-    QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova")));
-    m_screen->key(QStringLiteral("y"));
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    QCOMPARE(m_screen->window(QStringLiteral("zentova"))->geometry, QRect(426, 1, 599, 38));
-
-    m_screen->click(counterButton(0));
-    m_screen->click(counterButton(0), 3); // right press: down again
-    m_screen->click(counterButton(0));
-    QVERIFY(closeWithFarewell(program));
-
-    CountRecord expected = stored;
-    expected.Count[0] = 6;
-    QCOMPARE(install.data(), encodeRecord(expected));
-}
-
-void TestEndToEnd::countsSurviveAnAbnormalEnd_data()
-{
-    QTest::addColumn<QString>("end");
-    QTest::addRow("kill -9 a second after the clicks") << "kill";
-    QTest::addRow("SIGTERM at once") << "term";
-    QTest::addRow("X server killed") << "server";
-    QTest::addRow("xkill") << "windowkill";
-    QTest::addRow("strip window destroyed by another client") << "windowclose";
-}
-
-void TestEndToEnd::countsSurviveAnAbnormalEnd()
-{
-    QFETCH(QString, end);
-    Screen screen;
-    QVERIFY(screen.start());
-    Install install;
-    QProcess program;
-    QVERIFY(startWithCounter(install, program, screen, 2));
-    screen.click(counterButton(2), 1, 5);
-    if (end == "kill") {
-        QTest::qWait(1000); // within a second every count is on disk
-        program.kill();
-    } else if (end == "term") {
-        program.terminate(); // before the autosave's delay
-    } else {
-        QTest::qWait(50); // well inside the autosave's delay
-        if (end == "server")
-            screen.killServer();
-        else
-            screen.xdotool({end, screen.stripId()});
-    }
-    QVERIFY(program.waitForFinished(5000));
-    if (end == "term" || end == "windowclose") // ended as at a close, with no box
-        QCOMPARE(program.exitCode(), 0);
-    const CountRecord after = decodeRecord(install.data());
-    QCOMPARE(after.Count[2], int16_t(5));
-    QCOMPARE(after.SavedDate, today());
-    // Nothing is left holding the folder: the next start offers the day back
-    // and shows the strip.
-    if (end == "server")
-        QVERIFY(screen.start());
-    install.start(program, screen);
-    QVERIFY(screen.waitForFocus(QStringLiteral("Zentova")));
-    screen.key(QStringLiteral("y"));
-    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
-    program.terminate();
-    QVERIFY(program.waitForFinished(5000));
-}
-
-void TestEndToEnd::sigtermWithFailingSaveEndsAtOnce()
-{
-    Install install;
-    QProcess program;
-    install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    // The first save to fail is the one at the end: nobody is there to
-    // answer a box, so the end must not wait for one.
-    QVERIFY(QFile::remove(install.path("Countdata.dat")));
-    QVERIFY(QDir(install.path("")).mkdir("Countdata.dat"));
-    program.terminate();
-    QVERIFY(program.waitForFinished(5000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 1);
-    QVERIFY(!m_screen->window(QStringLiteral("Zentova")));
-}
-
-void TestEndToEnd::secondCopyOnSameFolderIsRefused()
-{
-    Install install;
-    QProcess first;
-    install.start(first, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    const QByteArray before = install.data();
-
-    QProcess second;
-    install.start(second, *m_screen);
-    QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova")));
-    m_screen->key(QStringLiteral("Return"));
-    QVERIFY(second.waitForFinished(5000));
-    QCOMPARE(second.exitCode(), 0);
-    QCOMPARE(install.data(), before);
-    QCOMPARE(first.state(), QProcess::Running);
-
-    first.terminate();
-    QVERIFY(first.waitForFinished(5000));
-}
-
-void TestEndToEnd::alarmRingsTheChimeWhileItsBoxShows()
-{
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
-        QSKIP("needs the PulseAudio null sink of tests/with_pulseaudio.sh");
-    Install install;
-    QFile::copy(QStringLiteral(ZENTOVA_CHIME), install.path("Chimes.wav"));
-    // The alarm at the next minute that leaves time to start.
-    QDateTime at = QDateTime::currentDateTime().addSecs(60);
-    if (at.time().second() > 50)
-        at = at.addSecs(60);
-    CountRecord stored;
-    stored.TimerOn = -1;
-    stored.AlarmHourText = QString::number(at.time().hour());
-    stored.AlarmMinuteText = QString::number(at.time().minute());
-    writeRecordFile(install.path("Countdata.dat"), stored);
-
-    QProcess program;
-    install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    QTemporaryDir dir;
-    QProcess parec;
-    parec.start(QStringLiteral("parec"),
-                {QStringLiteral("--device=zentova_null.monitor"), QStringLiteral("--format=s16le"),
-                 QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"),
-                 QStringLiteral("--raw"), dir.filePath("monitor.raw")});
-    QVERIFY(parec.waitForStarted());
-
-    const qint64 wait = QDateTime::currentDateTime().msecsTo(
-                            QDateTime(at.date(), QTime(at.time().hour(), at.time().minute()))) +
-                        5000;
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("タイマーアラーム"), int(wait)));
-    QTest::qWait(2500); // the chime plays on while the box is open
-    QVERIFY(m_screen->window(QStringLiteral("タイマーアラーム")));
-    parec.terminate();
-    QVERIFY(parec.waitForFinished(3000));
-    QFile recording(dir.filePath("monitor.raw"));
-    QVERIFY(recording.open(QIODevice::ReadOnly));
-    const double peak = test::measureLoudness(recording.readAll(), 882, 300.0).peakRms;
-    QVERIFY2(peak > 3000, qPrintable(QStringLiteral("loudest 20 ms: RMS %1").arg(peak)));
-
-    QVERIFY(m_screen->waitForFocus(QStringLiteral("タイマーアラーム")));
-    m_screen->key(QStringLiteral("Return"));
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("タイマーアラーム"), 8000, false));
-    program.terminate();
-    QVERIFY(program.waitForFinished(5000));
-}
-
-void TestEndToEnd::dragUnderWindowManagersEndsAtRelease_data()
-{
-    QTest::addColumn<QString>("wm");
-    QTest::addRow("openbox (LXDE)") << "openbox";
-    QTest::addRow("xfwm4 (Xfce)") << "xfwm4";
-}
-
-void TestEndToEnd::dragUnderWindowManagersEndsAtRelease()
-{
-    QFETCH(QString, wm);
-    Screen screen;
-    QVERIFY2(screen.start(QStringLiteral("1280x1024x24"), wm), "no window manager");
-    Install install;
-    QProcess program;
-    install.start(program, screen);
-    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
-    QTest::qWait(500);
-    const auto x = [](int v) { return QString::number(v); };
-    screen.xdotool({"mousemove", x(430), x(20), "mousedown", "1"});
-    for (int step = 1; step <= 10; ++step) {
-        screen.xdotool({"mousemove", x(430 + 10 * step), x(20 + 10 * step)});
-        QTest::qWait(30);
-    }
-    screen.xdotool({"mouseup", "1"});
-    QTest::qWait(300);
-    const QRect released = screen.window(QStringLiteral("zentova"))->geometry;
-    QVERIFY(released.topLeft() != QPoint(426, 1));
-    // The button is up: moving the pointer leaves the strip where it is.
-    screen.xdotool({"mousemove", x(900), x(700)});
-    QTest::qWait(300);
-    screen.xdotool({"mousemove", x(100), x(900)});
-    QTest::qWait(300);
-    QCOMPARE(screen.window(QStringLiteral("zentova"))->geometry, released);
-
-    // A double click still closes it, and the next start opens where it was.
-    screen.doubleClick(released.topLeft() + QPoint(4, 19));
-    QVERIFY(screen.waitForFocus(QStringLiteral("Zentova")));
-    screen.key(QStringLiteral("Return"));
-    QVERIFY(program.waitForFinished(8000));
-    install.start(program, screen);
-    QVERIFY(screen.waitForFocus(QStringLiteral("Zentova"))); // same day: the prompt
-    screen.key(QStringLiteral("Return"));
-    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
-    QTRY_COMPARE_WITH_TIMEOUT(screen.window(QStringLiteral("zentova"))->geometry, released, 3000);
-    program.terminate();
-    QVERIFY(program.waitForFinished(5000));
-}
-
-void TestEndToEnd::wholeStripOnEveryScreen_data()
-{
-    QTest::addColumn<QString>("size");
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<bool>("wayland"); // a Wayland session, as GNOME's with XWayland
-    QTest::addRow("800x600") << "800x600x24" << 1 << false;
-    QTest::addRow("1024x768") << "1024x768x24" << 1 << false;
-    QTest::addRow("1920x1080 at scale 2") << "1920x1080x24" << 2 << false;
-    QTest::addRow("Wayland session: on X all the same") << "1280x1024x24" << 1 << true;
-}
-
-void TestEndToEnd::wholeStripOnEveryScreen()
-{
-    QFETCH(QString, size);
-    QFETCH(int, scale);
-    QFETCH(bool, wayland);
-    Screen screen;
-    QVERIFY(screen.start(size));
-    Install install;
-    QStringList env{QStringLiteral("QT_SCALE_FACTOR=%1").arg(scale)};
-    QProcess weston;
-    if (wayland) {
-        // A live compositor beside the X server.
-        QProcessEnvironment westonEnv = QProcessEnvironment::systemEnvironment();
-        westonEnv.insert(QStringLiteral("XDG_RUNTIME_DIR"), install.path("home"));
-        weston.setProcessEnvironment(westonEnv);
-        weston.start(QStringLiteral("weston"),
-                     {QStringLiteral("--backend=headless-backend.so"),
-                      QStringLiteral("--socket=zt-wl"), QStringLiteral("--idle-time=0")});
-        QVERIFY(waitUntil([&] { return QFile::exists(install.path("home/zt-wl")); }));
-        env << QStringLiteral("WAYLAND_DISPLAY=zt-wl")
-            << QStringLiteral("XDG_SESSION_TYPE=wayland");
-    }
-    QProcess program;
-    install.start(program, screen, {}, env);
-    QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
-    const QStringList wh = size.split(u'x');
-    const QRect strip = screen.window(QStringLiteral("zentova"))->geometry;
-    QVERIFY2(QRect(0, 0, wh[0].toInt(), wh[1].toInt()).contains(strip),
-             qPrintable(QStringLiteral("strip at %1,%2").arg(strip.x()).arg(strip.y())));
-    QCOMPARE(strip.size(), QSize(599, 38) * scale);
-    program.terminate();
-    QVERIFY(program.waitForFinished(5000));
-    weston.terminate();
-    weston.waitForFinished(5000);
-}
-
-void TestEndToEnd::countCommandsReachTheRunningStrip()
-{
-    Install install;
-    const QStringList noDisplay{QStringLiteral("DISPLAY")};
-    QByteArray out;
-    QCOMPARE(install.command(*m_screen, {"--version"}, noDisplay, &out), 0);
-    QVERIFY(out.startsWith("zentova "));
-    QCOMPARE(install.command(*m_screen, {"--count", "2"}, noDisplay), 3); // nothing runs
-    QCOMPARE(install.command(*m_screen, {"--count", "9"}, noDisplay), 2);
-
-    QProcess program;
-    QVERIFY(startWithCounter(install, program, *m_screen, 1));
-    for (int k = 0; k < 5; ++k)
-        QCOMPARE(install.command(*m_screen, {"--count", "2"}, noDisplay), 0);
-    QCOMPARE(install.command(*m_screen, {"--uncount", "1"}, noDisplay), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[1], int16_t(5), 2000);
-    QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(0));
-    QVERIFY(closeWithFarewell(program));
-    QCOMPARE(decodeRecord(install.data()).Count[1], int16_t(5));
-}
-
-void TestEndToEnd::yesterdaySurvivesTodaysFirstClickAndShowsInHistory()
-{
-    Install install;
-    CountRecord yesterday;
-    yesterday.Count = {12, 7, 100, 3, 45};
-    yesterday.Title = {QStringLiteral("受付"), QStringLiteral("電話"), QStringLiteral("メール"),
-                       QStringLiteral("来客"), QStringLiteral("他")};
-    yesterday.SavedDate = today() - 1;
-    writeRecordFile(install.path("Countdata.dat"), yesterday);
-    const QByteArray line =
-        QDate::currentDate().addDays(-1).toString(Qt::ISODate).toLatin1() +
-        QStringLiteral(",受付,12,電話,7,メール,100,来客,3,他,45,167\r\n").toUtf8();
-
-    QProcess program;
-    install.start(program, *m_screen);
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-    QFile history(install.path("history.csv"));
-    QVERIFY(history.open(QIODevice::ReadOnly));
-    QVERIFY(history.readAll().endsWith(line));
-    history.close();
-    QTest::qWait(300);
-    m_screen->click(counterButton(0));
-    QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).SavedDate, today(), 2000);
-    QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(1));
-    QVERIFY(history.open(QIODevice::ReadOnly));
-    QCOMPARE(history.readAll().count(line), 1);
-
-    m_screen->click(kLeftMargin, 3);
-    QTest::qWait(300);
-    m_screen->key(QStringLiteral("Down"));
-    m_screen->key(QStringLiteral("Return"));
-    QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova：履歴")));
-    program.terminate();
-    QVERIFY(program.waitForFinished(5000));
-}
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
 #include "tst_e2e.moc"

@@ -45,192 +45,177 @@ class TestHistory : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
 
-    void earlierDayBecomesExactlyOneLine();
-    void whichRecordsBecomeHistory_data();
-    void whichRecordsBecomeHistory();
-    void titlesRoundTripThroughTheCsv();
-    void killDuringTheWriteLeavesAWholeFile();
-    void unwritableHistoryKeepsTheDatedCopy();
-    void nothingWritableKeepsTheRecordUnreplaced();
+    void cleanup() { m_sandbox.reset(); }
 
-    void windowRangesTotalsClipboardAndCsv_data();
-    void windowRangesTotalsClipboardAndCsv();
+    void earlierDayBecomesExactlyOneLine()
+    {
+        QVERIFY(!archiveFinishedDay(dayRecord(kToday - 1)));
+        QCOMPARE(m_sandbox->readFile("history.csv"),
+                 QByteArray("\xEF\xBB\xBF") +
+                     QStringLiteral("日付,項目1,件数1,項目2,件数2,項目3,件数3,"
+                                    "項目4,件数4,項目5,件数5,合計\r\n"
+                                    "2023-12-31,受付,12,\"a,b\",7,"
+                                    "\"say \"\"hi\"\"\",100,①～,3,,45,167\r\n")
+                         .toUtf8());
+    }
+
+    void whichRecordsBecomeHistory_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // days already in the history
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<QStringList>("after");
+        const QByteArray two =
+            historyFileText({dayOfRecord(dayRecord(kToday - 5, {1, 0, 0, 0, 0})),
+                             dayOfRecord(dayRecord(kToday - 1, {2, 0, 0, 0, 0}))});
+        QTest::addRow("new file") << QByteArray() << kToday - 3 << QStringList{"2023-12-29:167"};
+        QTest::addRow("between, in date order")
+            << two << kToday - 3 << QStringList{"2023-12-27:1", "2023-12-29:167", "2023-12-31:2"};
+        QTest::addRow("same date replaced")
+            << two << kToday - 1 << QStringList{"2023-12-27:1", "2023-12-31:167"};
+        QTest::addRow("today: not yet")
+            << two << kToday << QStringList{"2023-12-27:1", "2023-12-31:2"};
+        QTest::addRow("later day: left alone")
+            << two << kToday + 2 << QStringList{"2023-12-27:1", "2023-12-31:2"};
+        QTest::addRow("no day (a new data file)") << QByteArray() << 0.0 << QStringList{};
+        QByteArray damaged = two;
+        damaged.insert(damaged.indexOf("2023-12-31"), "not a day,\"broken\r\n2023-12-30,x\r\n");
+        QTest::addRow("lines that are no day are kept")
+            << damaged << kToday - 2
+            << QStringList{"2023-12-27:1", "2023-12-30:167", "2023-12-31:2"};
+    }
+
+    void whichRecordsBecomeHistory()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(double, stored);
+        QFETCH(QStringList, after);
+        if (!before.isEmpty())
+            m_sandbox->writeFile("history.csv", before);
+        QVERIFY(!archiveFinishedDay(dayRecord(stored)));
+        const QByteArray text = m_sandbox->readFile("history.csv");
+        QStringList days;
+        for (const HistoryDay &day : historyDays(text))
+            days << day.date.toString(Qt::ISODate) + ':' + QString::number(day.total());
+        QCOMPARE(days, after);
+        // Whatever was there that is no day stays, byte for byte.
+        for (const HistoryEntry &entry : parseHistory(before))
+            if (!entry.day)
+                QVERIFY(text.contains(entry.bytes));
+    }
+
+    void titlesRoundTripThroughTheCsv()
+    {
+        HistoryDay day = dayOfRecord(dayRecord(kToday - 1));
+        day.titles[4] = QStringLiteral("two\r\nlines");
+        const QList<HistoryDay> back = historyDays(historyFileText({day, day}));
+        QCOMPARE(back.size(), 2);
+        QCOMPARE(back[1], day);
+    }
+
+    void killDuringTheWriteLeavesAWholeFile()
+    {
+        const QByteArray old = historyFileText({dayOfRecord(dayRecord(kToday - 9))});
+        m_sandbox->writeFile("history.csv", old);
+        const int status = test::inChild([] {
+            setBeforeCommitHook(&interruptWrite);
+            archiveFinishedDay(dayRecord(kToday - 1));
+        });
+        QCOMPARE(status, 3);
+        QCOMPARE(m_sandbox->readFile("history.csv"), old);
+    }
+
+    void unwritableHistoryKeepsTheDatedCopy()
+    {
+        QVERIFY(QDir(m_sandbox->folder()).mkdir("history.csv"));
+        const CountRecord yesterday = dayRecord(kToday - 1);
+        writeRecordFile(countDataPath(), yesterday);
+        frmMain w;
+        w.load();
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QCOMPARE(m_sandbox->readFile("Countdata-2023-12-31.dat"), encodeRecord(yesterday));
+        // The strip goes on counting and storing.
+        w.cmdC_Click(0);
+        Autosave autosave;
+        QVERIFY(autosave.saveNow());
+        QCOMPARE(readRecordFile(countDataPath()).Count[0], int16_t(1));
+    }
+
+    void nothingWritableKeepsTheRecordUnreplaced()
+    {
+        QVERIFY(QDir(m_sandbox->folder()).mkdir("history.csv"));
+        QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata-2023-12-31.dat"));
+        const CountRecord yesterday = dayRecord(kToday - 1);
+        writeRecordFile(countDataPath(), yesterday);
+        frmMain w;
+        w.load();
+        w.cmdC_Click(0);
+        Autosave autosave;
+        QVERIFY(!autosave.saveNow());
+        QCOMPARE(readRecordFile(countDataPath()), yesterday);
+        // Once the history can be written, the next save keeps the day first.
+        QVERIFY(QDir(m_sandbox->folder()).rmdir("history.csv"));
+        QVERIFY(autosave.saveNow());
+        QCOMPARE(historyDays(m_sandbox->readFile("history.csv")).size(), 1);
+        QCOMPARE(readRecordFile(countDataPath()).Count[0], int16_t(1));
+    }
+
+    void windowRangesTotalsClipboardAndCsv_data()
+    {
+        QTest::addColumn<int>("range");
+        QTest::addColumn<QStringList>("dates"); // newest first
+        QTest::addRow("this week") << int(frmHistory::ThisWeek) << QStringList{"2024-01-01"};
+        QTest::addRow("this month") << int(frmHistory::ThisMonth) << QStringList{"2024-01-01"};
+        QTest::addRow("last month")
+            << int(frmHistory::LastMonth) << QStringList{"2023-12-31", "2023-12-01"};
+        QTest::addRow("everything")
+            << int(frmHistory::Everything)
+            << QStringList{"2024-01-01", "2023-12-31", "2023-12-01", "2023-11-30"};
+    }
+
+    void windowRangesTotalsClipboardAndCsv()
+    {
+        QFETCH(int, range);
+        QFETCH(QStringList, dates);
+        QList<HistoryDay> stored;
+        for (const QDate &date : {QDate(2023, 11, 30), QDate(2023, 12, 1), QDate(2023, 12, 31)}) {
+            HistoryDay day = dayOfRecord(dayRecord(0, {20000, 20000, 1, 0, 0}));
+            day.date = date;
+            stored << day;
+        }
+        m_sandbox->writeFile("history.csv", historyFileText(stored) + "garbage\r\n");
+        gTitle(0) = QStringLiteral("今日");
+        gCount(0) = 5;
+
+        frmHistory window;
+        window.setRange(frmHistory::Range(range));
+        QStringList shown;
+        for (const HistoryDay &day : window.shownDays())
+            shown << day.date.toString(Qt::ISODate);
+        QCOMPARE(shown, dates);
+        const qint64 total = (dates.size() - dates.contains("2024-01-01")) * 40001LL +
+                             (dates.contains("2024-01-01") ? 5 : 0);
+        QVERIFY2(window.lblTotals->text().endsWith(QStringLiteral("合計: %1").arg(total)),
+                 qPrintable(window.lblTotals->text()));
+
+        window.copyToClipboard();
+        const QStringList lines =
+            QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), dates.size() + 1);
+        QCOMPARE(lines[0].count(u'\t'), 11);
+        for (int i = 0; i < dates.size(); ++i)
+            QVERIFY(lines[i + 1].startsWith(dates[i] + u'\t'));
+
+        window.saveShownRows(m_sandbox->path("export.csv"));
+        QList<HistoryDay> saved = historyDays(m_sandbox->readFile("export.csv"));
+        std::reverse(saved.begin(), saved.end());
+        QCOMPARE(saved, window.shownDays());
+    }
 
 private:
     std::unique_ptr<test::Sandbox> m_sandbox;
 };
-
-void TestHistory::init()
-{
-    m_sandbox = std::make_unique<test::Sandbox>();
-}
-
-void TestHistory::cleanup()
-{
-    m_sandbox.reset();
-}
-
-void TestHistory::earlierDayBecomesExactlyOneLine()
-{
-    QVERIFY(!archiveFinishedDay(dayRecord(kToday - 1)));
-    QCOMPARE(m_sandbox->readFile("history.csv"),
-             QByteArray("\xEF\xBB\xBF") + QStringLiteral("日付,項目1,件数1,項目2,件数2,項目3,件数3,"
-                                                         "項目4,件数4,項目5,件数5,合計\r\n"
-                                                         "2023-12-31,受付,12,\"a,b\",7,"
-                                                         "\"say \"\"hi\"\"\",100,①～,3,,45,167\r\n")
-                                              .toUtf8());
-}
-
-void TestHistory::whichRecordsBecomeHistory_data()
-{
-    QTest::addColumn<QByteArray>("before"); // days already in the history
-    QTest::addColumn<double>("stored");
-    QTest::addColumn<QStringList>("after");
-    const QByteArray two = historyFileText({dayOfRecord(dayRecord(kToday - 5, {1, 0, 0, 0, 0})),
-                                            dayOfRecord(dayRecord(kToday - 1, {2, 0, 0, 0, 0}))});
-    QTest::addRow("new file") << QByteArray() << kToday - 3 << QStringList{"2023-12-29:167"};
-    QTest::addRow("between, in date order")
-        << two << kToday - 3 << QStringList{"2023-12-27:1", "2023-12-29:167", "2023-12-31:2"};
-    QTest::addRow("same date replaced")
-        << two << kToday - 1 << QStringList{"2023-12-27:1", "2023-12-31:167"};
-    QTest::addRow("today: not yet") << two << kToday << QStringList{"2023-12-27:1", "2023-12-31:2"};
-    QTest::addRow("later day: left alone")
-        << two << kToday + 2 << QStringList{"2023-12-27:1", "2023-12-31:2"};
-    QTest::addRow("no day (a new data file)") << QByteArray() << 0.0 << QStringList{};
-    QByteArray damaged = two;
-    damaged.insert(damaged.indexOf("2023-12-31"), "not a day,\"broken\r\n2023-12-30,x\r\n");
-    QTest::addRow("lines that are no day are kept")
-        << damaged << kToday - 2 << QStringList{"2023-12-27:1", "2023-12-30:167", "2023-12-31:2"};
-}
-
-void TestHistory::whichRecordsBecomeHistory()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(double, stored);
-    QFETCH(QStringList, after);
-    if (!before.isEmpty())
-        m_sandbox->writeFile("history.csv", before);
-    QVERIFY(!archiveFinishedDay(dayRecord(stored)));
-    const QByteArray text = m_sandbox->readFile("history.csv");
-    QStringList days;
-    for (const HistoryDay &day : historyDays(text))
-        days << day.date.toString(Qt::ISODate) + ':' + QString::number(day.total());
-    QCOMPARE(days, after);
-    // Whatever was there that is no day stays, byte for byte.
-    for (const HistoryEntry &entry : parseHistory(before))
-        if (!entry.day)
-            QVERIFY(text.contains(entry.bytes));
-}
-
-void TestHistory::titlesRoundTripThroughTheCsv()
-{
-    HistoryDay day = dayOfRecord(dayRecord(kToday - 1));
-    day.titles[4] = QStringLiteral("two\r\nlines");
-    const QList<HistoryDay> back = historyDays(historyFileText({day, day}));
-    QCOMPARE(back.size(), 2);
-    QCOMPARE(back[1], day);
-}
-
-void TestHistory::killDuringTheWriteLeavesAWholeFile()
-{
-    const QByteArray old = historyFileText({dayOfRecord(dayRecord(kToday - 9))});
-    m_sandbox->writeFile("history.csv", old);
-    const int status = test::inChild([] {
-        setBeforeCommitHook(&interruptWrite);
-        archiveFinishedDay(dayRecord(kToday - 1));
-    });
-    QCOMPARE(status, 3);
-    QCOMPARE(m_sandbox->readFile("history.csv"), old);
-}
-
-void TestHistory::unwritableHistoryKeepsTheDatedCopy()
-{
-    QVERIFY(QDir(m_sandbox->folder()).mkdir("history.csv"));
-    const CountRecord yesterday = dayRecord(kToday - 1);
-    writeRecordFile(countDataPath(), yesterday);
-    frmMain w;
-    w.load();
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->readFile("Countdata-2023-12-31.dat"), encodeRecord(yesterday));
-    // The strip goes on counting and storing.
-    w.cmdC_Click(0);
-    Autosave autosave;
-    QVERIFY(autosave.saveNow());
-    QCOMPARE(readRecordFile(countDataPath()).Count[0], int16_t(1));
-}
-
-void TestHistory::nothingWritableKeepsTheRecordUnreplaced()
-{
-    QVERIFY(QDir(m_sandbox->folder()).mkdir("history.csv"));
-    QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata-2023-12-31.dat"));
-    const CountRecord yesterday = dayRecord(kToday - 1);
-    writeRecordFile(countDataPath(), yesterday);
-    frmMain w;
-    w.load();
-    w.cmdC_Click(0);
-    Autosave autosave;
-    QVERIFY(!autosave.saveNow());
-    QCOMPARE(readRecordFile(countDataPath()), yesterday);
-    // Once the history can be written, the next save keeps the day first.
-    QVERIFY(QDir(m_sandbox->folder()).rmdir("history.csv"));
-    QVERIFY(autosave.saveNow());
-    QCOMPARE(historyDays(m_sandbox->readFile("history.csv")).size(), 1);
-    QCOMPARE(readRecordFile(countDataPath()).Count[0], int16_t(1));
-}
-
-void TestHistory::windowRangesTotalsClipboardAndCsv_data()
-{
-    QTest::addColumn<int>("range");
-    QTest::addColumn<QStringList>("dates"); // newest first
-    QTest::addRow("this week") << int(frmHistory::ThisWeek) << QStringList{"2024-01-01"};
-    QTest::addRow("this month") << int(frmHistory::ThisMonth) << QStringList{"2024-01-01"};
-    QTest::addRow("last month") << int(frmHistory::LastMonth)
-                                << QStringList{"2023-12-31", "2023-12-01"};
-    QTest::addRow("everything") << int(frmHistory::Everything)
-                                << QStringList{"2024-01-01", "2023-12-31", "2023-12-01",
-                                               "2023-11-30"};
-}
-
-void TestHistory::windowRangesTotalsClipboardAndCsv()
-{
-    QFETCH(int, range);
-    QFETCH(QStringList, dates);
-    QList<HistoryDay> stored;
-    for (const QDate &date : {QDate(2023, 11, 30), QDate(2023, 12, 1), QDate(2023, 12, 31)}) {
-        HistoryDay day = dayOfRecord(dayRecord(0, {20000, 20000, 1, 0, 0}));
-        day.date = date;
-        stored << day;
-    }
-    m_sandbox->writeFile("history.csv", historyFileText(stored) + "garbage\r\n");
-    gTitle(0) = QStringLiteral("今日");
-    gCount(0) = 5;
-
-    frmHistory window;
-    window.setRange(frmHistory::Range(range));
-    QStringList shown;
-    for (const HistoryDay &day : window.shownDays())
-        shown << day.date.toString(Qt::ISODate);
-    QCOMPARE(shown, dates);
-    const qint64 total = (dates.size() - dates.contains("2024-01-01")) * 40001LL +
-                         (dates.contains("2024-01-01") ? 5 : 0);
-    QVERIFY2(window.lblTotals->text().endsWith(QStringLiteral("合計: %1").arg(total)),
-             qPrintable(window.lblTotals->text()));
-
-    window.copyToClipboard();
-    const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), dates.size() + 1);
-    QCOMPARE(lines[0].count(u'\t'), 11);
-    for (int i = 0; i < dates.size(); ++i)
-        QVERIFY(lines[i + 1].startsWith(dates[i] + u'\t'));
-
-    window.saveShownRows(m_sandbox->path("export.csv"));
-    QList<HistoryDay> saved = historyDays(m_sandbox->readFile("export.csv"));
-    std::reverse(saved.begin(), saved.end());
-    QCOMPARE(saved, window.shownDays());
-}
 
 QTEST_MAIN(TestHistory)
 #include "tst_history.moc"

@@ -47,474 +47,445 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_sandbox = std::make_unique<test::Sandbox>();
+        m_form = std::make_unique<frmMain>();
+    }
 
-    void pressOnCounterButton_data();
-    void pressOnCounterButton();
-    void spaceOrEnterOnFocusedButtonCounts();
-    void labelColourRule_data();
-    void labelColourRule();
+    void cleanup()
+    {
+        m_form.reset();
+        m_sandbox.reset();
+    }
 
-    void showCounterFramesFollowsTitles();
-    void pressesOnFramesLabelsAndClockStopThere();
-    void uncoveredAreaReachesWindowHandlers();
+    void pressOnCounterButton_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<bool>("overflow");
+        const Qt::KeyboardModifiers none;
+        QTest::addRow("left: up") << Qt::LeftButton << none << 99 << 100 << false;
+        QTest::addRow("left at 32767") << Qt::LeftButton << none << 32767 << 32767 << true;
+        QTest::addRow("right: down") << Qt::RightButton << none << 101 << 100 << false;
+        QTest::addRow("right with Shift")
+            << Qt::RightButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1 << 0 << false;
+        QTest::addRow("right at zero") << Qt::RightButton << none << 0 << 0 << false;
+        QTest::addRow("right raises a negative to zero")
+            << Qt::RightButton << none << -5 << 0 << false;
+        QTest::addRow("middle: nothing") << Qt::MiddleButton << none << 5 << 5 << false;
+    }
 
-    void menuOpensAndEndCloses_data();
-    void menuOpensAndEndCloses();
+    void pressOnCounterButton()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QFETCH(bool, overflow);
+        frmMain &w = *m_form;
+        w.show();
+        gCount(1) = int16_t(before);
+        w.lblC(1)->setCaption(QString::number(before));
+        // The press stays on the button: no window handler, no menu.
+        QSignalSpy handlers(&w, &frmMain::windowHandlerEntered);
+        QSignalSpy menuShown(w.menu, &QMenu::aboutToShow);
+        QTest::mouseClick(w.cmdC(1), button, modifiers);
+        QCOMPARE(int(gCount(1)), after);
+        QCOMPARE(w.lblC(1)->caption(), QString::number(after));
+        QCOMPARE(m_sandbox->boxes.calls.size(), overflow ? 1 : 0);
+        if (overflow)
+            QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("オーバーフローしました。"));
+        QCOMPARE(handlers.count(), 0);
+        QCOMPARE(menuShown.count(), 0);
+    }
 
-    void restorePromptAndWhatIsTakenOver_data();
-    void restorePromptAndWhatIsTakenOver();
-    void alarmTextThatIsNoNumberStopsLoad();
-    void farewellTotal_data();
-    void farewellTotal();
-    void unreadableDataFileShowsErrorAndWindowStaysBare();
-    void runPastMidnightStoresTheNewDay();
+    void spaceOrEnterOnFocusedButtonCounts()
+    {
+        frmMain &w = *m_form;
+        w.show();
+        w.activateWindow();
+        w.cmdC(3)->setFocus();
+        QTest::keyClick(w.cmdC(3), Qt::Key_Space);
+        QCOMPARE(gCount(3), int16_t(1));
+        QTest::keyClick(w.cmdC(3), Qt::Key_Return);
+        QCOMPARE(gCount(3), int16_t(2));
+    }
 
-    void fitOnScreens_data();
-    void fitOnScreens();
-    void stripOpensWhereItWasLeft_data();
-    void stripOpensWhereItWasLeft();
-    void dragByHandEndsAtReleaseAndIsRemembered();
-    void firstCounterInUseHasTheFocus_data();
-    void firstCounterInUseHasTheFocus();
-    void digitKeysCount_data();
-    void digitKeysCount();
+    void labelColourRule_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("red");
+        for (const char *text : {"0", "100", "200", "32700", "-100", "-300"})
+            QTest::addRow("%s", text) << QString::fromLatin1(text) << true;
+        for (const char *text : {"1", "99", "101", "-1", "32767", "-32768"})
+            QTest::addRow("%s", text) << QString::fromLatin1(text) << false;
+    }
+
+    void labelColourRule()
+    {
+        QFETCH(QString, caption);
+        QFETCH(bool, red);
+        frmMain &w = *m_form;
+        w.lblC(3)->setCaption(QStringLiteral("7")); // make the next caption a change
+        w.lblC(3)->setCaption(caption);
+        QCOMPARE(w.lblC(3)->palette().color(QPalette::WindowText) == QColor(255, 0, 0), red);
+    }
+
+    void showCounterFramesFollowsTitles()
+    {
+        frmMain &w = *m_form;
+        w.show();
+        w.fraC(1)->setCaption(QStringLiteral("old"));
+        gTitle(0) = QStringLiteral("受付");
+        gTitle(2) = QStringLiteral("  ");
+        ShowCounterFrames();
+        QVERIFY(w.fraC(0)->isVisible());
+        QCOMPARE(w.fraC(0)->caption(), QStringLiteral("受付"));
+        QVERIFY(!w.fraC(1)->isVisible());
+        QCOMPARE(w.fraC(1)->caption(), QStringLiteral("old")); // hiding leaves it
+        QVERIFY(w.fraC(2)->isVisible());
+        QCOMPARE(w.fraC(2)->caption(), QStringLiteral("  ")); // blanks are a title
+        QVERIFY(!w.fraC(3)->isVisible());
+        QVERIFY(!w.fraC(4)->isVisible());
+        QCOMPARE(w.fraC(2)->x(), twipsToPixels(240 + 1440 * 2)); // no closing up
+    }
+
+    void pressesOnFramesLabelsAndClockStopThere()
+    {
+        frmMain &w = *m_form;
+        for (int i = 0; i < CounterCount; ++i)
+            gTitle(i) = QStringLiteral("T%1").arg(i);
+        ShowCounterFrames();
+        w.show();
+        QSignalSpy spy(&w, &frmMain::windowHandlerEntered);
+        const QList<QWidget *> targets = {w.fraC(0), w.fraC(4), w.lblC(2), w.lblTime, w.Frame1};
+        for (QWidget *target : targets) {
+            const QPoint inside(3, target->height() - 4);
+            QTest::mousePress(target, Qt::LeftButton, {}, inside);
+            QTest::mouseMove(target, inside + QPoint(1, 0));
+            QTest::mouseRelease(target, Qt::LeftButton, {}, inside);
+            QTest::mousePress(target, Qt::RightButton, {}, inside);
+            QTest::mouseRelease(target, Qt::RightButton, {}, inside);
+            QTest::mouseDClick(target, Qt::LeftButton, {}, inside);
+        }
+        QCOMPARE(spy.count(), 0);
+        QVERIFY(!w.isUnloaded());
+        QVERIFY(m_sandbox->boxes.calls.isEmpty());
+    }
+
+    void uncoveredAreaReachesWindowHandlers()
+    {
+        frmMain &w = *m_form;
+        gTitle(0) = QStringLiteral("A"); // frame 1 hidden: its place is the window's
+        ShowCounterFrames();
+        w.show();
+        QSignalSpy spy(&w, &frmMain::windowHandlerEntered);
+        const QPoint blueBar(5, 20), bottomBand(300, 36), rightMargin(596, 10),
+            hiddenFrame(twipsToPixels(240 + 1440) + 30, 15);
+        for (QPoint at : {blueBar, bottomBand, rightMargin, hiddenFrame}) {
+            spy.clear();
+            QTest::mousePress(&w, Qt::MiddleButton, {}, at);
+            QTest::mouseRelease(&w, Qt::MiddleButton, {}, at);
+            QCOMPARE(spy.count(), 1);
+            QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("Form_MouseDown"));
+        }
+    }
+
+    void menuOpensAndEndCloses_data()
+    {
+        QTest::addColumn<int>("key"); // 0: a right press on the strip's margin
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addRow("right press") << 0 << Qt::KeyboardModifiers();
+        QTest::addRow("Menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers();
+        QTest::addRow("Shift+F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    }
+
+    void menuOpensAndEndCloses()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        frmMain &w = *m_form;
+        w.load();
+        gTitle(0) = QStringLiteral("A");
+        ShowCounterFrames();
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QSignalSpy unloaded(&w, &frmMain::unloaded);
+        QStringList items;
+        QTimer::singleShot(50, this, [&] {
+            auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!popup)
+                return;
+            for (const QAction *action : popup->actions())
+                items << action->text();
+            if (popup == w.menu)
+                popup->actions().last()->trigger();
+            popup->close();
+        });
+        if (key)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+        else
+            QTest::mousePress(&w, Qt::RightButton, {}, QPoint(5, 20));
+        QCOMPARE(items, QStringList({QStringLiteral("履歴..."), QStringLiteral("終了")}));
+        QCOMPARE(unloaded.count(), 1);
+        QCOMPARE(gCount(0), int16_t(0)); // the key counted nothing
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, farewell("0"));
+    }
+
+    void restorePromptAndWhatIsTakenOver_data()
+    {
+        QTest::addColumn<double>("day"); // the sandbox's today is 45292
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("timerOn");
+        QTest::addRow("same day, Yes") << 45292.0 << 6 << true << 12 << -1;
+        QTest::addRow("same day, No") << 45292.0 << 7 << true << 0 << -1;
+        QTest::addRow("earlier day") << 45291.0 << 0 << false << 0 << -1;
+        QTest::addRow("alarm flag off") << 45291.0 << 0 << false << 0 << 0;
+    }
+
+    void restorePromptAndWhatIsTakenOver()
+    {
+        QFETCH(double, day);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(int, count);
+        QFETCH(int, timerOn);
+        CountRecord stored = storedDay(day);
+        stored.TimerOn = int16_t(timerOn);
+        writeRecordFile(m_sandbox->path("Countdata.dat"), stored);
+        if (answer)
+            m_sandbox->boxes.setNextAnswer(answer);
+        m_form->load();
+
+        QCOMPARE(m_sandbox->boxes.calls.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(m_sandbox->boxes.calls[0].prompt, kPrompt);
+            QCOMPARE(m_sandbox->boxes.calls[0].style, 36);
+            QCOMPARE(m_sandbox->boxes.calls[0].caption, QStringLiteral("Zentova"));
+        }
+        QCOMPARE(int(gCount(0)), count);
+        QCOMPARE(m_form->lblC(0)->caption(), QString::number(count));
+        // Titles, the lap flag and the alarm always come back.
+        QCOMPARE(m_form->fraC(0)->caption(), QStringLiteral("受付"));
+        QVERIFY(m_form->fraC(1)->isHidden());
+        QCOMPARE(gLapOn, int16_t(1));
+        QCOMPARE(int(gTimerOn), timerOn);
+        QCOMPARE(int(gAlarmMinute), timerOn ? 30 : 0);
+        QVERIFY(!m_form->isVisible()); // all before the window shows
+    }
+
+    void alarmTextThatIsNoNumberStopsLoad()
+    {
+        CountRecord r = storedDay(45000.0);
+        r.AlarmMinuteText = QStringLiteral("半");
+        writeRecordFile(m_sandbox->path("Countdata.dat"), r);
+        m_form->load();
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("型が一致しません。"));
+        QCOMPARE(gAlarmHour, int16_t(7)); // set before the minute failed
+        QCOMPARE(gAlarmMinute, int16_t(0));
+        QCOMPARE(m_form->lblC(0)->caption(), QString()); // labels were not reached
+    }
+
+    void farewellTotal_data()
+    {
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<QString>("total");
+        QTest::addRow("negative counts") << QList<int>{5, 0, 0, -12, 0} << "-7";
+        QTest::addRow("past 16 bits") << QList<int>{20000, 20000, 32767, 0, 0} << "72767";
+    }
+
+    void farewellTotal()
+    {
+        QFETCH(QList<int>, counts);
+        QFETCH(QString, total);
+        m_form->load();
+        for (int i = 0; i < CounterCount; ++i)
+            gCount(i) = int16_t(counts[i]);
+        m_form->unload();
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, farewell(total));
+        const CountRecord stored = readRecordFile(m_sandbox->path("Countdata.dat"));
+        for (int i = 0; i < CounterCount; ++i)
+            QCOMPARE(int(stored.Count[size_t(i)]), counts[i]);
+    }
+
+    void unreadableDataFileShowsErrorAndWindowStaysBare()
+    {
+        m_sandbox->writeFile("plain", "x");
+        setAppFolder(m_sandbox->path("plain/bin"));
+        setUserDataFolder(m_sandbox->path("plain/user"));
+        m_form->load();
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QVERIFY(m_sandbox->boxes.calls[0].prompt != kPrompt);
+        QVERIFY(!m_form->fraC(1)->isHidden());
+        // The close still says goodbye, then reports the failed save.
+        m_form->unload();
+        QCOMPARE(m_sandbox->boxes.calls.size(), 3);
+        QCOMPARE(m_sandbox->boxes.calls[1].prompt, farewell("0"));
+    }
+
+    void runPastMidnightStoresTheNewDay()
+    {
+        m_form->load();
+        m_sandbox->clock.set(QDateTime(QDate(2024, 1, 2), QTime(0, 5)));
+        m_form->unload();
+        QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).SavedDate, 45293.0);
+    }
+
+    void fitOnScreens_data()
+    {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QList<QRect>>("areas");
+        QTest::addColumn<QPoint>("expected");
+        const QRect strip(426, 1, 599, 38);
+        QTest::addRow("fits") << strip << QList<QRect>{{0, 0, 1280, 1024}} << QPoint(426, 1);
+        QTest::addRow("one pixel over at 1024")
+            << strip << QList<QRect>{{0, 0, 1024, 768}} << QPoint(425, 1);
+        QTest::addRow("800x600") << strip << QList<QRect>{{0, 0, 800, 600}} << QPoint(201, 1);
+        QTest::addRow("scale 2 on 1920x1080")
+            << strip << QList<QRect>{{0, 0, 960, 540}} << QPoint(361, 1);
+        QTest::addRow("below a top panel")
+            << strip << QList<QRect>{{0, 27, 1280, 997}} << QPoint(426, 27);
+        QTest::addRow("on no screen: the primary")
+            << QRect(3000, 900, 599, 38) << QList<QRect>{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}
+            << QPoint(681, 900);
+        QTest::addRow("on the second screen")
+            << QRect(2000, 700, 599, 38) << QList<QRect>{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}
+            << QPoint(1705, 700);
+        QTest::addRow("wider than the screen")
+            << strip << QList<QRect>{{0, 0, 320, 240}} << QPoint(0, 1);
+    }
+
+    void fitOnScreens()
+    {
+        QFETCH(QRect, wanted);
+        QFETCH(QList<QRect>, areas);
+        QFETCH(QPoint, expected);
+        QCOMPARE(zentova::fitOnScreens(wanted, areas, areas.first()), expected);
+    }
+
+    void stripOpensWhereItWasLeft_data()
+    {
+        // The test screen is 800 x 600: the usual place does not fit there.
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("y");
+        QTest::addColumn<QPoint>("expected");
+        QTest::addRow("nothing remembered") << ""
+                                            << "" << QPoint(201, 1);
+        QTest::addRow("remembered") << "100"
+                                    << "50" << QPoint(100, 50);
+        QTest::addRow("not numbers") << "abc"
+                                     << "50" << QPoint(201, 1);
+        QTest::addRow("huge") << "99999999999"
+                              << "50" << QPoint(201, 1);
+        QTest::addRow("monitor gone") << "3000"
+                                      << "-900" << QPoint(201, 0);
+    }
+
+    void stripOpensWhereItWasLeft()
+    {
+        QFETCH(QString, x);
+        QFETCH(QString, y);
+        QFETCH(QPoint, expected);
+        if (!x.isEmpty()) {
+            QSettings settings(QSettings::IniFormat, QSettings::UserScope, "zentova", "zentova");
+            settings.setValue("strip/x", x);
+            settings.setValue("strip/y", y);
+        }
+        m_form->placeAtStart();
+        QCOMPARE(m_form->pos(), expected);
+    }
+
+    void dragByHandEndsAtReleaseAndIsRemembered()
+    {
+        frmMain &w = *m_form;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // No window manager here: the strip follows the pointer by hand.
+        QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(5, 20));
+        QTest::mouseMove(&w, QPoint(25, 30));
+        QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(25, 30));
+        const QPoint released = w.pos();
+        QCOMPARE(released, QPoint(446, 11));
+        QTest::mouseMove(&w, QPoint(200, 30));
+        QCOMPARE(w.pos(), released);
+        QTRY_COMPARE(rememberedStripPlace().value_or(QPoint()), released);
+    }
+
+    void firstCounterInUseHasTheFocus_data()
+    {
+        QTest::addColumn<QString>("titles");
+        QTest::addColumn<QString>("focused");
+        QTest::addRow("first in use") << "A,B,,,"
+                                      << "cmdC0";
+        QTest::addRow("first unused") << ",,C,D,"
+                                      << "cmdC2";
+        QTest::addRow("none in use: Set") << ",,,,"
+                                          << "cmdSet";
+    }
+
+    void firstCounterInUseHasTheFocus()
+    {
+        QFETCH(QString, titles);
+        QFETCH(QString, focused);
+        const QStringList t = titles.split(u',');
+        for (int i = 0; i < CounterCount; ++i)
+            gTitle(i) = t[i];
+        ShowCounterFrames();
+        m_form->show();
+        QApplication::setActiveWindow(m_form.get());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+    }
+
+    void digitKeysCount_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QList<int>>("counts"); // from 5, 5, 0, 5, 5
+        QTest::addRow("1") << int(Qt::Key_1) << Qt::KeyboardModifiers()
+                           << QList<int>{6, 5, 0, 5, 5};
+        QTest::addRow("5") << int(Qt::Key_5) << Qt::KeyboardModifiers()
+                           << QList<int>{5, 5, 0, 5, 6};
+        QTest::addRow("keypad 2") << int(Qt::Key_2) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+                                  << QList<int>{5, 6, 0, 5, 5};
+        QTest::addRow("Shift+4") << int(Qt::Key_4) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                 << QList<int>{5, 5, 0, 4, 5};
+        QTest::addRow("Shift+3 at zero")
+            << int(Qt::Key_3) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+            << QList<int>{5, 5, 0, 5, 5};
+        QTest::addRow("Ctrl+1") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                << QList<int>{5, 5, 0, 5, 5};
+        QTest::addRow("6") << int(Qt::Key_6) << Qt::KeyboardModifiers()
+                           << QList<int>{5, 5, 0, 5, 5};
+    }
+
+    void digitKeysCount()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QList<int>, counts);
+        for (int i = 0; i < CounterCount; ++i)
+            gCount(i) = int16_t(i == 2 ? 0 : 5);
+        gTitle(0) = QStringLiteral("A"); // the others are counted though hidden
+        ShowCounterFrames();
+        m_form->show();
+        QApplication::setActiveWindow(m_form.get());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+        for (int i = 0; i < CounterCount; ++i)
+            QCOMPARE(int(gCount(i)), counts[i]);
+    }
 
 private:
     std::unique_ptr<test::Sandbox> m_sandbox;
     std::unique_ptr<frmMain> m_form;
 };
-
-void TestMainWindow::init()
-{
-    m_sandbox = std::make_unique<test::Sandbox>();
-    m_form = std::make_unique<frmMain>();
-}
-
-void TestMainWindow::cleanup()
-{
-    m_form.reset();
-    m_sandbox.reset();
-}
-
-void TestMainWindow::pressOnCounterButton_data()
-{
-    QTest::addColumn<Qt::MouseButton>("button");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("after");
-    QTest::addColumn<bool>("overflow");
-    const Qt::KeyboardModifiers none;
-    QTest::addRow("left: up") << Qt::LeftButton << none << 99 << 100 << false;
-    QTest::addRow("left at 32767") << Qt::LeftButton << none << 32767 << 32767 << true;
-    QTest::addRow("right: down") << Qt::RightButton << none << 101 << 100 << false;
-    QTest::addRow("right with Shift")
-        << Qt::RightButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1 << 0 << false;
-    QTest::addRow("right at zero") << Qt::RightButton << none << 0 << 0 << false;
-    QTest::addRow("right raises a negative to zero") << Qt::RightButton << none << -5 << 0 << false;
-    QTest::addRow("middle: nothing") << Qt::MiddleButton << none << 5 << 5 << false;
-}
-
-void TestMainWindow::pressOnCounterButton()
-{
-    QFETCH(Qt::MouseButton, button);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    QFETCH(int, before);
-    QFETCH(int, after);
-    QFETCH(bool, overflow);
-    frmMain &w = *m_form;
-    w.show();
-    gCount(1) = int16_t(before);
-    w.lblC(1)->setCaption(QString::number(before));
-    // The press stays on the button: no window handler, no menu.
-    QSignalSpy handlers(&w, &frmMain::windowHandlerEntered);
-    QSignalSpy menuShown(w.menu, &QMenu::aboutToShow);
-    QTest::mouseClick(w.cmdC(1), button, modifiers);
-    QCOMPARE(int(gCount(1)), after);
-    QCOMPARE(w.lblC(1)->caption(), QString::number(after));
-    QCOMPARE(m_sandbox->boxes.calls.size(), overflow ? 1 : 0);
-    if (overflow)
-        QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("オーバーフローしました。"));
-    QCOMPARE(handlers.count(), 0);
-    QCOMPARE(menuShown.count(), 0);
-}
-
-void TestMainWindow::spaceOrEnterOnFocusedButtonCounts()
-{
-    frmMain &w = *m_form;
-    w.show();
-    w.activateWindow();
-    w.cmdC(3)->setFocus();
-    QTest::keyClick(w.cmdC(3), Qt::Key_Space);
-    QCOMPARE(gCount(3), int16_t(1));
-    QTest::keyClick(w.cmdC(3), Qt::Key_Return);
-    QCOMPARE(gCount(3), int16_t(2));
-}
-
-void TestMainWindow::labelColourRule_data()
-{
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<bool>("red");
-    for (const char *text : {"0", "100", "200", "32700", "-100", "-300"})
-        QTest::addRow("%s", text) << QString::fromLatin1(text) << true;
-    for (const char *text : {"1", "99", "101", "-1", "32767", "-32768"})
-        QTest::addRow("%s", text) << QString::fromLatin1(text) << false;
-}
-
-void TestMainWindow::labelColourRule()
-{
-    QFETCH(QString, caption);
-    QFETCH(bool, red);
-    frmMain &w = *m_form;
-    w.lblC(3)->setCaption(QStringLiteral("7")); // make the next caption a change
-    w.lblC(3)->setCaption(caption);
-    QCOMPARE(w.lblC(3)->palette().color(QPalette::WindowText) == QColor(255, 0, 0), red);
-}
-
-void TestMainWindow::showCounterFramesFollowsTitles()
-{
-    frmMain &w = *m_form;
-    w.show();
-    w.fraC(1)->setCaption(QStringLiteral("old"));
-    gTitle(0) = QStringLiteral("受付");
-    gTitle(2) = QStringLiteral("  ");
-    ShowCounterFrames();
-    QVERIFY(w.fraC(0)->isVisible());
-    QCOMPARE(w.fraC(0)->caption(), QStringLiteral("受付"));
-    QVERIFY(!w.fraC(1)->isVisible());
-    QCOMPARE(w.fraC(1)->caption(), QStringLiteral("old")); // hiding leaves it
-    QVERIFY(w.fraC(2)->isVisible());
-    QCOMPARE(w.fraC(2)->caption(), QStringLiteral("  ")); // blanks are a title
-    QVERIFY(!w.fraC(3)->isVisible());
-    QVERIFY(!w.fraC(4)->isVisible());
-    QCOMPARE(w.fraC(2)->x(), twipsToPixels(240 + 1440 * 2)); // no closing up
-}
-
-void TestMainWindow::pressesOnFramesLabelsAndClockStopThere()
-{
-    frmMain &w = *m_form;
-    for (int i = 0; i < CounterCount; ++i)
-        gTitle(i) = QStringLiteral("T%1").arg(i);
-    ShowCounterFrames();
-    w.show();
-    QSignalSpy spy(&w, &frmMain::windowHandlerEntered);
-    const QList<QWidget *> targets = {w.fraC(0), w.fraC(4), w.lblC(2), w.lblTime, w.Frame1};
-    for (QWidget *target : targets) {
-        const QPoint inside(3, target->height() - 4);
-        QTest::mousePress(target, Qt::LeftButton, {}, inside);
-        QTest::mouseMove(target, inside + QPoint(1, 0));
-        QTest::mouseRelease(target, Qt::LeftButton, {}, inside);
-        QTest::mousePress(target, Qt::RightButton, {}, inside);
-        QTest::mouseRelease(target, Qt::RightButton, {}, inside);
-        QTest::mouseDClick(target, Qt::LeftButton, {}, inside);
-    }
-    QCOMPARE(spy.count(), 0);
-    QVERIFY(!w.isUnloaded());
-    QVERIFY(m_sandbox->boxes.calls.isEmpty());
-}
-
-void TestMainWindow::uncoveredAreaReachesWindowHandlers()
-{
-    frmMain &w = *m_form;
-    gTitle(0) = QStringLiteral("A"); // frame 1 hidden: its place is the window's
-    ShowCounterFrames();
-    w.show();
-    QSignalSpy spy(&w, &frmMain::windowHandlerEntered);
-    const QPoint blueBar(5, 20), bottomBand(300, 36), rightMargin(596, 10),
-        hiddenFrame(twipsToPixels(240 + 1440) + 30, 15);
-    for (QPoint at : {blueBar, bottomBand, rightMargin, hiddenFrame}) {
-        spy.clear();
-        QTest::mousePress(&w, Qt::MiddleButton, {}, at);
-        QTest::mouseRelease(&w, Qt::MiddleButton, {}, at);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("Form_MouseDown"));
-    }
-}
-
-void TestMainWindow::menuOpensAndEndCloses_data()
-{
-    QTest::addColumn<int>("key"); // 0: a right press on the strip's margin
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addRow("right press") << 0 << Qt::KeyboardModifiers();
-    QTest::addRow("Menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers();
-    QTest::addRow("Shift+F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier);
-}
-
-void TestMainWindow::menuOpensAndEndCloses()
-{
-    QFETCH(int, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    frmMain &w = *m_form;
-    w.load();
-    gTitle(0) = QStringLiteral("A");
-    ShowCounterFrames();
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QSignalSpy unloaded(&w, &frmMain::unloaded);
-    QStringList items;
-    QTimer::singleShot(50, this, [&] {
-        auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!popup)
-            return;
-        for (const QAction *action : popup->actions())
-            items << action->text();
-        if (popup == w.menu)
-            popup->actions().last()->trigger();
-        popup->close();
-    });
-    if (key)
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
-    else
-        QTest::mousePress(&w, Qt::RightButton, {}, QPoint(5, 20));
-    QCOMPARE(items, QStringList({QStringLiteral("履歴..."), QStringLiteral("終了")}));
-    QCOMPARE(unloaded.count(), 1);
-    QCOMPARE(gCount(0), int16_t(0)); // the key counted nothing
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->boxes.calls[0].prompt, farewell("0"));
-}
-
-void TestMainWindow::restorePromptAndWhatIsTakenOver_data()
-{
-    QTest::addColumn<double>("day"); // the sandbox's today is 45292
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("asked");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("timerOn");
-    QTest::addRow("same day, Yes") << 45292.0 << 6 << true << 12 << -1;
-    QTest::addRow("same day, No") << 45292.0 << 7 << true << 0 << -1;
-    QTest::addRow("earlier day") << 45291.0 << 0 << false << 0 << -1;
-    QTest::addRow("alarm flag off") << 45291.0 << 0 << false << 0 << 0;
-}
-
-void TestMainWindow::restorePromptAndWhatIsTakenOver()
-{
-    QFETCH(double, day);
-    QFETCH(int, answer);
-    QFETCH(bool, asked);
-    QFETCH(int, count);
-    QFETCH(int, timerOn);
-    CountRecord stored = storedDay(day);
-    stored.TimerOn = int16_t(timerOn);
-    writeRecordFile(m_sandbox->path("Countdata.dat"), stored);
-    if (answer)
-        m_sandbox->boxes.setNextAnswer(answer);
-    m_form->load();
-
-    QCOMPARE(m_sandbox->boxes.calls.size(), asked ? 1 : 0);
-    if (asked) {
-        QCOMPARE(m_sandbox->boxes.calls[0].prompt, kPrompt);
-        QCOMPARE(m_sandbox->boxes.calls[0].style, 36);
-        QCOMPARE(m_sandbox->boxes.calls[0].caption, QStringLiteral("Zentova"));
-    }
-    QCOMPARE(int(gCount(0)), count);
-    QCOMPARE(m_form->lblC(0)->caption(), QString::number(count));
-    // Titles, the lap flag and the alarm always come back.
-    QCOMPARE(m_form->fraC(0)->caption(), QStringLiteral("受付"));
-    QVERIFY(m_form->fraC(1)->isHidden());
-    QCOMPARE(gLapOn, int16_t(1));
-    QCOMPARE(int(gTimerOn), timerOn);
-    QCOMPARE(int(gAlarmMinute), timerOn ? 30 : 0);
-    QVERIFY(!m_form->isVisible()); // all before the window shows
-}
-
-void TestMainWindow::alarmTextThatIsNoNumberStopsLoad()
-{
-    CountRecord r = storedDay(45000.0);
-    r.AlarmMinuteText = QStringLiteral("半");
-    writeRecordFile(m_sandbox->path("Countdata.dat"), r);
-    m_form->load();
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("型が一致しません。"));
-    QCOMPARE(gAlarmHour, int16_t(7)); // set before the minute failed
-    QCOMPARE(gAlarmMinute, int16_t(0));
-    QCOMPARE(m_form->lblC(0)->caption(), QString()); // labels were not reached
-}
-
-void TestMainWindow::farewellTotal_data()
-{
-    QTest::addColumn<QList<int>>("counts");
-    QTest::addColumn<QString>("total");
-    QTest::addRow("negative counts") << QList<int>{5, 0, 0, -12, 0} << "-7";
-    QTest::addRow("past 16 bits") << QList<int>{20000, 20000, 32767, 0, 0} << "72767";
-}
-
-void TestMainWindow::farewellTotal()
-{
-    QFETCH(QList<int>, counts);
-    QFETCH(QString, total);
-    m_form->load();
-    for (int i = 0; i < CounterCount; ++i)
-        gCount(i) = int16_t(counts[i]);
-    m_form->unload();
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->boxes.calls[0].prompt, farewell(total));
-    const CountRecord stored = readRecordFile(m_sandbox->path("Countdata.dat"));
-    for (int i = 0; i < CounterCount; ++i)
-        QCOMPARE(int(stored.Count[size_t(i)]), counts[i]);
-}
-
-void TestMainWindow::unreadableDataFileShowsErrorAndWindowStaysBare()
-{
-    m_sandbox->writeFile("plain", "x");
-    setAppFolder(m_sandbox->path("plain/bin"));
-    setUserDataFolder(m_sandbox->path("plain/user"));
-    m_form->load();
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QVERIFY(m_sandbox->boxes.calls[0].prompt != kPrompt);
-    QVERIFY(!m_form->fraC(1)->isHidden());
-    // The close still says goodbye, then reports the failed save.
-    m_form->unload();
-    QCOMPARE(m_sandbox->boxes.calls.size(), 3);
-    QCOMPARE(m_sandbox->boxes.calls[1].prompt, farewell("0"));
-}
-
-void TestMainWindow::runPastMidnightStoresTheNewDay()
-{
-    m_form->load();
-    m_sandbox->clock.set(QDateTime(QDate(2024, 1, 2), QTime(0, 5)));
-    m_form->unload();
-    QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).SavedDate, 45293.0);
-}
-
-void TestMainWindow::fitOnScreens_data()
-{
-    QTest::addColumn<QRect>("wanted");
-    QTest::addColumn<QList<QRect>>("areas");
-    QTest::addColumn<QPoint>("expected");
-    const QRect strip(426, 1, 599, 38);
-    QTest::addRow("fits") << strip << QList<QRect>{{0, 0, 1280, 1024}} << QPoint(426, 1);
-    QTest::addRow("one pixel over at 1024")
-        << strip << QList<QRect>{{0, 0, 1024, 768}} << QPoint(425, 1);
-    QTest::addRow("800x600") << strip << QList<QRect>{{0, 0, 800, 600}} << QPoint(201, 1);
-    QTest::addRow("scale 2 on 1920x1080")
-        << strip << QList<QRect>{{0, 0, 960, 540}} << QPoint(361, 1);
-    QTest::addRow("below a top panel")
-        << strip << QList<QRect>{{0, 27, 1280, 997}} << QPoint(426, 27);
-    QTest::addRow("on no screen: the primary")
-        << QRect(3000, 900, 599, 38) << QList<QRect>{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}
-        << QPoint(681, 900);
-    QTest::addRow("on the second screen")
-        << QRect(2000, 700, 599, 38) << QList<QRect>{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}
-        << QPoint(1705, 700);
-    QTest::addRow("wider than the screen")
-        << strip << QList<QRect>{{0, 0, 320, 240}} << QPoint(0, 1);
-}
-
-void TestMainWindow::fitOnScreens()
-{
-    QFETCH(QRect, wanted);
-    QFETCH(QList<QRect>, areas);
-    QFETCH(QPoint, expected);
-    QCOMPARE(zentova::fitOnScreens(wanted, areas, areas.first()), expected);
-}
-
-void TestMainWindow::stripOpensWhereItWasLeft_data()
-{
-    // The test screen is 800 x 600: the usual place does not fit there.
-    QTest::addColumn<QString>("x");
-    QTest::addColumn<QString>("y");
-    QTest::addColumn<QPoint>("expected");
-    QTest::addRow("nothing remembered") << ""
-                                        << "" << QPoint(201, 1);
-    QTest::addRow("remembered") << "100"
-                                << "50" << QPoint(100, 50);
-    QTest::addRow("not numbers") << "abc"
-                                 << "50" << QPoint(201, 1);
-    QTest::addRow("huge") << "99999999999"
-                          << "50" << QPoint(201, 1);
-    QTest::addRow("monitor gone") << "3000"
-                                  << "-900" << QPoint(201, 0);
-}
-
-void TestMainWindow::stripOpensWhereItWasLeft()
-{
-    QFETCH(QString, x);
-    QFETCH(QString, y);
-    QFETCH(QPoint, expected);
-    if (!x.isEmpty()) {
-        QSettings settings(QSettings::IniFormat, QSettings::UserScope, "zentova", "zentova");
-        settings.setValue("strip/x", x);
-        settings.setValue("strip/y", y);
-    }
-    m_form->placeAtStart();
-    QCOMPARE(m_form->pos(), expected);
-}
-
-void TestMainWindow::dragByHandEndsAtReleaseAndIsRemembered()
-{
-    frmMain &w = *m_form;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    // No window manager here: the strip follows the pointer by hand.
-    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(5, 20));
-    QTest::mouseMove(&w, QPoint(25, 30));
-    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(25, 30));
-    const QPoint released = w.pos();
-    QCOMPARE(released, QPoint(446, 11));
-    QTest::mouseMove(&w, QPoint(200, 30));
-    QCOMPARE(w.pos(), released);
-    QTRY_COMPARE(rememberedStripPlace().value_or(QPoint()), released);
-}
-
-void TestMainWindow::firstCounterInUseHasTheFocus_data()
-{
-    QTest::addColumn<QString>("titles");
-    QTest::addColumn<QString>("focused");
-    QTest::addRow("first in use") << "A,B,,,"
-                                  << "cmdC0";
-    QTest::addRow("first unused") << ",,C,D,"
-                                  << "cmdC2";
-    QTest::addRow("none in use: Set") << ",,,,"
-                                      << "cmdSet";
-}
-
-void TestMainWindow::firstCounterInUseHasTheFocus()
-{
-    QFETCH(QString, titles);
-    QFETCH(QString, focused);
-    const QStringList t = titles.split(u',');
-    for (int i = 0; i < CounterCount; ++i)
-        gTitle(i) = t[i];
-    ShowCounterFrames();
-    m_form->show();
-    QApplication::setActiveWindow(m_form.get());
-    QCOMPARE(QApplication::focusWidget()->objectName(), focused);
-}
-
-void TestMainWindow::digitKeysCount_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<QList<int>>("counts"); // from 5, 5, 0, 5, 5
-    QTest::addRow("1") << int(Qt::Key_1) << Qt::KeyboardModifiers() << QList<int>{6, 5, 0, 5, 5};
-    QTest::addRow("5") << int(Qt::Key_5) << Qt::KeyboardModifiers() << QList<int>{5, 5, 0, 5, 6};
-    QTest::addRow("keypad 2") << int(Qt::Key_2) << Qt::KeyboardModifiers(Qt::KeypadModifier)
-                              << QList<int>{5, 6, 0, 5, 5};
-    QTest::addRow("Shift+4") << int(Qt::Key_4) << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                             << QList<int>{5, 5, 0, 4, 5};
-    QTest::addRow("Shift+3 at zero")
-        << int(Qt::Key_3) << Qt::KeyboardModifiers(Qt::ShiftModifier) << QList<int>{5, 5, 0, 5, 5};
-    QTest::addRow("Ctrl+1") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                            << QList<int>{5, 5, 0, 5, 5};
-    QTest::addRow("6") << int(Qt::Key_6) << Qt::KeyboardModifiers() << QList<int>{5, 5, 0, 5, 5};
-}
-
-void TestMainWindow::digitKeysCount()
-{
-    QFETCH(int, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    QFETCH(QList<int>, counts);
-    for (int i = 0; i < CounterCount; ++i)
-        gCount(i) = int16_t(i == 2 ? 0 : 5);
-    gTitle(0) = QStringLiteral("A"); // the others are counted though hidden
-    ShowCounterFrames();
-    m_form->show();
-    QApplication::setActiveWindow(m_form.get());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
-    for (int i = 0; i < CounterCount; ++i)
-        QCOMPARE(int(gCount(i)), counts[i]);
-}
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -36,229 +36,210 @@ class TestReliability : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_sandbox = std::make_unique<test::Sandbox>();
+        g_writes = 0;
+        setBeforeCommitHook(&countWrite);
+    }
 
-    void clicksAreStoredWithinASecondAsOneWrite();
-    void settingsOkIsStoredToo();
-    void nothingIsWrittenBeforeArmingOrAfterDisarming();
-    void failingAutosaveIsReportedOnceAndTriedAgain();
+    void cleanup()
+    {
+        setBeforeCommitHook(nullptr);
+        m_sandbox.reset();
+    }
 
-    void terminationSignalsArriveAsEndRequested_data();
-    void terminationSignalsArriveAsEndRequested();
+    void clicksAreStoredWithinASecondAsOneWrite()
+    {
+        frmMain w;
+        w.load();
+        Autosave autosave;
+        autosave.arm();
+        w.show();
+        for (int k = 0; k < 5; ++k)
+            QTest::mouseClick(w.cmdC(1), Qt::LeftButton);
+        QTest::mousePress(w.cmdC(1), Qt::RightButton);
+        QVERIFY(autosave.isPending());
+        QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
+        QTest::qWait(Autosave::DelayMs + 100);
+        QCOMPARE(g_writes, 1);
+        const CountRecord stored = readRecordFile(m_sandbox->path("Countdata.dat"));
+        QCOMPARE(stored.Count[1], int16_t(4));
+        QCOMPARE(stored.SavedDate, 45292.0);
+        QCOMPARE(gSaved.Count[1], int16_t(0)); // the live state and gSaved stay apart
+    }
 
-    void failedSyncIsAFailedSave();
-    void leftoversOfKilledSavesAreRemoved();
+    void settingsOkIsStoredToo()
+    {
+        frmMain w;
+        w.load();
+        Autosave autosave;
+        autosave.arm();
+        frmSet dialog(&w);
+        dialog.prepareToShow();
+        dialog.txtTitle(0)->setText(QStringLiteral("A"));
+        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
+        QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Title[0], QStringLiteral("A"));
+    }
 
-    void whateverIsLeftInTheLockPlaceNeverStopsAStart_data();
-    void whateverIsLeftInTheLockPlaceNeverStopsAStart();
-    void foldersLinkedToOneDataFileShareTheLock();
-    void folderThatCannotHoldLockRunsUnlocked();
+    void nothingIsWrittenBeforeArmingOrAfterDisarming()
+    {
+        Autosave autosave;
+        counterStateChanged();
+        QVERIFY(!autosave.isPending());
+        autosave.arm();
+        counterStateChanged();
+        autosave.disarm();
+        QTest::qWait(Autosave::DelayMs + 200);
+        QCOMPARE(g_writes, 0);
+    }
+
+    void failingAutosaveIsReportedOnceAndTriedAgain()
+    {
+        frmMain w;
+        w.load();
+        Autosave autosave;
+        autosave.arm();
+        QVERIFY(QFile::remove(m_sandbox->path("Countdata.dat")));
+        QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat")); // nothing can be written there
+        w.cmdC_Click(0);
+        for (int k = 0; k < 3; ++k)
+            QVERIFY(!autosave.saveNow());
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QCOMPARE(m_sandbox->boxes.calls[0].style, 0);
+        // The folder mends without any further change of the counts: the retry
+        // stores them, with no second box.
+        QVERIFY(QDir(m_sandbox->folder()).rmdir("Countdata.dat"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_sandbox->path("Countdata.dat")).isFile(),
+                                 Autosave::RetryMs + 1000);
+        QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Count[0], int16_t(1));
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        // After a success a new failure is reported again.
+        QFile::remove(m_sandbox->path("Countdata.dat"));
+        QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat"));
+        QVERIFY(!autosave.saveNow());
+        QCOMPARE(m_sandbox->boxes.calls.size(), 2);
+    }
+
+    void terminationSignalsArriveAsEndRequested_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addRow("SIGTERM") << SIGTERM;
+        QTest::addRow("SIGINT") << SIGINT;
+        QTest::addRow("SIGHUP") << SIGHUP;
+    }
+
+    void terminationSignalsArriveAsEndRequested()
+    {
+        QFETCH(int, number);
+        EndSignals ends;
+        QSignalSpy spy(&ends, &EndSignals::endRequested);
+        ::raise(number);
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), number);
+    }
+
+    void failedSyncIsAFailedSave()
+    {
+        const CountRecord old;
+        writeRecordFile(m_sandbox->path("Countdata.dat"), old);
+        setSyncFunction([](int) {
+            errno = EIO;
+            return -1;
+        });
+        CountRecord changed;
+        changed.Count[0] = 7;
+        try {
+            writeRecordFile(m_sandbox->path("Countdata.dat"), changed);
+            QFAIL("a failed sync was taken for a stored record");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.code(), ErrorCode::DeviceIoError);
+        }
+        setSyncFunction(nullptr);
+        QCOMPARE(m_sandbox->readFile("Countdata.dat"), encodeRecord(old));
+        QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files).size(), 1); // no temporary left
+    }
+
+    void leftoversOfKilledSavesAreRemoved()
+    {
+        for (const char *name : {"Countdata.dat.a1B2c3", "Countdata.dat.keep",
+                                 "Countdata.dat.a1B2c3d", "notes.txt.a1B2c3", "Countdata.dat"})
+            m_sandbox->writeFile(name, "x");
+        removeWriteLeftovers(m_sandbox->path("Countdata.dat"));
+        QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files, QDir::Name),
+                 QStringList({"Countdata.dat", "Countdata.dat.a1B2c3d", "Countdata.dat.keep",
+                              "notes.txt.a1B2c3"}));
+    }
+
+    void whateverIsLeftInTheLockPlaceNeverStopsAStart_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addRow("empty file") << "empty";
+        QTest::addRow("garbage") << "garbage";
+        QTest::addRow("dead copy's lock") << "dead";
+        QTest::addRow("another machine's lock") << "elsewhere";
+        QTest::addRow("read-only file") << "readonly";
+        QTest::addRow("directory") << "directory";
+        QTest::addRow("dangling link") << "dangling";
+        QTest::addRow("link to a file") << "link";
+    }
+
+    void whateverIsLeftInTheLockPlaceNeverStopsAStart()
+    {
+        QFETCH(QString, left);
+        const QString lockPath = m_sandbox->path("Zentova.lock");
+        if (left == "empty")
+            m_sandbox->writeFile("Zentova.lock", "");
+        else if (left == "garbage")
+            m_sandbox->writeFile("Zentova.lock", "\xff\xfe not a lock \x01");
+        else if (left == "dead" || left == "elsewhere")
+            m_sandbox->writeFile("Zentova.lock", (left == "dead" ? "999999" : "1") +
+                                                     QByteArray("\nzentova\nother-host\n"));
+        else if (left == "readonly") {
+            m_sandbox->writeFile("Zentova.lock", "1\n");
+            QFile::setPermissions(lockPath, QFileDevice::ReadOwner);
+        } else if (left == "directory")
+            QVERIFY(QDir(m_sandbox->folder()).mkdir("Zentova.lock"));
+        else if (left == "dangling")
+            QVERIFY(QFile::link(m_sandbox->path("gone/x"), lockPath));
+        else if (left == "link") {
+            m_sandbox->writeFile("precious", "keep");
+            QVERIFY(QFile::link(m_sandbox->path("precious"), lockPath));
+        }
+
+        InstanceLock lock;
+        QCOMPARE(lock.acquire(m_sandbox->folder()), InstanceLock::Result::Acquired);
+        // Held for real: a second holder (another open file, as another copy
+        // would have) is refused.
+        InstanceLock second;
+        QCOMPARE(second.acquire(m_sandbox->folder()), InstanceLock::Result::HeldByAnotherCopy);
+        if (left == "link")
+            QCOMPARE(m_sandbox->readFile("precious"), QByteArray("keep"));
+    }
+
+    void foldersLinkedToOneDataFileShareTheLock()
+    {
+        QTemporaryDir other;
+        QVERIFY(QFile::link(m_sandbox->path("Countdata.dat"), other.filePath("Countdata.dat")));
+        InstanceLock first;
+        QCOMPARE(first.acquire(countDataLockFolders()), InstanceLock::Result::Acquired);
+        setAppFolder(other.path());
+        QCOMPARE(countDataLockFolders(), QStringList({other.path(), m_sandbox->folder()}));
+        InstanceLock second;
+        QCOMPARE(second.acquire(countDataLockFolders()), InstanceLock::Result::HeldByAnotherCopy);
+    }
+
+    void folderThatCannotHoldLockRunsUnlocked()
+    {
+        m_sandbox->writeFile("plain", "x");
+        InstanceLock lock;
+        QCOMPARE(lock.acquire(m_sandbox->path("plain/bin")), InstanceLock::Result::Unavailable);
+    }
 
 private:
     std::unique_ptr<test::Sandbox> m_sandbox;
 };
-
-void TestReliability::init()
-{
-    m_sandbox = std::make_unique<test::Sandbox>();
-    g_writes = 0;
-    setBeforeCommitHook(&countWrite);
-}
-
-void TestReliability::cleanup()
-{
-    setBeforeCommitHook(nullptr);
-    m_sandbox.reset();
-}
-
-void TestReliability::clicksAreStoredWithinASecondAsOneWrite()
-{
-    frmMain w;
-    w.load();
-    Autosave autosave;
-    autosave.arm();
-    w.show();
-    for (int k = 0; k < 5; ++k)
-        QTest::mouseClick(w.cmdC(1), Qt::LeftButton);
-    QTest::mousePress(w.cmdC(1), Qt::RightButton);
-    QVERIFY(autosave.isPending());
-    QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
-    QTest::qWait(Autosave::DelayMs + 100);
-    QCOMPARE(g_writes, 1);
-    const CountRecord stored = readRecordFile(m_sandbox->path("Countdata.dat"));
-    QCOMPARE(stored.Count[1], int16_t(4));
-    QCOMPARE(stored.SavedDate, 45292.0);
-    QCOMPARE(gSaved.Count[1], int16_t(0)); // the live state and gSaved stay apart
-}
-
-void TestReliability::settingsOkIsStoredToo()
-{
-    frmMain w;
-    w.load();
-    Autosave autosave;
-    autosave.arm();
-    frmSet dialog(&w);
-    dialog.prepareToShow();
-    dialog.txtTitle(0)->setText(QStringLiteral("A"));
-    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
-    QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Title[0], QStringLiteral("A"));
-}
-
-void TestReliability::nothingIsWrittenBeforeArmingOrAfterDisarming()
-{
-    Autosave autosave;
-    counterStateChanged();
-    QVERIFY(!autosave.isPending());
-    autosave.arm();
-    counterStateChanged();
-    autosave.disarm();
-    QTest::qWait(Autosave::DelayMs + 200);
-    QCOMPARE(g_writes, 0);
-}
-
-void TestReliability::failingAutosaveIsReportedOnceAndTriedAgain()
-{
-    frmMain w;
-    w.load();
-    Autosave autosave;
-    autosave.arm();
-    QVERIFY(QFile::remove(m_sandbox->path("Countdata.dat")));
-    QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat")); // nothing can be written there
-    w.cmdC_Click(0);
-    for (int k = 0; k < 3; ++k)
-        QVERIFY(!autosave.saveNow());
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->boxes.calls[0].style, 0);
-    // The folder mends without any further change of the counts: the retry
-    // stores them, with no second box.
-    QVERIFY(QDir(m_sandbox->folder()).rmdir("Countdata.dat"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_sandbox->path("Countdata.dat")).isFile(),
-                             Autosave::RetryMs + 1000);
-    QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Count[0], int16_t(1));
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    // After a success a new failure is reported again.
-    QFile::remove(m_sandbox->path("Countdata.dat"));
-    QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat"));
-    QVERIFY(!autosave.saveNow());
-    QCOMPARE(m_sandbox->boxes.calls.size(), 2);
-}
-
-void TestReliability::terminationSignalsArriveAsEndRequested_data()
-{
-    QTest::addColumn<int>("number");
-    QTest::addRow("SIGTERM") << SIGTERM;
-    QTest::addRow("SIGINT") << SIGINT;
-    QTest::addRow("SIGHUP") << SIGHUP;
-}
-
-void TestReliability::terminationSignalsArriveAsEndRequested()
-{
-    QFETCH(int, number);
-    EndSignals ends;
-    QSignalSpy spy(&ends, &EndSignals::endRequested);
-    ::raise(number);
-    QTRY_COMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toInt(), number);
-}
-
-void TestReliability::failedSyncIsAFailedSave()
-{
-    const CountRecord old;
-    writeRecordFile(m_sandbox->path("Countdata.dat"), old);
-    setSyncFunction([](int) {
-        errno = EIO;
-        return -1;
-    });
-    CountRecord changed;
-    changed.Count[0] = 7;
-    try {
-        writeRecordFile(m_sandbox->path("Countdata.dat"), changed);
-        QFAIL("a failed sync was taken for a stored record");
-    } catch (const RuntimeError &e) {
-        QCOMPARE(e.code(), ErrorCode::DeviceIoError);
-    }
-    setSyncFunction(nullptr);
-    QCOMPARE(m_sandbox->readFile("Countdata.dat"), encodeRecord(old));
-    QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files).size(), 1); // no temporary left
-}
-
-void TestReliability::leftoversOfKilledSavesAreRemoved()
-{
-    for (const char *name : {"Countdata.dat.a1B2c3", "Countdata.dat.keep", "Countdata.dat.a1B2c3d",
-                             "notes.txt.a1B2c3", "Countdata.dat"})
-        m_sandbox->writeFile(name, "x");
-    removeWriteLeftovers(m_sandbox->path("Countdata.dat"));
-    QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files, QDir::Name),
-             QStringList({"Countdata.dat", "Countdata.dat.a1B2c3d", "Countdata.dat.keep",
-                          "notes.txt.a1B2c3"}));
-}
-
-void TestReliability::whateverIsLeftInTheLockPlaceNeverStopsAStart_data()
-{
-    QTest::addColumn<QString>("left");
-    QTest::addRow("empty file") << "empty";
-    QTest::addRow("garbage") << "garbage";
-    QTest::addRow("dead copy's lock") << "dead";
-    QTest::addRow("another machine's lock") << "elsewhere";
-    QTest::addRow("read-only file") << "readonly";
-    QTest::addRow("directory") << "directory";
-    QTest::addRow("dangling link") << "dangling";
-    QTest::addRow("link to a file") << "link";
-}
-
-void TestReliability::whateverIsLeftInTheLockPlaceNeverStopsAStart()
-{
-    QFETCH(QString, left);
-    const QString lockPath = m_sandbox->path("Zentova.lock");
-    if (left == "empty")
-        m_sandbox->writeFile("Zentova.lock", "");
-    else if (left == "garbage")
-        m_sandbox->writeFile("Zentova.lock", "\xff\xfe not a lock \x01");
-    else if (left == "dead" || left == "elsewhere")
-        m_sandbox->writeFile("Zentova.lock", (left == "dead" ? "999999" : "1") +
-                                                 QByteArray("\nzentova\nother-host\n"));
-    else if (left == "readonly") {
-        m_sandbox->writeFile("Zentova.lock", "1\n");
-        QFile::setPermissions(lockPath, QFileDevice::ReadOwner);
-    } else if (left == "directory")
-        QVERIFY(QDir(m_sandbox->folder()).mkdir("Zentova.lock"));
-    else if (left == "dangling")
-        QVERIFY(QFile::link(m_sandbox->path("gone/x"), lockPath));
-    else if (left == "link") {
-        m_sandbox->writeFile("precious", "keep");
-        QVERIFY(QFile::link(m_sandbox->path("precious"), lockPath));
-    }
-
-    InstanceLock lock;
-    QCOMPARE(lock.acquire(m_sandbox->folder()), InstanceLock::Result::Acquired);
-    // Held for real: a second holder (another open file, as another copy
-    // would have) is refused.
-    InstanceLock second;
-    QCOMPARE(second.acquire(m_sandbox->folder()), InstanceLock::Result::HeldByAnotherCopy);
-    if (left == "link")
-        QCOMPARE(m_sandbox->readFile("precious"), QByteArray("keep"));
-}
-
-void TestReliability::foldersLinkedToOneDataFileShareTheLock()
-{
-    QTemporaryDir other;
-    QVERIFY(QFile::link(m_sandbox->path("Countdata.dat"), other.filePath("Countdata.dat")));
-    InstanceLock first;
-    QCOMPARE(first.acquire(countDataLockFolders()), InstanceLock::Result::Acquired);
-    setAppFolder(other.path());
-    QCOMPARE(countDataLockFolders(), QStringList({other.path(), m_sandbox->folder()}));
-    InstanceLock second;
-    QCOMPARE(second.acquire(countDataLockFolders()), InstanceLock::Result::HeldByAnotherCopy);
-}
-
-void TestReliability::folderThatCannotHoldLockRunsUnlocked()
-{
-    m_sandbox->writeFile("plain", "x");
-    InstanceLock lock;
-    QCOMPARE(lock.acquire(m_sandbox->path("plain/bin")), InstanceLock::Result::Unavailable);
-}
 
 QTEST_MAIN(TestReliability)
 #include "tst_reliability.moc"

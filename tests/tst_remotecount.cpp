@@ -41,20 +41,182 @@ class TestRemoteCount : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_sandbox = std::make_unique<test::Sandbox>();
+        m_form = std::make_unique<frmMain>();
+        m_form->load();
+        m_server = std::make_unique<CountServer>(*m_form);
+        QVERIFY(m_server->listen(m_sandbox->folder()));
+        m_server->setReady();
+    }
 
-    void commandLine_data();
-    void commandLine();
+    void cleanup()
+    {
+        m_server.reset();
+        m_form.reset();
+        m_sandbox.reset();
+    }
 
-    void requestActsAsClickOrRightPress_data();
-    void requestActsAsClickOrRightPress();
-    void requestsWaitForAnOpenBoxAndKeepTheirOrder();
-    void endingCopyRefuses();
-    void malformedOrHalfSentRequestsChangeNothing_data();
-    void malformedOrHalfSentRequestsChangeNothing();
-    void staleSocketOfKilledCopyIsTakenOver();
-    void anotherUserGetsNothing();
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<int>("counter");
+        QTest::addColumn<int>("delta");
+        using A = CommandLine::Action;
+        QTest::addRow("no option") << QStringList{} << int(A::Run) << 0 << 0;
+        QTest::addRow("toolkit's own") << QStringList{"-platform", "xcb"} << int(A::Run) << 0 << 0;
+        QTest::addRow("--count 1") << QStringList{"--count", "1"} << int(A::Count) << 0 << 1;
+        QTest::addRow("--uncount=5") << QStringList{"--uncount=5"} << int(A::Count) << 4 << -1;
+        QTest::addRow("--version") << QStringList{"--version"} << int(A::Print) << 0 << 0;
+        QTest::addRow("--help") << QStringList{"--help"} << int(A::Print) << 0 << 0;
+        for (const char *n : {"0", "6", "x", "", "1.5"})
+            QTest::addRow("--count '%s'", n)
+                << QStringList{"--count", n} << int(A::Refuse) << 0 << 0;
+        QTest::addRow("both") << QStringList{"--count", "1", "--uncount", "2"} << int(A::Refuse)
+                              << 0 << 0;
+        QTest::addRow("twice") << QStringList{"--count", "1", "--count", "2"} << int(A::Refuse) << 0
+                               << 0;
+        QTest::addRow("unknown") << QStringList{"--bogus"} << int(A::Refuse) << 0 << 0;
+        QTest::addRow("stray word") << QStringList{"count"} << int(A::Refuse) << 0 << 0;
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, action);
+        QFETCH(int, counter);
+        QFETCH(int, delta);
+        const CommandLine parsed = parseCommandLine(QStringList{"zentova"} + args);
+        QCOMPARE(int(parsed.action), action);
+        QCOMPARE(parsed.counter, counter);
+        QCOMPARE(parsed.delta, delta);
+        if (parsed.action == CommandLine::Action::Refuse)
+            QCOMPARE(parsed.text.count(u'\n'), 1); // one line
+    }
+
+    void requestActsAsClickOrRightPress_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("boxes");
+        QTest::addRow("count") << 0 << 1 << 1 << 0;
+        QTest::addRow("count to 100") << 99 << 1 << 100 << 0;
+        QTest::addRow("uncount at zero") << 0 << -1 << 0 << 0;
+        QTest::addRow("count at 32767") << 32767 << 1 << 32767 << 1;
+    }
+
+    void requestActsAsClickOrRightPress()
+    {
+        QFETCH(int, before);
+        QFETCH(int, delta);
+        QFETCH(int, after);
+        QFETCH(int, boxes);
+        gCount(3) = int16_t(before); // counter 4 is not in use: counted all the same
+        QCOMPARE(send(3, delta), 0);
+        QTRY_COMPARE(m_server->pendingCount(), 0);
+        QTRY_COMPARE(m_sandbox->boxes.calls.size(), boxes);
+        QTRY_COMPARE(int(gCount(3)), after);
+        if (boxes == 0)
+            QCOMPARE(m_form->lblC(3)->caption(), QString::number(after));
+    }
+
+    void requestsWaitForAnOpenBoxAndKeepTheirOrder()
+    {
+        QDialog box(m_form.get());
+        box.setModal(true);
+        box.show();
+        QCOMPARE(send(0, -1), 0);
+        QCOMPARE(send(0, 1), 0);
+        QCOMPARE(send(0, 1), 0);
+        QTest::qWait(200);
+        QCOMPARE(m_server->pendingCount(), 3);
+        QCOMPARE(gCount(0), int16_t(0));
+        box.close();
+        // In order: 0, 1, 2. Taken in any other order the uncount would not be
+        // at zero and the result would be 1.
+        QTRY_COMPARE(gCount(0), int16_t(2));
+        QTest::qWait(200);
+        QCOMPARE(gCount(0), int16_t(2)); // none applied twice
+    }
+
+    void endingCopyRefuses()
+    {
+        m_server->setEnding();
+        QCOMPARE(send(0, 1), 3);
+        m_form->unloadSilently();
+        QCOMPARE(gCount(0), int16_t(0));
+    }
+
+    void malformedOrHalfSentRequestsChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addRow("garbage") << QByteArray(4096, '\xff');
+        QTest::addRow("half-sent") << QByteArray("count 1");
+        QTest::addRow("counter 6") << QByteArray("count 6\n");
+        QTest::addRow("trailing bytes") << QByteArray("count 1\nuncount 1\n");
+        QTest::addRow("oversized") << QByteArray("count 1") + QByteArray(100, ' ') + "\n";
+        QTest::addRow("nul inside") << QByteArray("count\0 1\n", 9);
+    }
+
+    void malformedOrHalfSentRequestsChangeNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        const int fd = connectTo(countSocketPath(m_sandbox->folder()));
+        QVERIFY(fd >= 0);
+        QVERIFY(::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) > 0);
+        // Dropped: closed without an answer, at once or when the peer times out.
+        char answer = 0;
+        ssize_t got = -1;
+        QTRY_VERIFY_WITH_TIMEOUT((got = ::recv(fd, &answer, 1, 0)) >= 0 || errno == ECONNRESET,
+                                 CountServer::PeerTimeoutMs + 1000);
+        QVERIFY(got <= 0);
+        ::close(fd);
+        QCOMPARE(gCount(0), int16_t(0));
+        QCOMPARE(send(0, 1), 0); // the strip goes on taking requests
+        QTRY_COMPARE(gCount(0), int16_t(1));
+    }
+
+    void staleSocketOfKilledCopyIsTakenOver()
+    {
+        m_server.reset();
+        const QString path = countSocketPath(m_sandbox->folder());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            sockaddr_un address;
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            socketAddress(path, &address);
+            ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+            ::listen(fd, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        QTRY_VERIFY(QFile::exists(path));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        QVERIFY(QFile::exists(path)); // left behind
+        QCOMPARE(send(1, 1), 3);      // and nobody answers there
+        m_server = std::make_unique<CountServer>(*m_form);
+        QVERIFY(m_server->listen(m_sandbox->folder()));
+        m_server->setReady();
+        QCOMPARE(send(1, 1), 0);
+        QTRY_COMPARE(gCount(1), int16_t(1));
+    }
+
+    void anotherUserGetsNothing()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to become another user");
+        const QString path = countSocketPath(m_sandbox->folder());
+        const int status = test::inChild([&] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(2);
+            ::_exit(connectTo(path) >= 0 ? 1 : 0);
+        });
+        QCOMPARE(status, 0);
+    }
 
 private:
     // The command's side, in a thread of its own: it waits for the answer
@@ -74,182 +236,6 @@ private:
     std::unique_ptr<frmMain> m_form;
     std::unique_ptr<CountServer> m_server;
 };
-
-void TestRemoteCount::init()
-{
-    m_sandbox = std::make_unique<test::Sandbox>();
-    m_form = std::make_unique<frmMain>();
-    m_form->load();
-    m_server = std::make_unique<CountServer>(*m_form);
-    QVERIFY(m_server->listen(m_sandbox->folder()));
-    m_server->setReady();
-}
-
-void TestRemoteCount::cleanup()
-{
-    m_server.reset();
-    m_form.reset();
-    m_sandbox.reset();
-}
-
-void TestRemoteCount::commandLine_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<int>("counter");
-    QTest::addColumn<int>("delta");
-    using A = CommandLine::Action;
-    QTest::addRow("no option") << QStringList{} << int(A::Run) << 0 << 0;
-    QTest::addRow("toolkit's own") << QStringList{"-platform", "xcb"} << int(A::Run) << 0 << 0;
-    QTest::addRow("--count 1") << QStringList{"--count", "1"} << int(A::Count) << 0 << 1;
-    QTest::addRow("--uncount=5") << QStringList{"--uncount=5"} << int(A::Count) << 4 << -1;
-    QTest::addRow("--version") << QStringList{"--version"} << int(A::Print) << 0 << 0;
-    QTest::addRow("--help") << QStringList{"--help"} << int(A::Print) << 0 << 0;
-    for (const char *n : {"0", "6", "x", "", "1.5"})
-        QTest::addRow("--count '%s'", n) << QStringList{"--count", n} << int(A::Refuse) << 0 << 0;
-    QTest::addRow("both") << QStringList{"--count", "1", "--uncount", "2"} << int(A::Refuse) << 0
-                          << 0;
-    QTest::addRow("twice") << QStringList{"--count", "1", "--count", "2"} << int(A::Refuse) << 0
-                           << 0;
-    QTest::addRow("unknown") << QStringList{"--bogus"} << int(A::Refuse) << 0 << 0;
-    QTest::addRow("stray word") << QStringList{"count"} << int(A::Refuse) << 0 << 0;
-}
-
-void TestRemoteCount::commandLine()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, action);
-    QFETCH(int, counter);
-    QFETCH(int, delta);
-    const CommandLine parsed = parseCommandLine(QStringList{"zentova"} + args);
-    QCOMPARE(int(parsed.action), action);
-    QCOMPARE(parsed.counter, counter);
-    QCOMPARE(parsed.delta, delta);
-    if (parsed.action == CommandLine::Action::Refuse)
-        QCOMPARE(parsed.text.count(u'\n'), 1); // one line
-}
-
-void TestRemoteCount::requestActsAsClickOrRightPress_data()
-{
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("delta");
-    QTest::addColumn<int>("after");
-    QTest::addColumn<int>("boxes");
-    QTest::addRow("count") << 0 << 1 << 1 << 0;
-    QTest::addRow("count to 100") << 99 << 1 << 100 << 0;
-    QTest::addRow("uncount at zero") << 0 << -1 << 0 << 0;
-    QTest::addRow("count at 32767") << 32767 << 1 << 32767 << 1;
-}
-
-void TestRemoteCount::requestActsAsClickOrRightPress()
-{
-    QFETCH(int, before);
-    QFETCH(int, delta);
-    QFETCH(int, after);
-    QFETCH(int, boxes);
-    gCount(3) = int16_t(before); // counter 4 is not in use: counted all the same
-    QCOMPARE(send(3, delta), 0);
-    QTRY_COMPARE(m_server->pendingCount(), 0);
-    QTRY_COMPARE(m_sandbox->boxes.calls.size(), boxes);
-    QTRY_COMPARE(int(gCount(3)), after);
-    if (boxes == 0)
-        QCOMPARE(m_form->lblC(3)->caption(), QString::number(after));
-}
-
-void TestRemoteCount::requestsWaitForAnOpenBoxAndKeepTheirOrder()
-{
-    QDialog box(m_form.get());
-    box.setModal(true);
-    box.show();
-    QCOMPARE(send(0, -1), 0);
-    QCOMPARE(send(0, 1), 0);
-    QCOMPARE(send(0, 1), 0);
-    QTest::qWait(200);
-    QCOMPARE(m_server->pendingCount(), 3);
-    QCOMPARE(gCount(0), int16_t(0));
-    box.close();
-    // In order: 0, 1, 2. Taken in any other order the uncount would not be
-    // at zero and the result would be 1.
-    QTRY_COMPARE(gCount(0), int16_t(2));
-    QTest::qWait(200);
-    QCOMPARE(gCount(0), int16_t(2)); // none applied twice
-}
-
-void TestRemoteCount::endingCopyRefuses()
-{
-    m_server->setEnding();
-    QCOMPARE(send(0, 1), 3);
-    m_form->unloadSilently();
-    QCOMPARE(gCount(0), int16_t(0));
-}
-
-void TestRemoteCount::malformedOrHalfSentRequestsChangeNothing_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addRow("garbage") << QByteArray(4096, '\xff');
-    QTest::addRow("half-sent") << QByteArray("count 1");
-    QTest::addRow("counter 6") << QByteArray("count 6\n");
-    QTest::addRow("trailing bytes") << QByteArray("count 1\nuncount 1\n");
-    QTest::addRow("oversized") << QByteArray("count 1") + QByteArray(100, ' ') + "\n";
-    QTest::addRow("nul inside") << QByteArray("count\0 1\n", 9);
-}
-
-void TestRemoteCount::malformedOrHalfSentRequestsChangeNothing()
-{
-    QFETCH(QByteArray, bytes);
-    const int fd = connectTo(countSocketPath(m_sandbox->folder()));
-    QVERIFY(fd >= 0);
-    QVERIFY(::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) > 0);
-    // Dropped: closed without an answer, at once or when the peer times out.
-    char answer = 0;
-    ssize_t got = -1;
-    QTRY_VERIFY_WITH_TIMEOUT((got = ::recv(fd, &answer, 1, 0)) >= 0 || errno == ECONNRESET,
-                             CountServer::PeerTimeoutMs + 1000);
-    QVERIFY(got <= 0);
-    ::close(fd);
-    QCOMPARE(gCount(0), int16_t(0));
-    QCOMPARE(send(0, 1), 0); // the strip goes on taking requests
-    QTRY_COMPARE(gCount(0), int16_t(1));
-}
-
-void TestRemoteCount::staleSocketOfKilledCopyIsTakenOver()
-{
-    m_server.reset();
-    const QString path = countSocketPath(m_sandbox->folder());
-    const pid_t child = ::fork();
-    if (child == 0) {
-        sockaddr_un address;
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        socketAddress(path, &address);
-        ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
-        ::listen(fd, 1);
-        ::pause();
-        ::_exit(0);
-    }
-    QTRY_VERIFY(QFile::exists(path));
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    QVERIFY(QFile::exists(path)); // left behind
-    QCOMPARE(send(1, 1), 3);      // and nobody answers there
-    m_server = std::make_unique<CountServer>(*m_form);
-    QVERIFY(m_server->listen(m_sandbox->folder()));
-    m_server->setReady();
-    QCOMPARE(send(1, 1), 0);
-    QTRY_COMPARE(gCount(1), int16_t(1));
-}
-
-void TestRemoteCount::anotherUserGetsNothing()
-{
-    if (::geteuid() != 0)
-        QSKIP("needs root to become another user");
-    const QString path = countSocketPath(m_sandbox->folder());
-    const int status = test::inChild([&] {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(2);
-        ::_exit(connectTo(path) >= 0 ? 1 : 0);
-    });
-    QCOMPARE(status, 0);
-}
 
 QTEST_MAIN(TestRemoteCount)
 #include "tst_remotecount.moc"

@@ -49,412 +49,386 @@ class TestSettings : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_sandbox = std::make_unique<test::Sandbox>();
+        m_main = std::make_unique<frmMain>();
+        m_main->load(); // every counter 0, no titles: each test sets what it needs
+    }
 
-    void titleChainOnOpening_data();
-    void titleChainOnOpening();
-    void titleChainFollowsTyping();
-    void titleLimitIsForTypingOnly_data();
-    void titleLimitIsForTypingOnly();
+    void cleanup()
+    {
+        m_dialog.reset();
+        m_main.reset();
+        m_sandbox.reset();
+    }
 
-    void openingShowsRowsLapAndAlarm();
-    void lapFlagOtherThanMinusOneOpensAsOff();
-    void alarmOnShowsAppliedValuesAndOffStoresZeros();
+    void titleChainOnOpening_data()
+    {
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QList<bool>>("enabled");
+        QTest::addRow("all empty")
+            << QStringList{"", "", "", "", ""} << QList<bool>{true, false, false, false, false};
+        QTest::addRow("A, -, C, -, -")
+            << QStringList{"A", "", "C", "", ""} << QList<bool>{true, true, true, true, false};
+        QTest::addRow("all set") << QStringList{"a", "b", "c", "d", "e"}
+                                 << QList<bool>{true, true, true, true, true};
+        QTest::addRow("only last")
+            << QStringList{"", "", "", "", "E"} << QList<bool>{true, false, false, false, true};
+    }
 
-    void textIsSelectedOnEntry_data();
-    void textIsSelectedOnEntry();
-    void keyboardAlone();
+    void titleChainOnOpening()
+    {
+        QFETCH(QStringList, titles);
+        QFETCH(QList<bool>, enabled);
+        for (int i = 0; i < CounterCount; ++i)
+            gTitle(i) = titles[i];
+        frmSet &d = open();
+        for (int i = 0; i < CounterCount; ++i) {
+            QCOMPARE(d.txtTitle(i)->isEnabled(), enabled[i]);
+            QCOMPARE(
+                background(d.txtTitle(i)),
+                colorFromValue(enabled[i] ? colorvalue::WindowBackground : colorvalue::PaleBlue));
+        }
+    }
 
-    void okAppliesEverythingAndCloses();
-    void okFailsAtCounter_data();
-    void okFailsAtCounter();
-    void okFailsAtHourOrMinute_data();
-    void okFailsAtHourOrMinute();
-    void secondOkAfterFailureStopsAtNewlyTitledCounter();
-    void closingAppliesNothing();
+    void titleChainFollowsTyping()
+    {
+        gTitle(2) = QStringLiteral("C"); // box 2 open by its own text, box 3 after it
+        frmSet &d = open();
+        QCOMPARE(d.txtTitle(1)->isEnabled(), false);
+        d.txtTitle(0)->setFocus();
+        type(d.txtTitle(0), QStringLiteral("受")); // the first character opens the next box
+        QVERIFY(d.txtTitle(1)->isEnabled());
+        d.txtTitle(2)->setFocus();
+        d.txtTitle(2)->end(false);
+        QTest::keyClick(d.txtTitle(2), Qt::Key_Backspace); // deleting the last closes it
+        QVERIFY(!d.txtTitle(2)->isEnabled());
+        QVERIFY(!d.txtTitle(3)->isEnabled());
+        retype(d.txtTitle(0), QString());
+        QVERIFY(d.txtTitle(0)->isEnabled()); // box 0 is never closed
+    }
+
+    void titleLimitIsForTypingOnly_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("backspaces");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("applied");
+        QTest::addRow("typing stops at five") << "" << 0 << "来客対応中です"
+                                              << "来客対応中";
+        QTest::addRow("longer stored title kept by an untouched OK") << "ABCDEFG" << 0 << ""
+                                                                     << "ABCDEFG";
+        QTest::addRow("shortened, it never grows again") << "ABCDEFG" << 1 << "XY"
+                                                         << "ABCDEF";
+        QTest::addRow("shortened to five, typing goes on") << "ABCDEFG" << 3 << "XY"
+                                                           << "ABCDX";
+    }
+
+    void titleLimitIsForTypingOnly()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, backspaces);
+        QFETCH(QString, typed);
+        QFETCH(QString, applied);
+        gTitle(0) = stored;
+        frmSet &d = open();
+        d.txtTitle(0)->setFocus();
+        d.txtTitle(0)->end(false);
+        for (int k = 0; k < backspaces; ++k)
+            QTest::keyClick(d.txtTitle(0), Qt::Key_Backspace);
+        type(d.txtTitle(0), typed);
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        QCOMPARE(gTitle(0), applied);
+    }
+
+    void openingShowsRowsLapAndAlarm()
+    {
+        gTitle(0) = QStringLiteral("受付");
+        gTitle(3) = QStringLiteral("電話");
+        gCount(0) = 12;
+        gCount(1) = 99; // no title: no row
+        gCount(3) = -4;
+        gLapOn = -1;
+        gTimerOn = -1;
+        gAlarmHour = 7;
+        gAlarmMinute = 5;
+        frmSet &d = open();
+        QCOMPARE(d.TitleC(0)->text(), QStringLiteral("受付"));
+        QCOMPARE(d.txtC(0)->text(), QStringLiteral("12"));
+        QCOMPARE(d.txtC(3)->text(), QStringLiteral("-4"));
+        QVERIFY(!d.txtC(1)->isVisible());
+        QVERIFY(!d.TitleC(1)->isVisible());
+        QVERIFY(!d.Labelcolon(1)->isVisible());
+        QCOMPARE(d.txtC(1)->text(), QString());
+        QVERIFY(d.txtTitle(1)->isVisible()); // the title box stays
+        QVERIFY(d.optLap(0)->isChecked());
+        QVERIFY(d.optTimer(0)->isChecked());
+        QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
+        QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("5"));
+        QVERIFY(d.txtTimer(0)->isEnabled());
+    }
+
+    void lapFlagOtherThanMinusOneOpensAsOff()
+    {
+        gLapOn = 1;
+        frmSet &d = open();
+        QVERIFY(d.optLap(1)->isChecked());
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        QCOMPARE(gLapOn, int16_t(0));
+    }
+
+    void alarmOnShowsAppliedValuesAndOffStoresZeros()
+    {
+        gTimerOn = -1;
+        gAlarmHour = 7;
+        gAlarmMinute = 30;
+        frmSet &d = open();
+        retype(d.txtTimer(0), QStringLiteral("9"));
+        QTest::mouseClick(d.optTimer(0), Qt::LeftButton); // ON, already chosen
+        QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
+        retype(d.txtTimer(0), QStringLiteral("9"));
+        QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
+        QCOMPARE(d.txtTimer(0)->text(), QString());
+        QVERIFY(!d.txtTimer(0)->isEnabled());
+        QCOMPARE(background(d.txtTimer(1)), colorFromValue(colorvalue::PaleBlue));
+        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+        QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
+        QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("30"));
+        QVERIFY(d.txtTimer(1)->isEnabled());
+        // OFF applied stores zeros, which ON shows the next time.
+        QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        QCOMPARE(gTimerOn, int16_t(0));
+        QCOMPARE(gAlarmHour, int16_t(0));
+        QCOMPARE(gAlarmMinute, int16_t(0));
+        frmSet &again = open();
+        QVERIFY(again.optTimer(1)->isChecked());
+        QTest::mouseClick(again.optTimer(0), Qt::LeftButton);
+        QCOMPARE(again.txtTimer(0)->text(), QStringLiteral("0"));
+    }
+
+    void textIsSelectedOnEntry_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("click"); // else the focus the dialog opens with
+        QTest::addRow("first count box, on opening") << "txtC0" << false;
+        QTest::addRow("first count box in use, on opening") << "txtC2" << false;
+        QTest::addRow("hour box, by mouse") << "txtTimer0" << true;
+        QTest::addRow("title box, by mouse") << "txtTitle2" << true;
+    }
+
+    void textIsSelectedOnEntry()
+    {
+        QFETCH(QString, box);
+        QFETCH(bool, click);
+        gTitle(0) = box == "txtC2" ? QString() : QStringLiteral("A");
+        gTitle(2) = QStringLiteral("C");
+        gCount(0) = 100;
+        gCount(2) = 102;
+        gTimerOn = -1;
+        gAlarmHour = 123;
+        frmSet &d = open();
+        auto *target = d.findChild<QLineEdit *>(box);
+        if (click)
+            QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, target->height() / 2));
+        QTRY_VERIFY(target->hasFocus());
+        QVERIFY(!target->text().isEmpty());
+        QTRY_COMPARE(target->selectedText(), target->text());
+    }
+
+    void keyboardAlone()
+    {
+        gTitle(0) = QStringLiteral("A");
+        frmSet &d = open();
+        QTRY_VERIFY(d.txtC(0)->hasFocus());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // to the alarm option
+        QVERIFY(d.optTimer(1)->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left); // arrows choose ON
+        QVERIFY(d.optTimer(0)->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(d.txtTimer(0)->hasFocus()); // ON was a single stop
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("8"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("45"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(gCount(0), int16_t(12));
+        QCOMPARE(gTimerOn, int16_t(-1));
+        QCOMPARE(gAlarmHour, int16_t(8));
+        QCOMPARE(gAlarmMinute, int16_t(45));
+        QVERIFY(!d.isVisible());
+    }
+
+    void okAppliesEverythingAndCloses()
+    {
+        gTitle(0) = QStringLiteral("受付");
+        gCount(0) = 5;
+        frmSet &d = open();
+        retype(d.txtC(0), QStringLiteral("１５０"));
+        d.txtTitle(1)->setFocus();
+        type(d.txtTitle(1), QStringLiteral("電話"));
+        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+        retype(d.txtTimer(0), QStringLiteral("24"));
+        retype(d.txtTimer(1), QStringLiteral("0"));
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+
+        QVERIFY(m_sandbox->boxes.calls.isEmpty());
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QVERIFY(!d.isVisible());
+        QCOMPARE(gCount(0), int16_t(150));
+        QCOMPARE(m_main->lblC(0)->caption(), QStringLiteral("150"));
+        QCOMPARE(gTitle(1), QStringLiteral("電話"));
+        QCOMPARE(gCount(1), int16_t(0)); // a new counter keeps its count
+        QVERIFY(!m_main->fraC(1)->isHidden());
+        QCOMPARE(m_main->fraC(1)->caption(), QStringLiteral("電話"));
+        QCOMPARE(gTimerOn, int16_t(-1));
+        QCOMPARE(gAlarmHour, int16_t(24)); // stored as typed; it never rings
+        QCOMPARE(gAlarmMinute, int16_t(0));
+    }
+
+    void okFailsAtCounter_data()
+    {
+        QTest::addColumn<int>("failing");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("counter 0 empty") << 0 << "" << kMismatch;
+        QTest::addRow("counter 2 letters") << 2 << "abc" << kMismatch;
+        QTest::addRow("counter 4 40000") << 4 << "40000" << kOverflow;
+    }
+
+    void okFailsAtCounter()
+    {
+        QFETCH(int, failing);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        for (int i = 0; i < CounterCount; ++i) {
+            gTitle(i) = QStringLiteral("T%1").arg(i);
+            gCount(i) = int16_t(10 + i);
+        }
+        frmSet &d = open();
+        for (int i = 0; i < CounterCount; ++i)
+            retype(d.txtC(i), i == failing ? text : QStringLiteral("-3"));
+        retype(d.txtTitle(4), QStringLiteral("New"));
+        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+        retype(d.txtTimer(0), QStringLiteral("8"));
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, message);
+        QVERIFY(d.isVisible()); // stays open with everything typed
+        QCOMPARE(d.txtC(failing)->text(), text);
+        for (int i = 0; i < CounterCount; ++i) {
+            const int expected = i < failing ? -3 : 10 + i;
+            QCOMPARE(int(gCount(i)), expected);
+            // Labels of counters not reached keep what they showed.
+            QCOMPARE(m_main->lblC(i)->caption(),
+                     i < failing ? QStringLiteral("-3") : QStringLiteral("0"));
+        }
+        QCOMPARE(gTitle(4), QStringLiteral("T4")); // titles not reached
+        QCOMPARE(gTimerOn, int16_t(0));
+        QCOMPARE(gAlarmHour, int16_t(0));
+    }
+
+    void okFailsAtHourOrMinute_data()
+    {
+        QTest::addColumn<QString>("hour");
+        QTest::addColumn<QString>("minute");
+        QTest::addColumn<int>("hourAfter");
+        QTest::addRow("hour empty") << ""
+                                    << "15" << 6;
+        QTest::addRow("minute no number") << "8"
+                                          << "x" << 8;
+    }
+
+    void okFailsAtHourOrMinute()
+    {
+        QFETCH(QString, hour);
+        QFETCH(QString, minute);
+        QFETCH(int, hourAfter);
+        gTitle(0) = QStringLiteral("A");
+        gTitle(1) = QStringLiteral("B");
+        gCount(1) = 7;
+        gTimerOn = 0;
+        gAlarmHour = 6; // left from an earlier run
+        gAlarmMinute = 45;
+        frmSet &d = open();
+        retype(d.txtC(0), QStringLiteral("3"));
+        retype(d.txtTitle(1), QString());            // counter 1 removed
+        d.txtTitle(2)->setText(QStringLiteral("C")); // counter 2 added
+        d.optLap(0)->setChecked(true);
+        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+        retype(d.txtTimer(0), hour);
+        retype(d.txtTimer(1), minute);
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, kMismatch);
+        QVERIFY(d.isVisible());
+        QCOMPARE(gCount(0), int16_t(3));
+        QCOMPARE(gTitle(1), QString());
+        QCOMPARE(gCount(1), int16_t(0));
+        QVERIFY(m_main->fraC(1)->isHidden());
+        QCOMPARE(m_main->lblC(1)->caption(), QStringLiteral("7")); // label keeps its text
+        QCOMPARE(gTitle(2), QStringLiteral("C"));
+        QVERIFY(m_main->fraC(2)->isHidden()); // frames not refreshed
+        QCOMPARE(gLapOn, int16_t(-1));
+        QCOMPARE(gTimerOn, int16_t(-1));
+        QCOMPARE(int(gAlarmHour), hourAfter);
+        QCOMPARE(gAlarmMinute, int16_t(45));
+    }
+
+    void secondOkAfterFailureStopsAtNewlyTitledCounter()
+    {
+        gTitle(0) = QStringLiteral("A");
+        frmSet &d = open();
+        d.txtTitle(1)->setText(QStringLiteral("B"));
+        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
+        retype(d.txtTimer(0), QString());
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton); // fails at the hour
+        QCOMPARE(gTitle(1), QStringLiteral("B"));
+        retype(d.txtTimer(0), QStringLiteral("7"));
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton); // now counter 1 has a hidden, empty box
+        QCOMPARE(m_sandbox->boxes.calls.size(), 2);
+        QCOMPARE(m_sandbox->boxes.calls[1].prompt, kMismatch);
+        QVERIFY(d.isVisible());
+        d.reject();
+
+        // Opened again, counter 1 has its row and OK goes through.
+        frmSet &again = open();
+        QVERIFY(again.txtC(1)->isVisible());
+        QCOMPARE(again.txtC(1)->text(), QStringLiteral("0"));
+        QTest::mouseClick(again.cmdOK, Qt::LeftButton);
+        QCOMPARE(m_sandbox->boxes.calls.size(), 2);
+        QVERIFY(!m_main->fraC(1)->isHidden());
+    }
+
+    void closingAppliesNothing()
+    {
+        gTitle(0) = QStringLiteral("A");
+        gCount(0) = 4;
+        frmSet &d = open();
+        retype(d.txtC(0), QStringLiteral("9"));
+        retype(d.txtTitle(0), QStringLiteral("Z"));
+        d.close();
+        QCOMPARE(gCount(0), int16_t(4));
+        QCOMPARE(gTitle(0), QStringLiteral("A"));
+    }
 
 private:
-    frmSet &open();
+    frmSet &open()
+    {
+        m_dialog = std::make_unique<frmSet>(m_main.get());
+        m_dialog->prepareToShow();
+        m_dialog->show();
+        QApplication::setActiveWindow(m_dialog.get());
+        return *m_dialog;
+    }
 
     std::unique_ptr<test::Sandbox> m_sandbox;
     std::unique_ptr<frmMain> m_main;
     std::unique_ptr<frmSet> m_dialog;
 };
-
-void TestSettings::init()
-{
-    m_sandbox = std::make_unique<test::Sandbox>();
-    m_main = std::make_unique<frmMain>();
-    m_main->load(); // every counter 0, no titles: each test sets what it needs
-}
-
-void TestSettings::cleanup()
-{
-    m_dialog.reset();
-    m_main.reset();
-    m_sandbox.reset();
-}
-
-frmSet &TestSettings::open()
-{
-    m_dialog = std::make_unique<frmSet>(m_main.get());
-    m_dialog->prepareToShow();
-    m_dialog->show();
-    QApplication::setActiveWindow(m_dialog.get());
-    return *m_dialog;
-}
-
-void TestSettings::titleChainOnOpening_data()
-{
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<QList<bool>>("enabled");
-    QTest::addRow("all empty") << QStringList{"", "", "", "", ""}
-                               << QList<bool>{true, false, false, false, false};
-    QTest::addRow("A, -, C, -, -")
-        << QStringList{"A", "", "C", "", ""} << QList<bool>{true, true, true, true, false};
-    QTest::addRow("all set") << QStringList{"a", "b", "c", "d", "e"}
-                             << QList<bool>{true, true, true, true, true};
-    QTest::addRow("only last") << QStringList{"", "", "", "", "E"}
-                               << QList<bool>{true, false, false, false, true};
-}
-
-void TestSettings::titleChainOnOpening()
-{
-    QFETCH(QStringList, titles);
-    QFETCH(QList<bool>, enabled);
-    for (int i = 0; i < CounterCount; ++i)
-        gTitle(i) = titles[i];
-    frmSet &d = open();
-    for (int i = 0; i < CounterCount; ++i) {
-        QCOMPARE(d.txtTitle(i)->isEnabled(), enabled[i]);
-        QCOMPARE(background(d.txtTitle(i)),
-                 colorFromValue(enabled[i] ? colorvalue::WindowBackground : colorvalue::PaleBlue));
-    }
-}
-
-void TestSettings::titleChainFollowsTyping()
-{
-    gTitle(2) = QStringLiteral("C"); // box 2 open by its own text, box 3 after it
-    frmSet &d = open();
-    QCOMPARE(d.txtTitle(1)->isEnabled(), false);
-    d.txtTitle(0)->setFocus();
-    type(d.txtTitle(0), QStringLiteral("受")); // the first character opens the next box
-    QVERIFY(d.txtTitle(1)->isEnabled());
-    d.txtTitle(2)->setFocus();
-    d.txtTitle(2)->end(false);
-    QTest::keyClick(d.txtTitle(2), Qt::Key_Backspace); // deleting the last closes it
-    QVERIFY(!d.txtTitle(2)->isEnabled());
-    QVERIFY(!d.txtTitle(3)->isEnabled());
-    retype(d.txtTitle(0), QString());
-    QVERIFY(d.txtTitle(0)->isEnabled()); // box 0 is never closed
-}
-
-void TestSettings::titleLimitIsForTypingOnly_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("backspaces");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("applied");
-    QTest::addRow("typing stops at five") << "" << 0 << "来客対応中です"
-                                          << "来客対応中";
-    QTest::addRow("longer stored title kept by an untouched OK") << "ABCDEFG" << 0 << ""
-                                                                 << "ABCDEFG";
-    QTest::addRow("shortened, it never grows again") << "ABCDEFG" << 1 << "XY"
-                                                     << "ABCDEF";
-    QTest::addRow("shortened to five, typing goes on") << "ABCDEFG" << 3 << "XY"
-                                                       << "ABCDX";
-}
-
-void TestSettings::titleLimitIsForTypingOnly()
-{
-    QFETCH(QString, stored);
-    QFETCH(int, backspaces);
-    QFETCH(QString, typed);
-    QFETCH(QString, applied);
-    gTitle(0) = stored;
-    frmSet &d = open();
-    d.txtTitle(0)->setFocus();
-    d.txtTitle(0)->end(false);
-    for (int k = 0; k < backspaces; ++k)
-        QTest::keyClick(d.txtTitle(0), Qt::Key_Backspace);
-    type(d.txtTitle(0), typed);
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QCOMPARE(gTitle(0), applied);
-}
-
-void TestSettings::openingShowsRowsLapAndAlarm()
-{
-    gTitle(0) = QStringLiteral("受付");
-    gTitle(3) = QStringLiteral("電話");
-    gCount(0) = 12;
-    gCount(1) = 99; // no title: no row
-    gCount(3) = -4;
-    gLapOn = -1;
-    gTimerOn = -1;
-    gAlarmHour = 7;
-    gAlarmMinute = 5;
-    frmSet &d = open();
-    QCOMPARE(d.TitleC(0)->text(), QStringLiteral("受付"));
-    QCOMPARE(d.txtC(0)->text(), QStringLiteral("12"));
-    QCOMPARE(d.txtC(3)->text(), QStringLiteral("-4"));
-    QVERIFY(!d.txtC(1)->isVisible());
-    QVERIFY(!d.TitleC(1)->isVisible());
-    QVERIFY(!d.Labelcolon(1)->isVisible());
-    QCOMPARE(d.txtC(1)->text(), QString());
-    QVERIFY(d.txtTitle(1)->isVisible()); // the title box stays
-    QVERIFY(d.optLap(0)->isChecked());
-    QVERIFY(d.optTimer(0)->isChecked());
-    QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
-    QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("5"));
-    QVERIFY(d.txtTimer(0)->isEnabled());
-}
-
-void TestSettings::lapFlagOtherThanMinusOneOpensAsOff()
-{
-    gLapOn = 1;
-    frmSet &d = open();
-    QVERIFY(d.optLap(1)->isChecked());
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QCOMPARE(gLapOn, int16_t(0));
-}
-
-void TestSettings::alarmOnShowsAppliedValuesAndOffStoresZeros()
-{
-    gTimerOn = -1;
-    gAlarmHour = 7;
-    gAlarmMinute = 30;
-    frmSet &d = open();
-    retype(d.txtTimer(0), QStringLiteral("9"));
-    QTest::mouseClick(d.optTimer(0), Qt::LeftButton); // ON, already chosen
-    QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
-    retype(d.txtTimer(0), QStringLiteral("9"));
-    QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
-    QCOMPARE(d.txtTimer(0)->text(), QString());
-    QVERIFY(!d.txtTimer(0)->isEnabled());
-    QCOMPARE(background(d.txtTimer(1)), colorFromValue(colorvalue::PaleBlue));
-    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-    QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
-    QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("30"));
-    QVERIFY(d.txtTimer(1)->isEnabled());
-    // OFF applied stores zeros, which ON shows the next time.
-    QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QCOMPARE(gTimerOn, int16_t(0));
-    QCOMPARE(gAlarmHour, int16_t(0));
-    QCOMPARE(gAlarmMinute, int16_t(0));
-    frmSet &again = open();
-    QVERIFY(again.optTimer(1)->isChecked());
-    QTest::mouseClick(again.optTimer(0), Qt::LeftButton);
-    QCOMPARE(again.txtTimer(0)->text(), QStringLiteral("0"));
-}
-
-void TestSettings::textIsSelectedOnEntry_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<bool>("click"); // else the focus the dialog opens with
-    QTest::addRow("first count box, on opening") << "txtC0" << false;
-    QTest::addRow("first count box in use, on opening") << "txtC2" << false;
-    QTest::addRow("hour box, by mouse") << "txtTimer0" << true;
-    QTest::addRow("title box, by mouse") << "txtTitle2" << true;
-}
-
-void TestSettings::textIsSelectedOnEntry()
-{
-    QFETCH(QString, box);
-    QFETCH(bool, click);
-    gTitle(0) = box == "txtC2" ? QString() : QStringLiteral("A");
-    gTitle(2) = QStringLiteral("C");
-    gCount(0) = 100;
-    gCount(2) = 102;
-    gTimerOn = -1;
-    gAlarmHour = 123;
-    frmSet &d = open();
-    auto *target = d.findChild<QLineEdit *>(box);
-    if (click)
-        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, target->height() / 2));
-    QTRY_VERIFY(target->hasFocus());
-    QVERIFY(!target->text().isEmpty());
-    QTRY_COMPARE(target->selectedText(), target->text());
-}
-
-void TestSettings::keyboardAlone()
-{
-    gTitle(0) = QStringLiteral("A");
-    frmSet &d = open();
-    QTRY_VERIFY(d.txtC(0)->hasFocus());
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // to the alarm option
-    QVERIFY(d.optTimer(1)->hasFocus());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left); // arrows choose ON
-    QVERIFY(d.optTimer(0)->isChecked());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QVERIFY(d.txtTimer(0)->hasFocus()); // ON was a single stop
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("8"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("45"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(gCount(0), int16_t(12));
-    QCOMPARE(gTimerOn, int16_t(-1));
-    QCOMPARE(gAlarmHour, int16_t(8));
-    QCOMPARE(gAlarmMinute, int16_t(45));
-    QVERIFY(!d.isVisible());
-}
-
-void TestSettings::okAppliesEverythingAndCloses()
-{
-    gTitle(0) = QStringLiteral("受付");
-    gCount(0) = 5;
-    frmSet &d = open();
-    retype(d.txtC(0), QStringLiteral("１５０"));
-    d.txtTitle(1)->setFocus();
-    type(d.txtTitle(1), QStringLiteral("電話"));
-    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-    retype(d.txtTimer(0), QStringLiteral("24"));
-    retype(d.txtTimer(1), QStringLiteral("0"));
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-
-    QVERIFY(m_sandbox->boxes.calls.isEmpty());
-    QCOMPARE(d.result(), int(QDialog::Accepted));
-    QVERIFY(!d.isVisible());
-    QCOMPARE(gCount(0), int16_t(150));
-    QCOMPARE(m_main->lblC(0)->caption(), QStringLiteral("150"));
-    QCOMPARE(gTitle(1), QStringLiteral("電話"));
-    QCOMPARE(gCount(1), int16_t(0)); // a new counter keeps its count
-    QVERIFY(!m_main->fraC(1)->isHidden());
-    QCOMPARE(m_main->fraC(1)->caption(), QStringLiteral("電話"));
-    QCOMPARE(gTimerOn, int16_t(-1));
-    QCOMPARE(gAlarmHour, int16_t(24)); // stored as typed; it never rings
-    QCOMPARE(gAlarmMinute, int16_t(0));
-}
-
-void TestSettings::okFailsAtCounter_data()
-{
-    QTest::addColumn<int>("failing");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("message");
-    QTest::addRow("counter 0 empty") << 0 << "" << kMismatch;
-    QTest::addRow("counter 2 letters") << 2 << "abc" << kMismatch;
-    QTest::addRow("counter 4 40000") << 4 << "40000" << kOverflow;
-}
-
-void TestSettings::okFailsAtCounter()
-{
-    QFETCH(int, failing);
-    QFETCH(QString, text);
-    QFETCH(QString, message);
-    for (int i = 0; i < CounterCount; ++i) {
-        gTitle(i) = QStringLiteral("T%1").arg(i);
-        gCount(i) = int16_t(10 + i);
-    }
-    frmSet &d = open();
-    for (int i = 0; i < CounterCount; ++i)
-        retype(d.txtC(i), i == failing ? text : QStringLiteral("-3"));
-    retype(d.txtTitle(4), QStringLiteral("New"));
-    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-    retype(d.txtTimer(0), QStringLiteral("8"));
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->boxes.calls[0].prompt, message);
-    QVERIFY(d.isVisible()); // stays open with everything typed
-    QCOMPARE(d.txtC(failing)->text(), text);
-    for (int i = 0; i < CounterCount; ++i) {
-        const int expected = i < failing ? -3 : 10 + i;
-        QCOMPARE(int(gCount(i)), expected);
-        // Labels of counters not reached keep what they showed.
-        QCOMPARE(m_main->lblC(i)->caption(),
-                 i < failing ? QStringLiteral("-3") : QStringLiteral("0"));
-    }
-    QCOMPARE(gTitle(4), QStringLiteral("T4")); // titles not reached
-    QCOMPARE(gTimerOn, int16_t(0));
-    QCOMPARE(gAlarmHour, int16_t(0));
-}
-
-void TestSettings::okFailsAtHourOrMinute_data()
-{
-    QTest::addColumn<QString>("hour");
-    QTest::addColumn<QString>("minute");
-    QTest::addColumn<int>("hourAfter");
-    QTest::addRow("hour empty") << ""
-                                << "15" << 6;
-    QTest::addRow("minute no number") << "8"
-                                      << "x" << 8;
-}
-
-void TestSettings::okFailsAtHourOrMinute()
-{
-    QFETCH(QString, hour);
-    QFETCH(QString, minute);
-    QFETCH(int, hourAfter);
-    gTitle(0) = QStringLiteral("A");
-    gTitle(1) = QStringLiteral("B");
-    gCount(1) = 7;
-    gTimerOn = 0;
-    gAlarmHour = 6; // left from an earlier run
-    gAlarmMinute = 45;
-    frmSet &d = open();
-    retype(d.txtC(0), QStringLiteral("3"));
-    retype(d.txtTitle(1), QString());            // counter 1 removed
-    d.txtTitle(2)->setText(QStringLiteral("C")); // counter 2 added
-    d.optLap(0)->setChecked(true);
-    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-    retype(d.txtTimer(0), hour);
-    retype(d.txtTimer(1), minute);
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-
-    QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-    QCOMPARE(m_sandbox->boxes.calls[0].prompt, kMismatch);
-    QVERIFY(d.isVisible());
-    QCOMPARE(gCount(0), int16_t(3));
-    QCOMPARE(gTitle(1), QString());
-    QCOMPARE(gCount(1), int16_t(0));
-    QVERIFY(m_main->fraC(1)->isHidden());
-    QCOMPARE(m_main->lblC(1)->caption(), QStringLiteral("7")); // label keeps its text
-    QCOMPARE(gTitle(2), QStringLiteral("C"));
-    QVERIFY(m_main->fraC(2)->isHidden()); // frames not refreshed
-    QCOMPARE(gLapOn, int16_t(-1));
-    QCOMPARE(gTimerOn, int16_t(-1));
-    QCOMPARE(int(gAlarmHour), hourAfter);
-    QCOMPARE(gAlarmMinute, int16_t(45));
-}
-
-void TestSettings::secondOkAfterFailureStopsAtNewlyTitledCounter()
-{
-    gTitle(0) = QStringLiteral("A");
-    frmSet &d = open();
-    d.txtTitle(1)->setText(QStringLiteral("B"));
-    QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-    retype(d.txtTimer(0), QString());
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton); // fails at the hour
-    QCOMPARE(gTitle(1), QStringLiteral("B"));
-    retype(d.txtTimer(0), QStringLiteral("7"));
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton); // now counter 1 has a hidden, empty box
-    QCOMPARE(m_sandbox->boxes.calls.size(), 2);
-    QCOMPARE(m_sandbox->boxes.calls[1].prompt, kMismatch);
-    QVERIFY(d.isVisible());
-    d.reject();
-
-    // Opened again, counter 1 has its row and OK goes through.
-    frmSet &again = open();
-    QVERIFY(again.txtC(1)->isVisible());
-    QCOMPARE(again.txtC(1)->text(), QStringLiteral("0"));
-    QTest::mouseClick(again.cmdOK, Qt::LeftButton);
-    QCOMPARE(m_sandbox->boxes.calls.size(), 2);
-    QVERIFY(!m_main->fraC(1)->isHidden());
-}
-
-void TestSettings::closingAppliesNothing()
-{
-    gTitle(0) = QStringLiteral("A");
-    gCount(0) = 4;
-    frmSet &d = open();
-    retype(d.txtC(0), QStringLiteral("9"));
-    retype(d.txtTitle(0), QStringLiteral("Z"));
-    d.close();
-    QCOMPARE(gCount(0), int16_t(4));
-    QCOMPARE(gTitle(0), QStringLiteral("A"));
-}
 
 QTEST_MAIN(TestSettings)
 #include "tst_settings.moc"

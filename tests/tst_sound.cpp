@@ -50,95 +50,89 @@ class TestSound : public QObject
 {
     Q_OBJECT
 private slots:
-    void decodesEveryWavEncoding_data();
-    void decodesEveryWavEncoding();
-    void refusesWhatIsNoWav_data();
-    void refusesWhatIsNoWav();
-    void trailingZeroByteOfTheChimeBufferIsHarmless();
-    void defaultChimeIsAudibleBellOfAboutOneAndAHalfSeconds();
+    void decodesEveryWavEncoding_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("played"); // channels played: more keep the front pair
+        QTest::addRow("PCM 8-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_U8) << 8000 << 1 << 1;
+        QTest::addRow("PCM 16-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 1 << 1;
+        QTest::addRow("PCM 24-bit stereo") << (SF_FORMAT_WAV | SF_FORMAT_PCM_24) << 48000 << 2 << 2;
+        QTest::addRow("PCM 32-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_32) << 22050 << 2 << 2;
+        QTest::addRow("float") << (SF_FORMAT_WAV | SF_FORMAT_FLOAT) << 44100 << 2 << 2;
+        QTest::addRow("mu-law") << (SF_FORMAT_WAV | SF_FORMAT_ULAW) << 8000 << 1 << 1;
+        QTest::addRow("A-law") << (SF_FORMAT_WAV | SF_FORMAT_ALAW) << 8000 << 1 << 1;
+        QTest::addRow("IMA ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM) << 22050 << 1 << 1;
+        QTest::addRow("MS ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM) << 11025 << 2 << 2;
+        QTest::addRow("WAVEX") << (SF_FORMAT_WAVEX | SF_FORMAT_PCM_16) << 96000 << 2 << 2;
+        QTest::addRow("5.1: the front pair")
+            << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 6 << 2;
+    }
+
+    void decodesEveryWavEncoding()
+    {
+        QFETCH(int, format);
+        QFETCH(int, rate);
+        QFETCH(int, channels);
+        QFETCH(int, played);
+        const int frames = rate / 4;
+        const auto sound = decodeWav(makeWav(format, rate, channels, frames));
+        QVERIFY(sound.has_value());
+        QCOMPARE(sound->sampleRate, rate);
+        QCOMPARE(sound->channels, played);
+        // ADPCM pads its last block; everything else decodes to the frame.
+        QVERIFY(sound->pcm.size() >= qsizetype(frames) * played * 2);
+        QVERIFY(sound->pcm.size() <= qsizetype(frames + 2048) * played * 2);
+        const double level = rms(sound->pcm);
+        QVERIFY2(level > 8000 && level < 14000, qPrintable(QString::number(level))); // 0.5 sine
+    }
+
+    void refusesWhatIsNoWav_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addRow("one zero byte") << QByteArray(1, '\0');
+        QTest::addRow("empty") << QByteArray();
+        QTest::addRow("text") << QByteArray("this is no sound at all");
+        QTest::addRow("RIFF header only") << QByteArray("RIFF\x24\0\0\0WAVE", 12);
+        QTest::addRow("AIFF") << makeWav(SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 1, 100);
+        QByteArray chopped = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 1000);
+        chopped.truncate(40);
+        QTest::addRow("header cut short") << chopped;
+    }
+
+    void refusesWhatIsNoWav()
+    {
+        QFETCH(QByteArray, image);
+        QVERIFY(!decodeWav(image).has_value());
+    }
+
+    void trailingZeroByteOfTheChimeBufferIsHarmless()
+    {
+        QByteArray image = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 4410);
+        image.append('\0');
+        const auto sound = decodeWav(image);
+        QVERIFY(sound.has_value());
+        QCOMPARE(sound->pcm.size(), qsizetype(4410) * 2);
+    }
+
+    void defaultChimeIsAudibleBellOfAboutOneAndAHalfSeconds()
+    {
+        const QByteArray wav = synthChimeWav();
+        QCOMPARE(wav.left(4), QByteArray("RIFF"));
+        const auto sound = decodeWav(wav);
+        QVERIFY(sound.has_value());
+        QCOMPARE(sound->channels, 1);
+        const double seconds = double(sound->pcm.size()) / 2 / sound->sampleRate;
+        QVERIFY(seconds > 1.3 && seconds < 1.7);
+        // Loud at the strike of each tone, soft at the end, no click at the start.
+        const qsizetype perTenth = sound->sampleRate / 10 * 2;
+        QVERIFY(rms(sound->pcm.mid(0, perTenth)) > 3000);
+        QVERIFY(rms(sound->pcm.mid(perTenth * 4, perTenth)) > 3000);
+        QVERIFY(rms(sound->pcm.right(perTenth / 2)) < 1500);
+        QVERIFY(std::abs(reinterpret_cast<const qint16 *>(sound->pcm.constData())[0]) < 200);
+    }
 };
-
-void TestSound::decodesEveryWavEncoding_data()
-{
-    QTest::addColumn<int>("format");
-    QTest::addColumn<int>("rate");
-    QTest::addColumn<int>("channels");
-    QTest::addColumn<int>("played"); // channels played: more keep the front pair
-    QTest::addRow("PCM 8-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_U8) << 8000 << 1 << 1;
-    QTest::addRow("PCM 16-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 1 << 1;
-    QTest::addRow("PCM 24-bit stereo") << (SF_FORMAT_WAV | SF_FORMAT_PCM_24) << 48000 << 2 << 2;
-    QTest::addRow("PCM 32-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_32) << 22050 << 2 << 2;
-    QTest::addRow("float") << (SF_FORMAT_WAV | SF_FORMAT_FLOAT) << 44100 << 2 << 2;
-    QTest::addRow("mu-law") << (SF_FORMAT_WAV | SF_FORMAT_ULAW) << 8000 << 1 << 1;
-    QTest::addRow("A-law") << (SF_FORMAT_WAV | SF_FORMAT_ALAW) << 8000 << 1 << 1;
-    QTest::addRow("IMA ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM) << 22050 << 1 << 1;
-    QTest::addRow("MS ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM) << 11025 << 2 << 2;
-    QTest::addRow("WAVEX") << (SF_FORMAT_WAVEX | SF_FORMAT_PCM_16) << 96000 << 2 << 2;
-    QTest::addRow("5.1: the front pair") << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 6 << 2;
-}
-
-void TestSound::decodesEveryWavEncoding()
-{
-    QFETCH(int, format);
-    QFETCH(int, rate);
-    QFETCH(int, channels);
-    QFETCH(int, played);
-    const int frames = rate / 4;
-    const auto sound = decodeWav(makeWav(format, rate, channels, frames));
-    QVERIFY(sound.has_value());
-    QCOMPARE(sound->sampleRate, rate);
-    QCOMPARE(sound->channels, played);
-    // ADPCM pads its last block; everything else decodes to the frame.
-    QVERIFY(sound->pcm.size() >= qsizetype(frames) * played * 2);
-    QVERIFY(sound->pcm.size() <= qsizetype(frames + 2048) * played * 2);
-    const double level = rms(sound->pcm);
-    QVERIFY2(level > 8000 && level < 14000, qPrintable(QString::number(level))); // 0.5 sine
-}
-
-void TestSound::refusesWhatIsNoWav_data()
-{
-    QTest::addColumn<QByteArray>("image");
-    QTest::addRow("one zero byte") << QByteArray(1, '\0');
-    QTest::addRow("empty") << QByteArray();
-    QTest::addRow("text") << QByteArray("this is no sound at all");
-    QTest::addRow("RIFF header only") << QByteArray("RIFF\x24\0\0\0WAVE", 12);
-    QTest::addRow("AIFF") << makeWav(SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 1, 100);
-    QByteArray chopped = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 1000);
-    chopped.truncate(40);
-    QTest::addRow("header cut short") << chopped;
-}
-
-void TestSound::refusesWhatIsNoWav()
-{
-    QFETCH(QByteArray, image);
-    QVERIFY(!decodeWav(image).has_value());
-}
-
-void TestSound::trailingZeroByteOfTheChimeBufferIsHarmless()
-{
-    QByteArray image = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 4410);
-    image.append('\0');
-    const auto sound = decodeWav(image);
-    QVERIFY(sound.has_value());
-    QCOMPARE(sound->pcm.size(), qsizetype(4410) * 2);
-}
-
-void TestSound::defaultChimeIsAudibleBellOfAboutOneAndAHalfSeconds()
-{
-    const QByteArray wav = synthChimeWav();
-    QCOMPARE(wav.left(4), QByteArray("RIFF"));
-    const auto sound = decodeWav(wav);
-    QVERIFY(sound.has_value());
-    QCOMPARE(sound->channels, 1);
-    const double seconds = double(sound->pcm.size()) / 2 / sound->sampleRate;
-    QVERIFY(seconds > 1.3 && seconds < 1.7);
-    // Loud at the strike of each tone, soft at the end, no click at the start.
-    const qsizetype perTenth = sound->sampleRate / 10 * 2;
-    QVERIFY(rms(sound->pcm.mid(0, perTenth)) > 3000);
-    QVERIFY(rms(sound->pcm.mid(perTenth * 4, perTenth)) > 3000);
-    QVERIFY(rms(sound->pcm.right(perTenth / 2)) < 1500);
-    QVERIFY(std::abs(reinterpret_cast<const qint16 *>(sound->pcm.constData())[0]) < 200);
-}
 
 QTEST_GUILESS_MAIN(TestSound)
 #include "tst_sound.moc"
