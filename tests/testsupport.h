@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +31,8 @@ public:
     int show(const QString &prompt, int style, const QString &caption) override
     {
         calls.append({prompt, style, caption});
+        if (onShow)
+            onShow();
         if (!m_answers.isEmpty())
             return m_answers.takeFirst();
         return style == msgstyle::YesNoQuestion ? msgresult::Yes : msgresult::Ok;
@@ -37,6 +40,7 @@ public:
     void setNextAnswer(int answer) { m_answers.append(answer); }
 
     QList<Call> calls;
+    std::function<void()> onShow; // called as each box appears
 
 private:
     QList<int> m_answers;

@@ -50,22 +50,6 @@ public:
     int stops = 0;
 };
 
-// Records whether the chime was sounding when each box appeared.
-class BoxesWatchingSound : public ScriptedMessageBoxes
-{
-public:
-    explicit BoxesWatchingSound(FakeOutput &out) : m_out(out) {}
-    int show(const QString &prompt, int style, const QString &caption) override
-    {
-        playingAtBox.append(m_out.isPlaying());
-        return ScriptedMessageBoxes::show(prompt, style, caption);
-    }
-    QList<bool> playingAtBox;
-
-private:
-    FakeOutput &m_out;
-};
-
 const QString kAlarm0705 = QStringLiteral("は～い！！　07時 05分でーす♪");
 
 // The alarm switched on at hour:minute, and one tick of the strip's clock at `now`.
@@ -138,8 +122,9 @@ private slots:
 
     void tickAtAlarmSecondPlaysChimeThenShowsBox()
     {
-        BoxesWatchingSound boxes(m_out);
-        setMessageBoxBackend(&boxes);
+        ScriptedMessageBoxes &boxes = m_sandbox->boxes;
+        QList<bool> playingAtBox;
+        boxes.onShow = [&] { playingAtBox << m_out.isPlaying(); };
         m_sandbox->writeFile("Chimes.wav", synthChimeWav());
         frmMain w;
         tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 4, 59));
@@ -150,10 +135,9 @@ private slots:
         QCOMPARE(boxes.calls[0].prompt, kAlarm0705);
         QCOMPARE(boxes.calls[0].style, 64);
         QCOMPARE(boxes.calls[0].caption, QStringLiteral("タイマーアラーム"));
-        QCOMPARE(boxes.playingAtBox, QList<bool>{true}); // the box does not wait for the sound
+        QCOMPARE(playingAtBox, QList<bool>{true}); // the box does not wait for the sound
         QCOMPARE(m_out.played.size(), 1);
         QCOMPARE(m_out.played[0].sampleRate, 44100);
-        setMessageBoxBackend(&m_sandbox->boxes);
     }
 
     void chimeLoadErrorReplacesTheAlarmBox()

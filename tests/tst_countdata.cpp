@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QtEndian>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -47,16 +48,6 @@ CountRecord recordB()
     r.TimerOn = -1;
     r.SavedDate = 45292.0;
     return r;
-}
-
-double doubleFromBytes(const QByteArray &eight)
-{
-    quint64 bits = 0;
-    for (int i = 7; i >= 0; --i)
-        bits = (bits << 8) | quint8(eight[i]);
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
 }
 
 void interruptSave()
@@ -157,7 +148,7 @@ private slots:
         QCOMPARE(r.AlarmMinuteText, minute);
         QCOMPARE(int(r.LapOn), lap);
         QCOMPARE(int(r.TimerOn), timer);
-        QCOMPARE(r.SavedDate, doubleFromBytes(date));
+        QCOMPARE(r.SavedDate, qFromLittleEndian<double>(date.constData()));
 
         // Example A's counts come from the bytes that are there.
         const CountRecord a = decodeRecord(hex(kExampleA).left(std::min(length, 4)));

@@ -374,30 +374,23 @@ private slots:
     void stripOpensWhereItWasLeft_data()
     {
         // The test screen is 800 x 600: the usual place does not fit there.
-        QTest::addColumn<QString>("x");
-        QTest::addColumn<QString>("y");
+        QTest::addColumn<QStringList>("remembered"); // x and y as the settings file holds them
         QTest::addColumn<QPoint>("expected");
-        QTest::addRow("nothing remembered") << ""
-                                            << "" << QPoint(201, 1);
-        QTest::addRow("remembered") << "100"
-                                    << "50" << QPoint(100, 50);
-        QTest::addRow("not numbers") << "abc"
-                                     << "50" << QPoint(201, 1);
-        QTest::addRow("huge") << "99999999999"
-                              << "50" << QPoint(201, 1);
-        QTest::addRow("monitor gone") << "3000"
-                                      << "-900" << QPoint(201, 0);
+        QTest::addRow("nothing remembered") << QStringList() << QPoint(201, 1);
+        QTest::addRow("remembered") << QStringList{"100", "50"} << QPoint(100, 50);
+        QTest::addRow("not numbers") << QStringList{"abc", "50"} << QPoint(201, 1);
+        QTest::addRow("huge") << QStringList{"99999999999", "50"} << QPoint(201, 1);
+        QTest::addRow("monitor gone") << QStringList{"3000", "-900"} << QPoint(201, 0);
     }
 
     void stripOpensWhereItWasLeft()
     {
-        QFETCH(QString, x);
-        QFETCH(QString, y);
+        QFETCH(QStringList, remembered);
         QFETCH(QPoint, expected);
-        if (!x.isEmpty()) {
+        if (!remembered.isEmpty()) {
             QSettings settings(QSettings::IniFormat, QSettings::UserScope, "zentova", "zentova");
-            settings.setValue("strip/x", x);
-            settings.setValue("strip/y", y);
+            settings.setValue("strip/x", remembered[0]);
+            settings.setValue("strip/y", remembered[1]);
         }
         m_form->placeAtStart();
         QCOMPARE(m_form->pos(), expected);
