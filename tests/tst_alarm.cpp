@@ -1,5 +1,6 @@
 // The clock tick and the alarm: the clock text, when the alarm is due, the
-// chime loaded and started before the box, and errors of the load.
+// chime found, loaded and started before the box, errors of the load, and
+// WAV images decoded in every encoding the chime may come in.
 #include "main_window/alarm.h"
 #include "main_window/frmmain.h"
 #include "platform/folders.h"
@@ -13,9 +14,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
+#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace zentova;
 
@@ -60,6 +65,34 @@ void tickWithAlarm(frmMain &w, test::Sandbox &sandbox, int hour, int minute, QTi
     gAlarmMinute = int16_t(minute);
     sandbox.clock.set(QDateTime(QDate(2024, 1, 1), now));
     w.tmrClock_Timer();
+}
+
+// A 440 Hz tone of `frames` frames, written by libsndfile in `format`.
+QByteArray makeWav(int format, int rate, int channels, int frames)
+{
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("t.wav"));
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE *sf = sf_open(path.constData(), SFM_WRITE, &info);
+    if (!sf)
+        qFatal("libsndfile cannot write format %x: %s", format, sf_strerror(nullptr));
+    std::vector<float> samples(size_t(frames) * size_t(channels));
+    for (int n = 0; n < frames; ++n)
+        for (int c = 0; c < channels; ++c)
+            samples[size_t(n * channels + c)] = 0.5f * std::sin(2 * 3.14159265f * 440 * n / rate);
+    sf_writef_float(sf, samples.data(), frames);
+    sf_close(sf);
+    QFile f(QString::fromLocal8Bit(path));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+double rms(const QByteArray &pcm)
+{
+    return test::measureLoudness(pcm, int(pcm.size() / 2), 0).peakRms;
 }
 
 } // namespace
@@ -120,49 +153,54 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.lblTime->caption(), QStringLiteral("09:00"), 2500);
     }
 
-    void tickAtAlarmSecondPlaysChimeThenShowsBox()
+    void alarmTick_data()
     {
-        ScriptedMessageBoxes &boxes = m_sandbox->boxes;
+        QTest::addColumn<QString>("chime");
+        QTest::addColumn<bool>("alarmBox"); // else the load error's box instead
+        QTest::addColumn<int>("beeps");
+        QTest::addColumn<bool>("played");
+        QTest::addRow("a chime: played as its box shows") << "bell" << true << 0 << true;
+        QTest::addRow("missing: created empty, a beep") << "missing" << true << 1 << false;
+        QTest::addRow("far too large: not read, a beep") << "huge" << true << 1 << false;
+        QTest::addRow("unreadable: its error, no alarm box") << "unreadable" << false << 0 << false;
+    }
+
+    void alarmTick()
+    {
+        QFETCH(QString, chime);
+        QFETCH(bool, alarmBox);
+        QFETCH(int, beeps);
+        QFETCH(bool, played);
         QList<bool> playingAtBox;
-        boxes.onShow = [&] { playingAtBox << m_out.isPlaying(); };
-        m_sandbox->writeFile("Chimes.wav", synthChimeWav());
+        m_sandbox->boxes.onShow = [&] { playingAtBox << m_out.isPlaying(); };
+        if (chime == "bell")
+            m_sandbox->writeFile("Chimes.wav", synthChimeWav());
+        if (chime == "huge") { // sparse: nothing is written
+            QFile huge(m_sandbox->path("Chimes.wav"));
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(MaxChimeBytes + 1));
+        }
+        if (chime == "unreadable") { // no folder can hold it
+            m_sandbox->writeFile("plain", "x");
+            setAppFolder(m_sandbox->path("plain/bin"));
+            setUserDataFolder(m_sandbox->path("plain/user"));
+        }
         frmMain w;
         tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 4, 59));
-        QVERIFY(boxes.calls.isEmpty());
-        tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
-        QCOMPARE(w.lblTime->caption(), QStringLiteral("07:05"));
-        QCOMPARE(boxes.calls.size(), 1);
-        QCOMPARE(boxes.calls[0].prompt, kAlarm0705);
-        QCOMPARE(boxes.calls[0].style, 64);
-        QCOMPARE(boxes.calls[0].caption, QStringLiteral("タイマーアラーム"));
-        QCOMPARE(playingAtBox, QList<bool>{true}); // the box does not wait for the sound
-        QCOMPARE(m_out.played.size(), 1);
-        QCOMPARE(m_out.played[0].sampleRate, 44100);
-    }
-
-    void chimeLoadErrorReplacesTheAlarmBox()
-    {
-        m_sandbox->writeFile("plain", "x");
-        setAppFolder(m_sandbox->path("plain/bin"));
-        setUserDataFolder(m_sandbox->path("plain/user"));
-        frmMain w;
+        QVERIFY(m_sandbox->boxes.calls.isEmpty());
         tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
         QCOMPARE(w.lblTime->caption(), QStringLiteral("07:05"));
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-        QCOMPARE(m_sandbox->boxes.calls[0].style, 0);
-        QVERIFY(m_sandbox->boxes.calls[0].prompt != kAlarm0705);
-        QVERIFY(m_out.played.isEmpty());
-    }
-
-    void missingChimeIsCreatedEmptyAndBeeps()
-    {
-        frmMain w;
-        tickWithAlarm(w, *m_sandbox, 12, 0, QTime(12, 0, 0));
-        QCOMPARE(QFileInfo(m_sandbox->path("Chimes.wav")).size(), 0);
-        QVERIFY(gChimeData.isEmpty()); // released once played
-        QCOMPARE(m_out.beeps, 1);
-        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-        QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("は～い！！　12時 00分でーす♪"));
+        const ScriptedMessageBoxes::Call box = m_sandbox->boxes.calls[0];
+        QCOMPARE(box.prompt == kAlarm0705, alarmBox);
+        QCOMPARE(box.style, alarmBox ? 64 : 0);
+        if (alarmBox)
+            QCOMPARE(box.caption, QStringLiteral("タイマーアラーム"));
+        QCOMPARE(m_out.beeps, beeps);
+        QCOMPARE(m_out.played.size(), played ? 1 : 0);
+        QCOMPARE(playingAtBox, QList<bool>{played}); // the box does not wait for the sound
+        QVERIFY(gChimeData.isEmpty());               // released once played
+        if (chime == "missing")
+            QCOMPARE(QFileInfo(m_sandbox->path("Chimes.wav")).size(), 0);
     }
 
     void chimeIsReadFrom_data()
@@ -228,19 +266,6 @@ private slots:
         QCOMPARE(m_out.stops, 1);
     }
 
-    void chimeFarTooLargeIsNotReadAndBeeps()
-    {
-        QFile huge(m_sandbox->path("Chimes.wav"));
-        QVERIFY(huge.open(QIODevice::WriteOnly));
-        QVERIFY(huge.resize(MaxChimeBytes + 1)); // sparse: nothing is written
-        huge.close();
-        frmMain w;
-        tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
-        QCOMPARE(m_out.beeps, 1);
-        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-        QCOMPARE(m_sandbox->boxes.calls[0].prompt, kAlarm0705);
-    }
-
     void linksPlantedInASharedProgramFolderAreNotFollowed_data()
     {
         QTest::addColumn<int>("mode");
@@ -277,6 +302,89 @@ private slots:
         // Beside a private program the links are the user's own, written through.
         QCOMPARE(QFileInfo::exists(victim + ".wav"), dataBeside);
         QCOMPARE(QFileInfo::exists(victim + ".dat"), dataBeside);
+    }
+
+    void decodesEveryWavEncoding_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("played"); // channels played: more keep the front pair
+        QTest::addRow("PCM 8-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_U8) << 8000 << 1 << 1;
+        QTest::addRow("PCM 16-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 1 << 1;
+        QTest::addRow("PCM 24-bit stereo") << (SF_FORMAT_WAV | SF_FORMAT_PCM_24) << 48000 << 2 << 2;
+        QTest::addRow("PCM 32-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_32) << 22050 << 2 << 2;
+        QTest::addRow("float") << (SF_FORMAT_WAV | SF_FORMAT_FLOAT) << 44100 << 2 << 2;
+        QTest::addRow("mu-law") << (SF_FORMAT_WAV | SF_FORMAT_ULAW) << 8000 << 1 << 1;
+        QTest::addRow("A-law") << (SF_FORMAT_WAV | SF_FORMAT_ALAW) << 8000 << 1 << 1;
+        QTest::addRow("IMA ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM) << 22050 << 1 << 1;
+        QTest::addRow("MS ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM) << 11025 << 2 << 2;
+        QTest::addRow("WAVEX") << (SF_FORMAT_WAVEX | SF_FORMAT_PCM_16) << 96000 << 2 << 2;
+        QTest::addRow("5.1: the front pair")
+            << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 6 << 2;
+    }
+
+    void decodesEveryWavEncoding()
+    {
+        QFETCH(int, format);
+        QFETCH(int, rate);
+        QFETCH(int, channels);
+        QFETCH(int, played);
+        const int frames = rate / 4;
+        const auto sound = decodeWav(makeWav(format, rate, channels, frames));
+        QVERIFY(sound.has_value());
+        QCOMPARE(sound->sampleRate, rate);
+        QCOMPARE(sound->channels, played);
+        // ADPCM pads its last block; everything else decodes to the frame.
+        QVERIFY(sound->pcm.size() >= qsizetype(frames) * played * 2);
+        QVERIFY(sound->pcm.size() <= qsizetype(frames + 2048) * played * 2);
+        const double level = rms(sound->pcm);
+        QVERIFY2(level > 8000 && level < 14000, qPrintable(QString::number(level))); // 0.5 sine
+    }
+
+    void refusesWhatIsNoWav_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addRow("one zero byte") << QByteArray(1, '\0');
+        QTest::addRow("empty") << QByteArray();
+        QTest::addRow("text") << QByteArray("this is no sound at all");
+        QTest::addRow("RIFF header only") << QByteArray("RIFF\x24\0\0\0WAVE", 12);
+        QTest::addRow("AIFF") << makeWav(SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 1, 100);
+        QByteArray chopped = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 1000);
+        chopped.truncate(40);
+        QTest::addRow("header cut short") << chopped;
+    }
+
+    void refusesWhatIsNoWav()
+    {
+        QFETCH(QByteArray, image);
+        QVERIFY(!decodeWav(image).has_value());
+    }
+
+    void trailingZeroByteOfTheChimeBufferIsHarmless()
+    {
+        QByteArray image = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 4410);
+        image.append('\0');
+        const auto sound = decodeWav(image);
+        QVERIFY(sound.has_value());
+        QCOMPARE(sound->pcm.size(), qsizetype(4410) * 2);
+    }
+
+    void defaultChimeIsAudibleBellOfAboutOneAndAHalfSeconds()
+    {
+        const QByteArray wav = synthChimeWav();
+        QCOMPARE(wav.left(4), QByteArray("RIFF"));
+        const auto sound = decodeWav(wav);
+        QVERIFY(sound.has_value());
+        QCOMPARE(sound->channels, 1);
+        const double seconds = double(sound->pcm.size()) / 2 / sound->sampleRate;
+        QVERIFY(seconds > 1.3 && seconds < 1.7);
+        // Loud at the strike of each tone, soft at the end, no click at the start.
+        const qsizetype perTenth = sound->sampleRate / 10 * 2;
+        QVERIFY(rms(sound->pcm.mid(0, perTenth)) > 3000);
+        QVERIFY(rms(sound->pcm.mid(perTenth * 4, perTenth)) > 3000);
+        QVERIFY(rms(sound->pcm.right(perTenth / 2)) < 1500);
+        QVERIFY(std::abs(reinterpret_cast<const qint16 *>(sound->pcm.constData())[0]) < 200);
     }
 
 private:

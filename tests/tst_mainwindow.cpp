@@ -1,8 +1,9 @@
 // The strip: counting with both buttons and the keys, the value colours,
 // which presses reach the window's own handlers, the start and the end of a
-// day, and where the strip opens.
+// day, where the strip opens, and the error trap every handler runs under.
 #include "main_window/frmmain.h"
 #include "main_window/placement.h"
+#include "platform/errortrap.h"
 #include "platform/folders.h"
 #include "platform/runtime.h"
 #include "state/countdata.h"
@@ -473,6 +474,24 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
         for (int i = 0; i < CounterCount; ++i)
             QCOMPARE(int(gCount(i)), counts[i]);
+    }
+
+    void trapShowsWhatWentWrongInOneBox()
+    {
+        bool after = false;
+        QVERIFY(!trap([&] {
+            raiseError(ErrorCode::Overflow);
+            after = true;
+        }));
+        QVERIFY(!after);
+        QVERIFY(!trap([] { throw std::bad_alloc(); }));
+        QVERIFY(!trap([] { throw std::runtime_error("disk"); }));
+        QCOMPARE(m_sandbox->boxes.calls.size(), 3);
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("オーバーフローしました。"));
+        QCOMPARE(m_sandbox->boxes.calls[0].style, 0);
+        QCOMPARE(m_sandbox->boxes.calls[0].caption, QStringLiteral("Zentova"));
+        QCOMPARE(m_sandbox->boxes.calls[1].prompt, QStringLiteral("メモリが不足しています。"));
+        QCOMPARE(m_sandbox->boxes.calls[2].prompt, QStringLiteral("disk"));
     }
 
 private:

@@ -1,6 +1,7 @@
 // The settings dialog driven as a user would, with the mouse or the keyboard
 // alone: the title chain, what the dialog shows when it opens, select-all on
-// entry, and what OK applies, including every way it can stop half-way.
+// entry, the numbers its boxes accept, and what OK applies, including every
+// way it can stop half-way.
 #include "main_window/frmmain.h"
 #include "platform/runtime.h"
 #include "settings/frmset.h"
@@ -258,6 +259,64 @@ private slots:
         QCOMPARE(gAlarmHour, int16_t(8));
         QCOMPARE(gAlarmMinute, int16_t(45));
         QVERIFY(!d.isVisible());
+    }
+
+    // What a count or alarm box accepts as a number.
+    void textToInt16Accepts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::addRow("plain") << "150" << 150;
+        QTest::addRow("zero") << "0" << 0;
+        QTest::addRow("negative") << "-3" << -3;
+        QTest::addRow("plus") << "+7" << 7;
+        QTest::addRow("blanks") << "  42 " << 42;
+        QTest::addRow("ideographic space") << "\u3000"
+                                              "12\u3000"
+                                           << 12;
+        QTest::addRow("full-width digits") << "１５０" << 150;
+        QTest::addRow("full-width minus") << "－５" << -5;
+        QTest::addRow("full-width plus") << "＋９" << 9;
+        QTest::addRow("max") << "32767" << 32767;
+        QTest::addRow("min") << "-32768" << -32768;
+        QTest::addRow("leading zeros") << "007" << 7;
+    }
+
+    void textToInt16Accepts()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(int(textToInt16(text)), value);
+    }
+
+    void textToInt16Rejects_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        const int mismatch = int(ErrorCode::TypeMismatch);
+        const int overflow = int(ErrorCode::Overflow);
+        QTest::addRow("empty") << "" << mismatch;
+        QTest::addRow("blank only") << "   " << mismatch;
+        QTest::addRow("letters") << "abc" << mismatch;
+        QTest::addRow("digits then letters") << "12a" << mismatch;
+        QTest::addRow("sign only") << "-" << mismatch;
+        QTest::addRow("inner blank") << "1 2" << mismatch;
+        QTest::addRow("32768") << "32768" << overflow;
+        QTest::addRow("-32769") << "-32769" << overflow;
+        QTest::addRow("40000") << "40000" << overflow;
+        QTest::addRow("huge") << "99999999999999999999999" << overflow;
+    }
+
+    void textToInt16Rejects()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        try {
+            textToInt16(text);
+            QFAIL("no error raised");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(int(e.code()), code);
+        }
     }
 
     void okAppliesEverythingAndCloses()
