@@ -60,22 +60,19 @@ QByteArray hex(const char *spaced)
     return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
 }
 
-Loudness measureLoudness(const QByteArray &s16le, int window, double threshold)
+double peakRms(const QByteArray &s16le, int window)
 {
     const auto *s = reinterpret_cast<const qint16 *>(s16le.constData());
-    const qsizetype n = s16le.size() / 2;
-    Loudness result;
-    int run = 0;
-    for (qsizetype start = 0; start + window <= n; start += window) {
+    double peak = 0;
+    if (window <= 0)
+        return peak;
+    for (qsizetype start = 0; start + window <= s16le.size() / 2; start += window) {
         double sum = 0;
         for (qsizetype i = start; i < start + window; ++i)
             sum += double(s[i]) * s[i];
-        const double level = std::sqrt(sum / window);
-        result.peakRms = std::max(result.peakRms, level);
-        run = level > threshold ? run + 1 : 0;
-        result.loudWindows = std::max(result.loudWindows, run);
+        peak = std::max(peak, std::sqrt(sum / window));
     }
-    return result;
+    return peak;
 }
 
 } // namespace zentova::test

@@ -101,12 +101,8 @@ template <typename Body> int inChild(Body body)
 // The bytes of a hex string with blanks, as records are written down.
 QByteArray hex(const char *spaced);
 
-// Of a recording (mono signed 16-bit samples), the RMS of the loudest window
-// of `window` samples, and the longest run, in windows, louder than `threshold`.
-struct Loudness {
-    double peakRms = 0;
-    int loudWindows = 0;
-};
-Loudness measureLoudness(const QByteArray &s16le, int window, double threshold);
+// Of mono signed 16-bit samples, the RMS of the loudest window of `window`
+// samples.
+double peakRms(const QByteArray &s16le, int window);
 
 } // namespace zentova::test

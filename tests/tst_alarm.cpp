@@ -92,7 +92,7 @@ QByteArray makeWav(int format, int rate, int channels, int frames)
 
 double rms(const QByteArray &pcm)
 {
-    return test::measureLoudness(pcm, int(pcm.size() / 2), 0).peakRms;
+    return test::peakRms(pcm, int(pcm.size() / 2));
 }
 
 } // namespace

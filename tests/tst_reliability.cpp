@@ -49,7 +49,7 @@ private slots:
         m_sandbox.reset();
     }
 
-    void clicksAreStoredWithinASecondAsOneWrite()
+    void clicksAndSettingsAreStoredWithinASecondAsOneWrite()
     {
         frmMain w;
         w.load();
@@ -67,19 +67,12 @@ private slots:
         QCOMPARE(stored.Count[1], int16_t(4));
         QCOMPARE(stored.SavedDate, 45292.0);
         QCOMPARE(gSaved.Count[1], int16_t(0)); // the live state and gSaved stay apart
-    }
-
-    void settingsOkIsStoredToo()
-    {
-        frmMain w;
-        w.load();
-        Autosave autosave;
-        autosave.arm();
+        // What the dialog's OK applies is stored the same way.
         frmSet dialog(&w);
         dialog.prepareToShow();
         dialog.txtTitle(0)->setText(QStringLiteral("A"));
         QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(g_writes, 2, 1000);
         QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Title[0], QStringLiteral("A"));
     }
 
@@ -174,39 +167,31 @@ private slots:
 
     void whateverIsLeftInTheLockPlaceNeverStopsAStart_data()
     {
-        QTest::addColumn<QString>("left");
-        QTest::addRow("empty file") << "empty";
-        QTest::addRow("garbage") << "garbage";
-        QTest::addRow("dead copy's lock") << "dead";
-        QTest::addRow("another machine's lock") << "elsewhere";
-        QTest::addRow("read-only file") << "readonly";
-        QTest::addRow("directory") << "directory";
-        QTest::addRow("dangling link") << "dangling";
-        QTest::addRow("link to a file") << "link";
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addRow("empty file") << "file" << QByteArray();
+        QTest::addRow("garbage") << "file" << QByteArray("\xff\xfe not a lock \x01");
+        QTest::addRow("dead copy's lock") << "file" << QByteArray("999999\nzentova\nother-host\n");
+        QTest::addRow("another machine's lock") << "file" << QByteArray("1\nzentova\nother-host\n");
+        QTest::addRow("read-only file") << "read-only" << QByteArray("1\n");
+        QTest::addRow("directory") << "directory" << QByteArray();
+        QTest::addRow("dangling link") << "dangling" << QByteArray();
+        QTest::addRow("link to a file") << "link" << QByteArray("keep");
     }
 
     void whateverIsLeftInTheLockPlaceNeverStopsAStart()
     {
-        QFETCH(QString, left);
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, bytes);
         const QString lockPath = m_sandbox->path("Zentova.lock");
-        if (left == "empty")
-            m_sandbox->writeFile("Zentova.lock", "");
-        else if (left == "garbage")
-            m_sandbox->writeFile("Zentova.lock", "\xff\xfe not a lock \x01");
-        else if (left == "dead" || left == "elsewhere")
-            m_sandbox->writeFile("Zentova.lock", (left == "dead" ? "999999" : "1") +
-                                                     QByteArray("\nzentova\nother-host\n"));
-        else if (left == "readonly") {
-            m_sandbox->writeFile("Zentova.lock", "1\n");
-            QFile::setPermissions(lockPath, QFileDevice::ReadOwner);
-        } else if (left == "directory")
+        if (kind == "directory")
             QVERIFY(QDir(m_sandbox->folder()).mkdir("Zentova.lock"));
-        else if (left == "dangling")
-            QVERIFY(QFile::link(m_sandbox->path("gone/x"), lockPath));
-        else if (left == "link") {
-            m_sandbox->writeFile("precious", "keep");
-            QVERIFY(QFile::link(m_sandbox->path("precious"), lockPath));
-        }
+        else if (kind == "dangling" || kind == "link")
+            QVERIFY(QFile::link(m_sandbox->path(kind == "link" ? "precious" : "gone/x"), lockPath));
+        if (kind != "directory" && kind != "dangling")
+            m_sandbox->writeFile(kind == "link" ? "precious" : "Zentova.lock", bytes);
+        if (kind == "read-only")
+            QFile::setPermissions(lockPath, QFileDevice::ReadOwner);
 
         InstanceLock lock;
         QCOMPARE(lock.acquire(m_sandbox->folder()), InstanceLock::Result::Acquired);
@@ -214,7 +199,7 @@ private slots:
         // would have) is refused.
         InstanceLock second;
         QCOMPARE(second.acquire(m_sandbox->folder()), InstanceLock::Result::HeldByAnotherCopy);
-        if (left == "link")
+        if (kind == "link")
             QCOMPARE(m_sandbox->readFile("precious"), QByteArray("keep"));
     }
 
