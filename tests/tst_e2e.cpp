@@ -185,13 +185,10 @@ public:
     {
         QFile::copy(QStringLiteral(ZENTOVA_BINARY), m_dir.filePath("zentova"));
         QFile::copy(QStringLiteral(ZENTOVA_SOUND_PLUGIN), m_dir.filePath("zentova_sound.so"));
-        QFile::setPermissions(m_dir.filePath("zentova"), QFileDevice::ReadOwner |
-                                                             QFileDevice::WriteOwner |
-                                                             QFileDevice::ExeOwner);
+        const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        QFile::setPermissions(m_dir.filePath("zentova"), owner);
         QDir().mkpath(m_dir.filePath("home"));
-        QFile::setPermissions(m_dir.filePath("home"), QFileDevice::ReadOwner |
-                                                          QFileDevice::WriteOwner |
-                                                          QFileDevice::ExeOwner);
+        QFile::setPermissions(m_dir.filePath("home"), owner);
     }
     QString path(const QString &name) const { return m_dir.filePath(name); }
     void start(QProcess &p, const Screen &screen, const QStringList &args = {},

@@ -415,23 +415,19 @@ private slots:
 
     void firstCounterInUseHasTheFocus_data()
     {
-        QTest::addColumn<QString>("titles");
+        QTest::addColumn<QStringList>("titles");
         QTest::addColumn<QString>("focused");
-        QTest::addRow("first in use") << "A,B,,,"
-                                      << "cmdC0";
-        QTest::addRow("first unused") << ",,C,D,"
-                                      << "cmdC2";
-        QTest::addRow("none in use: Set") << ",,,,"
-                                          << "cmdSet";
+        QTest::addRow("first in use") << QStringList{"A", "B", "", "", ""} << "cmdC0";
+        QTest::addRow("first unused") << QStringList{"", "", "C", "D", ""} << "cmdC2";
+        QTest::addRow("none in use: Set") << QStringList{"", "", "", "", ""} << "cmdSet";
     }
 
     void firstCounterInUseHasTheFocus()
     {
-        QFETCH(QString, titles);
+        QFETCH(QStringList, titles);
         QFETCH(QString, focused);
-        const QStringList t = titles.split(u',');
         for (int i = 0; i < CounterCount; ++i)
-            gTitle(i) = t[i];
+            gTitle(i) = titles[i];
         ShowCounterFrames();
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
@@ -440,40 +436,34 @@ private slots:
 
     void digitKeysCount_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<QList<int>>("counts"); // from 5, 5, 0, 5, 5
-        QTest::addRow("1") << int(Qt::Key_1) << Qt::KeyboardModifiers()
-                           << QList<int>{6, 5, 0, 5, 5};
-        QTest::addRow("5") << int(Qt::Key_5) << Qt::KeyboardModifiers()
-                           << QList<int>{5, 5, 0, 5, 6};
-        QTest::addRow("keypad 2") << int(Qt::Key_2) << Qt::KeyboardModifiers(Qt::KeypadModifier)
-                                  << QList<int>{5, 6, 0, 5, 5};
-        QTest::addRow("Shift+4") << int(Qt::Key_4) << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                                 << QList<int>{5, 5, 0, 4, 5};
-        QTest::addRow("Shift+3 at zero")
-            << int(Qt::Key_3) << Qt::KeyboardModifiers(Qt::ShiftModifier)
-            << QList<int>{5, 5, 0, 5, 5};
-        QTest::addRow("Ctrl+1") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                << QList<int>{5, 5, 0, 5, 5};
-        QTest::addRow("6") << int(Qt::Key_6) << Qt::KeyboardModifiers()
-                           << QList<int>{5, 5, 0, 5, 5};
+        QTest::addColumn<int>("keys");    // a key with its modifiers
+        QTest::addColumn<int>("counter"); // the one that changes, if any
+        QTest::addColumn<int>("after");   // counts start at 5, 5, 0, 5, 5
+        QTest::addRow("1") << (Qt::Key_1 | Qt::NoModifier).toCombined() << 0 << 6;
+        QTest::addRow("5") << (Qt::Key_5 | Qt::NoModifier).toCombined() << 4 << 6;
+        QTest::addRow("keypad 2") << (Qt::Key_2 | Qt::KeypadModifier).toCombined() << 1 << 6;
+        QTest::addRow("Shift+4") << (Qt::Key_4 | Qt::ShiftModifier).toCombined() << 3 << 4;
+        QTest::addRow("Shift+3 at zero") << (Qt::Key_3 | Qt::ShiftModifier).toCombined() << 2 << 0;
+        QTest::addRow("Ctrl+1") << (Qt::Key_1 | Qt::ControlModifier).toCombined() << -1 << 0;
+        QTest::addRow("6") << (Qt::Key_6 | Qt::NoModifier).toCombined() << -1 << 0;
     }
 
     void digitKeysCount()
     {
-        QFETCH(int, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(QList<int>, counts);
+        QFETCH(int, keys);
+        QFETCH(int, counter);
+        QFETCH(int, after);
+        const int start[CounterCount] = {5, 5, 0, 5, 5};
         for (int i = 0; i < CounterCount; ++i)
-            gCount(i) = int16_t(i == 2 ? 0 : 5);
+            gCount(i) = int16_t(start[i]);
         gTitle(0) = QStringLiteral("A"); // the others are counted though hidden
         ShowCounterFrames();
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+        const QKeyCombination key = QKeyCombination::fromCombined(keys);
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
         for (int i = 0; i < CounterCount; ++i)
-            QCOMPARE(int(gCount(i)), counts[i]);
+            QCOMPARE(int(gCount(i)), i == counter ? after : start[i]);
     }
 
     void trapShowsWhatWentWrongInOneBox()
