@@ -197,29 +197,26 @@ private slots:
 
     void chimeIsReadFrom_data()
     {
-        QTest::addColumn<QString>("program"); // the program's folder in the sandbox
+        // A program folder below a plain file can be written by nobody, root
+        // included.
+        QTest::addColumn<bool>("readOnlyProgram");
         QTest::addColumn<QString>("copies");  // which chimes exist: beside, user, installed
         QTest::addColumn<QByteArray>("read"); // with the zero byte the player expects
         QTest::addColumn<bool>("beside");     // a chime beside the program afterwards
-        QTest::addRow("beside the program") << "usr/bin"
-                                            << "beside" << QByteArray("beside\0", 7) << true;
+        QTest::addRow("beside the program")
+            << false << "beside" << QByteArray("beside\0", 7) << true;
         QTest::addRow("beside, read-only file")
-            << "usr/bin"
-            << "beside,readonly" << QByteArray("beside\0", 7) << true;
-        QTest::addRow("missing: created empty") << "usr/bin"
-                                                << "" << QByteArray(1, '\0') << true;
-        // A folder below a plain file can be written by nobody, root included.
+            << false << "beside,readonly" << QByteArray("beside\0", 7) << true;
+        QTest::addRow("missing: created empty") << false << "" << QByteArray(1, '\0') << true;
         QTest::addRow("read-only program folder: the user's")
-            << "plain/bin"
-            << "user" << QByteArray("user\0", 5) << false;
+            << true << "user" << QByteArray("user\0", 5) << false;
         QTest::addRow("installed copy: the package's, nothing beside")
-            << "usr/bin"
-            << "installed" << QByteArray("installed\0", 10) << false;
+            << false << "installed" << QByteArray("installed\0", 10) << false;
     }
 
     void chimeIsReadFrom()
     {
-        QFETCH(QString, program);
+        QFETCH(bool, readOnlyProgram);
         QFETCH(QString, copies);
         QFETCH(QByteArray, read);
         QFETCH(bool, beside);
@@ -229,7 +226,7 @@ private slots:
             return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
         };
         m_sandbox->writeFile("plain", "x");
-        const QString bin = m_sandbox->path(program);
+        const QString bin = m_sandbox->path(readOnlyProgram ? "plain/bin" : "usr/bin");
         QDir().mkpath(bin);
         setAppFolder(bin);
         QTemporaryDir user;

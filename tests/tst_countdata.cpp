@@ -1,5 +1,6 @@
 // Countdata.dat byte for byte: the record layout, code page 932 texts, short
 // and hostile files, and saves that must never lose the previous record.
+#include "platform/atomicfile.h"
 #include "platform/folders.h"
 #include "platform/sjis.h"
 #include "state/countdata.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <QtEndian>
+#include <cerrno>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -177,7 +179,7 @@ private slots:
         QVERIFY(!dateFromDayNumber(std::numeric_limits<double>::quiet_NaN()).isValid());
     }
 
-    void missingFileIsCreatedEmpty()
+    void missingFileIsCreatedEmptyAndLongerFileReplacedWhole()
     {
         test::Sandbox sandbox;
         gSaved.Count[0] = 9;
@@ -185,17 +187,10 @@ private slots:
         QCOMPARE(gSaved, CountRecord());
         QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isFile());
         QCOMPARE(QFileInfo(sandbox.path("Countdata.dat")).size(), 0);
-    }
-
-    void saveReplacesLongerFileWhole()
-    {
-        test::Sandbox sandbox;
         sandbox.writeFile("Countdata.dat", QByteArray(45, '\x7f'));
         gSaved = recordA();
         SaveCountData();
         QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
-        LoadCountData();
-        QCOMPARE(gSaved, recordA());
     }
 
     void saveThroughSymbolicLinkKeepsTheLink()
@@ -229,33 +224,40 @@ private slots:
 
     void saveCutShortLeavesOldRecord_data()
     {
-        QTest::addColumn<bool>("sizeLimit"); // else killed before the new record is in place
-        QTest::addRow("killed") << false;
-        QTest::addRow("at the file size limit") << true;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("error"); // what the save reports, if it lives to report
+        QTest::addRow("killed before the new record is in place") << "killed" << 0;
+        QTest::addRow("at the file size limit") << "size" << int(ErrorCode::DiskFull);
+        QTest::addRow("the sync fails") << "sync" << int(ErrorCode::DeviceIoError);
     }
 
     void saveCutShortLeavesOldRecord()
     {
-        QFETCH(bool, sizeLimit);
+        QFETCH(QString, how);
+        QFETCH(int, error);
         test::Sandbox sandbox;
         sandbox.writeFile("Countdata.dat", hex(kExampleA));
         const int status = test::inChild([=] {
             const struct rlimit limit = {16, 16};
-            if (sizeLimit && (::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit)) != 0)
+            if (how == "size" && (::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit)))
                 ::_exit(4);
-            if (!sizeLimit)
+            if (how == "killed")
                 setBeforeCommitHook(&interruptSave); // the process dies there, status 3
+            if (how == "sync")
+                setSyncFunction([](int) { return errno = EIO, -1; });
             gSaved = recordB();
             gSaved.Title[0] = QStringLiteral("長い項目名です");
             try {
                 SaveCountData();
             } catch (const RuntimeError &e) {
-                ::_exit(e.code() == ErrorCode::DiskFull ? 0 : 2);
+                ::_exit(int(e.code()) == error ? 0 : 2);
             }
             ::_exit(1);
         });
-        QCOMPARE(status, sizeLimit ? 0 : 3); // a full disk is reported as such
+        QCOMPARE(status, error ? 0 : 3);
         QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
+        if (error) // a failed save takes its temporary file with it
+            QCOMPARE(QDir(sandbox.folder()).entryList(QDir::Files).size(), 1);
     }
 
     void readOnlyProgramFolderFallsBackToUserFolder()

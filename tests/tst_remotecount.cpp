@@ -64,22 +64,21 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("counter");
         QTest::addColumn<int>("delta");
-        using A = CommandLine::Action;
-        QTest::addRow("no option") << QStringList{} << int(A::Run) << 0 << 0;
-        QTest::addRow("toolkit's own") << QStringList{"-platform", "xcb"} << int(A::Run) << 0 << 0;
-        QTest::addRow("--count 1") << QStringList{"--count", "1"} << int(A::Count) << 0 << 1;
-        QTest::addRow("--uncount=5") << QStringList{"--uncount=5"} << int(A::Count) << 4 << -1;
-        QTest::addRow("--version") << QStringList{"--version"} << int(A::Print) << 0 << 0;
-        QTest::addRow("--help") << QStringList{"--help"} << int(A::Print) << 0 << 0;
+        const int run = int(CommandLine::Action::Run), count = int(CommandLine::Action::Count),
+                  print = int(CommandLine::Action::Print),
+                  refuse = int(CommandLine::Action::Refuse);
+        QTest::addRow("no option") << QStringList{} << run << 0 << 0;
+        QTest::addRow("toolkit's own") << QStringList{"-platform", "xcb"} << run << 0 << 0;
+        QTest::addRow("--count 1") << QStringList{"--count", "1"} << count << 0 << 1;
+        QTest::addRow("--uncount=5") << QStringList{"--uncount=5"} << count << 4 << -1;
+        QTest::addRow("--version") << QStringList{"--version"} << print << 0 << 0;
+        QTest::addRow("--help") << QStringList{"--help"} << print << 0 << 0;
         for (const char *n : {"0", "6", "x", "", "1.5"})
-            QTest::addRow("--count '%s'", n)
-                << QStringList{"--count", n} << int(A::Refuse) << 0 << 0;
-        QTest::addRow("both") << QStringList{"--count", "1", "--uncount", "2"} << int(A::Refuse)
-                              << 0 << 0;
-        QTest::addRow("twice") << QStringList{"--count", "1", "--count", "2"} << int(A::Refuse) << 0
-                               << 0;
-        QTest::addRow("unknown") << QStringList{"--bogus"} << int(A::Refuse) << 0 << 0;
-        QTest::addRow("stray word") << QStringList{"count"} << int(A::Refuse) << 0 << 0;
+            QTest::addRow("--count '%s'", n) << QStringList{"--count", n} << refuse << 0 << 0;
+        QTest::addRow("both") << QStringList{"--count", "1", "--uncount", "2"} << refuse << 0 << 0;
+        QTest::addRow("twice") << QStringList{"--count", "1", "--count", "2"} << refuse << 0 << 0;
+        QTest::addRow("unknown") << QStringList{"--bogus"} << refuse << 0 << 0;
+        QTest::addRow("stray word") << QStringList{"count"} << refuse << 0 << 0;
     }
 
     void commandLine()

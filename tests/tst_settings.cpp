@@ -170,21 +170,14 @@ private slots:
         QVERIFY(d.txtTimer(0)->isEnabled());
     }
 
-    void lapFlagOtherThanMinusOneOpensAsOff()
+    void optionsShowAppliedValuesAndOffStoresZeros()
     {
-        gLapOn = 1;
-        frmSet &d = open();
-        QVERIFY(d.optLap(1)->isChecked());
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-        QCOMPARE(gLapOn, int16_t(0));
-    }
-
-    void alarmOnShowsAppliedValuesAndOffStoresZeros()
-    {
+        gLapOn = 1; // only -1 is ON
         gTimerOn = -1;
         gAlarmHour = 7;
         gAlarmMinute = 30;
         frmSet &d = open();
+        QVERIFY(d.optLap(1)->isChecked());
         retype(d.txtTimer(0), QStringLiteral("9"));
         QTest::mouseClick(d.optTimer(0), Qt::LeftButton); // ON, already chosen
         QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
@@ -200,6 +193,7 @@ private slots:
         // OFF applied stores zeros, which ON shows the next time.
         QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
         QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        QCOMPARE(gLapOn, int16_t(0));
         QCOMPARE(gTimerOn, int16_t(0));
         QCOMPARE(gAlarmHour, int16_t(0));
         QCOMPARE(gAlarmMinute, int16_t(0));
@@ -238,30 +232,6 @@ private slots:
         QTRY_COMPARE(target->selectedText(), target->text());
     }
 
-    void keyboardAlone()
-    {
-        gTitle(0) = QStringLiteral("A");
-        frmSet &d = open();
-        QTRY_VERIFY(d.txtC(0)->hasFocus());
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // to the alarm option
-        QVERIFY(d.optTimer(1)->hasFocus());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left); // arrows choose ON
-        QVERIFY(d.optTimer(0)->isChecked());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QVERIFY(d.txtTimer(0)->hasFocus()); // ON was a single stop
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("8"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("45"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(gCount(0), int16_t(12));
-        QCOMPARE(gTimerOn, int16_t(-1));
-        QCOMPARE(gAlarmHour, int16_t(8));
-        QCOMPARE(gAlarmMinute, int16_t(45));
-        QVERIFY(!d.isVisible());
-    }
-
-    // What a count or alarm box accepts as a number.
     void textToInt16Accepts_data()
     {
         QTest::addColumn<QString>("text");
@@ -319,18 +289,25 @@ private slots:
         }
     }
 
-    void okAppliesEverythingAndCloses()
+    void okAppliesEverythingFromTheKeyboard()
     {
         gTitle(0) = QStringLiteral("受付");
         gCount(0) = 5;
         frmSet &d = open();
-        retype(d.txtC(0), QStringLiteral("１５０"));
+        QTRY_VERIFY(d.txtC(0)->hasFocus()); // its text selected: typing replaces it
+        type(d.txtC(0), QStringLiteral("１５０"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // to the alarm option
+        QVERIFY(d.optTimer(1)->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left); // arrows choose ON
+        QVERIFY(d.optTimer(0)->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(d.txtTimer(0)->hasFocus()); // ON was a single stop
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("24"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0"));
         d.txtTitle(1)->setFocus();
         type(d.txtTitle(1), QStringLiteral("電話"));
-        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-        retype(d.txtTimer(0), QStringLiteral("24"));
-        retype(d.txtTimer(1), QStringLiteral("0"));
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // OK, from any box
 
         QVERIFY(m_sandbox->boxes.calls.isEmpty());
         QCOMPARE(d.result(), int(QDialog::Accepted));
