@@ -162,14 +162,6 @@ public:
         m_xvfb.kill();
         m_xvfb.waitForFinished();
     }
-    // The X id of the shown strip.
-    QString stripId()
-    {
-        QByteArray out;
-        run(QStringLiteral("xdotool"),
-            {QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("zentova")}, &out);
-        return QString::fromLatin1(out.split('\n').value(0));
-    }
 
 private:
     QProcess m_xvfb;
@@ -314,7 +306,7 @@ private slots:
             if (end == "server")
                 screen.killServer();
             else
-                screen.xdotool({end, screen.stripId()});
+                screen.xdotool({"search", "--class", "zentova", end}); // on the strip
         }
         QVERIFY(program.waitForFinished(5000));
         if (end == "term" || end == "windowclose") // ended as at a close, with no box

@@ -34,11 +34,6 @@ CountRecord dayRecord(double day, std::array<int16_t, 5> counts = {12, 7, 100, 3
     return r;
 }
 
-void interruptWrite()
-{
-    ::_exit(3);
-}
-
 } // namespace
 
 class TestHistory : public QObject
@@ -113,7 +108,7 @@ private slots:
         const QByteArray old = historyFileText({dayOfRecord(dayRecord(kToday - 9))});
         m_sandbox->writeFile("history.csv", old);
         const int status = test::inChild([] {
-            setBeforeCommitHook(&interruptWrite);
+            setBeforeCommitHook([] { ::_exit(3); });
             archiveFinishedDay(dayRecord(kToday - 1));
         });
         QCOMPARE(status, 3);

@@ -173,8 +173,6 @@ private slots:
             QTest::mouseDClick(target, Qt::LeftButton, {}, inside);
         }
         QCOMPARE(spy.count(), 0);
-        QVERIFY(!w.isUnloaded());
-        QVERIFY(m_sandbox->boxes.calls.isEmpty());
     }
 
     void uncoveredAreaReachesWindowHandlers()
