@@ -341,8 +341,9 @@ private slots:
         QTest::addColumn<QList<QRect>>("areas");
         QTest::addColumn<QPoint>("expected");
         const QRect strip(426, 1, 599, 38);
+        const QList<QRect> two{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}};
         QTest::addRow("fits") << strip << QList<QRect>{{0, 0, 1280, 1024}} << QPoint(426, 1);
-        QTest::addRow("one pixel over at 1024")
+        QTest::addRow("one pixel over")
             << strip << QList<QRect>{{0, 0, 1024, 768}} << QPoint(425, 1);
         QTest::addRow("800x600") << strip << QList<QRect>{{0, 0, 800, 600}} << QPoint(201, 1);
         QTest::addRow("scale 2 on 1920x1080")
@@ -350,11 +351,9 @@ private slots:
         QTest::addRow("below a top panel")
             << strip << QList<QRect>{{0, 27, 1280, 997}} << QPoint(426, 27);
         QTest::addRow("on no screen: the primary")
-            << QRect(3000, 900, 599, 38) << QList<QRect>{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}
-            << QPoint(681, 900);
+            << QRect(3000, 900, 599, 38) << two << QPoint(681, 900);
         QTest::addRow("on the second screen")
-            << QRect(2000, 700, 599, 38) << QList<QRect>{{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}
-            << QPoint(1705, 700);
+            << QRect(2000, 700, 599, 38) << two << QPoint(1705, 700);
         QTest::addRow("wider than the screen")
             << strip << QList<QRect>{{0, 0, 320, 240}} << QPoint(0, 1);
     }
