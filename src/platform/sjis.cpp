@@ -2,20 +2,32 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <optional>
 
 namespace zentova
 {
 
 namespace
 {
+
 constexpr const char *kCodec = "windows-31j";
+
+// ICU's converter is opened at the first character that needs it: a day of
+// ASCII titles, or none, never loads its tables (about a megabyte).
+template <typename Converter> Converter &opened(std::optional<Converter> &converter)
+{
+    if (!converter)
+        converter.emplace(kCodec, QStringConverter::Flag::Stateless);
+    return *converter;
 }
+
+} // namespace
 
 QByteArray toCp932(const QString &text)
 {
     QByteArray out;
     out.reserve(text.size() * 2);
-    QStringEncoder encoder(kCodec, QStringConverter::Flag::Stateless);
+    std::optional<QStringEncoder> encoder;
     // One code point at a time: ICU puts its own substitute (fc fc) in place
     // of what it cannot map, which would be indistinguishable inside a run.
     for (qsizetype i = 0; i < text.size();) {
@@ -28,15 +40,15 @@ QByteArray toCp932(const QString &text)
             out.append(char(ch[0].unicode()));
             continue;
         }
-        const QByteArray bytes = encoder.encode(ch);
+        const QByteArray bytes = opened(encoder).encode(ch);
         // Anything but one valid character's bytes counts as unmappable: ICU's
         // own substitutes (fc fc, 1a) and a fallback into ASCII alike.
         const bool oneChar =
             (bytes.size() == 2 && quint8(bytes[0]) >= 0x81) ||
             (bytes.size() == 1 && quint8(bytes[0]) >= 0xA1 && quint8(bytes[0]) <= 0xDF);
-        if (encoder.hasError() || !oneChar || bytes == QByteArray("\xfc\xfc", 2)) {
+        if (encoder->hasError() || !oneChar || bytes == QByteArray("\xfc\xfc", 2)) {
             // The error flag stays set for the encoder's life: start afresh.
-            encoder = QStringEncoder(kCodec, QStringConverter::Flag::Stateless);
+            encoder.reset();
             out.append('?');
         } else {
             out.append(bytes);
@@ -53,7 +65,7 @@ QString fromCp932(const QByteArray &bytes)
     // asked only for whole double-byte characters.
     QString out;
     out.reserve(bytes.size());
-    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
+    std::optional<QStringDecoder> decoder;
     const auto *b = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -64,9 +76,9 @@ QString fromCp932(const QByteArray &bytes)
             out.append(QChar(char16_t(0xFF61 + (c - 0xA1)))); // half-width katakana
         } else if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < n &&
                    b[i + 1] >= 0x40 && b[i + 1] <= 0xFC && b[i + 1] != 0x7F) {
-            const QString ch = decoder.decode(QByteArrayView(bytes).sliced(i, 2));
-            if (decoder.hasError() || ch.size() != 1 || ch[0].unicode() < 0x80) {
-                decoder = QStringDecoder(kCodec, QStringConverter::Flag::Stateless);
+            const QString ch = opened(decoder).decode(QByteArrayView(bytes).sliced(i, 2));
+            if (decoder->hasError() || ch.size() != 1 || ch[0].unicode() < 0x80) {
+                decoder.reset();
                 out.append(QChar::ReplacementCharacter);
             } else {
                 out.append(ch);
