@@ -2,9 +2,14 @@
 # Builds the Debian package, unpacks it into a throw-away root and checks what
 # a user would get: the files in their places, a valid desktop entry,
 # dependencies computed from the binary, and an installed copy that keeps its
-# data in the per-user folder. Usage: package_check.sh BUILD_DIR
+# data in the per-user folder. As root it also installs the package for real:
+# the unit tests must still pass beside it, and its alarm must ring its own
+# chime. Usage: package_check.sh BUILD_DIR [UNIT_TEST...]
 set -euo pipefail
 build=$1
+shift
+units=("$@") # the unit tests to run again with the package installed
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -63,11 +68,14 @@ if [ "$(id -u)" -eq 0 ]; then
       *fonts-ipafont-gothic*) echo "ok: installed package depends on a Japanese font" ;;
       *) echo "FAIL: no Japanese font in Depends"; fail=1 ;;
     esac
-    if QT_QPA_PLATFORM=offscreen TZ=Asia/Tokyo "$build/tests/tst_alarm" >"$work/alarm.log" 2>&1; then
-      echo "ok: tst_alarm passes with the package installed"
-    else
-      echo "FAIL: tst_alarm with the package installed"; grep -E 'FAIL|Loc' "$work/alarm.log"; fail=1
-    fi
+    for t in "${units[@]}"; do
+      if QT_QPA_PLATFORM=offscreen TZ=Asia/Tokyo LC_ALL=C.UTF-8 "$t" >"$work/unit.log" 2>&1; then
+        echo "ok: $(basename "$t") passes with the package installed"
+      else
+        echo "FAIL: $(basename "$t") with the package installed"; grep -E 'FAIL|Loc' "$work/unit.log"; fail=1
+      fi
+    done
+    "$here/with_pulseaudio.sh" bash "$here/installed_chime.sh" || fail=1
     $preinstalled || DEBIAN_FRONTEND=noninteractive apt-get remove -y zentova >/dev/null 2>&1 || true
   fi
 fi
