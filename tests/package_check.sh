@@ -76,7 +76,7 @@ if [ "$(id -u)" -eq 0 ]; then
       fi
     done
     "$here/with_pulseaudio.sh" bash "$here/installed_chime.sh" || fail=1
-    $preinstalled || DEBIAN_FRONTEND=noninteractive apt-get remove -y zentova >/dev/null 2>&1 || true
+    $preinstalled || DEBIAN_FRONTEND=noninteractive apt-get purge -y zentova >/dev/null 2>&1 || true
   fi
 fi
 
