@@ -6,7 +6,6 @@
 #include "settings/titlechain.h"
 #include "state/counterstate.h"
 
-#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
