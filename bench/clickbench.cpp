@@ -3,7 +3,7 @@
 // Usage: clickbench [CLICKS] [ROUNDS]; prints the median time of each.
 #include "baseline.h"
 #include "main_window/frmmain.h"
-#include "platform/folders.h"
+#include "platform/files/folders.h"
 #include "state/counterstate.h"
 
 #include <QApplication>

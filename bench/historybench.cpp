@@ -1,9 +1,11 @@
 // The history window opened on ten years of days (3650 lines): the time from
 // creating the window to its first frame on the screen, median of ROUNDS.
 // Usage: historybench [ROUNDS]
-#include "main_window/frmhistory.h"
-#include "platform/folders.h"
-#include "state/history.h"
+#include "history/historywindow.h"
+
+#include "history/history.h"
+#include "platform/files/folders.h"
+#include <QComboBox>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -39,8 +41,8 @@ int main(int argc, char *argv[])
     for (int r = 0; r < rounds; ++r) {
         QElapsedTimer t;
         t.start();
-        auto *window = new frmHistory;
-        window->setRange(frmHistory::Everything);
+        auto *window = new HistoryWindow;
+        window->findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
         window->show();
         if (!QTest::qWaitForWindowExposed(window) || window->shownDays().size() != 3651)
             return 1;

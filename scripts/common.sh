@@ -32,6 +32,6 @@ install_missing() {
 
 build() {
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZENTOVA_TESTS=ON -DZENTOVA_BENCH=ON >/dev/null
+    -DBUILD_TESTING=ON -DZENTOVA_BENCH=ON >/dev/null
   cmake --build "$BUILD" -j"$(nproc)"
 }

@@ -14,7 +14,7 @@ echo "== Test suite"
 
 echo "== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 SAN="$ROOT/build-sanitize"
-cmake -S "$ROOT" -B "$SAN" -DCMAKE_BUILD_TYPE=Debug -DZENTOVA_SANITIZE=ON -DZENTOVA_TESTS=ON \
+cmake -S "$ROOT" -B "$SAN" -DCMAKE_BUILD_TYPE=Debug -DZENTOVA_SANITIZE=ON -DBUILD_TESTING=ON \
   -DZENTOVA_BENCH=OFF >/dev/null
 cmake --build "$SAN" -j"$(nproc)" >/dev/null
 # Qt and fontconfig keep caches for the life of the process; leaks of our

@@ -1,9 +1,9 @@
 #include "testsupport.h"
 
-#include "platform/folders.h"
+#include "history/history.h"
+#include "platform/files/folders.h"
 #include "sound/mdlsound.h"
 #include "state/counterstate.h"
-#include "state/history.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The clock tick and the alarm: the clock text, when the alarm is due, the
 // chime found, loaded and started before the box, errors of the load, and
 // WAV images decoded in every encoding the chime may come in.
+#include "chimesynth.h"
 #include "main_window/alarm.h"
 #include "main_window/frmmain.h"
-#include "platform/folders.h"
+#include "platform/files/folders.h"
 #include "sound/chimeplayer.h"
-#include "sound/chimesynth.h"
 #include "sound/mdlsound.h"
 #include "sound/module/wavdecode.h"
 #include "state/countdata.h"

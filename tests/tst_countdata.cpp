@@ -1,7 +1,7 @@
 // Countdata.dat byte for byte: the record layout, code page 932 texts, short
 // and hostile files, and saves that must never lose the previous record.
-#include "platform/atomicfile.h"
-#include "platform/folders.h"
+#include "platform/files/atomicfile.h"
+#include "platform/files/folders.h"
 #include "platform/sjis.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"

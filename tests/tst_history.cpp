@@ -1,17 +1,19 @@
 // Finished days: the record of an earlier day kept as its line in
 // history.csv (or as a dated copy), and the history window's range, totals,
 // clipboard text and CSV.
-#include "main_window/frmhistory.h"
+#include "history/history.h"
+#include "history/historywindow.h"
 #include "main_window/frmmain.h"
 #include "state/autosave.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"
-#include "state/history.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QTest>
 
 using namespace zentova;
@@ -141,12 +143,12 @@ private slots:
     {
         QTest::addColumn<int>("range");
         QTest::addColumn<QStringList>("dates"); // newest first
-        QTest::addRow("this week") << int(frmHistory::ThisWeek) << QStringList{"2024-01-01"};
-        QTest::addRow("this month") << int(frmHistory::ThisMonth) << QStringList{"2024-01-01"};
+        QTest::addRow("this week") << int(HistoryRange::ThisWeek) << QStringList{"2024-01-01"};
+        QTest::addRow("this month") << int(HistoryRange::ThisMonth) << QStringList{"2024-01-01"};
         QTest::addRow("last month")
-            << int(frmHistory::LastMonth) << QStringList{"2023-12-31", "2023-12-01"};
+            << int(HistoryRange::LastMonth) << QStringList{"2023-12-31", "2023-12-01"};
         QTest::addRow("everything")
-            << int(frmHistory::Everything)
+            << int(HistoryRange::Everything)
             << QStringList{"2024-01-01", "2023-12-31", "2023-12-01", "2023-11-30"};
     }
 
@@ -164,16 +166,17 @@ private slots:
         gTitle(0) = QStringLiteral("今日");
         gCount(0) = 5;
 
-        frmHistory window;
-        window.setRange(frmHistory::Range(range));
+        HistoryWindow window;
+        window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(range);
         QStringList shown;
         for (const HistoryDay &day : window.shownDays())
             shown << day.date.toString(Qt::ISODate);
         QCOMPARE(shown, dates);
         const qint64 total = (dates.size() - dates.contains("2024-01-01")) * 40001LL +
                              (dates.contains("2024-01-01") ? 5 : 0);
-        QVERIFY2(window.lblTotals->text().endsWith(QStringLiteral("合計: %1").arg(total)),
-                 qPrintable(window.lblTotals->text()));
+        QVERIFY2(window.findChild<QLabel *>("totals")->text().endsWith(
+                     QStringLiteral("合計: %1").arg(total)),
+                 qPrintable(window.findChild<QLabel *>("totals")->text()));
 
         window.copyToClipboard();
         const QStringList lines =

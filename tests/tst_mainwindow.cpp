@@ -4,7 +4,7 @@
 #include "main_window/frmmain.h"
 #include "main_window/placement.h"
 #include "platform/errortrap.h"
-#include "platform/folders.h"
+#include "platform/files/folders.h"
 #include "platform/runtime.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"

@@ -1,10 +1,10 @@
 // What keeps a day's counts safe when the program does not close normally:
 // the autosave, the end signals and the one-copy lock.
+#include "app/endsignals.h"
 #include "main_window/frmmain.h"
-#include "platform/atomicfile.h"
-#include "platform/endsignals.h"
-#include "platform/folders.h"
-#include "platform/instancelock.h"
+#include "platform/files/atomicfile.h"
+#include "platform/files/folders.h"
+#include "platform/files/instancelock.h"
 #include "platform/runtime.h"
 #include "settings/frmset.h"
 #include "state/autosave.h"

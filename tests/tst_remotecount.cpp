@@ -1,9 +1,9 @@
 // `zentova --count N` and `--uncount N`: the command line, and requests
 // through the real local socket into a real strip.
-#include "main_window/countserver.h"
+#include "app/commandline.h"
 #include "main_window/frmmain.h"
-#include "platform/commandline.h"
-#include "platform/countchannel.h"
+#include "remote/countchannel.h"
+#include "remote/countserver.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
 
@@ -46,9 +46,7 @@ private slots:
         m_sandbox = std::make_unique<test::Sandbox>();
         m_form = std::make_unique<frmMain>();
         m_form->load();
-        m_server = std::make_unique<CountServer>(*m_form);
-        QVERIFY(m_server->listen(m_sandbox->folder()));
-        m_server->setReady();
+        startServer();
     }
 
     void cleanup()
@@ -172,9 +170,7 @@ private slots:
         ::waitpid(child, nullptr, 0);
         QVERIFY(QFile::exists(path)); // left behind
         QCOMPARE(send(1, 1), 3);      // and nobody answers there
-        m_server = std::make_unique<CountServer>(*m_form);
-        QVERIFY(m_server->listen(m_sandbox->folder()));
-        m_server->setReady();
+        startServer();
         QCOMPARE(send(1, 1), 0);
         QTRY_COMPARE(gCount(1), int16_t(1));
     }
@@ -193,6 +189,17 @@ private slots:
     }
 
 private:
+    // Wired as a run wires it: requests count on the strip, and stop with it.
+    void startServer()
+    {
+        m_server = std::make_unique<CountServer>([form = m_form.get()](const CountRequest &r) {
+            form->countFromOutside(r.counter, r.delta);
+        });
+        connect(m_form.get(), &frmMain::unloaded, m_server.get(), &CountServer::setEnding);
+        QVERIFY(m_server->listen(m_sandbox->folder()));
+        m_server->setReady();
+    }
+
     // The command's side, in a thread of its own: it waits for the answer
     // while this thread's event loop lets the strip take the request.
     int send(int counter, int delta)

@@ -1,5 +1,5 @@
 // Writes the default chime to the given path unless a file is already there.
-#include "sound/chimesynth.h"
+#include "chimesynth.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // Writes the program's icon as PNG files of the usual sizes.
 // Usage: make_icons OUTPUT_DIR
-#include "platform/icon.h"
+#include "widgets/icon.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -2,10 +2,10 @@
 // to PNG files for the README. Run with QT_SCALE_FACTOR=2 for the 200 % set.
 // Usage: render_docs OUTPUT_DIR [SUFFIX]
 #include "main_window/frmmain.h"
-#include "platform/folders.h"
-#include "platform/icon.h"
+#include "platform/files/folders.h"
 #include "settings/frmset.h"
 #include "state/counterstate.h"
+#include "widgets/icon.h"
 
 #include <QApplication>
 #include <QDir>

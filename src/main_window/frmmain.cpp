@@ -1,16 +1,16 @@
 #include "main_window/frmmain.h"
 
+#include "history/history.h"
+#include "history/historywindow.h"
 #include "main_window/alarm.h"
-#include "main_window/frmhistory.h"
 #include "main_window/placement.h"
 #include "platform/clock.h"
 #include "platform/errortrap.h"
 #include "platform/msgbox.h"
-#include "platform/windowmove.h"
+#include "platform/x11/windowmove.h"
 #include "settings/frmset.h"
 #include "sound/mdlsound.h"
 #include "state/countdata.h"
-#include "state/history.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -152,9 +152,9 @@ void frmMain::buildControls()
 
     menu = new QMenu(QStringLiteral("メニュー"), this);
     menu->setObjectName(QStringLiteral("menu"));
-    mHistory = menu->addAction(QStringLiteral("履歴..."));
-    mHistory->setObjectName(QStringLiteral("mHistory"));
-    connect(mHistory, &QAction::triggered, this, [this] { mHistory_Click(); });
+    m_historyAction = menu->addAction(QStringLiteral("履歴..."));
+    m_historyAction->setObjectName(QStringLiteral("historyAction"));
+    connect(m_historyAction, &QAction::triggered, this, [this] { showHistory(); });
     mEnd = menu->addAction(QStringLiteral("終了"));
     mEnd->setObjectName(QStringLiteral("mEnd"));
     connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
@@ -480,11 +480,11 @@ void frmMain::Form_DblClick()
     trap([this] { unload(); });
 }
 
-void frmMain::mHistory_Click()
+void frmMain::showHistory()
 {
     trap([this] {
         if (!m_history) {
-            m_history = new frmHistory(this);
+            m_history = new HistoryWindow(this);
             // Below the strip, so that both stay in sight.
             m_history->move(
                 fitOnDesktop(QRect(QPoint(x(), y() + height() + 8), m_history->size())));

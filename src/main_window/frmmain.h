@@ -3,8 +3,8 @@
 // events; the widgets only wire events to them.
 #pragma once
 
-#include "platform/controls.h"
 #include "state/counterstate.h"
+#include "widgets/controls.h"
 
 #include <QImage>
 #include <QPoint>
@@ -55,7 +55,7 @@ public:
     CaptionLabel *lblTime = nullptr;
     QTimer *tmrClock = nullptr;
     QMenu *menu = nullptr;
-    QAction *mHistory = nullptr;
+    QAction *m_historyAction = nullptr;
     QAction *mEnd = nullptr;
 
     // Handlers.
@@ -68,7 +68,7 @@ public:
     void cmdC_MouseDown(int index, Qt::MouseButton button);
     void lblC_Change(int index);
     void cmdSet_Click();
-    void mHistory_Click();
+    void showHistory();
     void mEnd_Click();
     void tmrClock_Timer();
 
@@ -114,7 +114,7 @@ private:
     bool m_placing = false;
     bool m_focusGiven = false;
     QTimer *m_storePlace = nullptr;
-    QPointer<class frmHistory> m_history;
+    QPointer<class HistoryWindow> m_history;
 };
 
 } // namespace zentova

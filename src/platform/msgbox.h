@@ -34,7 +34,8 @@ public:
 // caption is the application title.
 int MsgBox(const QString &prompt, int style = msgstyle::OkOnly, const QString &title = QString());
 
-// Replaces the real boxes; nullptr restores them.
+// Where the boxes go: the real ones (widgets/messageboxes.h) or a test's
+// script. Without one, the text goes to standard error.
 void setMessageBoxBackend(MessageBoxBackend *backend);
 
 } // namespace zentova

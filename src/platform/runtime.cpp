@@ -1,7 +1,5 @@
 #include "platform/runtime.h"
 
-#include <QApplication>
-#include <QPalette>
 #include <cmath>
 #include <limits>
 
@@ -160,26 +158,6 @@ QString formatTwoDigits(int value)
     if (value < 0)
         return QStringLiteral("-") + formatTwoDigits(-value);
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-}
-
-QColor colorFromValue(uint32_t value)
-{
-    if (value & 0x80000000u) {
-        const QPalette palette = QApplication::palette();
-        switch (value & 0xFFu) {
-        case 0x05:
-            return palette.color(QPalette::Base);
-        case 0x12:
-            return palette.color(QPalette::ButtonText);
-        case 0x08:
-            return palette.color(QPalette::Text);
-        case 0x0F:
-            return palette.color(QPalette::Button);
-        default:
-            return palette.color(QPalette::Window);
-        }
-    }
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
 int twipsToPixels(int twips)

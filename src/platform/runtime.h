@@ -1,8 +1,7 @@
 // The runtime services every handler leans on: the runtime error, checked
-// 16-bit arithmetic, number/text conversions, formats, colour values and twips.
+// 16-bit arithmetic, number/text conversions, formats and twips.
 #pragma once
 
-#include <QColor>
 #include <QString>
 #include <cstdint>
 #include <exception>
@@ -64,16 +63,6 @@ double leadingValue(const QString &text);
 
 // "0#": at least two digits, zero-padded.
 QString formatTwoDigits(int value);
-
-// Colour values: &H00BBGGRR, or &H80000000 plus a system colour index.
-namespace colorvalue
-{
-constexpr uint32_t PaleBlue = 0x00FFC0C0;
-constexpr uint32_t Red = 0x000000FF;
-constexpr uint32_t WindowBackground = 0x80000005;
-constexpr uint32_t ButtonText = 0x80000012;
-} // namespace colorvalue
-QColor colorFromValue(uint32_t value);
 
 // 15 twips are one logical pixel; the toolkit's high-DPI scaling does the rest.
 int twipsToPixels(int twips);

@@ -1,10 +1,10 @@
 #include "settings/frmset.h"
 
 #include "platform/errortrap.h"
-#include "platform/icon.h"
 #include "platform/msgbox.h"
 #include "settings/titlechain.h"
 #include "state/counterstate.h"
+#include "widgets/icon.h"
 
 #include <QGuiApplication>
 #include <QScreen>

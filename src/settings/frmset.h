@@ -2,8 +2,8 @@
 // the alarm are edited here and applied to the counter state by OK.
 #pragma once
 
-#include "platform/controls.h"
 #include "state/countrecord.h"
+#include "widgets/controls.h"
 
 #include <QDialog>
 #include <QLineEdit>

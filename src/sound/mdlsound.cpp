@@ -1,6 +1,6 @@
 #include "sound/mdlsound.h"
 
-#include "platform/folders.h"
+#include "platform/files/folders.h"
 #include "platform/runtime.h"
 #include "sound/chimeplayer.h"
 

@@ -1,10 +1,9 @@
 #include "state/countdata.h"
 
-#include "platform/atomicfile.h"
 #include "platform/clock.h"
-#include "platform/folders.h"
+#include "platform/files/atomicfile.h"
+#include "platform/files/folders.h"
 #include "state/counterstate.h"
-#include "state/history.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +13,8 @@ namespace zentova
 
 namespace
 {
+
+KeepBeforeReplace g_keepBeforeReplace = nullptr;
 
 [[noreturn]] void raiseOpenError(const QString &path)
 {
@@ -80,8 +81,14 @@ void LoadCountData()
 
 void storeRecord(const CountRecord &record)
 {
-    keepFinishedDay();
+    if (g_keepBeforeReplace)
+        g_keepBeforeReplace();
     writeRecordFile(countDataPath(), record);
+}
+
+void setKeepBeforeReplace(KeepBeforeReplace keep)
+{
+    g_keepBeforeReplace = keep;
 }
 
 void SaveCountData()

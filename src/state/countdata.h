@@ -1,7 +1,7 @@
 // Countdata.dat: reading it into gSaved at start-up and writing gSaved back.
 #pragma once
 
-#include "platform/atomicfile.h"
+#include "platform/files/atomicfile.h"
 #include "state/countrecord.h"
 
 #include <QString>
@@ -19,9 +19,16 @@ QStringList countDataLockFolders();
 // The record of the live state as the close stores it, dated today.
 CountRecord recordFromLiveState();
 
-// Replaces Countdata.dat with `record`, once a finished day that waits to be
-// kept has been kept (see history.h).
+// Replaces Countdata.dat with `record`, once whatever must be kept of the
+// record it holds has been kept.
 void storeRecord(const CountRecord &record);
+
+// While Countdata.dat holds something that has no other place yet (a
+// finished day whose history line could not be written), `keep` runs before
+// every replacement and throws as long as it still cannot keep it, so the
+// file is not replaced. nullptr once it is kept.
+using KeepBeforeReplace = void (*)();
+void setKeepBeforeReplace(KeepBeforeReplace keep);
 
 // Fills gSaved from the file, creating a missing file empty.
 void LoadCountData();

@@ -1,6 +1,4 @@
-#include "main_window/countserver.h"
-
-#include "main_window/frmmain.h"
+#include "remote/countserver.h"
 
 #include <QApplication>
 #include <QFile>
@@ -22,7 +20,7 @@ struct CountServer::Peer {
     std::unique_ptr<QTimer> timeout;
 };
 
-CountServer::CountServer(frmMain &form) : m_form(form)
+CountServer::CountServer(Apply apply) : m_apply(std::move(apply))
 {
     // Only while requests wait for a box to close.
     m_retry.setInterval(50);
@@ -44,13 +42,12 @@ bool CountServer::listen(const QString &dataFolder)
     m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (m_listener < 0)
         return false;
-    // Ours to take: the lock says no live copy uses this data folder.
+    // Ours to take: the lock says no live copy uses this data folder. The
+    // runtime folder is the user's alone, so nobody else reaches the socket
+    // between its bind and its mode.
     ::unlink(address.sun_path);
-    const mode_t mask = ::umask(0077); // the user alone, from the first moment
-    const bool bound =
-        ::bind(m_listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
-    ::umask(mask);
-    if (!bound || ::listen(m_listener, MaxPeers) != 0) {
+    if (::bind(m_listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+        ::chmod(address.sun_path, 0600) != 0 || ::listen(m_listener, MaxPeers) != 0) {
         ::close(m_listener);
         m_listener = -1;
         return false;
@@ -83,7 +80,7 @@ void CountServer::setEnding()
 
 bool CountServer::refusing() const
 {
-    return m_ending || m_form.isUnloaded();
+    return m_ending;
 }
 
 void CountServer::accept()
@@ -179,7 +176,7 @@ void CountServer::applyPending()
             return;
         }
         const CountRequest request = m_pending.takeFirst();
-        m_form.countFromOutside(request.counter, request.delta);
+        m_apply(request);
         if (refusing())
             return;
     }

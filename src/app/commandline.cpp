@@ -1,4 +1,4 @@
-#include "platform/commandline.h"
+#include "app/commandline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,12 +1,14 @@
-#include "platform/controls.h"
+#include "widgets/controls.h"
 
 #include "platform/runtime.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTimer>
@@ -14,6 +16,26 @@
 
 namespace zentova
 {
+
+QColor colorFromValue(uint32_t value)
+{
+    if (value & 0x80000000u) {
+        const QPalette palette = QApplication::palette();
+        switch (value & 0xFFu) {
+        case 0x05:
+            return palette.color(QPalette::Base);
+        case 0x12:
+            return palette.color(QPalette::ButtonText);
+        case 0x08:
+            return palette.color(QPalette::Text);
+        case 0x0F:
+            return palette.color(QPalette::Button);
+        default:
+            return palette.color(QPalette::Window);
+        }
+    }
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
 
 namespace
 {

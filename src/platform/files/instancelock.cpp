@@ -1,4 +1,4 @@
-#include "platform/instancelock.h"
+#include "platform/files/instancelock.h"
 
 #include <QByteArray>
 #include <QFile>

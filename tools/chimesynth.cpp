@@ -1,4 +1,4 @@
-#include "sound/chimesynth.h"
+#include "chimesynth.h"
 
 #include <QtEndian>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "main_window/frmhistory.h"
+#include "history/historywindow.h"
 
-#include "platform/atomicfile.h"
 #include "platform/clock.h"
-#include "platform/controls.h"
 #include "platform/errortrap.h"
+#include "platform/files/atomicfile.h"
 #include "platform/msgbox.h"
 #include "state/counterstate.h"
+#include "widgets/controls.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -77,85 +77,58 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
     return QString::fromUtf8(historyHeader().split(',').value(section));
 }
 
-QList<HistoryDay> daysInRange(const QList<HistoryDay> &days, frmHistory::Range range,
-                              const QDate &today)
+HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
 {
-    QDate from;
-    QDate to = today;
-    switch (range) {
-    case frmHistory::ThisWeek:
-        from = today.addDays(1 - today.dayOfWeek()); // weeks start on Monday
-        break;
-    case frmHistory::ThisMonth:
-        from = QDate(today.year(), today.month(), 1);
-        break;
-    case frmHistory::LastMonth:
-        from = QDate(today.year(), today.month(), 1).addMonths(-1);
-        to = QDate(today.year(), today.month(), 1).addDays(-1);
-        break;
-    case frmHistory::Everything:
-        return days;
-    }
-    QList<HistoryDay> shown;
-    for (const HistoryDay &day : days) {
-        if (day.date >= from && day.date <= to)
-            shown.append(day);
-    }
-    return shown;
-}
-
-frmHistory::frmHistory(QWidget *owner) : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
-{
-    setObjectName(QStringLiteral("frmHistory"));
+    setObjectName(QStringLiteral("HistoryWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(applicationTitle() + QStringLiteral("：履歴"));
     setFont(uiFont());
     resize(760, 420);
 
-    cboRange = new QComboBox(this);
-    cboRange->setObjectName(QStringLiteral("cboRange"));
-    cboRange->addItems({QStringLiteral("今週"), QStringLiteral("今月"), QStringLiteral("先月"),
-                        QStringLiteral("すべて")});
-    cboRange->setAccessibleName(QStringLiteral("期間"));
-    cmdCopy = new QPushButton(QStringLiteral("コピー(&C)"), this);
-    cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
-    cmdCopy->setAccessibleDescription(
+    m_rangeBox = new QComboBox(this);
+    m_rangeBox->setObjectName(QStringLiteral("rangeBox"));
+    m_rangeBox->addItems({QStringLiteral("今週"), QStringLiteral("今月"), QStringLiteral("先月"),
+                          QStringLiteral("すべて")});
+    m_rangeBox->setAccessibleName(QStringLiteral("期間"));
+    m_copyButton = new QPushButton(QStringLiteral("コピー(&C)"), this);
+    m_copyButton->setObjectName(QStringLiteral("copyButton"));
+    m_copyButton->setAccessibleDescription(
         QStringLiteral("表示中の行を表計算に貼り付けられる形でコピーします"));
-    cmdSave = new QPushButton(QStringLiteral("CSV で保存(&S)..."), this);
-    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    m_saveButton = new QPushButton(QStringLiteral("CSV で保存(&S)..."), this);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
 
-    grdDays = new QTableView(this);
-    grdDays->setObjectName(QStringLiteral("grdDays"));
-    grdDays->setModel(&m_model);
-    grdDays->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdDays->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grdDays->verticalHeader()->hide();
-    grdDays->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("table"));
+    m_table->setModel(&m_model);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     // Ten years of days open at once: widths come from the first rows only.
-    grdDays->horizontalHeader()->setResizeContentsPrecision(40);
-    lblTotals = new QLabel(this);
-    lblTotals->setObjectName(QStringLiteral("lblTotals"));
-    lblTotals->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_table->horizontalHeader()->setResizeContentsPrecision(40);
+    m_totalsLabel = new QLabel(this);
+    m_totalsLabel->setObjectName(QStringLiteral("totals"));
+    m_totalsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("期間:"), this));
-    top->addWidget(cboRange);
+    top->addWidget(m_rangeBox);
     top->addStretch();
-    top->addWidget(cmdCopy);
-    top->addWidget(cmdSave);
+    top->addWidget(m_copyButton);
+    top->addWidget(m_saveButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(grdDays);
-    layout->addWidget(lblTotals);
+    layout->addWidget(m_table);
+    layout->addWidget(m_totalsLabel);
 
-    connect(cboRange, &QComboBox::currentIndexChanged, this, [this] { showRange(); });
-    connect(cmdCopy, &QPushButton::clicked, this, [this] { copyToClipboard(); });
-    connect(cmdSave, &QPushButton::clicked, this, [this] { askAndSave(); });
-    cboRange->setCurrentIndex(ThisMonth);
+    connect(m_rangeBox, &QComboBox::currentIndexChanged, this, [this] { showRange(); });
+    connect(m_copyButton, &QPushButton::clicked, this, [this] { copyToClipboard(); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { askAndSave(); });
+    m_rangeBox->setCurrentIndex(int(HistoryRange::ThisMonth));
     reload();
 }
 
-void frmHistory::reload()
+void HistoryWindow::reload()
 {
     HistoryDay today;
     today.date = Today();
@@ -171,14 +144,9 @@ void frmHistory::reload()
     showRange();
 }
 
-void frmHistory::setRange(Range range)
+void HistoryWindow::showRange()
 {
-    cboRange->setCurrentIndex(range); // shows it
-}
-
-void frmHistory::showRange()
-{
-    m_model.setDays(daysInRange(m_allDays, Range(cboRange->currentIndex()), Today()));
+    m_model.setDays(daysInRange(m_allDays, HistoryRange(m_rangeBox->currentIndex()), Today()));
     std::array<qint64, CounterCount> sums{};
     qint64 all = 0;
     for (const HistoryDay &day : shownDays()) {
@@ -189,11 +157,11 @@ void frmHistory::showRange()
     QString text = QStringLiteral("期間の合計（%1 日）").arg(shownDays().size());
     for (int i = 0; i < CounterCount; ++i)
         text += QStringLiteral("　件数%1: %2").arg(i + 1).arg(sums[size_t(i)]);
-    lblTotals->setText(text + QStringLiteral("　合計: %1").arg(all));
-    grdDays->resizeColumnsToContents();
+    m_totalsLabel->setText(text + QStringLiteral("　合計: %1").arg(all));
+    m_table->resizeColumnsToContents();
 }
 
-QString frmHistory::clipboardText() const
+QString HistoryWindow::clipboardText() const
 {
     const auto clean = [](QString s) {
         return s.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
@@ -208,19 +176,19 @@ QString frmHistory::clipboardText() const
     return text;
 }
 
-void frmHistory::copyToClipboard()
+void HistoryWindow::copyToClipboard()
 {
     QApplication::clipboard()->setText(clipboardText());
 }
 
-void frmHistory::saveShownRows(const QString &path)
+void HistoryWindow::saveShownRows(const QString &path)
 {
     QList<HistoryDay> days = shownDays();
     std::reverse(days.begin(), days.end());
     trap([&] { writeFileAtomically(path, historyFileText(days)); });
 }
 
-void frmHistory::askAndSave()
+void HistoryWindow::askAndSave()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString path =

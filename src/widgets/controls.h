@@ -17,6 +17,16 @@ QFont msPGothic(double points);
 // The forms' own font: the desktop's Japanese user-interface face at 9 pt.
 QFont uiFont();
 
+// Colour values: &H00BBGGRR, or &H80000000 plus a system colour index.
+namespace colorvalue
+{
+constexpr uint32_t PaleBlue = 0x00FFC0C0;
+constexpr uint32_t Red = 0x000000FF;
+constexpr uint32_t WindowBackground = 0x80000005;
+constexpr uint32_t ButtonText = 0x80000012;
+} // namespace colorvalue
+QColor colorFromValue(uint32_t value);
+
 void setForeColor(QWidget *w, uint32_t value);
 void setBackColor(QWidget *w, uint32_t value);
 

@@ -1,4 +1,4 @@
-#include "platform/countchannel.h"
+#include "remote/countchannel.h"
 
 #include <QCryptographicHash>
 #include <QFile>

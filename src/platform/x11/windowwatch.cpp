@@ -1,4 +1,4 @@
-#include "platform/windowwatch.h"
+#include "platform/x11/windowwatch.h"
 
 #include <QCoreApplication>
 #include <cstdint>

@@ -1,8 +1,10 @@
-#include "state/history.h"
+#include "history/history.h"
 
-#include "platform/atomicfile.h"
+#include "state/countdata.h"
+
 #include "platform/clock.h"
-#include "platform/folders.h"
+#include "platform/files/atomicfile.h"
+#include "platform/files/folders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -245,12 +247,13 @@ HistoryDay dayOfRecord(const CountRecord &record)
 
 std::optional<QString> archiveFinishedDay(const CountRecord &record)
 {
-    g_waiting.reset();
+    resetFinishedDay();
     if (!isFinishedDay(record))
         return std::nullopt;
     g_waiting = record;
+    setKeepBeforeReplace(&keepFinishedDay);
     const auto historyError = keep(record);
-    g_waiting.reset();
+    resetFinishedDay();
     return historyError;
 }
 
@@ -259,12 +262,13 @@ void keepFinishedDay()
     if (!g_waiting)
         return;
     keep(*g_waiting);
-    g_waiting.reset();
+    resetFinishedDay();
 }
 
 void resetFinishedDay()
 {
     g_waiting.reset();
+    setKeepBeforeReplace(nullptr);
 }
 
 } // namespace zentova

@@ -1,4 +1,4 @@
-#include "platform/endsignals.h"
+#include "app/endsignals.h"
 
 #include <QSocketNotifier>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "platform/windowmove.h"
+#include "platform/x11/windowmove.h"
 
 #include <QGuiApplication>
 #include <QWindow>

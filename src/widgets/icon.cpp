@@ -1,4 +1,4 @@
-#include "platform/icon.h"
+#include "widgets/icon.h"
 
 #include <QIconEngine>
 #include <QPainter>

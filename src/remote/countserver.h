@@ -1,16 +1,17 @@
 // The running copy's end of `zentova --count N`: requests from the local
-// socket are applied to the strip exactly as a click (or a right press) on
-// that counter's button, in the order they came. While a box or the
-// settings dialog is open they wait, and are applied when it closes.
+// socket are handed on in the order they came (the strip applies each as a
+// click or a right press on that counter's button). While a box or the
+// settings dialog is open they wait, and are handed on when it closes.
 #pragma once
 
-#include "platform/countchannel.h"
+#include "remote/countchannel.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,13 +20,12 @@ class QSocketNotifier;
 namespace zentova
 {
 
-class frmMain;
-
 class CountServer : public QObject
 {
     Q_OBJECT
 public:
-    explicit CountServer(frmMain &form);
+    using Apply = std::function<void(const CountRequest &)>;
+    explicit CountServer(Apply apply);
     ~CountServer() override;
 
     // Listens for `dataFolder`. Only the holder of the folder's lock may call
@@ -34,7 +34,8 @@ public:
     // Requests are taken from now on (start-up has filled the strip);
     // until then they wait.
     void setReady();
-    // The run is ending: new requests are refused, waiting ones dropped.
+    // The run is ending (or the strip has unloaded): new requests are
+    // refused, waiting ones dropped.
     void setEnding();
     int pendingCount() const { return int(m_pending.size()); }
 
@@ -51,7 +52,7 @@ private:
     void applyPending();
     bool refusing() const;
 
-    frmMain &m_form;
+    Apply m_apply;
     int m_listener = -1;
     QString m_path;
     QSocketNotifier *m_notifier = nullptr;

@@ -1,4 +1,4 @@
-#include "platform/atomicfile.h"
+#include "platform/files/atomicfile.h"
 
 #include "platform/runtime.h"
 

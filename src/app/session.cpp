@@ -1,0 +1,132 @@
+#include "app/session.h"
+
+#include "app/endsignals.h"
+#include "history/history.h"
+#include "main_window/frmmain.h"
+#include "platform/files/folders.h"
+#include "platform/msgbox.h"
+#include "platform/x11/windowwatch.h"
+#include "remote/countserver.h"
+#include "state/autosave.h"
+#include "state/countdata.h"
+#include "widgets/icon.h"
+
+#include <QApplication>
+#include <QSessionManager>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+namespace zentova
+{
+
+namespace
+{
+// The run whose day is stored when Qt ends the process with exit(): it does
+// so when it loses the X server (the server died, or xkill ended us).
+Session *g_running = nullptr;
+} // namespace
+
+Session::Session() = default;
+
+Session::~Session()
+{
+    if (g_running == this)
+        g_running = nullptr;
+}
+
+Session::Start Session::start()
+{
+    if (m_lock.acquire(countDataLockFolders()) == InstanceLock::Result::HeldByAnotherCopy) {
+        MsgBox(alreadyRunningMessage(), msgstyle::OkInformation);
+        return Start::AlreadyRunning;
+    }
+    // A copy killed between its temporary file and the rename left it behind;
+    // with the lock held, no live copy is writing one.
+    removeWriteLeftovers(countDataPath());
+    removeWriteLeftovers(historyPath());
+
+    m_form = std::make_unique<frmMain>();
+    m_autosave = std::make_unique<Autosave>();
+    // Counts from `zentova --count N`; a copy that cannot listen runs on
+    // without them.
+    m_counts = std::make_unique<CountServer>([form = m_form.get()](const CountRequest &r) {
+        form->countFromOutside(r.counter, r.delta);
+    });
+    m_counts->listen(dataFolder());
+    connect(m_form.get(), &frmMain::unloaded, m_counts.get(), &CountServer::setEnding);
+    connect(m_form.get(), &frmMain::unloaded, m_autosave.get(), &Autosave::disarm);
+    // Once the unload is over, and unless the run is already ending otherwise.
+    connect(
+        m_form.get(), &frmMain::unloaded, this,
+        [this] {
+            if (!m_ending)
+                emit finished(0);
+        },
+        Qt::QueuedConnection);
+
+    m_endSignals = std::make_unique<EndSignals>();
+    connect(m_endSignals.get(), &EndSignals::endRequested, this, &Session::endWithoutFarewell);
+    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        connect(app, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager &) { endWithoutFarewell(); });
+    m_windowWatch = std::make_unique<WindowDestroyedWatch>(m_form.get());
+    connect(m_windowWatch.get(), &WindowDestroyedWatch::destroyedByOthers, this, [this] {
+        if (!m_form->isUnloaded())
+            endWithoutFarewell();
+    });
+
+    m_form->load();
+    if (m_ending)
+        return Start::Ended;
+    m_autosave->arm();
+    if (!g_running) {
+        g_running = this;
+        std::atexit(&Session::storeAtExit);
+    }
+    m_form->placeAtStart();
+    m_form->show();
+    m_form->activateWindow();
+    m_counts->setReady();
+    // The icon matters to message boxes and the dialog, not to the first
+    // frame of a strip without a title bar: give it once the strip is up.
+    QTimer::singleShot(0, this, [] { QApplication::setWindowIcon(appIcon()); });
+    return Start::Running;
+}
+
+bool Session::storeQuietly()
+{
+    if (!m_autosave || !m_autosave->isArmed())
+        return true;
+    QString error;
+    const bool stored = m_autosave->saveQuietly(&error);
+    m_autosave->disarm();
+    if (!stored)
+        std::fprintf(stderr, "zentova: the counts could not be stored: %s\n",
+                     qUtf8Printable(error));
+    return stored;
+}
+
+// Nobody is there to answer a box (logout, kill, a closed terminal, the
+// window destroyed): the day is stored at once, a failing save is told on
+// standard error and in the exit status, and any box or dialog open is left
+// behind.
+void Session::endWithoutFarewell()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    m_counts->setEnding();
+    const bool stored = storeQuietly();
+    m_form->unloadSilently();
+    m_status = stored ? 0 : 1;
+    emit finished(m_status);
+}
+
+void Session::storeAtExit()
+{
+    if (g_running)
+        g_running->storeQuietly();
+}
+
+} // namespace zentova

@@ -1,0 +1,66 @@
+// One run of the strip: it holds the data folder's lock, owns the strip, its
+// autosave and the count server, and ends the run however the run ends (a
+// close, a signal, the desktop's session, the window destroyed by another
+// program, the X server gone).
+#pragma once
+
+#include "platform/files/instancelock.h"
+
+#include <QObject>
+#include <memory>
+
+namespace zentova
+{
+
+class Autosave;
+class CountServer;
+class EndSignals;
+class frmMain;
+class WindowDestroyedWatch;
+
+class Session : public QObject
+{
+    Q_OBJECT
+public:
+    Session();
+    ~Session() override;
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    enum class Start {
+        Running,        // the strip is up
+        AlreadyRunning, // another copy holds the data folder; it has been said
+        Ended,          // the run ended during the start (a signal at the prompt)
+    };
+    // Takes the data folder, loads the strip (the restore prompt), then
+    // shows it and starts counting, storing and listening.
+    Start start();
+
+    // The exit status of a run that ended during its start.
+    int exitStatus() const { return m_status; }
+
+    // Stores the day where a change waits, without a box: a failure goes to
+    // standard error. Returns whether the stored record is the live one.
+    bool storeQuietly();
+
+signals:
+    // The run is over; the value is the process's exit status.
+    void finished(int status);
+
+private:
+    // The desktop going away: store at once and end without the farewell box.
+    void endWithoutFarewell();
+    static void storeAtExit();
+
+    // Made once the lock is held: a refused copy touches nothing.
+    InstanceLock m_lock;
+    std::unique_ptr<frmMain> m_form;
+    std::unique_ptr<Autosave> m_autosave;
+    std::unique_ptr<CountServer> m_counts;
+    std::unique_ptr<EndSignals> m_endSignals;
+    std::unique_ptr<WindowDestroyedWatch> m_windowWatch;
+    bool m_ending = false;
+    int m_status = 0;
+};
+
+} // namespace zentova

@@ -1,0 +1,19 @@
+// The ranges the history window offers, as a rule on dates alone.
+#pragma once
+
+#include "history/history.h"
+
+#include <QDate>
+#include <QList>
+
+namespace zentova
+{
+
+// In the order the window lists them.
+enum class HistoryRange { ThisWeek, ThisMonth, LastMonth, Everything };
+
+// The days of `range` as seen on `today`, from days given newest first.
+QList<HistoryDay> daysInRange(const QList<HistoryDay> &days, HistoryRange range,
+                              const QDate &today);
+
+} // namespace zentova
