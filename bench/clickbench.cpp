@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
     setAppFolder(folder.path());
     frmMain strip;
     gTitle(0) = QStringLiteral("受付");
-    ShowCounterFrames();
+    ShowCounterFrames(strip);
     strip.show();
     BaselineWindow baseline;
     baseline.show();

@@ -142,7 +142,7 @@ private slots:
         w.fraC(1)->setCaption(QStringLiteral("old"));
         gTitle(0) = QStringLiteral("受付");
         gTitle(2) = QStringLiteral("  ");
-        ShowCounterFrames();
+        ShowCounterFrames(*m_form);
         QVERIFY(w.fraC(0)->isVisible());
         QCOMPARE(w.fraC(0)->caption(), QStringLiteral("受付"));
         QVERIFY(!w.fraC(1)->isVisible());
@@ -159,7 +159,7 @@ private slots:
         frmMain &w = *m_form;
         for (int i = 0; i < CounterCount; ++i)
             gTitle(i) = QStringLiteral("T%1").arg(i);
-        ShowCounterFrames();
+        ShowCounterFrames(*m_form);
         w.show();
         QSignalSpy spy(&w, &frmMain::windowHandlerEntered);
         const QList<QWidget *> targets = {w.fraC(0), w.fraC(4), w.lblC(2), w.lblTime, w.Frame1};
@@ -179,7 +179,7 @@ private slots:
     {
         frmMain &w = *m_form;
         gTitle(0) = QStringLiteral("A"); // frame 1 hidden: its place is the window's
-        ShowCounterFrames();
+        ShowCounterFrames(*m_form);
         w.show();
         QSignalSpy spy(&w, &frmMain::windowHandlerEntered);
         const QPoint blueBar(5, 20), bottomBand(300, 36), rightMargin(596, 10),
@@ -209,7 +209,7 @@ private slots:
         frmMain &w = *m_form;
         w.load();
         gTitle(0) = QStringLiteral("A");
-        ShowCounterFrames();
+        ShowCounterFrames(*m_form);
         w.show();
         QApplication::setActiveWindow(&w);
         QSignalSpy unloaded(&w, &frmMain::unloaded);
@@ -422,7 +422,7 @@ private slots:
         QFETCH(QString, focused);
         for (int i = 0; i < CounterCount; ++i)
             gTitle(i) = titles[i];
-        ShowCounterFrames();
+        ShowCounterFrames(*m_form);
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
         QCOMPARE(QApplication::focusWidget()->objectName(), focused);
@@ -451,7 +451,7 @@ private slots:
         for (int i = 0; i < CounterCount; ++i)
             gCount(i) = int16_t(start[i]);
         gTitle(0) = QStringLiteral("A"); // the others are counted though hidden
-        ShowCounterFrames();
+        ShowCounterFrames(*m_form);
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
         const QKeyCombination key = QKeyCombination::fromCombined(keys);

@@ -54,14 +54,15 @@ private slots:
         frmMain w;
         w.load();
         Autosave autosave;
-        counterStateChanged(); // before the day is loaded and offered back
+        connect(&w, &frmMain::stateChanged, &autosave, &Autosave::schedule);
+        autosave.schedule(); // before the day is loaded and offered back
         QVERIFY(!autosave.isPending());
         autosave.arm();
         w.show();
         for (int k = 0; k < 5; ++k)
             QTest::mouseClick(w.cmdC(1), Qt::LeftButton);
-        QTest::mousePress(w.cmdC(1), Qt::RightButton);
         QVERIFY(autosave.isPending());
+        QTest::mousePress(w.cmdC(1), Qt::RightButton);
         QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
         QTest::qWait(Autosave::DelayMs + 100);
         QCOMPARE(g_writes, 1);
@@ -70,7 +71,8 @@ private slots:
         QCOMPARE(stored.SavedDate, 45292.0);
         QCOMPARE(gSaved.Count[1], int16_t(0)); // the live state and gSaved stay apart
         // What the dialog's OK applies is stored the same way.
-        frmSet dialog(&w);
+        frmSet dialog(&w, &w);
+        connect(&dialog, &frmSet::stateChanged, &autosave, &Autosave::schedule);
         dialog.prepareToShow();
         dialog.txtTitle(0)->setText(QStringLiteral("A"));
         QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);

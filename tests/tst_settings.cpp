@@ -454,7 +454,7 @@ private slots:
 private:
     frmSet &open()
     {
-        m_dialog = std::make_unique<frmSet>(m_main.get());
+        m_dialog = std::make_unique<frmSet>(m_main.get(), m_main.get());
         m_dialog->prepareToShow();
         m_dialog->show();
         QApplication::setActiveWindow(m_dialog.get());

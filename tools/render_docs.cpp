@@ -43,13 +43,13 @@ int main(int argc, char *argv[])
     frmMain strip;
     for (int i = 0; i < CounterCount; ++i)
         strip.lblC(i)->setCaption(QString::number(gCount(i)));
-    ShowCounterFrames();
+    ShowCounterFrames(strip);
     strip.lblTime->setCaption(QStringLiteral("09:41"));
     strip.show();
     app.processEvents();
     bool ok = strip.grab().save(out + QStringLiteral("/strip") + suffix + QStringLiteral(".png"));
 
-    frmSet dialog(&strip);
+    frmSet dialog(&strip, &strip);
     dialog.prepareToShow();
     dialog.show();
     app.processEvents();

@@ -55,6 +55,7 @@ Session::Start Session::start()
     });
     m_counts->listen(dataFolder());
     connect(m_form.get(), &frmMain::unloaded, m_counts.get(), &CountServer::setEnding);
+    connect(m_form.get(), &frmMain::stateChanged, m_autosave.get(), &Autosave::schedule);
     connect(m_form.get(), &frmMain::unloaded, m_autosave.get(), &Autosave::disarm);
     // Once the unload is over, and unless the run is already ending otherwise.
     connect(

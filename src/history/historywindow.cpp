@@ -185,7 +185,7 @@ void HistoryWindow::saveShownRows(const QString &path)
 {
     QList<HistoryDay> days = shownDays();
     std::reverse(days.begin(), days.end());
-    trap([&] { writeFileAtomically(path, historyFileText(days)); });
+    trap([&] { writeFileAtomically(path, historyFileText(days), DirectWrite::Allowed); });
 }
 
 void HistoryWindow::askAndSave()

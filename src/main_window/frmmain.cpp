@@ -56,7 +56,6 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
     m_picture.fill(QColor(0, 128, 255));
 
     buildControls();
-    setCounterFrames(this);
 
     // Where the user leaves the strip is remembered once it has rested.
     m_storePlace = new QTimer(this);
@@ -71,11 +70,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
     }
 }
 
-frmMain::~frmMain()
-{
-    if (counterFrames() == this)
-        setCounterFrames(nullptr);
-}
+frmMain::~frmMain() = default;
 
 void frmMain::buildControls()
 {
@@ -318,7 +313,7 @@ void frmMain::Form_Load()
     }
     for (int i = 0; i < CounterCount; ++i)
         lblC(i)->setCaption(intToText(gCount(i)));
-    ShowCounterFrames();
+    ShowCounterFrames(*this);
 }
 
 void frmMain::unload()
@@ -373,7 +368,7 @@ void frmMain::cmdC_Click(int index)
         gCount(index) = addInt16(gCount(index), 1);
         lblC(index)->setCaption(intToText(gCount(index)));
     });
-    counterStateChanged();
+    emit stateChanged();
 }
 
 void frmMain::cmdC_MouseDown(int index, Qt::MouseButton button)
@@ -387,7 +382,7 @@ void frmMain::cmdC_MouseDown(int index, Qt::MouseButton button)
             gCount(index) = 0;
         lblC(index)->setCaption(intToText(gCount(index)));
     });
-    counterStateChanged();
+    emit stateChanged();
 }
 
 void frmMain::lblC_Change(int index)
@@ -508,7 +503,8 @@ void frmMain::mEnd_Click()
 void frmMain::cmdSet_Click()
 {
     trap([this] {
-        frmSet dialog(this);
+        frmSet dialog(this, this);
+        connect(&dialog, &frmSet::stateChanged, this, &frmMain::stateChanged);
         dialog.showModal();
     });
 }

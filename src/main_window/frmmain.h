@@ -78,6 +78,8 @@ public:
     void setCounterValue(int index, int16_t value) override;
 
 signals:
+    // A handler changed the counter state (a count, the settings' OK).
+    void stateChanged();
     // Raised on entry to each of the window's own mouse handlers; tests
     // use it to see which presses reach the window itself.
     void windowHandlerEntered(const QString &handler);

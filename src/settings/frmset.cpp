@@ -1,5 +1,7 @@
 #include "settings/frmset.h"
 
+#include "settings/applysettings.h"
+
 #include "platform/errortrap.h"
 #include "platform/msgbox.h"
 #include "settings/titlechain.h"
@@ -73,7 +75,7 @@ QRadioButton *makeOption(QWidget *parent, const QString &name, const QString &ca
 
 } // namespace
 
-frmSet::frmSet(QWidget *owner) : QDialog(owner)
+frmSet::frmSet(QWidget *owner, CounterFrames *strip) : QDialog(owner), m_strip(strip)
 {
     setObjectName(QStringLiteral("frmSet"));
     // Fixed single border with a close button, no minimise or maximise.
@@ -385,46 +387,18 @@ void frmSet::txtTimer_GotFocus(int index)
 
 void frmSet::cmdOK_Click()
 {
-    const bool applied = trap([this] {
-        CounterFrames *strip = counterFrames();
-
-        // The counts first, of the counters that had a title before this OK:
-        // a count typed for a counter that is only now given its title is
-        // not taken.
-        for (int i = 0; i < CounterCount; ++i) {
-            if (gTitle(i).isEmpty())
-                continue;
-            gCount(i) = textToInt16(txtC(i)->text());
-            if (strip)
-                strip->setCounterValue(i, gCount(i));
-        }
-        // Then the titles; an emptied box takes its counter out of use.
-        for (int j = 0; j < CounterCount; ++j) {
-            const QString text = txtTitle(j)->text();
-            if (!text.isEmpty()) {
-                gTitle(j) = text;
-            } else {
-                gTitle(j) = QString();
-                gCount(j) = 0;
-                if (strip)
-                    strip->setCounterFrameVisible(j, false);
-            }
-        }
-        gLapOn = optLap(0)->isChecked() ? FlagOn : FlagOff;
-        if (optTimer(0)->isChecked()) {
-            gTimerOn = FlagOn;
-            gAlarmHour = textToInt16(txtTimer(0)->text());
-            gAlarmMinute = textToInt16(txtTimer(1)->text());
-        } else {
-            gTimerOn = FlagOff;
-            gAlarmHour = 0;
-            gAlarmMinute = 0;
-        }
-        // Last, the strip's frames follow the titles.
-        ShowCounterFrames();
-    });
+    SettingsInput input;
+    for (int i = 0; i < CounterCount; ++i) {
+        input.titles[size_t(i)] = txtTitle(i)->text();
+        input.counts[size_t(i)] = txtC(i)->text();
+    }
+    input.lapOn = optLap(0)->isChecked();
+    input.alarmOn = optTimer(0)->isChecked();
+    input.alarmHour = txtTimer(0)->text();
+    input.alarmMinute = txtTimer(1)->text();
+    const bool applied = trap([&] { applySettings(input, m_strip); });
     // What was applied before a failure stays applied, and is kept.
-    counterStateChanged();
+    emit stateChanged();
     if (applied)
         accept();
 }

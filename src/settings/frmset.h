@@ -2,7 +2,7 @@
 // the alarm are edited here and applied to the counter state by OK.
 #pragma once
 
-#include "state/countrecord.h"
+#include "state/counterstate.h"
 #include "widgets/controls.h"
 
 #include <QDialog>
@@ -17,7 +17,8 @@ class frmSet : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmSet(QWidget *owner = nullptr);
+    // `strip` is the window whose frames OK updates (may be null).
+    explicit frmSet(QWidget *owner = nullptr, CounterFrames *strip = nullptr);
 
     // Loads the dialog (Form_Load under its trap) and shows it modally until
     // OK or its close button ends it.
@@ -53,6 +54,10 @@ public:
     // The widget that gets the focus when the dialog appears.
     QWidget *initialFocus() const;
 
+signals:
+    // OK changed the counter state (also when it stopped on an error).
+    void stateChanged();
+
 private:
     void buildControls();
     void placeBelowOwner();
@@ -65,6 +70,7 @@ private:
     std::array<QLineEdit *, 2> m_txtTimer{};
     std::array<QRadioButton *, 2> m_optTimer{};
     std::array<QRadioButton *, 2> m_optLap{};
+    CounterFrames *m_strip = nullptr;
 };
 
 } // namespace zentova

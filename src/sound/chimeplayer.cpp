@@ -12,8 +12,6 @@ namespace zentova
 namespace
 {
 
-QString g_pluginFile;
-
 class PluginSoundOutput : public SoundOutput
 {
 public:
@@ -83,17 +81,10 @@ void setSoundOutput(SoundOutput *output)
 
 QStringList soundPluginCandidates()
 {
-    if (!g_pluginFile.isEmpty())
-        return {g_pluginFile};
     const QString program = QCoreApplication::applicationDirPath();
     return {
         program + QStringLiteral("/zentova_sound.so"),
         QDir::cleanPath(program + QStringLiteral("/" ZENTOVA_PLUGIN_FROM_BIN "/zentova_sound.so"))};
-}
-
-void setSoundPluginFile(const QString &path)
-{
-    g_pluginFile = path;
 }
 
 bool soundPluginLoaded()

@@ -29,9 +29,8 @@ SoundOutput &soundOutput();
 void setSoundOutput(SoundOutput *output); // nullptr restores the real one
 
 // Where the plugin is looked for: beside the program (a build tree, a
-// portable copy), then in the installed lib/zentova. Tests name a file.
+// portable copy), then in the installed lib/zentova.
 QStringList soundPluginCandidates();
-void setSoundPluginFile(const QString &path); // empty restores the search
 bool soundPluginLoaded();
 
 } // namespace zentova

@@ -10,26 +10,11 @@
 namespace zentova
 {
 
-namespace
-{
-Autosave *g_instance = nullptr;
-}
-
 Autosave::Autosave()
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(DelayMs);
     connect(&m_timer, &QTimer::timeout, this, [this] { saveNow(); });
-    g_instance = this;
-    setStateChangedHook(&Autosave::onStateChanged);
-}
-
-Autosave::~Autosave()
-{
-    if (g_instance == this) {
-        g_instance = nullptr;
-        setStateChangedHook(nullptr);
-    }
 }
 
 void Autosave::arm()
@@ -41,12 +26,6 @@ void Autosave::disarm()
 {
     m_armed = false;
     m_timer.stop();
-}
-
-void Autosave::onStateChanged()
-{
-    if (g_instance)
-        g_instance->schedule();
 }
 
 void Autosave::schedule()

@@ -1,8 +1,8 @@
 // Keeps Countdata.dat up to date while the strip runs, so a crash, a kill or
 // a power cut costs at most the last second of counting.
 //
-// Every change of the counter state schedules one write; changes that come
-// while a write is pending ride along with it. The record is built from the
+// Every change of the counter state (the strip says so) schedules one write;
+// changes that come while a write is pending ride along with it. The record is built from the
 // live state with today's date, exactly as the close would store it, and is
 // written atomically. gSaved is not touched.
 #pragma once
@@ -24,7 +24,6 @@ public:
     static constexpr int RetryMs = 3000;
 
     Autosave();
-    ~Autosave() override;
 
     // Starts listening for changes (after start-up has filled the state).
     void arm();
@@ -32,6 +31,9 @@ public:
     void disarm();
     bool isArmed() const { return m_armed; }
     bool isPending() const { return m_timer.isActive(); }
+
+    // The counter state has changed: one write soon, once armed.
+    void schedule();
 
     // Writes now. The first failure of a run is reported with the error box,
     // later ones silently until a write succeeds again. Returns success.
@@ -41,9 +43,6 @@ public:
     bool saveQuietly(QString *error);
 
 private:
-    void schedule();
-    static void onStateChanged();
-
     QTimer m_timer;
     bool m_armed = false;
     bool m_failureReported = false;

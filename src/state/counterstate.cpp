@@ -11,12 +11,6 @@ int16_t gAlarmHour = 0;
 int16_t gAlarmMinute = 0;
 CountRecord gSaved;
 
-namespace
-{
-CounterFrames *g_frames = nullptr;
-StateChangedHook g_stateChanged = nullptr;
-} // namespace
-
 void resetCounterState()
 {
     gCount.fill(0);
@@ -28,39 +22,16 @@ void resetCounterState()
     gSaved = CountRecord();
 }
 
-void setCounterFrames(CounterFrames *frames)
+void ShowCounterFrames(CounterFrames &frames)
 {
-    g_frames = frames;
-}
-
-CounterFrames *counterFrames()
-{
-    return g_frames;
-}
-
-void ShowCounterFrames()
-{
-    if (!g_frames)
-        return;
     for (int i = 0; i < CounterCount; ++i) {
         if (gTitle(i).isEmpty()) {
-            g_frames->setCounterFrameVisible(i, false);
+            frames.setCounterFrameVisible(i, false);
         } else {
-            g_frames->setCounterFrameVisible(i, true);
-            g_frames->setCounterFrameCaption(i, gTitle(i));
+            frames.setCounterFrameVisible(i, true);
+            frames.setCounterFrameCaption(i, gTitle(i));
         }
     }
-}
-
-void setStateChangedHook(StateChangedHook hook)
-{
-    g_stateChanged = hook;
-}
-
-void counterStateChanged()
-{
-    if (g_stateChanged)
-        g_stateChanged();
 }
 
 } // namespace zentova

@@ -44,8 +44,8 @@ extern CountRecord gSaved;
 // Back to the start values (a process's start; tests call it in init()).
 void resetCounterState();
 
-// The main window's five counter frames, as ShowCounterFrames and the
-// settings dialog's OK write them without knowing the window.
+// The strip's five counter frames, as ShowCounterFrames and the settings'
+// apply steps write them without knowing the window.
 class CounterFrames
 {
 public:
@@ -55,17 +55,9 @@ public:
     // The counter's value label shows `value` (and takes its colour).
     virtual void setCounterValue(int index, int16_t value) = 0;
 };
-void setCounterFrames(CounterFrames *frames);
-CounterFrames *counterFrames(); // null while there is no main window
 
 // Shows the frame of every counter that has a title, with the title as its
 // caption, and hides the others (leaving their captions as they were).
-void ShowCounterFrames();
-
-// Every change of the live state is announced here, so that it can be
-// stored soon after (see Autosave).
-using StateChangedHook = void (*)();
-void setStateChangedHook(StateChangedHook hook);
-void counterStateChanged();
+void ShowCounterFrames(CounterFrames &frames);
 
 } // namespace zentova

@@ -5,10 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zentova
@@ -19,10 +19,6 @@ namespace
 
 BeforeCommitHook g_beforeCommit = nullptr;
 SyncFunction g_sync = nullptr;
-
-// The temporary file is the target's name and six letters or digits, as
-// mkstemp makes it (and as earlier versions, through QSaveFile, did too).
-constexpr char kSuffix[] = ".XXXXXX";
 
 [[noreturn]] void raiseForErrno(int error, const QString &folder)
 {
@@ -43,30 +39,13 @@ constexpr char kSuffix[] = ".XXXXXX";
     }
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
+// The errno of a failed call, or what the device's error says where the
+// call left none.
+int failure(const QSaveFile &file)
 {
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
-    return true;
-}
-
-mode_t newFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    if (errno != 0)
+        return errno;
+    return file.error() == QFileDevice::ResourceError ? ENOSPC : EIO;
 }
 
 } // namespace
@@ -92,42 +71,30 @@ QString writtenPath(const QString &path)
     return info.symLinkTarget();
 }
 
-void writeFileAtomically(const QString &path, const QByteArray &bytes)
+void writeFileAtomically(const QString &path, const QByteArray &bytes, DirectWrite direct)
 {
     const QString target = writtenPath(path);
     const QString folder = QFileInfo(target).absolutePath();
-    QByteArray temp = QFile::encodeName(target) + kSuffix;
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        raiseForErrno(errno, folder);
-
-    struct stat old = {};
-    const mode_t mode = ::stat(QFile::encodeName(target).constData(), &old) == 0
-                            ? (old.st_mode & 07777)
-                            : newFileMode();
-    const auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        raiseForErrno(error, folder);
-    };
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes))
-        fail(errno);
-    // Qt's own atomic save does not check this: an I/O error that only the
+    // QSaveFile keeps the old file's mode, and leaves nothing behind a kill
+    // where the file system has O_TMPFILE.
+    QSaveFile file(target);
+    file.setDirectWriteFallback(direct == DirectWrite::Allowed);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        raiseForErrno(failure(file), folder);
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        raiseForErrno(failure(file), folder);
+    // QSaveFile's commit does not check this: an I/O error that only the
     // sync reports would otherwise be taken for a stored record.
-    if ((g_sync ? g_sync(fd) : ::fdatasync(fd)) != 0)
-        fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.constData());
-        raiseForErrno(error, folder);
-    }
+    errno = 0;
+    if ((g_sync ? g_sync(file.handle()) : ::fdatasync(file.handle())) != 0)
+        raiseForErrno(failure(file), folder);
     if (g_beforeCommit)
         g_beforeCommit();
-    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
-        const int error = errno;
-        ::unlink(temp.constData());
-        raiseForErrno(error, folder);
-    }
+    errno = 0;
+    if (!file.commit())
+        raiseForErrno(failure(file), folder);
     // The rename itself is only durable once the folder is synced.
     const int dirFd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -142,7 +109,8 @@ void removeWriteLeftovers(const QString &path)
     const QFileInfo target(writtenPath(path));
     const QString base = target.fileName() + u'.';
     QDir dir = target.absoluteDir();
-    // Six letters or digits after the name, as mkstemp makes them. Matched
+    // Six letters or digits after the name, as QSaveFile names its temporary
+    // file where the file system has no O_TMPFILE. Matched
     // by hand: a name filter or a regular expression would load PCRE at
     // every start, half a megabyte of memory.
     const QStringList names =

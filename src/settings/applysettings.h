@@ -1,0 +1,30 @@
+// What the settings dialog's OK does to the counter state, step by step, free
+// of the dialog: the boxes' texts in, the counter state and the strip's
+// frames out.
+#pragma once
+
+#include "state/counterstate.h"
+
+#include <QString>
+#include <array>
+
+namespace zentova
+{
+
+struct SettingsInput {
+    std::array<QString, CounterCount> titles;
+    std::array<QString, CounterCount> counts;
+    bool lapOn = false;
+    bool alarmOn = false;
+    QString alarmHour;
+    QString alarmMinute;
+};
+
+// Applies `input` in the order the user sees the dialog take it: the counts
+// of the counters that already had a title, the titles, the lap flag, the
+// alarm, and last the strip's frames (`strip` may be null). A count or a time
+// that is no number stops it there with the runtime error; what was applied
+// before stays applied.
+void applySettings(const SettingsInput &input, CounterFrames *strip);
+
+} // namespace zentova
