@@ -60,11 +60,11 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    auto *button = strip.findChild<QWidget *>(QStringLiteral("cmdC0"));
     std::vector<double> program, floor;
     for (int r = 0; r < rounds; ++r) {
         gCount(0) = 0;
-        program.push_back(
-            timeClicks(clicks, [&] { QTest::mouseClick(strip.cmdC(0), Qt::LeftButton); }));
+        program.push_back(timeClicks(clicks, [&] { QTest::mouseClick(button, Qt::LeftButton); }));
         floor.push_back(
             timeClicks(clicks, [&] { QTest::mouseClick(baseline.firstButton, Qt::LeftButton); }));
     }

@@ -2,6 +2,7 @@
 // chime found, loaded and started before the box, errors of the load, and
 // WAV images decoded in every encoding the chime may come in.
 #include "chimesynth.h"
+#include "formcontrols.h"
 #include "main_window/alarm.h"
 #include "main_window/frmmain.h"
 #include "platform/files/folders.h"
@@ -14,8 +15,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -49,14 +52,23 @@ public:
 
 const QString kAlarm0705 = QStringLiteral("は～い！！　07時 05分でーす♪");
 
-// The alarm switched on at hour:minute, and one tick of the strip's clock at `now`.
+// One tick of the strip's clock timer, the clock reading `now`.
+void tick(frmMain &w, test::Sandbox &sandbox, QTime now)
+{
+    sandbox.clock.set(QDateTime(QDate(2024, 1, 1), now));
+    auto *timer = w.findChild<QTimer *>(QStringLiteral("tmrClock"));
+    QSignalSpy ticked(timer, &QTimer::timeout);
+    timer->start(0);
+    QVERIFY(ticked.wait(1000));
+}
+
+// The alarm switched on at hour:minute, and one tick at `now`.
 void tickWithAlarm(frmMain &w, test::Sandbox &sandbox, int hour, int minute, QTime now)
 {
     gTimerOn = -1;
     gAlarmHour = int16_t(hour);
     gAlarmMinute = int16_t(minute);
-    sandbox.clock.set(QDateTime(QDate(2024, 1, 1), now));
-    w.tmrClock_Timer();
+    tick(w, sandbox, now);
 }
 
 // A 440 Hz tone of `frames` frames, written by libsndfile in `format`.
@@ -137,12 +149,28 @@ private slots:
         QCOMPARE(zentova::alarmDue(now, int16_t(timerOn), int16_t(hour), int16_t(minute)), due);
     }
 
+    void nextTickComesJustPastTheNextWholeSecond_data()
+    {
+        QTest::addColumn<int>("msec"); // of the clock as a tick runs
+        for (int msec : {0, 1, 500, 979, 980, 999})
+            QTest::addRow("at .%03d", msec) << msec;
+    }
+
+    void nextTickComesJustPastTheNextWholeSecond()
+    {
+        QFETCH(int, msec);
+        frmMain w;
+        tick(w, *m_sandbox, QTime(7, 4, 59, msec));
+        const int wait = w.findChild<QTimer *>(QStringLiteral("tmrClock"))->interval();
+        QCOMPARE(msec + wait, 1020); // second 0 of every minute gets its tick
+    }
+
     void clockLabelEmptyUntilFirstTick()
     {
         frmMain w;
         w.load();
-        QCOMPARE(w.lblTime->caption(), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(w.lblTime->caption(), QStringLiteral("09:00"), 2500);
+        QCOMPARE(test::lblTime(w)->caption(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(test::lblTime(w)->caption(), QStringLiteral("09:00"), 2500);
     }
 
     void alarmTick_data()
@@ -180,7 +208,7 @@ private slots:
         tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 4, 59));
         QVERIFY(m_sandbox->boxes.calls.isEmpty());
         tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
-        QCOMPARE(w.lblTime->caption(), QStringLiteral("07:05"));
+        QCOMPARE(test::lblTime(w)->caption(), QStringLiteral("07:05"));
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
         const ScriptedMessageBoxes::Call box = m_sandbox->boxes.calls[0];
         QCOMPARE(box.prompt == kAlarm0705, alarmBox);

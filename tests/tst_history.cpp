@@ -1,6 +1,7 @@
 // Finished days: the record of an earlier day kept as its line in
 // history.csv (or as a dated copy), and the history window's range, totals,
 // clipboard text and CSV.
+#include "formcontrols.h"
 #include "history/history.h"
 #include "history/historywindow.h"
 #include "main_window/frmmain.h"
@@ -127,7 +128,7 @@ private slots:
         frmMain w;
         w.load();
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-        w.cmdC_Click(0);
+        test::cmdC(w, 0)->click();
         Autosave autosave;
         QVERIFY(!autosave.saveNow());
         QCOMPARE(readRecordFile(countDataPath()), yesterday);

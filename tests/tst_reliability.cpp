@@ -1,6 +1,7 @@
 // What keeps a day's counts safe when the program does not close normally:
 // the autosave, the end signals and the one-copy lock.
 #include "app/endsignals.h"
+#include "formcontrols.h"
 #include "main_window/frmmain.h"
 #include "platform/files/atomicfile.h"
 #include "platform/files/folders.h"
@@ -60,9 +61,9 @@ private slots:
         autosave.arm();
         w.show();
         for (int k = 0; k < 5; ++k)
-            QTest::mouseClick(w.cmdC(1), Qt::LeftButton);
+            QTest::mouseClick(test::cmdC(w, 1), Qt::LeftButton);
         QVERIFY(autosave.isPending());
-        QTest::mousePress(w.cmdC(1), Qt::RightButton);
+        QTest::mousePress(test::cmdC(w, 1), Qt::RightButton);
         QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
         QTest::qWait(Autosave::DelayMs + 100);
         QCOMPARE(g_writes, 1);
@@ -74,13 +75,13 @@ private slots:
         frmSet dialog(&w, &w);
         connect(&dialog, &frmSet::stateChanged, &autosave, &Autosave::schedule);
         dialog.prepareToShow();
-        dialog.txtTitle(0)->setText(QStringLiteral("A"));
-        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        test::txtTitle(dialog, 0)->setText(QStringLiteral("A"));
+        QTest::mouseClick(test::cmdOK(dialog), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(g_writes, 2, 1000);
         QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Title[0], QStringLiteral("A"));
         // Once disarmed at the end, nothing more is written.
         autosave.disarm();
-        w.cmdC_Click(1);
+        test::cmdC(w, 1)->click();
         QTest::qWait(Autosave::DelayMs + 200);
         QCOMPARE(g_writes, 2);
     }
@@ -93,7 +94,7 @@ private slots:
         autosave.arm();
         QVERIFY(QFile::remove(m_sandbox->path("Countdata.dat")));
         QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat")); // nothing can be written there
-        w.cmdC_Click(0);
+        test::cmdC(w, 0)->click();
         for (int k = 0; k < 3; ++k)
             QVERIFY(!autosave.saveNow());
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);

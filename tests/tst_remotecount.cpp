@@ -1,6 +1,7 @@
 // `zentova --count N` and `--uncount N`: the command line, and requests
 // through the real local socket into a real strip.
 #include "app/commandline.h"
+#include "formcontrols.h"
 #include "main_window/frmmain.h"
 #include "remote/countchannel.h"
 #include "remote/countserver.h"
@@ -111,7 +112,7 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(gCount(0), int16_t(2)); // none applied twice
         // Counted as a click is, though the counter is not in use.
-        QCOMPARE(m_form->lblC(0)->caption(), QStringLiteral("2"));
+        QCOMPARE(test::lblC(*m_form, 0)->caption(), QStringLiteral("2"));
     }
 
     void endingCopyRefuses()

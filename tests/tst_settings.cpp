@@ -2,6 +2,7 @@
 // alone: the title chain, what the dialog shows when it opens, select-all on
 // entry, the numbers its boxes accept, and what OK applies, including every
 // way it can stop half-way.
+#include "formcontrols.h"
 #include "main_window/frmmain.h"
 #include "platform/runtime.h"
 #include "settings/frmset.h"
@@ -86,9 +87,9 @@ private slots:
             gTitle(i) = titles[i];
         frmSet &d = open();
         for (int i = 0; i < CounterCount; ++i) {
-            QCOMPARE(d.txtTitle(i)->isEnabled(), enabled[i]);
+            QCOMPARE(test::txtTitle(d, i)->isEnabled(), enabled[i]);
             QCOMPARE(
-                background(d.txtTitle(i)),
+                background(test::txtTitle(d, i)),
                 colorFromValue(enabled[i] ? colorvalue::WindowBackground : colorvalue::PaleBlue));
         }
     }
@@ -97,17 +98,17 @@ private slots:
     {
         gTitle(2) = QStringLiteral("C"); // box 2 open by its own text, box 3 after it
         frmSet &d = open();
-        QCOMPARE(d.txtTitle(1)->isEnabled(), false);
-        d.txtTitle(0)->setFocus();
-        type(d.txtTitle(0), QStringLiteral("受")); // the first character opens the next box
-        QVERIFY(d.txtTitle(1)->isEnabled());
-        d.txtTitle(2)->setFocus();
-        d.txtTitle(2)->end(false);
-        QTest::keyClick(d.txtTitle(2), Qt::Key_Backspace); // deleting the last closes it
-        QVERIFY(!d.txtTitle(2)->isEnabled());
-        QVERIFY(!d.txtTitle(3)->isEnabled());
-        retype(d.txtTitle(0), QString());
-        QVERIFY(d.txtTitle(0)->isEnabled()); // box 0 is never closed
+        QCOMPARE(test::txtTitle(d, 1)->isEnabled(), false);
+        test::txtTitle(d, 0)->setFocus();
+        type(test::txtTitle(d, 0), QStringLiteral("受")); // the first character opens the next box
+        QVERIFY(test::txtTitle(d, 1)->isEnabled());
+        test::txtTitle(d, 2)->setFocus();
+        test::txtTitle(d, 2)->end(false);
+        QTest::keyClick(test::txtTitle(d, 2), Qt::Key_Backspace); // deleting the last closes it
+        QVERIFY(!test::txtTitle(d, 2)->isEnabled());
+        QVERIFY(!test::txtTitle(d, 3)->isEnabled());
+        retype(test::txtTitle(d, 0), QString());
+        QVERIFY(test::txtTitle(d, 0)->isEnabled()); // box 0 is never closed
     }
 
     void titleLimitIsForTypingOnly_data()
@@ -134,12 +135,12 @@ private slots:
         QFETCH(QString, applied);
         gTitle(0) = stored;
         frmSet &d = open();
-        d.txtTitle(0)->setFocus();
-        d.txtTitle(0)->end(false);
+        test::txtTitle(d, 0)->setFocus();
+        test::txtTitle(d, 0)->end(false);
         for (int k = 0; k < backspaces; ++k)
-            QTest::keyClick(d.txtTitle(0), Qt::Key_Backspace);
-        type(d.txtTitle(0), typed);
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            QTest::keyClick(test::txtTitle(d, 0), Qt::Key_Backspace);
+        type(test::txtTitle(d, 0), typed);
+        QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
         QCOMPARE(gTitle(0), applied);
     }
 
@@ -155,19 +156,19 @@ private slots:
         gAlarmHour = 7;
         gAlarmMinute = 5;
         frmSet &d = open();
-        QCOMPARE(d.TitleC(0)->text(), QStringLiteral("受付"));
-        QCOMPARE(d.txtC(0)->text(), QStringLiteral("12"));
-        QCOMPARE(d.txtC(3)->text(), QStringLiteral("-4"));
-        QVERIFY(!d.txtC(1)->isVisible());
-        QVERIFY(!d.TitleC(1)->isVisible());
-        QVERIFY(!d.Labelcolon(1)->isVisible());
-        QCOMPARE(d.txtC(1)->text(), QString());
-        QVERIFY(d.txtTitle(1)->isVisible()); // the title box stays
-        QVERIFY(d.optLap(0)->isChecked());
-        QVERIFY(d.optTimer(0)->isChecked());
-        QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
-        QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("5"));
-        QVERIFY(d.txtTimer(0)->isEnabled());
+        QCOMPARE(test::TitleC(d, 0)->text(), QStringLiteral("受付"));
+        QCOMPARE(test::txtC(d, 0)->text(), QStringLiteral("12"));
+        QCOMPARE(test::txtC(d, 3)->text(), QStringLiteral("-4"));
+        QVERIFY(!test::txtC(d, 1)->isVisible());
+        QVERIFY(!test::TitleC(d, 1)->isVisible());
+        QVERIFY(!test::Labelcolon(d, 1)->isVisible());
+        QCOMPARE(test::txtC(d, 1)->text(), QString());
+        QVERIFY(test::txtTitle(d, 1)->isVisible()); // the title box stays
+        QVERIFY(test::optLap(d, 0)->isChecked());
+        QVERIFY(test::optTimer(d, 0)->isChecked());
+        QCOMPARE(test::txtTimer(d, 0)->text(), QStringLiteral("7"));
+        QCOMPARE(test::txtTimer(d, 1)->text(), QStringLiteral("5"));
+        QVERIFY(test::txtTimer(d, 0)->isEnabled());
     }
 
     void optionsShowAppliedValuesAndOffStoresZeros()
@@ -177,30 +178,30 @@ private slots:
         gAlarmHour = 7;
         gAlarmMinute = 30;
         frmSet &d = open();
-        QVERIFY(d.optLap(1)->isChecked());
-        retype(d.txtTimer(0), QStringLiteral("9"));
-        QTest::mouseClick(d.optTimer(0), Qt::LeftButton); // ON, already chosen
-        QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
-        retype(d.txtTimer(0), QStringLiteral("9"));
-        QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
-        QCOMPARE(d.txtTimer(0)->text(), QString());
-        QVERIFY(!d.txtTimer(0)->isEnabled());
-        QCOMPARE(background(d.txtTimer(1)), colorFromValue(colorvalue::PaleBlue));
-        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-        QCOMPARE(d.txtTimer(0)->text(), QStringLiteral("7"));
-        QCOMPARE(d.txtTimer(1)->text(), QStringLiteral("30"));
-        QVERIFY(d.txtTimer(1)->isEnabled());
+        QVERIFY(test::optLap(d, 1)->isChecked());
+        retype(test::txtTimer(d, 0), QStringLiteral("9"));
+        QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton); // ON, already chosen
+        QCOMPARE(test::txtTimer(d, 0)->text(), QStringLiteral("7"));
+        retype(test::txtTimer(d, 0), QStringLiteral("9"));
+        QTest::mouseClick(test::optTimer(d, 1), Qt::LeftButton);
+        QCOMPARE(test::txtTimer(d, 0)->text(), QString());
+        QVERIFY(!test::txtTimer(d, 0)->isEnabled());
+        QCOMPARE(background(test::txtTimer(d, 1)), colorFromValue(colorvalue::PaleBlue));
+        QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
+        QCOMPARE(test::txtTimer(d, 0)->text(), QStringLiteral("7"));
+        QCOMPARE(test::txtTimer(d, 1)->text(), QStringLiteral("30"));
+        QVERIFY(test::txtTimer(d, 1)->isEnabled());
         // OFF applied stores zeros, which ON shows the next time.
-        QTest::mouseClick(d.optTimer(1), Qt::LeftButton);
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        QTest::mouseClick(test::optTimer(d, 1), Qt::LeftButton);
+        QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
         QCOMPARE(gLapOn, int16_t(0));
         QCOMPARE(gTimerOn, int16_t(0));
         QCOMPARE(gAlarmHour, int16_t(0));
         QCOMPARE(gAlarmMinute, int16_t(0));
         frmSet &again = open();
-        QVERIFY(again.optTimer(1)->isChecked());
-        QTest::mouseClick(again.optTimer(0), Qt::LeftButton);
-        QCOMPARE(again.txtTimer(0)->text(), QStringLiteral("0"));
+        QVERIFY(test::optTimer(again, 1)->isChecked());
+        QTest::mouseClick(test::optTimer(again, 0), Qt::LeftButton);
+        QCOMPARE(test::txtTimer(again, 0)->text(), QStringLiteral("0"));
     }
 
     void textIsSelectedOnEntry_data()
@@ -294,30 +295,30 @@ private slots:
         gTitle(0) = QStringLiteral("受付");
         gCount(0) = 5;
         frmSet &d = open();
-        QTRY_VERIFY(d.txtC(0)->hasFocus()); // its text selected: typing replaces it
-        type(d.txtC(0), QStringLiteral("１５０"));
+        QTRY_VERIFY(test::txtC(d, 0)->hasFocus()); // its text selected: typing replaces it
+        type(test::txtC(d, 0), QStringLiteral("１５０"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // to the alarm option
-        QVERIFY(d.optTimer(1)->hasFocus());
+        QVERIFY(test::optTimer(d, 1)->hasFocus());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left); // arrows choose ON
-        QVERIFY(d.optTimer(0)->isChecked());
+        QVERIFY(test::optTimer(d, 0)->isChecked());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QVERIFY(d.txtTimer(0)->hasFocus()); // ON was a single stop
+        QVERIFY(test::txtTimer(d, 0)->hasFocus()); // ON was a single stop
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("24"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0"));
-        d.txtTitle(1)->setFocus();
-        type(d.txtTitle(1), QStringLiteral("電話"));
+        test::txtTitle(d, 1)->setFocus();
+        type(test::txtTitle(d, 1), QStringLiteral("電話"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // OK, from any box
 
         QVERIFY(m_sandbox->boxes.calls.isEmpty());
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QVERIFY(!d.isVisible());
         QCOMPARE(gCount(0), int16_t(150));
-        QCOMPARE(m_main->lblC(0)->caption(), QStringLiteral("150"));
+        QCOMPARE(test::lblC(*m_main, 0)->caption(), QStringLiteral("150"));
         QCOMPARE(gTitle(1), QStringLiteral("電話"));
         QCOMPARE(gCount(1), int16_t(0)); // a new counter keeps its count
-        QVERIFY(!m_main->fraC(1)->isHidden());
-        QCOMPARE(m_main->fraC(1)->caption(), QStringLiteral("電話"));
+        QVERIFY(!test::fraC(*m_main, 1)->isHidden());
+        QCOMPARE(test::fraC(*m_main, 1)->caption(), QStringLiteral("電話"));
         QCOMPARE(gTimerOn, int16_t(-1));
         QCOMPARE(gAlarmHour, int16_t(24)); // stored as typed; it never rings
         QCOMPARE(gAlarmMinute, int16_t(0));
@@ -344,21 +345,21 @@ private slots:
         }
         frmSet &d = open();
         for (int i = 0; i < CounterCount; ++i)
-            retype(d.txtC(i), i == failing ? text : QStringLiteral("-3"));
-        retype(d.txtTitle(4), QStringLiteral("New"));
-        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-        retype(d.txtTimer(0), QStringLiteral("8"));
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+            retype(test::txtC(d, i), i == failing ? text : QStringLiteral("-3"));
+        retype(test::txtTitle(d, 4), QStringLiteral("New"));
+        QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
+        retype(test::txtTimer(d, 0), QStringLiteral("8"));
+        QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
 
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
         QCOMPARE(m_sandbox->boxes.calls[0].prompt, message);
         QVERIFY(d.isVisible()); // stays open with everything typed
-        QCOMPARE(d.txtC(failing)->text(), text);
+        QCOMPARE(test::txtC(d, failing)->text(), text);
         for (int i = 0; i < CounterCount; ++i) {
             const int expected = i < failing ? -3 : 10 + i;
             QCOMPARE(int(gCount(i)), expected);
             // Labels of counters not reached keep what they showed.
-            QCOMPARE(m_main->lblC(i)->caption(),
+            QCOMPARE(test::lblC(*m_main, i)->caption(),
                      i < failing ? QStringLiteral("-3") : QStringLiteral("0"));
         }
         QCOMPARE(gTitle(4), QStringLiteral("T4")); // titles not reached
@@ -389,14 +390,14 @@ private slots:
         gAlarmHour = 6; // left from an earlier run
         gAlarmMinute = 45;
         frmSet &d = open();
-        retype(d.txtC(0), QStringLiteral("3"));
-        retype(d.txtTitle(1), QString());            // counter 1 removed
-        d.txtTitle(2)->setText(QStringLiteral("C")); // counter 2 added
-        d.optLap(0)->setChecked(true);
-        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-        retype(d.txtTimer(0), hour);
-        retype(d.txtTimer(1), minute);
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        retype(test::txtC(d, 0), QStringLiteral("3"));
+        retype(test::txtTitle(d, 1), QString());            // counter 1 removed
+        test::txtTitle(d, 2)->setText(QStringLiteral("C")); // counter 2 added
+        test::optLap(d, 0)->setChecked(true);
+        QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
+        retype(test::txtTimer(d, 0), hour);
+        retype(test::txtTimer(d, 1), minute);
+        QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
 
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
         QCOMPARE(m_sandbox->boxes.calls[0].prompt, kMismatch);
@@ -404,10 +405,10 @@ private slots:
         QCOMPARE(gCount(0), int16_t(3));
         QCOMPARE(gTitle(1), QString());
         QCOMPARE(gCount(1), int16_t(0));
-        QVERIFY(m_main->fraC(1)->isHidden());
-        QCOMPARE(m_main->lblC(1)->caption(), QStringLiteral("7")); // label keeps its text
+        QVERIFY(test::fraC(*m_main, 1)->isHidden());
+        QCOMPARE(test::lblC(*m_main, 1)->caption(), QStringLiteral("7")); // label keeps its text
         QCOMPARE(gTitle(2), QStringLiteral("C"));
-        QVERIFY(m_main->fraC(2)->isHidden()); // frames not refreshed
+        QVERIFY(test::fraC(*m_main, 2)->isHidden()); // frames not refreshed
         QCOMPARE(gLapOn, int16_t(-1));
         QCOMPARE(gTimerOn, int16_t(-1));
         QCOMPARE(int(gAlarmHour), hourAfter);
@@ -418,13 +419,13 @@ private slots:
     {
         gTitle(0) = QStringLiteral("A");
         frmSet &d = open();
-        d.txtTitle(1)->setText(QStringLiteral("B"));
-        QTest::mouseClick(d.optTimer(0), Qt::LeftButton);
-        retype(d.txtTimer(0), QString());
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton); // fails at the hour
+        test::txtTitle(d, 1)->setText(QStringLiteral("B"));
+        QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
+        retype(test::txtTimer(d, 0), QString());
+        QTest::mouseClick(test::cmdOK(d), Qt::LeftButton); // fails at the hour
         QCOMPARE(gTitle(1), QStringLiteral("B"));
-        retype(d.txtTimer(0), QStringLiteral("7"));
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton); // now counter 1 has a hidden, empty box
+        retype(test::txtTimer(d, 0), QStringLiteral("7"));
+        QTest::mouseClick(test::cmdOK(d), Qt::LeftButton); // now counter 1 has a hidden, empty box
         QCOMPARE(m_sandbox->boxes.calls.size(), 2);
         QCOMPARE(m_sandbox->boxes.calls[1].prompt, kMismatch);
         QVERIFY(d.isVisible());
@@ -432,11 +433,11 @@ private slots:
 
         // Opened again, counter 1 has its row and OK goes through.
         frmSet &again = open();
-        QVERIFY(again.txtC(1)->isVisible());
-        QCOMPARE(again.txtC(1)->text(), QStringLiteral("0"));
-        QTest::mouseClick(again.cmdOK, Qt::LeftButton);
+        QVERIFY(test::txtC(again, 1)->isVisible());
+        QCOMPARE(test::txtC(again, 1)->text(), QStringLiteral("0"));
+        QTest::mouseClick(test::cmdOK(again), Qt::LeftButton);
         QCOMPARE(m_sandbox->boxes.calls.size(), 2);
-        QVERIFY(!m_main->fraC(1)->isHidden());
+        QVERIFY(!test::fraC(*m_main, 1)->isHidden());
     }
 
     void closingAppliesNothing()
@@ -444,8 +445,8 @@ private slots:
         gTitle(0) = QStringLiteral("A");
         gCount(0) = 4;
         frmSet &d = open();
-        retype(d.txtC(0), QStringLiteral("9"));
-        retype(d.txtTitle(0), QStringLiteral("Z"));
+        retype(test::txtC(d, 0), QStringLiteral("9"));
+        retype(test::txtTitle(d, 0), QStringLiteral("Z"));
         d.close();
         QCOMPARE(gCount(0), int16_t(4));
         QCOMPARE(gTitle(0), QStringLiteral("A"));

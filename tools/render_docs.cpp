@@ -42,9 +42,10 @@ int main(int argc, char *argv[])
 
     frmMain strip;
     for (int i = 0; i < CounterCount; ++i)
-        strip.lblC(i)->setCaption(QString::number(gCount(i)));
+        strip.findChild<CaptionLabel *>(QStringLiteral("lblC%1").arg(i))
+            ->setCaption(QString::number(gCount(i)));
     ShowCounterFrames(strip);
-    strip.lblTime->setCaption(QStringLiteral("09:41"));
+    strip.findChild<CaptionLabel *>(QStringLiteral("lblTime"))->setCaption(QStringLiteral("09:41"));
     strip.show();
     app.processEvents();
     bool ok = strip.grab().save(out + QStringLiteral("/strip") + suffix + QStringLiteral(".png"));

@@ -75,6 +75,7 @@ frmMain::~frmMain() = default;
 void frmMain::buildControls()
 {
     tmrClock = new QTimer(this);
+    tmrClock->setObjectName(QStringLiteral("tmrClock"));
     tmrClock->setSingleShot(true);
     tmrClock->setTimerType(Qt::PreciseTimer);
     connect(tmrClock, &QTimer::timeout, this, [this] {
@@ -322,8 +323,7 @@ void frmMain::unload()
         return;
     m_unloaded = true;
     if (!m_silent) {
-        int16_t cancel = 0;
-        trap([this, &cancel] { Form_Unload(cancel); });
+        trap([this] { Form_Unload(); });
     }
     tmrClock->stop();
     stopChime();
@@ -337,9 +337,8 @@ void frmMain::unloadSilently()
     unload();
 }
 
-void frmMain::Form_Unload(int16_t &cancel)
+void frmMain::Form_Unload()
 {
-    (void)cancel; // the unload always goes on
     const QString title = applicationTitle();
     // The day's total is added in a wider integer: two counters at 20000
     // must not cost the user the whole day's record.
@@ -433,7 +432,6 @@ void frmMain::mouseDoubleClickEvent(QMouseEvent *e)
 
 void frmMain::Form_MouseMove(Qt::MouseButtons buttons)
 {
-    emit windowHandlerEntered(QStringLiteral("Form_MouseMove"));
     trap([&] {
         // The left button alone drags; any other button held ends it.
         if (buttons != Qt::LeftButton) {
@@ -459,7 +457,6 @@ void frmMain::Form_MouseMove(Qt::MouseButtons buttons)
 
 void frmMain::Form_MouseDown(Qt::MouseButton button)
 {
-    emit windowHandlerEntered(QStringLiteral("Form_MouseDown"));
     trap([&] {
         if (button == Qt::LeftButton)
             m_dragArmed = true;
@@ -471,7 +468,6 @@ void frmMain::Form_MouseDown(Qt::MouseButton button)
 
 void frmMain::Form_DblClick()
 {
-    emit windowHandlerEntered(QStringLiteral("Form_DblClick"));
     trap([this] { unload(); });
 }
 
@@ -514,10 +510,10 @@ void frmMain::cmdSet_Click()
 
 void frmMain::scheduleNextTick()
 {
-    // Ticks are kept just past each full second of the wall clock, so that
-    // every second, the alarm's second 0 among them, gets its tick even when
-    // a tick comes a little late.
-    const int msec = QTime::currentTime().msec();
+    // Ticks are kept just past each full second of the clock the tick reads,
+    // so that every second, the alarm's second 0 among them, gets its tick
+    // even when a tick comes a little late.
+    const int msec = Now().time().msec();
     tmrClock->start(1000 - msec + 20);
 }
 

@@ -46,32 +46,6 @@ public:
     // Shift+F10).
     void popUpMenuFromKeyboard();
 
-    // Controls, by the names the handlers use.
-    FrameBox *fraC(int index) const;
-    CommandButton *cmdC(int index) const;
-    CaptionLabel *lblC(int index) const;
-    FrameBox *Frame1 = nullptr;
-    CommandButton *cmdSet = nullptr;
-    CaptionLabel *lblTime = nullptr;
-    QTimer *tmrClock = nullptr;
-    QMenu *menu = nullptr;
-    QAction *m_historyAction = nullptr;
-    QAction *mEnd = nullptr;
-
-    // Handlers.
-    void Form_Load();
-    void Form_Unload(int16_t &cancel);
-    void Form_DblClick();
-    void Form_MouseDown(Qt::MouseButton button);
-    void Form_MouseMove(Qt::MouseButtons buttons);
-    void cmdC_Click(int index);
-    void cmdC_MouseDown(int index, Qt::MouseButton button);
-    void lblC_Change(int index);
-    void cmdSet_Click();
-    void showHistory();
-    void mEnd_Click();
-    void tmrClock_Timer();
-
     // CounterFrames
     void setCounterFrameVisible(int index, bool visible) override;
     void setCounterFrameCaption(int index, const QString &caption) override;
@@ -80,9 +54,6 @@ public:
 signals:
     // A handler changed the counter state (a count, the settings' OK).
     void stateChanged();
-    // Raised on entry to each of the window's own mouse handlers; tests
-    // use it to see which presses reach the window itself.
-    void windowHandlerEntered(const QString &handler);
     void unloaded();
 
 protected:
@@ -97,6 +68,32 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
+    // Controls, by the names the handlers use.
+    FrameBox *fraC(int index) const;
+    CommandButton *cmdC(int index) const;
+    CaptionLabel *lblC(int index) const;
+    FrameBox *Frame1 = nullptr;
+    CommandButton *cmdSet = nullptr;
+    CaptionLabel *lblTime = nullptr;
+    QTimer *tmrClock = nullptr;
+    QMenu *menu = nullptr;
+    QAction *m_historyAction = nullptr;
+    QAction *mEnd = nullptr;
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload();
+    void Form_DblClick();
+    void Form_MouseDown(Qt::MouseButton button);
+    void Form_MouseMove(Qt::MouseButtons buttons);
+    void cmdC_Click(int index);
+    void cmdC_MouseDown(int index, Qt::MouseButton button);
+    void lblC_Change(int index);
+    void cmdSet_Click();
+    void showHistory();
+    void mEnd_Click();
+    void tmrClock_Timer();
+
     void buildControls();
     void describeCounter(int index);
     void scheduleNextTick();

@@ -27,6 +27,13 @@ public:
     // and the focus in the first count box. Tests show the dialog after it.
     void prepareToShow();
 
+signals:
+    // OK changed the counter state (also when it stopped on an error).
+    void stateChanged();
+
+private:
+    // The widget that gets the focus when the dialog appears.
+    QWidget *initialFocus() const;
     // Controls, by the names the handlers use.
     QLineEdit *txtTitle(int index) const;
     QLineEdit *txtC(int index) const;
@@ -51,14 +58,6 @@ public:
     void txtTimer_GotFocus(int index);
     void cmdOK_Click();
 
-    // The widget that gets the focus when the dialog appears.
-    QWidget *initialFocus() const;
-
-signals:
-    // OK changed the counter state (also when it stopped on an error).
-    void stateChanged();
-
-private:
     void buildControls();
     void placeBelowOwner();
     void describeControls();
