@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
 #   1. the test suite (unit, widget, the real program under Xvfb and real window
-#      managers, real playback, the package installed and removed again);
-#   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. the fuzz targets for the data file and the chime, for a bounded time;
-#   4. a smoke run of the benchmark, so that it cannot rot.
+#      managers, real playback, the package unpacked and checked, a smoke run
+#      of the benchmark so that it cannot rot);
+#   2. the package installed on this machine, its alarm recorded, and removed;
+#   3. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#   4. the fuzz targets for the data file and the chime, for a bounded time.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_missing
 build
 
 echo "== Test suite"
 (cd "$BUILD" && ctest --output-on-failure -j"$(nproc)")
+
+echo "== The package installed"
+bash "$ROOT/tests/installed_package.sh" "$(ls "$BUILD"/zentova_*.deb | head -n 1)"
 
 echo "== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 SAN="$ROOT/build-sanitize"

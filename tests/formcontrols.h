@@ -26,64 +26,33 @@ template <typename T> T *element(const QObject &form, const char *name, int inde
     return named<T>(form, QString::fromLatin1(name) + QString::number(index));
 }
 
+#define ZENTOVA_CONTROL(Type, name)                                                                \
+    inline Type *name(const QObject &form)                                                         \
+    {                                                                                              \
+        return named<Type>(form, QStringLiteral(#name));                                           \
+    }
+#define ZENTOVA_CONTROL_ARRAY(Type, name)                                                          \
+    inline Type *name(const QObject &form, int index)                                              \
+    {                                                                                              \
+        return element<Type>(form, #name, index);                                                  \
+    }
+
 // The strip's.
-inline FrameBox *fraC(const QObject &f, int i)
-{
-    return element<FrameBox>(f, "fraC", i);
-}
-inline CommandButton *cmdC(const QObject &f, int i)
-{
-    return element<CommandButton>(f, "cmdC", i);
-}
-inline CaptionLabel *lblC(const QObject &f, int i)
-{
-    return element<CaptionLabel>(f, "lblC", i);
-}
-inline FrameBox *Frame1(const QObject &f)
-{
-    return named<FrameBox>(f, "Frame1");
-}
-inline CaptionLabel *lblTime(const QObject &f)
-{
-    return named<CaptionLabel>(f, "lblTime");
-}
-inline QMenu *menu(const QObject &f)
-{
-    return named<QMenu>(f, "menu");
-}
+ZENTOVA_CONTROL_ARRAY(FrameBox, fraC)
+ZENTOVA_CONTROL_ARRAY(CommandButton, cmdC)
+ZENTOVA_CONTROL_ARRAY(CaptionLabel, lblC)
+ZENTOVA_CONTROL(FrameBox, Frame1)
+ZENTOVA_CONTROL(CaptionLabel, lblTime)
+ZENTOVA_CONTROL(QMenu, menu)
 
 // The settings dialog's.
-inline QLineEdit *txtTitle(const QObject &f, int i)
-{
-    return element<QLineEdit>(f, "txtTitle", i);
-}
-inline QLineEdit *txtC(const QObject &f, int i)
-{
-    return element<QLineEdit>(f, "txtC", i);
-}
-inline QLineEdit *txtTimer(const QObject &f, int i)
-{
-    return element<QLineEdit>(f, "txtTimer", i);
-}
-inline QRadioButton *optTimer(const QObject &f, int i)
-{
-    return element<QRadioButton>(f, "optTimer", i);
-}
-inline QRadioButton *optLap(const QObject &f, int i)
-{
-    return element<QRadioButton>(f, "optLap", i);
-}
-inline QLabel *TitleC(const QObject &f, int i)
-{
-    return element<QLabel>(f, "TitleC", i);
-}
-inline QLabel *Labelcolon(const QObject &f, int i)
-{
-    return element<QLabel>(f, "Labelcolon", i);
-}
-inline QPushButton *cmdOK(const QObject &f)
-{
-    return named<QPushButton>(f, "cmdOK");
-}
+ZENTOVA_CONTROL_ARRAY(QLineEdit, txtTitle)
+ZENTOVA_CONTROL_ARRAY(QLineEdit, txtC)
+ZENTOVA_CONTROL_ARRAY(QLineEdit, txtTimer)
+ZENTOVA_CONTROL_ARRAY(QRadioButton, optTimer)
+ZENTOVA_CONTROL_ARRAY(QRadioButton, optLap)
+ZENTOVA_CONTROL_ARRAY(QLabel, TitleC)
+ZENTOVA_CONTROL_ARRAY(QLabel, Labelcolon)
+ZENTOVA_CONTROL(QPushButton, cmdOK)
 
 } // namespace zentova::test

@@ -2,7 +2,6 @@
 
 #include "history/history.h"
 #include "platform/files/folders.h"
-#include "sound/mdlsound.h"
 #include "state/counterstate.h"
 
 #include <QDir>
@@ -17,7 +16,6 @@ Sandbox::Sandbox()
 {
     resetCounterState();
     resetFinishedDay();
-    gChimeData.clear();
     setAppFolder(m_dir.path());
     setUserDataFolder(m_userDir.path() + QStringLiteral("/user"));
     setMessageBoxBackend(&boxes);

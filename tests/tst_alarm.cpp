@@ -1,6 +1,5 @@
 // The clock tick and the alarm: the clock text, when the alarm is due, the
-// chime found, loaded and started before the box, errors of the load, and
-// WAV images decoded in every encoding the chime may come in.
+// chime loaded and started before the box, and errors of the load.
 #include "chimesynth.h"
 #include "formcontrols.h"
 #include "main_window/alarm.h"
@@ -19,11 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
-#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 using namespace zentova;
 
@@ -71,34 +67,6 @@ void tickWithAlarm(frmMain &w, test::Sandbox &sandbox, int hour, int minute, QTi
     tick(w, sandbox, now);
 }
 
-// A 440 Hz tone of `frames` frames, written by libsndfile in `format`.
-QByteArray makeWav(int format, int rate, int channels, int frames)
-{
-    QTemporaryDir dir;
-    const QByteArray path = QFile::encodeName(dir.filePath("t.wav"));
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE *sf = sf_open(path.constData(), SFM_WRITE, &info);
-    if (!sf)
-        qFatal("libsndfile cannot write format %x: %s", format, sf_strerror(nullptr));
-    std::vector<float> samples(size_t(frames) * size_t(channels));
-    for (int n = 0; n < frames; ++n)
-        for (int c = 0; c < channels; ++c)
-            samples[size_t(n * channels + c)] = 0.5f * std::sin(2 * 3.14159265f * 440 * n / rate);
-    sf_writef_float(sf, samples.data(), frames);
-    sf_close(sf);
-    QFile f(QString::fromLocal8Bit(path));
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-double rms(const QByteArray &pcm)
-{
-    return test::peakRms(pcm, int(pcm.size() / 2));
-}
-
 } // namespace
 
 class TestAlarm : public QObject
@@ -107,6 +75,7 @@ class TestAlarm : public QObject
 private slots:
     void init()
     {
+        gChimeData.clear();
         m_sandbox = std::make_unique<test::Sandbox>();
         m_out = FakeOutput();
         setSoundOutput(&m_out);
@@ -225,176 +194,6 @@ private slots:
             tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
             QCOMPARE(m_out.stops, 1);
         }
-    }
-
-    void chimeIsReadFrom_data()
-    {
-        // A program folder below a plain file can be written by nobody, root
-        // included.
-        QTest::addColumn<bool>("readOnlyProgram");
-        QTest::addColumn<QString>("copies");  // which chimes exist: beside, user, installed
-        QTest::addColumn<QByteArray>("read"); // with the zero byte the player expects
-        QTest::addColumn<bool>("beside");     // a chime beside the program afterwards
-        QTest::addRow("beside the program")
-            << false << "beside" << QByteArray("beside\0", 7) << true;
-        QTest::addRow("beside, read-only file")
-            << false << "beside,readonly" << QByteArray("beside\0", 7) << true;
-        QTest::addRow("missing: created empty") << false << "" << QByteArray(1, '\0') << true;
-        QTest::addRow("read-only program folder: the user's")
-            << true << "user" << QByteArray("user\0", 5) << false;
-        QTest::addRow("installed copy: the package's, nothing beside")
-            << false << "installed" << QByteArray("installed\0", 10) << false;
-    }
-
-    void chimeIsReadFrom()
-    {
-        QFETCH(bool, readOnlyProgram);
-        QFETCH(QString, copies);
-        QFETCH(QByteArray, read);
-        QFETCH(bool, beside);
-        const auto put = [](const QString &path, const QByteArray &bytes) {
-            QDir().mkpath(QFileInfo(path).path());
-            QFile f(path);
-            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-        };
-        m_sandbox->writeFile("plain", "x");
-        const QString bin = m_sandbox->path(readOnlyProgram ? "plain/bin" : "usr/bin");
-        QDir().mkpath(bin);
-        setAppFolder(bin);
-        QTemporaryDir user;
-        setUserDataFolder(user.path());
-        if (copies.contains("beside"))
-            QVERIFY(put(bin + "/Chimes.wav", "beside"));
-        if (copies.contains("readonly"))
-            QFile::setPermissions(bin + "/Chimes.wav", QFileDevice::ReadOwner);
-        if (copies.contains("user"))
-            QVERIFY(put(user.filePath("Chimes.wav"), "user"));
-        if (copies.contains("installed")) // bin/ with share/zentova/ beside it
-            QVERIFY(put(bin + "/../share/zentova/Chimes.wav", "installed"));
-        LoadChime("Chimes.wav");
-        QCOMPARE(gChimeData, read);
-        QCOMPARE(QFileInfo::exists(bin + "/Chimes.wav"), beside);
-    }
-
-    void linksPlantedInASharedProgramFolderAreNotFollowed_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("othersGroup");
-        QTest::addColumn<bool>("dataBeside");
-        QTest::addRow("sticky, world-writable") << 01777 << false << false;
-        QTest::addRow("writable by another group") << 0775 << true << false;
-        QTest::addRow("writable by our group") << 0775 << false << true;
-        QTest::addRow("ours alone") << 0755 << false << true;
-    }
-
-    void linksPlantedInASharedProgramFolderAreNotFollowed()
-    {
-        QFETCH(int, mode);
-        QFETCH(bool, othersGroup);
-        QFETCH(bool, dataBeside);
-        const QString app = m_sandbox->path("app");
-        QVERIFY(QDir().mkpath(app));
-        QCOMPARE(::chmod(QFile::encodeName(app).constData(), mode_t(mode)), 0);
-        if (othersGroup)
-            QCOMPARE(::chown(QFile::encodeName(app).constData(), uid_t(-1), getegid() + 4242), 0);
-        // What another user would plant: links to files of ours.
-        const QString victim = m_sandbox->path("victim");
-        QVERIFY(QFile::link(victim + ".wav", app + "/Chimes.wav"));
-        QVERIFY(QFile::link(victim + ".dat", app + "/Countdata.dat"));
-        QTemporaryDir user;
-        setUserDataFolder(user.path());
-        setAppFolder(app);
-
-        QCOMPARE(dataFolder() == app, dataBeside);
-        frmMain w;
-        tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
-        writeRecordFile(countDataPath(), CountRecord());
-        // Beside a private program the links are the user's own, written through.
-        QCOMPARE(QFileInfo::exists(victim + ".wav"), dataBeside);
-        QCOMPARE(QFileInfo::exists(victim + ".dat"), dataBeside);
-    }
-
-    void decodesEveryWavEncoding_data()
-    {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<int>("rate");
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("played"); // channels played: more keep the front pair
-        QTest::addRow("PCM 8-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_U8) << 8000 << 1 << 1;
-        QTest::addRow("PCM 16-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 1 << 1;
-        QTest::addRow("PCM 24-bit stereo") << (SF_FORMAT_WAV | SF_FORMAT_PCM_24) << 48000 << 2 << 2;
-        QTest::addRow("PCM 32-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_32) << 22050 << 2 << 2;
-        QTest::addRow("float") << (SF_FORMAT_WAV | SF_FORMAT_FLOAT) << 44100 << 2 << 2;
-        QTest::addRow("mu-law") << (SF_FORMAT_WAV | SF_FORMAT_ULAW) << 8000 << 1 << 1;
-        QTest::addRow("A-law") << (SF_FORMAT_WAV | SF_FORMAT_ALAW) << 8000 << 1 << 1;
-        QTest::addRow("IMA ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM) << 22050 << 1 << 1;
-        QTest::addRow("MS ADPCM") << (SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM) << 11025 << 2 << 2;
-        QTest::addRow("WAVEX") << (SF_FORMAT_WAVEX | SF_FORMAT_PCM_16) << 96000 << 2 << 2;
-        QTest::addRow("5.1: the front pair")
-            << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 6 << 2;
-    }
-
-    void decodesEveryWavEncoding()
-    {
-        QFETCH(int, format);
-        QFETCH(int, rate);
-        QFETCH(int, channels);
-        QFETCH(int, played);
-        const int frames = rate / 4;
-        const auto sound = decodeWav(makeWav(format, rate, channels, frames));
-        QVERIFY(sound.has_value());
-        QCOMPARE(sound->sampleRate, rate);
-        QCOMPARE(sound->channels, played);
-        // ADPCM pads its last block; everything else decodes to the frame.
-        QVERIFY(sound->pcm.size() >= qsizetype(frames) * played * 2);
-        QVERIFY(sound->pcm.size() <= qsizetype(frames + 2048) * played * 2);
-        const double level = rms(sound->pcm);
-        QVERIFY2(level > 8000 && level < 14000, qPrintable(QString::number(level))); // 0.5 sine
-    }
-
-    void refusesWhatIsNoWav_data()
-    {
-        QTest::addColumn<QByteArray>("image");
-        QTest::addRow("one zero byte") << QByteArray(1, '\0');
-        QTest::addRow("empty") << QByteArray();
-        QTest::addRow("text") << QByteArray("this is no sound at all");
-        QTest::addRow("RIFF header only") << QByteArray("RIFF\x24\0\0\0WAVE", 12);
-        QTest::addRow("AIFF") << makeWav(SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 1, 100);
-        QByteArray chopped = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 1000);
-        chopped.truncate(40);
-        QTest::addRow("header cut short") << chopped;
-    }
-
-    void refusesWhatIsNoWav()
-    {
-        QFETCH(QByteArray, image);
-        QVERIFY(!decodeWav(image).has_value());
-    }
-
-    void trailingZeroByteOfTheChimeBufferIsHarmless()
-    {
-        QByteArray image = makeWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 4410);
-        image.append('\0');
-        const auto sound = decodeWav(image);
-        QVERIFY(sound.has_value());
-        QCOMPARE(sound->pcm.size(), qsizetype(4410) * 2);
-    }
-
-    void defaultChimeIsAudibleBellOfAboutOneAndAHalfSeconds()
-    {
-        const QByteArray wav = synthChimeWav();
-        QCOMPARE(wav.left(4), QByteArray("RIFF"));
-        const auto sound = decodeWav(wav);
-        QVERIFY(sound.has_value());
-        QCOMPARE(sound->channels, 1);
-        const double seconds = double(sound->pcm.size()) / 2 / sound->sampleRate;
-        QVERIFY(seconds > 1.3 && seconds < 1.7);
-        // Loud at the strike of each tone, soft at the end, no click at the start.
-        const qsizetype perTenth = sound->sampleRate / 10 * 2;
-        QVERIFY(rms(sound->pcm.mid(0, perTenth)) > 3000);
-        QVERIFY(rms(sound->pcm.mid(perTenth * 4, perTenth)) > 3000);
-        QVERIFY(rms(sound->pcm.right(perTenth / 2)) < 1500);
-        QVERIFY(std::abs(reinterpret_cast<const qint16 *>(sound->pcm.constData())[0]) < 200);
     }
 
 private:

@@ -51,15 +51,13 @@ class Screen
 public:
     // A virtual screen of `size`, with the window manager `wm` on it when
     // one is named.
-    bool start(const QString &size = QStringLiteral("1280x1024x24"), const QString &wm = {})
+    bool start(const QString &size = "1280x1024x24", const QString &wm = {})
     {
         // Xvfb picks a free display and names it once it takes connections.
         // -noreset: the server must not reset when its last client leaves
         // between two tests, or the next program's connection is refused.
-        m_xvfb.start(QStringLiteral("Xvfb"),
-                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                      QStringLiteral("0"), size, QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                      QStringLiteral("-noreset")});
+        m_xvfb.start("Xvfb",
+                     {"-displayfd", "1", "-screen", "0", size, "-nolisten", "tcp", "-noreset"});
         QByteArray number;
         while (!number.endsWith('\n') && m_xvfb.waitForReadyRead(10000))
             number += m_xvfb.readAllStandardOutput();
@@ -69,20 +67,18 @@ public:
         if (wm.isEmpty())
             return true;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
+        env.insert("DISPLAY", m_display);
         m_wm.setProcessEnvironment(env);
         // xfwm4 reads its settings over the session bus and manages nothing
         // without one.
-        if (wm == QStringLiteral("xfwm4"))
-            m_wm.start(QStringLiteral("dbus-run-session"),
-                       {QStringLiteral("--"), wm, QStringLiteral("--compositor=off")});
+        if (wm == "xfwm4")
+            m_wm.start("dbus-run-session", {"--", wm, "--compositor=off"});
         else
             m_wm.start(wm, {});
         // Managed once the window manager has claimed the screen.
         return waitUntil([this] {
             QByteArray out;
-            run(QStringLiteral("xprop"),
-                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, &out);
+            run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, &out);
             return out.contains("window id");
         });
     }
@@ -98,27 +94,26 @@ public:
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
+        env.insert("DISPLAY", m_display);
         p.setProcessEnvironment(env);
         p.start(program, args);
         return finished(p, out);
     }
 
-    void xdotool(const QStringList &args) { run(QStringLiteral("xdotool"), args); }
+    void xdotool(const QStringList &args) { run("xdotool", args); }
     void click(QPoint at, int button = 1, int times = 1)
     {
-        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                 QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times),
-                 QStringLiteral("--delay"), QStringLiteral("80"), QString::number(button)});
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--repeat",
+                 QString::number(times), "--delay", "80", QString::number(button)});
     }
     void doubleClick(QPoint at) { click(at, 1, 2); }
-    void key(const QString &key) { xdotool({QStringLiteral("key"), key}); }
+    void key(const QString &key) { xdotool({"key", key}); }
 
     // Top-level windows that are mapped, by their exact title.
     QList<XWindow> windows()
     {
         QByteArray out;
-        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, &out);
+        run("xwininfo", {"-root", "-tree"}, &out);
         // Sizes, then the place on the screen (the second pair: a window
         // manager's frame holds the window at +0+0).
         static const QRegularExpression line(
@@ -150,8 +145,7 @@ public:
     {
         return waitUntil([&] {
             QByteArray out;
-            run(QStringLiteral("xdotool"),
-                {QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname")}, &out);
+            run("xdotool", {"getwindowfocus", "getwindowname"}, &out);
             return QString::fromUtf8(out).trimmed() == name;
         });
     }
@@ -187,13 +181,13 @@ public:
                const QStringList &extraEnv = {}) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), screen.display());
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("XDG_SESSION_TYPE"));
-        env.insert(QStringLiteral("HOME"), m_dir.filePath("home"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath("home"));
+        env.insert("DISPLAY", screen.display());
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("XDG_CONFIG_HOME");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("XDG_SESSION_TYPE");
+        env.insert("HOME", m_dir.filePath("home"));
+        env.insert("XDG_RUNTIME_DIR", m_dir.filePath("home"));
         for (const QString &pair : extraEnv) {
             const qsizetype eq = pair.indexOf(u'=');
             if (eq < 0)
@@ -210,7 +204,7 @@ public:
     int command(const Screen &screen, const QStringList &args, QByteArray *out = nullptr) const
     {
         QProcess p;
-        start(p, screen, args, {QStringLiteral("DISPLAY")});
+        start(p, screen, args, {"DISPLAY"});
         return finished(p, out);
     }
     QByteArray data() const
@@ -252,20 +246,20 @@ private slots:
         Install install;
         CountRecord stored;
         stored.Count = {5, 0, 0, 0, 0};
-        stored.Title[0] = QStringLiteral("受付");
-        stored.AlarmHourText = QStringLiteral("0");
-        stored.AlarmMinuteText = QStringLiteral("0");
+        stored.Title[0] = "受付";
+        stored.AlarmHourText = "0";
+        stored.AlarmMinuteText = "0";
         stored.SavedDate = today();
         writeRecordFile(install.path("Countdata.dat"), stored);
 
         QProcess program;
         install.start(program, *m_screen);
-        QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova"))); // the restore prompt
-        QVERIFY(!m_screen->window(QStringLiteral("zentova")));       // strip not shown yet
-        QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova")));
-        m_screen->key(QStringLiteral("y"));
-        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
-        QCOMPARE(m_screen->window(QStringLiteral("zentova"))->geometry, QRect(426, 1, 599, 38));
+        QVERIFY(m_screen->waitForWindow("Zentova")); // the restore prompt
+        QVERIFY(!m_screen->window("zentova"));       // strip not shown yet
+        QVERIFY(m_screen->waitForFocus("Zentova"));
+        m_screen->key("y");
+        QVERIFY(m_screen->waitForWindow("zentova"));
+        QCOMPARE(m_screen->window("zentova")->geometry, QRect(426, 1, 599, 38));
 
         m_screen->click(counterButton(0));
         m_screen->click(counterButton(0), 3); // right press: down again
@@ -319,9 +313,9 @@ private slots:
         if (end == "server")
             QVERIFY(screen.start());
         install.start(program, screen);
-        QVERIFY(screen.waitForFocus(QStringLiteral("Zentova")));
-        screen.key(QStringLiteral("y"));
-        QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+        QVERIFY(screen.waitForFocus("Zentova"));
+        screen.key("y");
+        QVERIFY(screen.waitForWindow("zentova"));
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
     }
@@ -331,13 +325,13 @@ private slots:
         Install install;
         QProcess first;
         install.start(first, *m_screen);
-        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+        QVERIFY(m_screen->waitForWindow("zentova"));
         const QByteArray before = install.data();
 
         QProcess second;
         install.start(second, *m_screen);
-        QVERIFY(m_screen->waitForFocus(QStringLiteral("Zentova")));
-        m_screen->key(QStringLiteral("Return"));
+        QVERIFY(m_screen->waitForFocus("Zentova"));
+        m_screen->key("Return");
         QVERIFY(second.waitForFinished(5000));
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(install.data(), before);
@@ -351,7 +345,7 @@ private slots:
         QVERIFY(first.waitForFinished(5000));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 1);
-        QVERIFY(!m_screen->window(QStringLiteral("Zentova")));
+        QVERIFY(!m_screen->window("Zentova"));
     }
 
     void alarmRingsTheChimeWhileItsBoxShows()
@@ -372,22 +366,19 @@ private slots:
 
         QProcess program;
         install.start(program, *m_screen);
-        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+        QVERIFY(m_screen->waitForWindow("zentova"));
         QTemporaryDir dir;
         QProcess parec;
-        parec.start(QStringLiteral("parec"),
-                    {QStringLiteral("--device=zentova_null.monitor"),
-                     QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
-                     QStringLiteral("--channels=1"), QStringLiteral("--raw"),
-                     dir.filePath("monitor.raw")});
+        parec.start("parec", {"--device=zentova_null.monitor", "--format=s16le", "--rate=44100",
+                              "--channels=1", "--raw", dir.filePath("monitor.raw")});
         QVERIFY(parec.waitForStarted());
 
         const qint64 wait = QDateTime::currentDateTime().msecsTo(
                                 QDateTime(at.date(), QTime(at.time().hour(), at.time().minute()))) +
                             5000;
-        QVERIFY(m_screen->waitForWindow(QStringLiteral("タイマーアラーム"), int(wait)));
+        QVERIFY(m_screen->waitForWindow("タイマーアラーム", int(wait)));
         QTest::qWait(2500); // the chime plays on while the box is open
-        QVERIFY(m_screen->window(QStringLiteral("タイマーアラーム")));
+        QVERIFY(m_screen->window("タイマーアラーム"));
         parec.terminate();
         QVERIFY(parec.waitForFinished(3000));
         QFile recording(dir.filePath("monitor.raw"));
@@ -395,9 +386,9 @@ private slots:
         const double peak = test::peakRms(recording.readAll(), 882);
         QVERIFY2(peak > 3000, qPrintable(QStringLiteral("loudest 20 ms: RMS %1").arg(peak)));
 
-        QVERIFY(m_screen->waitForFocus(QStringLiteral("タイマーアラーム")));
-        m_screen->key(QStringLiteral("Return"));
-        QVERIFY(m_screen->waitForWindow(QStringLiteral("タイマーアラーム"), 8000, false));
+        QVERIFY(m_screen->waitForFocus("タイマーアラーム"));
+        m_screen->key("Return");
+        QVERIFY(m_screen->waitForWindow("タイマーアラーム", 8000, false));
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
     }
@@ -413,11 +404,11 @@ private slots:
     {
         QFETCH(QString, wm);
         Screen screen;
-        QVERIFY2(screen.start(QStringLiteral("1280x1024x24"), wm), "no window manager");
+        QVERIFY2(screen.start("1280x1024x24", wm), "no window manager");
         Install install;
         QProcess program;
         install.start(program, screen);
-        QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+        QVERIFY(screen.waitForWindow("zentova"));
         QTest::qWait(500);
         const auto x = [](int v) { return QString::number(v); };
         screen.xdotool({"mousemove", x(430), x(20), "mousedown", "1"});
@@ -427,19 +418,19 @@ private slots:
         }
         screen.xdotool({"mouseup", "1"});
         QTest::qWait(300);
-        const QRect released = screen.window(QStringLiteral("zentova"))->geometry;
+        const QRect released = screen.window("zentova")->geometry;
         QVERIFY(released.topLeft() != QPoint(426, 1));
         // The button is up: moving the pointer leaves the strip where it is.
         screen.xdotool({"mousemove", x(900), x(700)});
         QTest::qWait(300);
         screen.xdotool({"mousemove", x(100), x(900)});
         QTest::qWait(300);
-        QCOMPARE(screen.window(QStringLiteral("zentova"))->geometry, released);
+        QCOMPARE(screen.window("zentova")->geometry, released);
 
         // A double click still closes it.
         screen.doubleClick(released.topLeft() + QPoint(4, 19));
-        QVERIFY(screen.waitForFocus(QStringLiteral("Zentova")));
-        screen.key(QStringLiteral("Return"));
+        QVERIFY(screen.waitForFocus("Zentova"));
+        screen.key("Return");
         QVERIFY(program.waitForFinished(8000));
     }
 
@@ -467,20 +458,19 @@ private slots:
         if (wayland) {
             // A live compositor beside the X server.
             QProcessEnvironment westonEnv = QProcessEnvironment::systemEnvironment();
-            westonEnv.insert(QStringLiteral("XDG_RUNTIME_DIR"), install.path("home"));
+            westonEnv.insert("XDG_RUNTIME_DIR", install.path("home"));
             weston.setProcessEnvironment(westonEnv);
-            weston.start(QStringLiteral("weston"),
-                         {QStringLiteral("--backend=headless-backend.so"),
-                          QStringLiteral("--socket=zt-wl"), QStringLiteral("--idle-time=0")});
+            weston.start("weston",
+                         {"--backend=headless-backend.so", "--socket=zt-wl", "--idle-time=0"});
             QVERIFY(waitUntil([&] { return QFile::exists(install.path("home/zt-wl")); }));
-            env << QStringLiteral("WAYLAND_DISPLAY=zt-wl")
-                << QStringLiteral("XDG_SESSION_TYPE=wayland");
+            env << "WAYLAND_DISPLAY=zt-wl"
+                << "XDG_SESSION_TYPE=wayland";
         }
         QProcess program;
         install.start(program, screen, {}, env);
-        QVERIFY(screen.waitForWindow(QStringLiteral("zentova")));
+        QVERIFY(screen.waitForWindow("zentova"));
         const QStringList wh = size.split(u'x');
-        const QRect strip = screen.window(QStringLiteral("zentova"))->geometry;
+        const QRect strip = screen.window("zentova")->geometry;
         QVERIFY2(QRect(0, 0, wh[0].toInt(), wh[1].toInt()).contains(strip),
                  qPrintable(QStringLiteral("strip at %1,%2").arg(strip.x()).arg(strip.y())));
         QCOMPARE(strip.size(), QSize(599, 38) * scale);
@@ -515,17 +505,15 @@ private slots:
         Install install;
         CountRecord yesterday;
         yesterday.Count = {12, 7, 100, 3, 45};
-        yesterday.Title = {QStringLiteral("受付"), QStringLiteral("電話"), QStringLiteral("メール"),
-                           QStringLiteral("来客"), QStringLiteral("他")};
+        yesterday.Title = {"受付", "電話", "メール", "来客", "他"};
         yesterday.SavedDate = today() - 1;
         writeRecordFile(install.path("Countdata.dat"), yesterday);
-        const QByteArray line =
-            QDate::currentDate().addDays(-1).toString(Qt::ISODate).toLatin1() +
-            QStringLiteral(",受付,12,電話,7,メール,100,来客,3,他,45,167\r\n").toUtf8();
+        const QByteArray line = QDate::currentDate().addDays(-1).toString(Qt::ISODate).toLatin1() +
+                                QByteArray(",受付,12,電話,7,メール,100,来客,3,他,45,167\r\n");
 
         QProcess program;
         install.start(program, *m_screen);
-        QVERIFY(m_screen->waitForWindow(QStringLiteral("zentova")));
+        QVERIFY(m_screen->waitForWindow("zentova"));
         QFile history(install.path("history.csv"));
         QVERIFY(history.open(QIODevice::ReadOnly));
         QVERIFY(history.readAll().endsWith(line));
@@ -539,9 +527,9 @@ private slots:
 
         m_screen->click(kLeftMargin, 3);
         QTest::qWait(300);
-        m_screen->key(QStringLiteral("Down"));
-        m_screen->key(QStringLiteral("Return"));
-        QVERIFY(m_screen->waitForWindow(QStringLiteral("Zentova：履歴")));
+        m_screen->key("Down");
+        m_screen->key("Return");
+        QVERIFY(m_screen->waitForWindow("Zentova：履歴"));
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
     }
@@ -551,10 +539,10 @@ private:
     static bool startWithCounter(Install &install, QProcess &program, Screen &screen, int index)
     {
         CountRecord titled;
-        titled.Title[size_t(index)] = QStringLiteral("T");
+        titled.Title[size_t(index)] = "T";
         writeRecordFile(install.path("Countdata.dat"), titled);
         install.start(program, screen);
-        if (!screen.waitForWindow(QStringLiteral("zentova")))
+        if (!screen.waitForWindow("zentova"))
             return false;
         QTest::qWait(300);
         return true;
@@ -564,9 +552,9 @@ private:
     bool closeWithFarewell(QProcess &program)
     {
         m_screen->doubleClick(kLeftMargin);
-        if (!m_screen->waitForFocus(QStringLiteral("Zentova")))
+        if (!m_screen->waitForFocus("Zentova"))
             return false;
-        m_screen->key(QStringLiteral("Return"));
+        m_screen->key("Return");
         return program.waitForFinished(8000);
     }
 

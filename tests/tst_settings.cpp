@@ -5,6 +5,7 @@
 #include "formcontrols.h"
 #include "main_window/frmmain.h"
 #include "platform/runtime.h"
+#include "settings/applysettings.h"
 #include "settings/frmset.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
@@ -233,63 +234,6 @@ private slots:
         QTRY_COMPARE(target->selectedText(), target->text());
     }
 
-    void textToInt16Accepts_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value");
-        QTest::addRow("plain") << "150" << 150;
-        QTest::addRow("zero") << "0" << 0;
-        QTest::addRow("negative") << "-3" << -3;
-        QTest::addRow("plus") << "+7" << 7;
-        QTest::addRow("blanks") << "  42 " << 42;
-        QTest::addRow("ideographic space") << "\u3000"
-                                              "12\u3000"
-                                           << 12;
-        QTest::addRow("full-width digits") << "１５０" << 150;
-        QTest::addRow("full-width minus") << "－５" << -5;
-        QTest::addRow("full-width plus") << "＋９" << 9;
-        QTest::addRow("max") << "32767" << 32767;
-        QTest::addRow("min") << "-32768" << -32768;
-        QTest::addRow("leading zeros") << "007" << 7;
-    }
-
-    void textToInt16Accepts()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, value);
-        QCOMPARE(int(textToInt16(text)), value);
-    }
-
-    void textToInt16Rejects_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("code");
-        const int mismatch = int(ErrorCode::TypeMismatch);
-        const int overflow = int(ErrorCode::Overflow);
-        QTest::addRow("empty") << "" << mismatch;
-        QTest::addRow("blank only") << "   " << mismatch;
-        QTest::addRow("letters") << "abc" << mismatch;
-        QTest::addRow("digits then letters") << "12a" << mismatch;
-        QTest::addRow("sign only") << "-" << mismatch;
-        QTest::addRow("inner blank") << "1 2" << mismatch;
-        QTest::addRow("32768") << "32768" << overflow;
-        QTest::addRow("-32769") << "-32769" << overflow;
-        QTest::addRow("40000") << "40000" << overflow;
-        QTest::addRow("huge") << "99999999999999999999999" << overflow;
-    }
-
-    void textToInt16Rejects()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, code);
-        try {
-            textToInt16(text);
-            QFAIL("no error raised");
-        } catch (const RuntimeError &e) {
-            QCOMPARE(int(e.code()), code);
-        }
-    }
-
     void okAppliesEverythingFromTheKeyboard()
     {
         gTitle(0) = QStringLiteral("受付");
@@ -324,95 +268,78 @@ private slots:
         QCOMPARE(gAlarmMinute, int16_t(0));
     }
 
-    void okFailsAtCounter_data()
+    void applyStopsAtTheFirstTextThatIsNoNumber_data()
     {
-        QTest::addColumn<int>("failing");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("message");
-        QTest::addRow("counter 0 empty") << 0 << "" << kMismatch;
-        QTest::addRow("counter 2 letters") << 2 << "abc" << kMismatch;
-        QTest::addRow("counter 4 40000") << 4 << "40000" << kOverflow;
+        // Before: titles T0 to T3, counts 10 to 14, the alarm off at 6:45 (left
+        // from an earlier run), the strip showing all that. The alarm is set ON.
+        QTest::addColumn<QStringList>("counts");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("time"); // hour, minute
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("after"); // counts | titles | alarm | labels | frames shown
+        const QStringList four{"T0", "T1", "T2", "T3", "New"}, removed{"T0", "", "T2", "T3", "New"};
+        QTest::addRow("all taken; a newly titled counter's count is not")
+            << QStringList{"1", "2", "3", "4", "99"} << four << QStringList{"8", "15"} << ""
+            << "1,2,3,4,14 | T0,T1,T2,T3,New | -1 8:15 | 1,2,3,4,14 | 11111";
+        QTest::addRow("counter 0 empty")
+            << QStringList{"", "-3", "-3", "-3", "-3"} << four << QStringList{"8", "15"}
+            << kMismatch << "10,11,12,13,14 | T0,T1,T2,T3, | 0 6:45 | 10,11,12,13,14 | 11110";
+        QTest::addRow("counter 2 letters")
+            << QStringList{"-3", "-3", "abc", "-3", "-3"} << four << QStringList{"8", "15"}
+            << kMismatch << "-3,-3,12,13,14 | T0,T1,T2,T3, | 0 6:45 | -3,-3,12,13,14 | 11110";
+        QTest::addRow("counter 3 past 32767")
+            << QStringList{"-3", "-3", "-3", "40000", "-3"} << four << QStringList{"8", "15"}
+            << kOverflow << "-3,-3,-3,13,14 | T0,T1,T2,T3, | 0 6:45 | -3,-3,-3,13,14 | 11110";
+        QTest::addRow("hour empty: titles in, frames not refreshed")
+            << QStringList{"3", "7", "-3", "-3", "-3"} << removed << QStringList{"", "15"}
+            << kMismatch << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 6:45 | 3,7,-3,-3,14 | 10110";
+        QTest::addRow("minute no number: the hour in")
+            << QStringList{"3", "7", "-3", "-3", "-3"} << removed << QStringList{"8", "x"}
+            << kMismatch << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 8:45 | 3,7,-3,-3,14 | 10110";
     }
 
-    void okFailsAtCounter()
+    void applyStopsAtTheFirstTextThatIsNoNumber()
     {
-        QFETCH(int, failing);
-        QFETCH(QString, text);
-        QFETCH(QString, message);
-        for (int i = 0; i < CounterCount; ++i) {
-            gTitle(i) = QStringLiteral("T%1").arg(i);
-            gCount(i) = int16_t(10 + i);
-        }
-        frmSet &d = open();
-        for (int i = 0; i < CounterCount; ++i)
-            retype(test::txtC(d, i), i == failing ? text : QStringLiteral("-3"));
-        retype(test::txtTitle(d, 4), QStringLiteral("New"));
-        QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
-        retype(test::txtTimer(d, 0), QStringLiteral("8"));
-        QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
-
-        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-        QCOMPARE(m_sandbox->boxes.calls[0].prompt, message);
-        QVERIFY(d.isVisible()); // stays open with everything typed
-        QCOMPARE(test::txtC(d, failing)->text(), text);
-        for (int i = 0; i < CounterCount; ++i) {
-            const int expected = i < failing ? -3 : 10 + i;
-            QCOMPARE(int(gCount(i)), expected);
-            // Labels of counters not reached keep what they showed.
-            QCOMPARE(test::lblC(*m_main, i)->caption(),
-                     i < failing ? QStringLiteral("-3") : QStringLiteral("0"));
-        }
-        QCOMPARE(gTitle(4), QStringLiteral("T4")); // titles not reached
-        QCOMPARE(gTimerOn, int16_t(0));
-        QCOMPARE(gAlarmHour, int16_t(0));
-    }
-
-    void okFailsAtHourOrMinute_data()
-    {
-        QTest::addColumn<QString>("hour");
-        QTest::addColumn<QString>("minute");
-        QTest::addColumn<int>("hourAfter");
-        QTest::addRow("hour empty") << ""
-                                    << "15" << 6;
-        QTest::addRow("minute no number") << "8"
-                                          << "x" << 8;
-    }
-
-    void okFailsAtHourOrMinute()
-    {
-        QFETCH(QString, hour);
-        QFETCH(QString, minute);
-        QFETCH(int, hourAfter);
-        gTitle(0) = QStringLiteral("A");
-        gTitle(1) = QStringLiteral("B");
-        gCount(1) = 7;
-        gTimerOn = 0;
-        gAlarmHour = 6; // left from an earlier run
+        QFETCH(QStringList, counts);
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, time);
+        QFETCH(QString, error);
+        QFETCH(QString, after);
+        gAlarmHour = 6;
         gAlarmMinute = 45;
-        frmSet &d = open();
-        retype(test::txtC(d, 0), QStringLiteral("3"));
-        retype(test::txtTitle(d, 1), QString());            // counter 1 removed
-        test::txtTitle(d, 2)->setText(QStringLiteral("C")); // counter 2 added
-        test::optLap(d, 0)->setChecked(true);
-        QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
-        retype(test::txtTimer(d, 0), hour);
-        retype(test::txtTimer(d, 1), minute);
-        QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
-
-        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-        QCOMPARE(m_sandbox->boxes.calls[0].prompt, kMismatch);
-        QVERIFY(d.isVisible());
-        QCOMPARE(gCount(0), int16_t(3));
-        QCOMPARE(gTitle(1), QString());
-        QCOMPARE(gCount(1), int16_t(0));
-        QVERIFY(test::fraC(*m_main, 1)->isHidden());
-        QCOMPARE(test::lblC(*m_main, 1)->caption(), QStringLiteral("7")); // label keeps its text
-        QCOMPARE(gTitle(2), QStringLiteral("C"));
-        QVERIFY(test::fraC(*m_main, 2)->isHidden()); // frames not refreshed
-        QCOMPARE(gLapOn, int16_t(-1));
-        QCOMPARE(gTimerOn, int16_t(-1));
-        QCOMPARE(int(gAlarmHour), hourAfter);
-        QCOMPARE(gAlarmMinute, int16_t(45));
+        for (int i = 0; i < CounterCount; ++i) {
+            gTitle(i) = i < 4 ? QStringLiteral("T%1").arg(i) : QString();
+            gCount(i) = int16_t(10 + i);
+            m_main->setCounterValue(i, gCount(i));
+        }
+        ShowCounterFrames(*m_main);
+        SettingsInput input;
+        std::copy(counts.begin(), counts.end(), input.counts.begin());
+        std::copy(titles.begin(), titles.end(), input.titles.begin());
+        input.alarmOn = true;
+        input.alarmHour = time[0];
+        input.alarmMinute = time[1];
+        QString raised;
+        try {
+            applySettings(input, m_main.get());
+        } catch (const RuntimeError &e) {
+            raised = e.description();
+        }
+        QCOMPARE(raised, error);
+        QStringList now, names, labels;
+        QString frames;
+        for (int i = 0; i < CounterCount; ++i) {
+            now << QString::number(gCount(i));
+            names << gTitle(i);
+            labels << test::lblC(*m_main, i)->caption();
+            frames += test::fraC(*m_main, i)->isHidden() ? u'0' : u'1';
+        }
+        QCOMPARE(
+            QStringList({now.join(u','), names.join(u','),
+                         QStringLiteral("%1 %2:%3").arg(gTimerOn).arg(gAlarmHour).arg(gAlarmMinute),
+                         labels.join(u','), frames})
+                .join(QStringLiteral(" | ")),
+            after);
     }
 
     void secondOkAfterFailureStopsAtNewlyTitledCounter()

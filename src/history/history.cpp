@@ -17,6 +17,7 @@ namespace
 
 const QByteArray kBom("\xEF\xBB\xBF");
 const QByteArray kLineEnd("\r\n");
+constexpr qsizetype kMaxJoinedLines = 64;
 
 // The earlier day's record that neither the history nor a dated copy could
 // take yet.
@@ -186,15 +187,17 @@ QList<HistoryEntry> parseHistory(const QByteArray &text)
     }
     QList<HistoryEntry> entries;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        // A title with a line break spans lines inside its quotes. A stray
-        // quote must not swallow the lines after it: lines are only joined
-        // where together they make a day's line.
+        // A title with a line break spans lines inside its quotes: five
+        // titles of the dialog's five characters make at most 25 breaks, a
+        // title of the data file's own more. A stray quote must not swallow
+        // the lines after it: lines are only joined where together they make
+        // a day's line, and never more than kMaxJoinedLines.
         QByteArray record = lines[i];
         qsizetype last = i;
-        while (record.count('"') % 2 == 1 && last + 1 < lines.size() && last - i < 8) {
+        bool open = record.count('"') % 2 == 1;
+        while (open && last + 1 < lines.size() && last - i < kMaxJoinedLines) {
             record += "\r\n" + lines[++last];
-            if (record.count('"') % 2 == 0)
-                break;
+            open = open != (lines[last].count('"') % 2 == 1);
         }
         const auto fields = csvFields(record);
         const auto day = fields ? dayOfFields(*fields) : std::nullopt;

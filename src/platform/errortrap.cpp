@@ -3,14 +3,26 @@
 namespace zentova
 {
 
+QString describe(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const RuntimeError &e) {
+        return e.description();
+    } catch (const std::bad_alloc &) {
+        return errorDescription(ErrorCode::OutOfMemory);
+    } catch (const std::exception &e) {
+        if (*e.what())
+            return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+    }
+    return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");
+}
+
 void showErrorDescription(const QString &description)
 {
-    const QString text =
-        description.isEmpty()
-            ? QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。")
-            : description;
     try {
-        MsgBox(text, msgstyle::OkOnly);
+        MsgBox(description, msgstyle::OkOnly);
     } catch (...) {
         // Nothing left to tell the user with; the handler has stopped anyway.
     }

@@ -9,8 +9,8 @@
 namespace zentova
 {
 
-// Error numbers follow the desktop runtime the users know, so that a
-// description reads the way they have always seen it.
+// The errors a handler can stop on. Each number stays fixed so that a
+// description and its error always go together.
 enum class ErrorCode {
     OutOfMemory = 7,
     Overflow = 6,

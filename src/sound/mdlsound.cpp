@@ -37,7 +37,8 @@ void LoadChime(const QString &name)
 
     QFile file(path);
     // An existing chime is only read, so a read-only installed copy plays; a
-    // missing one is created empty, as the alarm has always done.
+    // missing one is created empty, so the user sees where a chime of their
+    // own goes.
     const bool exists = QFileInfo::exists(path);
     if (!file.open(exists ? QIODevice::ReadOnly : QIODevice::ReadWrite)) {
         if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())

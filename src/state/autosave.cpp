@@ -46,7 +46,7 @@ bool Autosave::saveNow()
             m_timer.start(RetryMs);
         if (!m_failureReported) {
             m_failureReported = true;
-            trap([e = std::current_exception()] { std::rethrow_exception(e); });
+            showErrorDescription(describe(std::current_exception()));
         }
         return false;
     }
@@ -58,10 +58,8 @@ bool Autosave::saveQuietly(QString *error)
     try {
         storeRecord(recordFromLiveState());
         return true;
-    } catch (const RuntimeError &e) {
-        *error = e.description();
-    } catch (const std::exception &e) {
-        *error = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        *error = describe(std::current_exception());
     }
     return false;
 }

@@ -12,9 +12,11 @@
 namespace zentova
 {
 
-// "ＭＳ Ｐゴシック" as the forms name it, with the faces that stand in for it.
+// The strip's and the dialog's proportional Japanese face ("ＭＳ Ｐゴシック"
+// where it is installed, else the nearest Japanese face of the desktop).
 QFont msPGothic(double points);
-// The forms' own font: the desktop's Japanese user-interface face at 9 pt.
+// The windows' text outside the counters: the desktop's Japanese
+// user-interface face at 9 pt.
 QFont uiFont();
 
 // Colour values: &H00BBGGRR, or &H80000000 plus a system colour index.

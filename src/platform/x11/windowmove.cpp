@@ -12,27 +12,47 @@ namespace zentova
 namespace
 {
 
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
+// The two atoms a move needs, asked of the X server once: they stay the same
+// for the life of the connection.
+struct Atoms {
+    xcb_connection_t *connection = nullptr;
+    xcb_atom_t supported = XCB_ATOM_NONE;
+    xcb_atom_t moveResize = XCB_ATOM_NONE;
+};
+
+const Atoms &atoms(xcb_connection_t *c)
 {
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return result;
+    static Atoms known;
+    if (known.connection == c)
+        return known;
+    const auto ask = [c](const char *name) {
+        return xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name);
+    };
+    const auto answer = [c](xcb_intern_atom_cookie_t cookie) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, cookie, nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return atom;
+    };
+    // Both questions go out before either answer is awaited.
+    const xcb_intern_atom_cookie_t supported = ask("_NET_SUPPORTED");
+    const xcb_intern_atom_cookie_t moveResize = ask("_NET_WM_MOVERESIZE");
+    known = {c, answer(supported), answer(moveResize)};
+    return known;
 }
 
-// Whether the window manager lists the move request among what it supports.
-bool windowManagerMoves(xcb_connection_t *c, xcb_window_t root, xcb_atom_t moveResize)
+// Whether the window manager (which may have changed since the last move)
+// lists the move request among what it supports.
+bool windowManagerMoves(xcb_connection_t *c, xcb_window_t root, const Atoms &atoms)
 {
-    const xcb_atom_t supported = atom(c, "_NET_SUPPORTED");
     xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, root, supported, XCB_ATOM_ATOM, 0, 4096), nullptr);
+        c, xcb_get_property(c, 0, root, atoms.supported, XCB_ATOM_ATOM, 0, 4096), nullptr);
     bool found = false;
     if (reply && reply->format == 32) {
-        const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
+        const auto *list = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
         const int n = xcb_get_property_value_length(reply) / 4;
         for (int i = 0; i < n && !found; ++i)
-            found = atoms[i] == moveResize;
+            found = list[i] == atoms.moveResize;
     }
     std::free(reply);
     return found;
@@ -46,8 +66,8 @@ bool startX11Move(QWindow *window, const QPointF &globalPos)
         return false;
     const xcb_setup_t *setup = xcb_get_setup(c);
     const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
-    const xcb_atom_t moveResize = atom(c, "_NET_WM_MOVERESIZE");
-    if (moveResize == XCB_ATOM_NONE || !windowManagerMoves(c, root, moveResize))
+    const Atoms &known = atoms(c);
+    if (known.moveResize == XCB_ATOM_NONE || !windowManagerMoves(c, root, known))
         return false;
 
     // Root coordinates are device pixels.
@@ -56,7 +76,7 @@ bool startX11Move(QWindow *window, const QPointF &globalPos)
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = xcb_window_t(window->winId());
-    message.type = moveResize;
+    message.type = known.moveResize;
     message.data.data32[0] = uint32_t(qRound(device.x()));
     message.data.data32[1] = uint32_t(qRound(device.y()));
     message.data.data32[2] = 8; // _NET_WM_MOVERESIZE_MOVE

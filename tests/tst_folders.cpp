@@ -1,0 +1,201 @@
+// Where the program reads and writes: the data folder and the chime's, the
+// folders it refuses, and the file really written behind links.
+#include "platform/files/atomicfile.h"
+#include "platform/files/folders.h"
+#include "sound/mdlsound.h"
+#include "state/countdata.h"
+#include "state/counterstate.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zentova;
+
+class TestFolders : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
+    void cleanup() { m_sandbox.reset(); }
+
+    void chimeIsReadFrom_data()
+    {
+        // A program folder below a plain file can be written by nobody, root
+        // included.
+        QTest::addColumn<bool>("readOnlyProgram");
+        QTest::addColumn<QString>("copies");  // which chimes exist: beside, user, installed
+        QTest::addColumn<QByteArray>("read"); // with the zero byte the player expects
+        QTest::addColumn<bool>("beside");     // a chime beside the program afterwards
+        QTest::addRow("beside the program")
+            << false << "beside" << QByteArray("beside\0", 7) << true;
+        QTest::addRow("beside, read-only file")
+            << false << "beside,readonly" << QByteArray("beside\0", 7) << true;
+        QTest::addRow("missing: created empty") << false << "" << QByteArray(1, '\0') << true;
+        QTest::addRow("read-only program folder: the user's")
+            << true << "user" << QByteArray("user\0", 5) << false;
+        QTest::addRow("installed copy: the package's, nothing beside")
+            << false << "installed" << QByteArray("installed\0", 10) << false;
+    }
+
+    void chimeIsReadFrom()
+    {
+        QFETCH(bool, readOnlyProgram);
+        QFETCH(QString, copies);
+        QFETCH(QByteArray, read);
+        QFETCH(bool, beside);
+        const auto put = [](const QString &path, const QByteArray &bytes) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
+        m_sandbox->writeFile("plain", "x");
+        const QString bin = m_sandbox->path(readOnlyProgram ? "plain/bin" : "usr/bin");
+        QDir().mkpath(bin);
+        setAppFolder(bin);
+        QTemporaryDir user;
+        setUserDataFolder(user.path());
+        if (copies.contains("beside"))
+            QVERIFY(put(bin + "/Chimes.wav", "beside"));
+        if (copies.contains("readonly"))
+            QFile::setPermissions(bin + "/Chimes.wav", QFileDevice::ReadOwner);
+        if (copies.contains("user"))
+            QVERIFY(put(user.filePath("Chimes.wav"), "user"));
+        if (copies.contains("installed")) // bin/ with share/zentova/ beside it
+            QVERIFY(put(bin + "/../share/zentova/Chimes.wav", "installed"));
+        LoadChime("Chimes.wav");
+        QCOMPARE(gChimeData, read);
+        QCOMPARE(QFileInfo::exists(bin + "/Chimes.wav"), beside);
+    }
+
+    void linksPlantedInASharedProgramFolderAreNotFollowed_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("othersGroup");
+        QTest::addColumn<bool>("dataBeside");
+        QTest::addRow("sticky, world-writable") << 01777 << false << false;
+        QTest::addRow("writable by another group") << 0775 << true << false;
+        QTest::addRow("writable by our group") << 0775 << false << true;
+        QTest::addRow("ours alone") << 0755 << false << true;
+    }
+
+    void linksPlantedInASharedProgramFolderAreNotFollowed()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, othersGroup);
+        QFETCH(bool, dataBeside);
+        const QString app = m_sandbox->path("app");
+        QVERIFY(QDir().mkpath(app));
+        QCOMPARE(::chmod(QFile::encodeName(app).constData(), mode_t(mode)), 0);
+        if (othersGroup)
+            QCOMPARE(::chown(QFile::encodeName(app).constData(), uid_t(-1), getegid() + 4242), 0);
+        // What another user would plant: links to files of ours.
+        const QString victim = m_sandbox->path("victim");
+        QVERIFY(QFile::link(victim + ".wav", app + "/Chimes.wav"));
+        QVERIFY(QFile::link(victim + ".dat", app + "/Countdata.dat"));
+        QTemporaryDir user;
+        setUserDataFolder(user.path());
+        setAppFolder(app);
+
+        QCOMPARE(dataFolder() == app, dataBeside);
+        LoadChime(QStringLiteral("Chimes.wav")); // as the alarm reads it
+        writeRecordFile(countDataPath(), CountRecord());
+        // Beside a private program the links are the user's own, written through.
+        QCOMPARE(QFileInfo::exists(victim + ".wav"), dataBeside);
+        QCOMPARE(QFileInfo::exists(victim + ".dat"), dataBeside);
+    }
+
+    void readOnlyProgramFolderFallsBackToUserFolder()
+    {
+        test::Sandbox &sandbox = *m_sandbox;
+        // A folder below a plain file can be written by nobody, root included.
+        sandbox.writeFile("plain", QByteArray("x"));
+        setAppFolder(sandbox.path("plain/bin"));
+        QTemporaryDir user;
+        setUserDataFolder(user.filePath("zentova"));
+
+        LoadCountData();
+        QVERIFY(QFileInfo(user.filePath("zentova/Countdata.dat")).isFile());
+        gSaved.Count[0] = 3;
+        SaveCountData();
+        QCOMPARE(readRecordFile(user.filePath("zentova/Countdata.dat")).Count[0], int16_t(3));
+    }
+    void recordIsWrittenBehindItsLinksWithItsMode_data()
+    {
+        // Countdata.dat in the data folder "data", and what it leads to.
+        // Each link, then what it points at: a path in the sandbox, or where it
+        // starts with a dot or has no folder, the link's own relative text.
+        QTest::addColumn<QStringList>("links");
+        QTest::addColumn<QString>("written"); // the file that holds the record
+        QTest::addColumn<int>("mode");        // of the file written before; 0: none
+        QTest::addRow("a plain file keeps its mode")
+            << QStringList() << "data/Countdata.dat" << 0640;
+        QTest::addRow("a link, written through")
+            << QStringList{"data/Countdata.dat", "sync/counts.dat"} << "sync/counts.dat" << 0600;
+        QTest::addRow("a chain of links")
+            << QStringList{"data/Countdata.dat", "sync/a.dat", "sync/a.dat", "sync/b.dat"}
+            << "sync/b.dat" << 0604;
+        QTest::addRow("a dangling link: its target made")
+            << QStringList{"data/Countdata.dat", "sync/new.dat"} << "sync/new.dat" << 0;
+        QTest::addRow("a relative dangling link, from the link's folder")
+            << QStringList{"data/Countdata.dat", "../sync/rel.dat"} << "sync/rel.dat" << 0;
+        QTest::addRow("a chain ending in nothing")
+            << QStringList{"data/Countdata.dat", "sync/a.dat", "sync/a.dat", "b.dat"}
+            << "sync/b.dat" << 0;
+    }
+
+    void recordIsWrittenBehindItsLinksWithItsMode()
+    {
+        QFETCH(QStringList, links);
+        QFETCH(QString, written);
+        QFETCH(int, mode);
+        QVERIFY(QDir(m_sandbox->folder()).mkpath("data") &&
+                QDir(m_sandbox->folder()).mkpath("sync"));
+        setAppFolder(m_sandbox->path("data"));
+        for (qsizetype i = 0; i + 1 < links.size(); i += 2) {
+            const QString to = links[i + 1];
+            const bool relative = to.startsWith(u'.') || !to.contains(u'/');
+            QCOMPARE(::symlink(QFile::encodeName(relative ? to : m_sandbox->path(to)).constData(),
+                               QFile::encodeName(m_sandbox->path(links[i])).constData()),
+                     0);
+        }
+        if (mode) {
+            m_sandbox->writeFile(written, "old");
+            QCOMPARE(::chmod(QFile::encodeName(m_sandbox->path(written)).constData(), mode_t(mode)),
+                     0);
+        }
+        gSaved.Count[2] = 7;
+        SaveCountData();
+        QCOMPARE(readRecordFile(m_sandbox->path(written)).Count[2], int16_t(7));
+        for (qsizetype i = 0; i + 1 < links.size(); i += 2)
+            QVERIFY(QFileInfo(m_sandbox->path(links[i])).isSymLink()); // every link stays
+        struct stat st = {};
+        QCOMPARE(::stat(QFile::encodeName(m_sandbox->path(written)).constData(), &st), 0);
+        if (mode)
+            QCOMPARE(int(st.st_mode & 07777), mode);
+        QCOMPARE(QDir(m_sandbox->path("sync")).entryList(QDir::Files | QDir::Hidden).size(),
+                 written.startsWith("sync/") ? links.size() / 2 : 0); // nothing left aside
+    }
+
+    void leftoversOfKilledSavesAreRemoved()
+    {
+        for (const char *name : {"Countdata.dat.a1B2c3", "Countdata.dat.keep",
+                                 "Countdata.dat.a1B2c3d", "notes.txt.a1B2c3", "Countdata.dat"})
+            m_sandbox->writeFile(name, "x");
+        removeWriteLeftovers(m_sandbox->path("Countdata.dat"));
+        QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files, QDir::Name),
+                 QStringList({"Countdata.dat", "Countdata.dat.a1B2c3d", "Countdata.dat.keep",
+                              "notes.txt.a1B2c3"}));
+    }
+
+private:
+    std::unique_ptr<test::Sandbox> m_sandbox;
+};
+
+QTEST_GUILESS_MAIN(TestFolders)
+#include "tst_folders.moc"
