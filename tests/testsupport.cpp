@@ -3,6 +3,7 @@
 #include "history/history.h"
 #include "platform/files/folders.h"
 #include "state/counterstate.h"
+#include "state/countlog.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,8 @@ Sandbox::Sandbox()
 {
     resetCounterState();
     resetFinishedDay();
+    resetCountLog();
+    setDayStartHour(0);
     setAppFolder(m_dir.path());
     setUserDataFolder(m_userDir.path() + QStringLiteral("/user"));
     setMessageBoxBackend(&boxes);

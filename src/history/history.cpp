@@ -1,6 +1,9 @@
 #include "history/history.h"
 
+#include "platform/csv.h"
+
 #include "state/countdata.h"
+#include "state/countlog.h"
 
 #include "platform/clock.h"
 #include "platform/files/atomicfile.h"
@@ -22,43 +25,6 @@ constexpr qsizetype kMaxJoinedLines = 64;
 // The earlier day's record that neither the history nor a dated copy could
 // take yet.
 std::optional<CountRecord> g_waiting;
-
-QByteArray csvField(const QString &text)
-{
-    QByteArray bytes = text.toUtf8();
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r'))
-        bytes = '"' + bytes.replace("\"", "\"\"") + '"';
-    return bytes;
-}
-
-// Splits one record into its fields, undoing the quoting. Empty when the
-// quoting is broken.
-std::optional<QList<QByteArray>> csvFields(const QByteArray &record)
-{
-    QList<QByteArray> fields{QByteArray()};
-    bool quoted = false;
-    for (qsizetype i = 0; i < record.size(); ++i) {
-        const char c = record[i];
-        QByteArray &field = fields.last();
-        if (quoted) {
-            if (c != '"')
-                field += c;
-            else if (i + 1 < record.size() && record[i + 1] == '"')
-                field += record[++i];
-            else
-                quoted = false;
-        } else if (c == ',') {
-            fields.append(QByteArray());
-        } else if (c == '"' && field.isEmpty()) {
-            quoted = true;
-        } else {
-            field += c;
-        }
-    }
-    if (quoted)
-        return std::nullopt;
-    return fields;
-}
 
 std::optional<HistoryDay> dayOfFields(const QList<QByteArray> &fields)
 {
@@ -108,7 +74,12 @@ QByteArray withDay(const QByteArray &text, const HistoryDay &day)
         if (!entries[i].day)
             continue;
         if (entries[i].day->date == day.date) {
-            entries[i] = entry;
+            // A day kept again (the clock set back, a start after a kill)
+            // never loses counts its line already had.
+            HistoryDay kept = day;
+            for (size_t c = 0; c < kept.counts.size(); ++c)
+                kept.counts[c] = std::max(kept.counts[c], entries[i].day->counts[c]);
+            entries[i] = {historyLine(kept), kept};
             at = -1;
             break;
         }
@@ -128,19 +99,6 @@ bool isFinishedDay(const CountRecord &record)
     // Day 0 is what an empty or new data file reads as: no day was counted.
     const QDate date = dateFromDayNumber(record.SavedDate);
     return record.SavedDate >= 1 && date.isValid() && date < Today();
-}
-
-// History first; its dated copy where the history cannot be written.
-std::optional<QString> keep(const CountRecord &record)
-{
-    const HistoryDay day = dayOfRecord(record);
-    try {
-        writeFileAtomically(historyPath(), withDay(readHistoryFile(historyPath()), day));
-        return std::nullopt;
-    } catch (const RuntimeError &historyError) {
-        writeFileAtomically(datedRecordPath(day.date), encodeRecord(record));
-        return historyError.description();
-    }
 }
 
 } // namespace
@@ -248,6 +206,29 @@ HistoryDay dayOfRecord(const CountRecord &record)
     return day;
 }
 
+HistoryDay finishedDayOf(const CountRecord &record)
+{
+    HistoryDay day = dayOfRecord(record);
+    const QList<LogEntry> lines = countLogOfDay(day.date);
+    if (!lines.isEmpty()) {
+        const CounterSums worked = workedCounts(lines);
+        std::copy(worked.begin(), worked.end(), day.counts.begin());
+    }
+    return day;
+}
+
+std::optional<QString> keepDay(const CountRecord &record)
+{
+    const HistoryDay day = finishedDayOf(record);
+    try {
+        writeFileAtomically(historyPath(), withDay(readHistoryFile(historyPath()), day));
+        return std::nullopt;
+    } catch (const RuntimeError &historyError) {
+        writeFileAtomically(datedRecordPath(day.date), encodeRecord(record));
+        return historyError.description();
+    }
+}
+
 std::optional<QString> archiveFinishedDay(const CountRecord &record)
 {
     resetFinishedDay();
@@ -255,7 +236,7 @@ std::optional<QString> archiveFinishedDay(const CountRecord &record)
         return std::nullopt;
     g_waiting = record;
     setKeepBeforeReplace(&keepFinishedDay);
-    const auto historyError = keep(record);
+    const auto historyError = keepDay(record);
     resetFinishedDay();
     return historyError;
 }
@@ -264,7 +245,7 @@ void keepFinishedDay()
 {
     if (!g_waiting)
         return;
-    keep(*g_waiting);
+    keepDay(*g_waiting);
     resetFinishedDay();
 }
 

@@ -55,6 +55,16 @@ QByteArray readHistoryText();
 QString datedRecordPath(const QDate &date); // Countdata-YYYY-MM-DD.dat
 HistoryDay dayOfRecord(const CountRecord &record);
 
+// A finished day's line: the day's own work from the count log where the log
+// has lines of that day, else the record's counts (days before the log).
+HistoryDay finishedDayOf(const CountRecord &record);
+
+// Keeps the record's day: its line in the history (replacing the line of the
+// same date without ever lowering a count), or where the history cannot be
+// written, the record whole as its dated copy; returns the history's error
+// then. Throws where neither could be written.
+std::optional<QString> keepDay(const CountRecord &record);
+
 // Called at start-up with the record just read. A record of an earlier day
 // than today becomes its line (replacing a line of the same date); a record
 // of today, of a later day or of no day at all is left alone. Returns the

@@ -5,6 +5,7 @@
 #include "platform/files/atomicfile.h"
 #include "platform/msgbox.h"
 #include "state/counterstate.h"
+#include "state/countlog.h"
 #include "widgets/controls.h"
 
 #include <QApplication>
@@ -132,9 +133,13 @@ void HistoryWindow::reload()
 {
     HistoryDay today;
     today.date = Today();
+    // Today's line as it stands: the strip's counts, less what a strip that
+    // crossed the turn carried in.
+    const QList<LogEntry> lines = countLogOfDay(today.date);
+    const CounterSums worked = workedCounts(lines);
     for (int i = 0; i < CounterCount; ++i) {
         today.titles[size_t(i)] = gTitle(i);
-        today.counts[size_t(i)] = gCount(i);
+        today.counts[size_t(i)] = lines.isEmpty() ? gCount(i) : worked[size_t(i)];
     }
     QList<HistoryDay> stored;
     trap([&] { stored = historyDays(readHistoryText()); });

@@ -1,5 +1,6 @@
 #include "main_window/frmmain.h"
 
+#include "history/dayturn.h"
 #include "history/history.h"
 #include "history/historywindow.h"
 #include "main_window/alarm.h"
@@ -9,9 +10,12 @@
 #include "platform/msgbox.h"
 #include "platform/x11/windowmove.h"
 #include "settings/frmset.h"
+#include "settings/optionswindow.h"
 #include "sound/mdlsound.h"
 #include "state/countdata.h"
+#include "state/countlog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateTime>
@@ -80,6 +84,7 @@ void frmMain::buildControls()
     tmrClock->setTimerType(Qt::PreciseTimer);
     connect(tmrClock, &QTimer::timeout, this, [this] {
         scheduleNextTick();
+        passDayTurn();
         tmrClock_Timer();
     });
 
@@ -118,9 +123,16 @@ void frmMain::buildControls()
         button->setObjectName(QStringLiteral("cmdC%1").arg(i));
         placeTwips(button, 780, 150, 605, 300);
         setBackColor(button, colorvalue::PaleBlue);
-        connect(button, &QPushButton::clicked, this, [this, i] { cmdC_Click(i); });
-        connect(button, &CommandButton::mouseDown, this,
-                [this, i](Qt::MouseButton b) { cmdC_MouseDown(i, b); });
+        // A count right after the turn, before the tick passes it, belongs
+        // to the new day.
+        connect(button, &QPushButton::clicked, this, [this, i] {
+            passDayTurn();
+            cmdC_Click(i);
+        });
+        connect(button, &CommandButton::mouseDown, this, [this, i](Qt::MouseButton b) {
+            passDayTurn();
+            cmdC_MouseDown(i, b);
+        });
         m_cmdC[size_t(i)] = button;
 
         auto *label = new CaptionLabel(frame);
@@ -151,6 +163,9 @@ void frmMain::buildControls()
     m_historyAction = menu->addAction(QStringLiteral("履歴..."));
     m_historyAction->setObjectName(QStringLiteral("historyAction"));
     connect(m_historyAction, &QAction::triggered, this, [this] { showHistory(); });
+    m_optionsAction = menu->addAction(QStringLiteral("オプション..."));
+    m_optionsAction->setObjectName(QStringLiteral("optionsAction"));
+    connect(m_optionsAction, &QAction::triggered, this, [this] { showOptions(); });
     mEnd = menu->addAction(QStringLiteral("終了"));
     mEnd->setObjectName(QStringLiteral("mEnd"));
     connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
@@ -261,6 +276,7 @@ void frmMain::keyPressEvent(QKeyEvent *e)
 
 void frmMain::countFromOutside(int index, int delta)
 {
+    passDayTurn();
     if (delta > 0)
         cmdC_Click(index);
     else
@@ -278,7 +294,11 @@ void frmMain::popUpMenuFromKeyboard()
 
 void frmMain::load()
 {
+    // The day the strip counts in follows this data folder's turn hour.
+    m_dayOptions = readDayOptions();
+    setDayStartHour(m_dayOptions.startHour);
     trap([this] { Form_Load(); });
+    m_day = Today();
     // The stored record of an earlier day is kept in the history before the
     // first save can replace it.
     trap([] {
@@ -295,6 +315,9 @@ void frmMain::Form_Load()
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     LoadCountData();
+    // The log of the stored day agrees with the record before anything is
+    // counted or set aside.
+    reconcileCountLog(gSaved);
 
     if (dayNumber(Today()) == gSaved.SavedDate) {
         const int answer = MsgBox(QStringLiteral("先ほどの件数を再表示させますか？"),
@@ -302,6 +325,13 @@ void frmMain::Form_Load()
         if (answer == msgresult::Yes) {
             for (int i = 0; i < CounterCount; ++i)
                 gCount(i) = gSaved.Count[size_t(i)];
+        } else {
+            // The day's counts so far are set aside: its line starts again.
+            for (int i = 0; i < CounterCount; ++i) {
+                if (gSaved.Count[size_t(i)] != 0)
+                    logEntry({Now(), i, gSaved.Title[size_t(i)], -gSaved.Count[size_t(i)], 0,
+                              LogKind::NotRestored});
+            }
         }
     }
     for (int i = 0; i < CounterCount; ++i)
@@ -364,7 +394,9 @@ void frmMain::closeEvent(QCloseEvent *e)
 void frmMain::cmdC_Click(int index)
 {
     trap([&] {
+        const int before = gCount(index);
         gCount(index) = addInt16(gCount(index), 1);
+        logCountChange(index, before);
         lblC(index)->setCaption(intToText(gCount(index)));
     });
     emit stateChanged();
@@ -375,10 +407,12 @@ void frmMain::cmdC_MouseDown(int index, Qt::MouseButton button)
     if (button != Qt::RightButton)
         return;
     trap([&] {
+        const int before = gCount(index);
         if (gCount(index) > 0)
             gCount(index) = int16_t(gCount(index) - 1);
         else
             gCount(index) = 0;
+        logCountChange(index, before);
         lblC(index)->setCaption(intToText(gCount(index)));
     });
     emit stateChanged();
@@ -486,6 +520,35 @@ void frmMain::showHistory()
         m_history->raise();
         m_history->activateWindow();
     });
+}
+
+void frmMain::showOptions()
+{
+    trap([this] {
+        OptionsWindow window(this);
+        m_dayOptions = window.exec(m_dayOptions);
+        setDayStartHour(m_dayOptions.startHour);
+    });
+    passDayTurn(); // an earlier turn hour may have ended the day
+}
+
+void frmMain::passDayTurn()
+{
+    // A turn that comes while a box or a dialog is open waits for it to
+    // close; a clock set back leaves the day as it is.
+    if (m_unloaded || m_day.isNull() || Today() <= m_day || QApplication::activeModalWidget())
+        return;
+    const QDate finished = m_day;
+    m_day = Today();
+    trap([&] {
+        const auto historyError = turnDay(finished, m_day, m_dayOptions.resetCounts);
+        for (int i = 0; i < CounterCount; ++i)
+            lblC(i)->setCaption(intToText(gCount(i)));
+        if (historyError)
+            MsgBox(*historyError, msgstyle::OkOnly);
+    });
+    // Stored with the new day's date, as a start on that day would.
+    emit stateChanged();
 }
 
 void frmMain::mEnd_Click()

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "state/counterstate.h"
+#include "state/options.h"
 #include "widgets/controls.h"
 
+#include <QDate>
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
@@ -78,6 +80,7 @@ private:
     QTimer *tmrClock = nullptr;
     QMenu *menu = nullptr;
     QAction *m_historyAction = nullptr;
+    QAction *m_optionsAction = nullptr;
     QAction *mEnd = nullptr;
 
     // Handlers.
@@ -91,6 +94,10 @@ private:
     void lblC_Change(int index);
     void cmdSet_Click();
     void showHistory();
+    void showOptions();
+    // The day ends while the strip runs: its line is written, and the counts
+    // are carried or reset, as the options say.
+    void passDayTurn();
     void mEnd_Click();
     void tmrClock_Timer();
 
@@ -114,6 +121,8 @@ private:
     bool m_focusGiven = false;
     QTimer *m_storePlace = nullptr;
     QPointer<class HistoryWindow> m_history;
+    DayOptions m_dayOptions;
+    QDate m_day; // the day the strip counts in
 };
 
 } // namespace zentova

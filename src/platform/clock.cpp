@@ -6,7 +6,8 @@ namespace zentova
 namespace
 {
 const Clock *g_clock = nullptr;
-}
+int g_dayStartHour = 0;
+} // namespace
 
 void setClock(const Clock *clock)
 {
@@ -20,7 +21,22 @@ QDateTime Now()
 
 QDate Today()
 {
-    return Now().date();
+    return dayOf(Now());
+}
+
+void setDayStartHour(int hour)
+{
+    g_dayStartHour = hour >= 0 && hour <= 23 ? hour : 0;
+}
+
+int dayStartHour()
+{
+    return g_dayStartHour;
+}
+
+QDate dayOf(const QDateTime &at)
+{
+    return at.addSecs(-3600LL * g_dayStartHour).date();
 }
 
 QTime TimeOfDay()

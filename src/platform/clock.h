@@ -19,7 +19,16 @@ public:
 void setClock(const Clock *clock);
 
 QDateTime Now();
+// The day the program counts in: the clock's date, or for shift work the
+// date the clock showed `dayStartHour()` hours ago, so that a night's counts
+// stay in the day they began.
 QDate Today();
 QTime TimeOfDay();
+
+// The hour at which the day turns, 0 to 23 (0: midnight).
+void setDayStartHour(int hour);
+int dayStartHour();
+// The day that the moment `at` belongs to.
+QDate dayOf(const QDateTime &at);
 
 } // namespace zentova

@@ -1,5 +1,7 @@
 #include "settings/applysettings.h"
 
+#include "state/countlog.h"
+
 namespace zentova
 {
 
@@ -11,7 +13,9 @@ void applySettings(const SettingsInput &input, CounterFrames *strip)
     for (int i = 0; i < CounterCount; ++i) {
         if (gTitle(i).isEmpty())
             continue;
+        const int before = gCount(i);
         gCount(i) = textToInt16(input.counts[size_t(i)]);
+        logCountChange(i, before, LogKind::Settings);
         if (strip)
             strip->setCounterValue(i, gCount(i));
     }
@@ -21,8 +25,10 @@ void applySettings(const SettingsInput &input, CounterFrames *strip)
         if (!text.isEmpty()) {
             gTitle(j) = text;
         } else {
-            gTitle(j) = QString();
+            const int before = gCount(j);
             gCount(j) = 0;
+            logCountChange(j, before, LogKind::Settings); // under the title it had
+            gTitle(j) = QString();
             if (strip)
                 strip->setCounterFrameVisible(j, false);
         }

@@ -4,6 +4,7 @@
 #include "platform/files/atomicfile.h"
 #include "platform/files/folders.h"
 #include "state/counterstate.h"
+#include "state/countlog.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -83,6 +84,9 @@ void storeRecord(const CountRecord &record)
 {
     if (g_keepBeforeReplace)
         g_keepBeforeReplace();
+    // The log first: a kill between the two leaves it ahead of the record,
+    // which the next start closes with a correction.
+    appendPendingLog();
     writeRecordFile(countDataPath(), record);
 }
 

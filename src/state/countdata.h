@@ -20,7 +20,7 @@ QStringList countDataLockFolders();
 CountRecord recordFromLiveState();
 
 // Replaces Countdata.dat with `record`, once whatever must be kept of the
-// record it holds has been kept.
+// record it holds has been kept, and the count log's waiting lines appended.
 void storeRecord(const CountRecord &record);
 
 // While Countdata.dat holds something that has no other place yet (a

@@ -1,0 +1,69 @@
+#include "settings/optionswindow.h"
+
+#include "platform/errortrap.h"
+#include "platform/msgbox.h"
+#include "widgets/controls.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace zentova
+{
+
+OptionsWindow::OptionsWindow(QWidget *owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("OptionsWindow"));
+    setWindowTitle(applicationTitle() + QStringLiteral("：オプション"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint);
+    setFont(uiFont());
+
+    m_startHourBox = new QSpinBox(this);
+    m_startHourBox->setObjectName(QStringLiteral("startHourBox"));
+    m_startHourBox->setRange(0, 23);
+    m_startHourBox->setSuffix(QStringLiteral(" 時"));
+    m_startHourBox->setAccessibleName(QStringLiteral("一日の始まり"));
+    m_startHourBox->setToolTip(
+        QStringLiteral("この時刻に日付が切り替わります。夜勤の件数は始めた日の分になります。"));
+    m_resetBox = new QCheckBox(QStringLiteral("切り替え時に件数を 0 に戻す(&R)"), this);
+    m_resetBox->setObjectName(QStringLiteral("resetBox"));
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("一日の始まり(&D):"), m_startHourBox);
+    form->addRow(m_resetBox);
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("okButton"));
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { store(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+DayOptions OptionsWindow::exec(const DayOptions &current)
+{
+    m_stored = current;
+    m_startHourBox->setValue(current.startHour);
+    m_resetBox->setChecked(current.resetCounts);
+    m_startHourBox->setFocus();
+    QDialog::exec();
+    return m_stored;
+}
+
+void OptionsWindow::store()
+{
+    const DayOptions chosen{m_startHourBox->value(), m_resetBox->isChecked()};
+    if (trap([&] { writeDayOptions(chosen); })) {
+        m_stored = chosen;
+        accept();
+    }
+}
+
+} // namespace zentova

@@ -1,0 +1,33 @@
+// オプション: the options of this data folder (Options.ini): the hour at
+// which the day turns, and whether the counts go back to 0 then.
+#pragma once
+
+#include "state/options.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QSpinBox;
+
+namespace zentova
+{
+
+class OptionsWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit OptionsWindow(QWidget *owner = nullptr);
+
+    // Shows the stored options; on OK stores what was chosen (errors are
+    // shown, and the window stays open). Returns the options in force.
+    DayOptions exec(const DayOptions &current);
+
+private:
+    void store();
+
+    QSpinBox *m_startHourBox = nullptr;
+    QCheckBox *m_resetBox = nullptr;
+    DayOptions m_stored;
+};
+
+} // namespace zentova
