@@ -527,9 +527,11 @@ void frmMain::showOptions()
     trap([this] {
         OptionsWindow window(this);
         m_dayOptions = window.exec(m_dayOptions);
+        // A new turn hour moves the day the strip counts in, without a turn:
+        // nothing is reset or carried because of a setting.
         setDayStartHour(m_dayOptions.startHour);
+        m_day = Today();
     });
-    passDayTurn(); // an earlier turn hour may have ended the day
 }
 
 void frmMain::passDayTurn()

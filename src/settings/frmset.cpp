@@ -9,7 +9,6 @@
 #include "widgets/icon.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 
 namespace zentova
@@ -235,7 +234,7 @@ QLabel *frmSet::Labelcolon(int index) const
 void frmSet::prepareToShow()
 {
     trap([this] { Form_Load(); });
-    placeBelowOwner();
+    placeBelowOwner(this);
     if (QWidget *first = initialFocus())
         first->setFocus(Qt::TabFocusReason);
 }
@@ -244,21 +243,6 @@ void frmSet::showModal()
 {
     prepareToShow();
     exec();
-}
-
-void frmSet::placeBelowOwner()
-{
-    QWidget *owner = parentWidget();
-    if (!owner)
-        return;
-    const QRect strip = owner->frameGeometry();
-    QPoint at(strip.right() - width() - 40, strip.bottom() + 24);
-    if (const QScreen *screen = owner->screen()) {
-        const QRect area = screen->availableGeometry();
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
-        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
-    }
-    move(at);
 }
 
 QWidget *frmSet::initialFocus() const

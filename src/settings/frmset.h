@@ -59,7 +59,6 @@ private:
     void cmdOK_Click();
 
     void buildControls();
-    void placeBelowOwner();
     void describeControls();
 
     std::array<QLineEdit *, CounterCount> m_txtTitle{};

@@ -25,6 +25,8 @@ OptionsWindow::OptionsWindow(QWidget *owner) : QDialog(owner)
     m_startHourBox = new QSpinBox(this);
     m_startHourBox->setObjectName(QStringLiteral("startHourBox"));
     m_startHourBox->setRange(0, 23);
+    // Wide enough that a window manager shows the whole title.
+    m_startHourBox->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0")) * 20);
     m_startHourBox->setSuffix(QStringLiteral(" 時"));
     m_startHourBox->setAccessibleName(QStringLiteral("一日の始まり"));
     m_startHourBox->setToolTip(
@@ -53,6 +55,8 @@ DayOptions OptionsWindow::exec(const DayOptions &current)
     m_startHourBox->setValue(current.startHour);
     m_resetBox->setChecked(current.resetCounts);
     m_startHourBox->setFocus();
+    adjustSize();
+    placeBelowOwner(this);
     QDialog::exec();
     return m_stored;
 }

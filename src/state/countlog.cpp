@@ -208,8 +208,9 @@ CounterSums workedCounts(const QList<LogEntry> &day)
 
 void reconcileCountLog(const CountRecord &record)
 {
+    // A record of a later day (the clock set back) has no log to agree with.
     const QDate day = dateFromDayNumber(record.SavedDate);
-    if (record.SavedDate < 1 || !day.isValid())
+    if (record.SavedDate < 1 || !day.isValid() || day > Today())
         return;
     const QList<LogEntry> lines = countLogOfDay(day);
     const CounterSums logged = loggedCounts(lines);

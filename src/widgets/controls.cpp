@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTimer>
@@ -71,6 +72,23 @@ QFont msPGothic(double points)
 QFont uiFont()
 {
     return facesAt(9.0);
+}
+
+void placeBelowOwner(QWidget *dialog)
+{
+    QWidget *owner = dialog->parentWidget();
+    if (!owner)
+        return;
+    const QRect strip = owner->frameGeometry();
+    QPoint at(strip.right() - dialog->width() - 40, strip.bottom() + 24);
+    if (const QScreen *screen = owner->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(
+            std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - dialog->width())));
+        at.setY(
+            std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog->height())));
+    }
+    dialog->move(at);
 }
 
 void setForeColor(QWidget *w, uint32_t value)

@@ -29,6 +29,10 @@ constexpr uint32_t ButtonText = 0x80000012;
 } // namespace colorvalue
 QColor colorFromValue(uint32_t value);
 
+// Places a dialog below its owner, the strip, towards its right end, wholly
+// on the owner's screen.
+void placeBelowOwner(QWidget *dialog);
+
 void setForeColor(QWidget *w, uint32_t value);
 void setBackColor(QWidget *w, uint32_t value);
 
