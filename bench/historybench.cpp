@@ -1,13 +1,17 @@
-// The history window opened on ten years of days (3650 lines): the time from
-// creating the window to its first frame on the screen, median of ROUNDS.
+// The history window opened on ten years of days (3650 lines) and this
+// month's count log (200 counts a day): the time from creating the window to
+// its first frame on the screen, median of ROUNDS.
 // Usage: historybench [ROUNDS]
-#include "history/historywindow.h"
-
+//        historybench --prepare-log DIR   (a data folder for bench/run.sh:
+//        yesterday's record, this month's log up to it)
 #include "history/history.h"
+#include "history/historywindow.h"
 #include "platform/files/folders.h"
-#include <QComboBox>
+#include "state/countdata.h"
+#include "state/countlog.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,8 +22,48 @@
 
 using namespace zentova;
 
+namespace
+{
+
+const std::array<QString, CounterCount> kTitles{"受付", "電話", "メール", "来客", "その他"};
+
+// This month's log, 200 counts a day from its first day to yesterday, and
+// the record of yesterday that the log adds up to.
+bool prepareLog()
+{
+    const QDate today = QDate::currentDate();
+    QByteArray log = countLogHeader();
+    std::array<int, CounterCount> counts{};
+    for (QDate day(today.year(), today.month(), 1); day < today; day = day.addDays(1)) {
+        counts.fill(0);
+        for (int n = 0; n < 200; ++n) {
+            const int c = n % CounterCount;
+            ++counts[size_t(c)];
+            log += countLogLine({QDateTime(day, QTime(9, 0).addSecs(n * 120)), c,
+                                 kTitles[size_t(c)], 1, counts[size_t(c)], LogKind::Count});
+        }
+    }
+    CountRecord yesterday;
+    std::copy(counts.begin(), counts.end(), yesterday.Count.begin());
+    yesterday.Title = kTitles;
+    yesterday.AlarmHourText = yesterday.AlarmMinuteText = QStringLiteral("0");
+    yesterday.SavedDate = dayNumber(today.addDays(-1));
+    QFile file(countLogPath(today.addDays(-1)));
+    if (!file.open(QIODevice::WriteOnly) || file.write(log) != log.size())
+        return false;
+    writeRecordFile(countDataPath(), yesterday);
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && QByteArray(argv[1]) == "--prepare-log") {
+        QCoreApplication core(argc, argv);
+        setAppFolder(QString::fromLocal8Bit(argv[2]));
+        return prepareLog() ? 0 : 1;
+    }
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir folder;
@@ -28,7 +72,7 @@ int main(int argc, char *argv[])
     for (int k = 3650; k >= 1; --k) {
         HistoryDay day;
         day.date = QDate::currentDate().addDays(-k);
-        day.titles = {"受付", "電話", "メール", "来客", "その他"};
+        day.titles = kTitles;
         day.counts = {k % 97, k % 31, k % 13, 7, 1};
         days << day;
     }
@@ -36,6 +80,9 @@ int main(int argc, char *argv[])
     if (!file.open(QIODevice::WriteOnly) || file.write(historyFileText(days)) < 0)
         return 1;
     file.close();
+    // Only today's month of the log is read by the window.
+    if (!prepareLog())
+        return 1;
 
     std::vector<double> ms;
     for (int r = 0; r < rounds; ++r) {

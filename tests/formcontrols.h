@@ -26,16 +26,12 @@ template <typename T> T *element(const QObject &form, const char *name, int inde
     return named<T>(form, QString::fromLatin1(name) + QString::number(index));
 }
 
-#define ZENTOVA_CONTROL(Type, name)                                                                \
-    inline Type *name(const QObject &form)                                                         \
-    {                                                                                              \
-        return named<Type>(form, QStringLiteral(#name));                                           \
-    }
-#define ZENTOVA_CONTROL_ARRAY(Type, name)                                                          \
-    inline Type *name(const QObject &form, int index)                                              \
-    {                                                                                              \
-        return element<Type>(form, #name, index);                                                  \
-    }
+// clang-format off
+#define ZENTOVA_CONTROL(Type, name) \
+    inline Type *name(const QObject &form) { return named<Type>(form, QStringLiteral(#name)); }
+#define ZENTOVA_CONTROL_ARRAY(Type, name) \
+    inline Type *name(const QObject &form, int i) { return element<Type>(form, #name, i); }
+// clang-format on
 
 // The strip's.
 ZENTOVA_CONTROL_ARRAY(FrameBox, fraC)

@@ -101,19 +101,6 @@ private slots:
             QCOMPARE(fromCp932(bytes), text);
     }
 
-    void titleLengthsMoveTheLastTwelveBytes()
-    {
-        for (const QString &title : {QString(), QStringLiteral("A"), QStringLiteral("受付"),
-                                     QStringLiteral("来客対応です")}) {
-            CountRecord r = recordB();
-            r.Title[2] = title;
-            const QByteArray bytes = encodeRecord(r);
-            QCOMPARE(bytes.size(), 39 + toCp932(title).size());
-            QCOMPARE(bytes.right(12), hex("FF FF FF FF 00 00 00 00 80 1D E6 40"));
-            QCOMPARE(decodeRecord(bytes), r);
-        }
-    }
-
     void truncatedFileReadsPrefixAndZero_data()
     {
         QTest::addColumn<int>("length");
