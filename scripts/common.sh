@@ -13,7 +13,8 @@ PACKAGES=(
   openbox xfwm4 dbus weston qt6-wayland
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
-  desktop-file-utils dpkg-dev file
+  desktop-file-utils dpkg-dev file lintian appstream man-db
+  qt6-translations-l10n
 )
 
 install_missing() {

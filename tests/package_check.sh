@@ -16,14 +16,24 @@ echo "package: $(basename "$deb")"
 dpkg-deb -x "$deb" "$work/root"
 
 fail=0
-for f in usr/bin/zentova usr/share/zentova/Chimes.wav usr/share/applications/zentova.desktop \
+for f in usr/bin/zentova usr/bin/zentova-shortcuts usr/share/zentova/Chimes.wav \
+         usr/share/applications/org.zentova.zentova.desktop usr/share/metainfo/org.zentova.zentova.metainfo.xml \
          usr/share/icons/hicolor/32x32/apps/zentova.png usr/share/icons/hicolor/256x256/apps/zentova.png \
-         usr/share/doc/zentova/copyright; do
+         usr/share/doc/zentova/copyright usr/share/doc/zentova/changelog.gz \
+         usr/share/man/man1/zentova.1.gz usr/share/man/man1/zentova-shortcuts.1.gz; do
   if [ -s "$work/root/$f" ]; then echo "ok: $f"; else echo "MISSING: $f"; fail=1; fi
 done
 plugin=$(find "$work/root/usr/lib" -path '*/zentova/zentova_sound.so' | head -n 1)
 [ -n "$plugin" ] && echo "ok: ${plugin#$work/root/}" || { echo "MISSING: the sound plugin under lib/zentova"; fail=1; }
-desktop-file-validate "$work/root/usr/share/applications/zentova.desktop" && echo "ok: desktop entry valid" || fail=1
+desktop-file-validate "$work/root/usr/share/applications/org.zentova.zentova.desktop" && echo "ok: desktop entry valid" || fail=1
+appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.zentova.zentova.metainfo.xml" >"$work/as.log" 2>&1 \
+  && echo "ok: AppStream metadata valid" || { cat "$work/as.log"; fail=1; }
+# Debian's own judge of a package: no error and no warning.
+if lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1; then
+  echo "ok: lintian has no error or warning"
+else
+  echo "FAIL: lintian"; cat "$work/lintian.log"; fail=1
+fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"

@@ -21,6 +21,24 @@ const char *const kToolkitValueOptions[] = {"platform",      "platformpluginpath
                                             "stylesheet"};
 const char *const kToolkitFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
 
+// In one language, the strip's: Qt's own help would mix in its English.
+QString helpText()
+{
+    return QStringLiteral(
+        "使い方: zentova [オプション]\n"
+        "Zentova: その日の処理件数を数える、常に手前に表示される細い帯。\n"
+        "\n"
+        "オプション:\n"
+        "  -h, --help     この説明を表示します。\n"
+        "  -v, --version  版を表示します。\n"
+        "  --count N      起動中の Zentova のカウンター N（左から 1〜5）を 1 増やします。\n"
+        "  --uncount N    起動中の Zentova のカウンター N を 1 減らします"
+        "（0 より下にはなりません）。\n"
+        "\n"
+        "終了状態: 0 受け付けた、2 引数の誤り、3 Zentova が起動していない（または終了中）。\n"
+        "詳しくは man zentova。\n");
+}
+
 QString usageLine()
 {
     return QStringLiteral("(使い方: zentova [--count N | --uncount N | --help | --version]、"
@@ -34,10 +52,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     // Single-dash words, as the toolkit's options are spelled (-platform xcb).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(
-        QStringLiteral("Zentova: その日の処理件数を数える、常に手前に表示される細い帯。"));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    parser.addOption(help);
+    parser.addOption(version);
     const QCommandLineOption count(
         QStringLiteral("count"),
         QStringLiteral("起動中の Zentova のカウンター N（左から 1〜5）を 1 増やします。"),
@@ -67,16 +85,18 @@ CommandLine parseCommandLine(const QStringList &arguments)
                       QLatin1Char('\n');
         return result;
     };
-    if (!parser.parse(arguments))
-        return refuse(parser.errorText());
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return refuse(unknown.isEmpty()
+                          ? QStringLiteral("オプションの値がありません。")
+                          : QStringLiteral("不明なオプションです: ") + unknown.join(u' '));
+    }
     if (!parser.positionalArguments().isEmpty())
         return refuse(QStringLiteral("余分な引数があります: ") +
                       parser.positionalArguments().join(QLatin1Char(' ')));
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    if (parser.isSet(help)) {
         result.action = CommandLine::Action::Print;
-        // Without an application object the parser cannot know our name.
-        result.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                                QStringLiteral("zentova"));
+        result.text = helpText();
         return result;
     }
     if (parser.isSet(version)) {

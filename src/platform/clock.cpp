@@ -36,7 +36,10 @@ int dayStartHour()
 
 QDate dayOf(const QDateTime &at)
 {
-    return at.addSecs(-3600LL * g_dayStartHour).date();
+    // On the clock's face, as the user reads the turn hour: no time zone
+    // arithmetic, which costs a conversion for every line of the log read.
+    const QDate date = at.date();
+    return at.time().hour() < g_dayStartHour ? date.addDays(-1) : date;
 }
 
 QTime TimeOfDay()

@@ -29,7 +29,7 @@ SoundOutput &soundOutput();
 void setSoundOutput(SoundOutput *output); // nullptr restores the real one
 
 // Where the plugin is looked for: beside the program (a build tree, a
-// portable copy), then in the installed lib/zentova.
+// portable copy), then in the installed lib/<architecture>/zentova.
 QStringList soundPluginCandidates();
 bool soundPluginLoaded();
 
