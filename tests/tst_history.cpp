@@ -10,6 +10,7 @@
 #include "state/counterstate.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -198,6 +199,22 @@ private slots:
         QList<HistoryDay> saved = historyDays(m_sandbox->readFile("export.csv"));
         std::reverse(saved.begin(), saved.end());
         QCOMPARE(saved, window.shownDays());
+    }
+
+    void windowFollowsTheStripUnderItsTitlesAndClosesWithEscape()
+    {
+        frmMain strip;
+        strip.load();
+        gTitle(1) = QStringLiteral("電話");
+        strip.findChild<QAction *>("historyAction")->trigger();
+        auto *window = strip.findChild<HistoryWindow *>();
+        QVERIFY(window && window->isVisible());
+        for (int k = 0; k < 3; ++k)
+            test::cmdC(strip, 1)->click();
+        QTRY_COMPARE(window->shownDays().value(0).counts[1], 3);
+        QVERIFY(window->findChild<QLabel *>("totals")->text().contains(QStringLiteral("電話: 3")));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTRY_VERIFY(!strip.findChild<HistoryWindow *>());
     }
 
     void csvGoesInPlaceWhereItsFolderRefusesTemporaryFiles()

@@ -12,6 +12,7 @@
 #include "widgets/icon.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QSessionManager>
 #include <QTimer>
 #include <cstdio>
@@ -91,7 +92,14 @@ Session::Start Session::start()
     m_counts->setReady();
     // The icon matters to message boxes and the dialog, not to the first
     // frame of a strip without a title bar: give it once the strip is up.
-    QTimer::singleShot(0, this, [] { QApplication::setWindowIcon(appIcon()); });
+    QTimer::singleShot(0, this, [this] {
+        QApplication::setWindowIcon(appIcon());
+        // Qt's own texts (the save dialog's buttons, a text box's menu) in the
+        // strip's language, where the desktop has Qt's translations.
+        if (m_qtTranslation.load(QStringLiteral("qtbase_ja"),
+                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&m_qtTranslation);
+    });
     return Start::Running;
 }
 

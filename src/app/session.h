@@ -7,6 +7,7 @@
 #include "platform/files/instancelock.h"
 
 #include <QObject>
+#include <QTranslator>
 #include <memory>
 
 namespace zentova
@@ -59,6 +60,7 @@ private:
     std::unique_ptr<CountServer> m_counts;
     std::unique_ptr<EndSignals> m_endSignals;
     std::unique_ptr<WindowDestroyedWatch> m_windowWatch;
+    QTranslator m_qtTranslation;
     bool m_ending = false;
     int m_status = 0;
 };

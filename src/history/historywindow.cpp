@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -27,25 +28,48 @@ namespace zentova
 namespace
 {
 
-constexpr int kColumns = 2 + 2 * CounterCount;
+// The exported rows keep the history's own columns (a title beside each
+// count); the table shows the counters as columns under their titles.
+constexpr int kExportColumns = 2 + 2 * CounterCount;
+constexpr int kTableColumns = 2 + CounterCount;
 
-QString cell(const HistoryDay &day, int column)
+QString exportCell(const HistoryDay &day, int column)
 {
     if (column == 0)
         return day.date.toString(Qt::ISODate);
-    if (column == kColumns - 1)
+    if (column == kExportColumns - 1)
         return QString::number(day.total());
     const size_t i = size_t((column - 1) / 2);
     return column % 2 == 1 ? day.titles[i] : QString::number(day.counts[i]);
 }
 
+QString dateWithWeekday(const QDate &date)
+{
+    static const QString days[] = {QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"),
+                                   QStringLiteral("木"), QStringLiteral("金"), QStringLiteral("土"),
+                                   QStringLiteral("日")};
+    return date.toString(Qt::ISODate) + QStringLiteral(" (") + days[date.dayOfWeek() - 1] + u')';
+}
+
 } // namespace
 
-void HistoryModel::setDays(QList<HistoryDay> days)
+QString counterHeading(const QString &title, int index)
+{
+    return title.isEmpty() ? QStringLiteral("項目%1").arg(index + 1) : title;
+}
+
+void HistoryModel::setDays(QList<HistoryDay> days, const std::array<QString, CounterCount> &titles)
 {
     beginResetModel();
     m_days = std::move(days);
+    m_titles = titles;
     endResetModel();
+}
+
+void HistoryModel::setDay(int row, const HistoryDay &day)
+{
+    m_days[row] = day;
+    emit dataChanged(index(row, 0), index(row, kTableColumns - 1));
 }
 
 int HistoryModel::rowCount(const QModelIndex &parent) const
@@ -55,19 +79,27 @@ int HistoryModel::rowCount(const QModelIndex &parent) const
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : kColumns;
+    return parent.isValid() ? 0 : kTableColumns;
 }
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_days.size())
         return {};
-    if (role == Qt::DisplayRole)
-        return cell(m_days[index.row()], index.column());
-    const bool number =
-        index.column() > 0 && (index.column() % 2 == 0 || index.column() == kColumns - 1);
-    if (role == Qt::TextAlignmentRole && number)
+    const HistoryDay &day = m_days[index.row()];
+    const int column = index.column();
+    const bool counter = column > 0 && column <= CounterCount;
+    if (role == Qt::DisplayRole) {
+        if (column == 0)
+            return dateWithWeekday(day.date);
+        return QString::number(counter ? day.counts[size_t(column - 1)] : day.total());
+    }
+    if (role == Qt::TextAlignmentRole && column > 0)
         return int(Qt::AlignRight | Qt::AlignVCenter);
+    // A day counted under another title says so.
+    if (role == Qt::ToolTipRole && counter &&
+        day.titles[size_t(column - 1)] != m_titles[size_t(column - 1)])
+        return day.titles[size_t(column - 1)];
     return {};
 }
 
@@ -75,10 +107,15 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return QString::fromUtf8(historyHeader().split(',').value(section));
+    if (section == 0)
+        return QStringLiteral("日付");
+    if (section > CounterCount)
+        return QStringLiteral("合計");
+    return counterHeading(m_titles[size_t(section - 1)], section - 1);
 }
 
-HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
+// An ordinary window: a spreadsheet may go in front of it.
+HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -103,6 +140,8 @@ HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window | Qt::W
     m_table->setModel(&m_model);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setTabKeyNavigation(false); // one stop in the Tab order; arrows move inside
+    m_table->setAccessibleName(QStringLiteral("日ごとの件数"));
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     // Ten years of days open at once: widths come from the first rows only.
@@ -125,33 +164,84 @@ HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window | Qt::W
     connect(m_rangeBox, &QComboBox::currentIndexChanged, this, [this] { showRange(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { copyToClipboard(); });
     connect(m_saveButton, &QPushButton::clicked, this, [this] { askAndSave(); });
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+    // The strip's counts reach today's row a moment after they change.
+    m_follow.setSingleShot(true);
+    m_follow.setInterval(100);
+    connect(&m_follow, &QTimer::timeout, this, [this] { refreshToday(); });
     m_rangeBox->setCurrentIndex(int(HistoryRange::ThisMonth));
     reload();
 }
 
-void HistoryWindow::reload()
+void HistoryWindow::followStrip()
+{
+    if (!m_follow.isActive())
+        m_follow.start();
+}
+
+HistoryDay HistoryWindow::todayAsItStands() const
 {
     HistoryDay today;
     today.date = Today();
-    // Today's line as it stands: the strip's counts, less what a strip that
-    // crossed the turn carried in.
+    // The strip's counts, less what a strip that crossed the turn carried in.
     const QList<LogEntry> lines = countLogOfDay(today.date);
     const CounterSums worked = workedCounts(lines);
     for (int i = 0; i < CounterCount; ++i) {
         today.titles[size_t(i)] = gTitle(i);
         today.counts[size_t(i)] = lines.isEmpty() ? gCount(i) : worked[size_t(i)];
     }
+    return today;
+}
+
+void HistoryWindow::reload()
+{
     QList<HistoryDay> stored;
     trap([&] { stored = historyDays(readHistoryText()); });
     std::stable_sort(stored.begin(), stored.end(),
                      [](const HistoryDay &a, const HistoryDay &b) { return a.date > b.date; });
+    // A line dated today (made by hand) is not today's: the live row is.
+    const HistoryDay today = todayAsItStands();
+    stored.removeIf([&](const HistoryDay &day) { return day.date == today.date; });
     m_allDays = QList<HistoryDay>{today} + stored;
     showRange();
 }
 
+void HistoryWindow::refreshToday()
+{
+    const HistoryDay today = todayAsItStands();
+    if (m_allDays.isEmpty() || m_allDays.first().date != today.date ||
+        today.titles != m_allDays.first().titles) {
+        reload(); // a new day, or new titles for the columns
+        return;
+    }
+    m_allDays.first() = today;
+    if (!shownDays().isEmpty() && shownDays().first().date == today.date)
+        m_model.setDay(0, today);
+    showTotals();
+}
+
 void HistoryWindow::showRange()
 {
-    m_model.setDays(daysInRange(m_allDays, HistoryRange(m_rangeBox->currentIndex()), Today()));
+    std::array<QString, CounterCount> titles;
+    for (int i = 0; i < CounterCount; ++i)
+        titles[size_t(i)] = gTitle(i);
+    m_model.setDays(daysInRange(m_allDays, HistoryRange(m_rangeBox->currentIndex()), Today()),
+                    titles);
+    showTotals();
+    // A counter out of use with nothing counted in the range takes no room.
+    for (int i = 0; i < CounterCount; ++i) {
+        bool counted = false;
+        for (const HistoryDay &day : shownDays())
+            counted = counted || day.counts[size_t(i)] != 0;
+        m_table->setColumnHidden(i + 1, gTitle(i).isEmpty() && !counted);
+    }
+    m_table->resizeColumnsToContents();
+}
+
+void HistoryWindow::showTotals()
+{
     std::array<qint64, CounterCount> sums{};
     qint64 all = 0;
     for (const HistoryDay &day : shownDays()) {
@@ -160,10 +250,12 @@ void HistoryWindow::showRange()
         all += day.total();
     }
     QString text = QStringLiteral("期間の合計（%1 日）").arg(shownDays().size());
-    for (int i = 0; i < CounterCount; ++i)
-        text += QStringLiteral("　件数%1: %2").arg(i + 1).arg(sums[size_t(i)]);
+    for (int i = 0; i < CounterCount; ++i) {
+        if (!m_table->isColumnHidden(i + 1) || sums[size_t(i)] != 0)
+            text +=
+                QStringLiteral("　%1: %2").arg(counterHeading(gTitle(i), i)).arg(sums[size_t(i)]);
+    }
     m_totalsLabel->setText(text + QStringLiteral("　合計: %1").arg(all));
-    m_table->resizeColumnsToContents();
 }
 
 QString HistoryWindow::clipboardText() const
@@ -174,8 +266,8 @@ QString HistoryWindow::clipboardText() const
     QString text = QString::fromUtf8(historyHeader()).replace(u',', u'\t') + u'\n';
     for (const HistoryDay &day : shownDays()) {
         QStringList cells;
-        for (int c = 0; c < kColumns; ++c)
-            cells << clean(cell(day, c));
+        for (int c = 0; c < kExportColumns; ++c)
+            cells << clean(exportCell(day, c));
         text += cells.join(u'\t') + u'\n';
     }
     return text;

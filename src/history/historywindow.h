@@ -8,6 +8,7 @@
 #include "history/historyrange.h"
 
 #include <QAbstractTableModel>
+#include <QTimer>
 #include <QWidget>
 
 class QComboBox;
@@ -18,11 +19,16 @@ class QTableView;
 namespace zentova
 {
 
+// A counter's column heading: its title, or 項目N where it has none.
+QString counterHeading(const QString &title, int index);
+
 class HistoryModel : public QAbstractTableModel
 {
 public:
     using QAbstractTableModel::QAbstractTableModel;
-    void setDays(QList<HistoryDay> days);
+    // The days, newest first, under the strip's present titles.
+    void setDays(QList<HistoryDay> days, const std::array<QString, CounterCount> &titles);
+    void setDay(int row, const HistoryDay &day);
     const QList<HistoryDay> &days() const { return m_days; }
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -31,6 +37,7 @@ public:
 
 private:
     QList<HistoryDay> m_days;
+    std::array<QString, CounterCount> m_titles;
 };
 
 class HistoryWindow : public QWidget
@@ -41,6 +48,8 @@ public:
 
     // Reads the history and the live counts again.
     void reload();
+    // The strip's counts changed: today's row and the totals follow.
+    void followStrip();
     // The rows shown, newest first.
     const QList<HistoryDay> &shownDays() const { return m_model.days(); }
     QString clipboardText() const;
@@ -49,7 +58,10 @@ public:
     void saveShownRows(const QString &path);
 
 private:
+    HistoryDay todayAsItStands() const;
+    void refreshToday();
     void showRange();
+    void showTotals();
     void askAndSave();
 
     QComboBox *m_rangeBox = nullptr;
@@ -59,6 +71,7 @@ private:
     QPushButton *m_saveButton = nullptr;
     QList<HistoryDay> m_allDays; // today first, then newest first
     HistoryModel m_model;
+    QTimer m_follow;
 };
 
 } // namespace zentova

@@ -45,6 +45,7 @@ constexpr int kTop = 15;
 frmMain::frmMain(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
+    setAccessibleName(applicationTitle()); // the window has no title to read
     // No title bar, no frame and no taskbar button.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowTitle(QString());
@@ -100,6 +101,7 @@ void frmMain::buildControls()
     connect(cmdSet, &QPushButton::clicked, this, [this] { cmdSet_Click(); });
     cmdSet->setAccessibleName(QStringLiteral("設定"));
     cmdSet->setAccessibleDescription(QStringLiteral("項目名、件数、アラームの設定画面を開きます"));
+    cmdSet->setToolTip(cmdSet->accessibleDescription());
 
     lblTime = new CaptionLabel(Frame1);
     lblTime->setObjectName(QStringLiteral("lblTime"));
@@ -107,6 +109,7 @@ void frmMain::buildControls()
     lblTime->setFont(msPGothic(11.25));
     lblTime->setAttribute(Qt::WA_TranslucentBackground);
     lblTime->setAccessibleName(QStringLiteral("時刻"));
+    lblTime->setToolTip(QStringLiteral("現在の時刻"));
 
     // Frames are created from index 4 down to 0, so that on the desktop
     // each frame stacks above the one to its right.
@@ -216,8 +219,22 @@ void frmMain::describeCounter(int index)
     const QString name = title.isEmpty() ? QStringLiteral("カウンター %1").arg(index + 1) : title;
     cmdC(index)->setAccessibleName(name + QStringLiteral(" を 1 増やす"));
     cmdC(index)->setAccessibleDescription(QStringLiteral("右クリックで 1 減らします"));
+    cmdC(index)->setToolTip(name +
+                            QStringLiteral(": クリックで 1 増やし、右クリックで 1 減らします"));
+    lblC(index)->setToolTip(name + QStringLiteral(" の件数"));
     lblC(index)->setAccessibleName(name + QStringLiteral(" の件数 ") + lblC(index)->caption());
     fraC(index)->setAccessibleName(name);
+}
+
+void frmMain::inviteToTitle()
+{
+    // A strip with no counter in use shows nothing to click but Set.
+    bool anyTitle = false;
+    for (int i = 0; i < CounterCount; ++i)
+        anyTitle = anyTitle || !gTitle(i).isEmpty();
+    cmdSet->setToolTip(anyTitle ? cmdSet->accessibleDescription()
+                                : QStringLiteral("まず Set で項目名を付けてください。"
+                                                 "名前を付けたカウンターが表示されます。"));
 }
 
 // ---------------------------------------------------------------------------
@@ -299,6 +316,7 @@ void frmMain::load()
     setDayStartHour(m_dayOptions.startHour);
     trap([this] { Form_Load(); });
     m_day = Today();
+    inviteToTitle();
     // The stored record of an earlier day is kept in the history before the
     // first save can replace it.
     trap([] {
@@ -510,6 +528,7 @@ void frmMain::showHistory()
     trap([this] {
         if (!m_history) {
             m_history = new HistoryWindow(this);
+            connect(this, &frmMain::stateChanged, m_history, &HistoryWindow::followStrip);
             // Below the strip, so that both stay in sight.
             m_history->move(
                 fitOnDesktop(QRect(QPoint(x(), y() + height() + 8), m_history->size())));
@@ -567,6 +586,7 @@ void frmMain::cmdSet_Click()
         frmSet dialog(this, this);
         connect(&dialog, &frmSet::stateChanged, this, &frmMain::stateChanged);
         dialog.showModal();
+        inviteToTitle();
     });
 }
 
@@ -599,7 +619,8 @@ void frmMain::tmrClock_Timer()
         const QScopedValueRollback inAlarm(m_inAlarm, true);
         LoadChime(QStringLiteral("Chimes.wav"));
         PlayChime();
-        MsgBox(alarmMessage(gAlarmHour, gAlarmMinute), msgstyle::OkInformation, alarmTitle());
+        MsgBox(alarmMessage(gAlarmHour, gAlarmMinute),
+               msgstyle::OkInformation | msgstyle::WithoutFocus, alarmTitle());
     });
 }
 

@@ -103,6 +103,7 @@ private:
 
     void buildControls();
     void describeCounter(int index);
+    void inviteToTitle();
     void scheduleNextTick();
 
     std::array<FrameBox *, CounterCount> m_fraC{};

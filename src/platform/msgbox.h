@@ -12,6 +12,10 @@ namespace msgstyle
 constexpr int OkOnly = 0;
 constexpr int YesNoQuestion = 36;
 constexpr int OkInformation = 64;
+// Added to a style: a box that comes by itself (the alarm) while the user may
+// be typing elsewhere. It shows on top without taking the keyboard, and keys
+// reach it only once it has been clicked or has been up for a second.
+constexpr int WithoutFocus = 0x10000;
 } // namespace msgstyle
 
 namespace msgresult

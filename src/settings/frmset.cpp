@@ -111,7 +111,7 @@ void frmSet::buildControls()
         m_txtTitle[size_t(i)] = box;
     }
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new FlatButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     placeTwips(cmdOK, 3000, 3360, 1215, 375);
     setBackColor(cmdOK, colorvalue::PaleBlue);
@@ -271,6 +271,11 @@ void frmSet::describeControls()
     m_optTimer[0]->setAccessibleName(QStringLiteral("アラーム ON"));
     m_optTimer[1]->setAccessibleName(QStringLiteral("アラーム OFF"));
     cmdOK->setAccessibleDescription(QStringLiteral("設定を反映して閉じます"));
+    // What a screen reader says, a mouse pointer shows.
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (!w->accessibleDescription().isEmpty())
+            w->setToolTip(w->accessibleDescription());
+    }
 }
 
 void frmSet::Form_Load()

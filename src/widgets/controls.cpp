@@ -212,7 +212,27 @@ void FrameBox::paintEvent(QPaintEvent *)
     }
 }
 
-CommandButton::CommandButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
+void FlatButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QColor face = palette().color(QPalette::Button);
+    p.fillRect(rect(), isDown() ? face.darker(112) : face);
+    p.setPen(face.darker(isDefault() ? 220 : 160));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    p.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    p.setFont(font());
+    const QRect inside =
+        rect().adjusted(3, 2, -3, -2).translated(isDown() ? QPoint(1, 1) : QPoint());
+    p.drawText(inside, Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    if (hasFocus()) {
+        QPen dots(palette().color(QPalette::ButtonText), 1, Qt::DotLine);
+        p.setPen(dots);
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
+}
+
+CommandButton::CommandButton(const QString &caption, QWidget *parent) : FlatButton(caption, parent)
 {
     setAttribute(Qt::WA_NoMousePropagation);
 }
@@ -220,7 +240,7 @@ CommandButton::CommandButton(const QString &caption, QWidget *parent) : QPushBut
 void CommandButton::mousePressEvent(QMouseEvent *e)
 {
     emit mouseDown(e->button());
-    QPushButton::mousePressEvent(e);
+    FlatButton::mousePressEvent(e);
 }
 
 void CommandButton::mouseDoubleClickEvent(QMouseEvent *e)

@@ -80,7 +80,20 @@ private:
 
 // A push button that raises mouseDown(button) for every press, of any
 // button, and never hands a press on to its parent.
-class CommandButton : public QPushButton
+// A push button drawn flat in its face colour (the windows' pale blue), with
+// a thin edge, a darker face while pressed and a dotted frame that shows the
+// keyboard's focus plainly, instead of the style's light gradient.
+class FlatButton : public QPushButton
+{
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+};
+
+class CommandButton : public FlatButton
 {
     Q_OBJECT
 public:

@@ -2,9 +2,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 namespace zentova
 {
@@ -23,6 +26,35 @@ void execActivated(QMessageBox &box)
     });
     box.exec();
 }
+
+// Keys meant for another program (typed on as the box appears, where a
+// desktop gives it the focus anyway) are dropped for its first second,
+// unless the user has clicked into it.
+class KeysAfterASecond : public QObject
+{
+public:
+    explicit KeysAfterASecond(QWidget *box) : QObject(box)
+    {
+        m_since.start();
+        box->installEventFilter(this);
+        for (QWidget *child : box->findChildren<QWidget *>())
+            child->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::MouseButtonPress)
+            m_clicked = true;
+        const bool key = e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease ||
+                         e->type() == QEvent::ShortcutOverride;
+        return key && !m_clicked && m_since.elapsed() < 1000;
+    }
+
+private:
+    QElapsedTimer m_since;
+    bool m_clicked = false;
+};
 
 } // namespace
 
@@ -46,11 +78,27 @@ int RealMessageBoxes::show(const QString &prompt, int style, const QString &capt
         execActivated(box);
         return box.clickedButton() == yes ? msgresult::Yes : msgresult::No;
     }
-    box.setIcon(style == msgstyle::OkInformation ? QMessageBox::Information : QMessageBox::NoIcon);
+    const int kind = style & ~msgstyle::WithoutFocus;
+    box.setIcon(kind == msgstyle::OkInformation ? QMessageBox::Information : QMessageBox::NoIcon);
     QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
-    execActivated(box);
+    if (style & msgstyle::WithoutFocus) {
+        // Shown without being activated (on X11 Qt also marks its user time
+        // 0 for a window manager's focus-stealing prevention), and for its
+        // first second a window that takes no focus at all, which window
+        // managers that give every new window the focus respect too.
+        box.setAttribute(Qt::WA_ShowWithoutActivating);
+        box.setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+        new KeysAfterASecond(&box);
+        QTimer::singleShot(1000, &box, [&box] {
+            if (QWindow *window = box.windowHandle())
+                window->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+        });
+        box.exec();
+    } else {
+        execActivated(box);
+    }
     return msgresult::Ok;
 }
 
