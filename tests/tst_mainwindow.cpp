@@ -217,7 +217,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
         else
             QTest::mousePress(&w, Qt::RightButton, {}, QPoint(5, 20));
-        QCOMPARE(items, QStringList({"履歴...", "オプション...", "終了"}));
+        QCOMPARE(items, QStringList({"履歴(&H)...", "オプション(&O)...", "終了"}));
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(gCount(0), int16_t(0)); // the key counted nothing
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);

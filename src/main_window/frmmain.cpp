@@ -163,10 +163,10 @@ void frmMain::buildControls()
 
     menu = new QMenu(QStringLiteral("メニュー"), this);
     menu->setObjectName(QStringLiteral("menu"));
-    m_historyAction = menu->addAction(QStringLiteral("履歴..."));
+    m_historyAction = menu->addAction(QStringLiteral("履歴(&H)..."));
     m_historyAction->setObjectName(QStringLiteral("historyAction"));
     connect(m_historyAction, &QAction::triggered, this, [this] { showHistory(); });
-    m_optionsAction = menu->addAction(QStringLiteral("オプション..."));
+    m_optionsAction = menu->addAction(QStringLiteral("オプション(&O)..."));
     m_optionsAction->setObjectName(QStringLiteral("optionsAction"));
     connect(m_optionsAction, &QAction::triggered, this, [this] { showOptions(); });
     mEnd = menu->addAction(QStringLiteral("終了"));
@@ -303,6 +303,8 @@ void frmMain::countFromOutside(int index, int delta)
 void frmMain::popUpMenuFromKeyboard()
 {
     const QWidget *from = focusWidget() ? focusWidget() : this;
+    // Opened from the keyboard, the first item is ready for Return.
+    QTimer::singleShot(0, menu, [this] { menu->setActiveAction(menu->actions().value(0)); });
     trap([&] { menu->exec(from->mapToGlobal(QPoint(0, from->height()))); });
 }
 
@@ -454,13 +456,13 @@ void frmMain::mousePressEvent(QMouseEvent *e)
 {
     e->accept();
     m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
+    m_pointerAtPress = e->globalPosition();
     Form_MouseDown(e->button());
 }
 
 void frmMain::mouseMoveEvent(QMouseEvent *e)
 {
     e->accept();
-    m_pointerAtMove = e->globalPosition();
     Form_MouseMove(e->buttons());
     if (m_manualDrag)
         move(e->globalPosition().toPoint() - m_dragOffset);
@@ -501,7 +503,9 @@ void frmMain::Form_MouseMove(Qt::MouseButtons buttons)
         // X server or a desktop without the protocol refuses, and then the
         // strip follows the pointer by hand until the release.
         m_dragArmed = false;
-        if (startDesktopMove(windowHandle(), m_pointerAtMove))
+        // From the press point: the window manager then moves the strip by
+        // the whole way the pointer has gone, the first step included.
+        if (startDesktopMove(windowHandle(), m_pointerAtPress))
             return;
         m_manualDrag = true;
     });

@@ -117,7 +117,7 @@ private:
     bool m_manualDrag = false;
     bool m_dragArmed = false; // a left press on the window, no move asked yet
     QPoint m_dragOffset;
-    QPointF m_pointerAtMove;
+    QPointF m_pointerAtPress;
     bool m_placing = false;
     bool m_focusGiven = false;
     QTimer *m_storePlace = nullptr;
