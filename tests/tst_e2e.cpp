@@ -95,9 +95,17 @@ public:
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", m_display);
+        if (!m_xauthority.isEmpty())
+            env.insert("XAUTHORITY", m_xauthority);
         p.setProcessEnvironment(env);
         p.start(program, args);
         return finished(p, out);
+    }
+    // Another X server's display, as a compositor's XWayland offers it.
+    void attach(const QString &display, const QString &xauthority)
+    {
+        m_display = display;
+        m_xauthority = xauthority;
     }
 
     void xdotool(const QStringList &args) { run("xdotool", args); }
@@ -161,6 +169,7 @@ private:
     QProcess m_xvfb;
     QProcess m_wm;
     QString m_display;
+    QString m_xauthority;
 };
 
 // A copy of the program in a folder of its own.
@@ -479,6 +488,63 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
         weston.terminate();
         weston.waitForFinished(5000);
+    }
+
+    void placeKeptUnderGnomesWaylandSession()
+    {
+        // GNOME's default session on Debian: mutter on Wayland, the strip
+        // through mutter's XWayland, with a place remembered from before.
+        Install install;
+        QDir().mkpath(install.path("home/.config/zentova"));
+        QFile ini(install.path("home/.config/zentova/zentova.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("[strip]\nx=120\ny=140\n") > 0);
+        ini.close();
+        QTemporaryDir run;
+        QFile::setPermissions(run.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", m_screen->display());
+        env.insert("XDG_RUNTIME_DIR", run.path());
+        QProcess mutter;
+        mutter.setProcessEnvironment(env);
+        mutter.setProcessChannelMode(QProcess::MergedChannels);
+        mutter.start("dbus-run-session", {"--", "mutter", "--wayland", "--nested"});
+        QByteArray log;
+        static const QRegularExpression xdisplay("Using public X11 display (:\\d+)");
+        QRegularExpressionMatch found;
+        QVERIFY(waitUntil([&] {
+            mutter.waitForReadyRead(100);
+            log += mutter.readAll();
+            found = xdisplay.match(QString::fromUtf8(log));
+            return found.hasMatch();
+        }));
+        QString auth;
+        QVERIFY(waitUntil([&] {
+            const QStringList files =
+                QDir(run.path()).entryList({".mutter-Xwaylandauth*"}, QDir::Hidden | QDir::Files);
+            auth = files.isEmpty() ? QString() : run.filePath(files[0]);
+            return !auth.isEmpty();
+        }));
+        Screen xwayland;
+        xwayland.attach(found.captured(1), auth);
+        const QStringList session{"XAUTHORITY=" + auth,
+                                  "WAYLAND_DISPLAY=" + run.filePath("wayland-0"),
+                                  "XDG_SESSION_TYPE=wayland"};
+        for (int start = 0; start < 2; ++start) { // and again after a restart
+            QProcess program;
+            install.start(program, xwayland, {}, session);
+            QVERIFY(xwayland.waitForWindow("zentova"));
+            QTest::qWait(1000); // time for a place to be written, were it to be
+            QCOMPARE(xwayland.window("zentova")->geometry.topLeft(), QPoint(120, 140));
+            program.terminate();
+            QVERIFY(program.waitForFinished(5000));
+            QVERIFY(ini.open(QIODevice::ReadOnly));
+            QVERIFY2(ini.readAll().contains("x=120\ny=140"), "the place was written over");
+            ini.close();
+            QFile::remove(install.path("Countdata.dat")); // no day to offer back at the restart
+        }
+        mutter.terminate();
+        mutter.waitForFinished(5000);
     }
 
     void countCommandsReachTheRunningStrip()

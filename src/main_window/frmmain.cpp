@@ -253,7 +253,11 @@ void frmMain::placeAtStart()
 void frmMain::moveEvent(QMoveEvent *e)
 {
     QWidget::moveEvent(e);
-    if (isVisible() && !m_placing)
+    // Only a place the strip was seen at on the screen: a native Wayland
+    // window never learns where it is (Qt says 0,0), and neither does a
+    // window before it is mapped.
+    if (isVisible() && !m_placing && windowHandle() && windowHandle()->isExposed() &&
+        !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         m_storePlace->start();
 }
 
