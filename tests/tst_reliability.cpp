@@ -8,16 +8,19 @@
 #include "platform/files/folders.h"
 #include "platform/files/instancelock.h"
 #include "platform/runtime.h"
+#include "remote/countchannel.h"
 #include "settings/frmset.h"
 #include "state/autosave.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
 
+#include <QDialog>
 #include <QSignalSpy>
 #include <QTest>
 #include <cerrno>
 #include <csignal>
+#include <future>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -175,6 +178,26 @@ private slots:
         QCOMPARE(second.start(), Session::Start::AlreadyRunning);
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
         QCOMPARE(m_sandbox->boxes.calls[0].prompt, alreadyRunningMessage());
+    }
+
+    void countsAcceptedWhileABoxWaitsAreStoredWhenTheRunEnds()
+    {
+        Session session;
+        QCOMPARE(session.start(), Session::Start::Running);
+        QSignalSpy finished(&session, &Session::finished);
+        QDialog box;
+        box.setModal(true);
+        box.show(); // the counts wait for it
+        auto reply = std::async(std::launch::async, [folder = m_sandbox->folder()] {
+            QString error;
+            return sendCountRequest(folder, CountRequest{2, 1}, &error);
+        });
+        while (reply.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+            QCoreApplication::processEvents();
+        QCOMPARE(reply.get(), 0);
+        ::raise(SIGTERM); // the desktop going away
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(readRecordFile(countDataPath()).Count[2], int16_t(1));
     }
 
     void foldersLinkedToOneDataFileShareTheLock()

@@ -114,6 +114,23 @@ private slots:
         QCOMPARE(test::lblC(*m_form, 0)->caption(), QStringLiteral("2"));
     }
 
+    void callerThatGaveUpCountsNothingAndIdlePeersMakeRoom()
+    {
+        // A caller that stopped waiting (the strip was stopped) and closed.
+        const int gaveUp = connectTo(countSocketPath(m_sandbox->folder()));
+        QCOMPARE(::send(gaveUp, "count 1\n", 8, MSG_NOSIGNAL), 8);
+        ::close(gaveUp);
+        // More connections that say nothing than the strip keeps.
+        std::vector<int> idle;
+        for (int k = 0; k <= CountServer::MaxPeers; ++k)
+            idle.push_back(connectTo(countSocketPath(m_sandbox->folder())));
+        QCOMPARE(send(1, 1), 0);
+        QTRY_COMPARE(gCount(1), int16_t(1));
+        QCOMPARE(gCount(0), int16_t(0));
+        for (int fd : idle)
+            ::close(fd);
+    }
+
     void endingCopyRefuses()
     {
         m_server->setEnding();

@@ -55,7 +55,12 @@ Session::Start Session::start()
         form->countFromOutside(r.counter, r.delta);
     });
     m_counts->listen(dataFolder());
-    connect(m_form.get(), &frmMain::unloaded, m_counts.get(), &CountServer::setEnding);
+    // Counts answered "accepted" while a box held them reach the day before
+    // it is totalled and stored; later ones are told the strip is closing.
+    connect(m_form.get(), &frmMain::unloading, this, [this] {
+        applyWaitingCounts();
+        m_counts->setEnding();
+    });
     connect(m_form.get(), &frmMain::stateChanged, m_autosave.get(), &Autosave::schedule);
     connect(m_form.get(), &frmMain::unloaded, m_autosave.get(), &Autosave::disarm);
     // Once the unload is over, and unless the run is already ending otherwise.
@@ -125,6 +130,7 @@ void Session::endWithoutFarewell()
     if (m_ending)
         return;
     m_ending = true;
+    applyWaitingCounts();
     m_counts->setEnding();
     const bool stored = storeQuietly();
     m_form->unloadSilently();
@@ -132,10 +138,20 @@ void Session::endWithoutFarewell()
     emit finished(m_status);
 }
 
+void Session::applyWaitingCounts()
+{
+    if (!m_counts || !m_form)
+        return;
+    for (const CountRequest &request : m_counts->takePending())
+        m_form->countFromOutside(request.counter, request.delta);
+}
+
 void Session::storeAtExit()
 {
-    if (g_running)
-        g_running->storeQuietly();
+    if (!g_running)
+        return;
+    g_running->applyWaitingCounts();
+    g_running->storeQuietly();
 }
 
 } // namespace zentova

@@ -52,6 +52,8 @@ private:
     // The desktop going away: store at once and end without the farewell box.
     void endWithoutFarewell();
     static void storeAtExit();
+    // Requests answered "accepted" and still waiting are applied now.
+    void applyWaitingCounts();
 
     // Made once the lock is held: a refused copy touches nothing.
     InstanceLock m_lock;

@@ -375,6 +375,7 @@ void frmMain::unload()
 {
     if (m_unloaded)
         return;
+    emit unloading();
     m_unloaded = true;
     if (!m_silent) {
         trap([this] { Form_Unload(); });

@@ -56,6 +56,8 @@ public:
 signals:
     // A handler changed the counter state (a count, the settings' OK).
     void stateChanged();
+    // The strip is about to unload: what should reach its day must now.
+    void unloading();
     void unloaded();
 
 protected:

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zentova
 {
@@ -96,12 +97,15 @@ void CountServer::acceptPeer(int fd)
     // who it is settles it.
     ucred peerCred = {};
     socklen_t length = sizeof peerCred;
-    if (m_peers.size() >= MaxPeers ||
-        ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peerCred, &length) != 0 ||
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peerCred, &length) != 0 ||
         peerCred.uid != ::geteuid()) {
         ::close(fd);
         return;
     }
+    // Room for the newcomer: connections that say nothing must not starve
+    // the real requests, so the oldest of them goes.
+    if (m_peers.size() >= MaxPeers)
+        drop(m_peers.front().get());
     auto peer = std::make_unique<Peer>();
     Peer *p = peer.get();
     p->fd = fd;
@@ -154,15 +158,28 @@ void CountServer::readFrom(Peer *peer)
         drop(peer); // no request: dropped without an answer or an effect
         return;
     }
-    const char *reply = AcceptedReply;
-    if (refusing()) {
-        reply = EndingReply;
-    } else {
+    // A caller that gave up waiting (the strip was stopped, or busy) has told
+    // its user the count failed and closed its end: the count must not
+    // happen after all. Nor does one whose caller cannot be told it did.
+    char next = 0;
+    if (::recv(peer->fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0) {
+        drop(peer);
+        return;
+    }
+    const bool accepted = !refusing();
+    const char *reply = accepted ? AcceptedReply : EndingReply;
+    const bool told =
+        ::send(peer->fd, reply, std::strlen(reply), MSG_NOSIGNAL) == ssize_t(std::strlen(reply));
+    if (accepted && told) {
         m_pending.append(*request);
         QTimer::singleShot(0, this, &CountServer::applyPending);
     }
-    [[maybe_unused]] const ssize_t sent = ::send(peer->fd, reply, std::strlen(reply), MSG_NOSIGNAL);
     drop(peer);
+}
+
+QList<CountRequest> CountServer::takePending()
+{
+    return std::exchange(m_pending, {});
 }
 
 void CountServer::applyPending()

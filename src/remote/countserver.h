@@ -38,8 +38,11 @@ public:
     // refused, waiting ones dropped.
     void setEnding();
     int pendingCount() const { return int(m_pending.size()); }
+    // The requests answered "accepted" that still wait (for a box to close),
+    // handed over for the run's end to apply them at once.
+    QList<CountRequest> takePending();
 
-    // Peers live for one line; a burst of shortcut presses stays far below.
+    // Peers live for one line; past this many the oldest is dropped.
     static constexpr int MaxPeers = 128;
     static constexpr int PeerTimeoutMs = 2000;
 
