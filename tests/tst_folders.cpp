@@ -2,6 +2,7 @@
 // folders it refuses, and the file really written behind links.
 #include "platform/files/atomicfile.h"
 #include "platform/files/folders.h"
+#include "sound/chimeplayer.h"
 #include "sound/mdlsound.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"
@@ -80,7 +81,7 @@ private slots:
         QTest::addColumn<bool>("dataBeside");
         QTest::addRow("sticky, world-writable") << 01777 << false << false;
         QTest::addRow("writable by another group") << 0775 << true << false;
-        QTest::addRow("writable by our group") << 0775 << false << true;
+        QTest::addRow("writable by our group") << 0775 << false << false;
         QTest::addRow("ours alone") << 0755 << false << true;
     }
 
@@ -108,6 +109,26 @@ private slots:
         // Beside a private program the links are the user's own, written through.
         QCOMPARE(QFileInfo::exists(victim + ".wav"), dataBeside);
         QCOMPARE(QFileInfo::exists(victim + ".dat"), dataBeside);
+    }
+
+    void soundPluginOnlyFromWhereNobodyElseWrites_data()
+    {
+        QTest::addColumn<int>("mode"); // of the program's folder, under a shared /tmp
+        QTest::addColumn<bool>("beside");
+        QTest::addRow("a private copy: beside it") << 0700 << true;
+        QTest::addRow("sticky, world-writable: nowhere") << 01777 << false;
+        QTest::addRow("writable by its group: nowhere") << 0775 << false;
+    }
+
+    void soundPluginOnlyFromWhereNobodyElseWrites()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, beside);
+        const QString bin = m_sandbox->path("bin");
+        QVERIFY(QDir().mkpath(bin));
+        QCOMPARE(::chmod(QFile::encodeName(bin).constData(), mode_t(mode)), 0);
+        QCOMPARE(soundPluginCandidates(bin),
+                 beside ? QStringList{bin + "/zentova_sound.so"} : QStringList());
     }
 
     void readOnlyProgramFolderFallsBackToUserFolder()

@@ -201,6 +201,22 @@ private slots:
         QCOMPARE(saved, window.shownDays());
     }
 
+    void exportsDefuseTitlesASpreadsheetWouldRun()
+    {
+        HistoryDay day = dayOfRecord(dayRecord(kToday - 1));
+        day.titles = {"=1+2", "+3-1", "-4+5", "@SUM(1)", "\tx"};
+        const QByteArray stored = historyFileText({day});
+        m_sandbox->writeFile("history.csv", stored);
+        HistoryWindow window;
+        window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
+        const QString defused = "'=1+2\t12\t'+3-1\t7\t'-4+5\t100\t'@SUM(1)\t3\t' x\t45";
+        QVERIFY2(window.clipboardText().contains(defused), qPrintable(window.clipboardText()));
+        window.saveShownRows(m_sandbox->path("export.csv"));
+        QVERIFY(
+            m_sandbox->readFile("export.csv").contains("'=1+2,12,'+3-1,7,'-4+5,100,'@SUM(1),3"));
+        QCOMPARE(m_sandbox->readFile("history.csv"), stored); // the history keeps its own
+    }
+
     void windowFollowsTheStripUnderItsTitlesAndClosesWithEscape()
     {
         frmMain strip;

@@ -7,6 +7,8 @@
 #include "widgets/messageboxes.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QStyleFactory>
 #include <csignal>
 #include <cstdio>
@@ -57,6 +59,19 @@ void preferXWaylandInWaylandSession()
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
+// Qt looks for its plugins (a platform theme, a style...) beside the program
+// too: a program folder that other accounts can write must not hand it one
+// they planted. Set before the application object loads any.
+void keepQtPluginsOutOfASharedFolder()
+{
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    if (program.isEmpty() || folderIsPrivate(program))
+        return;
+    QStringList paths{QLibraryInfo::path(QLibraryInfo::PluginsPath)};
+    paths += qEnvironmentVariable("QT_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts);
+    QCoreApplication::setLibraryPaths(paths);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -71,6 +86,7 @@ int main(int argc, char *argv[])
         return runWithoutWindow(argc, argv, command);
 
     preferXWaylandInWaylandSession();
+    keepQtPluginsOutOfASharedFolder();
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The strip has no taskbar button, so Qt would not count it as the last

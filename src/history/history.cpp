@@ -117,20 +117,28 @@ QByteArray historyHeader()
         .toUtf8();
 }
 
-QByteArray historyLine(const HistoryDay &day)
+QString defusedTitle(const QString &title)
+{
+    static const QString starts = QStringLiteral("=+-@\t\r");
+    return !title.isEmpty() && starts.contains(title[0]) ? u'\'' + title : title;
+}
+
+QByteArray historyLine(const HistoryDay &day, Titles titles)
 {
     QByteArray line = day.date.toString(Qt::ISODate).toLatin1();
-    for (int i = 0; i < CounterCount; ++i)
-        line +=
-            ',' + csvField(day.titles[size_t(i)]) + ',' + QByteArray::number(day.counts[size_t(i)]);
+    for (int i = 0; i < CounterCount; ++i) {
+        const QString &title = day.titles[size_t(i)];
+        line += ',' + csvField(titles == Titles::Defused ? defusedTitle(title) : title) + ',' +
+                QByteArray::number(day.counts[size_t(i)]);
+    }
     return line + ',' + QByteArray::number(day.total());
 }
 
-QByteArray historyFileText(const QList<HistoryDay> &days)
+QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles)
 {
     QByteArray out = kBom + historyHeader() + kLineEnd;
     for (const HistoryDay &day : days)
-        out += historyLine(day) + kLineEnd;
+        out += historyLine(day, titles) + kLineEnd;
     return out;
 }
 

@@ -32,10 +32,17 @@ struct HistoryDay {
 
 // The header line, without its line end.
 QByteArray historyHeader();
+// What the titles of an exported copy become: the history file keeps them as
+// they are; a copy for a spreadsheet (the saved CSV, the clipboard) defuses a
+// title a spreadsheet would take for a formula (=, +, -, @, a tab or a
+// carriage return first) with a leading apostrophe.
+enum class Titles { AsTheyAre, Defused };
+QString defusedTitle(const QString &title);
+
 // One day's line, without its line end.
-QByteArray historyLine(const HistoryDay &day);
+QByteArray historyLine(const HistoryDay &day, Titles titles = Titles::AsTheyAre);
 // The whole text of a history file holding `days` in the given order.
-QByteArray historyFileText(const QList<HistoryDay> &days);
+QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles = Titles::AsTheyAre);
 
 // A history file's records as they stand: each one's bytes, and the day it
 // holds where it is a day's line. The header and anything that is no day's

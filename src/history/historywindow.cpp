@@ -40,7 +40,7 @@ QString exportCell(const HistoryDay &day, int column)
     if (column == kExportColumns - 1)
         return QString::number(day.total());
     const size_t i = size_t((column - 1) / 2);
-    return column % 2 == 1 ? day.titles[i] : QString::number(day.counts[i]);
+    return column % 2 == 1 ? defusedTitle(day.titles[i]) : QString::number(day.counts[i]);
 }
 
 QString dateWithWeekday(const QDate &date)
@@ -282,7 +282,9 @@ void HistoryWindow::saveShownRows(const QString &path)
 {
     QList<HistoryDay> days = shownDays();
     std::reverse(days.begin(), days.end());
-    trap([&] { writeFileAtomically(path, historyFileText(days), DirectWrite::Allowed); });
+    trap([&] {
+        writeFileAtomically(path, historyFileText(days, Titles::Defused), DirectWrite::Allowed);
+    });
 }
 
 void HistoryWindow::askAndSave()

@@ -1,5 +1,7 @@
 #include "sound/chimeplayer.h"
 
+#include "platform/files/folders.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -37,7 +39,7 @@ private:
             return m_plugin;
         m_tried = true;
         QString errors;
-        for (const QString &path : soundPluginCandidates()) {
+        for (const QString &path : soundPluginCandidates(QCoreApplication::applicationDirPath())) {
             if (!QFileInfo::exists(path))
                 continue;
             QPluginLoader loader(path);
@@ -79,12 +81,20 @@ void setSoundOutput(SoundOutput *output)
     g_output = output;
 }
 
-QStringList soundPluginCandidates()
+QStringList soundPluginCandidates(const QString &programFolder)
 {
-    const QString program = QCoreApplication::applicationDirPath();
-    return {
-        program + QStringLiteral("/zentova_sound.so"),
-        QDir::cleanPath(program + QStringLiteral("/" ZENTOVA_PLUGIN_FROM_BIN "/zentova_sound.so"))};
+    // Code runs as the user: only from where nobody else can write. Beside a
+    // program in a private folder (a build tree, a portable copy), and the
+    // installed plugin folder when it and every folder above it are private;
+    // never a folder that merely sits beside a shared one (/tmp/lib/...).
+    QStringList candidates;
+    if (folderIsPrivate(programFolder))
+        candidates << programFolder + QStringLiteral("/zentova_sound.so");
+    const QString installed =
+        QDir::cleanPath(programFolder + QStringLiteral("/" ZENTOVA_PLUGIN_FROM_BIN));
+    if (installed != programFolder && folderAndParentsArePrivate(installed))
+        candidates << installed + QStringLiteral("/zentova_sound.so");
+    return candidates;
 }
 
 bool soundPluginLoaded()

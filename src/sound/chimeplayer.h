@@ -28,9 +28,10 @@ public:
 SoundOutput &soundOutput();
 void setSoundOutput(SoundOutput *output); // nullptr restores the real one
 
-// Where the plugin is looked for: beside the program (a build tree, a
-// portable copy), then in the installed lib/<architecture>/zentova.
-QStringList soundPluginCandidates();
+// Where the plugin is looked for, for a program in `programFolder`: beside
+// it (a build tree, a portable copy), then in the installed
+// lib/<architecture>/zentova; each only where no other account can write.
+QStringList soundPluginCandidates(const QString &programFolder);
 bool soundPluginLoaded();
 
 } // namespace zentova

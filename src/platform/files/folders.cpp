@@ -62,9 +62,23 @@ bool folderIsPrivate(const QString &folder)
         return false;
     if (st.st_uid != ::geteuid() && st.st_uid != 0)
         return false;
-    if (st.st_mode & S_IWOTH)
-        return false;
-    return !(st.st_mode & S_IWGRP) || st.st_gid == ::getegid();
+    // Any account but ours that can write here could plant a link or a
+    // plugin: others, or a group, whichever group it is (ours may hold
+    // other accounts too).
+    return !(st.st_mode & (S_IWOTH | S_IWGRP));
+}
+
+bool folderAndParentsArePrivate(const QString &folder)
+{
+    QString path = QFileInfo(folder).absoluteFilePath();
+    for (;;) {
+        if (!folderIsPrivate(path))
+            return false;
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            return true;
+        path = parent;
+    }
 }
 
 bool isInstalledLocation(const QString &folder)

@@ -26,6 +26,9 @@ bool folderIsWritable(const QString &folder);
 // write it. Another user could plant links in any other folder, and the
 // program would follow them with our rights.
 bool folderIsPrivate(const QString &folder);
+// The folder and every folder above it: nobody else could have put or
+// replaced anything below them.
+bool folderAndParentsArePrivate(const QString &folder);
 
 // A copy installed by a package: bin/ with share/zentova/ beside it. Such a
 // copy keeps its data per user even where root could write to /usr/bin.
