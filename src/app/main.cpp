@@ -7,8 +7,6 @@
 #include "widgets/messageboxes.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QLibraryInfo>
 #include <QStyleFactory>
 #include <csignal>
 #include <cstdio>
@@ -59,17 +57,15 @@ void preferXWaylandInWaylandSession()
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
-// Qt looks for its plugins (a platform theme, a style...) beside the program
-// too: a program folder that other accounts can write must not hand it one
-// they planted. Set before the application object loads any.
+// Qt looks for its plugins (image formats, input methods, accessibility...)
+// beside the program too: a program folder that other accounts can write
+// must not hand it one they planted. (Qt adds the folder while it builds the
+// application object, so this can only act once that object exists.)
 void keepQtPluginsOutOfASharedFolder()
 {
-    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    if (program.isEmpty() || folderIsPrivate(program))
-        return;
-    QStringList paths{QLibraryInfo::path(QLibraryInfo::PluginsPath)};
-    paths += qEnvironmentVariable("QT_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts);
-    QCoreApplication::setLibraryPaths(paths);
+    const QString program = QCoreApplication::applicationDirPath();
+    if (!folderIsPrivate(program))
+        QCoreApplication::removeLibraryPath(program);
 }
 
 } // namespace
@@ -86,8 +82,8 @@ int main(int argc, char *argv[])
         return runWithoutWindow(argc, argv, command);
 
     preferXWaylandInWaylandSession();
-    keepQtPluginsOutOfASharedFolder();
     QApplication app(argc, argv);
+    keepQtPluginsOutOfASharedFolder();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The strip has no taskbar button, so Qt would not count it as the last
     // window; the run ends when the session says so.
