@@ -134,6 +134,8 @@ HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window)
         QStringLiteral("表示中の行を表計算に貼り付けられる形でコピーします"));
     m_saveButton = new QPushButton(QStringLiteral("CSV で保存(&S)..."), this);
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_copyButton->setToolTip(m_copyButton->accessibleDescription());
+    m_saveButton->setToolTip(QStringLiteral("表示中の行を CSV ファイルに保存します"));
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("table"));

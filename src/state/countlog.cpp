@@ -109,9 +109,7 @@ QByteArray tailFrom(const QString &path, const QDate &day)
         // The earliest whole line in what was read: where it is of an earlier
         // day, everything of `day` is in hand.
         const qsizetype firstEnd = from > 0 ? tail.indexOf('\n') : -1;
-        const QByteArray line = tail.mid(firstEnd + 1, 19);
-        const QDateTime at =
-            QDateTime::fromString(QString::fromLatin1(line), QLatin1String(kTimeFormat));
+        const QDateTime at = timeOfText(tail.mid(firstEnd + 1, 19));
         if (at.isValid() && dayOf(at) < day.addDays(-1))
             return tail.mid(firstEnd + 1);
     }
