@@ -554,7 +554,7 @@ void frmMain::showOptions()
 {
     trap([this] {
         OptionsWindow window(this);
-        m_dayOptions = window.exec(m_dayOptions);
+        m_dayOptions = window.choose(m_dayOptions);
         // A new turn hour moves the day the strip counts in, without a turn:
         // nothing is reset or carried because of a setting.
         setDayStartHour(m_dayOptions.startHour);

@@ -49,7 +49,7 @@ OptionsWindow::OptionsWindow(QWidget *owner) : QDialog(owner)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-DayOptions OptionsWindow::exec(const DayOptions &current)
+DayOptions OptionsWindow::choose(const DayOptions &current)
 {
     m_stored = current;
     m_startHourBox->setValue(current.startHour);
@@ -57,7 +57,7 @@ DayOptions OptionsWindow::exec(const DayOptions &current)
     m_startHourBox->setFocus();
     adjustSize();
     placeBelowOwner(this);
-    QDialog::exec();
+    exec();
     return m_stored;
 }
 

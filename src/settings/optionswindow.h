@@ -20,7 +20,7 @@ public:
 
     // Shows the stored options; on OK stores what was chosen (errors are
     // shown, and the window stays open). Returns the options in force.
-    DayOptions exec(const DayOptions &current);
+    DayOptions choose(const DayOptions &current);
 
 private:
     void store();
