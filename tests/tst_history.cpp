@@ -148,6 +148,22 @@ private slots:
         QCOMPARE(readRecordFile(countDataPath()).Count[0], int16_t(1));
     }
 
+    void datedCopyReturnsToTheHistoryAndAStrayRecordIsKept()
+    {
+        QVERIFY(QDir(m_sandbox->folder()).mkdir("history.csv"));
+        const CountRecord yesterday = dayRecord(kToday - 1);
+        const auto said = archiveFinishedDay(yesterday);
+        QVERIFY(said && said->contains(datedRecordPath(QDate(2023, 12, 31)))); // names the file
+        QVERIFY(QDir(m_sandbox->folder()).rmdir("history.csv"));
+        // The next start, the clock set back a day: the stored record is of a later day.
+        const CountRecord later = dayRecord(kToday + 1, {4, 0, 0, 0, 0});
+        QVERIFY(!archiveFinishedDay(later));
+        QCOMPARE(historyDays(m_sandbox->readFile("history.csv")),
+                 QList<HistoryDay>{dayOfRecord(yesterday)});
+        QVERIFY(!QFile::exists(datedRecordPath(QDate(2023, 12, 31))));
+        QCOMPARE(readRecordFile(datedRecordPath(QDate(2024, 1, 2))), later);
+    }
+
     void windowRangesTotalsClipboardAndCsv_data()
     {
         QTest::addColumn<int>("range");

@@ -9,8 +9,10 @@
 #include "platform/files/atomicfile.h"
 #include "platform/files/folders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 
 namespace zentova
 {
@@ -99,6 +101,63 @@ bool isFinishedDay(const CountRecord &record)
     // Day 0 is what an empty or new data file reads as: no day was counted.
     const QDate date = dateFromDayNumber(record.SavedDate);
     return record.SavedDate >= 1 && date.isValid() && date < Today();
+}
+
+// A record the strip will neither offer back nor keep as a finished day: one
+// of a later day (the clock set back) or one whose date carries a time of
+// day. The first change would replace it and its counts with it.
+bool isStrayRecord(const CountRecord &record)
+{
+    const QDate date = dateFromDayNumber(record.SavedDate);
+    return record.SavedDate >= 1 && date.isValid() &&
+           (date > Today() || record.SavedDate != std::floor(record.SavedDate));
+}
+
+void keepStrayRecord(const CountRecord &record)
+{
+    const QString copy = datedRecordPath(dateFromDayNumber(record.SavedDate));
+    if (!QFileInfo::exists(copy))
+        writeFileAtomically(copy, encodeRecord(record));
+}
+
+// Countdata-YYYY-MM-DD.dat: the day it names.
+QDate dateOfCopyName(const QString &name)
+{
+    static const QString prefix = QStringLiteral("Countdata-"), suffix = QStringLiteral(".dat");
+    if (name.size() != prefix.size() + 10 + suffix.size() || !name.startsWith(prefix) ||
+        !name.endsWith(suffix))
+        return QDate();
+    return QDate::fromString(name.mid(prefix.size(), 10), Qt::ISODate);
+}
+
+// Days kept as dated copies while the history could not be written go into
+// it, each once, and their copies then go. A copy of today or a later day
+// waits for its day to end. Anything that cannot be read or written leaves
+// everything as it was, for the next start.
+void returnDatedCopies()
+{
+    const QDir folder(dataFolder());
+    QStringList returned;
+    try {
+        QByteArray text = readHistoryFile(historyPath());
+        // Matched by hand, as the leftovers are: no regular expression at start.
+        for (const QString &name : folder.entryList(QDir::Files | QDir::NoSymLinks)) {
+            const QDate date = dateOfCopyName(name);
+            if (!date.isValid() || date >= Today())
+                continue;
+            HistoryDay day = finishedDayOf(readRecordFile(folder.filePath(name)));
+            day.date = date;
+            text = withDay(text, day);
+            returned << name;
+        }
+        if (returned.isEmpty())
+            return;
+        writeFileAtomically(historyPath(), text);
+    } catch (const RuntimeError &) {
+        return;
+    }
+    for (const QString &name : std::as_const(returned))
+        QFile::remove(folder.filePath(name));
 }
 
 } // namespace
@@ -232,20 +291,27 @@ std::optional<QString> keepDay(const CountRecord &record)
         writeFileAtomically(historyPath(), withDay(readHistoryFile(historyPath()), day));
         return std::nullopt;
     } catch (const RuntimeError &historyError) {
-        writeFileAtomically(datedRecordPath(day.date), encodeRecord(record));
-        return historyError.description();
+        const QString copy = datedRecordPath(day.date);
+        writeFileAtomically(copy, encodeRecord(record));
+        return QStringLiteral("履歴 (history.csv) に書き込めませんでした（%1）。\n"
+                              "この日の件数は %2 に保存しました。")
+            .arg(historyError.description(), QDir::toNativeSeparators(copy));
     }
 }
 
 std::optional<QString> archiveFinishedDay(const CountRecord &record)
 {
     resetFinishedDay();
-    if (!isFinishedDay(record))
-        return std::nullopt;
-    g_waiting = record;
-    setKeepBeforeReplace(&keepFinishedDay);
-    const auto historyError = keepDay(record);
-    resetFinishedDay();
+    std::optional<QString> historyError;
+    if (isFinishedDay(record)) {
+        g_waiting = record;
+        setKeepBeforeReplace(&keepFinishedDay);
+        historyError = keepDay(record);
+        resetFinishedDay();
+    } else if (isStrayRecord(record)) {
+        keepStrayRecord(record);
+    }
+    returnDatedCopies();
     return historyError;
 }
 

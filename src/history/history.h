@@ -73,10 +73,11 @@ HistoryDay finishedDayOf(const CountRecord &record);
 std::optional<QString> keepDay(const CountRecord &record);
 
 // Called at start-up with the record just read. A record of an earlier day
-// than today becomes its line (replacing a line of the same date); a record
-// of today, of a later day or of no day at all is left alone. Returns the
-// error of the history's write where the record had to be kept as its dated
-// copy instead (the caller shows it once); throws where neither could be
+// than today becomes its line (see keepDay); a record the strip would replace
+// without offering it back (of a later day, or with a time of day in its
+// date) is kept whole as its dated copy. Then the dated copies of earlier
+// days go into the history and are removed. Returns the message to show
+// where the day went to its dated copy; throws where neither could be
 // written, after which every store first tries again (keepFinishedDay).
 std::optional<QString> archiveFinishedDay(const CountRecord &record);
 
