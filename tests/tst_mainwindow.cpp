@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -377,6 +378,17 @@ private slots:
         }
         m_form->placeAtStart();
         QCOMPARE(m_form->pos(), expected);
+    }
+
+    void eachDataFolderKeepsItsOwnPlace()
+    {
+        rememberStripPlace({100, 50});
+        QTemporaryDir other;
+        setAppFolder(other.path());
+        QVERIFY(!rememberedStripPlace()); // not the other folder's place
+        rememberStripPlace({300, 60});
+        setAppFolder(m_sandbox->folder());
+        QCOMPARE(rememberedStripPlace(), std::optional<QPoint>(QPoint(100, 50)));
     }
 
     void dragByHandEndsAtReleaseAndIsRemembered()

@@ -1,5 +1,13 @@
 #include "main_window/placement.h"
 
+#include "platform/files/atomicfile.h"
+#include "platform/files/folders.h"
+#include "platform/runtime.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -18,6 +26,24 @@ QSettings userSettings()
 {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zentova"),
                      QStringLiteral("zentova"));
+}
+
+// Each data folder's strip has its place: two strips on two folders do not
+// open one on top of the other. ("strip" alone holds the place of before.)
+QString placeGroup()
+{
+    const QString canonical = QFileInfo(dataFolder()).canonicalFilePath();
+    const QByteArray key = QFile::encodeName(canonical.isEmpty() ? dataFolder() : canonical);
+    return QStringLiteral("strip-") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+std::optional<int> number(const QSettings &settings, const QString &key)
+{
+    bool ok = false;
+    const int n = settings.value(key).toString().toInt(&ok);
+    return ok && std::abs(n) <= kFarthest ? std::optional(n) : std::nullopt;
 }
 
 int fitAxis(int at, int length, int low, int areaLength)
@@ -54,22 +80,44 @@ QPoint fitOnDesktop(const QRect &wanted)
 
 std::optional<QPoint> rememberedStripPlace()
 {
-    QSettings settings = userSettings();
-    bool xOk = false;
-    bool yOk = false;
-    const int x = settings.value(QStringLiteral("strip/x")).toString().toInt(&xOk);
-    const int y = settings.value(QStringLiteral("strip/y")).toString().toInt(&yOk);
-    if (!xOk || !yOk || std::abs(x) > kFarthest || std::abs(y) > kFarthest)
-        return std::nullopt;
-    return QPoint(x, y);
+    const QSettings settings = userSettings();
+    for (const QString &group : {placeGroup(), QStringLiteral("strip")}) {
+        const auto x = number(settings, group + QStringLiteral("/x"));
+        const auto y = number(settings, group + QStringLiteral("/y"));
+        if (x && y)
+            return QPoint(*x, *y);
+    }
+    return std::nullopt;
 }
 
 void rememberStripPlace(const QPoint &place)
 {
-    QSettings settings = userSettings();
-    settings.setValue(QStringLiteral("strip/x"), place.x());
-    settings.setValue(QStringLiteral("strip/y"), place.y());
-    settings.sync();
+    // Written whole and atomically by hand: QSettings waits on its lock file,
+    // up to half a minute where another process left one behind, and the
+    // strip must never stop for a place.
+    const QSettings settings = userSettings();
+    const QString group = placeGroup();
+    QByteArray text;
+    QStringList groups = settings.childGroups();
+    if (!groups.contains(group))
+        groups << group;
+    for (const QString &name : std::as_const(groups)) {
+        text += '[' + name.toUtf8() + "]\n";
+        for (const QString &key : {QStringLiteral("x"), QStringLiteral("y")}) {
+            const QString value = name == group
+                                      ? QString::number(key == u'x' ? place.x() : place.y())
+                                      : settings.value(name + u'/' + key).toString();
+            if (!value.isEmpty())
+                text += key.toUtf8() + '=' + value.toUtf8() + '\n';
+        }
+        text += '\n';
+    }
+    try {
+        QDir().mkpath(QFileInfo(settings.fileName()).path());
+        writeFileAtomically(settings.fileName(), text);
+    } catch (const RuntimeError &) {
+        // A place not kept costs the next start its usual place, nothing more.
+    }
 }
 
 } // namespace zentova
