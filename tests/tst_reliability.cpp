@@ -9,6 +9,7 @@
 #include "platform/files/instancelock.h"
 #include "platform/runtime.h"
 #include "remote/countchannel.h"
+#include "remote/countserver.h"
 #include "settings/frmset.h"
 #include "state/autosave.h"
 #include "state/countdata.h"
@@ -178,6 +179,18 @@ private slots:
         QCOMPARE(second.start(), Session::Start::AlreadyRunning);
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
         QCOMPARE(m_sandbox->boxes.calls[0].prompt, alreadyRunningMessage());
+    }
+
+    void aLiveCopyIsNotRobbedWhereTheLockCannotBeTaken()
+    {
+        // Countdata.dat linked into a folder that does not exist: that folder
+        // cannot hold the lock, as a file system without locks cannot.
+        QVERIFY(QFile::link(m_sandbox->path("gone/counts.dat"), m_sandbox->path("Countdata.dat")));
+        CountServer live([](const CountRequest &) {}); // a copy that runs there
+        QVERIFY(live.listen(m_sandbox->folder()));
+        Session second;
+        QCOMPARE(second.start(), Session::Start::AlreadyRunning);
+        QCOMPARE(m_sandbox->boxes.calls.value(0).prompt, alreadyRunningMessage());
     }
 
     void countsAcceptedWhileABoxWaitsAreStoredWhenTheRunEnds()

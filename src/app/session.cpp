@@ -6,12 +6,14 @@
 #include "platform/files/folders.h"
 #include "platform/msgbox.h"
 #include "platform/x11/windowwatch.h"
+#include "remote/countchannel.h"
 #include "remote/countserver.h"
 #include "state/autosave.h"
 #include "state/countdata.h"
 #include "widgets/icon.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QSessionManager>
 #include <QTimer>
@@ -38,10 +40,20 @@ Session::~Session()
 
 Session::Start Session::start()
 {
-    if (m_lock.acquire(countDataLockFolders()) == InstanceLock::Result::HeldByAnotherCopy) {
+    const InstanceLock::Result locked = m_lock.acquire(countDataLockFolders());
+    // Where a folder cannot hold the lock (a file system without locks), a
+    // live copy still answers on its socket: that copy is not to be robbed
+    // of its socket, nor its counts overwritten at our end.
+    if (locked == InstanceLock::Result::HeldByAnotherCopy ||
+        (locked == InstanceLock::Result::Unavailable && countSocketAnswers(dataFolder()))) {
         MsgBox(alreadyRunningMessage(), msgstyle::OkInformation);
         return Start::AlreadyRunning;
     }
+    if (locked == InstanceLock::Result::Unavailable)
+        std::fprintf(stderr,
+                     "zentova: %s cannot be locked; a second copy started on it later "
+                     "would not be stopped\n",
+                     qUtf8Printable(QDir::toNativeSeparators(dataFolder())));
     // A copy killed between its temporary file and the rename left it behind;
     // with the lock held, no live copy is writing one.
     removeWriteLeftovers(countDataPath());

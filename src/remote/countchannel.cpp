@@ -52,6 +52,19 @@ std::optional<CountRequest> parseCountRequestLine(const QByteArray &line)
     return std::nullopt;
 }
 
+bool countSocketAnswers(const QString &dataFolder)
+{
+    sockaddr_un address;
+    if (!socketAddress(countSocketPath(dataFolder), &address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool answers =
+        fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return answers;
+}
+
 int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error)
 {
     constexpr int kWaitMs = 1000;

@@ -38,6 +38,10 @@ constexpr int MaxRequestBytes = 16;
 inline constexpr char AcceptedReply[] = "ok\n";
 inline constexpr char EndingReply[] = "ending\n";
 
+// Whether a live copy listens for `dataFolder` (a socket left by a killed
+// copy refuses the connection).
+bool countSocketAnswers(const QString &dataFolder);
+
 // Hands the request to the running copy and waits for its answer (a second
 // at most). 0: taken; 3: no copy runs, or it is ending; `error` says which.
 int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error);
