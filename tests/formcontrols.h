@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace zentova::test
 {
@@ -50,5 +52,14 @@ ZENTOVA_CONTROL_ARRAY(QRadioButton, optLap)
 ZENTOVA_CONTROL_ARRAY(QLabel, TitleC)
 ZENTOVA_CONTROL_ARRAY(QLabel, Labelcolon)
 ZENTOVA_CONTROL(QPushButton, cmdOK)
+
+// The strip's clock ticks once now, as its timer would bring the tick.
+inline bool tick(const QObject &strip)
+{
+    auto *timer = named<QTimer>(strip, QStringLiteral("tmrClock"));
+    QSignalSpy ticked(timer, &QTimer::timeout);
+    timer->start(0);
+    return ticked.wait(1000);
+}
 
 } // namespace zentova::test

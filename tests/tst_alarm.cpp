@@ -52,10 +52,7 @@ const QString kAlarm0705 = QStringLiteral("は～い！！　07時 05分でー�
 void tick(frmMain &w, test::Sandbox &sandbox, QTime now)
 {
     sandbox.clock.set(QDateTime(QDate(2024, 1, 1), now));
-    auto *timer = w.findChild<QTimer *>(QStringLiteral("tmrClock"));
-    QSignalSpy ticked(timer, &QTimer::timeout);
-    timer->start(0);
-    QVERIFY(ticked.wait(1000));
+    QVERIFY(test::tick(w));
 }
 
 // The alarm switched on at hour:minute, and one tick at `now`.

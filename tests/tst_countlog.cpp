@@ -189,10 +189,7 @@ private:
             test::cmdC(*m_form, words[0].mid(1).toInt() - 1)->click();
             store();
         } else if (words[0] == "tick") {
-            auto *timer = m_form->findChild<QTimer *>(QStringLiteral("tmrClock"));
-            QSignalSpy ticked(timer, &QTimer::timeout);
-            timer->start(0);
-            QVERIFY(ticked.wait(1000));
+            QVERIFY(test::tick(*m_form));
             store();
         } else if (words[0] == "set" || words[0] == "dialog") {
             m_dialog = std::make_unique<frmSet>(m_form.get(), m_form.get());

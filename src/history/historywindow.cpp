@@ -4,8 +4,8 @@
 #include "platform/errortrap.h"
 #include "platform/files/atomicfile.h"
 #include "platform/msgbox.h"
+#include "state/countdata.h"
 #include "state/counterstate.h"
-#include "state/countlog.h"
 #include "widgets/controls.h"
 
 #include <QApplication>
@@ -185,16 +185,9 @@ void HistoryWindow::followStrip()
 
 HistoryDay HistoryWindow::todayAsItStands() const
 {
-    HistoryDay today;
-    today.date = Today();
-    // The strip's counts, less what a strip that crossed the turn carried in.
-    const QList<LogEntry> lines = countLogOfDay(today.date);
-    const CounterSums worked = workedCounts(lines);
-    for (int i = 0; i < CounterCount; ++i) {
-        today.titles[size_t(i)] = gTitle(i);
-        today.counts[size_t(i)] = lines.isEmpty() ? gCount(i) : worked[size_t(i)];
-    }
-    return today;
+    // The strip's counts, less what a strip that crossed the turn carried in:
+    // today's line as it would be kept now.
+    return finishedDayOf(recordFromLiveState());
 }
 
 void HistoryWindow::reload()

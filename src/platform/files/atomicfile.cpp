@@ -48,6 +48,12 @@ int failure(const QSaveFile &file)
     return file.error() == QFileDevice::ResourceError ? ENOSPC : EIO;
 }
 
+// fdatasync, or what a test puts in its place.
+int syncData(int fd)
+{
+    return g_sync ? g_sync(fd) : ::fdatasync(fd);
+}
+
 } // namespace
 
 void setBeforeCommitHook(BeforeCommitHook hook)
@@ -88,7 +94,7 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes, DirectWri
     // QSaveFile's commit does not check this: an I/O error that only the
     // sync reports would otherwise be taken for a stored record.
     errno = 0;
-    if ((g_sync ? g_sync(file.handle()) : ::fdatasync(file.handle())) != 0)
+    if (syncData(file.handle()) != 0)
         raiseForErrno(failure(file), folder);
     if (g_beforeCommit)
         g_beforeCommit();
@@ -121,7 +127,7 @@ void appendToFile(const QString &path, const QByteArray &bytes, const QByteArray
     if (file.write(out) != out.size() || !file.flush())
         raiseForErrno(errno ? errno : EIO, folder);
     errno = 0;
-    if ((g_sync ? g_sync(file.handle()) : ::fdatasync(file.handle())) != 0)
+    if (syncData(file.handle()) != 0)
         raiseForErrno(errno, folder);
 }
 
