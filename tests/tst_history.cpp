@@ -57,9 +57,9 @@ private slots:
         const QByteArray text = m_sandbox->readFile("history.csv");
         QCOMPARE(text, QByteArray("\xEF\xBB\xBF") +
                            QStringLiteral("日付,項目1,件数1,項目2,件数2,項目3,件数3,"
-                                          "項目4,件数4,項目5,件数5,合計\r\n"
+                                          "項目4,件数4,項目5,件数5,合計,目標1,目標2,目標3,目標4,目標5\r\n"
                                           "2023-12-31,受付,12,\"a,b\",7,\"say \"\"hi\"\"\",100,"
-                                          "①～,3,\"two\r\nlines\",45,167\r\n")
+                                          "①～,3,\"two\r\nlines\",45,167,0,0,0,0,0\r\n")
                                .toUtf8());
         QCOMPARE(historyDays(text).value(0), dayOfRecord(day)); // and back, titles whole
     }
@@ -207,7 +207,7 @@ private slots:
         const QStringList lines =
             QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), dates.size() + 1);
-        QCOMPARE(lines[0].count(u'\t'), 11);
+        QCOMPARE(lines[0].count(u'\t'), 16);
         for (int i = 0; i < dates.size(); ++i)
             QVERIFY(lines[i + 1].startsWith(dates[i] + u'\t'));
 

@@ -270,6 +270,54 @@ private slots:
         QVERIFY(!m_form->isVisible()); // all before the window shows
     }
 
+    void targetLineOnlyInTheFramesWithATarget_data()
+    {
+        QTest::addColumn<QByteArray>("options");
+        QTest::addColumn<QList<QColor>>("lines"); // the track's first pixel, per frame
+        const QColor none, going(48, 80, 224), met(0, 160, 64),
+            track = QColor(192, 192, 255).darker(150);
+        QTest::addRow("no option file") << QByteArray() << QList<QColor>(5, none);
+        QTest::addRow("targets of 0")
+            << QByteArray("[Targets]\nCounter1=0\nCounter3=0\n") << QList<QColor>(5, none);
+        QTest::addRow("damaged values are none")
+            << QByteArray("[Targets]\nCounter1=-5\nCounter2=40000\nCounter3=x\n")
+            << QList<QColor>(5, none);
+        // Stored counts 12, 30, 0, 7, -2: met at 12, not at 31; nothing done below 1.
+        QTest::addRow("met, going, nothing yet")
+            << QByteArray("[Targets]\nCounter1=12\nCounter2=31\nCounter3=5\nCounter5=1\n")
+            << QList<QColor>{met, going, track, none, track};
+    }
+
+    // A frame with a target draws a line along its bottom; every other
+    // pixel of the strip is what it is without the option.
+    void targetLineOnlyInTheFramesWithATarget()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(QList<QColor>, lines);
+        CountRecord stored = storedDay(45292.0);
+        stored.Title = {"a", "b", "c", "d", "e"};
+        writeRecordFile(m_sandbox->path("Countdata.dat"), stored);
+        const auto render = [] {
+            frmMain strip;
+            strip.load();
+            return strip.grab().toImage();
+        };
+        const QImage plain = render();
+        if (!options.isEmpty())
+            m_sandbox->writeFile("Options.ini", options);
+        const QImage drawn = render();
+        if (lines == QList<QColor>(5, QColor()))
+            QCOMPARE(drawn, plain);
+        for (int i = 0; i < CounterCount; ++i) {
+            const QRect frame = test::fraC(*m_form, i)->geometry();
+            QCOMPARE(drawn.copy(frame.adjusted(0, 0, 0, -3)),
+                     plain.copy(frame.adjusted(0, 0, 0, -3)));
+            QCOMPARE(drawn.copy(frame) == plain.copy(frame), !lines[i].isValid());
+            if (lines[i].isValid())
+                QCOMPARE(drawn.pixelColor(frame.left() + 3, frame.bottom() - 1), lines[i]);
+        }
+    }
+
     void alarmTextThatIsNoNumberStopsLoad()
     {
         CountRecord r = storedDay(45000.0);

@@ -4,6 +4,7 @@
 
 #include "state/countdata.h"
 #include "state/countlog.h"
+#include "state/options.h"
 
 #include "platform/clock.h"
 #include "platform/files/atomicfile.h"
@@ -28,9 +29,18 @@ constexpr qsizetype kMaxJoinedLines = 64;
 // take yet.
 std::optional<CountRecord> g_waiting;
 
+constexpr qsizetype kFieldsBeforeTargets = 2 + 2 * CounterCount;
+
+// The header of a history begun before there were targets.
+QByteArray headerWithoutTargets()
+{
+    return historyHeader().left(historyHeader().indexOf(",目標1"));
+}
+
 std::optional<HistoryDay> dayOfFields(const QList<QByteArray> &fields)
 {
-    if (fields.size() != 2 + 2 * CounterCount)
+    if (fields.size() != kFieldsBeforeTargets &&
+        fields.size() != kFieldsBeforeTargets + CounterCount)
         return std::nullopt;
     HistoryDay day;
     day.date = QDate::fromString(QString::fromLatin1(fields[0]), Qt::ISODate);
@@ -44,8 +54,16 @@ std::optional<HistoryDay> dayOfFields(const QList<QByteArray> &fields)
             return std::nullopt;
     }
     bool ok = false;
-    fields.last().toLongLong(&ok);
-    return ok ? std::optional(day) : std::nullopt;
+    fields[kFieldsBeforeTargets - 1].toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    for (int i = 0; i < CounterCount && kFieldsBeforeTargets + i < fields.size(); ++i) {
+        const int target = fields[kFieldsBeforeTargets + i].toInt(&ok);
+        if (!ok || target < 0 || target > 32767)
+            return std::nullopt;
+        day.targets[size_t(i)] = target;
+    }
+    return day;
 }
 
 QByteArray readHistoryFile(const QString &path)
@@ -70,6 +88,8 @@ QByteArray withDay(const QByteArray &text, const HistoryDay &day)
     QList<HistoryEntry> entries = parseHistory(text);
     if (entries.isEmpty())
         entries.append({historyHeader(), std::nullopt});
+    else if (entries.first().bytes == headerWithoutTargets())
+        entries.first().bytes = historyHeader(); // its lines are read the same
     const HistoryEntry entry{historyLine(day), day};
     qsizetype at = entries.size();
     for (qsizetype i = 0; i < entries.size(); ++i) {
@@ -78,9 +98,12 @@ QByteArray withDay(const QByteArray &text, const HistoryDay &day)
         if (entries[i].day->date == day.date) {
             // A day kept again (the clock set back, a start after a kill)
             // never loses counts its line already had.
+            // Nor does a target changed since rewrite the day's own.
             HistoryDay kept = day;
             for (size_t c = 0; c < kept.counts.size(); ++c)
                 kept.counts[c] = std::max(kept.counts[c], entries[i].day->counts[c]);
+            if (entries[i].day->targets != decltype(kept.targets){})
+                kept.targets = entries[i].day->targets;
             entries[i] = {historyLine(kept), kept};
             at = -1;
             break;
@@ -172,7 +195,8 @@ qint64 HistoryDay::total() const
 
 QByteArray historyHeader()
 {
-    return QStringLiteral("日付,項目1,件数1,項目2,件数2,項目3,件数3,項目4,件数4,項目5,件数5,合計")
+    return QStringLiteral("日付,項目1,件数1,項目2,件数2,項目3,件数3,項目4,件数4,項目5,件数5,合計,"
+                          "目標1,目標2,目標3,目標4,目標5")
         .toUtf8();
 }
 
@@ -190,7 +214,10 @@ QByteArray historyLine(const HistoryDay &day, Titles titles)
         line += ',' + csvField(titles == Titles::Defused ? defusedTitle(title) : title) + ',' +
                 QByteArray::number(day.counts[size_t(i)]);
     }
-    return line + ',' + QByteArray::number(day.total());
+    line += ',' + QByteArray::number(day.total());
+    for (int target : day.targets)
+        line += ',' + QByteArray::number(target);
+    return line;
 }
 
 QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles)
@@ -281,6 +308,7 @@ HistoryDay finishedDayOf(const CountRecord &record)
         const CounterSums worked = workedCounts(lines);
         std::copy(worked.begin(), worked.end(), day.counts.begin());
     }
+    day.targets = readDayOptions().targets;
     return day;
 }
 

@@ -25,12 +25,16 @@ struct HistoryDay {
     QDate date;
     std::array<QString, CounterCount> titles{};
     std::array<int, CounterCount> counts{};
+    // The targets in force when the day was kept (0: none). Lines written
+    // before there were targets have none.
+    std::array<int, CounterCount> targets{};
 
     qint64 total() const;
     bool operator==(const HistoryDay &) const = default;
 };
 
-// The header line, without its line end.
+// The header line, without its line end. A history begun before there were
+// targets has the shorter header of before, which the next write replaces.
 QByteArray historyHeader();
 // What the titles of an exported copy become: the history file keeps them as
 // they are; a copy for a spreadsheet (the saved CSV, the clipboard) defuses a
@@ -63,7 +67,8 @@ QString datedRecordPath(const QDate &date); // Countdata-YYYY-MM-DD.dat
 HistoryDay dayOfRecord(const CountRecord &record);
 
 // A finished day's line: the day's own work from the count log where the log
-// has lines of that day, else the record's counts (days before the log).
+// has lines of that day, else the record's counts (days before the log), with
+// the targets of Options.ini as they stand.
 HistoryDay finishedDayOf(const CountRecord &record);
 
 // Keeps the record's day: its line in the history (replacing the line of the

@@ -3,24 +3,27 @@
 namespace zentova
 {
 
-QList<HistoryDay> daysInRange(const QList<HistoryDay> &days, HistoryRange range, const QDate &today)
+std::pair<QDate, QDate> rangeDates(HistoryRange range, const QDate &today, const QDate &oldest)
 {
-    QDate from;
-    QDate to = today;
+    const QDate monthStart(today.year(), today.month(), 1);
     switch (range) {
     case HistoryRange::ThisWeek:
-        from = today.addDays(1 - today.dayOfWeek()); // weeks start on Monday
-        break;
+        return {today.addDays(1 - today.dayOfWeek()), today}; // weeks start on Monday
     case HistoryRange::ThisMonth:
-        from = QDate(today.year(), today.month(), 1);
-        break;
+        return {monthStart, today};
     case HistoryRange::LastMonth:
-        from = QDate(today.year(), today.month(), 1).addMonths(-1);
-        to = QDate(today.year(), today.month(), 1).addDays(-1);
-        break;
+        return {monthStart.addMonths(-1), monthStart.addDays(-1)};
     case HistoryRange::Everything:
-        return days;
+        break;
     }
+    return {oldest.isValid() && oldest < today ? oldest : today, today};
+}
+
+QList<HistoryDay> daysInRange(const QList<HistoryDay> &days, HistoryRange range, const QDate &today)
+{
+    if (range == HistoryRange::Everything)
+        return days;
+    const auto [from, to] = rangeDates(range, today, today);
     QList<HistoryDay> shown;
     for (const HistoryDay &day : days) {
         if (day.date >= from && day.date <= to)

@@ -5,12 +5,17 @@
 
 #include <QDate>
 #include <QList>
+#include <utility>
 
 namespace zentova
 {
 
 // In the order the window lists them.
 enum class HistoryRange { ThisWeek, ThisMonth, LastMonth, Everything };
+
+// The first and the last day of `range` as seen on `today`; everything runs
+// from the oldest day.
+std::pair<QDate, QDate> rangeDates(HistoryRange range, const QDate &today, const QDate &oldest);
 
 // The days of `range` as seen on `today`, from days given newest first.
 QList<HistoryDay> daysInRange(const QList<HistoryDay> &days, HistoryRange range,

@@ -1,11 +1,13 @@
 #include "history/historywindow.h"
 
+#include "history/historychart.h"
 #include "platform/clock.h"
 #include "platform/errortrap.h"
 #include "platform/files/atomicfile.h"
 #include "platform/msgbox.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"
+#include "state/countlog.h"
 #include "widgets/controls.h"
 
 #include <QApplication>
@@ -29,16 +31,20 @@ namespace
 {
 
 // The exported rows keep the history's own columns (a title beside each
-// count); the table shows the counters as columns under their titles.
-constexpr int kExportColumns = 2 + 2 * CounterCount;
+// count, the total, the targets); the table shows the counters as columns
+// under their titles.
+constexpr int kTotalColumn = 1 + 2 * CounterCount;
+constexpr int kExportColumns = kTotalColumn + 1 + CounterCount;
 constexpr int kTableColumns = 2 + CounterCount;
 
 QString exportCell(const HistoryDay &day, int column)
 {
     if (column == 0)
         return day.date.toString(Qt::ISODate);
-    if (column == kExportColumns - 1)
+    if (column == kTotalColumn)
         return QString::number(day.total());
+    if (column > kTotalColumn)
+        return QString::number(day.targets[size_t(column - kTotalColumn - 1)]);
     const size_t i = size_t((column - 1) / 2);
     return column % 2 == 1 ? defusedTitle(day.titles[i]) : QString::number(day.counts[i]);
 }
@@ -51,12 +57,61 @@ QString dateWithWeekday(const QDate &date)
     return date.toString(Qt::ISODate) + QStringLiteral(" (") + days[date.dayOfWeek() - 1] + u')';
 }
 
-} // namespace
-
-QString counterHeading(const QString &title, int index)
+QString sumsInWords(const std::array<qint64, CounterCount> &values,
+                    const std::array<QString, CounterCount> &names)
 {
-    return title.isEmpty() ? QStringLiteral("項目%1").arg(index + 1) : title;
+    QString text;
+    qint64 all = 0;
+    for (int c = 0; c < CounterCount; ++c) {
+        if (names[size_t(c)].isEmpty())
+            continue;
+        text += QStringLiteral("\n%1: %2").arg(names[size_t(c)]).arg(values[size_t(c)]);
+        all += values[size_t(c)];
+    }
+    return text + QStringLiteral("\n合計: %1").arg(all);
 }
+
+qint64 shownSum(const std::array<qint64, CounterCount> &values,
+                const std::array<QString, CounterCount> &names)
+{
+    qint64 sum = 0;
+    for (int c = 0; c < CounterCount; ++c)
+        sum += names[size_t(c)].isEmpty() ? 0 : values[size_t(c)];
+    return sum;
+}
+
+QString barName(const ChartBar &bar, BarSpan span)
+{
+    switch (span) {
+    case BarSpan::Day:
+        return dateWithWeekday(bar.first);
+    case BarSpan::Week:
+        return dateWithWeekday(bar.first) + QStringLiteral(" 〜 ") + dateWithWeekday(bar.last);
+    case BarSpan::Month:
+        break;
+    }
+    return QStringLiteral("%1年%2月").arg(bar.first.year()).arg(bar.first.month());
+}
+
+// Under the bar: the day of the month, with the month at its start; a
+// week by its Monday; a month by its number, with the year in January.
+QString barLabel(const ChartBar &bar, BarSpan span, bool first)
+{
+    const QDate d = bar.first;
+    switch (span) {
+    case BarSpan::Day:
+        return first || d.day() == 1 ? QStringLiteral("%1/%2").arg(d.month()).arg(d.day())
+                                     : QString::number(d.day());
+    case BarSpan::Week:
+        return QStringLiteral("%1/%2").arg(d.month()).arg(d.day());
+    case BarSpan::Month:
+        break;
+    }
+    return first || d.month() == 1 ? QStringLiteral("%1/%2").arg(d.year()).arg(d.month())
+                                   : QString::number(d.month());
+}
+
+} // namespace
 
 void HistoryModel::setDays(QList<HistoryDay> days, const std::array<QString, CounterCount> &titles)
 {
@@ -121,7 +176,7 @@ HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(applicationTitle() + QStringLiteral("：履歴"));
     setFont(uiFont());
-    resize(760, 420);
+    resize(880, 660);
 
     m_rangeBox = new QComboBox(this);
     m_rangeBox->setObjectName(QStringLiteral("rangeBox"));
@@ -132,6 +187,12 @@ HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     m_copyButton->setObjectName(QStringLiteral("copyButton"));
     m_copyButton->setAccessibleDescription(
         QStringLiteral("表示中の行を表計算に貼り付けられる形でコピーします"));
+    m_counterBox = new QComboBox(this);
+    m_counterBox->setObjectName(QStringLiteral("counterBox"));
+    m_counterBox->setAccessibleName(QStringLiteral("グラフの項目"));
+    m_copyImageButton = new QPushButton(QStringLiteral("画像をコピー(&I)"), this);
+    m_copyImageButton->setObjectName(QStringLiteral("copyImageButton"));
+    m_copyImageButton->setToolTip(QStringLiteral("グラフを画像としてコピーします"));
     m_saveButton = new QPushButton(QStringLiteral("CSV で保存(&S)..."), this);
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
     m_copyButton->setToolTip(m_copyButton->accessibleDescription());
@@ -151,21 +212,57 @@ HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     m_totalsLabel = new QLabel(this);
     m_totalsLabel->setObjectName(QStringLiteral("totals"));
     m_totalsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_metLabel = new QLabel(this);
+    m_metLabel->setObjectName(QStringLiteral("metDays"));
+    m_metLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    m_charts = new QWidget(this);
+    m_charts->setAutoFillBackground(true);
+    m_charts->setBackgroundRole(QPalette::Base);
+    m_daysChart = new BarChart(m_charts);
+    m_daysChart->setObjectName(QStringLiteral("daysChart"));
+    m_daysChart->setAccessibleName(QStringLiteral("日ごとの件数のグラフ"));
+    m_hoursChart = new BarChart(m_charts);
+    m_hoursChart->setObjectName(QStringLiteral("hoursChart"));
+    m_hoursTitle = new QLabel(m_charts);
+    m_hoursTitle->setObjectName(QStringLiteral("hoursTitle"));
+    auto *hours = new QVBoxLayout;
+    hours->addWidget(m_hoursTitle);
+    hours->addWidget(m_hoursChart, 1);
+    auto *charts = new QHBoxLayout(m_charts);
+    charts->setContentsMargins(4, 4, 4, 4);
+    charts->addWidget(m_daysChart, 3);
+    charts->addLayout(hours, 2);
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("期間:"), this));
     top->addWidget(m_rangeBox);
+    top->addWidget(new QLabel(QStringLiteral("グラフ:"), this));
+    top->addWidget(m_counterBox);
     top->addStretch();
     top->addWidget(m_copyButton);
+    top->addWidget(m_copyImageButton);
     top->addWidget(m_saveButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(m_table);
+    layout->addWidget(m_charts, 2);
+    layout->addWidget(m_table, 3);
     layout->addWidget(m_totalsLabel);
+    layout->addWidget(m_metLabel);
+    const QList<QWidget *> tabOrder{m_rangeBox,   m_counterBox, m_copyButton, m_copyImageButton,
+                                    m_saveButton, m_daysChart,  m_hoursChart, m_table};
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
     connect(m_rangeBox, &QComboBox::currentIndexChanged, this, [this] { showRange(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { copyToClipboard(); });
     connect(m_saveButton, &QPushButton::clicked, this, [this] { askAndSave(); });
+    connect(m_copyImageButton, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setImage(chartImage()); });
+    connect(m_counterBox, &QComboBox::currentIndexChanged, this, [this] { showCharts(); });
+    connect(m_daysChart, &BarChart::barChosen, this, [this](int index) { chooseBar(index); });
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &index) { chooseRow(index); });
     for (const QKeySequence &keys :
          {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
@@ -200,7 +297,174 @@ void HistoryWindow::reload()
     const HistoryDay today = todayAsItStands();
     stored.removeIf([&](const HistoryDay &day) { return day.date == today.date; });
     m_allDays = QList<HistoryDay>{today} + stored;
+    m_options = readDayOptions();
+    if (!m_hoursDay.isValid() || m_hoursDay > today.date)
+        m_hoursDay = today.date;
+    fillCounterBox();
     showRange();
+}
+
+void HistoryWindow::fillCounterBox()
+{
+    // Every counter with a title, or with counts on some day.
+    const int chosen =
+        m_counterBox->currentData().isValid() ? m_counterBox->currentData().toInt() : -1;
+    const QSignalBlocker quiet(m_counterBox);
+    m_counterBox->clear();
+    m_counterBox->addItem(QStringLiteral("すべての項目"), -1);
+    for (int i = 0; i < CounterCount; ++i) {
+        const bool counted =
+            std::any_of(m_allDays.begin(), m_allDays.end(),
+                        [i](const HistoryDay &d) { return d.counts[size_t(i)] != 0; });
+        if (!gTitle(i).isEmpty() || counted)
+            m_counterBox->addItem(counterHeading(gTitle(i), i), i);
+    }
+    m_counterBox->setCurrentIndex(std::max(0, m_counterBox->findData(chosen)));
+}
+
+std::array<QString, CounterCount> HistoryWindow::chartedCounters() const
+{
+    const int chosen = m_counterBox->currentData().toInt();
+    std::array<QString, CounterCount> names;
+    for (int i = 0; i < CounterCount; ++i) {
+        if ((chosen < 0 && !m_table->isColumnHidden(i + 1)) || chosen == i)
+            names[size_t(i)] = counterHeading(gTitle(i), i);
+    }
+    return names;
+}
+
+void HistoryWindow::showCharts()
+{
+    const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
+    const QDate oldest = m_allDays.isEmpty() ? Today() : m_allDays.last().date;
+    const auto [first, last] = rangeDates(range, Today(), oldest);
+    const BarSpan span = barSpanFor(first, last);
+    m_bars = chartBars(m_allDays, first, last);
+    const auto names = chartedCounters();
+    QList<BarChart::Bar> bars;
+    int best = -1;
+    qint64 total = 0, bestSum = 0;
+    for (const ChartBar &bar : std::as_const(m_bars)) {
+        const qint64 sum = shownSum(bar.counts, names);
+        total += sum;
+        if (best < 0 || sum > bestSum) {
+            best = int(bars.size());
+            bestSum = sum;
+        }
+        bars.append({barLabel(bar, span, bars.isEmpty()),
+                     barName(bar, span) + sumsInWords(bar.counts, names), bar.counts});
+    }
+    m_daysChart->setBars(bars, names);
+    // The daily target where bars are days: one counter's, or the sum of them all.
+    qint64 target = 0;
+    for (int i = 0; i < CounterCount; ++i)
+        target += names[size_t(i)].isEmpty() ? 0 : m_options.targets[size_t(i)];
+    m_daysChart->setTargetLine(span == BarSpan::Day ? target : 0);
+    static const QString spanWords[] = {QStringLiteral("日"), QStringLiteral("週"),
+                                        QStringLiteral("月")};
+    const QString unit = spanWords[int(span)];
+    m_daysChart->setAccessibleDescription(
+        total == 0 || best < 0
+            ? QStringLiteral("%1の%2ごとの件数の棒グラフ。件数はありません。")
+                  .arg(m_rangeBox->currentText(), unit)
+            : QStringLiteral("%1の%2ごとの件数の棒グラフ。合計 %3 件、最も多い%2は %4 の %5 件。")
+                  .arg(m_rangeBox->currentText(), unit)
+                  .arg(total)
+                  .arg(barName(m_bars[best], span))
+                  .arg(bestSum));
+    showHours();
+}
+
+void HistoryWindow::showHours()
+{
+    int current = -1;
+    for (int i = 0; i < m_bars.size() && current < 0; ++i)
+        current = m_bars[i].first <= m_hoursDay && m_hoursDay <= m_bars[i].last ? i : -1;
+    m_daysChart->setCurrent(current);
+
+    const QString day = dateWithWeekday(m_hoursDay);
+    m_hoursTitle->setText(day + QStringLiteral(" の時間ごと"));
+    m_hoursChart->setAccessibleName(day + QStringLiteral(" の時間ごとの件数のグラフ"));
+    const auto names = chartedCounters();
+    const QList<LogEntry> lines = countLogOfDay(m_hoursDay);
+    const auto row = std::find_if(m_allDays.begin(), m_allDays.end(),
+                                  [&](const HistoryDay &d) { return d.date == m_hoursDay; });
+    if (lines.isEmpty() && row != m_allDays.end() && row->total() != 0) {
+        const QString why = QStringLiteral("この日は時刻の記録がありません（件数を時刻とともに"
+                                           "記録し始める前の日です）。");
+        m_hoursChart->setBars({}, names);
+        m_hoursChart->setMessage(why);
+        m_hoursChart->setAccessibleDescription(why);
+        return;
+    }
+    const HourCounts hours = hourCounts(lines, m_options.startHour);
+    QList<BarChart::Bar> bars;
+    int best = 0;
+    qint64 total = 0;
+    for (int h = 0; h < 24; ++h) {
+        const int clock = (m_options.startHour + h) % 24;
+        const auto &counts = hours[size_t(h)];
+        total += shownSum(counts, names);
+        if (shownSum(counts, names) > shownSum(hours[size_t(best)], names))
+            best = h;
+        bars.append({QString::number(clock),
+                     QStringLiteral("%1 時台").arg(clock) + sumsInWords(counts, names), counts});
+    }
+    m_hoursChart->setMessage(QString());
+    m_hoursChart->setBars(bars, names);
+    m_hoursChart->setAccessibleDescription(
+        total == 0
+            ? QStringLiteral("この日の時間ごとの件数はありません。")
+            : QStringLiteral("時間ごとの件数の棒グラフ。合計 %1 件、最も多いのは %2 時台の %3 件。")
+                  .arg(total)
+                  .arg((m_options.startHour + best) % 24)
+                  .arg(shownSum(hours[size_t(best)], names)));
+}
+
+void HistoryWindow::chooseBar(int index)
+{
+    const ChartBar &bar = m_bars[index];
+    // The newest day with a row in the bar; a day without one has no row.
+    const auto &days = shownDays();
+    const auto row = std::find_if(days.begin(), days.end(), [&](const HistoryDay &d) {
+        return bar.first <= d.date && d.date <= bar.last;
+    });
+    m_hoursDay = row != days.end() ? row->date : bar.last;
+    if (row != days.end())
+        m_table->setCurrentIndex(m_model.index(int(row - days.begin()), 0));
+    else
+        m_table->clearSelection();
+    m_table->scrollTo(m_table->currentIndex());
+    showHours();
+}
+
+void HistoryWindow::chooseRow(const QModelIndex &index)
+{
+    if (!index.isValid() || index.row() >= shownDays().size())
+        return;
+    m_hoursDay = shownDays()[index.row()].date;
+    showHours();
+}
+
+QImage HistoryWindow::chartImage() const
+{
+    return m_charts->grab().toImage();
+}
+
+void HistoryWindow::showMetDays()
+{
+    QStringList met;
+    for (int i = 0; i < CounterCount; ++i) {
+        const MetDays days = metDays(shownDays(), i);
+        if (days.withTarget > 0)
+            met << QStringLiteral("%1 達成 %2 / %3 日")
+                       .arg(counterHeading(gTitle(i), i))
+                       .arg(days.met)
+                       .arg(days.withTarget);
+    }
+    m_metLabel->setText(met.isEmpty() ? QString()
+                                      : QStringLiteral("目標: ") + met.join(QStringLiteral("　")));
+    m_metLabel->setVisible(!met.isEmpty());
 }
 
 void HistoryWindow::refreshToday()
@@ -215,6 +479,8 @@ void HistoryWindow::refreshToday()
     if (!shownDays().isEmpty() && shownDays().first().date == today.date)
         m_model.setDay(0, today);
     showTotals();
+    showMetDays();
+    showCharts();
 }
 
 void HistoryWindow::showRange()
@@ -233,6 +499,8 @@ void HistoryWindow::showRange()
         m_table->setColumnHidden(i + 1, gTitle(i).isEmpty() && !counted);
     }
     m_table->resizeColumnsToContents();
+    showMetDays();
+    showCharts();
 }
 
 void HistoryWindow::showTotals()

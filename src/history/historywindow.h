@@ -1,13 +1,19 @@
 // The history window: the days counted so far, newest first with today's live counts
-// on top, for a chosen range, with the range's totals; the shown rows go to
-// the clipboard (tab-separated, as a spreadsheet pastes them) or to a CSV
-// file in the history's own format. It only reads: closing it changes
+// on top, for a chosen range, with the range's totals and the days that met
+// their targets; above them a chart of the range's days and one of a chosen
+// day's hours. The shown rows go to the clipboard (tab-separated, as a
+// spreadsheet pastes them) or to a CSV file in the history's own format, the
+// charts to the clipboard as an image. It only reads: closing it changes
 // nothing.
 #pragma once
 
+#include "history/chartdata.h"
 #include "history/historyrange.h"
+#include "state/options.h"
 
 #include <QAbstractTableModel>
+#include <QDate>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -15,12 +21,12 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableView;
+class QModelIndex;
 
 namespace zentova
 {
 
-// A counter's column heading: its title, or 項目N where it has none.
-QString counterHeading(const QString &title, int index);
+class BarChart;
 
 class HistoryModel : public QAbstractTableModel
 {
@@ -56,19 +62,41 @@ public:
     void copyToClipboard();
     // The shown rows as a history file (oldest first). Errors are shown.
     void saveShownRows(const QString &path);
+    // Both charts as one picture, as 画像をコピー puts it on the clipboard.
+    QImage chartImage() const;
+    // The day whose hours are charted.
+    QDate hoursDay() const { return m_hoursDay; }
 
 private:
     HistoryDay todayAsItStands() const;
     void refreshToday();
     void showRange();
     void showTotals();
+    void showMetDays();
+    void showCharts();
+    void showHours();
+    void chooseBar(int index);
+    void chooseRow(const QModelIndex &index);
     void askAndSave();
+    void fillCounterBox();
+    // The counters the charts draw, by the names of their legend.
+    std::array<QString, CounterCount> chartedCounters() const;
 
     QComboBox *m_rangeBox = nullptr;
+    QComboBox *m_counterBox = nullptr;
+    QWidget *m_charts = nullptr;
+    BarChart *m_daysChart = nullptr;
+    BarChart *m_hoursChart = nullptr;
+    QLabel *m_hoursTitle = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_totalsLabel = nullptr;
+    QLabel *m_metLabel = nullptr;
     QPushButton *m_copyButton = nullptr;
+    QPushButton *m_copyImageButton = nullptr;
     QPushButton *m_saveButton = nullptr;
+    DayOptions m_options;
+    QList<ChartBar> m_bars;
+    QDate m_hoursDay;
     QList<HistoryDay> m_allDays; // today first, then newest first
     HistoryModel m_model;
     QTimer m_follow;

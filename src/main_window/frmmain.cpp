@@ -147,7 +147,10 @@ void frmMain::buildControls()
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setValueBox(true);
         label->setFont(msPGothic(9.75));
-        connect(label, &CaptionLabel::changed, this, [this, i] { lblC_Change(i); });
+        connect(label, &CaptionLabel::changed, this, [this, i] {
+            lblC_Change(i);
+            showTarget(i);
+        });
         m_lblC[size_t(i)] = label;
     }
     for (int i = 0; i < CounterCount; ++i)
@@ -224,6 +227,12 @@ void frmMain::describeCounter(int index)
     lblC(index)->setToolTip(name + QStringLiteral(" の件数"));
     lblC(index)->setAccessibleName(name + QStringLiteral(" の件数 ") + lblC(index)->caption());
     fraC(index)->setAccessibleName(name);
+}
+
+void frmMain::showTarget(int index)
+{
+    // The count as the strip shows it, against the day's target.
+    fraC(index)->setProgress(lblC(index)->caption().toInt(), m_dayOptions.targets[size_t(index)]);
 }
 
 void frmMain::inviteToTitle()
@@ -321,6 +330,8 @@ void frmMain::load()
     m_dayOptions = readDayOptions();
     setDayStartHour(m_dayOptions.startHour);
     trap([this] { Form_Load(); });
+    for (int i = 0; i < CounterCount; ++i)
+        showTarget(i);
     m_day = Today();
     inviteToTitle();
     // The stored record of an earlier day is kept in the history before the
@@ -559,6 +570,8 @@ void frmMain::showOptions()
         // nothing is reset or carried because of a setting.
         setDayStartHour(m_dayOptions.startHour);
         m_day = Today();
+        for (int i = 0; i < CounterCount; ++i)
+            showTarget(i);
     });
 }
 

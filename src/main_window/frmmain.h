@@ -105,6 +105,7 @@ private:
 
     void buildControls();
     void describeCounter(int index);
+    void showTarget(int index);
     void inviteToTitle();
     void scheduleNextTick();
 

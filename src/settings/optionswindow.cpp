@@ -2,11 +2,13 @@
 
 #include "platform/errortrap.h"
 #include "platform/msgbox.h"
+#include "state/counterstate.h"
 #include "widgets/controls.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -37,6 +39,23 @@ OptionsWindow::OptionsWindow(QWidget *owner) : QDialog(owner)
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("一日の始まり(&D):"), m_startHourBox);
     form->addRow(m_resetBox);
+    // A target of 0 is none: the strip then draws the counter as it always has.
+    auto *targets = new QGroupBox(QStringLiteral("一日の目標"), this);
+    auto *targetForm = new QFormLayout(targets);
+    for (int i = 0; i < CounterCount; ++i) {
+        auto *box = new QSpinBox(targets);
+        box->setObjectName(QStringLiteral("targetBox%1").arg(i));
+        box->setRange(0, 32767);
+        box->setSpecialValueText(QStringLiteral("なし"));
+        box->setAlignment(Qt::AlignRight);
+        const QString name = counterHeading(gTitle(i), i);
+        box->setAccessibleName(name + QStringLiteral(" の目標"));
+        box->setToolTip(QStringLiteral("1 日の目標件数です。達成すると枠の下の線の色が変わります。"
+                                       "0 は目標なしです。"));
+        targetForm->addRow(QStringLiteral("%1(&%2):").arg(name).arg(i + 1), box);
+        m_targetBoxes[size_t(i)] = box;
+    }
+
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
@@ -45,6 +64,7 @@ OptionsWindow::OptionsWindow(QWidget *owner) : QDialog(owner)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(targets);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -54,6 +74,8 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
     m_stored = current;
     m_startHourBox->setValue(current.startHour);
     m_resetBox->setChecked(current.resetCounts);
+    for (int i = 0; i < CounterCount; ++i)
+        m_targetBoxes[size_t(i)]->setValue(current.targets[size_t(i)]);
     m_startHourBox->setFocus();
     adjustSize();
     placeBelowOwner(this);
@@ -63,7 +85,9 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
 
 void OptionsWindow::store()
 {
-    const DayOptions chosen{m_startHourBox->value(), m_resetBox->isChecked()};
+    DayOptions chosen{m_startHourBox->value(), m_resetBox->isChecked(), {}};
+    for (int i = 0; i < CounterCount; ++i)
+        chosen.targets[size_t(i)] = m_targetBoxes[size_t(i)]->value();
     if (trap([&] { writeDayOptions(chosen); })) {
         m_stored = chosen;
         accept();

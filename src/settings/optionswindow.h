@@ -1,5 +1,6 @@
 // オプション: the options of this data folder (Options.ini): the hour at
-// which the day turns, and whether the counts go back to 0 then.
+// which the day turns, whether the counts go back to 0 then, and each
+// counter's daily target.
 #pragma once
 
 #include "state/options.h"
@@ -27,6 +28,7 @@ private:
 
     QSpinBox *m_startHourBox = nullptr;
     QCheckBox *m_resetBox = nullptr;
+    std::array<QSpinBox *, CounterCount> m_targetBoxes{};
     DayOptions m_stored;
 };
 

@@ -11,6 +11,11 @@ int16_t gAlarmHour = 0;
 int16_t gAlarmMinute = 0;
 CountRecord gSaved;
 
+QString counterHeading(const QString &title, int index)
+{
+    return title.isEmpty() ? QStringLiteral("項目%1").arg(index + 1) : title;
+}
+
 void resetCounterState()
 {
     gCount.fill(0);

@@ -41,6 +41,10 @@ extern int16_t gAlarmHour;
 extern int16_t gAlarmMinute;
 extern CountRecord gSaved;
 
+// What a counter is called where its title is shown apart from the strip
+// (the history's columns, the options): its title, or 項目N where it has none.
+QString counterHeading(const QString &title, int index);
+
 // Back to the start values (a process's start; tests call it in init()).
 void resetCounterState();
 

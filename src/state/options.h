@@ -3,7 +3,10 @@
 // value, means the default.
 #pragma once
 
+#include "state/countrecord.h"
+
 #include <QString>
+#include <array>
 
 namespace zentova
 {
@@ -11,6 +14,9 @@ namespace zentova
 struct DayOptions {
     int startHour = 0;        // the hour the day turns, 0 to 23
     bool resetCounts = false; // the counts go back to 0 at the turn
+    // Each counter's daily target ([Targets] Counter1..Counter5), 0 to 32767;
+    // 0 is no target.
+    std::array<int, CounterCount> targets{};
     bool operator==(const DayOptions &) const = default;
 };
 

@@ -185,6 +185,15 @@ void FrameBox::setCaption(const QString &caption)
     update();
 }
 
+void FrameBox::setProgress(int count, int target)
+{
+    if (count == m_count && target == m_target)
+        return;
+    m_count = count;
+    m_target = target;
+    update();
+}
+
 void FrameBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -209,6 +218,15 @@ void FrameBox::paintEvent(QPaintEvent *)
         p.setPen(palette().color(QPalette::WindowText));
         p.drawText(QRect(x + 2, 0, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                    m_paintedCaption);
+    }
+    if (m_target > 0) {
+        // The frame's bottom edge itself, the only rows no control covers:
+        // the rest of the way in the edge's shadow, the part done over it.
+        const QRect track(box.left() + 2, box.bottom() - 1, box.width() - 4, 2);
+        p.fillRect(track, dark);
+        const int done = int(track.width() * qBound(0.0, double(m_count) / m_target, 1.0));
+        const QColor met(0, 160, 64), going(48, 80, 224);
+        p.fillRect(QRect(track.left(), track.top(), done, 2), m_count >= m_target ? met : going);
     }
 }
 

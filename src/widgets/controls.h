@@ -69,12 +69,17 @@ public:
     explicit FrameBox(QWidget *parent = nullptr);
     QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
+    // With a target above 0, a thin line along the bottom edge fills towards
+    // it and turns green once it is met; with none, nothing is drawn.
+    void setProgress(int count, int target);
 
 protected:
     void paintEvent(QPaintEvent *e) override;
 
 private:
     QString m_caption;
+    int m_count = 0;
+    int m_target = 0;
     QString m_paintedCaption; // the part of the caption a frame can show
 };
 

@@ -1,0 +1,272 @@
+#include "history/historychart.h"
+
+#include "history/chartdata.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <algorithm>
+
+namespace zentova
+{
+
+QColor counterColour(int index)
+{
+    static const QColor colours[CounterCount] = {
+        {64, 104, 216}, {236, 140, 32}, {48, 160, 88}, {156, 84, 196}, {212, 72, 88}};
+    return colours[std::clamp(index, 0, CounterCount - 1)];
+}
+
+BarChart::BarChart(QWidget *parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+}
+
+void BarChart::setBars(const QList<Bar> &bars, const std::array<QString, CounterCount> &names)
+{
+    m_bars = bars;
+    m_names = names;
+    m_current = std::min(m_current, int(m_bars.size()) - 1);
+    m_hovered = -1;
+    update();
+}
+
+void BarChart::setTargetLine(qint64 value)
+{
+    m_target = std::max<qint64>(value, 0);
+    update();
+}
+
+void BarChart::setMessage(const QString &message)
+{
+    m_message = message;
+    update();
+}
+
+void BarChart::setCurrent(int index)
+{
+    m_current = index >= 0 && index < m_bars.size() ? index : -1;
+    update();
+}
+
+QSize BarChart::sizeHint() const
+{
+    return {480, fontMetrics().height() * 12};
+}
+
+QSize BarChart::minimumSizeHint() const
+{
+    return {160, fontMetrics().height() * 7};
+}
+
+qint64 BarChart::shownTotal(int index) const
+{
+    qint64 sum = 0;
+    for (int c = 0; c < CounterCount; ++c) {
+        if (!m_names[size_t(c)].isEmpty())
+            sum += std::max<qint64>(m_bars[index].values[size_t(c)], 0);
+    }
+    return sum;
+}
+
+qint64 BarChart::axisTop() const
+{
+    qint64 top = m_target;
+    for (int i = 0; i < m_bars.size(); ++i)
+        top = std::max(top, shownTotal(i));
+    return roundTicks(top).last();
+}
+
+QRect BarChart::plotArea() const
+{
+    const QFontMetrics fm = fontMetrics();
+    const int left = fm.horizontalAdvance(QString::number(axisTop())) + 10;
+    // The legend above, the labels below.
+    return rect().adjusted(left, fm.height() + 8, -8, -(fm.height() + 4));
+}
+
+QRect BarChart::slotRect(int index) const
+{
+    const QRect plot = plotArea();
+    const int n = std::max(int(m_bars.size()), 1);
+    const int x0 = plot.left() + int(qint64(plot.width()) * index / n);
+    const int x1 = plot.left() + int(qint64(plot.width()) * (index + 1) / n);
+    return QRect(x0, plot.top(), x1 - x0, plot.height());
+}
+
+QRect BarChart::barRect(int index) const
+{
+    const QRect slot = slotRect(index);
+    const QRect plot = plotArea();
+    const int gap = slot.width() >= 4 ? std::max(1, slot.width() / 5) : 0;
+    const int height = int(std::llround(double(shownTotal(index)) * plot.height() / axisTop()));
+    return QRect(slot.left() + gap / 2, plot.bottom() + 1 - height, slot.width() - gap, height);
+}
+
+int BarChart::barAt(const QPoint &point) const
+{
+    const QRect plot = plotArea();
+    if (m_bars.isEmpty() || !m_message.isEmpty() || point.x() < plot.left() ||
+        point.x() > plot.right() || point.y() < plot.top() || point.y() > rect().bottom())
+        return -1;
+    for (int i = 0; i < m_bars.size(); ++i) {
+        if (point.x() < slotRect(i).left() + slotRect(i).width())
+            return i;
+    }
+    return -1;
+}
+
+void BarChart::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QFontMetrics fm = fontMetrics();
+    const QColor text = palette().color(QPalette::Text);
+    if (!m_message.isEmpty()) {
+        p.setPen(text);
+        p.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_message);
+        return;
+    }
+    const QRect plot = plotArea();
+
+    // The legend: a swatch and the title of every counter drawn.
+    int x = plot.left();
+    for (int c = 0; c < CounterCount; ++c) {
+        const QString &name = m_names[size_t(c)];
+        if (name.isEmpty())
+            continue;
+        const QString shown = fm.elidedText(name, Qt::ElideRight, 120);
+        p.fillRect(QRect(x, 4 + (fm.height() - 10) / 2, 10, 10), counterColour(c));
+        p.setPen(text);
+        p.drawText(QRect(x + 14, 4, fm.horizontalAdvance(shown) + 1, fm.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, shown);
+        x += 14 + fm.horizontalAdvance(shown) + 12;
+    }
+
+    // The axis and its ticks.
+    const qint64 top = axisTop();
+    const QColor grid = palette().color(QPalette::Mid);
+    for (qint64 tick : roundTicks(top)) {
+        const int y = plot.bottom() - int(std::llround(double(tick) * plot.height() / top));
+        p.setPen(tick == 0 ? text : grid.lighter(130));
+        p.drawLine(plot.left(), y, plot.right(), y);
+        p.setPen(text);
+        p.drawText(QRect(0, y - fm.height() / 2, plot.left() - 4, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(tick));
+    }
+
+    // The bars, stacked from the first counter up; labels where they fit.
+    const int labelEvery = std::max(
+        1,
+        (fm.horizontalAdvance(QStringLiteral("00/00")) + 6) / std::max(1, slotRect(0).width()) + 1);
+    for (int i = 0; i < m_bars.size(); ++i) {
+        const QRect slot = slotRect(i);
+        if (i == m_current || i == m_hovered) {
+            const QColor mark = palette().color(QPalette::Highlight);
+            p.fillRect(slot,
+                       QColor(mark.red(), mark.green(), mark.blue(), i == m_current ? 48 : 24));
+        }
+        const QRect bar = barRect(i);
+        qint64 below = 0;
+        for (int c = 0; c < CounterCount; ++c) {
+            const qint64 value = std::max<qint64>(m_bars[i].values[size_t(c)], 0);
+            if (m_names[size_t(c)].isEmpty() || value == 0)
+                continue;
+            const int y0 =
+                plot.bottom() + 1 - int(std::llround(double(below) * plot.height() / top));
+            below += value;
+            const int y1 =
+                plot.bottom() + 1 - int(std::llround(double(below) * plot.height() / top));
+            p.fillRect(QRect(bar.left(), y1, bar.width(), y0 - y1), counterColour(c));
+        }
+        if (i % labelEvery == 0 && !m_bars[i].label.isEmpty()) {
+            p.setPen(text);
+            const int w = fm.horizontalAdvance(m_bars[i].label);
+            p.drawText(QRect(slot.center().x() - w / 2 - 1, plot.bottom() + 3, w + 2, fm.height()),
+                       Qt::AlignCenter, m_bars[i].label);
+        }
+    }
+    if (hasFocus() && m_current >= 0) {
+        p.setPen(QPen(text, 1, Qt::DotLine));
+        p.drawRect(slotRect(m_current).adjusted(0, 0, -1, -1));
+    }
+
+    if (m_target > 0) {
+        const int y = plot.bottom() - int(std::llround(double(m_target) * plot.height() / top));
+        p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
+        p.drawLine(plot.left(), y, plot.right(), y);
+        const QString label = QStringLiteral("目標 %1").arg(m_target);
+        p.drawText(QRect(plot.right() - fm.horizontalAdvance(label) - 2, y - fm.height(),
+                         fm.horizontalAdvance(label) + 2, fm.height()),
+                   Qt::AlignRight | Qt::AlignBottom, label);
+    }
+}
+
+void BarChart::showTip(int index)
+{
+    if (index < 0 || index >= m_bars.size()) {
+        QToolTip::hideText();
+        return;
+    }
+    const QRect bar = barRect(index);
+    QToolTip::showText(mapToGlobal(QPoint(bar.center().x(), bar.top())), m_bars[index].tip, this);
+}
+
+void BarChart::choose(int index)
+{
+    if (index < 0 || index >= m_bars.size())
+        return;
+    setCurrent(index);
+    showTip(index);
+    emit barChosen(index);
+}
+
+void BarChart::mouseMoveEvent(QMouseEvent *e)
+{
+    const int index = barAt(e->position().toPoint());
+    if (index != m_hovered) {
+        m_hovered = index;
+        update();
+        showTip(index);
+    }
+}
+
+void BarChart::mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton)
+        choose(barAt(e->position().toPoint()));
+    QWidget::mousePressEvent(e);
+}
+
+void BarChart::keyPressEvent(QKeyEvent *e)
+{
+    const int last = int(m_bars.size()) - 1;
+    switch (e->key()) {
+    case Qt::Key_Left:
+        choose(m_current < 0 ? last : std::max(m_current - 1, 0));
+        break;
+    case Qt::Key_Right:
+        choose(m_current < 0 ? last : std::min(m_current + 1, last));
+        break;
+    case Qt::Key_Home:
+        choose(0);
+        break;
+    case Qt::Key_End:
+        choose(last);
+        break;
+    default:
+        QWidget::keyPressEvent(e);
+    }
+}
+
+void BarChart::leaveEvent(QEvent *e)
+{
+    m_hovered = -1;
+    update();
+    QWidget::leaveEvent(e);
+}
+
+} // namespace zentova
