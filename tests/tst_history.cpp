@@ -55,12 +55,13 @@ private slots:
         day.Title[4] = QStringLiteral("two\r\nlines");
         QVERIFY(!archiveFinishedDay(day));
         const QByteArray text = m_sandbox->readFile("history.csv");
-        QCOMPARE(text, QByteArray("\xEF\xBB\xBF") +
-                           QStringLiteral("日付,項目1,件数1,項目2,件数2,項目3,件数3,"
-                                          "項目4,件数4,項目5,件数5,合計,目標1,目標2,目標3,目標4,目標5\r\n"
-                                          "2023-12-31,受付,12,\"a,b\",7,\"say \"\"hi\"\"\",100,"
-                                          "①～,3,\"two\r\nlines\",45,167,0,0,0,0,0\r\n")
-                               .toUtf8());
+        QCOMPARE(text,
+                 QByteArray("\xEF\xBB\xBF") +
+                     QStringLiteral("日付,項目1,件数1,項目2,件数2,項目3,件数3,"
+                                    "項目4,件数4,項目5,件数5,合計,目標1,目標2,目標3,目標4,目標5\r\n"
+                                    "2023-12-31,受付,12,\"a,b\",7,\"say \"\"hi\"\"\",100,"
+                                    "①～,3,\"two\r\nlines\",45,167,0,0,0,0,0\r\n")
+                         .toUtf8());
         QCOMPARE(historyDays(text).value(0), dayOfRecord(day)); // and back, titles whole
     }
 
@@ -112,6 +113,27 @@ private slots:
         for (const HistoryEntry &entry : parseHistory(before))
             if (!entry.day)
                 QVERIFY(text.contains(entry.bytes));
+    }
+
+    // A history begun before there were targets: its lines read with none and
+    // stay byte for byte; the header names the new columns; a day keeps the
+    // targets it was kept with.
+    void linesWithoutTargetsReadAndStay()
+    {
+        const QByteArray oldLine = "2023-12-30,a,1,,0,,0,,0,,0,1\r\n";
+        m_sandbox->writeFile(
+            "history.csv", "\xEF\xBB\xBF" + historyHeader().left(historyHeader().indexOf(",目標")) +
+                               "\r\n" + oldLine);
+        m_sandbox->writeFile("Options.ini", "[Targets]\nCounter1=9\n");
+        QVERIFY(!archiveFinishedDay(dayRecord(kToday - 1)));
+        m_sandbox->writeFile("Options.ini", "[Targets]\nCounter1=3\n");
+        QVERIFY(!archiveFinishedDay(dayRecord(kToday - 1))); // the day kept again
+        const QByteArray text = m_sandbox->readFile("history.csv");
+        QVERIFY(text.startsWith("\xEF\xBB\xBF" + historyHeader() + "\r\n" + oldLine));
+        const QList<HistoryDay> days = historyDays(text);
+        QCOMPARE(days.size(), 2);
+        QCOMPARE(days[0].targets, (std::array<int, 5>{}));
+        QCOMPARE(days[1].targets, (std::array<int, 5>{9, 0, 0, 0, 0}));
     }
 
     void killDuringTheWriteLeavesAWholeFile()

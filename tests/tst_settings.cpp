@@ -8,11 +8,16 @@
 #include "settings/applysettings.h"
 #include "settings/frmset.h"
 #include "state/counterstate.h"
+#include "state/options.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 using namespace zentova;
 
@@ -377,6 +382,32 @@ private slots:
         d.close();
         QCOMPARE(gCount(0), int16_t(4));
         QCOMPARE(gTitle(0), QStringLiteral("A"));
+    }
+
+    // The options window from the strip's menu: a target typed for the
+    // second counter is stored and drawn in that frame at once.
+    void optionsWindowSetsADailyTarget()
+    {
+        gTitle(1) = QStringLiteral("電話");
+        ShowCounterFrames(*m_main);
+        QTimer::singleShot(0, [] {
+            auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(window);
+            auto *box = window->findChild<QSpinBox *>("targetBox1");
+            QCOMPARE(box->accessibleName(), QStringLiteral("電話 の目標"));
+            box->selectAll();
+            QTest::keyClicks(box, "25");
+            window->findChild<QPushButton *>("okButton")->click();
+        });
+        m_main->findChild<QAction *>("optionsAction")->trigger();
+        QCOMPARE(readDayOptions().targets, (std::array<int, 5>{0, 25, 0, 0, 0}));
+        const auto lines = [&](int i) {
+            const auto children = test::fraC(*m_main, i)->findChildren<QWidget *>();
+            return std::count_if(children.begin(), children.end(),
+                                 [](QWidget *w) { return w->height() == 2 && !w->isHidden(); });
+        };
+        QCOMPARE(lines(1), 1);
+        QCOMPARE(lines(0), 0);
     }
 
 private:

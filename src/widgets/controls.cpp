@@ -185,13 +185,65 @@ void FrameBox::setCaption(const QString &caption)
     update();
 }
 
+namespace
+{
+
+// The frame's bottom edge turned into a gauge: laid over the controls, whose
+// edges reach the frame's own on some screens, so that all of it shows.
+class TargetLine : public QWidget
+{
+public:
+    explicit TargetLine(QWidget *frame) : QWidget(frame)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    int count = 0;
+    int target = 1;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        // The rest of the way in the edge's shadow, the part done over it.
+        p.fillRect(rect(), parentWidget()->palette().color(QPalette::Window).darker(150));
+        const int done = int(width() * qBound(0.0, double(count) / target, 1.0));
+        const QColor met(0, 160, 64), going(48, 80, 224);
+        p.fillRect(QRect(0, 0, done, height()), count >= target ? met : going);
+    }
+};
+
+} // namespace
+
 void FrameBox::setProgress(int count, int target)
 {
-    if (count == m_count && target == m_target)
+    if (target <= 0) {
+        if (m_line)
+            m_line->hide();
         return;
-    m_count = count;
-    m_target = target;
-    update();
+    }
+    auto *line = static_cast<TargetLine *>(m_line);
+    if (!line)
+        m_line = line = new TargetLine(this);
+    line->count = count;
+    line->target = target;
+    placeLine();
+    line->raise();
+    line->show();
+    line->update();
+}
+
+void FrameBox::placeLine()
+{
+    if (!m_line)
+        return;
+    const QRect box = rect().adjusted(0, fontMetrics().height() / 2, -1, -1);
+    m_line->setGeometry(box.left() + 2, box.bottom() - 1, box.width() - 4, 2);
+}
+
+void FrameBox::resizeEvent(QResizeEvent *e)
+{
+    placeLine();
+    QWidget::resizeEvent(e);
 }
 
 void FrameBox::paintEvent(QPaintEvent *)
@@ -218,15 +270,6 @@ void FrameBox::paintEvent(QPaintEvent *)
         p.setPen(palette().color(QPalette::WindowText));
         p.drawText(QRect(x + 2, 0, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                    m_paintedCaption);
-    }
-    if (m_target > 0) {
-        // The frame's bottom edge itself, the only rows no control covers:
-        // the rest of the way in the edge's shadow, the part done over it.
-        const QRect track(box.left() + 2, box.bottom() - 1, box.width() - 4, 2);
-        p.fillRect(track, dark);
-        const int done = int(track.width() * qBound(0.0, double(m_count) / m_target, 1.0));
-        const QColor met(0, 160, 64), going(48, 80, 224);
-        p.fillRect(QRect(track.left(), track.top(), done, 2), m_count >= m_target ? met : going);
     }
 }
 

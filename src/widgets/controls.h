@@ -75,12 +75,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
 
 private:
+    void placeLine();
+
     QString m_caption;
-    int m_count = 0;
-    int m_target = 0;
-    QString m_paintedCaption; // the part of the caption a frame can show
+    QWidget *m_line = nullptr; // made at the first target
+    QString m_paintedCaption;  // the part of the caption a frame can show
 };
 
 // A push button that raises mouseDown(button) for every press, of any

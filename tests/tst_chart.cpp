@@ -1,0 +1,278 @@
+// The history window's charts: the bars of a range (days, weeks, months), the
+// round ticks, a day's hours, the days that met their targets, what the
+// pointer and the keys reach, and the pixels of a known range.
+#include "history/chartdata.h"
+#include "history/historychart.h"
+#include "history/historywindow.h"
+#include "state/counterstate.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+using namespace zentova;
+
+namespace
+{
+
+HistoryDay day(const QDate &date, std::array<int, CounterCount> counts,
+               std::array<int, CounterCount> targets = {})
+{
+    HistoryDay d;
+    d.date = date;
+    d.titles = {QStringLiteral("電話"), QStringLiteral("メール"), {}, {}, {}};
+    d.counts = counts;
+    d.targets = targets;
+    return d;
+}
+
+QString describe(const ChartBar &bar)
+{
+    qint64 total = 0;
+    for (qint64 c : bar.counts)
+        total += c;
+    return bar.first.toString(u"yyyy-MM-dd") + ".." + bar.last.toString(u"yyyy-MM-dd") + ':' +
+           QString::number(total);
+}
+
+// The coloured run at the foot of column x: the painted bar's height.
+int paintedHeight(const QImage &image, int x, int baseline)
+{
+    int height = 0;
+    for (int y = baseline; y >= 0 && image.pixelColor(x, y).saturation() > 80; --y)
+        ++height;
+    return height;
+}
+
+} // namespace
+
+class TestChart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
+    void cleanup() { m_sandbox.reset(); }
+
+    void barsOfARange_data()
+    {
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<QDate>("last");
+        QTest::addColumn<QList<HistoryDay>>("days");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("bars"); // the first, the last, and every bar counted
+        const QList<HistoryDay> days{day({2023, 12, 31}, {3, 1, 0, 0, 0}),
+                                     day({2024, 1, 1}, {4, 0, 0, 0, 0}),
+                                     day({2024, 2, 29}, {5, 0, 0, 0, 0})};
+        QTest::addRow("days across a change of year, empty days as zero")
+            << QDate(2023, 12, 30) << QDate(2024, 1, 2) << days << 4
+            << QStringList{"2023-12-30..2023-12-30:0", "2023-12-31..2023-12-31:4",
+                           "2024-01-01..2024-01-01:4", "2024-01-02..2024-01-02:0"};
+        QTest::addRow("a leap day, days outside left out")
+            << QDate(2024, 2, 28) << QDate(2024, 3, 1) << days << 3
+            << QStringList{"2024-02-28..2024-02-28:0", "2024-02-29..2024-02-29:5",
+                           "2024-03-01..2024-03-01:0"};
+        QTest::addRow("93 days are still days")
+            << QDate(2023, 12, 1) << QDate(2024, 3, 2) << days << 93
+            << QStringList{"2023-12-01..2023-12-01:0", "2023-12-31..2023-12-31:4",
+                           "2024-01-01..2024-01-01:4", "2024-02-29..2024-02-29:5",
+                           "2024-03-02..2024-03-02:0"};
+        // Weeks run Monday to Sunday: 2023-12-31 is a Sunday, 2024-01-01 a Monday.
+        QTest::addRow("weeks, cut at the range's ends")
+            << QDate(2023, 11, 29) << QDate(2024, 3, 2) << days << 14
+            << QStringList{"2023-11-29..2023-12-03:0", "2023-12-25..2023-12-31:4",
+                           "2024-01-01..2024-01-07:4", "2024-02-26..2024-03-02:5"};
+        QTest::addRow("months beyond two years")
+            << QDate(2021, 12, 15) << QDate(2024, 3, 2) << days << 28
+            << QStringList{"2021-12-15..2021-12-31:0", "2023-12-01..2023-12-31:4",
+                           "2024-01-01..2024-01-31:4", "2024-02-01..2024-02-29:5",
+                           "2024-03-01..2024-03-02:0"};
+    }
+
+    void barsOfARange()
+    {
+        QFETCH(QDate, first);
+        QFETCH(QDate, last);
+        QFETCH(QList<HistoryDay>, days);
+        QFETCH(int, count);
+        QFETCH(QStringList, bars);
+        const QList<ChartBar> made = chartBars(days, first, last);
+        QCOMPARE(made.size(), count);
+        QStringList shown{describe(made.first())};
+        for (const ChartBar &bar : made.mid(1, made.size() - 2))
+            if (!describe(bar).endsWith(":0"))
+                shown << describe(bar);
+        shown << describe(made.last());
+        QCOMPARE(shown, bars);
+    }
+
+    void roundTicks_data()
+    {
+        QTest::addColumn<qint64>("top");
+        QTest::addColumn<QList<qint64>>("ticks");
+        QTest::addRow("nothing counted") << qint64(0) << QList<qint64>{0, 1};
+        QTest::addRow("7") << qint64(7) << QList<qint64>{0, 2, 4, 6, 8};
+        QTest::addRow("10, on a tick") << qint64(10) << QList<qint64>{0, 2, 4, 6, 8, 10};
+        QTest::addRow("11") << qint64(11) << QList<qint64>{0, 5, 10, 15};
+        QTest::addRow("250") << qint64(250) << QList<qint64>{0, 50, 100, 150, 200, 250};
+        QTest::addRow("ten years of a full counter")
+            << qint64(32767) * 3650 << QList<qint64>{0, 50000000, 100000000, 150000000};
+    }
+
+    void roundTicks()
+    {
+        QFETCH(qint64, top);
+        QFETCH(QList<qint64>, ticks);
+        QCOMPARE(zentova::roundTicks(top), ticks);
+    }
+
+    void hoursFromTheTurn()
+    {
+        const QDate d(2024, 1, 1);
+        const auto at = [&](int hour, int dayOffset = 0) {
+            return QDateTime(d.addDays(dayOffset), QTime(hour, 30));
+        };
+        const QList<LogEntry> lines{{at(6), 0, {}, 1, 1, LogKind::Count},
+                                    {at(6), 1, {}, 2, 2, LogKind::Count},
+                                    {at(9), 0, {}, -1, 0, LogKind::Count},
+                                    {at(9), 0, {}, 50, 50, LogKind::Settings},
+                                    {at(5, 1), 0, {}, 3, 53, LogKind::Count}};
+        // A day that turns at 6: its first hour is 6 o'clock, its last 5 the next morning.
+        const HourCounts hours = hourCounts(lines, 6);
+        QCOMPARE(hours[0][0] + hours[0][1], qint64(3));
+        QCOMPARE(hours[3][0], qint64(-1));
+        QCOMPARE(hours[23][0], qint64(3));
+    }
+
+    void metDaysByEachDaysOwnTarget()
+    {
+        // The target went from 10 to 20 mid-range; a day with none is not counted.
+        const QList<HistoryDay> days{
+            day({2023, 12, 1}, {12, 0, 0, 0, 0}, {10, 0, 0, 0, 0}),
+            day({2023, 12, 2}, {12, 0, 0, 0, 0}, {20, 0, 0, 0, 0}),
+            day({2023, 12, 3}, {20, 9, 0, 0, 0}, {20, 9, 0, 0, 0}),
+            day({2023, 12, 4}, {99, 0, 0, 0, 0}),
+        };
+        QCOMPARE(metDays(days, 0), (MetDays{2, 3}));
+        QCOMPARE(metDays(days, 1), (MetDays{1, 1}));
+        QCOMPARE(metDays(days, 2), (MetDays{0, 0}));
+    }
+
+    void whatThePointerReaches_data()
+    {
+        QTest::addColumn<int>("bar");       // -1: a point left of the axis or on the legend
+        QTest::addColumn<QPoint>("offset"); // from that bar's foot
+        QTest::addColumn<int>("reached");
+        QTest::addRow("a bar") << 1 << QPoint(0, -2) << 1;
+        QTest::addRow("the gap after it belongs to it") << 1 << QPoint(1000, -2) << 1;
+        QTest::addRow("its label") << 2 << QPoint(0, 8) << 2;
+        QTest::addRow("the last") << 3 << QPoint(0, -2) << 3;
+        QTest::addRow("left of the axis") << -1 << QPoint(2, 150) << -1;
+        QTest::addRow("the legend") << -1 << QPoint(200, 2) << -1;
+    }
+
+    void whatThePointerReaches()
+    {
+        QFETCH(int, bar);
+        QFETCH(QPoint, offset);
+        QFETCH(int, reached);
+        BarChart chart;
+        chart.resize(400, 200);
+        chart.setBars(QList<BarChart::Bar>(4, {"x", "x", {1, 2, 0, 0, 0}}), {"a", "b", {}, {}, {}});
+        QPoint point = offset;
+        if (bar >= 0) {
+            const QRect r = chart.barRect(bar);
+            // Just right of the bar: the gap before the next is shared.
+            point = offset.x() == 1000 ? QPoint(r.right() + 1, r.bottom() - 2)
+                                       : QPoint(r.center().x(), r.bottom()) + offset;
+        }
+        QCOMPARE(chart.barAt(point), reached);
+    }
+
+    // Bars of 10, 20, 0 and 40 on an axis to 40 (the target line of 25 fits
+    // below): painted a quarter, a half, nothing and the whole plot high.
+    void barsArePaintedToScale()
+    {
+        BarChart chart;
+        chart.resize(420, 240);
+        chart.setBars({{"1", "", {10, 0, 0, 0, 0}},
+                       {"2", "", {15, 5, 0, 0, 0}},
+                       {"3", "", {}},
+                       {"4", "", {10, 30, 0, 0, 0}}},
+                      {"a", "b", {}, {}, {}});
+        chart.setTargetLine(25);
+        QCOMPARE(chart.axisTop(), qint64(40));
+        const QImage image = chart.grab().toImage();
+        const int full = chart.barRect(3).height();
+        QVERIFY(full > 100);
+        const int expected[] = {full / 4, full / 2, 0, full};
+        for (int i = 0; i < 4; ++i) {
+            const QRect r = chart.barRect(i);
+            QVERIFY(qAbs(paintedHeight(image, r.center().x(), r.bottom()) - expected[i]) <= 1);
+        }
+        // The second counter stacks on the first, in its own colour.
+        const QRect last = chart.barRect(3);
+        QCOMPARE(image.pixelColor(last.center().x(), last.bottom() - 2), counterColour(0));
+        QCOMPARE(image.pixelColor(last.center().x(), last.top() + 2), counterColour(1));
+    }
+
+    // Last month, seen on 2024-01-01: the chart and the table choose the same
+    // day, the hours follow it, and the words say what the bars show.
+    void windowChartFollowsTheTableAndTheStrip()
+    {
+        m_sandbox->writeFile(
+            "history.csv",
+            historyFileText({day({2023, 12, 4}, {10, 0, 0, 0, 0}, {15, 0, 0, 0, 0}),
+                             day({2023, 12, 5}, {20, 0, 0, 0, 0}, {15, 0, 0, 0, 0}),
+                             day({2023, 12, 20}, {10, 30, 0, 0, 0}, {30, 0, 0, 0, 0})}));
+        gTitle(0) = QStringLiteral("電話");
+        gTitle(1) = QStringLiteral("メール");
+        HistoryWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::LastMonth));
+        auto *chart = window.findChild<BarChart *>("daysChart");
+        auto *table = window.findChild<QTableView *>("table");
+        QCOMPARE(chart->barCount(), 31);
+        QVERIFY2(chart->accessibleDescription().contains(
+                     QStringLiteral("合計 70 件、最も多い日は 2023-12-20 (水) の 40 件")),
+                 qPrintable(chart->accessibleDescription()));
+        QCOMPARE(window.findChild<QLabel *>("metDays")->text(),
+                 QStringLiteral("目標: 電話 達成 1 / 3 日"));
+
+        QTest::mouseClick(chart, Qt::LeftButton, {}, chart->barRect(4).center());
+        QCOMPARE(window.hoursDay(), QDate(2023, 12, 5));
+        QCOMPARE(window.shownDays()[table->currentIndex().row()].date, QDate(2023, 12, 5));
+        // Counted before the log began: the hours say so.
+        QVERIFY(window.findChild<BarChart *>("hoursChart")
+                    ->accessibleDescription()
+                    .contains(QStringLiteral("記録し始める前")));
+
+        table->setCurrentIndex(table->model()->index(0, 0)); // 2023-12-20
+        QCOMPARE(chart->current(), 19);
+        chart->setFocus();
+        QTest::keyClick(chart, Qt::Key_Left); // a day without a line: no row
+        QCOMPARE(window.hoursDay(), QDate(2023, 12, 19));
+        QVERIFY(!table->selectionModel()->hasSelection());
+
+        // Today's count shows up at once.
+        window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::ThisMonth));
+        QCOMPARE(chart->barRect(0).height(), 0);
+        gCount(0) = 3;
+        window.followStrip();
+        QTRY_VERIFY(chart->barRect(0).height() > 0);
+
+        window.findChild<QPushButton *>("copyImageButton")->click();
+        QCOMPARE(QApplication::clipboard()->image().size(), window.chartImage().size());
+    }
+
+private:
+    std::unique_ptr<test::Sandbox> m_sandbox;
+};
+
+QTEST_MAIN(TestChart)
+#include "tst_chart.moc"
