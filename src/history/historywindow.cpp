@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTableView>
@@ -176,7 +177,9 @@ HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(applicationTitle() + QStringLiteral("：履歴"));
     setFont(uiFont());
-    resize(880, 660);
+    // Room for the charts and a month of rows, within a small or scaled screen.
+    const QSize room = screen()->availableGeometry().size();
+    resize(std::min(880, room.width() * 9 / 10), std::min(660, room.height() * 8 / 10));
 
     m_rangeBox = new QComboBox(this);
     m_rangeBox->setObjectName(QStringLiteral("rangeBox"));
