@@ -575,8 +575,12 @@ private slots:
         yesterday.Title = {"受付", "電話", "メール", "来客", "他"};
         yesterday.SavedDate = today() - 1;
         writeRecordFile(install.path("Countdata.dat"), yesterday);
-        const QByteArray line = QDate::currentDate().addDays(-1).toString(Qt::ISODate).toLatin1() +
-                                QByteArray(",受付,12,電話,7,メール,100,来客,3,他,45,167\r\n");
+        QFile options(install.path("Options.ini")); // the day's targets go with its line
+        QVERIFY(options.open(QIODevice::WriteOnly) && options.write("[Targets]\nCounter2=9\n") > 0);
+        options.close();
+        const QByteArray line =
+            QDate::currentDate().addDays(-1).toString(Qt::ISODate).toLatin1() +
+            QByteArray(",受付,12,電話,7,メール,100,来客,3,他,45,167,0,9,0,0,0\r\n");
 
         QProcess program;
         install.start(program, *m_screen);
