@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QStringEncoder>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -91,6 +92,12 @@ private slots:
             << QStringList{"2023-12-27:1", "2023-12-29:167"};
         QByteArray damaged = two;
         damaged.insert(damaged.indexOf("2023-12-31"), "not a day,\"broken\r\n2023-12-30,x\r\n");
+        HistoryDay twice = dayOfRecord(dayRecord(kToday - 3, {500, 0, 0, 0, 0}));
+        QTest::addRow("a date written twice becomes one line")
+            << historyFileText({twice, twice}).replace("500", "1") + historyLine(twice) + "\r\n"
+            << kToday - 3 << QStringList{"2023-12-29:655"};
+        QTest::addRow("a file of blank lines gets its header")
+            << QByteArray("\r\n\r\n") << kToday - 3 << QStringList{"2023-12-29:167"};
         QTest::addRow("lines that are no day are kept")
             << damaged << kToday - 2
             << QStringList{"2023-12-27:1", "2023-12-30:167", "2023-12-31:2"};
@@ -109,6 +116,7 @@ private slots:
         for (const HistoryDay &day : historyDays(text))
             days << day.date.toString(Qt::ISODate) + ':' + QString::number(day.total());
         QCOMPARE(days, after);
+        QCOMPARE(text.count(historyHeader()), text.isEmpty() ? 0 : 1);
         // Whatever was there that is no day stays, byte for byte.
         for (const HistoryEntry &entry : parseHistory(before))
             if (!entry.day)
@@ -134,6 +142,20 @@ private slots:
         QCOMPARE(days.size(), 2);
         QCOMPARE(days[0].targets, (std::array<int, 5>{}));
         QCOMPARE(days[1].targets, (std::array<int, 5>{9, 0, 0, 0, 0}));
+    }
+
+    // A history a spreadsheet saved as UTF-16 is not added to: it stays byte
+    // for byte, and the day goes to its dated copy, which the box names.
+    void historyInAnotherEncodingIsLeftAlone()
+    {
+        auto toUtf16 = QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        const QByteArray utf16 = toUtf16(QStringLiteral("日付,項目1\r\n2023-12-01,受付,1\r\n"));
+        m_sandbox->writeFile("history.csv", utf16);
+        const auto said = archiveFinishedDay(dayRecord(kToday - 1));
+        QVERIFY(said && said->contains(datedRecordPath(QDate(2023, 12, 31))));
+        QCOMPARE(m_sandbox->readFile("history.csv"), utf16);
+        QVERIFY(!archiveFinishedDay(dayRecord(kToday))); // nor at the next start
+        QCOMPARE(m_sandbox->readFile("history.csv"), utf16);
     }
 
     void killDuringTheWriteLeavesAWholeFile()
@@ -209,7 +231,9 @@ private slots:
             day.date = date;
             stored << day;
         }
-        m_sandbox->writeFile("history.csv", historyFileText(stored) + "garbage\r\n");
+        HistoryDay again = stored[1]; // 2023-12-01 once more, by hand, with less
+        again.counts = {5, 5, 0, 0, 0};
+        m_sandbox->writeFile("history.csv", historyFileText(stored + QList{again}) + "garbage\r\n");
         gTitle(0) = QStringLiteral("今日");
         gCount(0) = 5;
 

@@ -81,38 +81,83 @@ QByteArray readHistoryFile(const QString &path)
     return text;
 }
 
+// Whether `text` is UTF-8 throughout: a history a spreadsheet saved as
+// UTF-16 (or in a code page) is not one this program can add lines to.
+bool isUtf8(const QByteArray &text)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(text.constData());
+    const auto *end = p + text.size();
+    while (p < end) {
+        const unsigned char c = *p++;
+        if (c == 0)
+            return false;
+        const int more = c < 0x80             ? 0
+                         : (c & 0xE0) == 0xC0 ? 1
+                         : (c & 0xF0) == 0xE0 ? 2
+                         : (c & 0xF8) == 0xF0 ? 3
+                                              : -1;
+        if (more < 0 || (more == 1 && c < 0xC2) || end - p < more)
+            return false;
+        for (int k = 0; k < more; ++k) {
+            if ((*p++ & 0xC0) != 0x80)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The history as it stands, to add a day to. One that is not UTF-8 is left
+// as it is: the day goes elsewhere.
+QByteArray historyToAddTo()
+{
+    QByteArray text = readHistoryFile(historyPath());
+    if (!isUtf8(text))
+        throw RuntimeError(ErrorCode::PathFileAccessError,
+                           QStringLiteral("UTF-8 のテキストではありません"));
+    return text;
+}
+
 // The history with the record's day in its place: the line of the same
-// date replaced, or a new line before the first later day.
+// date replaced (and any second line of that date folded into it), or a new
+// line before the first later day. Lines that are no day's stay as they are.
 QByteArray withDay(const QByteArray &text, const HistoryDay &day)
 {
     QList<HistoryEntry> entries = parseHistory(text);
-    if (entries.isEmpty())
-        entries.append({historyHeader(), std::nullopt});
+    const bool headed = std::any_of(entries.begin(), entries.end(), [](const HistoryEntry &e) {
+        return e.bytes.startsWith(historyHeader().left(historyHeader().indexOf(',')));
+    });
+    if (!headed)
+        entries.prepend({historyHeader(), std::nullopt});
     else if (entries.first().bytes == headerWithoutTargets())
         entries.first().bytes = historyHeader(); // its lines are read the same
-    const HistoryEntry entry{historyLine(day), day};
     qsizetype at = entries.size();
+    qsizetype same = -1;
+    HistoryDay kept = day;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         if (!entries[i].day)
             continue;
         if (entries[i].day->date == day.date) {
             // A day kept again (the clock set back, a start after a kill)
-            // never loses counts its line already had.
-            // Nor does a target changed since rewrite the day's own.
-            HistoryDay kept = day;
+            // never loses counts its line already had, nor the targets it
+            // was kept with.
             for (size_t c = 0; c < kept.counts.size(); ++c)
                 kept.counts[c] = std::max(kept.counts[c], entries[i].day->counts[c]);
-            if (entries[i].day->targets != decltype(kept.targets){})
+            if (same < 0 && entries[i].day->targets != decltype(kept.targets){})
                 kept.targets = entries[i].day->targets;
-            entries[i] = {historyLine(kept), kept};
-            at = -1;
-            break;
+            if (same < 0)
+                same = i;
+            else
+                entries[i].bytes.clear(); // the second line of the date: folded in
+            continue;
         }
         if (entries[i].day->date > day.date && at == entries.size())
             at = i;
     }
-    if (at >= 0)
-        entries.insert(at, entry);
+    entries.removeIf([](const HistoryEntry &e) { return e.day && e.bytes.isEmpty(); });
+    if (same >= 0)
+        entries[same] = {historyLine(kept), kept};
+    else
+        entries.insert(at, {historyLine(kept), kept});
     QByteArray out = kBom;
     for (const HistoryEntry &e : entries)
         out += e.bytes + kLineEnd;
@@ -162,20 +207,23 @@ void returnDatedCopies()
     const QDir folder(dataFolder());
     QStringList returned;
     try {
-        QByteArray text = readHistoryFile(historyPath());
         // Matched by hand, as the leftovers are: no regular expression at start.
+        // The history is read only where there are copies to add.
+        std::optional<QByteArray> text;
         for (const QString &name : folder.entryList(QDir::Files | QDir::NoSymLinks)) {
             const QDate date = dateOfCopyName(name);
             if (!date.isValid() || date >= Today())
                 continue;
+            if (!text)
+                text = historyToAddTo();
             HistoryDay day = finishedDayOf(readRecordFile(folder.filePath(name)));
             day.date = date;
-            text = withDay(text, day);
+            text = withDay(*text, day);
             returned << name;
         }
         if (returned.isEmpty())
             return;
-        writeFileAtomically(historyPath(), text);
+        writeFileAtomically(historyPath(), *text);
     } catch (const RuntimeError &) {
         return;
     }
@@ -316,7 +364,7 @@ std::optional<QString> keepDay(const CountRecord &record)
 {
     const HistoryDay day = finishedDayOf(record);
     try {
-        writeFileAtomically(historyPath(), withDay(readHistoryFile(historyPath()), day));
+        writeFileAtomically(historyPath(), withDay(historyToAddTo(), day));
         return std::nullopt;
     } catch (const RuntimeError &historyError) {
         const QString copy = datedRecordPath(day.date);

@@ -297,6 +297,20 @@ void HistoryWindow::reload()
     trap([&] { stored = historyDays(readHistoryText()); });
     std::stable_sort(stored.begin(), stored.end(),
                      [](const HistoryDay &a, const HistoryDay &b) { return a.date > b.date; });
+    // A date written twice (by hand) is one day, as its next keeping makes it.
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        if (kept > 0 && stored[i].date == stored[kept - 1].date) {
+            for (size_t c = 0; c < stored[i].counts.size(); ++c)
+                stored[kept - 1].counts[c] =
+                    std::max(stored[kept - 1].counts[c], stored[i].counts[c]);
+            continue;
+        }
+        if (kept != i)
+            stored[kept] = std::move(stored[i]);
+        ++kept;
+    }
+    stored.resize(kept);
     // A line dated today (made by hand) is not today's: the live row is.
     const HistoryDay today = todayAsItStands();
     stored.removeIf([&](const HistoryDay &day) { return day.date == today.date; });
