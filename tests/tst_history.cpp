@@ -92,6 +92,13 @@ private slots:
             << QStringList{"2023-12-27:1", "2023-12-29:167"};
         QByteArray damaged = two;
         damaged.insert(damaged.indexOf("2023-12-31"), "not a day,\"broken\r\n2023-12-30,x\r\n");
+        const HistoryDay fifth = dayOfRecord(dayRecord(kToday - 5, {1, 0, 0, 0, 0}));
+        QTest::addRow("after the last line") << historyFileText({fifth}) << kToday - 3
+                                             << QStringList{"2023-12-27:1", "2023-12-29:167"};
+        HistoryDay third = dayOfRecord(dayRecord(kToday - 3, {1, 0, 0, 0, 0}));
+        QTest::addRow("its date already there, above an earlier day")
+            << historyFileText({third, fifth}) << kToday - 3
+            << QStringList{"2023-12-29:167", "2023-12-27:1"};
         HistoryDay twice = dayOfRecord(dayRecord(kToday - 3, {500, 0, 0, 0, 0}));
         QTest::addRow("a date written twice becomes one line")
             << historyFileText({twice, twice}).replace("500", "1") + historyLine(twice) + "\r\n"

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <cmath>
 
 namespace zentova
@@ -37,7 +38,8 @@ QByteArray headerWithoutTargets()
     return historyHeader().left(historyHeader().indexOf(",目標1"));
 }
 
-std::optional<HistoryDay> dayOfFields(const QList<QByteArray> &fields)
+std::optional<HistoryDay> dayOfFields(const QList<QByteArray> &fields,
+                                      QHash<QByteArray, QString> *titles)
 {
     if (fields.size() != kFieldsBeforeTargets &&
         fields.size() != kFieldsBeforeTargets + CounterCount)
@@ -48,7 +50,13 @@ std::optional<HistoryDay> dayOfFields(const QList<QByteArray> &fields)
         return std::nullopt;
     for (int i = 0; i < CounterCount; ++i) {
         bool ok = false;
-        day.titles[size_t(i)] = QString::fromUtf8(fields[1 + 2 * i]);
+        const QByteArray &title = fields[1 + 2 * i];
+        if (!titles)
+            day.titles[size_t(i)] = QString::fromUtf8(title);
+        else if (const auto known = titles->constFind(title); known != titles->cend())
+            day.titles[size_t(i)] = *known;
+        else
+            day.titles[size_t(i)] = *titles->insert(title, QString::fromUtf8(title));
         day.counts[size_t(i)] = fields[2 + 2 * i].toInt(&ok);
         if (!ok || day.counts[size_t(i)] < -32768 || day.counts[size_t(i)] > 32767)
             return std::nullopt;
@@ -79,6 +87,52 @@ QByteArray readHistoryFile(const QString &path)
     if (file.error() != QFileDevice::NoError)
         raiseError(ErrorCode::DeviceIoError);
     return text;
+}
+
+// A line of the text from `from`, without its line end; `next` is where the
+// line after it starts.
+QByteArrayView lineAt(const QByteArray &text, qsizetype from, qsizetype &next)
+{
+    const qsizetype end = text.indexOf('\n', from);
+    next = end < 0 ? text.size() : end + 1;
+    QByteArrayView line(text.constData() + from, (end < 0 ? text.size() : end) - from);
+    return line.endsWith('\r') ? line.chopped(1) : line;
+}
+
+// Hands `take` each record of a history text in order: its bytes, and the
+// day it holds where it is a day's line. A title with a line break spans
+// lines inside its quotes: five titles of the dialog's five characters make
+// at most 25 breaks, a title of the data file's own more. A stray quote must
+// not swallow the lines after it: lines are only joined where together they
+// make a day's line, and never more than kMaxJoinedLines. The lines are read
+// where they stand, so a long history costs its days and no copy of itself.
+template <typename Take>
+void walkHistory(const QByteArray &text, QHash<QByteArray, QString> *titles, Take take)
+{
+    for (qsizetype at = text.startsWith(kBom) ? kBom.size() : 0; at < text.size();) {
+        qsizetype next = 0;
+        const QByteArrayView first = lineAt(text, at, next);
+        QByteArray record = first.toByteArray();
+        qsizetype after = next;
+        int joined = 0;
+        bool open = first.count('"') % 2 == 1;
+        while (open && after < text.size() && joined < kMaxJoinedLines) {
+            const QByteArrayView more = lineAt(text, after, after);
+            record += "\r\n";
+            record += more;
+            ++joined;
+            open = open != (more.count('"') % 2 == 1);
+        }
+        const auto fields = csvFields(record);
+        auto day = fields ? dayOfFields(*fields, titles) : std::nullopt;
+        if (joined > 0 && !day) {
+            take(first.toByteArray(), std::nullopt);
+            at = next;
+            continue;
+        }
+        take(std::move(record), std::move(day));
+        at = after;
+    }
 }
 
 // Whether `text` is UTF-8 throughout: a history a spreadsheet saved as
@@ -122,6 +176,18 @@ QByteArray historyToAddTo()
 // line before the first later day. Lines that are no day's stay as they are.
 QByteArray withDay(const QByteArray &text, const HistoryDay &day)
 {
+    // The usual keeping: a day later than the last line of a history in this
+    // program's form, whose date no line has. The line goes at the end and
+    // the lines before are not read, so years of history stay quick to keep.
+    const QByteArray date = day.date.toString(Qt::ISODate).toLatin1();
+    if (text.startsWith(kBom + historyHeader() + kLineEnd) && text.endsWith(kLineEnd) &&
+        !text.contains('\n' + date + ',')) {
+        const qsizetype from = text.lastIndexOf('\n', text.size() - kLineEnd.size() - 1) + 1;
+        const auto fields = csvFields(text.mid(from, text.size() - kLineEnd.size() - from));
+        const auto last = fields ? dayOfFields(*fields, nullptr) : std::nullopt;
+        if (last && last->date < day.date)
+            return text + historyLine(day) + kLineEnd;
+    }
     QList<HistoryEntry> entries = parseHistory(text);
     const bool headed = std::any_of(entries.begin(), entries.end(), [](const HistoryEntry &e) {
         return e.bytes.startsWith(historyHeader().left(historyHeader().indexOf(',')));
@@ -278,46 +344,22 @@ QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles)
 
 QList<HistoryEntry> parseHistory(const QByteArray &text)
 {
-    QList<QByteArray> lines = text.mid(text.startsWith(kBom) ? kBom.size() : 0).split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (QByteArray &line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
     QList<HistoryEntry> entries;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        // A title with a line break spans lines inside its quotes: five
-        // titles of the dialog's five characters make at most 25 breaks, a
-        // title of the data file's own more. A stray quote must not swallow
-        // the lines after it: lines are only joined where together they make
-        // a day's line, and never more than kMaxJoinedLines.
-        QByteArray record = lines[i];
-        qsizetype last = i;
-        bool open = record.count('"') % 2 == 1;
-        while (open && last + 1 < lines.size() && last - i < kMaxJoinedLines) {
-            record += "\r\n" + lines[++last];
-            open = open != (lines[last].count('"') % 2 == 1);
-        }
-        const auto fields = csvFields(record);
-        const auto day = fields ? dayOfFields(*fields) : std::nullopt;
-        if (last > i && !day) {
-            entries.append({lines[i], std::nullopt});
-            continue;
-        }
-        entries.append({record, day});
-        i = last;
-    }
+    walkHistory(text, nullptr, [&](QByteArray bytes, std::optional<HistoryDay> day) {
+        entries.append({std::move(bytes), std::move(day)});
+    });
     return entries;
 }
 
 QList<HistoryDay> historyDays(const QByteArray &text)
 {
+    // Years of lines under the same few titles: each title is kept once.
+    QHash<QByteArray, QString> titles;
     QList<HistoryDay> days;
-    for (const HistoryEntry &entry : parseHistory(text)) {
-        if (entry.day)
-            days.append(*entry.day);
-    }
+    walkHistory(text, &titles, [&](QByteArray, std::optional<HistoryDay> day) {
+        if (day)
+            days.append(std::move(*day));
+    });
     return days;
 }
 
