@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 namespace zentova
 {
@@ -32,12 +33,28 @@ void BarChart::setBars(const QList<Bar> &bars, const std::array<QString, Counter
     m_names = names;
     m_current = std::min(m_current, int(m_bars.size()) - 1);
     m_hovered = -1;
-    update();
+    m_totals.clear();
+    m_totals.reserve(m_bars.size());
+    for (const Bar &bar : m_bars) {
+        qint64 sum = 0;
+        for (int c = 0; c < CounterCount; ++c)
+            sum += m_names[size_t(c)].isEmpty() ? 0 : std::max<qint64>(bar.values[size_t(c)], 0);
+        m_totals.append(sum);
+    }
+    scale();
 }
 
 void BarChart::setTargetLine(qint64 value)
 {
     m_target = std::max<qint64>(value, 0);
+    scale();
+}
+
+void BarChart::scale()
+{
+    const qint64 top = std::max(
+        m_target, m_totals.isEmpty() ? 0 : *std::max_element(m_totals.begin(), m_totals.end()));
+    m_axisTop = roundTicks(top).last();
     update();
 }
 
@@ -63,22 +80,9 @@ QSize BarChart::minimumSizeHint() const
     return {160, fontMetrics().height() * 7};
 }
 
-qint64 BarChart::shownTotal(int index) const
-{
-    qint64 sum = 0;
-    for (int c = 0; c < CounterCount; ++c) {
-        if (!m_names[size_t(c)].isEmpty())
-            sum += std::max<qint64>(m_bars[index].values[size_t(c)], 0);
-    }
-    return sum;
-}
-
 qint64 BarChart::axisTop() const
 {
-    qint64 top = m_target;
-    for (int i = 0; i < m_bars.size(); ++i)
-        top = std::max(top, shownTotal(i));
-    return roundTicks(top).last();
+    return m_axisTop;
 }
 
 QRect BarChart::plotArea() const
@@ -103,7 +107,7 @@ QRect BarChart::barRect(int index) const
     const QRect slot = slotRect(index);
     const QRect plot = plotArea();
     const int gap = slot.width() >= 4 ? std::max(1, slot.width() / 5) : 0;
-    const int height = int(std::llround(double(shownTotal(index)) * plot.height() / axisTop()));
+    const int height = int(std::llround(double(m_totals[index]) * plot.height() / axisTop()));
     return QRect(slot.left() + gap / 2, plot.bottom() + 1 - height, slot.width() - gap, height);
 }
 
@@ -159,9 +163,9 @@ void BarChart::paintEvent(QPaintEvent *)
     }
 
     // The bars, stacked from the first counter up; labels where they fit.
+    const double slotWidth = double(plot.width()) / std::max<qsizetype>(m_bars.size(), 1);
     const int labelEvery = std::max(
-        1,
-        (fm.horizontalAdvance(QStringLiteral("00/00")) + 6) / std::max(1, slotRect(0).width()) + 1);
+        1, int(std::ceil((fm.horizontalAdvance(QStringLiteral("0000/00")) + 6) / slotWidth)));
     for (int i = 0; i < m_bars.size(); ++i) {
         const QRect slot = slotRect(i);
         if (i == m_current || i == m_hovered) {

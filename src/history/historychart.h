@@ -63,11 +63,13 @@ protected:
 private:
     QRect plotArea() const;
     QRect slotRect(int index) const;
-    qint64 shownTotal(int index) const;
+    void scale(); // the axis from the bars and the target
     void showTip(int index);
     void choose(int index);
 
     QList<Bar> m_bars;
+    QList<qint64> m_totals; // each bar's drawn height in counts
+    qint64 m_axisTop = 1;
     std::array<QString, CounterCount> m_names;
     qint64 m_target = 0;
     QString m_message;

@@ -14,14 +14,17 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QThreadPool>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -37,6 +40,8 @@ namespace
 constexpr int kTotalColumn = 1 + 2 * CounterCount;
 constexpr int kExportColumns = kTotalColumn + 1 + CounterCount;
 constexpr int kTableColumns = 2 + CounterCount;
+// About 60,000 days of lines.
+constexpr qint64 kReadAtOnce = 4 * 1024 * 1024;
 
 QString exportCell(const HistoryDay &day, int column)
 {
@@ -95,7 +100,7 @@ QString barName(const ChartBar &bar, BarSpan span)
 }
 
 // Under the bar: the day of the month, with the month at its start; a
-// week by its Monday; a month by its number, with the year in January.
+// week by its Monday; a month with its year (only some bars have room).
 QString barLabel(const ChartBar &bar, BarSpan span, bool first)
 {
     const QDate d = bar.first;
@@ -108,8 +113,7 @@ QString barLabel(const ChartBar &bar, BarSpan span, bool first)
     case BarSpan::Month:
         break;
     }
-    return first || d.month() == 1 ? QStringLiteral("%1/%2").arg(d.year()).arg(d.month())
-                                   : QString::number(d.month());
+    return QStringLiteral("%1/%2").arg(d.year()).arg(d.month());
 }
 
 } // namespace
@@ -293,13 +297,53 @@ HistoryDay HistoryWindow::todayAsItStands() const
 
 void HistoryWindow::reload()
 {
-    QList<HistoryDay> stored;
-    trap([&] { stored = historyDays(readHistoryText()); });
+    const HistoryDay today = todayAsItStands();
+    m_options = readDayOptions();
+    if (!m_hoursDay.isValid() || m_hoursDay > today.date)
+        m_hoursDay = today.date;
+    const int load = ++m_loads;
+    // A history of a few centuries of days is read at once; a larger one (a
+    // file made by hand or by another program) is read aside, so that the
+    // strip goes on counting and answering while the window fills.
+    if (QFileInfo(historyPath()).size() <= kReadAtOnce) {
+        QList<HistoryDay> days;
+        trap([&] { days = storedDays(today.date); });
+        showStored(load, std::move(days), {});
+        return;
+    }
+    showStored(load, {}, {});
+    m_totalsLabel->setText(QStringLiteral("履歴を読み込んでいます..."));
+    QThreadPool::globalInstance()->start([window = QPointer(this), load, date = today.date] {
+        std::optional<RuntimeError> error;
+        QList<HistoryDay> days;
+        try {
+            days = storedDays(date);
+        } catch (const RuntimeError &e) {
+            error = e;
+        } catch (const std::bad_alloc &) {
+            error = RuntimeError(ErrorCode::OutOfMemory);
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, load, days = std::move(days), error]() mutable {
+                if (window)
+                    window->showStored(load, std::move(days), error);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+QList<HistoryDay> HistoryWindow::storedDays(const QDate &today)
+{
+    QList<HistoryDay> stored = historyDays(readHistoryText());
     std::stable_sort(stored.begin(), stored.end(),
                      [](const HistoryDay &a, const HistoryDay &b) { return a.date > b.date; });
-    // A date written twice (by hand) is one day, as its next keeping makes it.
+    // A date written twice (by hand) is one day, as its next keeping makes
+    // it; a line dated today (made by hand) is not today's: the live row is.
     qsizetype kept = 0;
     for (qsizetype i = 0; i < stored.size(); ++i) {
+        if (stored[i].date == today)
+            continue;
         if (kept > 0 && stored[i].date == stored[kept - 1].date) {
             for (size_t c = 0; c < stored[i].counts.size(); ++c)
                 stored[kept - 1].counts[c] =
@@ -311,13 +355,18 @@ void HistoryWindow::reload()
         ++kept;
     }
     stored.resize(kept);
-    // A line dated today (made by hand) is not today's: the live row is.
-    const HistoryDay today = todayAsItStands();
-    stored.removeIf([&](const HistoryDay &day) { return day.date == today.date; });
-    m_allDays = QList<HistoryDay>{today} + stored;
-    m_options = readDayOptions();
-    if (!m_hoursDay.isValid() || m_hoursDay > today.date)
-        m_hoursDay = today.date;
+    return stored;
+}
+
+void HistoryWindow::showStored(int load, QList<HistoryDay> stored,
+                               const std::optional<RuntimeError> &error)
+{
+    if (load != m_loads)
+        return; // a later reading has begun
+    if (error)
+        trap([&] { throw *error; });
+    stored.prepend(todayAsItStands());
+    m_allDays = std::move(stored);
     fillCounterBox();
     showRange();
 }

@@ -9,6 +9,7 @@
 
 #include "history/chartdata.h"
 #include "history/historyrange.h"
+#include "platform/runtime.h"
 #include "state/options.h"
 
 #include <QAbstractTableModel>
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -69,6 +71,10 @@ public:
 
 private:
     HistoryDay todayAsItStands() const;
+    // The history's days, newest first, one a date, without today's.
+    static QList<HistoryDay> storedDays(const QDate &today);
+    // Reading number `load` is done: its days, or the error that stopped it.
+    void showStored(int load, QList<HistoryDay> stored, const std::optional<RuntimeError> &error);
     void refreshToday();
     void showRange();
     void showTotals();
@@ -97,6 +103,7 @@ private:
     DayOptions m_options;
     QList<ChartBar> m_bars;
     QDate m_hoursDay;
+    int m_loads = 0;             // readings begun
     QList<HistoryDay> m_allDays; // today first, then newest first
     HistoryModel m_model;
     QTimer m_follow;
