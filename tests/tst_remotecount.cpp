@@ -9,7 +9,9 @@
 #include "testsupport.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <future>
 #include <sys/socket.h>
@@ -35,6 +37,30 @@ int connectTo(const QString &path)
     }
     return fd;
 }
+
+// Environment variables for a test's span, put back after it; a null value
+// unsets one.
+class Environment
+{
+public:
+    Environment(std::initializer_list<std::pair<const char *, QByteArray>> values)
+    {
+        for (const auto &[name, value] : values) {
+            m_before.append({name, qEnvironmentVariableIsSet(name)
+                                       ? std::optional<QByteArray>(qgetenv(name))
+                                       : std::nullopt});
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+        }
+    }
+    ~Environment()
+    {
+        for (const auto &[name, value] : m_before)
+            value ? qputenv(name, *value) : qunsetenv(name);
+    }
+
+private:
+    QList<std::pair<const char *, std::optional<QByteArray>>> m_before;
+};
 
 } // namespace
 
@@ -210,6 +236,86 @@ private slots:
         startServer();
         QCOMPARE(send(1, 1), 0);
         QTRY_COMPARE(gCount(1), int16_t(1));
+    }
+
+    // Where the sockets go: never outside a folder of the user's own, and
+    // where none can be had, `--count` says why.
+    void socketFolder_data()
+    {
+        QTest::addColumn<QString>("session");  // XDG_RUNTIME_DIR: "" unset, "open" 0755, "long"
+        QTest::addColumn<bool>("tempPlanted"); // TMPDIR/zentova-UID made by another account
+        QTest::addColumn<bool>("cachePlanted");
+        QTest::addColumn<QString>("chosen"); // "session", "temp", "cache" or "" for none
+        QTest::addRow("the session's own") << "own" << false << false << "session";
+        QTest::addRow("the session's open to others") << "open" << false << false << "temp";
+        QTest::addRow("too long for a socket") << "long" << false << false << "temp";
+        QTest::addRow("unset, the temporary one planted") << "" << true << false << "cache";
+        QTest::addRow("none to be had") << "" << true << true << "";
+    }
+
+    void socketFolder()
+    {
+        QFETCH(QString, session);
+        QFETCH(bool, tempPlanted);
+        QFETCH(bool, cachePlanted);
+        QFETCH(QString, chosen);
+        m_server.reset();
+        const QString base = m_sandbox->path("env");
+        const QString own = base + "/run", open = base + "/open",
+                      deep = base + '/' + QString(90, u'd'), temp = base + "/tmp",
+                      cache = base + "/cache";
+        for (const QString &folder : {own, open, deep, temp, cache})
+            QVERIFY(QDir().mkpath(folder));
+        for (const QString &folder : {own, deep})
+            QVERIFY(QFile::setPermissions(folder,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString tempOwn = temp + QStringLiteral("/zentova-%1").arg(::geteuid());
+        if (tempPlanted)
+            QVERIFY(QDir().mkdir(tempOwn) &&
+                    ::chown(QFile::encodeName(tempOwn).constData(), 65534, 65534) == 0);
+        if (cachePlanted)
+            m_sandbox->writeFile("env/cache/zentova-run", "not a folder");
+        const QString sessions[] = {own, open, deep};
+        const QStringList names{"own", "open", "long"};
+        const Environment env{
+            {"XDG_RUNTIME_DIR", session.isEmpty()
+                                    ? QByteArray()
+                                    : QFile::encodeName(sessions[names.indexOf(session)])},
+            {"TMPDIR", QFile::encodeName(temp)},
+            {"XDG_CACHE_HOME", QFile::encodeName(cache)}};
+        QString why;
+        const QString folder = countSocketFolder(&why);
+        const QStringList choices{"session", "temp", "cache"};
+        const QString expected[] = {own, tempOwn, cache + "/zentova-run"};
+        QCOMPARE(folder, chosen.isEmpty() ? QString() : expected[choices.indexOf(chosen)]);
+        QCOMPARE(why.isEmpty(), !chosen.isEmpty());
+        if (!chosen.isEmpty()) {
+            QVERIFY(QFileInfo(folder).permissions() ==
+                    (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                     QFile::WriteUser | QFile::ExeUser));
+            startServer();
+            QCOMPARE(send(0, 1), 0);
+        } else {
+            QString error;
+            QCOMPARE(sendCountRequest(m_sandbox->folder(), CountRequest{0, 1}, &error), 3);
+            QVERIFY2(error.contains(cache + "/zentova-run"), qPrintable(error));
+        }
+    }
+
+    // Something else where the socket goes: the strip runs without it and
+    // `--count` names the cause rather than saying the strip is not running.
+    void aFolderAtTheSocketsPlace()
+    {
+        m_server.reset();
+        const QString path = countSocketPath(m_sandbox->folder());
+        QVERIFY(QDir().mkdir(path));
+        CountServer server([](const CountRequest &) {});
+        QVERIFY(!server.listen(m_sandbox->folder()));
+        QString error;
+        QCOMPARE(sendCountRequest(m_sandbox->folder(), CountRequest{0, 1}, &error), 3);
+        QVERIFY2(error.contains(path + QStringLiteral(" はソケットではありません")),
+                 qPrintable(error));
+        QVERIFY(QDir().rmdir(path));
     }
 
     void anotherUserGetsNothing()

@@ -1,6 +1,7 @@
 #include "remote/countchannel.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -8,20 +9,80 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace zentova
 {
 
-QString countSocketPath(const QString &dataFolder)
+namespace
 {
+
+// "/zentova-" and sixteen hex digits.
+constexpr int kSocketNameLength = 25;
+
+// A folder no account but ours can enter or change: ours, a folder itself
+// (not a link to one), and closed to group and others.
+bool isOurPrivateFolder(const QString &folder, QString *why)
+{
+    struct stat st = {};
+    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0) {
+        *why = folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
+        *why = folder + QStringLiteral(" は自分専用のフォルダーではありません");
+        return false;
+    }
+    return true;
+}
+
+bool fitsASocketAddress(const QString &folder, QString *why)
+{
+    if (QFile::encodeName(folder).size() + kSocketNameLength < int(sizeof(sockaddr_un::sun_path)))
+        return true;
+    *why = folder + QStringLiteral(" はソケットの名前には長すぎます");
+    return false;
+}
+
+} // namespace
+
+QString countSocketFolder(QString *why)
+{
+    QString reason;
+    // The session's runtime folder, where the desktop made one for us.
+    const QString session = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!session.isEmpty() && QFileInfo(session).isAbsolute() &&
+        isOurPrivateFolder(session, &reason) && fitsASocketAddress(session, &reason))
+        return session;
+    // Else a folder of our own, made closed, in the temporary folder and
+    // then in our cache. One that another account made first is not used.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    for (const QString &folder :
+         {QDir::tempPath() + QStringLiteral("/zentova-%1").arg(::geteuid()),
+          cache.isEmpty() ? QString() : cache + QStringLiteral("/zentova-run")}) {
+        if (folder.isEmpty() || !fitsASocketAddress(folder, &reason))
+            continue;
+        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+        if (isOurPrivateFolder(folder, &reason))
+            return folder;
+    }
+    if (why)
+        *why = reason;
+    return QString();
+}
+
+QString countSocketPath(const QString &dataFolder, QString *why)
+{
+    const QString folder = countSocketFolder(why);
+    if (folder.isEmpty())
+        return QString();
     const QString canonical = QFileInfo(dataFolder).canonicalFilePath();
     const QByteArray key = QFile::encodeName(canonical.isEmpty() ? dataFolder : canonical);
     const QByteArray hash =
         QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16);
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/zentova-") + QString::fromLatin1(hash);
+    return folder + QStringLiteral("/zentova-") + QString::fromLatin1(hash);
 }
 
 bool socketAddress(const QString &path, sockaddr_un *address)
@@ -55,7 +116,7 @@ std::optional<CountRequest> parseCountRequestLine(const QByteArray &line)
 bool countSocketAnswers(const QString &dataFolder)
 {
     sockaddr_un address;
-    if (!socketAddress(countSocketPath(dataFolder), &address))
+    if (!socketAddress(countSocketPath(dataFolder, nullptr), &address))
         return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const bool answers =
@@ -68,13 +129,31 @@ bool countSocketAnswers(const QString &dataFolder)
 int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error)
 {
     constexpr int kWaitMs = 1000;
+    QString why;
+    const QString path = countSocketPath(dataFolder, &why);
+    if (path.isEmpty()) {
+        *error = QStringLiteral("件数を渡すソケットを置くフォルダーがありません (no folder for the "
+                                "count socket): ") +
+                 why;
+        return 3;
+    }
     sockaddr_un address;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || !socketAddress(countSocketPath(dataFolder), &address) ||
+    if (fd < 0 || !socketAddress(path, &address) ||
         ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        const int cause = errno;
         if (fd >= 0)
             ::close(fd);
-        *error = QStringLiteral("Zentova は起動していません (Zentova is not running).");
+        struct stat st = {};
+        const bool somethingElse = ::lstat(address.sun_path, &st) == 0 && !S_ISSOCK(st.st_mode);
+        *error = somethingElse
+                     ? QStringLiteral("Zentova に件数を渡せません。%1 はソケットではありません "
+                                      "(%1 is not a socket).")
+                           .arg(path)
+                 : cause == ENOENT || cause == ECONNREFUSED
+                     ? QStringLiteral("Zentova は起動していません (Zentova is not running).")
+                     : QStringLiteral("Zentova に件数を渡せません (%1): %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(cause)));
         return 3;
     }
     const QByteArray line = countRequestLine(request);

@@ -20,9 +20,13 @@ struct CountRequest {
     int delta = 0;   // +1 or -1
 };
 
-// The socket's full path for a data folder: in the per-user runtime folder,
-// which only the user can enter, so no other user reaches it.
-QString countSocketPath(const QString &dataFolder);
+// The folder the sockets go in, which only the user can enter, so that no
+// other account reaches them: the session's runtime folder where it is the
+// user's own; else one made for the user in the temporary folder, then in
+// the cache. Empty where none can be had; `why` then says why.
+QString countSocketFolder(QString *why = nullptr);
+// The socket's full path for a data folder in that folder; empty with none.
+QString countSocketPath(const QString &dataFolder, QString *why = nullptr);
 
 // The socket address of `path`; false when the path does not fit in one.
 bool socketAddress(const QString &path, ::sockaddr_un *address);

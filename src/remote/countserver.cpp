@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QScopedValueRollback>
 #include <QSocketNotifier>
+#include <cstdio>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -36,22 +37,36 @@ CountServer::~CountServer()
 
 bool CountServer::listen(const QString &dataFolder)
 {
-    m_path = countSocketPath(dataFolder);
-    sockaddr_un address;
-    if (!socketAddress(m_path, &address))
-        return false;
-    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (m_listener < 0)
-        return false;
-    // Ours to take: the lock says no live copy uses this data folder. The
-    // runtime folder is the user's alone, so nobody else reaches the socket
-    // between its bind and its mode.
-    ::unlink(address.sun_path);
-    if (::bind(m_listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
-        ::chmod(address.sun_path, 0600) != 0 || ::listen(m_listener, MaxPeers) != 0) {
-        ::close(m_listener);
+    // Without the socket the strip still counts; `--count` cannot reach it,
+    // which is said once, here, and by every `--count` in its own words.
+    QString why;
+    m_path = countSocketPath(dataFolder, &why);
+    const auto fail = [&](const QString &cause) {
+        std::fprintf(stderr, "zentova: %s\n",
+                     qPrintable(QStringLiteral("--count を受け付けられません (--count cannot "
+                                               "reach this copy): ") +
+                                cause));
+        if (m_listener >= 0)
+            ::close(m_listener);
         m_listener = -1;
         return false;
+    };
+    sockaddr_un address;
+    if (m_path.isEmpty() || !socketAddress(m_path, &address))
+        return fail(why);
+    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_listener < 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    // Ours to take: the lock says no live copy uses this data folder. The
+    // socket's folder is the user's alone, so nobody else reaches the socket
+    // between its bind and its mode. Only a socket left by a copy is removed.
+    struct stat st = {};
+    if (::lstat(address.sun_path, &st) == 0 && S_ISSOCK(st.st_mode))
+        ::unlink(address.sun_path);
+    if (::bind(m_listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+        ::chmod(address.sun_path, 0600) != 0 || ::listen(m_listener, MaxPeers) != 0) {
+        const int cause = errno;
+        return fail(m_path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(cause)));
     }
     m_notifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &CountServer::accept);
