@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,28 @@ namespace
 QString g_appFolder;
 QString g_userDataFolder;
 QString g_dataFolder; // decided once a run
+
+// A program folder whose name is no UTF-8 (code page 932 bytes, say) has no
+// name the program can open files by: its data is not used, and the run
+// says so once rather than keep the day elsewhere without a word.
+void sayWhereANamelessFolderSendsTheData(const QString &data)
+{
+    char exe[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe);
+    if (length <= 0 || length == ssize_t(sizeof exe))
+        return;
+    const QByteArray path(exe, length);
+    const QByteArray folder = path.left(path.lastIndexOf('/'));
+    if (QFile::encodeName(QFile::decodeName(folder)) == folder)
+        return;
+    std::fprintf(
+        stderr, "zentova: %s\n",
+        qPrintable(QStringLiteral("プログラムのフォルダー名が UTF-8 ではないため、その中の "
+                                  "Countdata.dat は使えません。データは %1 に置きます "
+                                  "(the program's folder name is not UTF-8: the data "
+                                  "is kept in %1).")
+                       .arg(QDir::toNativeSeparators(data))));
+}
 } // namespace
 
 QString appFolder()
@@ -107,6 +130,8 @@ QString dataFolder()
         g_dataFolder = app;
     else
         g_dataFolder = user; // its errors show; a shared folder is never used
+    if (g_appFolder.isEmpty() && g_dataFolder != app)
+        sayWhereANamelessFolderSendsTheData(g_dataFolder);
     return g_dataFolder;
 }
 
