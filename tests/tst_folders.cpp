@@ -131,6 +131,35 @@ private slots:
                  beside ? QStringList{bin + "/zentova_sound.so"} : QStringList());
     }
 
+    // What Qt would load from a program's folder at start: a shared folder
+    // that holds any of it is not started from.
+    void whatQtWouldLoadFromAProgramFolder_data()
+    {
+        QTest::addColumn<QStringList>("made"); // a trailing / makes a folder, @ a dangling link
+        QTest::addColumn<QStringList>("found");
+        QTest::addRow("the program alone") << QStringList{"zentova", "Chimes.wav"} << QStringList{};
+        QTest::addRow("a qt.conf") << QStringList{"qt.conf"} << QStringList{"qt.conf"};
+        QTest::addRow("plugin folders") << QStringList{"platformthemes/", "platforms/", "docs/"}
+                                        << QStringList{"platforms", "platformthemes"};
+        QTest::addRow("a dangling link")
+            << QStringList{"@imageformats"} << QStringList{"imageformats"};
+    }
+
+    void whatQtWouldLoadFromAProgramFolder()
+    {
+        QFETCH(QStringList, made);
+        QFETCH(QStringList, found);
+        for (const QString &name : made) {
+            if (name.endsWith(u'/'))
+                QVERIFY(QDir(m_sandbox->folder()).mkdir(name));
+            else if (name.startsWith(u'@'))
+                QVERIFY(QFile::link(m_sandbox->path("gone"), m_sandbox->path(name.mid(1))));
+            else
+                m_sandbox->writeFile(name, "x");
+        }
+        QCOMPARE(qtFilesIn(m_sandbox->folder()), found);
+    }
+
     void readOnlyProgramFolderFallsBackToUserFolder()
     {
         test::Sandbox &sandbox = *m_sandbox;

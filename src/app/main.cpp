@@ -7,9 +7,11 @@
 #include "widgets/messageboxes.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QStyleFactory>
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 using namespace zentova;
 
@@ -68,6 +70,30 @@ void keepQtPluginsOutOfASharedFolder()
         QCoreApplication::removeLibraryPath(program);
 }
 
+// A program folder that other accounts can write and that holds what Qt
+// loads while it starts (a qt.conf, a folder of plugins): Qt would run what
+// they planted before this program could take the folder off its paths, so
+// the program does not start from there.
+bool startsFromAPlantedFolder()
+{
+    char exe[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe);
+    if (length <= 0 || length == ssize_t(sizeof exe))
+        return false;
+    const QString program = QFile::decodeName(QByteArray(exe, length));
+    const QString folder = program.left(program.lastIndexOf(u'/'));
+    const QStringList planted = qtFilesIn(folder);
+    if (planted.isEmpty() || folderIsPrivate(folder))
+        return false;
+    std::fprintf(stderr, "zentova: %s\n",
+                 qUtf8Printable(QStringLiteral("%1 は他のアカウントも書き込めるフォルダーで、Qt が"
+                                               "読み込むもの (%2) があるため起動しません。"
+                                               "自分専用のフォルダーに置いてください (a folder "
+                                               "others can write holds files Qt would load).")
+                                    .arg(folder, planted.join(QStringLiteral(", ")))));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -81,6 +107,8 @@ int main(int argc, char *argv[])
     if (command.action != CommandLine::Action::Run)
         return runWithoutWindow(argc, argv, command);
 
+    if (startsFromAPlantedFolder())
+        return 1;
     preferXWaylandInWaylandSession();
     QApplication app(argc, argv);
     keepQtPluginsOutOfASharedFolder();

@@ -110,6 +110,37 @@ bool isInstalledLocation(const QString &folder)
            QFileInfo(folder + QStringLiteral("/../share/zentova")).isDir();
 }
 
+QStringList qtFilesIn(const QString &folder)
+{
+    // Qt puts the program's folder last on its plugin path, where a plugin
+    // replaces one of the same key found before it, and reads a qt.conf there
+    // before any plugin path is known.
+    static const QStringList names{QStringLiteral("qt.conf"),
+                                   QStringLiteral("qt6.conf"),
+                                   QStringLiteral("platforms"),
+                                   QStringLiteral("platformthemes"),
+                                   QStringLiteral("platforminputcontexts"),
+                                   QStringLiteral("xcbglintegrations"),
+                                   QStringLiteral("wayland-shell-integration"),
+                                   QStringLiteral("wayland-decoration-client"),
+                                   QStringLiteral("wayland-graphics-integration-client"),
+                                   QStringLiteral("egldeviceintegrations"),
+                                   QStringLiteral("generic"),
+                                   QStringLiteral("styles"),
+                                   QStringLiteral("imageformats"),
+                                   QStringLiteral("iconengines"),
+                                   QStringLiteral("accessiblebridge"),
+                                   QStringLiteral("multimedia"),
+                                   QStringLiteral("tls"),
+                                   QStringLiteral("networkinformation")};
+    QStringList found;
+    for (const QString &name : names) {
+        if (QFileInfo::exists(folder + u'/' + name) || QFileInfo(folder + u'/' + name).isSymLink())
+            found << name;
+    }
+    return found;
+}
+
 bool dataBesideProgram()
 {
     const QString app = appFolder();

@@ -34,6 +34,11 @@ bool folderAndParentsArePrivate(const QString &folder);
 // copy keeps its data per user even where root could write to /usr/bin.
 bool isInstalledLocation(const QString &folder);
 
+// What Qt would load from a program's folder while it starts: its own
+// configuration (qt.conf) and plugin folders (platforms, platformthemes...).
+// Names relative to `folder`; none, nothing.
+QStringList qtFilesIn(const QString &folder);
+
 // The program's folder holds the data when it is a copy of its own (not an
 // installed one) in a private folder that can be written.
 bool dataBesideProgram();
