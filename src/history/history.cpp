@@ -123,7 +123,7 @@ void walkHistory(const QByteArray &text, QHash<QByteArray, QString> *titles, Tak
             ++joined;
             open = open != (more.count('"') % 2 == 1);
         }
-        const auto fields = csvFields(record);
+        const auto fields = csvFields(record, kFieldsBeforeTargets + CounterCount);
         auto day = fields ? dayOfFields(*fields, titles) : std::nullopt;
         if (joined > 0 && !day) {
             take(first.toByteArray(), std::nullopt);
@@ -183,7 +183,8 @@ QByteArray withDay(const QByteArray &text, const HistoryDay &day)
     if (text.startsWith(kBom + historyHeader() + kLineEnd) && text.endsWith(kLineEnd) &&
         !text.contains('\n' + date + ',')) {
         const qsizetype from = text.lastIndexOf('\n', text.size() - kLineEnd.size() - 1) + 1;
-        const auto fields = csvFields(text.mid(from, text.size() - kLineEnd.size() - from));
+        const auto fields = csvFields(text.mid(from, text.size() - kLineEnd.size() - from),
+                                      kFieldsBeforeTargets + CounterCount);
         const auto last = fields ? dayOfFields(*fields, nullptr) : std::nullopt;
         if (last && last->date < day.date)
             return text + historyLine(day) + kLineEnd;

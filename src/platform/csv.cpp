@@ -11,7 +11,7 @@ QByteArray csvField(const QString &text)
     return bytes;
 }
 
-std::optional<QList<QByteArray>> csvFields(const QByteArray &record)
+std::optional<QList<QByteArray>> csvFields(const QByteArray &record, qsizetype most)
 {
     QList<QByteArray> fields{QByteArray()};
     bool quoted = false;
@@ -26,6 +26,8 @@ std::optional<QList<QByteArray>> csvFields(const QByteArray &record)
             else
                 quoted = false;
         } else if (c == ',') {
+            if (most >= 0 && fields.size() >= most)
+                return std::nullopt;
             fields.append(QByteArray());
         } else if (c == '"' && field.isEmpty()) {
             quoted = true;
