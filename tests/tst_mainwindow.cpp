@@ -10,6 +10,7 @@
 #include "state/counterstate.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
@@ -316,6 +317,18 @@ private slots:
             if (lines[i].isValid())
                 QCOMPARE(drawn.pixelColor(frame.left() + 3, frame.bottom() - 1), lines[i]);
         }
+    }
+
+    // A screen reader meets the counters left to right, then the clock's frame.
+    void accessibleChildrenInScreenOrder()
+    {
+        QAccessibleInterface *strip = QAccessible::queryAccessibleInterface(m_form.get());
+        QStringList names;
+        for (int i = 0; i < strip->childCount(); ++i) {
+            names << strip->child(i)->object()->objectName();
+            QCOMPARE(strip->indexOfChild(strip->child(i)), i);
+        }
+        QCOMPARE(names, (QStringList{"fraC0", "fraC1", "fraC2", "fraC3", "fraC4", "Frame1"}));
     }
 
     void alarmTextThatIsNoNumberStopsLoad()
