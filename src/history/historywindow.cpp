@@ -444,6 +444,8 @@ void HistoryWindow::showCharts()
 
 void HistoryWindow::showHours()
 {
+    if (!m_hoursDay.isValid())
+        return; // the window is still being made: reload() chooses today
     int current = -1;
     for (int i = 0; i < m_bars.size() && current < 0; ++i)
         current = m_bars[i].first <= m_hoursDay && m_hoursDay <= m_bars[i].last ? i : -1;
