@@ -117,11 +117,16 @@ int BarChart::barAt(const QPoint &point) const
     if (m_bars.isEmpty() || !m_message.isEmpty() || point.x() < plot.left() ||
         point.x() > plot.right() || point.y() < plot.top() || point.y() > rect().bottom())
         return -1;
-    for (int i = 0; i < m_bars.size(); ++i) {
-        if (point.x() < slotRect(i).left() + slotRect(i).width())
-            return i;
-    }
-    return -1;
+    // The slot by arithmetic, then settled against the slots' rounded edges:
+    // years of monthly bars are hovered without walking them all.
+    const int n = int(m_bars.size());
+    int i =
+        std::clamp(int(qint64(point.x() - plot.left()) * n / std::max(plot.width(), 1)), 0, n - 1);
+    while (i > 0 && point.x() < slotRect(i).left())
+        --i;
+    while (i + 1 < n && point.x() >= slotRect(i + 1).left())
+        ++i;
+    return i;
 }
 
 void BarChart::paintEvent(QPaintEvent *)
