@@ -11,7 +11,6 @@
 #include <QStyleFactory>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 using namespace zentova;
 
@@ -76,12 +75,10 @@ void keepQtPluginsOutOfASharedFolder()
 // the program does not start from there.
 bool startsFromAPlantedFolder()
 {
-    char exe[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe);
-    if (length <= 0 || length == ssize_t(sizeof exe))
+    const QByteArray bytes = programFolderBytes();
+    if (bytes.isEmpty())
         return false;
-    const QString program = QFile::decodeName(QByteArray(exe, length));
-    const QString folder = program.left(program.lastIndexOf(u'/'));
+    const QString folder = QFile::decodeName(bytes);
     const QStringList planted = qtFilesIn(folder);
     if (planted.isEmpty() || folderIsPrivate(folder))
         return false;

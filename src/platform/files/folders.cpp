@@ -26,13 +26,8 @@ QString g_dataFolder; // decided once a run
 // says so once rather than keep the day elsewhere without a word.
 void sayWhereANamelessFolderSendsTheData(const QString &data)
 {
-    char exe[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe);
-    if (length <= 0 || length == ssize_t(sizeof exe))
-        return;
-    const QByteArray path(exe, length);
-    const QByteArray folder = path.left(path.lastIndexOf('/'));
-    if (QFile::encodeName(QFile::decodeName(folder)) == folder)
+    const QByteArray folder = programFolderBytes();
+    if (folder.isEmpty() || QFile::encodeName(QFile::decodeName(folder)) == folder)
         return;
     std::fprintf(
         stderr, "zentova: %s\n",
@@ -43,6 +38,16 @@ void sayWhereANamelessFolderSendsTheData(const QString &data)
                        .arg(QDir::toNativeSeparators(data))));
 }
 } // namespace
+
+QByteArray programFolderBytes()
+{
+    char exe[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe);
+    if (length <= 0 || length == ssize_t(sizeof exe))
+        return QByteArray();
+    const QByteArray path(exe, length);
+    return path.left(path.lastIndexOf('/'));
+}
 
 QString appFolder()
 {

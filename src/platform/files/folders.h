@@ -12,6 +12,10 @@ namespace zentova
 
 // The program's folder, no trailing separator. Tests point it elsewhere.
 QString appFolder();
+// The running program's folder as the system names it, in its own bytes
+// (which need not be UTF-8), before the application object exists; empty
+// when it cannot be told.
+QByteArray programFolderBytes();
 void setAppFolder(const QString &folder); // empty restores the real one
 // Where the per-user data lives when the program's folder is read-only.
 QString userDataFolder();
