@@ -616,6 +616,73 @@ private slots:
         mutter.waitForFinished(5000);
     }
 
+    // Weston's XWayland leaves a utility window where it first appeared and
+    // tells a window nothing when it moves it: the strip is dragged there all
+    // the same, and the next start opens where the drag left it.
+    void dragAndPlaceUnderWestonsXWayland()
+    {
+        Screen host;
+        QVERIFY(host.start("1280x1024x24"));
+        Install install;
+        QDir().mkpath(install.path("home/.config/zentova"));
+        QFile ini(install.path("home/.config/zentova/zentova.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("[strip]\nx=120\ny=140\n") > 0);
+        ini.close();
+        QTemporaryDir run;
+        QFile::setPermissions(run.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", host.display());
+        env.insert("XDG_RUNTIME_DIR", run.path());
+        QProcess weston;
+        weston.setProcessEnvironment(env);
+        weston.setProcessChannelMode(QProcess::MergedChannels);
+        weston.start("weston", {"--backend=x11-backend.so", "--xwayland", "--use-pixman",
+                                "--width=1024", "--height=768", "--socket=zt-wl", "--idle-time=0"});
+        QByteArray log;
+        static const QRegularExpression xdisplay("xserver listening on display (:\\d+)");
+        QRegularExpressionMatch found;
+        QVERIFY(waitUntil([&] {
+            weston.waitForReadyRead(100);
+            log += weston.readAll();
+            found = xdisplay.match(QString::fromUtf8(log));
+            return found.hasMatch();
+        }));
+        Screen xwayland;
+        xwayland.attach(found.captured(1), {});
+        const QStringList session{"WAYLAND_DISPLAY=" + run.filePath("zt-wl"),
+                                  "XDG_SESSION_TYPE=wayland"};
+        const auto x = [](int v) { return QString::number(v); };
+        for (const QPoint place : {QPoint(120, 140), QPoint(420, 340)}) {
+            QProcess program;
+            install.start(program, xwayland, {}, session);
+            QVERIFY(xwayland.waitForWindow("zentova"));
+            QTRY_COMPARE(xwayland.window("zentova")->geometry.topLeft(), place);
+            if (place == QPoint(120, 140)) {
+                // Weston's window on the host takes the pointer once it has
+                // come in from outside. The press is on the blue bar.
+                host.xdotool({"mousemove", "1200", "1000"});
+                host.xdotool({"mousemove", x(124), x(159), "mousedown", "1"});
+                for (int step = 1; step <= 10; ++step) {
+                    host.xdotool({"mousemove", x(124 + 30 * step), x(159 + 20 * step)});
+                    QTest::qWait(30);
+                }
+                host.xdotool({"mouseup", "1"});
+                QTRY_COMPARE(xwayland.window("zentova")->geometry.topLeft(), QPoint(420, 340));
+                const auto kept = [&] {
+                    QFile now(ini.fileName());
+                    return now.open(QIODevice::ReadOnly) && now.readAll().contains("x=420\ny=340");
+                };
+                QTRY_VERIFY(kept());
+            }
+            program.terminate();
+            QVERIFY(program.waitForFinished(5000));
+            QFile::remove(install.path("Countdata.dat")); // no day to offer back at the restart
+        }
+        weston.terminate();
+        weston.waitForFinished(5000);
+    }
+
     void countCommandsReachTheRunningStrip()
     {
         Install install;

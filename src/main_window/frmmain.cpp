@@ -110,11 +110,15 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
 
     buildControls();
 
-    // Where the user leaves the strip is remembered once it has rested.
+    // Where the user leaves the strip is remembered once it has rested: the
+    // place of its own area, where the next start puts it. (Weston's frame
+    // around it reaches a shadow's width beyond it; the frame's place would
+    // move the strip up and left by as much at every start.)
     m_storePlace = new QTimer(this);
     m_storePlace->setSingleShot(true);
     m_storePlace->setInterval(500);
-    connect(m_storePlace, &QTimer::timeout, this, [this] { rememberStripPlace(pos()); });
+    connect(m_storePlace, &QTimer::timeout, this,
+            [this] { rememberStripPlace(geometry().topLeft()); });
 
     for (const QKeySequence &keys :
          {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
@@ -305,6 +309,23 @@ void frmMain::placeAtStart()
         wanted.moveTopLeft(*remembered);
     const QScopedValueRollback placing(m_placing, true);
     move(fitOnDesktop(wanted));
+    winId(); // made now, to be readied for the desktop before it is shown
+    m_heldForWeston = holdForWeston(windowHandle());
+    if (m_heldForWeston) {
+        // Weston tells no window that it moved it: the strip looks where it
+        // is now and then, so that the place of a drag is known and kept.
+        auto *follow = new QTimer(this);
+        connect(follow, &QTimer::timeout, this, [this] {
+            // Not before Weston has shown it: a place asked for before
+            // then would put it in the screen's corner.
+            if (!windowHandle()->isExposed())
+                return;
+            const auto seen = placeOnScreen(windowHandle());
+            if (seen && *seen != geometry().topLeft())
+                move(pos() + (*seen - geometry().topLeft()));
+        });
+        follow->start(500);
+    }
 }
 
 void frmMain::moveEvent(QMoveEvent *e)
@@ -324,6 +345,9 @@ void frmMain::showEvent(QShowEvent *e)
     if (m_focusGiven)
         return;
     m_focusGiven = true;
+    if (m_heldForWeston)
+        releaseToWeston(windowHandle());
+
     // Space and Enter count from the first moment: the first counter in
     // use has the focus, or Set when none is.
     QWidget *first = cmdSet;

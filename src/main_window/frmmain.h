@@ -120,6 +120,7 @@ private:
     bool m_manualDrag = false;
     bool m_dragArmed = false; // a left press on the window, no move asked yet
     QPoint m_dragOffset;
+    bool m_heldForWeston = false; // out of Weston's hands until first shown
     QPointF m_pointerAtPress;
     bool m_placing = false;
     bool m_focusGiven = false;

@@ -1,5 +1,6 @@
 #include "platform/x11/windowmove.h"
 
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QWindow>
 #include <cstdlib>
@@ -12,12 +13,18 @@ namespace zentova
 namespace
 {
 
-// The two atoms a move needs, asked of the X server once: they stay the same
-// for the life of the connection.
+// The atoms moving a window needs, asked of the X server once: they stay the
+// same for the life of the connection.
 struct Atoms {
     xcb_connection_t *connection = nullptr;
     xcb_atom_t supported = XCB_ATOM_NONE;
     xcb_atom_t moveResize = XCB_ATOM_NONE;
+    xcb_atom_t supportingCheck = XCB_ATOM_NONE;
+    xcb_atom_t name = XCB_ATOM_NONE;
+    xcb_atom_t utf8 = XCB_ATOM_NONE;
+    xcb_atom_t type = XCB_ATOM_NONE;
+    xcb_atom_t dialogType = XCB_ATOM_NONE;
+    xcb_atom_t normalType = XCB_ATOM_NONE;
 };
 
 const Atoms &atoms(xcb_connection_t *c)
@@ -34,11 +41,58 @@ const Atoms &atoms(xcb_connection_t *c)
         std::free(reply);
         return atom;
     };
-    // Both questions go out before either answer is awaited.
+    // Every question goes out before any answer is awaited.
     const xcb_intern_atom_cookie_t supported = ask("_NET_SUPPORTED");
     const xcb_intern_atom_cookie_t moveResize = ask("_NET_WM_MOVERESIZE");
-    known = {c, answer(supported), answer(moveResize)};
+    const xcb_intern_atom_cookie_t supportingCheck = ask("_NET_SUPPORTING_WM_CHECK");
+    const xcb_intern_atom_cookie_t name = ask("_NET_WM_NAME");
+    const xcb_intern_atom_cookie_t utf8 = ask("UTF8_STRING");
+    const xcb_intern_atom_cookie_t type = ask("_NET_WM_WINDOW_TYPE");
+    const xcb_intern_atom_cookie_t dialogType = ask("_NET_WM_WINDOW_TYPE_DIALOG");
+    const xcb_intern_atom_cookie_t normalType = ask("_NET_WM_WINDOW_TYPE_NORMAL");
+    known = {c,
+             answer(supported),
+             answer(moveResize),
+             answer(supportingCheck),
+             answer(name),
+             answer(utf8),
+             answer(type),
+             answer(dialogType),
+             answer(normalType)};
     return known;
+}
+
+xcb_connection_t *x11Connection()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t rootOf(xcb_connection_t *c)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+// The name the running window manager gives itself on its check window.
+QByteArray windowManagerName(xcb_connection_t *c, const Atoms &atoms)
+{
+    xcb_get_property_reply_t *check = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, rootOf(c), atoms.supportingCheck, XCB_ATOM_WINDOW, 0, 1),
+        nullptr);
+    xcb_window_t wm = XCB_WINDOW_NONE;
+    if (check && check->format == 32 && xcb_get_property_value_length(check) == 4)
+        wm = *static_cast<const xcb_window_t *>(xcb_get_property_value(check));
+    std::free(check);
+    if (wm == XCB_WINDOW_NONE)
+        return {};
+    xcb_get_property_reply_t *name = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, wm, atoms.name, atoms.utf8, 0, 64), nullptr);
+    QByteArray found;
+    if (name && name->format == 8)
+        found = QByteArray(static_cast<const char *>(xcb_get_property_value(name)),
+                           xcb_get_property_value_length(name));
+    std::free(name);
+    return found;
 }
 
 // Whether the window manager (which may have changed since the last move)
@@ -60,12 +114,10 @@ bool windowManagerMoves(xcb_connection_t *c, xcb_window_t root, const Atoms &ato
 
 bool startX11Move(QWindow *window, const QPointF &globalPos)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *c = x11Connection();
     if (!c)
         return false;
-    const xcb_setup_t *setup = xcb_get_setup(c);
-    const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+    const xcb_window_t root = rootOf(c);
     const Atoms &known = atoms(c);
     if (known.moveResize == XCB_ATOM_NONE || !windowManagerMoves(c, root, known))
         return false;
@@ -100,6 +152,57 @@ bool startDesktopMove(QWindow *window, const QPointF &globalPos)
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return startX11Move(window, globalPos);
     return window->startSystemMove();
+}
+
+bool holdForWeston(QWindow *window)
+{
+    xcb_connection_t *c =
+        QGuiApplication::platformName() == QLatin1String("xcb") ? x11Connection() : nullptr;
+    if (!window || !c)
+        return false;
+    const Atoms &known = atoms(c);
+    if (windowManagerName(c, known) != "Weston WM")
+        return false;
+    // Weston reads the first type; the second is for any other reader. The
+    // property keeps the dialog first should Qt write the types again (it
+    // does at every change of the window's flags).
+    window->setProperty("_q_xcb_wm_window_type", 0x80); // Qt's own value for a dialog
+    const xcb_window_t id = xcb_window_t(window->winId());
+    const xcb_atom_t types[] = {known.dialogType, known.normalType};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, known.type, XCB_ATOM_ATOM, 32, 2, types);
+    const uint32_t bypass = 1;
+    xcb_change_window_attributes(c, id, XCB_CW_OVERRIDE_REDIRECT, &bypass);
+    xcb_flush(c);
+    return true;
+}
+
+void releaseToWeston(QWindow *window)
+{
+    xcb_connection_t *c = window ? x11Connection() : nullptr;
+    if (!c)
+        return;
+    const uint32_t managed = 0;
+    xcb_change_window_attributes(c, xcb_window_t(window->winId()), XCB_CW_OVERRIDE_REDIRECT,
+                                 &managed);
+    xcb_flush(c);
+}
+
+std::optional<QPoint> placeOnScreen(QWindow *window)
+{
+    xcb_connection_t *c = window && QGuiApplication::platformName() == QLatin1String("xcb")
+                              ? x11Connection()
+                              : nullptr;
+    if (!c)
+        return std::nullopt;
+    xcb_translate_coordinates_reply_t *reply = xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, xcb_window_t(window->winId()), rootOf(c), 0, 0), nullptr);
+    if (!reply)
+        return std::nullopt;
+    // Root coordinates are device pixels.
+    const QPoint place =
+        (QPointF(reply->dst_x, reply->dst_y) / window->devicePixelRatio()).toPoint();
+    std::free(reply);
+    return place;
 }
 
 } // namespace zentova
