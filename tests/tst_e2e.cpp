@@ -145,6 +145,17 @@ public:
                 return w;
         return std::nullopt;
     }
+    // What the window manager lets the user do with the window of that title.
+    QByteArray allowedActions(const QString &name)
+    {
+        QByteArray id, out;
+        run("xdotool", {"search", "--onlyvisible", "--name", '^' + name + '$'}, &id);
+        run("xprop",
+            {"-id", QString::fromLatin1(id.trimmed().split('\n').value(0)),
+             "_NET_WM_ALLOWED_ACTIONS"},
+            &out);
+        return out;
+    }
     bool waitForWindow(const QString &name, int ms = 8000, bool shown = true)
     {
         return waitUntil([&] { return window(name).has_value() == shown; }, ms);
@@ -439,9 +450,22 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(screen.window("zentova")->geometry, released);
 
+        // The dialogs cannot be maximised. Openbox still draws the button,
+        // disabled, where a minimise button stands between it and the title.
+        screen.click(released.topLeft() + QPoint(568, 20)); // Set
+        QVERIFY(screen.waitForFocus("Zentova：設定"));
+        QByteArray actions = screen.allowedActions("Zentova：設定");
+        QVERIFY2(actions.contains("_NET_WM_ACTION_CLOSE") && !actions.contains("MAXIMIZE"),
+                 actions.constData());
+        screen.key("Escape");
+        QVERIFY(screen.waitForWindow("Zentova：設定", 8000, false));
+
         // A double click still closes it.
         screen.doubleClick(released.topLeft() + QPoint(4, 19));
         QVERIFY(screen.waitForFocus("Zentova"));
+        actions = screen.allowedActions("Zentova");
+        QVERIFY2(actions.contains("_NET_WM_ACTION_CLOSE") && !actions.contains("MAXIMIZE"),
+                 actions.constData());
         screen.key("Return");
         QVERIFY(program.waitForFinished(8000));
     }
