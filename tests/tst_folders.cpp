@@ -160,6 +160,38 @@ private slots:
         QCOMPARE(qtFilesIn(m_sandbox->folder()), found);
     }
 
+    // A program folder another account can write is refused whatever it
+    // holds (what they rename in while Qt starts would run); a private one
+    // starts, its own qt.conf included.
+    void startsOnlyFromAFolderNobodyElseWrites_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QString>("named"); // "" where it starts
+        QTest::addRow("private") << 0755 << QStringList{} << "";
+        QTest::addRow("private with its qt.conf") << 0700 << QStringList{"qt.conf"} << "";
+        QTest::addRow("open to all, empty") << 0777 << QStringList{} << "bin";
+        QTest::addRow("open to all, sticky") << 01777 << QStringList{} << "bin";
+        QTest::addRow("open to its group") << 0775 << QStringList{} << "bin";
+        QTest::addRow("open, a qt.conf planted") << 0777 << QStringList{"qt.conf"} << "qt.conf";
+    }
+
+    void startsOnlyFromAFolderNobodyElseWrites()
+    {
+        QFETCH(int, mode);
+        QFETCH(QStringList, made);
+        QFETCH(QString, named);
+        const QString bin = m_sandbox->path("bin");
+        QVERIFY(QDir().mkpath(bin));
+        for (const QString &name : made)
+            m_sandbox->writeFile("bin/" + name, "[Paths]\n");
+        QCOMPARE(::chmod(QFile::encodeName(bin).constData(), mode_t(mode)), 0);
+        const QString why = refusalToStartFrom(bin);
+        QCOMPARE(why.isEmpty(), named.isEmpty());
+        QVERIFY(why.contains(named));
+        QCOMPARE(why.contains(bin), !named.isEmpty());
+    }
+
     void readOnlyProgramFolderFallsBackToUserFolder()
     {
         test::Sandbox &sandbox = *m_sandbox;

@@ -58,36 +58,16 @@ void preferXWaylandInWaylandSession()
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
-// Qt looks for its plugins (image formats, input methods, accessibility...)
-// beside the program too: a program folder that other accounts can write
-// must not hand it one they planted. (Qt adds the folder while it builds the
-// application object, so this can only act once that object exists.)
-void keepQtPluginsOutOfASharedFolder()
-{
-    const QString program = QCoreApplication::applicationDirPath();
-    if (!folderIsPrivate(program))
-        QCoreApplication::removeLibraryPath(program);
-}
-
-// A program folder that other accounts can write and that holds what Qt
-// loads while it starts (a qt.conf, a folder of plugins): Qt would run what
-// they planted before this program could take the folder off its paths, so
-// the program does not start from there.
-bool startsFromAPlantedFolder()
+// A copy in a folder that other accounts can write does not start: Qt
+// would load what they rename in there while the application object is
+// built.
+bool refusesItsFolder()
 {
     const QByteArray bytes = programFolderBytes();
-    if (bytes.isEmpty())
+    const QString why = refusalToStartFrom(bytes.isEmpty() ? QString() : QFile::decodeName(bytes));
+    if (why.isEmpty())
         return false;
-    const QString folder = QFile::decodeName(bytes);
-    const QStringList planted = qtFilesIn(folder);
-    if (planted.isEmpty() || folderIsPrivate(folder))
-        return false;
-    std::fprintf(stderr, "zentova: %s\n",
-                 qUtf8Printable(QStringLiteral("%1 は他のアカウントも書き込めるフォルダーで、Qt が"
-                                               "読み込むもの (%2) があるため起動しません。"
-                                               "自分専用のフォルダーに置いてください (a folder "
-                                               "others can write holds files Qt would load).")
-                                    .arg(folder, planted.join(QStringLiteral(", ")))));
+    std::fprintf(stderr, "zentova: %s\n", qUtf8Printable(why));
     return true;
 }
 
@@ -104,11 +84,10 @@ int main(int argc, char *argv[])
     if (command.action != CommandLine::Action::Run)
         return runWithoutWindow(argc, argv, command);
 
-    if (startsFromAPlantedFolder())
+    if (refusesItsFolder())
         return 1;
     preferXWaylandInWaylandSession();
     QApplication app(argc, argv);
-    keepQtPluginsOutOfASharedFolder();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The strip has no taskbar button, so Qt would not count it as the last
     // window; the run ends when the session says so.

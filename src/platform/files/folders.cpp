@@ -146,6 +146,23 @@ QStringList qtFilesIn(const QString &folder)
     return found;
 }
 
+QString refusalToStartFrom(const QString &folder)
+{
+    if (folder.isEmpty() || folderIsPrivate(folder))
+        return QString();
+    const QStringList planted = qtFilesIn(folder);
+    QString text = QStringLiteral("%1 は他のアカウントも書き込めるフォルダーです。Qt は起動の途中で"
+                                  "このフォルダーから設定やプラグインを読み込むため、ここからは"
+                                  "起動しません。自分専用のフォルダーに置いてください (a folder "
+                                  "others can write: Qt would load what they put there while "
+                                  "the program starts).")
+                       .arg(folder);
+    if (!planted.isEmpty())
+        text += QStringLiteral(" 置かれているもの (found there): ") +
+                planted.join(QStringLiteral(", "));
+    return text;
+}
+
 bool dataBesideProgram()
 {
     const QString app = appFolder();

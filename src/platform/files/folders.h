@@ -43,6 +43,14 @@ bool isInstalledLocation(const QString &folder);
 // Names relative to `folder`; none, nothing.
 QStringList qtFilesIn(const QString &folder);
 
+// Why the program may not start from `folder`, or empty where it may. Qt
+// puts the program's folder on its plugin path and reads a qt.conf there
+// while it builds the application object, after anything the program could
+// set before it: in a folder another account can write, a plugin renamed in
+// during that moment would run as this user, so such a folder is refused
+// whatever it holds now.
+QString refusalToStartFrom(const QString &folder);
+
 // The program's folder holds the data when it is a copy of its own (not an
 // installed one) in a private folder that can be written.
 bool dataBesideProgram();
