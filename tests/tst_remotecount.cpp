@@ -242,30 +242,36 @@ private slots:
     // where none can be had, `--count` says why.
     void socketFolder_data()
     {
-        QTest::addColumn<QString>("session");  // XDG_RUNTIME_DIR: "" unset, "open" 0755, "long"
+        QTest::addColumn<QString>("session"); // XDG_RUNTIME_DIR: "" unset, "open" 0755, "long",
+                                              // "link" to a private folder of ours
         QTest::addColumn<bool>("tempPlanted"); // TMPDIR/zentova-UID made by another account
-        QTest::addColumn<bool>("cachePlanted");
-        QTest::addColumn<QString>("chosen"); // "session", "temp", "cache" or "" for none
-        QTest::addRow("the session's own") << "own" << false << false << "session";
-        QTest::addRow("the session's open to others") << "open" << false << false << "temp";
-        QTest::addRow("too long for a socket") << "long" << false << false << "temp";
-        QTest::addRow("unset, the temporary one planted") << "" << true << false << "cache";
-        QTest::addRow("none to be had") << "" << true << true << "";
+        QTest::addColumn<QString>("cache");    // "there", "missing" (no ~/.cache yet), "planted"
+        QTest::addColumn<QString>("chosen");   // "session", "temp", "cache" or "" for none
+        QTest::addRow("the session's own") << "own" << false << "there" << "session";
+        QTest::addRow("the session's open to others") << "open" << false << "there" << "temp";
+        QTest::addRow("the session's a link") << "link" << false << "there" << "temp";
+        QTest::addRow("too long for a socket") << "long" << false << "there" << "temp";
+        QTest::addRow("unset, the temporary one planted") << "" << true << "there" << "cache";
+        QTest::addRow("no cache folder yet") << "" << true << "missing" << "cache";
+        QTest::addRow("none to be had") << "" << true << "planted" << "";
     }
 
     void socketFolder()
     {
         QFETCH(QString, session);
         QFETCH(bool, tempPlanted);
-        QFETCH(bool, cachePlanted);
+        QFETCH(QString, cache);
         QFETCH(QString, chosen);
         m_server.reset();
         const QString base = m_sandbox->path("env");
         const QString own = base + "/run", open = base + "/open",
                       deep = base + '/' + QString(90, u'd'), temp = base + "/tmp",
-                      cache = base + "/cache";
-        for (const QString &folder : {own, open, deep, temp, cache})
+                      link = base + "/link", cacheHome = base + "/home/.cache";
+        for (const QString &folder : {own, open, deep, temp})
             QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::link(own, link));
+        if (cache != "missing")
+            QVERIFY(QDir().mkpath(cacheHome));
         for (const QString &folder : {own, deep})
             QVERIFY(QFile::setPermissions(folder,
                                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -273,32 +279,34 @@ private slots:
         if (tempPlanted)
             QVERIFY(QDir().mkdir(tempOwn) &&
                     ::chown(QFile::encodeName(tempOwn).constData(), 65534, 65534) == 0);
-        if (cachePlanted)
-            m_sandbox->writeFile("env/cache/zentova-run", "not a folder");
-        const QString sessions[] = {own, open, deep};
-        const QStringList names{"own", "open", "long"};
+        if (cache == "planted")
+            m_sandbox->writeFile("env/home/.cache/zentova-run", "not a folder");
+        const QString sessions[] = {own, open, deep, link};
+        const QStringList names{"own", "open", "long", "link"};
         const Environment env{
             {"XDG_RUNTIME_DIR", session.isEmpty()
                                     ? QByteArray()
                                     : QFile::encodeName(sessions[names.indexOf(session)])},
             {"TMPDIR", QFile::encodeName(temp)},
-            {"XDG_CACHE_HOME", QFile::encodeName(cache)}};
+            {"XDG_CACHE_HOME", QFile::encodeName(cacheHome)}};
         QString why;
         const QString folder = countSocketFolder(&why);
         const QStringList choices{"session", "temp", "cache"};
-        const QString expected[] = {own, tempOwn, cache + "/zentova-run"};
+        const QString expected[] = {own, tempOwn, cacheHome + "/zentova-run"};
         QCOMPARE(folder, chosen.isEmpty() ? QString() : expected[choices.indexOf(chosen)]);
         QCOMPARE(why.isEmpty(), !chosen.isEmpty());
         if (!chosen.isEmpty()) {
             QVERIFY(QFileInfo(folder).permissions() ==
                     (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
                      QFile::WriteUser | QFile::ExeUser));
+            if (cache == "missing")
+                QCOMPARE(QFileInfo(base + "/home").permissions() & 0777, QFileInfo(folder).permissions() & 0777);
             startServer();
             QCOMPARE(send(0, 1), 0);
         } else {
             QString error;
             QCOMPARE(sendCountRequest(m_sandbox->folder(), CountRequest{0, 1}, &error), 3);
-            QVERIFY2(error.contains(cache + "/zentova-run"), qPrintable(error));
+            QVERIFY2(error.contains(cacheHome + "/zentova-run"), qPrintable(error));
         }
     }
 

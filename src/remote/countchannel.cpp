@@ -46,6 +46,16 @@ bool fitsASocketAddress(const QString &folder, QString *why)
     return false;
 }
 
+// Makes `folder` and whatever is missing above it, each closed to others
+// (a fresh account has no ~/.cache yet). What exists is left as it is.
+void makeClosedFolders(const QString &folder)
+{
+    const QString parent = QFileInfo(folder).path();
+    if (parent != folder && !QFileInfo::exists(parent))
+        makeClosedFolders(parent);
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+}
+
 } // namespace
 
 QString countSocketFolder(QString *why)
@@ -64,7 +74,7 @@ QString countSocketFolder(QString *why)
           cache.isEmpty() ? QString() : cache + QStringLiteral("/zentova-run")}) {
         if (folder.isEmpty() || !fitsASocketAddress(folder, &reason))
             continue;
-        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+        makeClosedFolders(folder);
         if (isOurPrivateFolder(folder, &reason))
             return folder;
     }
