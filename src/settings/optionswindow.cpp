@@ -88,8 +88,9 @@ void OptionsWindow::store()
     DayOptions chosen{m_startHourBox->value(), m_resetBox->isChecked(), {}};
     for (int i = 0; i < CounterCount; ++i)
         chosen.targets[size_t(i)] = m_targetBoxes[size_t(i)]->value();
-    if (trap([&] { writeDayOptions(chosen); })) {
-        m_stored = chosen;
+    DayOptions inForce;
+    if (trap([&] { inForce = writeDayOptions(m_stored, chosen); })) {
+        m_stored = inForce;
         accept();
     }
 }

@@ -43,16 +43,24 @@ DayOptions readDayOptions()
     return options;
 }
 
-void writeDayOptions(const DayOptions &options)
+DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen)
 {
-    QSettings ini(optionsPath(), QSettings::IniFormat);
-    ini.setValue(QStringLiteral("Day/StartHour"), options.startHour);
-    ini.setValue(QStringLiteral("Day/ResetCounts"), options.resetCounts);
-    for (int i = 0; i < CounterCount; ++i)
-        ini.setValue(targetKey(i), options.targets[size_t(i)]);
-    ini.sync();
-    if (ini.status() != QSettings::NoError)
-        raiseError(ErrorCode::PathFileAccessError);
+    {
+        // QSettings merges the keys set here into the file as it is on disk.
+        QSettings ini(optionsPath(), QSettings::IniFormat);
+        if (chosen.startHour != shown.startHour)
+            ini.setValue(QStringLiteral("Day/StartHour"), chosen.startHour);
+        if (chosen.resetCounts != shown.resetCounts)
+            ini.setValue(QStringLiteral("Day/ResetCounts"), chosen.resetCounts);
+        for (int i = 0; i < CounterCount; ++i) {
+            if (chosen.targets[size_t(i)] != shown.targets[size_t(i)])
+                ini.setValue(targetKey(i), chosen.targets[size_t(i)]);
+        }
+        ini.sync();
+        if (ini.status() != QSettings::NoError)
+            raiseError(ErrorCode::PathFileAccessError);
+    }
+    return readDayOptions();
 }
 
 } // namespace zentova

@@ -22,7 +22,9 @@ struct DayOptions {
 
 QString optionsPath();
 DayOptions readDayOptions();
-// Errors are runtime errors.
-void writeDayOptions(const DayOptions &options);
+// Stores what changed from `shown` to `chosen`, and nothing else: a value
+// edited in the file meanwhile by hand keeps its edit unless `chosen` changed
+// it too. Returns the options now in force. Errors are runtime errors.
+DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen);
 
 } // namespace zentova

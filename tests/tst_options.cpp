@@ -1,0 +1,69 @@
+// Options.ini: the options window writes what the user changed in it, and a
+// value edited in the file by hand meanwhile keeps its edit.
+#include "state/options.h"
+#include "testsupport.h"
+
+#include <QTest>
+
+using namespace zentova;
+
+class TestOptions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
+    void cleanup() { m_sandbox.reset(); }
+
+    void onlyWhatTheWindowChangedIsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("byHand"); // the file as edited while the window was open
+        QTest::addColumn<int>("windowTarget2"); // what the window chose for counter 2 (shown 0)
+        QTest::addColumn<int>("windowHour");    // and for the turn hour (shown 6)
+        QTest::addColumn<QList<int>>("targets");
+        QTest::addColumn<int>("hour");
+        QTest::addColumn<bool>("reset");
+        const QByteArray edited = "[Day]\nStartHour=6\nResetCounts=true\n"
+                                  "[Targets]\nCounter1=40\nCounter3=7\n";
+        QTest::addRow("nothing changed in the window")
+            << edited << 0 << 6 << QList<int>{40, 0, 7, 0, 0} << 6 << true;
+        QTest::addRow("another key changed")
+            << edited << 15 << 6 << QList<int>{40, 15, 7, 0, 0} << 6 << true;
+        QTest::addRow("both changed the hour: the window wins")
+            << QByteArray("[Day]\nStartHour=3\n") << 0 << 22 << QList<int>{0, 0, 0, 0, 0} << 22
+            << false;
+        QTest::addRow("hand edit of the same key, window left it")
+            << QByteArray("[Day]\nStartHour=3\n") << 0 << 6 << QList<int>{0, 0, 0, 0, 0} << 3
+            << false;
+        QTest::addRow("no file yet") << QByteArray() << 9 << 0 << QList<int>{0, 9, 0, 0, 0} << 0
+                                     << false;
+    }
+
+    void onlyWhatTheWindowChangedIsWritten()
+    {
+        QFETCH(QByteArray, byHand);
+        QFETCH(int, windowTarget2);
+        QFETCH(int, windowHour);
+        QFETCH(QList<int>, targets);
+        QFETCH(int, hour);
+        QFETCH(bool, reset);
+        DayOptions shown;
+        shown.startHour = 6;
+        if (!byHand.isEmpty())
+            m_sandbox->writeFile("Options.ini", byHand);
+        DayOptions chosen = shown;
+        chosen.targets[1] = windowTarget2;
+        chosen.startHour = windowHour;
+        const DayOptions inForce = writeDayOptions(shown, chosen);
+        QCOMPARE(inForce, readDayOptions());
+        QCOMPARE(QList<int>(inForce.targets.begin(), inForce.targets.end()), targets);
+        QCOMPARE(inForce.startHour, hour);
+        QCOMPARE(inForce.resetCounts, reset);
+    }
+
+private:
+    std::unique_ptr<test::Sandbox> m_sandbox;
+};
+
+QTEST_GUILESS_MAIN(TestOptions)
+#include "tst_options.moc"
