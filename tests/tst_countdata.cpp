@@ -197,6 +197,10 @@ private slots:
         QTest::addRow("killed before the new record is in place") << "killed" << 0;
         QTest::addRow("at the file size limit") << "size" << int(ErrorCode::DiskFull);
         QTest::addRow("the sync fails") << "sync" << int(ErrorCode::DeviceIoError);
+        // The file may be written, its folder takes no new file: writing in
+        // place would tear the record at a kill, so the save fails instead.
+        QTest::addRow("the folder refuses new files")
+            << "folder" << int(ErrorCode::PathFileAccessError);
     }
 
     void saveCutShortLeavesOldRecord()
@@ -205,7 +209,15 @@ private slots:
         QFETCH(int, error);
         test::Sandbox sandbox;
         sandbox.writeFile("Countdata.dat", hex(kExampleA));
+        if (how == "folder") {
+            QVERIFY(QFile::setPermissions(sandbox.path("Countdata.dat"),
+                                          QFileDevice::Permissions(0x6666)));
+            QCOMPARE(::chmod(QFile::encodeName(sandbox.folder()).constData(), 0555), 0);
+        }
         const int status = test::inChild([=] {
+            // As an ordinary account: root writes through any mode.
+            if (how == "folder" && ::geteuid() == 0 && (::setgid(65534) || ::setuid(65534)))
+                ::_exit(5);
             const struct rlimit limit = {16, 16};
             if (how == "size" && (::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit)))
                 ::_exit(4);
@@ -222,6 +234,7 @@ private slots:
             }
             ::_exit(1);
         });
+        QCOMPARE(::chmod(QFile::encodeName(sandbox.folder()).constData(), 0700), 0);
         QCOMPARE(status, error ? 0 : 3);
         QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
         if (error) // a failed save takes its temporary file with it
