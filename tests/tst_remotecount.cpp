@@ -3,6 +3,7 @@
 #include "app/commandline.h"
 #include "formcontrols.h"
 #include "main_window/frmmain.h"
+#include "platform/files/instancelock.h"
 #include "remote/countchannel.h"
 #include "remote/countserver.h"
 #include "state/counterstate.h"
@@ -324,6 +325,29 @@ private slots:
         QVERIFY2(error.contains(path + QStringLiteral(" はソケットではありません")),
                  qPrintable(error));
         QVERIFY(QDir().rmdir(path));
+    }
+
+    // No socket to answer: a strip that holds the data folder is said to run
+    // without listening, not to be stopped.
+    void noSocketSaysWhetherAStripRuns_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("said");
+        QTest::addRow("nobody holds the folder") << false << "Zentova は起動していません";
+        QTest::addRow("a strip holds it") << true << "Zentova は起動していますが";
+    }
+
+    void noSocketSaysWhetherAStripRuns()
+    {
+        QFETCH(bool, locked);
+        QFETCH(QString, said);
+        m_server.reset();
+        InstanceLock lock;
+        if (locked)
+            QCOMPARE(lock.acquire(m_sandbox->folder()), InstanceLock::Result::Acquired);
+        QString error;
+        QCOMPARE(sendCountRequest(m_sandbox->folder(), CountRequest{0, 1}, &error), 3);
+        QVERIFY2(error.startsWith(said), qPrintable(error));
     }
 
     void anotherUserGetsNothing()

@@ -1,5 +1,7 @@
 #include "remote/countchannel.h"
 
+#include "platform/files/instancelock.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -159,6 +161,11 @@ int sendCountRequest(const QString &dataFolder, const CountRequest &request, QSt
         *error = somethingElse
                      ? QStringLiteral("Zentova に件数を渡せません。%1 はソケットではありません "
                                       "(%1 is not a socket).")
+                           .arg(path)
+                 : (cause == ENOENT || cause == ECONNREFUSED) && lockIsHeld(dataFolder)
+                     ? QStringLiteral("Zentova は起動していますが、%1 で件数を受け付けていません。"
+                                      "起動時のメッセージを見てください (Zentova runs, but does "
+                                      "not listen at %1: see what it said as it started).")
                            .arg(path)
                  : cause == ENOENT || cause == ECONNREFUSED
                      ? QStringLiteral("Zentova は起動していません (Zentova is not running).")

@@ -80,6 +80,17 @@ InstanceLock::Result InstanceLock::acquire(const QStringList &folders)
     return result;
 }
 
+bool lockIsHeld(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder + QStringLiteral("/Zentova.lock")).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
 QString alreadyRunningMessage()
 {
     return QStringLiteral("Zentova は既に起動しています。");

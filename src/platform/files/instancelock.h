@@ -35,6 +35,9 @@ private:
     std::vector<int> m_fds;
 };
 
+// True while a live copy holds the lock of `folder`. Nothing is created.
+bool lockIsHeld(const QString &folder);
+
 QString alreadyRunningMessage(); // Zentova は既に起動しています。
 
 } // namespace zentova
