@@ -46,9 +46,10 @@ int main(int argc, char *argv[])
 
     QTemporaryDir folder;
     setAppFolder(folder.path());
-    frmMain strip;
-    gTitle(0) = QStringLiteral("受付");
-    ShowCounterFrames(strip);
+    CounterModel model;
+    frmMain strip(model);
+    model.gTitle(0) = QStringLiteral("受付");
+    ShowCounterFrames(model.gTitle, strip);
     strip.show();
     BaselineWindow baseline;
     baseline.show();
@@ -63,13 +64,13 @@ int main(int argc, char *argv[])
     auto *button = strip.findChild<QWidget *>(QStringLiteral("cmdC0"));
     std::vector<double> program, floor;
     for (int r = 0; r < rounds; ++r) {
-        gCount(0) = 0;
+        model.setCount(0, 0);
         program.push_back(timeClicks(clicks, [&] { QTest::mouseClick(button, Qt::LeftButton); }));
         floor.push_back(
             timeClicks(clicks, [&] { QTest::mouseClick(baseline.firstButton, Qt::LeftButton); }));
     }
-    if (gCount(0) != clicks || baselineCount != clicks * rounds) {
-        std::fprintf(stderr, "clickbench: clicks were lost (%d, %d)\n", int(gCount(0)),
+    if (model.gCount(0) != clicks || baselineCount != clicks * rounds) {
+        std::fprintf(stderr, "clickbench: clicks were lost (%d, %d)\n", int(model.gCount(0)),
                      baselineCount);
         return 1;
     }

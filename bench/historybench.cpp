@@ -102,13 +102,14 @@ int main(int argc, char *argv[])
     if (!prepareLog())
         return 1;
 
+    CounterModel model;
     std::vector<double> ms;
     long addedKiB = 0;
     for (int r = 0; r < rounds; ++r) {
         const long before = rssKiB();
         QElapsedTimer t;
         t.start();
-        auto *window = new HistoryWindow;
+        auto *window = new HistoryWindow(model);
         window->findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
         window->show();
         if (!QTest::qWaitForWindowExposed(window) || window->shownDays().size() != 3651)

@@ -1,9 +1,6 @@
 #include "testsupport.h"
 
-#include "history/history.h"
 #include "platform/files/folders.h"
-#include "state/counterstate.h"
-#include "state/countlog.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,9 +12,6 @@ namespace zentova::test
 
 Sandbox::Sandbox()
 {
-    resetCounterState();
-    resetFinishedDay();
-    resetCountLog();
     setDayStartHour(0);
     setAppFolder(m_dir.path());
     setUserDataFolder(m_userDir.path() + QStringLiteral("/user"));
@@ -30,6 +24,7 @@ Sandbox::Sandbox()
     QFile::setPermissions(m_userDir.path() + QStringLiteral("/run"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_userDir.path() + QStringLiteral("/run")));
+    model = std::make_unique<CounterModel>();
 }
 
 Sandbox::~Sandbox()
@@ -38,7 +33,6 @@ Sandbox::~Sandbox()
     setClock(nullptr);
     setAppFolder(QString());
     setUserDataFolder(QString());
-    resetCounterState();
 }
 
 void Sandbox::writeFile(const QString &name, const QByteArray &bytes) const

@@ -2,6 +2,7 @@
 // a clock that stands still, and the counter state at its start values.
 #pragma once
 
+#include "model/countermodel.h"
 #include "platform/clock.h"
 #include "platform/msgbox.h"
 
@@ -76,6 +77,8 @@ public:
 
     ScriptedMessageBoxes boxes;
     FixedClock clock{QDateTime(QDate(2024, 1, 1), QTime(9, 0, 0))};
+    // The run's counters, made once the clock and the folders are set.
+    std::unique_ptr<CounterModel> model;
 
 private:
     QTemporaryDir m_dir;

@@ -58,9 +58,9 @@ void tick(frmMain &w, test::Sandbox &sandbox, QTime now)
 // The alarm switched on at hour:minute, and one tick at `now`.
 void tickWithAlarm(frmMain &w, test::Sandbox &sandbox, int hour, int minute, QTime now)
 {
-    gTimerOn = -1;
-    gAlarmHour = int16_t(hour);
-    gAlarmMinute = int16_t(minute);
+    sandbox.model->gTimerOn = -1;
+    sandbox.model->gAlarmHour = int16_t(hour);
+    sandbox.model->gAlarmMinute = int16_t(minute);
     tick(w, sandbox, now);
 }
 
@@ -122,7 +122,7 @@ private slots:
     void nextTickComesJustPastTheNextWholeSecond()
     {
         QFETCH(int, msec);
-        frmMain w;
+        frmMain w(m());
         tick(w, *m_sandbox, QTime(7, 4, 59, msec));
         const int wait = w.findChild<QTimer *>(QStringLiteral("tmrClock"))->interval();
         QCOMPARE(msec + wait, 1020); // second 0 of every minute gets its tick
@@ -159,7 +159,7 @@ private slots:
             setAppFolder(m_sandbox->path("plain/bin"));
             setUserDataFolder(m_sandbox->path("plain/user"));
         }
-        frmMain w;
+        frmMain w(m());
         tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 4, 59));
         QVERIFY(m_sandbox->boxes.calls.isEmpty());
         tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
@@ -183,6 +183,7 @@ private slots:
     }
 
 private:
+    CounterModel &m() { return *m_sandbox->model; }
     std::unique_ptr<test::Sandbox> m_sandbox;
     FakeOutput m_out;
 };

@@ -229,9 +229,9 @@ private slots:
             historyFileText({day({2023, 12, 4}, {10, 0, 0, 0, 0}, {15, 0, 0, 0, 0}),
                              day({2023, 12, 5}, {20, 0, 0, 0, 0}, {15, 0, 0, 0, 0}),
                              day({2023, 12, 20}, {10, 30, 0, 0, 0}, {30, 0, 0, 0, 0})}));
-        gTitle(0) = QStringLiteral("電話");
-        gTitle(1) = QStringLiteral("メール");
-        HistoryWindow window;
+        m().gTitle(0) = QStringLiteral("電話");
+        m().gTitle(1) = QStringLiteral("メール");
+        HistoryWindow window(m());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::LastMonth));
@@ -262,8 +262,8 @@ private slots:
         // Today's count shows up at once.
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::ThisMonth));
         QCOMPARE(chart->barRect(0).height(), 0);
-        gCount(0) = 3;
-        window.followStrip();
+        for (int i = 0; i < 3; ++i)
+            m().count(0, 1);
         QTRY_VERIFY(chart->barRect(0).height() > 0);
 
         window.findChild<QPushButton *>("copyImageButton")->click();
@@ -271,6 +271,7 @@ private slots:
     }
 
 private:
+    CounterModel &m() { return *m_sandbox->model; }
     std::unique_ptr<test::Sandbox> m_sandbox;
 };
 

@@ -165,14 +165,14 @@ private slots:
     void missingFileIsCreatedEmptyAndLongerFileReplacedWhole()
     {
         test::Sandbox sandbox;
-        gSaved.Count[0] = 9;
-        LoadCountData();
-        QCOMPARE(gSaved, CountRecord());
+        sandbox.model->gSaved.Count[0] = 9;
+        sandbox.model->LoadCountData();
+        QCOMPARE(sandbox.model->gSaved, CountRecord());
         QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isFile());
         QCOMPARE(QFileInfo(sandbox.path("Countdata.dat")).size(), 0);
         sandbox.writeFile("Countdata.dat", QByteArray(45, '\x7f'));
-        gSaved = recordA();
-        SaveCountData();
+        sandbox.model->gSaved = recordA();
+        sandbox.model->SaveCountData();
         QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
     }
 
@@ -180,13 +180,13 @@ private slots:
     {
         test::Sandbox sandbox;
         QVERIFY(QDir(sandbox.folder()).mkdir("Countdata.dat"));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCountData());
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, SaveCountData());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, sandbox.model->LoadCountData());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, sandbox.model->SaveCountData());
 
         test::Sandbox other;
         QCOMPARE(::mkfifo(QFile::encodeName(other.path("Countdata.dat")).constData(), 0600), 0);
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCountData());
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, SaveCountData());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, other.model->LoadCountData());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, other.model->SaveCountData());
         QVERIFY(QFileInfo(other.path("Countdata.dat")).exists());
     }
 
@@ -214,7 +214,7 @@ private slots:
                                           QFileDevice::Permissions(0x6666)));
             QCOMPARE(::chmod(QFile::encodeName(sandbox.folder()).constData(), 0555), 0);
         }
-        const int status = test::inChild([=] {
+        const int status = test::inChild([&] {
             // As an ordinary account: root writes through any mode.
             if (how == "folder" && ::geteuid() == 0 && (::setgid(65534) || ::setuid(65534)))
                 ::_exit(5);
@@ -225,10 +225,10 @@ private slots:
                 setBeforeCommitHook([] { ::_exit(3); }); // with the new record written aside
             if (how == "sync")
                 setSyncFunction([](int) { return errno = EIO, -1; });
-            gSaved = recordB();
-            gSaved.Title[0] = QStringLiteral("長い項目名です");
+            CountRecord longer = recordB();
+            longer.Title[0] = QStringLiteral("長い項目名です");
             try {
-                SaveCountData();
+                writeRecordFile(countDataPath(), longer);
             } catch (const RuntimeError &e) {
                 ::_exit(int(e.code()) == error ? 0 : 2);
             }

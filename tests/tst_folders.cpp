@@ -201,10 +201,10 @@ private slots:
         QTemporaryDir user;
         setUserDataFolder(user.filePath("zentova"));
 
-        LoadCountData();
+        m().LoadCountData();
         QVERIFY(QFileInfo(user.filePath("zentova/Countdata.dat")).isFile());
-        gSaved.Count[0] = 3;
-        SaveCountData();
+        m().gSaved.Count[0] = 3;
+        m().SaveCountData();
         QCOMPARE(readRecordFile(user.filePath("zentova/Countdata.dat")).Count[0], int16_t(3));
     }
     void recordIsWrittenBehindItsLinksWithItsMode_data()
@@ -251,8 +251,8 @@ private slots:
             QCOMPARE(::chmod(QFile::encodeName(m_sandbox->path(written)).constData(), mode_t(mode)),
                      0);
         }
-        gSaved.Count[2] = 7;
-        SaveCountData();
+        m().gSaved.Count[2] = 7;
+        m().SaveCountData();
         QCOMPARE(readRecordFile(m_sandbox->path(written)).Count[2], int16_t(7));
         for (qsizetype i = 0; i + 1 < links.size(); i += 2)
             QVERIFY(QFileInfo(m_sandbox->path(links[i])).isSymLink()); // every link stays
@@ -276,6 +276,7 @@ private slots:
     }
 
 private:
+    CounterModel &m() { return *m_sandbox->model; }
     std::unique_ptr<test::Sandbox> m_sandbox;
 };
 

@@ -54,7 +54,7 @@ private slots:
     {
         CountRecord day = dayRecord(kToday - 1);
         day.Title[4] = QStringLiteral("two\r\nlines");
-        QVERIFY(!archiveFinishedDay(day));
+        QVERIFY(!archive(day));
         const QByteArray text = m_sandbox->readFile("history.csv");
         QCOMPARE(text,
                  QByteArray("\xEF\xBB\xBF") +
@@ -117,7 +117,7 @@ private slots:
         QFETCH(QStringList, after);
         if (!before.isEmpty())
             m_sandbox->writeFile("history.csv", before);
-        QVERIFY(!archiveFinishedDay(dayRecord(stored)));
+        QVERIFY(!archive(dayRecord(stored)));
         const QByteArray text = m_sandbox->readFile("history.csv");
         QStringList days;
         for (const HistoryDay &day : historyDays(text))
@@ -140,9 +140,9 @@ private slots:
             "history.csv", "\xEF\xBB\xBF" + historyHeader().left(historyHeader().indexOf(",目標")) +
                                "\r\n" + oldLine);
         m_sandbox->writeFile("Options.ini", "[Targets]\nCounter1=9\n");
-        QVERIFY(!archiveFinishedDay(dayRecord(kToday - 1)));
+        QVERIFY(!archive(dayRecord(kToday - 1)));
         m_sandbox->writeFile("Options.ini", "[Targets]\nCounter1=3\n");
-        QVERIFY(!archiveFinishedDay(dayRecord(kToday - 1))); // the day kept again
+        QVERIFY(!archive(dayRecord(kToday - 1))); // the day kept again
         const QByteArray text = m_sandbox->readFile("history.csv");
         QVERIFY(text.startsWith("\xEF\xBB\xBF" + historyHeader() + "\r\n" + oldLine));
         const QList<HistoryDay> days = historyDays(text);
@@ -158,10 +158,10 @@ private slots:
         auto toUtf16 = QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
         const QByteArray utf16 = toUtf16(QStringLiteral("日付,項目1\r\n2023-12-01,受付,1\r\n"));
         m_sandbox->writeFile("history.csv", utf16);
-        const auto said = archiveFinishedDay(dayRecord(kToday - 1));
+        const auto said = archive(dayRecord(kToday - 1));
         QVERIFY(said && said->contains(datedRecordPath(QDate(2023, 12, 31))));
         QCOMPARE(m_sandbox->readFile("history.csv"), utf16);
-        QVERIFY(!archiveFinishedDay(dayRecord(kToday))); // nor at the next start
+        QVERIFY(!archive(dayRecord(kToday))); // nor at the next start
         QCOMPARE(m_sandbox->readFile("history.csv"), utf16);
     }
 
@@ -169,9 +169,9 @@ private slots:
     {
         const QByteArray old = historyFileText({dayOfRecord(dayRecord(kToday - 9))});
         m_sandbox->writeFile("history.csv", old);
-        const int status = test::inChild([] {
+        const int status = test::inChild([this] {
             setBeforeCommitHook([] { ::_exit(3); });
-            archiveFinishedDay(dayRecord(kToday - 1));
+            archive(dayRecord(kToday - 1));
         });
         QCOMPARE(status, 3);
         QCOMPARE(m_sandbox->readFile("history.csv"), old);
@@ -184,11 +184,11 @@ private slots:
         QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata-2023-12-31.dat"));
         const CountRecord yesterday = dayRecord(kToday - 1);
         writeRecordFile(countDataPath(), yesterday);
-        frmMain w;
+        frmMain w(m());
         w.load();
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
         test::cmdC(w, 0)->click();
-        Autosave autosave;
+        Autosave autosave([this] { m().store(); });
         QVERIFY(!autosave.saveNow());
         QCOMPARE(readRecordFile(countDataPath()), yesterday);
         // With the dated copy free, the day is kept there and the strip
@@ -203,16 +203,19 @@ private slots:
     {
         QVERIFY(QDir(m_sandbox->folder()).mkdir("history.csv"));
         const CountRecord yesterday = dayRecord(kToday - 1);
-        const auto said = archiveFinishedDay(yesterday);
+        const auto said = archive(yesterday);
         QVERIFY(said && said->contains(datedRecordPath(QDate(2023, 12, 31)))); // names the file
         QVERIFY(QDir(m_sandbox->folder()).rmdir("history.csv"));
         // The next start, the clock set back a day: the stored record is of a later day.
         const CountRecord later = dayRecord(kToday + 1, {4, 0, 0, 0, 0});
-        QVERIFY(!archiveFinishedDay(later));
+        QVERIFY(!archive(later));
         QCOMPARE(historyDays(m_sandbox->readFile("history.csv")),
                  QList<HistoryDay>{dayOfRecord(yesterday)});
         QVERIFY(!QFile::exists(datedRecordPath(QDate(2023, 12, 31))));
-        QCOMPARE(readRecordFile(datedRecordPath(QDate(2024, 1, 2))), later);
+        // A closed day is never opened again: the later day is still the
+        // open one, its counts offered back.
+        QVERIFY(m().offersRestore());
+        QCOMPARE(m().openDay().day, QDate(2024, 1, 2));
     }
 
     void windowRangesTotalsClipboardAndCsv_data()
@@ -241,10 +244,10 @@ private slots:
         HistoryDay again = stored[1]; // 2023-12-01 once more, by hand, with less
         again.counts = {5, 5, 0, 0, 0};
         m_sandbox->writeFile("history.csv", historyFileText(stored + QList{again}) + "garbage\r\n");
-        gTitle(0) = QStringLiteral("今日");
-        gCount(0) = 5;
+        m().gTitle(0) = QStringLiteral("今日");
+        m().setCount(0, 5);
 
-        HistoryWindow window;
+        HistoryWindow window(m());
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(range);
         QStringList shown;
         for (const HistoryDay &day : window.shownDays())
@@ -279,8 +282,8 @@ private slots:
         for (qsizetype i = 0; i < days.size(); ++i)
             days[i].date = QDate(2023, 12, 31).addDays(-i);
         m_sandbox->writeFile("history.csv", historyFileText(days));
-        gCount(0) = 2;
-        HistoryWindow window;
+        m().setCount(0, 2);
+        HistoryWindow window(m());
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
         QCOMPARE(window.shownDays().size(), 1);
         QCOMPARE(window.shownDays()[0].counts[0], 2);
@@ -295,7 +298,7 @@ private slots:
         day.titles = {"=1+2", "+3-1", "-4+5", "@SUM(1)", "\tx"};
         const QByteArray stored = historyFileText({day});
         m_sandbox->writeFile("history.csv", stored);
-        HistoryWindow window;
+        HistoryWindow window(m());
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
         const QString defused = "'=1+2\t12\t'+3-1\t7\t'-4+5\t100\t'@SUM(1)\t3\t' x\t45";
         QVERIFY2(window.clipboardText().contains(defused), qPrintable(window.clipboardText()));
@@ -307,9 +310,9 @@ private slots:
 
     void windowFollowsTheStripUnderItsTitlesAndClosesWithEscape()
     {
-        frmMain strip;
+        frmMain strip(m());
         strip.load();
-        gTitle(1) = QStringLiteral("電話");
+        m().gTitle(1) = QStringLiteral("電話");
         strip.findChild<QAction *>("historyAction")->trigger();
         auto *window = strip.findChild<HistoryWindow *>();
         QVERIFY(window && window->isVisible());
@@ -332,7 +335,7 @@ private slots:
                                                 QFile::ReadOwner | QFile::WriteOwner));
         for (const QString &folder : {m_sandbox->folder(), m_sandbox->path("shared")})
             QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
-        HistoryWindow window;
+        HistoryWindow window(m());
         const int status = test::inChild([&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
                 ::_exit(2);
@@ -347,6 +350,16 @@ private slots:
     }
 
 private:
+    CounterModel &m() { return *m_sandbox->model; }
+
+    // A start on the record: the day it holds is kept where it is finished.
+    std::optional<QString> archive(const CountRecord &record)
+    {
+        writeRecordFile(countDataPath(), record);
+        m_sandbox->model = std::make_unique<CounterModel>();
+        m().LoadCountData();
+        return m().takeStartMessage();
+    }
     std::unique_ptr<test::Sandbox> m_sandbox;
 };
 

@@ -57,9 +57,9 @@ private slots:
 
     void clicksAndSettingsAreStoredWithinASecondAsOneWrite()
     {
-        frmMain w;
+        frmMain w(m());
         w.load();
-        Autosave autosave;
+        Autosave autosave([this] { m().store(); });
         connect(&w, &frmMain::stateChanged, &autosave, &Autosave::schedule);
         autosave.schedule(); // before the day is loaded and offered back
         QVERIFY(!autosave.isPending());
@@ -69,33 +69,34 @@ private slots:
             QTest::mouseClick(test::cmdC(w, 1), Qt::LeftButton);
         QVERIFY(autosave.isPending());
         QTest::mousePress(test::cmdC(w, 1), Qt::RightButton);
-        QTRY_COMPARE_WITH_TIMEOUT(g_writes, 1, 1000);
+        // One store: Countday.ini, then the record.
+        QTRY_COMPARE_WITH_TIMEOUT(g_writes, 2, 1000);
         QTest::qWait(Autosave::DelayMs + 100);
-        QCOMPARE(g_writes, 1);
+        QCOMPARE(g_writes, 2);
         const CountRecord stored = readRecordFile(m_sandbox->path("Countdata.dat"));
         QCOMPARE(stored.Count[1], int16_t(4));
         QCOMPARE(stored.SavedDate, 45292.0);
-        QCOMPARE(gSaved.Count[1], int16_t(0)); // the live state and gSaved stay apart
+        QCOMPARE(m().gSaved.Count[1], int16_t(0)); // the live state and m().gSaved stay apart
         // What the dialog's OK applies is stored the same way.
-        frmSet dialog(&w, &w);
+        frmSet dialog(m(), &w, &w);
         connect(&dialog, &frmSet::stateChanged, &autosave, &Autosave::schedule);
         dialog.prepareToShow();
         test::txtTitle(dialog, 0)->setText(QStringLiteral("A"));
         QTest::mouseClick(test::cmdOK(dialog), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(g_writes, 2, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(g_writes, 4, 1000);
         QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Title[0], QStringLiteral("A"));
         // Once disarmed at the end, nothing more is written.
         autosave.disarm();
         test::cmdC(w, 1)->click();
         QTest::qWait(Autosave::DelayMs + 200);
-        QCOMPARE(g_writes, 2);
+        QCOMPARE(g_writes, 4);
     }
 
     void failingAutosaveIsReportedOnceAndTriedAgain()
     {
-        frmMain w;
+        frmMain w(m());
         w.load();
-        Autosave autosave;
+        Autosave autosave([this] { m().store(); });
         autosave.arm();
         QVERIFY(QFile::remove(m_sandbox->path("Countdata.dat")));
         QVERIFY(QDir(m_sandbox->folder()).mkdir("Countdata.dat")); // nothing can be written there
@@ -233,6 +234,7 @@ private slots:
     }
 
 private:
+    CounterModel &m() { return *m_sandbox->model; }
     std::unique_ptr<test::Sandbox> m_sandbox;
 };
 

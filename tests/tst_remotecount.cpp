@@ -72,7 +72,7 @@ private slots:
     void init()
     {
         m_sandbox = std::make_unique<test::Sandbox>();
-        m_form = std::make_unique<frmMain>();
+        m_form = std::make_unique<frmMain>(m());
         m_form->load();
         startServer();
     }
@@ -130,13 +130,13 @@ private slots:
         QCOMPARE(send(0, 1), 0);
         QTest::qWait(200);
         QCOMPARE(m_server->pendingCount(), 3);
-        QCOMPARE(gCount(0), int16_t(0));
+        QCOMPARE(m().gCount(0), int16_t(0));
         box.close();
         // In order: 0, 1, 2. Taken in any other order the uncount would not be
         // at zero and the result would be 1.
-        QTRY_COMPARE(gCount(0), int16_t(2));
+        QTRY_COMPARE(m().gCount(0), int16_t(2));
         QTest::qWait(200);
-        QCOMPARE(gCount(0), int16_t(2)); // none applied twice
+        QCOMPARE(m().gCount(0), int16_t(2)); // none applied twice
         // Counted as a click is, though the counter is not in use.
         QCOMPARE(test::lblC(*m_form, 0)->caption(), QStringLiteral("2"));
     }
@@ -152,8 +152,8 @@ private slots:
         for (int k = 0; k <= CountServer::MaxPeers; ++k)
             idle.push_back(connectTo(countSocketPath(m_sandbox->folder())));
         QCOMPARE(send(1, 1), 0);
-        QTRY_COMPARE(gCount(1), int16_t(1));
-        QCOMPARE(gCount(0), int16_t(0));
+        QTRY_COMPARE(m().gCount(1), int16_t(1));
+        QCOMPARE(m().gCount(0), int16_t(0));
         for (int fd : idle)
             ::close(fd);
     }
@@ -163,7 +163,7 @@ private slots:
         m_server->setEnding();
         QCOMPARE(send(0, 1), 3);
         m_form->unloadSilently();
-        QCOMPARE(gCount(0), int16_t(0));
+        QCOMPARE(m().gCount(0), int16_t(0));
     }
 
     void malformedOrHalfSentRequestsChangeNothing_data()
@@ -190,9 +190,9 @@ private slots:
                                  CountServer::PeerTimeoutMs + 1000);
         QVERIFY(got <= 0);
         ::close(fd);
-        QCOMPARE(gCount(0), int16_t(0));
+        QCOMPARE(m().gCount(0), int16_t(0));
         QCOMPARE(send(0, 1), 0); // the strip goes on taking requests
-        QTRY_COMPARE(gCount(0), int16_t(1));
+        QTRY_COMPARE(m().gCount(0), int16_t(1));
     }
 
     void requestSplitOverTwoWritesCountsOnce()
@@ -212,7 +212,7 @@ private slots:
         };
         QTRY_COMPARE(received(), QByteArray(AcceptedReply));
         ::close(fd);
-        QTRY_COMPARE(gCount(1), int16_t(1));
+        QTRY_COMPARE(m().gCount(1), int16_t(1));
     }
 
     void staleSocketOfKilledCopyIsTakenOver()
@@ -236,25 +236,32 @@ private slots:
         QCOMPARE(send(1, 1), 3);      // and nobody answers there
         startServer();
         QCOMPARE(send(1, 1), 0);
-        QTRY_COMPARE(gCount(1), int16_t(1));
+        QTRY_COMPARE(m().gCount(1), int16_t(1));
     }
 
     // Where the sockets go: never outside a folder of the user's own, and
     // where none can be had, `--count` says why.
     void socketFolder_data()
     {
-        QTest::addColumn<QString>("session"); // XDG_RUNTIME_DIR: "" unset, "open" 0755, "long",
-                                              // "link" to a private folder of ours
+        QTest::addColumn<QString>("session");  // XDG_RUNTIME_DIR: "" unset, "open" 0755, "long",
+                                               // "link" to a private folder of ours
         QTest::addColumn<bool>("tempPlanted"); // TMPDIR/zentova-UID made by another account
         QTest::addColumn<QString>("cache");    // "there", "missing" (no ~/.cache yet), "planted"
         QTest::addColumn<QString>("chosen");   // "session", "temp", "cache" or "" for none
-        QTest::addRow("the session's own") << "own" << false << "there" << "session";
-        QTest::addRow("the session's open to others") << "open" << false << "there" << "temp";
-        QTest::addRow("the session's a link") << "link" << false << "there" << "temp";
-        QTest::addRow("too long for a socket") << "long" << false << "there" << "temp";
-        QTest::addRow("unset, the temporary one planted") << "" << true << "there" << "cache";
-        QTest::addRow("no cache folder yet") << "" << true << "missing" << "cache";
-        QTest::addRow("none to be had") << "" << true << "planted" << "";
+        QTest::addRow("the session's own") << "own" << false << "there"
+                                           << "session";
+        QTest::addRow("the session's open to others") << "open" << false << "there"
+                                                      << "temp";
+        QTest::addRow("the session's a link") << "link" << false << "there"
+                                              << "temp";
+        QTest::addRow("too long for a socket") << "long" << false << "there"
+                                               << "temp";
+        QTest::addRow("unset, the temporary one planted") << "" << true << "there"
+                                                          << "cache";
+        QTest::addRow("no cache folder yet") << "" << true << "missing"
+                                             << "cache";
+        QTest::addRow("none to be had") << "" << true << "planted"
+                                        << "";
     }
 
     void socketFolder()
@@ -301,7 +308,8 @@ private slots:
                     (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
                      QFile::WriteUser | QFile::ExeUser));
             if (cache == "missing")
-                QCOMPARE(QFileInfo(base + "/home").permissions() & 0777, QFileInfo(folder).permissions() & 0777);
+                QCOMPARE(QFileInfo(base + "/home").permissions() & 0777,
+                         QFileInfo(folder).permissions() & 0777);
             startServer();
             QCOMPARE(send(0, 1), 0);
         } else {
@@ -388,6 +396,7 @@ private:
         return reply.get();
     }
 
+    CounterModel &m() { return *m_sandbox->model; }
     std::unique_ptr<test::Sandbox> m_sandbox;
     std::unique_ptr<frmMain> m_form;
     std::unique_ptr<CountServer> m_server;

@@ -60,7 +60,7 @@ private slots:
     void init()
     {
         m_sandbox = std::make_unique<test::Sandbox>();
-        m_main = std::make_unique<frmMain>();
+        m_main = std::make_unique<frmMain>(m());
         m_main->load(); // every counter 0, no titles: each test sets what it needs
     }
 
@@ -90,7 +90,7 @@ private slots:
         QFETCH(QStringList, titles);
         QFETCH(QList<bool>, enabled);
         for (int i = 0; i < CounterCount; ++i)
-            gTitle(i) = titles[i];
+            m().gTitle(i) = titles[i];
         frmSet &d = open();
         for (int i = 0; i < CounterCount; ++i) {
             QCOMPARE(test::txtTitle(d, i)->isEnabled(), enabled[i]);
@@ -102,7 +102,7 @@ private slots:
 
     void titleChainFollowsTyping()
     {
-        gTitle(2) = QStringLiteral("C"); // box 2 open by its own text, box 3 after it
+        m().gTitle(2) = QStringLiteral("C"); // box 2 open by its own text, box 3 after it
         frmSet &d = open();
         QCOMPARE(test::txtTitle(d, 1)->isEnabled(), false);
         test::txtTitle(d, 0)->setFocus();
@@ -139,7 +139,7 @@ private slots:
         QFETCH(int, backspaces);
         QFETCH(QString, typed);
         QFETCH(QString, applied);
-        gTitle(0) = stored;
+        m().gTitle(0) = stored;
         frmSet &d = open();
         test::txtTitle(d, 0)->setFocus();
         test::txtTitle(d, 0)->end(false);
@@ -147,20 +147,20 @@ private slots:
             QTest::keyClick(test::txtTitle(d, 0), Qt::Key_Backspace);
         type(test::txtTitle(d, 0), typed);
         QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
-        QCOMPARE(gTitle(0), applied);
+        QCOMPARE(m().gTitle(0), applied);
     }
 
     void openingShowsRowsLapAndAlarm()
     {
-        gTitle(0) = QStringLiteral("受付");
-        gTitle(3) = QStringLiteral("電話");
-        gCount(0) = 12;
-        gCount(1) = 99; // no title: no row
-        gCount(3) = -4;
-        gLapOn = -1;
-        gTimerOn = -1;
-        gAlarmHour = 7;
-        gAlarmMinute = 5;
+        m().gTitle(0) = QStringLiteral("受付");
+        m().gTitle(3) = QStringLiteral("電話");
+        m().setCount(0, 12);
+        m().setCount(1, 99); // no title: no row
+        m().setCount(3, -4);
+        m().gLapOn = -1;
+        m().gTimerOn = -1;
+        m().gAlarmHour = 7;
+        m().gAlarmMinute = 5;
         frmSet &d = open();
         QCOMPARE(test::TitleC(d, 0)->text(), QStringLiteral("受付"));
         QCOMPARE(test::txtC(d, 0)->text(), QStringLiteral("12"));
@@ -179,10 +179,10 @@ private slots:
 
     void optionsShowAppliedValuesAndOffStoresZeros()
     {
-        gLapOn = 1; // only -1 is ON
-        gTimerOn = -1;
-        gAlarmHour = 7;
-        gAlarmMinute = 30;
+        m().gLapOn = 1; // only -1 is ON
+        m().gTimerOn = -1;
+        m().gAlarmHour = 7;
+        m().gAlarmMinute = 30;
         frmSet &d = open();
         QVERIFY(test::optLap(d, 1)->isChecked());
         retype(test::txtTimer(d, 0), QStringLiteral("9"));
@@ -200,10 +200,10 @@ private slots:
         // OFF applied stores zeros, which ON shows the next time.
         QTest::mouseClick(test::optTimer(d, 1), Qt::LeftButton);
         QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
-        QCOMPARE(gLapOn, int16_t(0));
-        QCOMPARE(gTimerOn, int16_t(0));
-        QCOMPARE(gAlarmHour, int16_t(0));
-        QCOMPARE(gAlarmMinute, int16_t(0));
+        QCOMPARE(m().gLapOn, int16_t(0));
+        QCOMPARE(m().gTimerOn, int16_t(0));
+        QCOMPARE(m().gAlarmHour, int16_t(0));
+        QCOMPARE(m().gAlarmMinute, int16_t(0));
         frmSet &again = open();
         QVERIFY(test::optTimer(again, 1)->isChecked());
         QTest::mouseClick(test::optTimer(again, 0), Qt::LeftButton);
@@ -224,12 +224,12 @@ private slots:
     {
         QFETCH(QString, box);
         QFETCH(bool, click);
-        gTitle(0) = box == "txtC2" ? QString() : QStringLiteral("A");
-        gTitle(2) = QStringLiteral("C");
-        gCount(0) = 100;
-        gCount(2) = 102;
-        gTimerOn = -1;
-        gAlarmHour = 123;
+        m().gTitle(0) = box == "txtC2" ? QString() : QStringLiteral("A");
+        m().gTitle(2) = QStringLiteral("C");
+        m().setCount(0, 100);
+        m().setCount(2, 102);
+        m().gTimerOn = -1;
+        m().gAlarmHour = 123;
         frmSet &d = open();
         auto *target = d.findChild<QLineEdit *>(box);
         if (click)
@@ -241,8 +241,8 @@ private slots:
 
     void okAppliesEverythingFromTheKeyboard()
     {
-        gTitle(0) = QStringLiteral("受付");
-        gCount(0) = 5;
+        m().gTitle(0) = QStringLiteral("受付");
+        m().setCount(0, 5);
         frmSet &d = open();
         QTRY_VERIFY(test::txtC(d, 0)->hasFocus()); // its text selected: typing replaces it
         type(test::txtC(d, 0), QStringLiteral("１５０"));
@@ -262,15 +262,15 @@ private slots:
         QVERIFY(m_sandbox->boxes.calls.isEmpty());
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QVERIFY(!d.isVisible());
-        QCOMPARE(gCount(0), int16_t(150));
+        QCOMPARE(m().gCount(0), int16_t(150));
         QCOMPARE(test::lblC(*m_main, 0)->caption(), QStringLiteral("150"));
-        QCOMPARE(gTitle(1), QStringLiteral("電話"));
-        QCOMPARE(gCount(1), int16_t(0)); // a new counter keeps its count
+        QCOMPARE(m().gTitle(1), QStringLiteral("電話"));
+        QCOMPARE(m().gCount(1), int16_t(0)); // a new counter keeps its count
         QVERIFY(!test::fraC(*m_main, 1)->isHidden());
         QCOMPARE(test::fraC(*m_main, 1)->caption(), QStringLiteral("電話"));
-        QCOMPARE(gTimerOn, int16_t(-1));
-        QCOMPARE(gAlarmHour, int16_t(24)); // stored as typed; it never rings
-        QCOMPARE(gAlarmMinute, int16_t(0));
+        QCOMPARE(m().gTimerOn, int16_t(-1));
+        QCOMPARE(m().gAlarmHour, int16_t(24)); // stored as typed; it never rings
+        QCOMPARE(m().gAlarmMinute, int16_t(0));
     }
 
     void applyStopsAtTheFirstTextThatIsNoNumber_data()
@@ -295,12 +295,14 @@ private slots:
         QTest::addRow("counter 3 past 32767")
             << QStringList{"-3", "-3", "-3", "40000", "-3"} << four << QStringList{"8", "15"}
             << kOverflow << "-3,-3,-3,13,14 | T0,T1,T2,T3, | 0 6:45 | -3,-3,-3,13,14 | 11110";
+        // A counter taken out of use goes to 0, and its label (hidden with
+        // its frame) says so: shown again, it shows its real count.
         QTest::addRow("hour empty: titles in, frames not refreshed")
             << QStringList{"3", "7", "-3", "-3", "-3"} << removed << QStringList{"", "15"}
-            << kMismatch << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 6:45 | 3,7,-3,-3,14 | 10110";
+            << kMismatch << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 6:45 | 3,0,-3,-3,14 | 10110";
         QTest::addRow("minute no number: the hour in")
             << QStringList{"3", "7", "-3", "-3", "-3"} << removed << QStringList{"8", "x"}
-            << kMismatch << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 8:45 | 3,7,-3,-3,14 | 10110";
+            << kMismatch << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 8:45 | 3,0,-3,-3,14 | 10110";
     }
 
     void applyStopsAtTheFirstTextThatIsNoNumber()
@@ -310,14 +312,14 @@ private slots:
         QFETCH(QStringList, time);
         QFETCH(QString, error);
         QFETCH(QString, after);
-        gAlarmHour = 6;
-        gAlarmMinute = 45;
+        m().gAlarmHour = 6;
+        m().gAlarmMinute = 45;
         for (int i = 0; i < CounterCount; ++i) {
-            gTitle(i) = i < 4 ? QStringLiteral("T%1").arg(i) : QString();
-            gCount(i) = int16_t(10 + i);
-            m_main->setCounterValue(i, gCount(i));
+            m().gTitle(i) = i < 4 ? QStringLiteral("T%1").arg(i) : QString();
+            m().setCount(i, int16_t(10 + i));
+            m_main->setCounterValue(i, m().gCount(i));
         }
-        ShowCounterFrames(*m_main);
+        ShowCounterFrames(m().gTitle, *m_main);
         SettingsInput input;
         std::copy(counts.begin(), counts.end(), input.counts.begin());
         std::copy(titles.begin(), titles.end(), input.titles.begin());
@@ -326,7 +328,7 @@ private slots:
         input.alarmMinute = time[1];
         QString raised;
         try {
-            applySettings(input, m_main.get());
+            applySettings(m(), input, m_main.get());
         } catch (const RuntimeError &e) {
             raised = e.description();
         }
@@ -334,28 +336,30 @@ private slots:
         QStringList now, names, labels;
         QString frames;
         for (int i = 0; i < CounterCount; ++i) {
-            now << QString::number(gCount(i));
-            names << gTitle(i);
+            now << QString::number(m().gCount(i));
+            names << m().gTitle(i);
             labels << test::lblC(*m_main, i)->caption();
             frames += test::fraC(*m_main, i)->isHidden() ? u'0' : u'1';
         }
-        QCOMPARE(
-            QStringList({now.join(u','), names.join(u','),
-                         QStringLiteral("%1 %2:%3").arg(gTimerOn).arg(gAlarmHour).arg(gAlarmMinute),
-                         labels.join(u','), frames})
-                .join(QStringLiteral(" | ")),
-            after);
+        QCOMPARE(QStringList({now.join(u','), names.join(u','),
+                              QStringLiteral("%1 %2:%3")
+                                  .arg(m().gTimerOn)
+                                  .arg(m().gAlarmHour)
+                                  .arg(m().gAlarmMinute),
+                              labels.join(u','), frames})
+                     .join(QStringLiteral(" | ")),
+                 after);
     }
 
     void secondOkAfterFailureStopsAtNewlyTitledCounter()
     {
-        gTitle(0) = QStringLiteral("A");
+        m().gTitle(0) = QStringLiteral("A");
         frmSet &d = open();
         test::txtTitle(d, 1)->setText(QStringLiteral("B"));
         QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
         retype(test::txtTimer(d, 0), QString());
         QTest::mouseClick(test::cmdOK(d), Qt::LeftButton); // fails at the hour
-        QCOMPARE(gTitle(1), QStringLiteral("B"));
+        QCOMPARE(m().gTitle(1), QStringLiteral("B"));
         retype(test::txtTimer(d, 0), QStringLiteral("7"));
         QTest::mouseClick(test::cmdOK(d), Qt::LeftButton); // now counter 1 has a hidden, empty box
         QCOMPARE(m_sandbox->boxes.calls.size(), 2);
@@ -374,22 +378,22 @@ private slots:
 
     void closingAppliesNothing()
     {
-        gTitle(0) = QStringLiteral("A");
-        gCount(0) = 4;
+        m().gTitle(0) = QStringLiteral("A");
+        m().setCount(0, 4);
         frmSet &d = open();
         retype(test::txtC(d, 0), QStringLiteral("9"));
         retype(test::txtTitle(d, 0), QStringLiteral("Z"));
         d.close();
-        QCOMPARE(gCount(0), int16_t(4));
-        QCOMPARE(gTitle(0), QStringLiteral("A"));
+        QCOMPARE(m().gCount(0), int16_t(4));
+        QCOMPARE(m().gTitle(0), QStringLiteral("A"));
     }
 
     // The options window from the strip's menu: a target typed for the
     // second counter is stored and drawn in that frame at once.
     void optionsWindowSetsADailyTarget()
     {
-        gTitle(1) = QStringLiteral("電話");
-        ShowCounterFrames(*m_main);
+        m().gTitle(1) = QStringLiteral("電話");
+        ShowCounterFrames(m().gTitle, *m_main);
         QTimer::singleShot(0, [] {
             auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             QVERIFY(window);
@@ -413,13 +417,14 @@ private slots:
 private:
     frmSet &open()
     {
-        m_dialog = std::make_unique<frmSet>(m_main.get(), m_main.get());
+        m_dialog = std::make_unique<frmSet>(m(), m_main.get(), m_main.get());
         m_dialog->prepareToShow();
         m_dialog->show();
         QApplication::setActiveWindow(m_dialog.get());
         return *m_dialog;
     }
 
+    CounterModel &m() { return *m_sandbox->model; }
     std::unique_ptr<test::Sandbox> m_sandbox;
     std::unique_ptr<frmMain> m_main;
     std::unique_ptr<frmSet> m_dialog;

@@ -32,25 +32,26 @@ int main(int argc, char *argv[])
     const QStringList titles = {QStringLiteral("受付"), QStringLiteral("電話"),
                                 QStringLiteral("メール"), QString(), QStringLiteral("来客対応")};
     const int counts[] = {42, 100, 7, 0, 1300};
+    CounterModel model;
     for (int i = 0; i < CounterCount; ++i) {
-        gTitle(i) = titles[i];
-        gCount(i) = int16_t(counts[i]);
+        model.gTitle(i) = titles[i];
+        model.setCount(i, int16_t(counts[i]));
     }
-    gTimerOn = FlagOn;
-    gAlarmHour = 17;
-    gAlarmMinute = 30;
+    model.gTimerOn = FlagOn;
+    model.gAlarmHour = 17;
+    model.gAlarmMinute = 30;
 
-    frmMain strip;
+    frmMain strip(model);
     for (int i = 0; i < CounterCount; ++i)
         strip.findChild<CaptionLabel *>(QStringLiteral("lblC%1").arg(i))
-            ->setCaption(QString::number(gCount(i)));
-    ShowCounterFrames(strip);
+            ->setCaption(QString::number(model.gCount(i)));
+    ShowCounterFrames(model.gTitle, strip);
     strip.findChild<CaptionLabel *>(QStringLiteral("lblTime"))->setCaption(QStringLiteral("09:41"));
     strip.show();
     app.processEvents();
     bool ok = strip.grab().save(out + QStringLiteral("/strip") + suffix + QStringLiteral(".png"));
 
-    frmSet dialog(&strip, &strip);
+    frmSet dialog(model, &strip, &strip);
     dialog.prepareToShow();
     dialog.show();
     app.processEvents();

@@ -3,6 +3,9 @@
 #include "app/endsignals.h"
 #include "history/history.h"
 #include "main_window/frmmain.h"
+#include "model/countermodel.h"
+#include "platform/clock.h"
+#include "platform/errortrap.h"
 #include "platform/files/folders.h"
 #include "platform/msgbox.h"
 #include "platform/x11/windowwatch.h"
@@ -59,12 +62,13 @@ Session::Start Session::start()
     removeWriteLeftovers(countDataPath());
     removeWriteLeftovers(historyPath());
 
-    m_form = std::make_unique<frmMain>();
-    m_autosave = std::make_unique<Autosave>();
+    m_model = std::make_unique<CounterModel>();
+    m_form = std::make_unique<frmMain>(*m_model);
+    m_autosave = std::make_unique<Autosave>([model = m_model.get()] { model->store(); });
     // Counts from `zentova --count N`; a copy that cannot listen runs on
     // without them.
     m_counts = std::make_unique<CountServer>([form = m_form.get()](const CountRequest &r) {
-        form->countFromOutside(r.counter, r.delta);
+        form->countFromOutside(r.counter, r.delta, r.at);
     });
     m_counts->listen(dataFolder());
     // Counts answered "accepted" while a box held them reach the day before
@@ -74,7 +78,15 @@ Session::Start Session::start()
         m_counts->setEnding();
     });
     connect(m_form.get(), &frmMain::stateChanged, m_autosave.get(), &Autosave::schedule);
+    connect(m_model.get(), &CounterModel::changed, m_autosave.get(), &Autosave::schedule);
+    // The new day is stored at once: a kill right after the turn restarts
+    // with the day as it turned.
+    connect(m_model.get(), &CounterModel::dayTurned, this, [this] {
+        if (m_autosave->isArmed())
+            m_autosave->saveNow();
+    });
     connect(m_form.get(), &frmMain::unloaded, m_autosave.get(), &Autosave::disarm);
+    connect(m_form.get(), &frmMain::unloaded, this, [this] { m_storesAtEnd = false; });
     // Once the unload is over, and unless the run is already ending otherwise.
     connect(
         m_form.get(), &frmMain::unloaded, this,
@@ -95,6 +107,7 @@ Session::Start Session::start()
             endWithoutFarewell();
     });
 
+    m_storesAtEnd = true;
     m_form->load();
     if (m_ending)
         return Start::Ended;
@@ -122,15 +135,22 @@ Session::Start Session::start()
 
 bool Session::storeQuietly()
 {
-    if (!m_autosave || !m_autosave->isArmed())
+    if (!m_model || !m_storesAtEnd)
         return true;
-    QString error;
-    const bool stored = m_autosave->saveQuietly(&error);
+    m_storesAtEnd = false;
     m_autosave->disarm();
-    if (!stored)
-        std::fprintf(stderr, "zentova: the counts could not be stored: %s\n",
-                     qUtf8Printable(error));
-    return stored;
+    QString error;
+    try {
+        // The day may have ended while a box held the strip: it closes
+        // first, so that the record is dated with the day of its counts.
+        m_model->passTurn(Now());
+        m_model->store();
+        return true;
+    } catch (...) {
+        error = describe(std::current_exception());
+    }
+    std::fprintf(stderr, "zentova: the counts could not be stored: %s\n", qUtf8Printable(error));
+    return false;
 }
 
 // Nobody is there to answer a box (logout, kill, a closed terminal, the

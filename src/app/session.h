@@ -1,5 +1,5 @@
-// One run of the strip: it holds the data folder's lock, owns the strip, its
-// autosave and the count server, and ends the run however the run ends (a
+// One run of the strip: it holds the data folder's lock, owns the counter
+// model, the strip, its autosave and the count server, and ends the run however the run ends (a
 // close, a signal, the desktop's session, the window destroyed by another
 // program, the X server gone).
 #pragma once
@@ -14,6 +14,7 @@ namespace zentova
 {
 
 class Autosave;
+class CounterModel;
 class CountServer;
 class EndSignals;
 class frmMain;
@@ -57,6 +58,7 @@ private:
 
     // Made once the lock is held: a refused copy touches nothing.
     InstanceLock m_lock;
+    std::unique_ptr<CounterModel> m_model;
     std::unique_ptr<frmMain> m_form;
     std::unique_ptr<Autosave> m_autosave;
     std::unique_ptr<CountServer> m_counts;
@@ -64,6 +66,8 @@ private:
     std::unique_ptr<WindowDestroyedWatch> m_windowWatch;
     QTranslator m_qtTranslation;
     bool m_ending = false;
+    // From the record's reading to the close's own store: an end stores.
+    bool m_storesAtEnd = false;
     int m_status = 0;
 };
 

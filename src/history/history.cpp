@@ -28,7 +28,6 @@ constexpr qsizetype kMaxJoinedLines = 64;
 
 // The earlier day's record that neither the history nor a dated copy could
 // take yet.
-std::optional<CountRecord> g_waiting;
 
 constexpr qsizetype kFieldsBeforeTargets = 2 + 2 * CounterCount;
 
@@ -231,30 +230,6 @@ QByteArray withDay(const QByteArray &text, const HistoryDay &day)
     return out;
 }
 
-bool isFinishedDay(const CountRecord &record)
-{
-    // Day 0 is what an empty or new data file reads as: no day was counted.
-    const QDate date = dateFromDayNumber(record.SavedDate);
-    return record.SavedDate >= 1 && date.isValid() && date < Today();
-}
-
-// A record the strip will neither offer back nor keep as a finished day: one
-// of a later day (the clock set back) or one whose date carries a time of
-// day. The first change would replace it and its counts with it.
-bool isStrayRecord(const CountRecord &record)
-{
-    const QDate date = dateFromDayNumber(record.SavedDate);
-    return record.SavedDate >= 1 && date.isValid() &&
-           (date > Today() || record.SavedDate != std::floor(record.SavedDate));
-}
-
-void keepStrayRecord(const CountRecord &record)
-{
-    const QString copy = datedRecordPath(dateFromDayNumber(record.SavedDate));
-    if (!QFileInfo::exists(copy))
-        writeFileAtomically(copy, encodeRecord(record));
-}
-
 // Countdata-YYYY-MM-DD.dat: the day it names.
 QDate dateOfCopyName(const QString &name)
 {
@@ -265,11 +240,9 @@ QDate dateOfCopyName(const QString &name)
     return QDate::fromString(name.mid(prefix.size(), 10), Qt::ISODate);
 }
 
-// Days kept as dated copies while the history could not be written go into
-// it, each once, and their copies then go. A copy of today or a later day
-// waits for its day to end. Anything that cannot be read or written leaves
-// everything as it was, for the next start.
-void returnDatedCopies()
+} // namespace
+
+void returnDatedCopies(const QDate &today)
 {
     const QDir folder(dataFolder());
     QStringList returned;
@@ -279,7 +252,7 @@ void returnDatedCopies()
         std::optional<QByteArray> text;
         for (const QString &name : folder.entryList(QDir::Files | QDir::NoSymLinks)) {
             const QDate date = dateOfCopyName(name);
-            if (!date.isValid() || date >= Today())
+            if (!date.isValid() || date >= today)
                 continue;
             if (!text)
                 text = historyToAddTo();
@@ -297,8 +270,6 @@ void returnDatedCopies()
     for (const QString &name : std::as_const(returned))
         QFile::remove(folder.filePath(name));
 }
-
-} // namespace
 
 qint64 HistoryDay::total() const
 {
@@ -403,9 +374,8 @@ HistoryDay finishedDayOf(const CountRecord &record)
     return day;
 }
 
-std::optional<QString> keepDay(const CountRecord &record)
+std::optional<QString> keepDay(const HistoryDay &day, const CountRecord &record)
 {
-    const HistoryDay day = finishedDayOf(record);
     try {
         writeFileAtomically(historyPath(), withDay(historyToAddTo(), day));
         return std::nullopt;
@@ -418,34 +388,18 @@ std::optional<QString> keepDay(const CountRecord &record)
     }
 }
 
-std::optional<QString> archiveFinishedDay(const CountRecord &record)
+bool isStrayRecord(const CountRecord &record)
 {
-    resetFinishedDay();
-    std::optional<QString> historyError;
-    if (isFinishedDay(record)) {
-        g_waiting = record;
-        setKeepBeforeReplace(&keepFinishedDay);
-        historyError = keepDay(record);
-        resetFinishedDay();
-    } else if (isStrayRecord(record)) {
-        keepStrayRecord(record);
-    }
-    returnDatedCopies();
-    return historyError;
+    const QDate date = dateFromDayNumber(record.SavedDate);
+    return record.SavedDate >= 1 && date.isValid() &&
+           record.SavedDate != std::floor(record.SavedDate);
 }
 
-void keepFinishedDay()
+void keepStrayRecord(const CountRecord &record)
 {
-    if (!g_waiting)
-        return;
-    keepDay(*g_waiting);
-    resetFinishedDay();
-}
-
-void resetFinishedDay()
-{
-    g_waiting.reset();
-    setKeepBeforeReplace(nullptr);
+    const QString copy = datedRecordPath(dateFromDayNumber(record.SavedDate));
+    if (!QFileInfo::exists(copy))
+        writeFileAtomically(copy, encodeRecord(record));
 }
 
 } // namespace zentova

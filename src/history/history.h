@@ -2,9 +2,8 @@
 // form any spreadsheet opens (UTF-8 with a byte-order mark, CRLF, fields
 // quoted as RFC 4180 says).
 //
-// A day is finished when the strip starts on a later day: the stored record
-// of the earlier day then becomes its line before anything can replace it.
-// Where the history cannot be written, the record is kept whole as
+// A finished day's line is written as the day closes. Where the history
+// cannot be written, the day's record is kept whole as
 // Countdata-YYYY-MM-DD.dat instead; where neither can, Countdata.dat is not
 // overwritten until one of them can.
 #pragma once
@@ -66,31 +65,27 @@ QByteArray readHistoryText();
 QString datedRecordPath(const QDate &date); // Countdata-YYYY-MM-DD.dat
 HistoryDay dayOfRecord(const CountRecord &record);
 
-// A finished day's line: the day's own work from the count log where the log
-// has lines of that day, else the record's counts (days before the log), with
-// the targets of Options.ini as they stand.
+// A finished day's line worked out from the count log where the log has
+// lines of that day, else the record's counts (days before the log), with
+// the targets of Options.ini as they stand: for a day kept aside as its
+// dated copy, of which nothing else is known.
 HistoryDay finishedDayOf(const CountRecord &record);
 
-// Keeps the record's day: its line in the history (replacing the line of the
+// Keeps a finished day: its line in the history (replacing the line of the
 // same date without ever lowering a count), or where the history cannot be
-// written, the record whole as its dated copy; returns the history's error
+// written, `record` whole as its dated copy; returns the history's error
 // then. Throws where neither could be written.
-std::optional<QString> keepDay(const CountRecord &record);
+std::optional<QString> keepDay(const HistoryDay &day, const CountRecord &record);
 
-// Called at start-up with the record just read. A record of an earlier day
-// than today becomes its line (see keepDay); a record the strip would replace
-// without offering it back (of a later day, or with a time of day in its
-// date) is kept whole as its dated copy. Then the dated copies of earlier
-// days go into the history and are removed. Returns the message to show
-// where the day went to its dated copy; throws where neither could be
-// written, after which every store first tries again (keepFinishedDay).
-std::optional<QString> archiveFinishedDay(const CountRecord &record);
+// A record whose date carries a time of day: the strip would replace it
+// without offering it back, so it is kept whole as its dated copy.
+bool isStrayRecord(const CountRecord &record);
+void keepStrayRecord(const CountRecord &record);
 
-// Before Countdata.dat is overwritten: a finished day that could not be
-// kept yet is tried again. Throws while it still cannot be kept, so the
-// record that holds it is not replaced.
-void keepFinishedDay();
-// Forgets a day waiting to be kept (a fresh start; tests).
-void resetFinishedDay();
+// Days kept as dated copies while the history could not be written go into
+// it, each once, and their copies then go. A copy of `today` or a later day
+// waits for its day to end. Anything that cannot be read or written leaves
+// everything as it was, for the next start.
+void returnDatedCopies(const QDate &today);
 
 } // namespace zentova

@@ -175,7 +175,8 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 // An ordinary window: a spreadsheet may go in front of it.
-HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window)
+HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
+    : QWidget(owner, Qt::Window), m_counters(counters)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -278,27 +279,22 @@ HistoryWindow::HistoryWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     m_follow.setSingleShot(true);
     m_follow.setInterval(100);
     connect(&m_follow, &QTimer::timeout, this, [this] { refreshToday(); });
+    connect(&m_counters, &CounterModel::changed, this, [this] {
+        if (!m_follow.isActive())
+            m_follow.start();
+    });
     m_rangeBox->setCurrentIndex(int(HistoryRange::ThisMonth));
     reload();
 }
 
-void HistoryWindow::followStrip()
-{
-    if (!m_follow.isActive())
-        m_follow.start();
-}
-
 HistoryDay HistoryWindow::todayAsItStands() const
 {
-    // The strip's counts, less what a strip that crossed the turn carried in:
-    // today's line as it would be kept now.
-    return finishedDayOf(recordFromLiveState());
+    return m_counters.openDayLine();
 }
 
 void HistoryWindow::reload()
 {
     const HistoryDay today = todayAsItStands();
-    m_options = readDayOptions();
     if (!m_hoursDay.isValid() || m_hoursDay > today.date)
         m_hoursDay = today.date;
     const int load = ++m_loads;
@@ -383,8 +379,8 @@ void HistoryWindow::fillCounterBox()
         const bool counted =
             std::any_of(m_allDays.begin(), m_allDays.end(),
                         [i](const HistoryDay &d) { return d.counts[size_t(i)] != 0; });
-        if (!gTitle(i).isEmpty() || counted)
-            m_counterBox->addItem(counterHeading(gTitle(i), i), i);
+        if (!m_counters.gTitle(i).isEmpty() || counted)
+            m_counterBox->addItem(counterHeading(m_counters.gTitle(i), i), i);
     }
     m_counterBox->setCurrentIndex(std::max(0, m_counterBox->findData(chosen)));
 }
@@ -395,7 +391,7 @@ std::array<QString, CounterCount> HistoryWindow::chartedCounters() const
     std::array<QString, CounterCount> names;
     for (int i = 0; i < CounterCount; ++i) {
         if ((chosen < 0 && !m_table->isColumnHidden(i + 1)) || chosen == i)
-            names[size_t(i)] = counterHeading(gTitle(i), i);
+            names[size_t(i)] = counterHeading(m_counters.gTitle(i), i);
     }
     return names;
 }
@@ -403,8 +399,8 @@ std::array<QString, CounterCount> HistoryWindow::chartedCounters() const
 void HistoryWindow::showCharts()
 {
     const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
-    const QDate oldest = m_allDays.isEmpty() ? Today() : m_allDays.last().date;
-    const auto [first, last] = rangeDates(range, Today(), oldest);
+    const QDate oldest = m_allDays.isEmpty() ? m_counters.openDay().day : m_allDays.last().date;
+    const auto [first, last] = rangeDates(range, m_counters.openDay().day, oldest);
     const BarSpan span = barSpanFor(first, last);
     m_bars = chartBars(m_allDays, first, last);
     const auto names = chartedCounters();
@@ -425,7 +421,7 @@ void HistoryWindow::showCharts()
     // The daily target where bars are days: one counter's, or the sum of them all.
     qint64 target = 0;
     for (int i = 0; i < CounterCount; ++i)
-        target += names[size_t(i)].isEmpty() ? 0 : m_options.targets[size_t(i)];
+        target += names[size_t(i)].isEmpty() ? 0 : m_counters.options().targets[size_t(i)];
     m_daysChart->setTargetLine(span == BarSpan::Day ? target : 0);
     static const QString spanWords[] = {QStringLiteral("日"), QStringLiteral("週"),
                                         QStringLiteral("月")};
@@ -455,10 +451,13 @@ void HistoryWindow::showHours()
     m_hoursTitle->setText(day + QStringLiteral(" の時間ごと"));
     m_hoursChart->setAccessibleName(day + QStringLiteral(" の時間ごとの件数のグラフ"));
     const auto names = chartedCounters();
-    const QList<LogEntry> lines = countLogOfDay(m_hoursDay);
+    // Today's hours are the strip's own; a past day's are in its log.
+    const bool today = m_hoursDay == m_counters.openDay().day;
+    const QList<LogEntry> lines = today ? QList<LogEntry>() : countLogOfDay(m_hoursDay);
+    const int startHour = today ? m_counters.openDay().hour : m_counters.options().startHour;
     const auto row = std::find_if(m_allDays.begin(), m_allDays.end(),
                                   [&](const HistoryDay &d) { return d.date == m_hoursDay; });
-    if (lines.isEmpty() && row != m_allDays.end() && row->total() != 0) {
+    if (!today && lines.isEmpty() && row != m_allDays.end() && row->total() != 0) {
         const QString why = QStringLiteral("この日は時刻の記録がありません（件数を時刻とともに"
                                            "記録し始める前の日です）。");
         m_hoursChart->setBars({}, names);
@@ -466,12 +465,12 @@ void HistoryWindow::showHours()
         m_hoursChart->setAccessibleDescription(why);
         return;
     }
-    const HourCounts hours = hourCounts(lines, m_options.startHour);
+    const HourCounts hours = today ? m_counters.openDayHours() : hourCounts(lines, startHour);
     QList<BarChart::Bar> bars;
     int best = 0;
     qint64 total = 0;
     for (int h = 0; h < 24; ++h) {
-        const int clock = (m_options.startHour + h) % 24;
+        const int clock = (startHour + h) % 24;
         const auto &counts = hours[size_t(h)];
         total += shownSum(counts, names);
         if (shownSum(counts, names) > shownSum(hours[size_t(best)], names))
@@ -486,7 +485,7 @@ void HistoryWindow::showHours()
             ? QStringLiteral("この日の時間ごとの件数はありません。")
             : QStringLiteral("時間ごとの件数の棒グラフ。合計 %1 件、最も多いのは %2 時台の %3 件。")
                   .arg(total)
-                  .arg((m_options.startHour + best) % 24)
+                  .arg((startHour + best) % 24)
                   .arg(shownSum(hours[size_t(best)], names)));
 }
 
@@ -527,7 +526,7 @@ void HistoryWindow::showMetDays()
         const MetDays days = metDays(shownDays(), i);
         if (days.withTarget > 0)
             met << QStringLiteral("%1 達成 %2 / %3 日")
-                       .arg(counterHeading(gTitle(i), i))
+                       .arg(counterHeading(m_counters.gTitle(i), i))
                        .arg(days.met)
                        .arg(days.withTarget);
     }
@@ -556,16 +555,17 @@ void HistoryWindow::showRange()
 {
     std::array<QString, CounterCount> titles;
     for (int i = 0; i < CounterCount; ++i)
-        titles[size_t(i)] = gTitle(i);
-    m_model.setDays(daysInRange(m_allDays, HistoryRange(m_rangeBox->currentIndex()), Today()),
-                    titles);
+        titles[size_t(i)] = m_counters.gTitle(i);
+    m_model.setDays(
+        daysInRange(m_allDays, HistoryRange(m_rangeBox->currentIndex()), m_counters.openDay().day),
+        titles);
     showTotals();
     // A counter out of use with nothing counted in the range takes no room.
     for (int i = 0; i < CounterCount; ++i) {
         bool counted = false;
         for (const HistoryDay &day : shownDays())
             counted = counted || day.counts[size_t(i)] != 0;
-        m_table->setColumnHidden(i + 1, gTitle(i).isEmpty() && !counted);
+        m_table->setColumnHidden(i + 1, m_counters.gTitle(i).isEmpty() && !counted);
     }
     m_table->resizeColumnsToContents();
     showMetDays();
@@ -584,8 +584,9 @@ void HistoryWindow::showTotals()
     QString text = QStringLiteral("期間の合計（%1 日）").arg(shownDays().size());
     for (int i = 0; i < CounterCount; ++i) {
         if (!m_table->isColumnHidden(i + 1) || sums[size_t(i)] != 0)
-            text +=
-                QStringLiteral("　%1: %2").arg(counterHeading(gTitle(i), i)).arg(sums[size_t(i)]);
+            text += QStringLiteral("　%1: %2")
+                        .arg(counterHeading(m_counters.gTitle(i), i))
+                        .arg(sums[size_t(i)]);
     }
     m_totalsLabel->setText(text + QStringLiteral("　合計: %1").arg(all));
 }
@@ -622,11 +623,11 @@ void HistoryWindow::saveShownRows(const QString &path)
 void HistoryWindow::askAndSave()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString path =
-        QFileDialog::getSaveFileName(this, windowTitle(),
-                                     folder + QStringLiteral("/zentova-") +
-                                         Today().toString(Qt::ISODate) + QStringLiteral(".csv"),
-                                     QStringLiteral("CSV (*.csv)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, windowTitle(),
+        folder + QStringLiteral("/zentova-") + m_counters.openDay().day.toString(Qt::ISODate) +
+            QStringLiteral(".csv"),
+        QStringLiteral("CSV (*.csv)"));
     if (!path.isEmpty())
         saveShownRows(path);
 }

@@ -12,6 +12,8 @@
 #include "platform/runtime.h"
 #include "state/options.h"
 
+#include "model/countermodel.h"
+
 #include <QAbstractTableModel>
 #include <QDate>
 #include <QImage>
@@ -52,12 +54,12 @@ class HistoryWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit HistoryWindow(QWidget *owner = nullptr);
+    // Today's row and hours follow `counters`; past days are read once, as
+    // the window opens or a day turns.
+    explicit HistoryWindow(const CounterModel &counters, QWidget *owner = nullptr);
 
     // Reads the history and the live counts again.
     void reload();
-    // The strip's counts changed: today's row and the totals follow.
-    void followStrip();
     // The rows shown, newest first.
     const QList<HistoryDay> &shownDays() const { return m_model.days(); }
     QString clipboardText() const;
@@ -100,7 +102,7 @@ private:
     QPushButton *m_copyButton = nullptr;
     QPushButton *m_copyImageButton = nullptr;
     QPushButton *m_saveButton = nullptr;
-    DayOptions m_options;
+    const CounterModel &m_counters;
     QList<ChartBar> m_bars;
     QDate m_hoursDay;
     int m_loads = 0;             // readings begun

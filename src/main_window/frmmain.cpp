@@ -1,6 +1,5 @@
 #include "main_window/frmmain.h"
 
-#include "history/dayturn.h"
 #include "history/history.h"
 #include "history/historywindow.h"
 #include "main_window/alarm.h"
@@ -12,8 +11,6 @@
 #include "settings/frmset.h"
 #include "settings/optionswindow.h"
 #include "sound/mdlsound.h"
-#include "state/countdata.h"
-#include "state/countlog.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -86,7 +83,7 @@ QAccessibleInterface *stripAccessible(const QString &className, QObject *object)
 
 } // namespace
 
-frmMain::frmMain(QWidget *parent) : QWidget(parent)
+frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_model(model)
 {
     setObjectName(QStringLiteral("frmMain"));
     // Before anything names the window: its interface is made at the first.
@@ -125,6 +122,14 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
         auto *shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, [this] { popUpMenuFromKeyboard(); });
     }
+    connect(&m_model, &CounterModel::countChanged, this, [this](int i) { showCount(i); });
+    connect(&m_model, &CounterModel::problem, this,
+            [](const QString &message) { MsgBox(message, msgstyle::OkOnly); });
+}
+
+void frmMain::showCount(int index)
+{
+    lblC(index)->setCaption(intToText(m_model.gCount(index)));
 }
 
 frmMain::~frmMain() = default;
@@ -178,16 +183,9 @@ void frmMain::buildControls()
         button->setObjectName(QStringLiteral("cmdC%1").arg(i));
         placeTwips(button, 780, 150, 605, 300);
         setBackColor(button, colorvalue::PaleBlue);
-        // A count right after the turn, before the tick passes it, belongs
-        // to the new day.
-        connect(button, &QPushButton::clicked, this, [this, i] {
-            passDayTurn();
-            cmdC_Click(i);
-        });
-        connect(button, &CommandButton::mouseDown, this, [this, i](Qt::MouseButton b) {
-            passDayTurn();
-            cmdC_MouseDown(i, b);
-        });
+        connect(button, &QPushButton::clicked, this, [this, i] { cmdC_Click(i); });
+        connect(button, &CommandButton::mouseDown, this,
+                [this, i](Qt::MouseButton b) { cmdC_MouseDown(i, b); });
         m_cmdC[size_t(i)] = button;
 
         auto *label = new CaptionLabel(frame);
@@ -284,7 +282,8 @@ void frmMain::describeCounter(int index)
 void frmMain::showTarget(int index)
 {
     // The count as the strip shows it, against the day's target.
-    fraC(index)->setProgress(lblC(index)->caption().toInt(), m_dayOptions.targets[size_t(index)]);
+    fraC(index)->setProgress(lblC(index)->caption().toInt(),
+                             m_model.options().targets[size_t(index)]);
 }
 
 void frmMain::inviteToTitle()
@@ -292,7 +291,7 @@ void frmMain::inviteToTitle()
     // A strip with no counter in use shows nothing to click but Set.
     bool anyTitle = false;
     for (int i = 0; i < CounterCount; ++i)
-        anyTitle = anyTitle || !gTitle(i).isEmpty();
+        anyTitle = anyTitle || !m_model.gTitle(i).isEmpty();
     cmdSet->setToolTip(anyTitle ? cmdSet->accessibleDescription()
                                 : QStringLiteral("まず Set で項目名を付けてください。"
                                                  "名前を付けたカウンターが表示されます。"));
@@ -376,13 +375,10 @@ void frmMain::keyPressEvent(QKeyEvent *e)
     countFromOutside(digit, e->modifiers() & Qt::ShiftModifier ? -1 : 1);
 }
 
-void frmMain::countFromOutside(int index, int delta)
+void frmMain::countFromOutside(int index, int delta, const QDateTime &at)
 {
-    passDayTurn();
-    if (delta > 0)
-        cmdC_Click(index);
-    else
-        cmdC_MouseDown(index, Qt::RightButton);
+    trap([&] { m_model.count(index, delta, at); });
+    emit stateChanged();
 }
 
 void frmMain::popUpMenuFromKeyboard()
@@ -398,20 +394,15 @@ void frmMain::popUpMenuFromKeyboard()
 
 void frmMain::load()
 {
-    // The day the strip counts in follows this data folder's turn hour.
-    m_dayOptions = readDayOptions();
-    setDayStartHour(m_dayOptions.startHour);
     trap([this] { Form_Load(); });
+    // Whatever stopped the load, the prompt is over: changes held meanwhile
+    // follow.
+    m_model.restore(false);
     for (int i = 0; i < CounterCount; ++i)
         showTarget(i);
-    m_day = Today();
     inviteToTitle();
-    // The stored record of an earlier day is kept in the history before the
-    // first save can replace it.
-    trap([] {
-        if (const auto historyError = archiveFinishedDay(gSaved))
-            MsgBox(*historyError, msgstyle::OkOnly);
-    });
+    if (const auto message = m_model.takeStartMessage())
+        MsgBox(*message, msgstyle::OkOnly);
     // The clock ticks from load on; its first tick comes one second later.
     tmrClock->start(1000);
 }
@@ -421,37 +412,26 @@ void frmMain::Form_Load()
     // Topmost before the window is first shown.
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
-    LoadCountData();
-    // The log of the stored day agrees with the record before anything is
-    // counted or set aside.
-    reconcileCountLog(gSaved);
-
-    if (dayNumber(Today()) == gSaved.SavedDate) {
-        const int answer = MsgBox(QStringLiteral("先ほどの件数を再表示させますか？"),
-                                  msgstyle::YesNoQuestion, applicationTitle());
-        if (answer == msgresult::Yes) {
-            for (int i = 0; i < CounterCount; ++i)
-                gCount(i) = gSaved.Count[size_t(i)];
-        } else {
-            // The day's counts so far are set aside: its line starts again.
-            for (int i = 0; i < CounterCount; ++i) {
-                if (gSaved.Count[size_t(i)] != 0)
-                    logEntry({Now(), i, gSaved.Title[size_t(i)], -gSaved.Count[size_t(i)], 0,
-                              LogKind::NotRestored});
-            }
-        }
-    }
+    CounterModel &m = m_model;
+    m.LoadCountData();
+    bool restoring = false;
+    if (m.offersRestore())
+        restoring = MsgBox(QStringLiteral("先ほどの件数を再表示させますか？"),
+                           msgstyle::YesNoQuestion, applicationTitle()) == msgresult::Yes;
+    const CountRecord &gSaved = m.gSaved;
     for (int i = 0; i < CounterCount; ++i)
-        gTitle(i) = gSaved.Title[size_t(i)];
-    gLapOn = gSaved.LapOn;
+        m.gTitle(i) = gSaved.Title[size_t(i)];
+    m.gLapOn = gSaved.LapOn;
     if (gSaved.TimerOn == FlagOn) {
-        gTimerOn = FlagOn;
-        gAlarmHour = textToInt16(gSaved.AlarmHourText);
-        gAlarmMinute = textToInt16(gSaved.AlarmMinuteText);
+        m.gTimerOn = FlagOn;
+        m.gAlarmHour = textToInt16(gSaved.AlarmHourText);
+        m.gAlarmMinute = textToInt16(gSaved.AlarmMinuteText);
     }
+    // Under the stored titles: a count set aside or held is logged with them.
+    m.restore(restoring);
     for (int i = 0; i < CounterCount; ++i)
-        lblC(i)->setCaption(intToText(gCount(i)));
-    ShowCounterFrames(*this);
+        lblC(i)->setCaption(intToText(m.gCount(i)));
+    ShowCounterFrames(m.gTitle, *this);
 }
 
 void frmMain::unload()
@@ -482,12 +462,15 @@ void frmMain::Form_Unload()
     // must not cost the user the whole day's record.
     long long total = 0;
     for (int i = 0; i < CounterCount; ++i)
-        total += gCount(i);
+        total += m_model.gCount(i);
     MsgBox(QStringLiteral("お疲れ様でした。今日の処理件数は ") + intToText(total) +
                QStringLiteral("件でした。"),
            msgstyle::OkOnly, title);
-    gSaved = recordFromLiveState();
-    SaveCountData();
+    // The box may have been answered after the turn: the day it closed gets
+    // its line before the record is dated.
+    m_model.passTurn(Now());
+    m_model.gSaved = m_model.record();
+    m_model.SaveCountData();
 }
 
 void frmMain::closeEvent(QCloseEvent *e)
@@ -501,12 +484,7 @@ void frmMain::closeEvent(QCloseEvent *e)
 
 void frmMain::cmdC_Click(int index)
 {
-    trap([&] {
-        const int before = gCount(index);
-        gCount(index) = addInt16(gCount(index), 1);
-        logCountChange(index, before);
-        lblC(index)->setCaption(intToText(gCount(index)));
-    });
+    trap([&] { m_model.count(index, 1); });
     emit stateChanged();
 }
 
@@ -514,15 +492,7 @@ void frmMain::cmdC_MouseDown(int index, Qt::MouseButton button)
 {
     if (button != Qt::RightButton)
         return;
-    trap([&] {
-        const int before = gCount(index);
-        if (gCount(index) > 0)
-            gCount(index) = int16_t(gCount(index) - 1);
-        else
-            gCount(index) = 0;
-        logCountChange(index, before);
-        lblC(index)->setCaption(intToText(gCount(index)));
-    });
+    trap([&] { m_model.count(index, -1); });
     emit stateChanged();
 }
 
@@ -619,8 +589,7 @@ void frmMain::showHistory()
 {
     trap([this] {
         if (!m_history) {
-            m_history = new HistoryWindow(this);
-            connect(this, &frmMain::stateChanged, m_history, &HistoryWindow::followStrip);
+            m_history = new HistoryWindow(m_model, this);
             // Below the strip, so that both stay in sight.
             m_history->move(
                 fitOnDesktop(QRect(QPoint(x(), y() + height() + 8), m_history->size())));
@@ -636,12 +605,10 @@ void frmMain::showHistory()
 void frmMain::showOptions()
 {
     trap([this] {
-        OptionsWindow window(this);
-        m_dayOptions = window.choose(m_dayOptions);
-        // A new turn hour moves the day the strip counts in, without a turn:
-        // nothing is reset or carried because of a setting.
-        setDayStartHour(m_dayOptions.startHour);
-        m_day = Today();
+        OptionsWindow window(m_model.gTitle, this);
+        // A new turn hour counts from the next turn: the open day keeps its
+        // bounds, so nothing moves between days because of a setting.
+        m_model.setOptions(window.choose(m_model.options()));
         for (int i = 0; i < CounterCount; ++i)
             showTarget(i);
     });
@@ -649,21 +616,11 @@ void frmMain::showOptions()
 
 void frmMain::passDayTurn()
 {
-    // A turn that comes while a box or a dialog is open waits for it to
-    // close; a clock set back leaves the day as it is.
-    if (m_unloaded || m_day.isNull() || Today() <= m_day || QApplication::activeModalWidget())
+    // While a box or a dialog is open, counts wait for it with the time they
+    // were accepted; the turn waits for them, so that each lands in its day.
+    if (m_unloaded || QApplication::activeModalWidget())
         return;
-    const QDate finished = m_day;
-    m_day = Today();
-    trap([&] {
-        const auto historyError = turnDay(finished, m_day, m_dayOptions.resetCounts);
-        for (int i = 0; i < CounterCount; ++i)
-            lblC(i)->setCaption(intToText(gCount(i)));
-        if (historyError)
-            MsgBox(*historyError, msgstyle::OkOnly);
-    });
-    // Stored with the new day's date, as a start on that day would.
-    emit stateChanged();
+    trap([this] { m_model.passTurn(Now()); });
 }
 
 void frmMain::mEnd_Click()
@@ -677,7 +634,7 @@ void frmMain::mEnd_Click()
 void frmMain::cmdSet_Click()
 {
     trap([this] {
-        frmSet dialog(this, this);
+        frmSet dialog(m_model, this, this);
         connect(&dialog, &frmSet::stateChanged, this, &frmMain::stateChanged);
         dialog.showModal();
         inviteToTitle();
@@ -704,7 +661,7 @@ void frmMain::tmrClock_Timer()
         if (clock != lblTime->caption())
             lblTime->setAccessibleName(QStringLiteral("時刻 ") + clock);
         lblTime->setCaption(clock);
-        if (!alarmDue(now.time(), gTimerOn, gAlarmHour, gAlarmMinute))
+        if (!alarmDue(now.time(), m_model.gTimerOn, m_model.gAlarmHour, m_model.gAlarmMinute))
             return;
         // A tick that runs while this alarm's box is still open does not
         // show a second one.
@@ -713,7 +670,7 @@ void frmMain::tmrClock_Timer()
         const QScopedValueRollback inAlarm(m_inAlarm, true);
         LoadChime(QStringLiteral("Chimes.wav"));
         PlayChime();
-        MsgBox(alarmMessage(gAlarmHour, gAlarmMinute),
+        MsgBox(alarmMessage(m_model.gAlarmHour, m_model.gAlarmMinute),
                msgstyle::OkInformation | msgstyle::WithoutFocus, alarmTitle());
     });
 }

@@ -3,8 +3,7 @@
 // events; the widgets only wire events to them.
 #pragma once
 
-#include "state/counterstate.h"
-#include "state/options.h"
+#include "model/countermodel.h"
 #include "widgets/controls.h"
 
 #include <QDate>
@@ -26,7 +25,7 @@ class frmMain : public QWidget, public CounterFrames
 {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    explicit frmMain(CounterModel &model, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Runs Form_Load under its trap. Call once, before the window is shown.
@@ -42,8 +41,9 @@ public:
     void placeAtStart();
     // A count that does not come from the button itself (a key, the
     // `--count` command): +1 acts as a click on counter `index`'s button,
-    // -1 as a right press on it.
-    void countFromOutside(int index, int delta);
+    // -1 as a right press on it. A count held while a box was open passes
+    // the time it was accepted.
+    void countFromOutside(int index, int delta, const QDateTime &at = {});
     // Opens the strip's menu below the focused control (the Menu key,
     // Shift+F10).
     void popUpMenuFromKeyboard();
@@ -97,9 +97,10 @@ private:
     void cmdSet_Click();
     void showHistory();
     void showOptions();
-    // The day ends while the strip runs: its line is written, and the counts
-    // are carried or reset, as the options say.
+    // The day ends while the strip runs and no box holds it: the model
+    // closes it.
     void passDayTurn();
+    void showCount(int index);
     void mEnd_Click();
     void tmrClock_Timer();
 
@@ -126,8 +127,7 @@ private:
     bool m_focusGiven = false;
     QTimer *m_storePlace = nullptr;
     QPointer<class HistoryWindow> m_history;
-    DayOptions m_dayOptions;
-    QDate m_day; // the day the strip counts in
+    CounterModel &m_model;
 };
 
 } // namespace zentova

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -18,6 +19,7 @@ namespace zentova
 struct CountRequest {
     int counter = 0; // 0 to 4
     int delta = 0;   // +1 or -1
+    QDateTime at{};  // when the strip accepted it
 };
 
 // The folder the sockets go in, which only the user can enter, so that no

@@ -1,5 +1,7 @@
 #include "remote/countserver.h"
 
+#include "platform/clock.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QScopedValueRollback>
@@ -187,6 +189,7 @@ void CountServer::readFrom(Peer *peer)
         ::send(peer->fd, reply, std::strlen(reply), MSG_NOSIGNAL) == ssize_t(std::strlen(reply));
     if (accepted && told) {
         m_pending.append(*request);
+        m_pending.last().at = Now(); // it belongs to the day it was accepted in
         QTimer::singleShot(0, this, &CountServer::applyPending);
     }
     drop(peer);

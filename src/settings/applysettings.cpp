@@ -1,23 +1,23 @@
 #include "settings/applysettings.h"
 
-#include "state/countlog.h"
-
 namespace zentova
 {
 
-void applySettings(const SettingsInput &input, CounterFrames *strip)
+void applySettings(CounterModel &model, const SettingsInput &input, CounterFrames *strip)
 {
+    auto &gTitle = model.gTitle;
     // The counts first, of the counters that had a title before this OK: a
     // count typed for a counter that is only now given its title is not
     // taken.
     for (int i = 0; i < CounterCount; ++i) {
         if (gTitle(i).isEmpty())
             continue;
-        const int before = gCount(i);
-        gCount(i) = textToInt16(input.counts[size_t(i)]);
-        logCountChange(i, before, LogKind::Settings);
+        const int16_t value = textToInt16(input.counts[size_t(i)]);
+        if (input.counts[size_t(i)] != input.shownCounts[size_t(i)] ||
+            input.shownCounts[size_t(i)].isNull())
+            model.setCount(i, value, LogKind::Settings);
         if (strip)
-            strip->setCounterValue(i, gCount(i));
+            strip->setCounterValue(i, model.gCount(i));
     }
     // Then the titles; an emptied box takes its counter out of use.
     for (int j = 0; j < CounterCount; ++j) {
@@ -25,27 +25,25 @@ void applySettings(const SettingsInput &input, CounterFrames *strip)
         if (!text.isEmpty()) {
             gTitle(j) = text;
         } else {
-            const int before = gCount(j);
-            gCount(j) = 0;
-            logCountChange(j, before, LogKind::Settings); // under the title it had
+            model.setCount(j, 0, LogKind::Settings); // under the title it had
             gTitle(j) = QString();
             if (strip)
                 strip->setCounterFrameVisible(j, false);
         }
     }
-    gLapOn = input.lapOn ? FlagOn : FlagOff;
+    model.gLapOn = input.lapOn ? FlagOn : FlagOff;
     if (input.alarmOn) {
-        gTimerOn = FlagOn;
-        gAlarmHour = textToInt16(input.alarmHour);
-        gAlarmMinute = textToInt16(input.alarmMinute);
+        model.gTimerOn = FlagOn;
+        model.gAlarmHour = textToInt16(input.alarmHour);
+        model.gAlarmMinute = textToInt16(input.alarmMinute);
     } else {
-        gTimerOn = FlagOff;
-        gAlarmHour = 0;
-        gAlarmMinute = 0;
+        model.gTimerOn = FlagOff;
+        model.gAlarmHour = 0;
+        model.gAlarmMinute = 0;
     }
     // Last, the strip's frames follow the titles.
     if (strip)
-        ShowCounterFrames(*strip);
+        ShowCounterFrames(gTitle, *strip);
 }
 
 } // namespace zentova

@@ -3,7 +3,7 @@
 // frames out.
 #pragma once
 
-#include "state/counterstate.h"
+#include "model/countermodel.h"
 
 #include <QString>
 #include <array>
@@ -14,6 +14,9 @@ namespace zentova
 struct SettingsInput {
     std::array<QString, CounterCount> titles;
     std::array<QString, CounterCount> counts;
+    // The count boxes as the dialog filled them: a box left as it was sets
+    // nothing, so that a day that turned behind the dialog keeps its counts.
+    std::array<QString, CounterCount> shownCounts;
     bool lapOn = false;
     bool alarmOn = false;
     QString alarmHour;
@@ -25,6 +28,6 @@ struct SettingsInput {
 // alarm, and last the strip's frames (`strip` may be null). A count or a time
 // that is no number stops it there with the runtime error; what was applied
 // before stays applied.
-void applySettings(const SettingsInput &input, CounterFrames *strip);
+void applySettings(CounterModel &model, const SettingsInput &input, CounterFrames *strip);
 
 } // namespace zentova

@@ -74,7 +74,8 @@ QRadioButton *makeOption(QWidget *parent, const QString &name, const QString &ca
 
 } // namespace
 
-frmSet::frmSet(QWidget *owner, CounterFrames *strip) : QDialog(owner), m_strip(strip)
+frmSet::frmSet(CounterModel &model, QWidget *owner, CounterFrames *strip)
+    : QDialog(owner), m_model(model), m_strip(strip)
 {
     setObjectName(QStringLiteral("frmSet"));
     // Fixed single border with a close button, no minimise or maximise.
@@ -258,6 +259,7 @@ QWidget *frmSet::initialFocus() const
 
 void frmSet::describeControls()
 {
+    const auto &gTitle = m_model.gTitle;
     for (int i = 0; i < CounterCount; ++i) {
         const QString title =
             gTitle(i).isEmpty() ? QStringLiteral("カウンター %1").arg(i + 1) : gTitle(i);
@@ -283,12 +285,15 @@ void frmSet::Form_Load()
     setWindowTitle(applicationTitle() + QStringLiteral("：設定"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
+    const CounterModel &m = m_model;
+    const auto &gTitle = m.gTitle;
     for (int i = 0; i < CounterCount; ++i) {
         txtTitle(i)->setMaxLength(std::max(TitleTypingLimit, int(gTitle(i).size())));
         txtTitle(i)->setText(gTitle(i));
         if (!gTitle(i).isEmpty()) {
             TitleC(i)->setText(gTitle(i));
-            txtC(i)->setText(intToText(gCount(i)));
+            txtC(i)->setText(intToText(m.gCount(i)));
+            m_shownCounts[size_t(i)] = txtC(i)->text();
         } else {
             TitleC(i)->setVisible(false);
             Labelcolon(i)->setVisible(false);
@@ -297,17 +302,17 @@ void frmSet::Form_Load()
     }
     txtTitle_Change(0);
 
-    if (gLapOn == FlagOn)
+    if (m.gLapOn == FlagOn)
         optLap(0)->setChecked(true);
     else
         optLap(1)->setChecked(true);
 
     // Choosing an option from the program runs its handler, as a click does.
-    if (gTimerOn == FlagOn) {
+    if (m.gTimerOn == FlagOn) {
         optTimer(0)->setChecked(true);
         optTimer_Click(0);
-        txtTimer(0)->setText(intToText(gAlarmHour));
-        txtTimer(1)->setText(intToText(gAlarmMinute));
+        txtTimer(0)->setText(intToText(m.gAlarmHour));
+        txtTimer(1)->setText(intToText(m.gAlarmMinute));
     } else {
         optTimer(1)->setChecked(true);
         optTimer_Click(1);
@@ -343,8 +348,8 @@ void frmSet::optTimer_Click(int index)
             txtTimer(1)->setEnabled(true);
             setBackColor(txtTimer(0), colorvalue::WindowBackground);
             setBackColor(txtTimer(1), colorvalue::WindowBackground);
-            txtTimer(0)->setText(intToText(gAlarmHour));
-            txtTimer(1)->setText(intToText(gAlarmMinute));
+            txtTimer(0)->setText(intToText(m_model.gAlarmHour));
+            txtTimer(1)->setText(intToText(m_model.gAlarmMinute));
         } else if (index == 1) {
             setBackColor(txtTimer(0), colorvalue::PaleBlue);
             setBackColor(txtTimer(1), colorvalue::PaleBlue);
@@ -381,11 +386,12 @@ void frmSet::cmdOK_Click()
         input.titles[size_t(i)] = txtTitle(i)->text();
         input.counts[size_t(i)] = txtC(i)->text();
     }
+    input.shownCounts = m_shownCounts;
     input.lapOn = optLap(0)->isChecked();
     input.alarmOn = optTimer(0)->isChecked();
     input.alarmHour = txtTimer(0)->text();
     input.alarmMinute = txtTimer(1)->text();
-    const bool applied = trap([&] { applySettings(input, m_strip); });
+    const bool applied = trap([&] { applySettings(m_model, input, m_strip); });
     // What was applied before a failure stays applied, and is kept.
     emit stateChanged();
     if (applied)

@@ -2,6 +2,8 @@
 // the alarm are edited here and applied to the counter state by OK.
 #pragma once
 
+#include "model/countermodel.h"
+
 #include "state/counterstate.h"
 #include "widgets/controls.h"
 
@@ -18,7 +20,7 @@ class frmSet : public QDialog
     Q_OBJECT
 public:
     // `strip` is the window whose frames OK updates (may be null).
-    explicit frmSet(QWidget *owner = nullptr, CounterFrames *strip = nullptr);
+    explicit frmSet(CounterModel &model, QWidget *owner = nullptr, CounterFrames *strip = nullptr);
 
     // Loads the dialog (Form_Load under its trap) and shows it modally until
     // OK or its close button ends it.
@@ -68,7 +70,9 @@ private:
     std::array<QLineEdit *, 2> m_txtTimer{};
     std::array<QRadioButton *, 2> m_optTimer{};
     std::array<QRadioButton *, 2> m_optLap{};
+    CounterModel &m_model;
     CounterFrames *m_strip = nullptr;
+    std::array<QString, CounterCount> m_shownCounts;
 };
 
 } // namespace zentova

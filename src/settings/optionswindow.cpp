@@ -16,7 +16,7 @@
 namespace zentova
 {
 
-OptionsWindow::OptionsWindow(QWidget *owner) : QDialog(owner)
+OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("OptionsWindow"));
     setWindowTitle(applicationTitle() + QStringLiteral("：オプション"));
@@ -48,7 +48,7 @@ OptionsWindow::OptionsWindow(QWidget *owner) : QDialog(owner)
         box->setRange(0, 32767);
         box->setSpecialValueText(QStringLiteral("なし"));
         box->setAlignment(Qt::AlignRight);
-        const QString name = counterHeading(gTitle(i), i);
+        const QString name = counterHeading(titles(i), i);
         box->setAccessibleName(name + QStringLiteral(" の目標"));
         box->setToolTip(QStringLiteral("1 日の目標件数です。達成すると枠の下の線の色が変わります。"
                                        "0 は目標なしです。"));

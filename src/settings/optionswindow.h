@@ -3,6 +3,7 @@
 // counter's daily target.
 #pragma once
 
+#include "state/counterstate.h"
 #include "state/options.h"
 
 #include <QDialog>
@@ -17,7 +18,8 @@ class OptionsWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit OptionsWindow(QWidget *owner = nullptr);
+    // `titles` name the targets' boxes.
+    explicit OptionsWindow(const CounterArray<QString> &titles, QWidget *owner = nullptr);
 
     // Shows the stored options; on OK stores what was chosen (errors are
     // shown, and the window stays open). Returns the options in force.

@@ -2,15 +2,13 @@
 
 #include "platform/errortrap.h"
 #include "platform/runtime.h"
-#include "state/countdata.h"
-#include "state/counterstate.h"
 
 #include <exception>
 
 namespace zentova
 {
 
-Autosave::Autosave()
+Autosave::Autosave(std::function<void()> store) : m_store(std::move(store))
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(DelayMs);
@@ -38,7 +36,7 @@ bool Autosave::saveNow()
 {
     m_timer.stop();
     try {
-        storeRecord(recordFromLiveState());
+        m_store();
         m_failureReported = false;
         return true;
     } catch (...) {
@@ -56,7 +54,7 @@ bool Autosave::saveQuietly(QString *error)
 {
     m_timer.stop();
     try {
-        storeRecord(recordFromLiveState());
+        m_store();
         return true;
     } catch (...) {
         *error = describe(std::current_exception());

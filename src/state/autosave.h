@@ -1,14 +1,15 @@
 // Keeps Countdata.dat up to date while the strip runs, so a crash, a kill or
 // a power cut costs at most the last second of counting.
 //
-// Every change of the counter state (the strip says so) schedules one write;
-// changes that come while a write is pending ride along with it. The record is built from the
-// live state with today's date, exactly as the close would store it, and is
-// written atomically. gSaved is not touched.
+// Every change of the counters (the model says so) schedules one store;
+// changes that come while a store is pending ride along with it. The store
+// is the model's: the record of the live state dated with the open day,
+// exactly as the close would store it, written atomically.
 #pragma once
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 namespace zentova
 {
@@ -23,7 +24,8 @@ public:
     // this often, without another box.
     static constexpr int RetryMs = 3000;
 
-    Autosave();
+    // `store` stores the live state; it throws runtime errors.
+    explicit Autosave(std::function<void()> store);
 
     // Starts listening for changes (after start-up has filled the state).
     void arm();
@@ -43,6 +45,7 @@ public:
     bool saveQuietly(QString *error);
 
 private:
+    std::function<void()> m_store;
     QTimer m_timer;
     bool m_armed = false;
     bool m_failureReported = false;

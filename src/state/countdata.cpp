@@ -1,10 +1,7 @@
 #include "state/countdata.h"
 
-#include "platform/clock.h"
 #include "platform/files/atomicfile.h"
 #include "platform/files/folders.h"
-#include "state/counterstate.h"
-#include "state/countlog.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,8 +11,6 @@ namespace zentova
 
 namespace
 {
-
-KeepBeforeReplace g_keepBeforeReplace = nullptr;
 
 [[noreturn]] void raiseOpenError(const QString &path)
 {
@@ -57,47 +52,6 @@ void writeRecordFile(const QString &path, const CountRecord &record)
 {
     requireRegularFileOrMissing(path);
     writeFileAtomically(path, encodeRecord(record));
-}
-
-CountRecord recordFromLiveState()
-{
-    CountRecord r;
-    for (int i = 0; i < CounterCount; ++i) {
-        r.Count[size_t(i)] = gCount(i);
-        r.Title[size_t(i)] = gTitle(i);
-    }
-    r.LapOn = gLapOn;
-    r.TimerOn = gTimerOn;
-    r.AlarmHourText = intToText(gAlarmHour);
-    r.AlarmMinuteText = intToText(gAlarmMinute);
-    r.SavedDate = dayNumber(Today());
-    return r;
-}
-
-void LoadCountData()
-{
-    gSaved = CountRecord();
-    gSaved = readRecordFile(countDataPath());
-}
-
-void storeRecord(const CountRecord &record)
-{
-    if (g_keepBeforeReplace)
-        g_keepBeforeReplace();
-    // The log first: a kill between the two leaves it ahead of the record,
-    // which the next start closes with a correction.
-    appendPendingLog();
-    writeRecordFile(countDataPath(), record);
-}
-
-void setKeepBeforeReplace(KeepBeforeReplace keep)
-{
-    g_keepBeforeReplace = keep;
-}
-
-void SaveCountData()
-{
-    storeRecord(gSaved);
 }
 
 } // namespace zentova

@@ -1,4 +1,4 @@
-// The counter state every handler of both windows shares for the whole run.
+// The counters' types and the strip's frames as the model's rules see them.
 #pragma once
 
 #include "state/countrecord.h"
@@ -33,20 +33,9 @@ private:
     std::array<T, CounterCount> m_items{};
 };
 
-extern CounterArray<int16_t> gCount;
-extern CounterArray<QString> gTitle;
-extern int16_t gLapOn;
-extern int16_t gTimerOn;
-extern int16_t gAlarmHour;
-extern int16_t gAlarmMinute;
-extern CountRecord gSaved;
-
 // What a counter is called where its title is shown apart from the strip
 // (the history's columns, the options): its title, or 項目N where it has none.
 QString counterHeading(const QString &title, int index);
-
-// Back to the start values (a process's start; tests call it in init()).
-void resetCounterState();
 
 // The strip's five counter frames, as ShowCounterFrames and the settings'
 // apply steps write them without knowing the window.
@@ -62,6 +51,6 @@ public:
 
 // Shows the frame of every counter that has a title, with the title as its
 // caption, and hides the others (leaving their captions as they were).
-void ShowCounterFrames(CounterFrames &frames);
+void ShowCounterFrames(const CounterArray<QString> &gTitle, CounterFrames &frames);
 
 } // namespace zentova

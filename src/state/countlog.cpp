@@ -7,7 +7,11 @@
 #include "state/counterstate.h"
 
 #include <QFile>
-#include <QMap>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zentova
 {
@@ -17,8 +21,6 @@ namespace
 
 const char *const kTimeFormat = "yyyy-MM-dd HH:mm:ss";
 constexpr qint64 kReadChunk = 64 * 1024;
-
-QList<LogEntry> g_pending;
 
 QString kindWord(LogKind kind)
 {
@@ -89,18 +91,20 @@ std::optional<LogEntry> entryOfFields(const QList<QByteArray> &fields)
     return e;
 }
 
-// The tail of a month's file that holds `day` and what follows it: read
-// back from the end a chunk at a time until a line two days earlier. (A line
-// of the day before may follow later ones: the correction a late turn or a
-// start writes into the day it closes.)
-QByteArray tailFrom(const QString &path, const QDate &day)
+// The tail of a month's file from a line earlier than `before` on: read
+// back from the end a chunk at a time. Nothing past `most` bytes.
+std::optional<QByteArray> tailFrom(const QString &path, const QDateTime &before, qint64 most)
 {
+    if (!QFileInfo(path).isFile())
+        return QByteArray();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     QByteArray tail;
     qint64 from = file.size();
     while (from > 0) {
+        if (most >= 0 && file.size() - from >= most)
+            return std::nullopt;
         const qint64 start = std::max<qint64>(0, from - kReadChunk);
         if (!file.seek(start))
             return QByteArray();
@@ -110,18 +114,62 @@ QByteArray tailFrom(const QString &path, const QDate &day)
         // day, everything of `day` is in hand.
         const qsizetype firstEnd = from > 0 ? tail.indexOf('\n') : -1;
         const QDateTime at = timeOfText(tail.mid(firstEnd + 1, 19));
-        if (at.isValid() && dayOf(at) < day.addDays(-1))
+        if (at.isValid() && at < before)
             return tail.mid(firstEnd + 1);
     }
     return tail;
+}
+
+QString numberedLogPath(const QDate &day, int number)
+{
+    return dataFolder() + QStringLiteral("/Countlog-") + day.toString(QStringLiteral("yyyy-MM")) +
+           (number > 1 ? QStringLiteral("-%1").arg(number) : QString()) + QStringLiteral(".csv");
+}
+
+// Cuts the file back to `size`; whatever a failed write left is gone.
+void cutBack(int fd, qint64 size)
+{
+    while (::ftruncate(fd, off_t(size)) != 0 && errno == EINTR) {
+    }
 }
 
 } // namespace
 
 QString countLogPath(const QDate &day)
 {
-    return dataFolder() + QStringLiteral("/Countlog-") + day.toString(QStringLiteral("yyyy-MM")) +
-           QStringLiteral(".csv");
+    return numberedLogPath(day, 1);
+}
+
+QStringList countLogFiles(const QDate &day)
+{
+    QStringList files;
+    for (int n = 1; n < 100; ++n) {
+        const QString path = numberedLogPath(day, n);
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            break;
+        files << path;
+    }
+    return files;
+}
+
+bool isOwnCountLog(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return !QFileInfo::exists(path);
+    const QByteArray header = countLogHeader();
+    const QByteArray start = file.read(header.size());
+    return start.isEmpty() || start == header;
+}
+
+QString countLogFileFor(const QDate &day)
+{
+    const QStringList files = countLogFiles(day);
+    if (files.isEmpty())
+        return countLogPath(day);
+    if (isOwnCountLog(files.last()))
+        return files.last();
+    return numberedLogPath(day, int(files.size()) + 1);
 }
 
 QByteArray countLogHeader()
@@ -138,60 +186,135 @@ QByteArray countLogLine(const LogEntry &e)
            csvField(kindWord(e.kind)) + "\r\n";
 }
 
-QList<LogEntry> parseCountLog(const QByteArray &text)
+QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped)
 {
     QList<LogEntry> entries;
-    for (const QList<QByteArray> &fields : csvRecords(text)) {
-        if (const auto entry = entryOfFields(fields))
+    int others = 0;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype end = text.indexOf('\n', start);
+        if (end < 0) { // a last line left unfinished is no line yet
+            ++others;
+            break;
+        }
+        QByteArray line = text.mid(start, end - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        start = end + 1;
+        const auto fields = csvFields(line, 6);
+        const auto entry = fields ? entryOfFields(*fields) : std::nullopt;
+        if (entry)
             entries.append(*entry);
+        else if (!line.isEmpty())
+            ++others;
     }
+    if (skipped)
+        *skipped = others;
     return entries;
 }
 
-void logCountChange(int index, int before, LogKind kind)
+qint64 appendLogLines(const QString &path, const QByteArray &lines)
 {
-    const int after = gCount(index);
-    if (after != before)
-        logEntry({Now(), index, gTitle(index), after - before, after, kind});
-}
-
-void logEntry(const LogEntry &entry)
-{
-    g_pending.append(entry);
-}
-
-void appendPendingLog()
-{
-    // One append a file: the lines of a month, in the order they came.
-    QMap<QString, QByteArray> byFile;
-    for (const LogEntry &e : std::as_const(g_pending))
-        byFile[countLogPath(dayOf(e.at))] += countLogLine(e);
-    QList<LogEntry> left;
-    for (auto it = byFile.cbegin(); it != byFile.cend(); ++it) {
-        try {
-            appendToFile(it.key(), it.value(), countLogHeader());
-        } catch (const RuntimeError &) {
-            for (const LogEntry &e : std::as_const(g_pending))
-                if (countLogPath(dayOf(e.at)) == it.key())
-                    left.append(e);
+    requireRegularFileOrMissing(path);
+    const QString folder = QFileInfo(path).absolutePath();
+    // Never waits on a FIFO put there after the check.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (fd < 0)
+        raiseError(QFileInfo(folder).isDir() ? ErrorCode::PathFileAccessError
+                                             : ErrorCode::PathNotFound);
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        raiseError(ErrorCode::PathFileAccessError);
+    }
+    qint64 size = st.st_size;
+    // An unfinished last line is what a write cut short left: it is cut
+    // off, not finished by the next line's start.
+    if (size > 0) {
+        qint64 keep = size;
+        char c = 0;
+        while (keep > 0 && ::pread(fd, &c, 1, off_t(keep - 1)) == 1 && c != '\n')
+            --keep;
+        if (keep != size) {
+            cutBack(fd, keep);
+            size = keep;
         }
     }
-    g_pending = left;
+    const QByteArray out = size == 0 ? countLogHeader() + lines : lines;
+    qint64 written = 0;
+    while (written < out.size()) {
+        const ssize_t n = ::pwrite(fd, out.constData() + written, size_t(out.size() - written),
+                                   off_t(size + written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            cutBack(fd, size);
+            ::close(fd);
+            raiseError(error == EIO ? ErrorCode::DeviceIoError
+                       : error == ENOSPC || error == EFBIG || error == EDQUOT
+                           ? ErrorCode::DiskFull
+                           : ErrorCode::PathFileAccessError);
+        }
+        written += n;
+    }
+    if (syncFileData(fd) != 0) {
+        cutBack(fd, size);
+        ::close(fd);
+        raiseError(ErrorCode::DeviceIoError);
+    }
+    ::close(fd);
+    return size + written;
 }
 
-void resetCountLog()
+std::optional<QList<LogEntry>> countLogOfDay(const QDate &day, qint64 most)
 {
-    g_pending.clear();
+    // A line of the day before may follow later ones (a correction dated
+    // within the day it closes): reading goes back two days.
+    QList<LogEntry> lines;
+    for (const QString &path : countLogFiles(day)) {
+        const auto tail = tailFrom(path, QDateTime(day.addDays(-1), QTime(0, 0)), most);
+        if (!tail)
+            return std::nullopt;
+        for (const LogEntry &e : parseCountLog(*tail))
+            if (dayOf(e.at) == day)
+                lines.append(e);
+    }
+    return lines;
+}
+
+std::optional<QList<LogEntry>> countLogBetween(const QDateTime &from, const QDateTime &to,
+                                               qint64 most)
+{
+    QStringList files = countLogFiles(from.date());
+    if (to.date().month() != from.date().month())
+        files += countLogFiles(to.date());
+    QList<LogEntry> lines;
+    for (const QString &path : std::as_const(files)) {
+        const auto tail = tailFrom(path, from.addDays(-1), most);
+        if (!tail)
+            return std::nullopt;
+        for (const LogEntry &e : parseCountLog(*tail))
+            if (from <= e.at && e.at < to)
+                lines.append(e);
+    }
+    return lines;
 }
 
 QList<LogEntry> countLogOfDay(const QDate &day)
 {
-    QList<LogEntry> lines;
-    const QList<LogEntry> stored = parseCountLog(tailFrom(countLogPath(day), day)) + g_pending;
-    for (const LogEntry &e : stored)
-        if (dayOf(e.at) == day)
-            lines.append(e);
-    return lines;
+    return *countLogOfDay(day, -1);
+}
+
+QList<LogEntry> countLogAfter(const QString &path, qint64 from)
+{
+    if (!QFileInfo(path).isFile())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= from || !file.seek(from))
+        return {};
+    return parseCountLog(file.readAll());
 }
 
 CounterSums loggedCounts(const QList<LogEntry> &day)
@@ -225,26 +348,6 @@ CounterSums workedCounts(const QList<LogEntry> &day)
     for (int &w : worked)
         w = std::max(0, w);
     return worked;
-}
-
-void reconcileCountLog(const CountRecord &record)
-{
-    // A record of a later day (the clock set back) has no log to agree with.
-    const QDate day = dateFromDayNumber(record.SavedDate);
-    if (record.SavedDate < 1 || !day.isValid() || day > Today())
-        return;
-    const QList<LogEntry> lines = countLogOfDay(day);
-    const CounterSums logged = loggedCounts(lines);
-    // Dated within the day it closes: after its last line, or at its start.
-    const QDateTime at =
-        lines.isEmpty() ? QDateTime(day, QTime(dayStartHour(), 0)) : lines.last().at;
-    for (int i = 0; i < CounterCount; ++i) {
-        const int stored = record.Count[size_t(i)];
-        if (stored != logged[size_t(i)])
-            logEntry({at, i, record.Title[size_t(i)], stored - logged[size_t(i)], stored,
-                      LogKind::Correction});
-    }
-    appendPendingLog();
 }
 
 } // namespace zentova

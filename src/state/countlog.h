@@ -7,9 +7,13 @@
 //   日時,項目番号,項目,増減,件数,種類
 //   2026-12-07 09:15:02,1,電話,1,14,
 //
-// 種類 is empty for counted work, else one of the words below. Lines are
-// appended, never rewritten; they wait in memory until the record is stored
-// (storeRecord appends them first), so a click costs no write of its own.
+// 種類 is empty for counted work, else one of the words below. The counter
+// model is the journal's only writer: it appends the lines of each store
+// before the record, and never rewrites one.
+//
+// A month's file that is not the program's own any more (saved again by a
+// spreadsheet in another encoding) is never appended to: the month goes on
+// in Countlog-YYYY-MM-2.csv, and so on.
 #pragma once
 
 #include "state/countrecord.h"
@@ -19,7 +23,9 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
+#include <optional>
 
 namespace zentova
 {
@@ -44,25 +50,44 @@ struct LogEntry {
 
 using CounterSums = std::array<int, CounterCount>;
 
+// The month's first file, Countlog-YYYY-MM.csv.
 QString countLogPath(const QDate &day);
+// The month's files that exist, in order: the first, then -2, -3...
+QStringList countLogFiles(const QDate &day);
+// Where lines of `day` are appended: the month's newest file, or a new one
+// after it where that one is not the program's own.
+QString countLogFileFor(const QDate &day);
+// True for a missing or empty file, or one that begins as the program
+// writes them.
+bool isOwnCountLog(const QString &path);
+
 QByteArray countLogHeader();                    // with the byte-order mark and the line end
 QByteArray countLogLine(const LogEntry &entry); // with the line end
-QList<LogEntry> parseCountLog(const QByteArray &text);
+// The lines of a log's text that are the program's own, each read within its
+// own line (a stray quote never swallows the next ones). `skipped` counts
+// the others: the header, lines of another form, a last line left
+// unfinished.
+QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped = nullptr);
 
-// A change of gCount(index) from `before` to what it holds now, noted with
-// the time and the counter's title. No change, no line.
-void logCountChange(int index, int before, LogKind kind = LogKind::Count);
-// A line made elsewhere (a correction dated within its day).
-void logEntry(const LogEntry &entry);
-// Appends the lines that wait. Lines that cannot be written wait for the
-// next store; the record, not the log, is what the strip trusts.
-void appendPendingLog();
-// Forgets the lines that wait (a fresh start; tests).
-void resetCountLog();
+// Appends whole lines to a log file, exactly: a file of another kind (a
+// FIFO, a folder) is refused, a line left unfinished by a write cut short
+// before is cut off first, and a write cut short now is cut back to where it
+// began, so that a retry never writes a line twice. Returns the file's size
+// after the lines. Errors are runtime errors.
+qint64 appendLogLines(const QString &path, const QByteArray &lines);
 
-// The lines of `day`, read from the end of its month's file, and those that
-// still wait.
+// The lines of `day` in its month's files, read from the end of each file
+// until a line two days earlier. With `most` bytes or more to read in a file
+// before that, nothing (the day is too long to read back).
+std::optional<QList<LogEntry>> countLogOfDay(const QDate &day, qint64 most);
 QList<LogEntry> countLogOfDay(const QDate &day);
+// The lines timed from `from` up to `to` (not included), in the files of
+// their months; nothing with `most` bytes or more to read in a file.
+std::optional<QList<LogEntry>> countLogBetween(const QDateTime &from, const QDateTime &to,
+                                               qint64 most);
+// The lines appended to `path` after its first `from` bytes, and where they
+// end (lines that are no whole line of the program's are passed over).
+QList<LogEntry> countLogAfter(const QString &path, qint64 from);
 
 // What the lines add up to, counter by counter: the strip's count at the
 // end of the day.
@@ -72,11 +97,5 @@ CounterSums loggedCounts(const QList<LogEntry> &day);
 // by the restore prompt's No start it again from zero, and an outright set
 // or a correction never takes it below zero.
 CounterSums workedCounts(const QList<LogEntry> &day);
-
-// At start-up, with the record just read: where the log of the record's day
-// does not add up to the record (the log fell behind or ran ahead at a
-// kill), one correction line a counter closes the difference. Errors of the
-// log's file are not the strip's: they leave it as it is.
-void reconcileCountLog(const CountRecord &record);
 
 } // namespace zentova

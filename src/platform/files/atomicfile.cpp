@@ -66,6 +66,11 @@ void setSyncFunction(SyncFunction sync)
     g_sync = sync;
 }
 
+int syncFileData(int fd)
+{
+    return syncData(fd);
+}
+
 QString writtenPath(const QString &path)
 {
     const QFileInfo info(path);
@@ -108,27 +113,6 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes, DirectWri
         ::fsync(dirFd);
         ::close(dirFd);
     }
-}
-
-void appendToFile(const QString &path, const QByteArray &bytes, const QByteArray &header)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
-        raiseForErrno(errno ? errno : EACCES, folder);
-    QByteArray out = bytes;
-    if (file.size() == 0) {
-        out.prepend(header);
-    } else if (file.seek(file.size() - 1) && file.read(1) != "\n") {
-        out.prepend("\r\n");
-    }
-    errno = 0;
-    if (file.write(out) != out.size() || !file.flush())
-        raiseForErrno(errno ? errno : EIO, folder);
-    errno = 0;
-    if (syncData(file.handle()) != 0)
-        raiseForErrno(errno, folder);
 }
 
 void removeWriteLeftovers(const QString &path)

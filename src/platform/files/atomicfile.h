@@ -20,12 +20,6 @@ enum class DirectWrite { Refused, Allowed };
 void writeFileAtomically(const QString &path, const QByteArray &bytes,
                          DirectWrite direct = DirectWrite::Refused);
 
-// Appends `bytes` to the file at `path`, flushed and synced, never rewriting
-// what is there: a new or empty file first gets `header`, and a last line cut
-// short by a crash is ended first, so that it stays a line of its own. Errors
-// are runtime errors, as for writeFileAtomically.
-void appendToFile(const QString &path, const QByteArray &bytes, const QByteArray &header);
-
 // The file a write to `path` replaces: the target of a link, else `path`.
 QString writtenPath(const QString &path);
 
@@ -41,5 +35,7 @@ using BeforeCommitHook = void (*)();
 void setBeforeCommitHook(BeforeCommitHook hook);
 using SyncFunction = int (*)(int fd);
 void setSyncFunction(SyncFunction sync); // nullptr restores fdatasync
+// fdatasync, or what a test put in its place.
+int syncFileData(int fd);
 
 } // namespace zentova

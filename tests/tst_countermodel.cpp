@@ -1,0 +1,572 @@
+// Every count in exactly one day: the counter model through the turn of the
+// day (at midnight or the turn hour, after a suspend, with the clock set back
+// or the hour changed, across summer time), kills between its files, boxes
+// that hold counts, and logs damaged as people damage them; each judged by
+// the history's lines, the record and the log.
+#include "history/history.h"
+#include "model/countermodel.h"
+#include "platform/files/atomicfile.h"
+#include "settings/applysettings.h"
+#include "state/countdata.h"
+#include "state/countlog.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <sys/stat.h>
+
+using namespace zentova;
+
+namespace
+{
+
+QString countsText(const std::array<int, CounterCount> &counts)
+{
+    QStringList parts;
+    for (int c : counts)
+        parts << QString::number(c);
+    return parts.join(u',');
+}
+
+int g_commitsLeft = 0;
+void exitAtCommit()
+{
+    if (--g_commitsLeft == 0)
+        ::_exit(0);
+}
+
+} // namespace
+
+class TestCounterModel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_sandbox = std::make_unique<test::Sandbox>();
+        CountRecord titles; // no day yet: nothing to offer back or keep
+        titles.Title = {"A", "B", "C", "D", "E"};
+        writeRecordFile(countDataPath(), titles);
+        m_told.clear();
+        m_dialogOpen = false;
+        m_logBlocked = false;
+        m_closed.clear();
+    }
+
+    void cleanup()
+    {
+        setSyncFunction(nullptr);
+        setBeforeCommitHook(nullptr);
+        m_sandbox.reset();
+    }
+
+    void everyCountInExactlyOneDay_data()
+    {
+        QTest::addColumn<QString>("options"); // [Day] as Options.ini holds it at first
+        // Steps: a time ("23:59:58", "+1d 00:00:01" from 2024-01-01), "start"
+        // (a new run; the prompt answered Yes, "start no" No), "prompt" (a new
+        // run whose prompt is still up), "c1"/"u1" a click/right press on
+        // counter 1 ("c1@23:59:59" held since then), "tick", "set 1 7",
+        // "dialog" (the settings dialog opened) and "ok 1 7" (its OK with
+        // counter 1's box retyped), "options 0" (the options window's OK),
+        // "hand 0" (Options.ini's hour edited by hand), "close" (after the
+        // farewell), "end" (a signal or the session's end), "kill after log"
+        // / "kill after ledger" (a store killed there), and what is done to
+        // the log: "tear", "tear line", "quote", "future", "resave",
+        // "blocked"/"unblocked", "fifo", "full"/"room". Every change is
+        // stored at once, as the autosave does within a second.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("history"); // every line: date:counts
+        QTest::addColumn<QString>("record");      // date:counts
+        QTest::addColumn<int>("told");            // messages of the journal
+        QTest::addColumn<int>("corrections");     // 補正 lines in the logs
+        const QString midnight = "start;23:59:58;c1;c1;+1d 00:00:01;tick;c1;close";
+        const QString reset = "StartHour=0\nResetCounts=true";
+        const QString nextStart = ";+9d 09:00:00;start";
+        QTest::addRow("midnight: carried")
+            << "" << midnight + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:3,0,0,0,0"
+            << 0 << 0;
+        QTest::addRow("midnight: reset")
+            << reset << midnight + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:1,0,0,0,0"
+            << 0 << 0;
+        QTest::addRow("turn at 6: 05:59:59 is the day before, 06:00:00 the day")
+            << "StartHour=6"
+            << "+1d 05:59:59;start;c1;tick;+1d 06:00:00;tick;c2;close"
+            << QStringList{"2024-01-01:1,0,0,0,0"} << "2024-01-02:1,1,0,0,0" << 0 << 0;
+        QTest::addRow("suspended Friday evening, resumed Monday")
+            << ""
+            << "+4d 17:00:00;start;c1;c1;+7d 09:00:00;tick;c3;close"
+            << QStringList{"2024-01-05:2,0,0,0,0"} << "2024-01-08:2,0,1,0,0" << 0 << 0;
+        QTest::addRow("options window open across the turn")
+            << ""
+            << "start;23:59:58;c1;+1d 00:00:05;options 0;tick;c1;close"
+            << QStringList{"2024-01-01:1,0,0,0,0"} << "2024-01-02:2,0,0,0,0" << 0 << 0;
+        QTest::addRow("farewell answered after midnight")
+            << ""
+            << "start;23:59:58;c1;c2;+1d 00:00:05;close" + nextStart
+            << QStringList{"2024-01-01:1,1,0,0,0", "2024-01-02:0,0,0,0,0"} << "2024-01-02:1,1,0,0,0"
+            << 0 << 0;
+        QTest::addRow("alarm box across midnight, then the session ends")
+            << reset << "start;23:59:58;c1;+1d 00:00:05;c1@23:59:59;end"
+            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-02:0,0,0,0,0" << 0 << 0;
+        QTest::addRow("clock set back across the turn")
+            << ""
+            << "start;23:59:58;c1;+1d 00:00:01;tick;c1;23:59:50;tick;c2;close" + nextStart
+            << QStringList{"2024-01-01:1,0,0,0,0", "2024-01-02:1,1,0,0,0"} << "2024-01-02:2,1,0,0,0"
+            << 0 << 0;
+        QTest::addRow("clock set back, killed and restarted in the replayed minute")
+            << ""
+            << "start;23:59:58;c1;+1d 00:00:01;tick;c1;23:59:50;c2;start;c1;close" + nextStart
+            << QStringList{"2024-01-01:1,0,0,0,0", "2024-01-02:2,1,0,0,0"} << "2024-01-02:3,1,0,0,0"
+            << 0 << 0;
+        QTest::addRow("turn hour 6 to 0 at 03:00 takes effect at 06:00")
+            << "StartHour=6"
+            << "+1d 02:00:00;start;c1;+1d 03:00:00;options 0;c1;tick;+1d 06:00:00;tick;c1;close" +
+                   nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:3,0,0,0,0"
+            << 0 << 0;
+        QTest::addRow("turn hour 0 to 6 at 10:00: the day ends at midnight")
+            << ""
+            << "09:00:00;start;c1;10:00:00;options 6;c1;+1d 00:00:01;tick;c1;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:3,0,0,0,0"
+            << 0 << 0;
+        QTest::addRow("turn hour edited by hand, a restart at 03:00")
+            << "StartHour=6"
+            << "09:00:00;start;c1;close;hand 0;+1d 03:00:00;start;c1;close;+1d 07:00:00;start"
+            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 0;
+        QTest::addRow("summer time skips the turn hour")
+            << "StartHour=2\nResetCounts=true"
+            << "+89d 23:00:00;start;c1;+90d 01:30:00;c1;+90d 03:00:00;tick;c1;close;+99d 09:00:00;"
+               "start"
+            << QStringList{"2024-03-30:2,0,0,0,0", "2024-03-31:1,0,0,0,0"} << "2024-03-31:1,0,0,0,0"
+            << 0 << 0;
+        QTest::addRow("killed after the log's append")
+            << ""
+            << "09:00:00;start;c1;c1;kill after log c1;start;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 1;
+        QTest::addRow("killed after the ledger, before the record")
+            << ""
+            << "09:00:00;start;c1;c1;kill after ledger c1;start;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 1;
+        QTest::addRow("a sync that fails: the append is cut back, then written once")
+            << ""
+            << "09:00:00;start;c1;full;c1;c1;room;c1;close" + nextStart
+            << QStringList{"2024-01-01:4,0,0,0,0"} << "2024-01-01:4,0,0,0,0" << 1 << 0;
+        QTest::addRow("disk full, then the session ends")
+            << ""
+            << "09:00:00;start;c1;full;c1;c1;end;room;start;close" + nextStart
+            << QStringList{"2024-01-01:1,0,0,0,0"} << "2024-01-01:1,0,0,0,0" << 1 << 0;
+        QTest::addRow("a log that cannot be written at one store, then can")
+            << ""
+            << "09:00:00;start;c1;blocked;c1;c2;unblocked;c1;close" + nextStart
+            << QStringList{"2024-01-01:3,1,0,0,0"} << "2024-01-01:3,1,0,0,0" << 1 << 0;
+        // A FIFO is no log of the program's: the month goes on in the next file.
+        QTest::addRow("a FIFO at the log's place")
+            << ""
+            << "09:00:00;start;c1;fifo;c1;close;unblocked;start;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 1 << 0;
+        QTest::addRow("a torn last line inside a quoted title")
+            << ""
+            << "09:00:00;start;c1;c1;tear;c1;close" + nextStart
+            << QStringList{"2024-01-01:3,0,0,0,0"} << "2024-01-01:3,0,0,0,0" << 0 << 0;
+        QTest::addRow("a last line lacking only its line end")
+            << ""
+            << "09:00:00;start;c1;tear line;c1;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 0;
+        QTest::addRow("a stray quote")
+            << ""
+            << "09:00:00;start;c1;quote;c1;c1;close" + nextStart
+            << QStringList{"2024-01-01:3,0,0,0,0"} << "2024-01-01:3,0,0,0,0" << 0 << 0;
+        QTest::addRow("a line dated in the future")
+            << ""
+            << "09:00:00;start;c1;future;c1;+1d 09:00:00;tick;c1;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:3,0,0,0,0"
+            << 0 << 1;
+        QTest::addRow("the log saved again by a spreadsheet")
+            << ""
+            << "09:00:00;start;c1;c2;resave;c1;c1;c2;+1d 09:00:00;tick;c1;close" + nextStart
+            << QStringList{"2024-01-01:3,2,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:4,2,0,0,0"
+            << 1 << 2;
+        QTest::addRow("a torn line found at a start")
+            << ""
+            << "09:00:00;start;c1;c1;tear line;start;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 0;
+        QTest::addRow("the dialog's outright set")
+            << ""
+            << "09:00:00;start;c1;c1;set 1 10;set 1 4;c2;set 2 0;close" + nextStart
+            << QStringList{"2024-01-01:4,0,0,0,0"} << "2024-01-01:4,0,0,0,0" << 0 << 0;
+        QTest::addRow("set below zero, then a right press works nothing")
+            << ""
+            << "09:00:00;start;set 1 -100;u1;close" + nextStart
+            << QStringList{"2024-01-01:0,0,0,0,0"} << "2024-01-01:0,0,0,0,0" << 0 << 0;
+        QTest::addRow("carried in, set to 0, counted once")
+            << "" << midnight + ";start;set 1 0;c1;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:1,0,0,0,0"
+            << 0 << 0;
+        QTest::addRow("the prompt's Yes")
+            << ""
+            << "09:00:00;start;c1;c1;close;start;c1;close" + nextStart
+            << QStringList{"2024-01-01:3,0,0,0,0"} << "2024-01-01:3,0,0,0,0" << 0 << 0;
+        QTest::addRow("the prompt's No")
+            << ""
+            << "09:00:00;start;c1;c1;close;start no;c1;close" + nextStart
+            << QStringList{"2024-01-01:1,0,0,0,0"} << "2024-01-01:1,0,0,0,0" << 0 << 0;
+        QTest::addRow("counted under the prompt, then the session ends")
+            << ""
+            << "09:00:00;start;c1;close;prompt;c1;c2;end;start;close" + nextStart
+            << QStringList{"2024-01-01:2,1,0,0,0"} << "2024-01-01:2,1,0,0,0" << 0 << 0;
+        QTest::addRow("counted under the prompt, then No")
+            << ""
+            << "09:00:00;start;c1;close;prompt;c2;answer no;close" + nextStart
+            << QStringList{"2024-01-01:0,1,0,0,0"} << "2024-01-01:0,1,0,0,0" << 0 << 0;
+        QTest::addRow("held under Set before midnight, applied after")
+            << ""
+            << "start;23:59:58;c1;dialog;+1d 00:00:03;c1@23:59:59;ok 1 2;tick;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:0,0,0,0,0"} << "2024-01-02:2,0,0,0,0"
+            << 0 << 0;
+        QTest::addRow("a turn behind the open dialog, carried")
+            << ""
+            << "start;23:59:50;c1;c1;dialog;+1d 00:00:05;ok 2 3;tick;c2;close" + nextStart
+            << QStringList{"2024-01-01:2,3,0,0,0", "2024-01-02:0,1,0,0,0"} << "2024-01-02:2,4,0,0,0"
+            << 0 << 0;
+        QTest::addRow("a turn behind the open dialog, reset")
+            << reset << "start;23:59:50;c1;c1;dialog;+1d 00:00:05;ok 2 3;tick;c2;close" + nextStart
+            << QStringList{"2024-01-01:2,3,0,0,0", "2024-01-02:0,1,0,0,0"} << "2024-01-02:0,1,0,0,0"
+            << 0 << 0;
+    }
+
+    void everyCountInExactlyOneDay()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, steps);
+        QFETCH(QStringList, history);
+        QFETCH(QString, record);
+        QFETCH(int, told);
+        QFETCH(int, corrections);
+        if (!options.isEmpty())
+            m_sandbox->writeFile("Options.ini", "[Day]\n" + options.toUtf8() + "\n");
+        for (const QString &step : steps.split(u';'))
+            run(step);
+
+        QStringList lines;
+        for (const HistoryDay &day : historyDays(m_sandbox->readFile("history.csv")))
+            lines << day.date.toString(Qt::ISODate) + u':' + countsText(day.counts);
+        QCOMPARE(lines, history);
+        const CountRecord stored = readRecordFile(countDataPath());
+        const QDate storedDay = dateFromDayNumber(stored.SavedDate);
+        std::array<int, CounterCount> counts{};
+        std::copy(stored.Count.begin(), stored.Count.end(), counts.begin());
+        QCOMPARE(storedDay.toString(Qt::ISODate) + u':' + countsText(counts), record);
+        // The log of the record's day, as the day was bounded when the run
+        // ended, adds up to the record, and every line the program wrote has
+        // its time.
+        QCOMPARE(m_lastDay.day, storedDay);
+        const auto logged = countLogBetween(m_lastDay.start, m_lastDay.end, -1);
+        QVERIFY(logged);
+        QCOMPARE(countsText(loggedCounts(*logged)), countsText(counts));
+        QVERIFY(!QFileInfo::exists(m_sandbox->path("Countlog-.csv")));
+        QCOMPARE(m_told.size(), told);
+        qsizetype corrected = 0;
+        for (const QString &name : QDir(m_sandbox->folder()).entryList({"Countlog-*.csv"}))
+            corrected += m_sandbox->readFile(name).count(",補正\r\n");
+        QCOMPARE(corrected, corrections);
+        // So does the log of every day that closed, to its last counts.
+        for (const auto &[bounds, counts] : std::as_const(m_closed)) {
+            const auto lines = countLogBetween(bounds.start, bounds.end, -1);
+            QVERIFY(lines);
+            QCOMPARE(bounds.day.toString(Qt::ISODate) + u':' + countsText(loggedCounts(*lines)),
+                     bounds.day.toString(Qt::ISODate) + u':' + countsText(counts));
+        }
+    }
+
+    // Countday.ini says where the journal stood: a start reads only what
+    // came after, however long the day's log is.
+    void aStartReadsOnlyWhatFollowsTheLedger()
+    {
+        run("09:00:00");
+        run("start");
+        for (int i = 0; i < 3; ++i)
+            run("c1");
+        run("close");
+        // A line before the ledger's place changed in place (same length): a
+        // start that read it back would correct the record by it.
+        QByteArray log = m_sandbox->readFile("Countlog-2024-01.csv");
+        const qsizetype second = log.indexOf(",1,A,1,2,");
+        QVERIFY(second > 0);
+        log.replace(second, 9, ",1,A,7,2,");
+        m_sandbox->writeFile("Countlog-2024-01.csv", log);
+        act("start"); // the log no longer adds up, on purpose
+        act("close");
+        QCOMPARE(m_sandbox->readFile("Countlog-2024-01.csv"), log);
+        // Without the ledger the day is read back from the log, and corrected.
+        QVERIFY(QFile::remove(ledgerPath()));
+        act("start");
+        act("close");
+        QVERIFY(m_sandbox->readFile("Countlog-2024-01.csv").endsWith(",1,A,-6,3,補正\r\n"));
+    }
+
+    void logLinesAsASpreadsheetReadsThem()
+    {
+        m_sandbox->clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 15, 2)));
+        run("start");
+        model().gTitle(0) = QStringLiteral("電話, \"外線\"");
+        model().count(0, 1);
+        model().store();
+        QCOMPARE(m_sandbox->readFile("Countlog-2026-12.csv"),
+                 "\xEF\xBB\xBF" +
+                     QStringLiteral("日時,項目番号,項目,増減,件数,種類\r\n"
+                                    "2026-12-07 09:15:02,1,\"電話, \"\"外線\"\"\",1,1,\r\n")
+                         .toUtf8());
+    }
+
+    // The hours of the open day begin at its turn hour, as the chart's first
+    // bar does.
+    void hoursCountFromTheTurnHour()
+    {
+        m_sandbox->writeFile("Options.ini", "[Day]\nStartHour=6\n");
+        run("+1d 06:30:00");
+        run("start");
+        run("c1");
+        run("+2d 05:10:00");
+        run("c2");
+        QCOMPARE(model().openDayHours()[0][0], 1);
+        QCOMPARE(model().openDayHours()[23][1], 1);
+    }
+
+    void dayBoundsOnTheClock_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<int>("hour");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addRow("midnight") << QDate(2024, 1, 1) << 0 << "2024-01-01T00:00:00"
+                                  << "2024-01-02T00:00:00";
+        QTest::addRow("at 23") << QDate(2024, 1, 1) << 23 << "2024-01-01T23:00:00"
+                               << "2024-01-02T23:00:00";
+        QTest::addRow("the skipped hour begins the next day at 03:00")
+            << QDate(2024, 3, 30) << 2 << "2024-03-30T02:00:00"
+            << "2024-03-31T03:00:00";
+        QTest::addRow("the repeated hour: the first 02:30")
+            << QDate(2024, 10, 27) << 2 << "2024-10-27T02:00:00"
+            << "2024-10-28T02:00:00";
+    }
+
+    void dayBoundsOnTheClock()
+    {
+        QFETCH(QDate, day);
+        QFETCH(int, hour);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        const DayBounds bounds = DayBounds::of(day, hour);
+        QCOMPARE(bounds.start.toString(Qt::ISODate), start);
+        QCOMPARE(bounds.end.toString(Qt::ISODate), end);
+        QCOMPARE(bounds.clamp(bounds.start.addSecs(-60)), bounds.start);
+        QCOMPARE(bounds.clamp(bounds.end), bounds.end.addSecs(-1));
+    }
+
+    void ledgerKeepsWhatItWasGiven()
+    {
+        Ledger ledger;
+        ledger.bounds = DayBounds::of(QDate(2024, 3, 30), 2);
+        ledger.worked = {1, 0, 32767, 0, 4};
+        ledger.hours[23][4] = -2;
+        ledger.logFile = "Countlog-2024-03-2.csv";
+        ledger.logSize = 5000000000;
+        ledger.logged = {-100, 0, 0, 0, 9};
+        QCOMPARE(parseLedger(ledgerText(ledger)), ledger);
+        QByteArray cut = ledgerText(ledger);
+        cut.chop(20);
+        QVERIFY(!parseLedger(cut));
+        QVERIFY(!parseLedger(ledgerText(ledger).replace("Hour=2", "Hour=24")));
+        QVERIFY(!parseLedger(ledgerText(ledger).replace("File=", "File=../")));
+    }
+
+private:
+    CounterModel &model() { return *m_sandbox->model; }
+
+    QString logPath() const { return countLogPath(dateFromDayNumber(dayNumber(Today()))); }
+
+    void newRun()
+    {
+        m_sandbox->model = std::make_unique<CounterModel>();
+        connect(&model(), &CounterModel::problem, this,
+                [this](const QString &message) { m_told << message; });
+        model().LoadCountData();
+        for (int i = 0; i < CounterCount; ++i)
+            model().gTitle(i) = model().gSaved.Title[size_t(i)];
+    }
+
+    void store()
+    {
+        try {
+            model().store();
+        } catch (const RuntimeError &) {
+            // the autosave tries again later
+        }
+    }
+
+    // The open day and its counts as they stand before a step; a day that a
+    // step closes is checked against them at the end.
+    void run(const QString &step)
+    {
+        std::optional<std::pair<DayBounds, CounterSums>> before;
+        if (m_sandbox->model && !model().isLoading()) {
+            before = {model().openDay(), {}};
+            for (int i = 0; i < CounterCount; ++i)
+                before->second[size_t(i)] = model().gCount(i);
+        }
+        const bool starting = step.startsWith("start") || step.startsWith("prompt");
+        if (starting) // a run that starts closes the stored day, as stored
+            before = storedDay();
+        act(step);
+        if (before && m_sandbox->model && before->first.day != model().openDay().day)
+            m_closed.append(*before);
+        // After every store that could reach the log, the log of the stored
+        // day adds up to the stored record.
+        if (!m_logBlocked && (starting || step == "close" || step == "end" || step == "tick")) {
+            if (const auto stored = storedDay()) {
+                const auto lines = countLogBetween(stored->first.start, stored->first.end, -1);
+                QVERIFY(lines);
+                QCOMPARE(countsText(loggedCounts(*lines)), countsText(stored->second));
+            }
+        }
+    }
+
+    // The stored record's day, as Countday.ini bounds it, and its counts.
+    std::optional<std::pair<DayBounds, CounterSums>> storedDay() const
+    {
+        const CountRecord record = readRecordFile(countDataPath());
+        const auto ledger = parseLedger(m_sandbox->readFile("Countday.ini"));
+        if (!ledger || ledger->bounds.day != dateFromDayNumber(record.SavedDate))
+            return std::nullopt;
+        CounterSums counts{};
+        std::copy(record.Count.begin(), record.Count.end(), counts.begin());
+        return std::pair{ledger->bounds, counts};
+    }
+
+    void act(const QString &step)
+    {
+        const QStringList words = step.split(u' ');
+        if (step.contains(u':') && !step.contains(u'@')) {
+            const bool later = words[0].startsWith(u'+');
+            const QDate date =
+                QDate(2024, 1, 1).addDays(later ? words[0].mid(1).chopped(1).toInt() : 0);
+            m_sandbox->clock.set(QDateTime(date, QTime::fromString(words.last(), "HH:mm:ss")));
+        } else if (words[0] == "start" || words[0] == "prompt") {
+            newRun();
+            if (words[0] == "start")
+                model().restore(words.value(1) != "no");
+        } else if (words[0] == "answer") {
+            model().restore(words[1] == "yes");
+            store();
+        } else if (words[0].size() >= 2 && words[0][1].isDigit() &&
+                   (words[0][0] == u'c' || words[0][0] == u'u')) {
+            const int index = words[0].mid(1, 1).toInt() - 1;
+            QDateTime at;
+            if (words[0].contains(u'@')) // held since then, on the clock's date
+                at = QDateTime(Now().date().addDays(-1),
+                               QTime::fromString(words[0].mid(3), "HH:mm:ss"));
+            model().count(index, words[0][0] == u'c' ? 1 : -1, at);
+            if (!m_dialogOpen && !model().isLoading()) // nothing is stored under a box
+                store();
+        } else if (words[0] == "tick") {
+            model().passTurn(Now());
+            store();
+        } else if (words[0] == "set") {
+            model().setCount(words[1].toInt() - 1, int16_t(words[2].toInt()));
+            store();
+        } else if (words[0] == "dialog") {
+            m_dialogOpen = true;
+            for (int i = 0; i < CounterCount; ++i)
+                m_shown[size_t(i)] = QString::number(model().gCount(i));
+        } else if (words[0] == "ok") {
+            SettingsInput input;
+            for (int i = 0; i < CounterCount; ++i)
+                input.titles[size_t(i)] = model().gTitle(i);
+            input.counts = input.shownCounts = m_shown;
+            input.counts[size_t(words[1].toInt() - 1)] = words[2];
+            applySettings(model(), input, nullptr);
+            m_dialogOpen = false;
+            store();
+        } else if (words[0] == "options") {
+            DayOptions chosen = model().options();
+            chosen.startHour = words[1].toInt();
+            model().setOptions(writeDayOptions(model().options(), chosen));
+        } else if (words[0] == "hand") {
+            m_sandbox->writeFile("Options.ini", "[Day]\nStartHour=" + words[1].toUtf8() + "\n");
+        } else if (words[0] == "close" || words[0] == "end") {
+            model().passTurn(Now());
+            m_lastDay = model().openDay();
+            try {
+                if (words[0] == "close") {
+                    model().gSaved = model().record();
+                    model().SaveCountData();
+                } else {
+                    model().store();
+                }
+            } catch (const RuntimeError &) {
+            }
+        } else if (words[0] == "kill") { // after log|ledger cN: a click whose store dies there
+            model().count(words[3].mid(1).toInt() - 1, 1);
+            const int commits = words[2] == "log" ? 1 : 2;
+            QCOMPARE(test::inChild([&] {
+                         g_commitsLeft = commits;
+                         setBeforeCommitHook(&exitAtCommit);
+                         model().store();
+                     }),
+                     0);
+        } else if (words[0] == "tear" || words[0] == "quote" || words[0] == "future") {
+            QFile log(logPath());
+            QVERIFY(log.open(QIODevice::Append));
+            const QByteArray day = Now().date().toString(Qt::ISODate).toLatin1();
+            log.write(words[0] == "quote" ? day + " 09:00:00,1,\"A,1,9,\r\n"
+                      : words[0] == "future"
+                          ? Now().date().addDays(1).toString(Qt::ISODate).toLatin1() +
+                                " 09:00:00,1,A,1,9,\r\n"
+                      : words.size() > 1 ? day + " 09:00:00,1,A,1,9,"
+                                         : day + " 09:00:00,1,\"A");
+        } else if (words[0] == "resave") { // UTF-16, its own dates, sorted
+            const QString text =
+                QString::fromUtf8(m_sandbox->readFile(QFileInfo(logPath()).fileName()));
+            QStringList rows = text.split(u'\n', Qt::SkipEmptyParts);
+            std::sort(rows.begin() + 1, rows.end());
+            QByteArray utf16("\xFF\xFE");
+            const QString out = rows.join(u'\n').replace(u'-', u'/');
+            utf16.append(reinterpret_cast<const char *>(out.utf16()), out.size() * 2);
+            m_sandbox->writeFile(QFileInfo(logPath()).fileName(), utf16);
+        } else if (words[0] == "blocked" || words[0] == "fifo") {
+            m_logBlocked = true;
+            QVERIFY(QFile::rename(logPath(), logPath() + ".aside"));
+            if (words[0] == "blocked")
+                QVERIFY(QDir().mkdir(logPath()));
+            else
+                QCOMPARE(::mkfifo(QFile::encodeName(logPath()).constData(), 0600), 0);
+        } else if (words[0] == "unblocked") {
+            m_logBlocked = false;
+            QVERIFY(QDir().rmdir(logPath()) || QFile::remove(logPath()));
+            QVERIFY(QFile::rename(logPath() + ".aside", logPath()));
+        } else if (words[0] == "full") {
+            m_logBlocked = true;
+            setSyncFunction([](int) { return errno = ENOSPC, -1; });
+        } else if (words[0] == "room") {
+            m_logBlocked = false;
+            setSyncFunction(nullptr);
+        } else {
+            QFAIL(qPrintable("no such step: " + step));
+        }
+    }
+
+    std::unique_ptr<test::Sandbox> m_sandbox;
+    QStringList m_told;
+    bool m_dialogOpen = false;
+    DayBounds m_lastDay; // the open day when the last run ended
+    bool m_logBlocked = false;
+    QList<std::pair<DayBounds, CounterSums>> m_closed;
+    std::array<QString, CounterCount> m_shown;
+};
+
+QTEST_GUILESS_MAIN(TestCounterModel)
+#include "tst_countermodel.moc"
