@@ -23,6 +23,7 @@ namespace
 struct XWindow {
     QString name;
     QRect geometry;
+    QString id;
 };
 
 // Polls `done` every 100 ms for up to `ms` milliseconds.
@@ -144,14 +145,16 @@ public:
         // Sizes, then the place on the screen (the second pair: a window
         // manager's frame holds the window at +0+0).
         static const QRegularExpression line(
-            QStringLiteral("0x[0-9a-f]+ \"([^\"]*)\": \\(.*\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+"
+            QStringLiteral("(0x[0-9a-f]+) \"([^\"]*)\": \\(.*\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+"
                            "\\s+\\+(-?\\d+)\\+(-?\\d+)"));
         QList<XWindow> found;
         for (const QString &l : QString::fromUtf8(out).split(u'\n')) {
             const auto m = line.match(l);
-            if (m.hasMatch() && m.captured(2).toInt() > 3)
-                found.append({m.captured(1), QRect(m.captured(4).toInt(), m.captured(5).toInt(),
-                                                   m.captured(2).toInt(), m.captured(3).toInt())});
+            if (m.hasMatch() && m.captured(3).toInt() > 3)
+                found.append({m.captured(2),
+                              QRect(m.captured(5).toInt(), m.captured(6).toInt(),
+                                    m.captured(3).toInt(), m.captured(4).toInt()),
+                              m.captured(1)});
         }
         return found;
     }
@@ -176,6 +179,36 @@ public:
     bool waitForWindow(const QString &name, int ms = 8000, bool shown = true)
     {
         return waitUntil([&] { return window(name).has_value() == shown; }, ms);
+    }
+    // Mapped is not yet managed: the window manager says what it allows
+    // once it has taken the window, and places it before that settles.
+    bool waitForManaged(const QString &name)
+    {
+        return waitUntil([&] {
+                   const auto w = window(name);
+                   QByteArray clients;
+                   run("xprop", {"-root", "_NET_CLIENT_LIST"}, &clients);
+                   return w && clients.contains(
+                                   QByteArray::number(w->id.toUInt(nullptr, 16), 16).prepend("0x"));
+               }) &&
+               settledPlace(name).has_value();
+    }
+    // Where the window is once two looks in a row agree: a drag's last
+    // move, or the window manager's placing, is over.
+    std::optional<QRect> settledPlace(const QString &name)
+    {
+        std::optional<QRect> last;
+        std::optional<QRect> settled;
+        waitUntil([&] {
+            const auto now = window(name);
+            const std::optional<QRect> place =
+                now ? std::optional<QRect>(now->geometry) : std::nullopt;
+            if (place && place == last)
+                settled = place;
+            last = place;
+            return settled.has_value();
+        });
+        return settled;
     }
     // Mapped is not yet focused: keys sent before the box has the keyboard
     // would go to another window.
@@ -396,7 +429,8 @@ private slots:
         QVERIFY(startWithCounter(install, program, screen, 2));
         screen.click(counterButton(2), 1, 5);
         if (end == "kill") {
-            QTest::qWait(1000); // within a second every count is on disk
+            // Within a second every count is on disk.
+            QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[2], int16_t(5), 1000);
             program.kill();
         } else if (end == "term") {
             program.terminate(); // before the autosave's delay
@@ -515,21 +549,20 @@ private slots:
         QProcess program;
         install.start(program, screen);
         QVERIFY(screen.waitForWindow("zentova"));
-        QTest::qWait(500);
+        QVERIFY(screen.waitForManaged("zentova"));
         screen.drag(QPoint(430, 20), QPoint(100, 100));
-        QTest::qWait(300);
-        const QRect released = screen.window("zentova")->geometry;
-        QVERIFY(released.topLeft() != QPoint(426, 1));
+        QVERIFY(waitUntil(
+            [&] { return screen.window("zentova")->geometry.topLeft() != QPoint(426, 1); }));
+        const auto released = screen.settledPlace("zentova");
+        QVERIFY(released && released->topLeft() != QPoint(426, 1));
         // The button is up: moving the pointer leaves the strip where it is.
-        screen.xdotool({"mousemove", "900", "700"});
-        QTest::qWait(300);
-        screen.xdotool({"mousemove", "100", "900"});
-        QTest::qWait(300);
-        QCOMPARE(screen.window("zentova")->geometry, released);
+        screen.xdotool({"mousemove", "--sync", "900", "700"});
+        screen.xdotool({"mousemove", "--sync", "100", "900"});
+        QCOMPARE(screen.settledPlace("zentova"), released);
 
         // The dialogs cannot be maximised. Openbox still draws the button,
         // disabled, where a minimise button stands between it and the title.
-        screen.click(released.topLeft() + QPoint(568, 20)); // Set
+        screen.click(released->topLeft() + QPoint(568, 20)); // Set
         QVERIFY(screen.waitForFocus("Zentova：設定"));
         QByteArray actions = screen.allowedActions("Zentova：設定");
         QVERIFY2(actions.contains("_NET_WM_ACTION_CLOSE") && !actions.contains("MAXIMIZE"),
@@ -538,7 +571,7 @@ private slots:
         QVERIFY(screen.waitForWindow("Zentova：設定", 8000, false));
 
         // A double click still closes it.
-        screen.doubleClick(released.topLeft() + QPoint(4, 19));
+        screen.doubleClick(released->topLeft() + QPoint(4, 19));
         QVERIFY(screen.waitForFocus("Zentova"));
         actions = screen.allowedActions("Zentova");
         QVERIFY2(actions.contains("_NET_WM_ACTION_CLOSE") && !actions.contains("MAXIMIZE"),
@@ -758,15 +791,16 @@ private slots:
         QVERIFY(history.open(QIODevice::ReadOnly));
         QVERIFY(history.readAll().endsWith(line));
         history.close();
-        QTest::qWait(300);
+        QVERIFY(m_screen->settledPlace("zentova"));
         m_screen->click(counterButton(0));
         QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).SavedDate, today(), 2000);
         QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(1));
         QVERIFY(history.open(QIODevice::ReadOnly));
         QCOMPARE(history.readAll().count(line), 1);
 
+        const qsizetype shown = m_screen->windows().size();
         m_screen->click(kLeftMargin, 3);
-        QTest::qWait(300);
+        QVERIFY(waitUntil([&] { return m_screen->windows().size() > shown; })); // the menu
         m_screen->key("Down");
         m_screen->key("Return");
         QVERIFY(m_screen->waitForWindow("Zentova：履歴"));
