@@ -5,8 +5,12 @@
 // Usage: historybench [ROUNDS]
 //        historybench --prepare-log DIR   (a data folder for bench/run.sh:
 //        yesterday's record, a year of log up to it)
+//        historybench --prepare-big-log DIR MIB   (yesterday's record, and
+//        a log of MIB mebibytes all of that day, with its Countday.ini)
 #include "history/history.h"
 #include "history/historywindow.h"
+#include "model/ledger.h"
+#include "platform/files/atomicfile.h"
 #include "platform/files/folders.h"
 #include "state/countdata.h"
 #include "state/countlog.h"
@@ -15,6 +19,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -74,10 +79,54 @@ bool prepareLog()
     return true;
 }
 
+// One day of `mib` mebibytes of log: counts up and down again, so that the
+// counter stays small, and the Countday.ini the strip kept with it.
+bool prepareBigLog(qint64 mib)
+{
+    const QDate day = QDate::currentDate().addDays(-1);
+    const DayBounds bounds = DayBounds::of(day, 0);
+    QFile log(countLogPath(day));
+    if (!log.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray chunk = countLogHeader();
+    int count = 0;
+    for (qint64 n = 0; log.size() + chunk.size() < mib * 1024 * 1024; ++n) {
+        const int delta = count == 0 ? 1 : -1;
+        count += delta;
+        chunk += countLogLine({bounds.start.addSecs(n % 86000), 0, kTitles[0], delta, count,
+                               LogKind::Count});
+        if (chunk.size() > (1 << 20)) {
+            log.write(chunk);
+            chunk.clear();
+        }
+    }
+    log.write(chunk);
+    log.close();
+    CountRecord record;
+    std::copy(kTitles.begin(), kTitles.end(), record.Title.begin());
+    record.Count[0] = int16_t(count);
+    record.SavedDate = dayNumber(day);
+    writeRecordFile(countDataPath(), record);
+    Ledger ledger;
+    ledger.bounds = bounds;
+    ledger.worked[0] = count;
+    ledger.logFile = QFileInfo(log.fileName()).fileName();
+    ledger.logSize = QFileInfo(log.fileName()).size();
+    ledger.logged[0] = count;
+    ledger.counts[0] = count;
+    writeFileAtomically(ledgerPath(), ledgerText(ledger));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc == 4 && QByteArray(argv[1]) == "--prepare-big-log") {
+        QCoreApplication core(argc, argv);
+        setAppFolder(QString::fromLocal8Bit(argv[2]));
+        return prepareBigLog(QByteArray(argv[3]).toLongLong()) ? 0 : 1;
+    }
     if (argc == 3 && QByteArray(argv[1]) == "--prepare-log") {
         QCoreApplication core(argc, argv);
         setAppFolder(QString::fromLocal8Bit(argv[2]));

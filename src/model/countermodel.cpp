@@ -18,9 +18,10 @@ namespace
 {
 
 // Without Countday.ini (a data folder of an earlier version), the stored
-// day's tallies come from its log, read back from the end; a day longer
-// than this is not read back, and its counts stand as its work.
-constexpr qint64 kMostLogReadAtStart = 4 * 1024 * 1024;
+// day's tallies come from its log, read back from the end, and a day's log
+// is read back once more as the day turns; a day longer than this (some
+// 25,000 changes) is not read back: its counts stand as its work.
+constexpr qint64 kMostLogReadBack = 1024 * 1024;
 
 std::optional<Ledger> readLedger()
 {
@@ -76,8 +77,10 @@ void CounterModel::LoadCountData()
     if (isStrayRecord(gSaved))
         keepStrayRecord(gSaved);
     if (gSaved.SavedDate >= 1 && stored.isValid() && !isStrayRecord(gSaved)) {
-        const auto ledger = readLedger();
-        openStoredDay(ledger && ledger->bounds.day == stored ? ledger : std::nullopt);
+        auto ledger = readLedger();
+        if (ledger && ledger->bounds.day != stored)
+            ledger.reset();
+        openStoredDay(ledger);
         // Before its end, even where the clock reads an earlier day (set
         // back), the stored day is the open one: its counts are offered.
         if (now < m_open.end) {
@@ -85,7 +88,9 @@ void CounterModel::LoadCountData()
         } else {
             CountRecord finished = gSaved;
             finished.SavedDate = dayNumber(m_open.day);
-            closeLogOfDay(finished);
+            // With Countday.ini the log's sum is known without reading it.
+            if (!ledger)
+                closeLogOfDay(finished);
             HistoryDay line = openDayLine();
             std::copy(gSaved.Title.begin(), gSaved.Title.end(), line.titles.begin());
             m_unkept.append({line, finished});
@@ -93,7 +98,6 @@ void CounterModel::LoadCountData()
             m_worked = {};
             m_hours = {};
             m_logged = {};
-            closeLogOfDay(record());
         }
     } else {
         m_open = DayBounds::of(dayOf(now), m_options.startHour);
@@ -128,7 +132,7 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
         }
     } else {
         m_open = DayBounds::of(stored, m_options.startHour);
-        const auto lines = countLogOfDay(stored, kMostLogReadAtStart);
+        const auto lines = countLogOfDay(stored, kMostLogReadBack);
         if (lines && !lines->isEmpty()) {
             m_logged = loggedCounts(*lines);
             m_worked = workedCounts(*lines);
@@ -166,7 +170,7 @@ void CounterModel::closeLogOfDay(const CountRecord &record)
     // The day's log as it stands (a spreadsheet may have saved it again, a
     // line may have been added by hand) against its counts: what differs is
     // closed by a correction, so that the log of every day adds up.
-    const auto lines = countLogBetween(m_open.start, m_open.end, kMostLogReadAtStart);
+    const auto lines = countLogBetween(m_open.start, m_open.end, kMostLogReadBack);
     if (!lines)
         return;
     // What the file holds, lines of others included, is what later lines
