@@ -56,6 +56,7 @@ start() { # start NAME -> sets map_ms and pid
   started_dir=$dir
   mkdir -p "$dir"
   cp "$BUILD/$2" "$dir/"
+  [ "$2" = zentova ] && cp "$BUILD/zentova_strip.so" "$dir/"
   local out
   out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/$2")
   map_ms=$(echo "$out" | awk '{print $2}')
@@ -94,7 +95,7 @@ done
 for r in $(seq "$STARTS"); do
   dir="$work/log$r"
   mkdir -p "$dir"
-  cp "$BUILD/zentova" "$dir/"
+  cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
   "$BUILD/zentova_historybench" --prepare-log "$dir"
   out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
   record start_log "$(echo "$out" | awk '{print $2}')"
@@ -110,7 +111,7 @@ done
 for r in $(seq "$STARTS"); do
   dir="$work/big$r"
   mkdir -p "$dir"
-  cp "$BUILD/zentova" "$dir/"
+  cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
   "$BUILD/zentova_historybench" --prepare-big-log "$dir" "$BIGLOG"
   out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
   record start_biglog "$(echo "$out" | awk '{print $2}')"
@@ -120,7 +121,7 @@ for r in $(seq "$STARTS"); do
   stop "$pid"
   dir="$work/small$r"
   mkdir -p "$dir"
-  cp "$BUILD/zentova" "$dir/"
+  cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
   "$BUILD/zentova_historybench" --prepare-big-log "$dir" 0
   out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
   record start_plain "$(echo "$out" | awk '{print $2}')"
@@ -134,7 +135,7 @@ done
 # day's log: the window reads nothing when a count comes.
 dir="$work/bighistory"
 mkdir -p "$dir"
-cp "$BUILD/zentova" "$dir/"
+cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
 "$BUILD/zentova_historybench" --prepare-big-log "$dir" "$BIGLOG"
 (cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova" >"$work/bigpid")
 pid=$(awk '{print $4}' "$work/bigpid"); pids+=("$pid")

@@ -23,8 +23,16 @@ for f in usr/bin/zentova usr/bin/zentova-shortcuts usr/share/zentova/Chimes.wav 
          usr/share/man/man1/zentova.1.gz usr/share/man/man1/zentova-shortcuts.1.gz; do
   if [ -s "$work/root/$f" ]; then echo "ok: $f"; else echo "MISSING: $f"; fail=1; fi
 done
-plugin=$(find "$work/root/usr/lib" -path '*/zentova/zentova_sound.so' | head -n 1)
-[ -n "$plugin" ] && echo "ok: ${plugin#$work/root/}" || { echo "MISSING: the sound plugin under lib/zentova"; fail=1; }
+for module in zentova_sound.so zentova_strip.so; do
+  found=$(find "$work/root/usr/lib" -path "*/zentova/$module" | head -n 1)
+  [ -n "$found" ] && echo "ok: ${found#$work/root/}" || { echo "MISSING: $module under lib/zentova"; fail=1; }
+done
+# The command that desktop shortcuts run for every count loads no window's library.
+if ldd "$work/root/usr/bin/zentova" | grep -q -E 'libQt6(Gui|Widgets)'; then
+  echo "FAIL: /usr/bin/zentova needs Qt Gui or Widgets"; fail=1
+else
+  echo "ok: /usr/bin/zentova needs Qt Core alone"
+fi
 desktop-file-validate "$work/root/usr/share/applications/org.zentova.zentova.desktop" && echo "ok: desktop entry valid" || fail=1
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.zentova.zentova.metainfo.xml" >"$work/as.log" 2>&1 \
   && echo "ok: AppStream metadata valid" || { cat "$work/as.log"; fail=1; }

@@ -243,6 +243,7 @@ public:
     {
         QFile::copy(QStringLiteral(ZENTOVA_BINARY), m_dir.filePath("zentova"));
         QFile::copy(QStringLiteral(ZENTOVA_SOUND_PLUGIN), m_dir.filePath("zentova_sound.so"));
+        QFile::copy(QStringLiteral(ZENTOVA_STRIP_MODULE), m_dir.filePath("zentova_strip.so"));
         const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
         QFile::setPermissions(m_dir.filePath("zentova"), owner);
         QDir().mkpath(m_dir.filePath("home"));

@@ -24,6 +24,7 @@ public:
         QDir(m_dir.path()).mkpath("bin");
         QDir(m_dir.path()).mkpath("staging/platformthemes");
         QFile::copy(QStringLiteral(ZENTOVA_BINARY), bin("zentova"));
+        QFile::copy(QStringLiteral(ZENTOVA_STRIP_MODULE), bin("zentova_strip.so"));
         QFile::copy(QStringLiteral(PLANTED_PLUGIN),
                     m_dir.filePath("staging/platformthemes/libplanted.so"));
         ::chmod(QFile::encodeName(bin()).constData(), mode);
@@ -102,8 +103,9 @@ private slots:
             QVERIFY(folder.plant());
             stop(p);
             QVERIFY2(!QFile::exists(folder.mark()), qPrintable(QString::number(start * 2)));
-            refused += p.exitStatus() == QProcess::NormalExit && p.exitCode() == 1 &&
-                       p.readAllStandardError().contains(QFile::encodeName(folder.bin()).constData());
+            refused +=
+                p.exitStatus() == QProcess::NormalExit && p.exitCode() == 1 &&
+                p.readAllStandardError().contains(QFile::encodeName(folder.bin()).constData());
         }
         QCOMPARE(refused, 50);
     }

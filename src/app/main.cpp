@@ -1,16 +1,18 @@
 // Zentova: a tally counter strip for the desk.
+//
+// The program itself needs Qt Core alone: `zentova --count N`, run by a
+// desktop shortcut for every count all day, loads nothing with a window. The
+// strip is a module of the program's own (zentova_strip.so, beside the
+// program or in its installed lib/<architecture>/zentova), loaded to run.
 #include "app/commandline.h"
-#include "app/session.h"
 #include "platform/files/folders.h"
-#include "platform/msgbox.h"
 #include "remote/countchannel.h"
-#include "widgets/messageboxes.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
-#include <QStyleFactory>
 #include <csignal>
 #include <cstdio>
+#include <dlfcn.h>
 
 using namespace zentova;
 
@@ -46,18 +48,6 @@ int runWithoutWindow(int argc, char *argv[], const CommandLine &command)
     return status;
 }
 
-// In a Wayland session a client can neither keep itself above other windows
-// nor choose its place, which is all a strip is about: run through XWayland
-// where there is one (DISPLAY is set), natively where there is not or where
-// it refuses us. What the user sets wins.
-void preferXWaylandInWaylandSession()
-{
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
-        return;
-    if (qgetenv("XDG_SESSION_TYPE") == "wayland" || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
-}
-
 // A copy in a folder that other accounts can write does not start: Qt
 // would load what they rename in there while the application object is
 // built.
@@ -69,6 +59,29 @@ bool refusesItsFolder()
         return false;
     std::fprintf(stderr, "zentova: %s\n", qUtf8Printable(why));
     return true;
+}
+
+// Loads the strip's module and runs the strip; its exit status.
+int runStrip(int argc, char *argv[])
+{
+    const QString folder = QFile::decodeName(programFolderBytes());
+    QString errors;
+    for (const QString &path : moduleCandidates(folder, QStringLiteral("zentova_strip.so"))) {
+        // Never unloaded: the strip's objects live until the process ends.
+        void *module = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        const auto run =
+            module ? reinterpret_cast<int (*)(int, char **)>(::dlsym(module, "zentova_run_strip"))
+                   : nullptr;
+        if (run)
+            return run(argc, argv);
+        errors += QStringLiteral("\n  ") + QString::fromLocal8Bit(::dlerror());
+    }
+    std::fprintf(
+        stderr, "zentova: %s%s\n",
+        qUtf8Printable(QStringLiteral("帯を表示する部品 (zentova_strip.so) が見つかりません "
+                                      "(the strip's module could not be loaded)")),
+        qUtf8Printable(errors));
+    return 1;
 }
 
 } // namespace
@@ -86,25 +99,5 @@ int main(int argc, char *argv[])
 
     if (refusesItsFolder())
         return 1;
-    preferXWaylandInWaylandSession();
-    QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    // The strip has no taskbar button, so Qt would not count it as the last
-    // window; the run ends when the session says so.
-    QApplication::setQuitOnLastWindowClosed(false);
-    RealMessageBoxes boxes;
-    setMessageBoxBackend(&boxes);
-
-    Session session;
-    QObject::connect(&session, &Session::finished, &app,
-                     [](int status) { QCoreApplication::exit(status); });
-    switch (session.start()) {
-    case Session::Start::AlreadyRunning:
-        return 0;
-    case Session::Start::Ended:
-        return session.exitStatus();
-    case Session::Start::Running:
-        break;
-    }
-    return app.exec();
+    return runStrip(argc, argv);
 }

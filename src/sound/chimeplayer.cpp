@@ -83,18 +83,7 @@ void setSoundOutput(SoundOutput *output)
 
 QStringList soundPluginCandidates(const QString &programFolder)
 {
-    // Code runs as the user: only from where nobody else can write. Beside a
-    // program in a private folder (a build tree, a portable copy), and the
-    // installed plugin folder when it and every folder above it are private;
-    // never a folder that merely sits beside a shared one (/tmp/lib/...).
-    QStringList candidates;
-    if (folderIsPrivate(programFolder))
-        candidates << programFolder + QStringLiteral("/zentova_sound.so");
-    const QString installed =
-        QDir::cleanPath(programFolder + QStringLiteral("/" ZENTOVA_PLUGIN_FROM_BIN));
-    if (installed != programFolder && folderAndParentsArePrivate(installed))
-        candidates << installed + QStringLiteral("/zentova_sound.so");
-    return candidates;
+    return moduleCandidates(programFolder, QStringLiteral("zentova_sound.so"));
 }
 
 bool soundPluginLoaded()

@@ -99,8 +99,13 @@ bool folderIsPrivate(const QString &folder)
 bool folderAndParentsArePrivate(const QString &folder)
 {
     QString path = QFileInfo(folder).absoluteFilePath();
-    for (;;) {
-        if (!folderIsPrivate(path))
+    for (bool leaf = true;; leaf = false) {
+        // Above the folder itself, a shared folder with the sticky bit (/tmp)
+        // lets nobody rename or remove what another account made in it.
+        struct stat st = {};
+        const bool sticky = !leaf && ::stat(QFile::encodeName(path).constData(), &st) == 0 &&
+                            (st.st_mode & S_ISVTX);
+        if (!sticky && !folderIsPrivate(path))
             return false;
         const QString parent = QFileInfo(path).path();
         if (parent == path)
@@ -195,6 +200,19 @@ void requireRegularFileOrMissing(const QString &path)
         return;
     if (info.exists() && !info.isFile())
         raiseError(ErrorCode::PathFileAccessError);
+}
+
+QStringList moduleCandidates(const QString &programFolder, const QString &fileName)
+{
+    // Never a folder that merely sits beside a shared one (/tmp/lib/...).
+    QStringList candidates;
+    if (folderIsPrivate(programFolder))
+        candidates << programFolder + u'/' + fileName;
+    const QString installed =
+        QDir::cleanPath(programFolder + QStringLiteral("/" ZENTOVA_PLUGIN_FROM_BIN));
+    if (installed != programFolder && folderAndParentsArePrivate(installed))
+        candidates << installed + u'/' + fileName;
+    return candidates;
 }
 
 QString installedChimePath()

@@ -31,7 +31,8 @@ bool folderIsWritable(const QString &folder);
 // program would follow them with our rights.
 bool folderIsPrivate(const QString &folder);
 // The folder and every folder above it: nobody else could have put or
-// replaced anything below them.
+// replaced anything below them (a sticky folder above, as /tmp, lets nobody
+// replace what is ours in it).
 bool folderAndParentsArePrivate(const QString &folder);
 
 // A copy installed by a package: bin/ with share/zentova/ beside it. Such a
@@ -65,6 +66,12 @@ QString dataFolder();
 // device: opening a FIFO would wait forever for a writer. A missing file and
 // a dangling link (writing creates its target) pass.
 void requireRegularFileOrMissing(const QString &path);
+
+// Where the program's own module `fileName` (the strip, the sound) is looked
+// for, for a program in `programFolder`: beside it (a build tree, a portable
+// copy), then in the installed lib/<architecture>/zentova; each only where
+// no other account can write, since its code runs as the user.
+QStringList moduleCandidates(const QString &programFolder, const QString &fileName);
 
 // The chime installed with the program (share/zentova/Chimes.wav), or empty.
 QString installedChimePath();
