@@ -29,7 +29,7 @@ QStringList argumentsOf(int argc, char *argv[])
 
 // What needs no window: answers on the terminal, and a count handed to the
 // running copy. No display is opened, no widget is made.
-int runWithoutWindow(int argc, char *argv[], const CommandLine &command)
+int runWithoutWindow(const CommandLine &command)
 {
     if (command.action == CommandLine::Action::Print) {
         std::fputs(qUtf8Printable(command.text), stdout);
@@ -39,7 +39,7 @@ int runWithoutWindow(int argc, char *argv[], const CommandLine &command)
         std::fputs(qUtf8Printable(command.text), stderr);
         return 2;
     }
-    QCoreApplication core(argc, argv);
+    // No application object: the count needs none, and costs less without.
     QString error;
     const int status =
         sendCountRequest(dataFolder(), CountRequest{command.counter, command.delta}, &error);
@@ -95,7 +95,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(ZENTOVA_VERSION));
     const CommandLine command = parseCommandLine(argumentsOf(argc, argv));
     if (command.action != CommandLine::Action::Run)
-        return runWithoutWindow(argc, argv, command);
+        return runWithoutWindow(command);
 
     if (refusesItsFolder())
         return 1;

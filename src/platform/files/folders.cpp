@@ -53,6 +53,9 @@ QString appFolder()
 {
     if (!g_appFolder.isEmpty())
         return g_appFolder;
+    // A command that makes no application object asks the system itself.
+    if (!QCoreApplication::instance())
+        return QDir::cleanPath(QFile::decodeName(programFolderBytes()));
     return QDir::cleanPath(QCoreApplication::applicationDirPath());
 }
 
