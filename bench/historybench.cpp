@@ -9,6 +9,7 @@
 //        a log of MIB mebibytes all of that day, with its Countday.ini)
 #include "history/history.h"
 #include "history/historywindow.h"
+#include "main_window/frmmain.h"
 #include "model/ledger.h"
 #include "platform/files/atomicfile.h"
 #include "platform/files/folders.h"
@@ -134,10 +135,12 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
+    const int years = argc > 2 ? std::atoi(argv[2]) : 10;
+    const int dayCount = years * 365;
     QTemporaryDir folder;
     setAppFolder(folder.path());
     QList<HistoryDay> days;
-    for (int k = 3650; k >= 1; --k) {
+    for (int k = dayCount; k >= 1; --k) {
         HistoryDay day;
         day.date = QDate::currentDate().addDays(-k);
         day.titles = kTitles;
@@ -151,7 +154,13 @@ int main(int argc, char *argv[])
     if (!prepareLog())
         return 1;
 
+    // The strip first, as in a real run: what the window adds is measured
+    // on top of what the strip has already loaded.
     CounterModel model;
+    frmMain strip(model);
+    strip.show();
+    if (!QTest::qWaitForWindowExposed(&strip))
+        return 1;
     std::vector<double> ms;
     long addedKiB = 0;
     for (int r = 0; r < rounds; ++r) {
@@ -161,7 +170,7 @@ int main(int argc, char *argv[])
         auto *window = new HistoryWindow(model);
         window->findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
         window->show();
-        if (!QTest::qWaitForWindowExposed(window) || window->shownDays().size() != 3651)
+        if (!QTest::qWaitForWindowExposed(window) || window->shownDays().size() != dayCount + 1)
             return 1;
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         if (r == 0)
@@ -169,6 +178,7 @@ int main(int argc, char *argv[])
         delete window;
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("history_open_ms %.1f days 3650 rss_added_kib %ld\n", ms[ms.size() / 2], addedKiB);
+    std::printf("history_open_ms %.1f days %d rss_added_kib %ld\n", ms[ms.size() / 2], dayCount,
+                addedKiB);
     return 0;
 }

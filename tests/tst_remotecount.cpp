@@ -161,7 +161,9 @@ private slots:
     void endingCopyRefuses()
     {
         m_server->setEnding();
-        QCOMPARE(send(0, 1), 3);
+        QString error;
+        QCOMPARE(send(0, 1, &error), 3);
+        QVERIFY2(error.contains(QStringLiteral("終了するところです")), qPrintable(error));
         m_form->unloadSilently();
         QCOMPARE(m().gCount(0), int16_t(0));
     }
@@ -385,11 +387,14 @@ private:
 
     // The command's side, in a thread of its own: it waits for the answer
     // while this thread's event loop lets the strip take the request.
-    int send(int counter, int delta)
+    int send(int counter, int delta, QString *said = nullptr)
     {
         auto reply = std::async(std::launch::async, [=, folder = m_sandbox->folder()] {
             QString error;
-            return sendCountRequest(folder, CountRequest{counter, delta}, &error);
+            const int status = sendCountRequest(folder, CountRequest{counter, delta}, &error);
+            if (said)
+                *said = error;
+            return status;
         });
         while (reply.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
             QCoreApplication::processEvents();

@@ -35,6 +35,13 @@ CountServer::CountServer(Apply apply) : m_apply(std::move(apply))
 CountServer::~CountServer()
 {
     setEnding();
+    if (m_listener >= 0) {
+        delete m_notifier;
+        m_notifier = nullptr;
+        ::close(m_listener);
+        m_listener = -1;
+        ::unlink(QFile::encodeName(m_path).constData());
+    }
 }
 
 bool CountServer::listen(const QString &dataFolder)
@@ -83,17 +90,12 @@ void CountServer::setReady()
 
 void CountServer::setEnding()
 {
+    // The socket stays until the run is over: a count sent meanwhile (under
+    // the farewell box) is told the strip is closing, not that none runs.
     m_ending = true;
     m_pending.clear();
     while (!m_peers.empty())
         drop(m_peers.back().get());
-    if (m_listener >= 0) {
-        delete m_notifier;
-        m_notifier = nullptr;
-        ::close(m_listener);
-        m_listener = -1;
-        ::unlink(QFile::encodeName(m_path).constData());
-    }
 }
 
 bool CountServer::refusing() const

@@ -35,7 +35,7 @@ public:
     // until then they wait.
     void setReady();
     // The run is ending (or the strip has unloaded): new requests are
-    // refused, waiting ones dropped.
+    // answered that the strip is closing, waiting ones dropped.
     void setEnding();
     int pendingCount() const { return int(m_pending.size()); }
     // The requests answered "accepted" that still wait (for a box to close),
