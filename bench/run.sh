@@ -113,6 +113,7 @@ for r in $(seq "$STARTS"); do
   mkdir -p "$dir"
   cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
   "$BUILD/zentova_historybench" --prepare-big-log "$dir" "$BIGLOG"
+  sync # the log's writing must not be what the start waits for
   out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
   record start_biglog "$(echo "$out" | awk '{print $2}')"
   pid=$(echo "$out" | awk '{print $4}'); pids+=("$pid")
@@ -123,6 +124,7 @@ for r in $(seq "$STARTS"); do
   mkdir -p "$dir"
   cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
   "$BUILD/zentova_historybench" --prepare-big-log "$dir" 0
+  sync
   out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
   record start_plain "$(echo "$out" | awk '{print $2}')"
   pid=$(echo "$out" | awk '{print $4}'); pids+=("$pid")
@@ -147,6 +149,7 @@ xdotool key Down >/dev/null 2>&1 || true
 xdotool key Return >/dev/null 2>&1 || true
 for _ in $(seq 100); do xwininfo -root -tree | grep -q '履歴' && break; sleep 0.1; done
 history_open=$(xwininfo -root -tree | grep -q '履歴' && echo yes || echo no)
+sleep 1 # the window has read the past days and painted
 for _ in $(seq "$COMMANDS"); do
   t=$(date +%s%N); "$dir/zentova" --count 1 >/dev/null || true
   record count_history "$(( ($(date +%s%N) - t) / 1000 ))"
