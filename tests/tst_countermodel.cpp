@@ -206,6 +206,22 @@ private slots:
             << "" << midnight + ";start;set 1 0;c1;close" + nextStart
             << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:1,0,0,0,0"
             << 0 << 0;
+        QTest::addRow("a step of 5: clicks and a right press")
+            << "[Step]\nCounter1=5"
+            << "09:00:00;start;c1;c1;u1;c2;close" + nextStart << QStringList{"2024-01-01:5,1,0,0,0"}
+            << "2024-01-01:5,1,0,0,0" << 0 << 0;
+        QTest::addRow("a right press below the step goes to zero")
+            << "[Step]\nCounter1=5"
+            << "09:00:00;start;c1;set 1 3;u1;close" + nextStart
+            << QStringList{"2024-01-01:0,0,0,0,0"} << "2024-01-01:0,0,0,0,0" << 0 << 0;
+        QTest::addRow("--by K whatever the step")
+            << "[Step]\nCounter1=5"
+            << "09:00:00;start;c1;b1 7;close" + nextStart << QStringList{"2024-01-01:12,0,0,0,0"}
+            << "2024-01-01:12,0,0,0,0" << 0 << 0;
+        QTest::addRow("a bad step is one")
+            << "[Step]\nCounter1=0\nCounter2=x\nCounter3=1001"
+            << "09:00:00;start;c1;c2;c3;close" + nextStart << QStringList{"2024-01-01:1,1,1,0,0"}
+            << "2024-01-01:1,1,1,0,0" << 0 << 0;
         QTest::addRow("the prompt's Yes")
             << ""
             << "09:00:00;start;c1;c1;close;start;c1;close" + nextStart
@@ -247,7 +263,8 @@ private slots:
         QFETCH(int, told);
         QFETCH(int, corrections);
         if (!options.isEmpty())
-            m_sandbox->writeFile("Options.ini", "[Day]\n" + options.toUtf8() + "\n");
+            m_sandbox->writeFile("Options.ini", (options.startsWith(u'[') ? "" : "[Day]\n") +
+                                                    options.toUtf8() + "\n");
         for (const QString &step : steps.split(u';'))
             run(step);
 
@@ -472,6 +489,9 @@ private:
             model().count(index, words[0][0] == u'c' ? 1 : -1, at);
             if (!m_dialogOpen && !model().isLoading()) // nothing is stored under a box
                 store();
+        } else if (words[0].size() == 2 && words[0][0] == u'b') { // bN K: --count N --by K
+            model().count(words[0].mid(1).toInt() - 1, 1, {}, words[1].toInt());
+            store();
         } else if (words[0] == "tick") {
             model().passTurn(Now());
             store();

@@ -120,6 +120,53 @@ private slots:
             QCOMPARE(parsed.text.count(u'\n'), 1); // one line
     }
 
+    // `--count N --by K`: K whatever the counter's step, in the request's line
+    // as the strip reads it; anything else is refused (0: the step).
+    void countByK_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("by"); // -1: refused
+        QTest::addRow("the step") << QStringList{"--count", "2"} << 0;
+        QTest::addRow("by 7") << QStringList{"--count", "2", "--by", "7"} << 7;
+        QTest::addRow("by 1000") << QStringList{"--by", "1000", "--count", "1"} << 1000;
+        for (const char *k : {"0", "1001", "-3", "x", ""})
+            QTest::addRow("by '%s'", k) << QStringList{"--count", "1", "--by", k} << -1;
+        QTest::addRow("alone") << QStringList{"--by", "3"} << -1;
+        QTest::addRow("with --uncount") << QStringList{"--uncount", "1", "--by", "3"} << -1;
+        QTest::addRow("twice") << QStringList{"--count", "1", "--by", "3", "--by", "4"} << -1;
+    }
+
+    void countByK()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, by);
+        const CommandLine parsed = parseCommandLine(QStringList{"zentova"} + args);
+        QCOMPARE(parsed.action == CommandLine::Action::Refuse, by < 0);
+        if (by < 0)
+            return;
+        QCOMPARE(parsed.by, by);
+        const CountRequest request{parsed.counter, parsed.delta, {}, parsed.by};
+        const auto read = parseCountRequestLine(countRequestLine(request));
+        QVERIFY(read);
+        QCOMPARE(read->by, by);
+        QCOMPARE(read->counter, parsed.counter);
+    }
+
+    void requestLinesOfNoOtherForm_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        for (const char *line :
+             {"count 1 by 0\n", "count 1 by 1001\n", "count 1 by 07\n", "uncount 1 by 3\n",
+              "count 1  by 3\n", "count 6\n", "count 1 by\n", "count 1 by 3", "count 01\n"})
+            QTest::addRow("%s", line) << QByteArray(line);
+    }
+
+    void requestLinesOfNoOtherForm()
+    {
+        QFETCH(QByteArray, line);
+        QVERIFY(!parseCountRequestLine(line));
+    }
+
     void requestsWaitForAnOpenBoxAndKeepTheirOrder()
     {
         QDialog box(m_form.get());

@@ -31,8 +31,10 @@ QString helpText()
         "オプション:\n"
         "  -h, --help     この説明を表示します。\n"
         "  -v, --version  版を表示します。\n"
-        "  --count N      起動中の Zentova のカウンター N（左から 1〜5）を 1 増やします。\n"
-        "  --uncount N    起動中の Zentova のカウンター N を 1 減らします"
+        "  --count N      起動中の Zentova のカウンター N（左から "
+        "1〜5）を一回の数だけ増やします。\n"
+        "  --by K         --count と一緒に: 一回の数ではなく K（1〜1000）を足します。\n"
+        "  --uncount N    起動中の Zentova のカウンター N を一回の数だけ減らします"
         "（0 より下にはなりません）。\n"
         "\n"
         "終了状態: 0 受け付けた、2 引数の誤り、3 Zentova が起動していない（または終了中）。\n"
@@ -41,8 +43,8 @@ QString helpText()
 
 QString usageLine()
 {
-    return QStringLiteral("(使い方: zentova [--count N | --uncount N | --help | --version]、"
-                          "N は 1 から 5)");
+    return QStringLiteral("(使い方: zentova [--count N [--by K] | --uncount N | --help | "
+                          "--version]、N は 1 から 5)");
 }
 
 } // namespace
@@ -58,15 +60,20 @@ CommandLine parseCommandLine(const QStringList &arguments)
     parser.addOption(version);
     const QCommandLineOption count(
         QStringLiteral("count"),
-        QStringLiteral("起動中の Zentova のカウンター N（左から 1〜5）を 1 増やします。"),
+        QStringLiteral("起動中の Zentova のカウンター N（左から 1〜5）を一回の数だけ増やします。"),
         QStringLiteral("N"));
     const QCommandLineOption uncount(
         QStringLiteral("uncount"),
         QStringLiteral(
-            "起動中の Zentova のカウンター N を 1 減らします（0 より下にはなりません）。"),
+            "起動中の Zentova のカウンター N を一回の数だけ減らします（0 より下にはなりません）。"),
         QStringLiteral("N"));
+    const QCommandLineOption by(
+        QStringLiteral("by"),
+        QStringLiteral("--count と一緒に: カウンターの一回の数ではなく K（1〜1000）を足します。"),
+        QStringLiteral("K"));
     parser.addOption(count);
     parser.addOption(uncount);
+    parser.addOption(by);
     for (const char *name : kToolkitValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -107,7 +114,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
     const int uses = int(parser.values(count).size() + parser.values(uncount).size());
     if (uses == 0)
-        return result;
+        return parser.isSet(by) ? refuse(QStringLiteral("--by は --count と一緒に使います。"))
+                                : result;
     if (uses > 1)
         return refuse(QStringLiteral("--count と --uncount は一度に一つだけです。"));
     const bool up = parser.isSet(count);
@@ -115,6 +123,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const int n = parser.value(up ? count : uncount).toInt(&ok);
     if (!ok || n < 1 || n > 5)
         return refuse(QStringLiteral("カウンターの番号は 1 から 5 です。"));
+    if (parser.isSet(by)) {
+        const int k = parser.value(by).toInt(&ok);
+        if (!up || parser.values(by).size() > 1)
+            return refuse(QStringLiteral("--by は --count と一緒に一度だけ使います。"));
+        if (!ok || k < 1 || k > 1000)
+            return refuse(QStringLiteral("--by の数は 1 から 1000 です。"));
+        result.by = k;
+    }
     result.action = CommandLine::Action::Count;
     result.counter = n - 1;
     result.delta = up ? 1 : -1;

@@ -19,6 +19,7 @@ struct CommandLine {
     QString text;
     int counter = 0; // 0 to 4, for Count
     int delta = 0;   // +1 or -1, for Count
+    int by = 0;      // `--by K` (1 to 1000) with --count; 0: the counter's step
 };
 
 // Reads the program's arguments (the first being the program). The toolkit's

@@ -42,7 +42,7 @@ int runWithoutWindow(const CommandLine &command)
     // No application object: the count needs none, and costs less without.
     QString error;
     const int status =
-        sendCountRequest(dataFolder(), CountRequest{command.counter, command.delta}, &error);
+        sendCountRequest(dataFolder(), CountRequest{command.counter, command.delta, {}, command.by}, &error);
     if (status != 0)
         std::fprintf(stderr, "zentova: %s\n", qUtf8Printable(error));
     return status;

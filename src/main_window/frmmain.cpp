@@ -270,10 +270,13 @@ void frmMain::describeCounter(int index)
     // its title (by its number while it has none), and its value.
     const QString title = fraC(index)->caption();
     const QString name = title.isEmpty() ? QStringLiteral("カウンター %1").arg(index + 1) : title;
-    cmdC(index)->setAccessibleName(name + QStringLiteral(" を 1 増やす"));
-    cmdC(index)->setAccessibleDescription(QStringLiteral("右クリックで 1 減らします"));
-    cmdC(index)->setToolTip(name +
-                            QStringLiteral(": クリックで 1 増やし、右クリックで 1 減らします"));
+    const int step = m_model.options().steps[size_t(index)];
+    cmdC(index)->setAccessibleName(name + QStringLiteral(" を %1 増やす").arg(step));
+    cmdC(index)->setAccessibleDescription(QStringLiteral("右クリックで %1 減らします").arg(step));
+    cmdC(index)->setToolTip(
+        name + QStringLiteral(": クリックで %1 増やし、右クリックで %1 減らします").arg(step));
+    // A step other than one is said where the counter is.
+    fraC(index)->setToolTip(step == 1 ? QString() : name + QStringLiteral(": %1 ずつ").arg(step));
     lblC(index)->setToolTip(name + QStringLiteral(" の件数"));
     lblC(index)->setAccessibleName(name + QStringLiteral(" の件数 ") + lblC(index)->caption());
     fraC(index)->setAccessibleName(name);
@@ -375,9 +378,9 @@ void frmMain::keyPressEvent(QKeyEvent *e)
     countFromOutside(digit, e->modifiers() & Qt::ShiftModifier ? -1 : 1);
 }
 
-void frmMain::countFromOutside(int index, int delta, const QDateTime &at)
+void frmMain::countFromOutside(int index, int delta, const QDateTime &at, int by)
 {
-    trap([&] { m_model.count(index, delta, at); });
+    trap([&] { m_model.count(index, delta, at, by); });
     emit stateChanged();
 }
 
@@ -609,8 +612,10 @@ void frmMain::showOptions()
         // A new turn hour counts from the next turn: the open day keeps its
         // bounds, so nothing moves between days because of a setting.
         m_model.setOptions(window.choose(m_model.options()));
-        for (int i = 0; i < CounterCount; ++i)
+        for (int i = 0; i < CounterCount; ++i) {
             showTarget(i);
+            describeCounter(i);
+        }
     });
 }
 

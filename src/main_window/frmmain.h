@@ -41,9 +41,10 @@ public:
     void placeAtStart();
     // A count that does not come from the button itself (a key, the
     // `--count` command): +1 acts as a click on counter `index`'s button,
-    // -1 as a right press on it. A count held while a box was open passes
-    // the time it was accepted.
-    void countFromOutside(int index, int delta, const QDateTime &at = {});
+    // -1 as a right press on it (`by`: that many rather than the counter's
+    // step). A count held while a box was open passes the time it was
+    // accepted.
+    void countFromOutside(int index, int delta, const QDateTime &at = {}, int by = 0);
     // Opens the strip's menu below the focused control (the Menu key,
     // Shift+F10).
     void popUpMenuFromKeyboard();

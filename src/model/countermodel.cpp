@@ -207,7 +207,7 @@ void CounterModel::restore(bool yes)
     }
     for (const Held &held : std::exchange(m_held, {})) {
         try {
-            count(held.index, held.delta, held.at);
+            count(held.index, held.delta, held.at, held.by);
         } catch (const RuntimeError &) {
             // an overflow: the count is refused as a click would be
         }
@@ -217,21 +217,25 @@ void CounterModel::restore(bool yes)
 // ---------------------------------------------------------------------------
 // Changes
 
-void CounterModel::count(int index, int delta, const QDateTime &at)
+void CounterModel::count(int index, int delta, const QDateTime &at, int by)
 {
     const QDateTime when = at.isValid() ? at : Now();
     const int before = m_counts(index); // an index out of range stops here
     if (m_loading) {
-        m_held.append({index, delta, when});
+        m_held.append({index, delta, when, by});
         return;
     }
     passTurn(when);
+    const int step = by > 0 ? by : m_options.steps[size_t(index)];
     const int w = m_worked[size_t(index)];
     if (delta > 0) {
-        const int after = addInt16(m_counts(index), int16_t(1));
-        change(index, after, LogKind::Count, w + 1, when, 1);
+        const int after = addInt16(m_counts(index), int16_t(step));
+        change(index, after, LogKind::Count, w + step, when, step);
     } else if (m_counts(index) > 0) {
-        change(index, m_counts(index) - 1, LogKind::Count, std::max(0, w - 1), when, -1);
+        // Below the step it goes to zero, never under.
+        const int taken = std::min<int>(step, m_counts(index));
+        change(index, m_counts(index) - taken, LogKind::Count, std::max(0, w - taken), when,
+               -taken);
     } else {
         // Below zero (a set made it so) a right press only brings it back
         // to zero: nothing of it is work.

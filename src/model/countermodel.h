@@ -68,9 +68,10 @@ public:
     // What the start has to tell (a day kept aside as its dated copy).
     std::optional<QString> takeStartMessage() { return std::exchange(m_startMessage, {}); }
 
-    // A click, a key, `--count`: +1 adds one, -1 takes one away and never
-    // goes below zero. Held changes pass the time they were accepted.
-    void count(int index, int delta, const QDateTime &at = {});
+    // A click, a key, `--count`: +1 adds the counter's step (`by` where it is
+    // given, `--count N --by K`), -1 takes the step away and never goes
+    // below zero. Held changes pass the time they were accepted.
+    void count(int index, int delta, const QDateTime &at = {}, int by = 0);
     // The settings dialog sets a count outright.
     void setCount(int index, int16_t value, LogKind kind = LogKind::Settings,
                   const QDateTime &at = {});
@@ -113,6 +114,7 @@ private:
         int index;
         int delta;
         QDateTime at;
+        int by;
     };
     struct Pending {
         LogEntry entry;

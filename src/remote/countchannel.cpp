@@ -110,19 +110,40 @@ bool socketAddress(const QString &path, sockaddr_un *address)
 
 QByteArray countRequestLine(const CountRequest &request)
 {
-    return (request.delta > 0 ? "count " : "uncount ") + QByteArray::number(request.counter + 1) +
-           '\n';
+    QByteArray line =
+        (request.delta > 0 ? "count " : "uncount ") + QByteArray::number(request.counter + 1);
+    if (request.by > 0)
+        line += " by " + QByteArray::number(request.by);
+    return line + '\n';
 }
 
 std::optional<CountRequest> parseCountRequestLine(const QByteArray &line)
 {
-    for (int delta : {1, -1}) {
-        for (int counter = 0; counter < 5; ++counter) {
-            if (line == countRequestLine(CountRequest{counter, delta}))
-                return CountRequest{counter, delta};
-        }
+    // Only lines the program writes: no spaces of another kind, no signs,
+    // no leading zeros.
+    const QList<QByteArray> words =
+        line.endsWith('\n') ? line.chopped(1).split(' ') : QList<QByteArray>();
+    if (words.size() != 2 && !(words.size() == 4 && words[0] == "count" && words[2] == "by"))
+        return std::nullopt;
+    CountRequest request;
+    if (words[0] == "count")
+        request.delta = 1;
+    else if (words[0] == "uncount")
+        request.delta = -1;
+    else
+        return std::nullopt;
+    const QByteArray counter = words[1];
+    if (counter.size() != 1 || counter[0] < '1' || counter[0] > '5')
+        return std::nullopt;
+    request.counter = counter[0] - '1';
+    if (words.size() == 4) {
+        bool ok = false;
+        request.by = words[3].toInt(&ok);
+        if (!ok || request.by < 1 || request.by > 1000 ||
+            words[3] != QByteArray::number(request.by))
+            return std::nullopt;
     }
-    return std::nullopt;
+    return request;
 }
 
 bool countSocketAnswers(const QString &dataFolder)

@@ -20,6 +20,7 @@ struct CountRequest {
     int counter = 0; // 0 to 4
     int delta = 0;   // +1 or -1
     QDateTime at{};  // when the strip accepted it
+    int by = 0;      // `--by K`: K instead of the counter's step
 };
 
 // The folder the sockets go in, which only the user can enter, so that no

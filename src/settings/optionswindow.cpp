@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -56,6 +57,23 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
         m_targetBoxes[size_t(i)] = box;
     }
 
+    // What one click adds: for counting pieces by the box.
+    auto *steps = new QGroupBox(QStringLiteral("一回の数"), this);
+    auto *stepForm = new QFormLayout(steps);
+    for (int i = 0; i < CounterCount; ++i) {
+        auto *box = new QSpinBox(steps);
+        box->setObjectName(QStringLiteral("stepBox%1").arg(i));
+        box->setRange(1, 1000);
+        box->setAlignment(Qt::AlignRight);
+        const QString name = counterHeading(titles(i), i);
+        box->setAccessibleName(name + QStringLiteral(" の一回の数"));
+        box->setToolTip(
+            QStringLiteral("クリック、キー、--count で足す数です。右クリックでは同じ数を"
+                           "減らします。"));
+        stepForm->addRow(QStringLiteral("%1:").arg(name), box);
+        m_stepBoxes[size_t(i)] = box;
+    }
+
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
@@ -64,7 +82,10 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(targets);
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(targets);
+    groups->addWidget(steps);
+    layout->addLayout(groups);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -74,8 +95,10 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
     m_stored = current;
     m_startHourBox->setValue(current.startHour);
     m_resetBox->setChecked(current.resetCounts);
-    for (int i = 0; i < CounterCount; ++i)
+    for (int i = 0; i < CounterCount; ++i) {
         m_targetBoxes[size_t(i)]->setValue(current.targets[size_t(i)]);
+        m_stepBoxes[size_t(i)]->setValue(current.steps[size_t(i)]);
+    }
     m_startHourBox->setFocus();
     adjustSize();
     placeBelowOwner(this);
@@ -85,9 +108,13 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
 
 void OptionsWindow::store()
 {
-    DayOptions chosen{m_startHourBox->value(), m_resetBox->isChecked(), {}};
-    for (int i = 0; i < CounterCount; ++i)
+    DayOptions chosen = m_stored;
+    chosen.startHour = m_startHourBox->value();
+    chosen.resetCounts = m_resetBox->isChecked();
+    for (int i = 0; i < CounterCount; ++i) {
         chosen.targets[size_t(i)] = m_targetBoxes[size_t(i)]->value();
+        chosen.steps[size_t(i)] = m_stepBoxes[size_t(i)]->value();
+    }
     DayOptions inForce;
     if (trap([&] { inForce = writeDayOptions(m_stored, chosen); })) {
         m_stored = inForce;

@@ -31,6 +31,7 @@ private:
     QSpinBox *m_startHourBox = nullptr;
     QCheckBox *m_resetBox = nullptr;
     std::array<QSpinBox *, CounterCount> m_targetBoxes{};
+    std::array<QSpinBox *, CounterCount> m_stepBoxes{};
     DayOptions m_stored;
 };
 

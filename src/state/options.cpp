@@ -16,6 +16,11 @@ QString targetKey(int index)
     return QStringLiteral("Targets/Counter%1").arg(index + 1);
 }
 
+QString stepKey(int index)
+{
+    return QStringLiteral("Step/Counter%1").arg(index + 1);
+}
+
 } // namespace
 
 QString optionsPath()
@@ -39,6 +44,9 @@ DayOptions readDayOptions()
         const int target = ini.value(targetKey(i)).toString().trimmed().toInt(&ok);
         if (ok && target >= 0 && target <= 32767)
             options.targets[size_t(i)] = target;
+        const int step = ini.value(stepKey(i)).toString().trimmed().toInt(&ok);
+        if (ok && step >= 1 && step <= 1000)
+            options.steps[size_t(i)] = step;
     }
     return options;
 }
@@ -55,6 +63,8 @@ DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen)
         for (int i = 0; i < CounterCount; ++i) {
             if (chosen.targets[size_t(i)] != shown.targets[size_t(i)])
                 ini.setValue(targetKey(i), chosen.targets[size_t(i)]);
+            if (chosen.steps[size_t(i)] != shown.steps[size_t(i)])
+                ini.setValue(stepKey(i), chosen.steps[size_t(i)]);
         }
         ini.sync();
         if (ini.status() != QSettings::NoError)

@@ -17,6 +17,10 @@ struct DayOptions {
     // Each counter's daily target ([Targets] Counter1..Counter5), 0 to 32767;
     // 0 is no target.
     std::array<int, CounterCount> targets{};
+    // What a click, a key or `--count N` adds to each counter, and a right
+    // press or `--uncount N` takes away ([Step] Counter1..Counter5), 1 to
+    // 1000; a missing or bad value is 1.
+    std::array<int, CounterCount> steps{1, 1, 1, 1, 1};
     bool operator==(const DayOptions &) const = default;
 };
 
