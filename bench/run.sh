@@ -108,29 +108,23 @@ done
 # Countday.ini kept with it): nothing of the log is read back. Alternating
 # with the same start on a log of none, each one's peak memory taken once it
 # is up.
-for r in $(seq "$STARTS"); do
-  dir="$work/big$r"
+start_on_log() { # start_on_log NAME MIB KEY: a start on a day of MIB MiB of log
+  local dir="$work/$1"
   mkdir -p "$dir"
   cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
-  "$BUILD/zentova_historybench" --prepare-big-log "$dir" "$BIGLOG"
+  "$BUILD/zentova_historybench" --prepare-big-log "$dir" "$2"
   sync # the log's writing must not be what the start waits for
+  local out
   out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
-  record start_biglog "$(echo "$out" | awk '{print $2}')"
+  record "start_$3" "$(echo "$out" | awk '{print $2}')"
   pid=$(echo "$out" | awk '{print $4}'); pids+=("$pid")
   sleep 0.5
-  record peak_biglog "$(kib "$pid" VmHWM)"
+  record "peak_$3" "$(kib "$pid" VmHWM)"
   stop "$pid"
-  dir="$work/small$r"
-  mkdir -p "$dir"
-  cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
-  "$BUILD/zentova_historybench" --prepare-big-log "$dir" 0
-  sync
-  out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
-  record start_plain "$(echo "$out" | awk '{print $2}')"
-  pid=$(echo "$out" | awk '{print $4}'); pids+=("$pid")
-  sleep 0.5
-  record peak_plain "$(kib "$pid" VmHWM)"
-  stop "$pid"
+}
+for r in $(seq "$STARTS"); do
+  start_on_log "big$r" "$BIGLOG" biglog
+  start_on_log "small$r" 0 plain
 done
 
 # `zentova --count 1` answered while the history window is open on that
