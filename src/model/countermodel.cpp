@@ -34,25 +34,6 @@ std::optional<Ledger> readLedger()
     return parseLedger(file.read(64 * 1024));
 }
 
-// What a change of `kind` by `delta` leaves of the day's work `worked`:
-// counts carried in are not the day's, the restore prompt's No starts it
-// again, and a set or a correction never takes it below zero.
-int workedAfter(LogKind kind, int worked, int delta)
-{
-    switch (kind) {
-    case LogKind::Count:
-        return std::max(0, worked + delta);
-    case LogKind::Settings:
-    case LogKind::Correction:
-        return std::max(0, worked + delta);
-    case LogKind::Carried:
-        return worked;
-    case LogKind::NotRestored:
-        return 0;
-    }
-    return worked;
-}
-
 } // namespace
 
 CounterModel::CounterModel() : m_open(DayBounds::of(dayOf(Now()), dayStartHour())) {}
@@ -88,9 +69,6 @@ void CounterModel::LoadCountData()
         } else {
             CountRecord finished = gSaved;
             finished.SavedDate = dayNumber(m_open.day);
-            // With Countday.ini the log's sum is known without reading it.
-            if (!ledger)
-                closeLogOfDay(finished);
             HistoryDay line = openDayLine();
             std::copy(gSaved.Title.begin(), gSaved.Title.end(), line.titles.begin());
             m_unkept.append({line, finished});
@@ -220,7 +198,7 @@ void CounterModel::restore(bool yes)
 void CounterModel::count(int index, int delta, const QDateTime &at, int by)
 {
     const QDateTime when = at.isValid() ? at : Now();
-    const int before = m_counts(index); // an index out of range stops here
+    (void)m_counts(index); // an index out of range stops here, before anything waits
     if (m_loading) {
         m_held.append({index, delta, when, by});
         return;
@@ -241,7 +219,6 @@ void CounterModel::count(int index, int delta, const QDateTime &at, int by)
         // to zero: nothing of it is work.
         change(index, 0, LogKind::Count, w, when, 0);
     }
-    Q_UNUSED(before);
 }
 
 void CounterModel::setCount(int index, int16_t value, LogKind kind, const QDateTime &at)
@@ -250,10 +227,8 @@ void CounterModel::setCount(int index, int16_t value, LogKind kind, const QDateT
     // it never passes the turn, and one made after the turn is the day's
     // it was opened in, as are the counts it held.
     const QDateTime when = at.isValid() ? at : Now();
-    const int before = m_counts(index);
     const int worked = workedAfter(kind, m_worked[size_t(index)], value - m_counts(index));
     change(index, value, kind, worked, when, 0);
-    Q_UNUSED(before);
 }
 
 void CounterModel::change(int index, int after, LogKind kind, int worked, const QDateTime &at,

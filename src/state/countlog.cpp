@@ -325,28 +325,28 @@ CounterSums loggedCounts(const QList<LogEntry> &day)
     return sums;
 }
 
+int workedAfter(LogKind kind, int worked, int delta)
+{
+    switch (kind) {
+    case LogKind::Count:
+    case LogKind::Settings:
+    case LogKind::Correction:
+        return std::max(0, worked + delta);
+    case LogKind::Carried:
+        return worked;
+    case LogKind::NotRestored:
+        return 0;
+    }
+    return worked;
+}
+
 CounterSums workedCounts(const QList<LogEntry> &day)
 {
     CounterSums worked{};
     for (const LogEntry &e : day) {
         int &w = worked[size_t(e.counter)];
-        switch (e.kind) {
-        case LogKind::Count:
-            w += e.delta;
-            break;
-        case LogKind::Settings:
-        case LogKind::Correction:
-            w = std::max(0, w + e.delta);
-            break;
-        case LogKind::Carried:
-            break;
-        case LogKind::NotRestored:
-            w = 0;
-            break;
-        }
+        w = workedAfter(e.kind, w, e.delta);
     }
-    for (int &w : worked)
-        w = std::max(0, w);
     return worked;
 }
 

@@ -97,5 +97,8 @@ CounterSums loggedCounts(const QList<LogEntry> &day);
 // by the restore prompt's No start it again from zero, and an outright set
 // or a correction never takes it below zero.
 CounterSums workedCounts(const QList<LogEntry> &day);
+// What a change of `kind` by `delta` leaves of a day's work `worked`: never
+// below zero at any step, carried counts none of it, the prompt's No none.
+int workedAfter(LogKind kind, int worked, int delta);
 
 } // namespace zentova
