@@ -222,6 +222,22 @@ private slots:
             << "[Step]\nCounter1=0\nCounter2=x\nCounter3=1001"
             << "09:00:00;start;c1;c2;c3;close" + nextStart << QStringList{"2024-01-01:1,1,1,0,0"}
             << "2024-01-01:1,1,1,0,0" << 0 << 0;
+        QTest::addRow("a slip taken back")
+            << "" << "09:00:00;start;c1;c1;c2;z;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 0;
+        QTest::addRow("a set and a click taken back")
+            << "" << "09:00:00;start;c1;set 1 10;z;z;close" + nextStart
+            << QStringList{"2024-01-01:0,0,0,0,0"} << "2024-01-01:0,0,0,0,0" << 0 << 0;
+        QTest::addRow("a right press taken back")
+            << "[Step]\nCounter1=3" << "09:00:00;start;c1;c1;u1;z;close" + nextStart
+            << QStringList{"2024-01-01:6,0,0,0,0"} << "2024-01-01:6,0,0,0,0" << 0 << 0;
+        QTest::addRow("the dialog's OK is one change")
+            << "" << "09:00:00;start;c1;c2;dialog;ok 1 7 2 9;z;close" + nextStart
+            << QStringList{"2024-01-01:1,1,0,0,0"} << "2024-01-01:1,1,0,0,0" << 0 << 0;
+        QTest::addRow("nothing from before the turn")
+            << "" << "start;23:59:58;c1;+1d 00:00:01;tick;z;close" + nextStart
+            << QStringList{"2024-01-01:1,0,0,0,0", "2024-01-02:0,0,0,0,0"}
+            << "2024-01-02:1,0,0,0,0" << 0 << 0;
         QTest::addRow("the prompt's Yes")
             << ""
             << "09:00:00;start;c1;c1;close;start;c1;close" + nextStart
@@ -351,6 +367,25 @@ private slots:
         run("c2");
         QCOMPARE(model().openDayHours()[0][0], 1);
         QCOMPARE(model().openDayHours()[23][1], 1);
+    }
+
+    // Fifty changes can be taken back, newest first, each said as the menu
+    // says it; the fifty-first stays.
+    void fiftyChangesBack()
+    {
+        run("09:00:00");
+        run("start");
+        for (int i = 0; i < 51; ++i)
+            model().count(1, 1);
+        QCOMPARE(model().undoLabel(), QStringLiteral("B +1 (09:00)"));
+        for (int i = 0; i < 50; ++i)
+            QVERIFY(model().undo());
+        QVERIFY(!model().undo());
+        QCOMPARE(model().gCount(1), int16_t(1));
+        QCOMPARE(model().openDayLine().counts[1], 1);
+        QCOMPARE(model().openDayHours()[9][1], 1); // what was taken back left the 9 o'clock bar
+        model().setCount(0, 7);
+        QCOMPARE(model().undoLabel(), QStringLiteral("A +7 (09:00)"));
     }
 
     void dayBoundsOnTheClock_data()
@@ -492,6 +527,9 @@ private:
         } else if (words[0].size() == 2 && words[0][0] == u'b') { // bN K: --count N --by K
             model().count(words[0].mid(1).toInt() - 1, 1, {}, words[1].toInt());
             store();
+        } else if (words[0] == "z") {
+            model().undo();
+            store();
         } else if (words[0] == "tick") {
             model().passTurn(Now());
             store();
@@ -507,7 +545,8 @@ private:
             for (int i = 0; i < CounterCount; ++i)
                 input.titles[size_t(i)] = model().gTitle(i);
             input.counts = input.shownCounts = m_shown;
-            input.counts[size_t(words[1].toInt() - 1)] = words[2];
+            for (qsizetype w = 1; w + 1 < words.size(); w += 2) // ok 1 7 [2 9...]
+                input.counts[size_t(words[w].toInt() - 1)] = words[w + 1];
             applySettings(model(), input, nullptr);
             m_dialogOpen = false;
             store();

@@ -62,6 +62,28 @@ private slots:
         m_sandbox.reset();
     }
 
+    // A slip taken back with Ctrl+Z, the menu's item saying what it takes.
+    void ctrlZTakesBackTheLastCount()
+    {
+        frmMain &w = *m_form;
+        w.load();
+        m().gTitle(1) = QStringLiteral("電話");
+        ShowCounterFrames(m().gTitle, w);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        auto *undo = w.findChild<QAction *>("undoAction");
+        QVERIFY(!undo->isEnabled());
+        QTest::mouseClick(test::cmdC(w, 1), Qt::LeftButton);
+        QTest::mouseClick(test::cmdC(w, 1), Qt::LeftButton);
+        QCOMPARE(undo->text(), QStringLiteral("元に戻す(&U): 電話 +1 (09:00)"));
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m().gCount(1), int16_t(1));
+        QCOMPARE(test::lblC(w, 1)->caption(), QStringLiteral("1"));
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m().gCount(1), int16_t(0));
+        QVERIFY(!undo->isEnabled());
+    }
+
     void pressOnCounterButton_data()
     {
         QTest::addColumn<Qt::MouseButton>("button");
@@ -219,7 +241,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
         else
             QTest::mousePress(&w, Qt::RightButton, {}, QPoint(5, 20));
-        QCOMPARE(items, QStringList({"履歴(&H)...", "オプション(&O)...", "終了"}));
+        QCOMPARE(items, QStringList({"履歴(&H)...", "オプション(&O)...", "元に戻す(&U)", "終了"}));
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(m().gCount(0), int16_t(0)); // the key counted nothing
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);

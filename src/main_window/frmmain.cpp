@@ -222,6 +222,21 @@ void frmMain::buildControls()
     m_optionsAction = menu->addAction(QStringLiteral("オプション(&O)..."));
     m_optionsAction->setObjectName(QStringLiteral("optionsAction"));
     connect(m_optionsAction, &QAction::triggered, this, [this] { showOptions(); });
+    m_undoAction = menu->addAction(QStringLiteral("元に戻す(&U)"));
+    m_undoAction->setObjectName(QStringLiteral("undoAction"));
+    m_undoAction->setShortcut(QKeySequence::Undo);
+    m_undoAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_undoAction); // Ctrl+Z while the strip has the keyboard
+    connect(m_undoAction, &QAction::triggered, this, [this] { undo(); });
+    // The item says what it would take back.
+    const auto sayWhatUndoTakes = [this] {
+        m_undoAction->setText(m_model.canUndo()
+                                  ? QStringLiteral("元に戻す(&U): ") + m_model.undoLabel()
+                                  : QStringLiteral("元に戻す(&U)"));
+        m_undoAction->setEnabled(m_model.canUndo());
+    };
+    sayWhatUndoTakes();
+    connect(&m_model, &CounterModel::changed, this, sayWhatUndoTakes);
     mEnd = menu->addAction(QStringLiteral("終了"));
     mEnd->setObjectName(QStringLiteral("mEnd"));
     connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
@@ -376,6 +391,12 @@ void frmMain::keyPressEvent(QKeyEvent *e)
     }
     e->accept();
     countFromOutside(digit, e->modifiers() & Qt::ShiftModifier ? -1 : 1);
+}
+
+void frmMain::undo()
+{
+    trap([this] { m_model.undo(); });
+    emit stateChanged();
 }
 
 void frmMain::countFromOutside(int index, int delta, const QDateTime &at, int by)

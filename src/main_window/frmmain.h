@@ -48,6 +48,8 @@ public:
     // Opens the strip's menu below the focused control (the Menu key,
     // Shift+F10).
     void popUpMenuFromKeyboard();
+    // Takes back the last change of the day (the menu's 元に戻す, Ctrl+Z).
+    void undo();
 
     // CounterFrames
     void setCounterFrameVisible(int index, bool visible) override;
@@ -84,6 +86,7 @@ private:
     QMenu *menu = nullptr;
     QAction *m_historyAction = nullptr;
     QAction *m_optionsAction = nullptr;
+    QAction *m_undoAction = nullptr;
     QAction *mEnd = nullptr;
 
     // Handlers.

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QScopedValueRollback>
 #include <algorithm>
 
 namespace zentova
@@ -240,10 +241,73 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
     m_counts(index) = int16_t(after);
     const QDateTime stamp = m_open.clamp(at);
     m_pending.append({{stamp, index, gTitle(index), after - before, after, kind}, m_open.day});
+    const Part part{index,  before, after, worked - m_worked[size_t(index)],
+                    m_open.hourIndex(stamp), hourDelta};
     m_worked[size_t(index)] = worked;
     m_hours[size_t(m_open.hourIndex(stamp))][size_t(index)] += hourDelta;
+    // What a person did can be taken back; what the day did (a carry, a
+    // correction, the prompt's No) cannot.
+    if (!m_undoing && (kind == LogKind::Count || kind == LogKind::Settings)) {
+        if (m_grouping > 0 && !m_undo.isEmpty() && m_undo.last().at == QDateTime())
+            m_undo.last().parts.append(part);
+        else
+            m_undo.append({{part}, m_grouping > 0 ? QDateTime() : stamp});
+        if (m_undo.size() > UndoDepth)
+            m_undo.removeFirst();
+    }
     emit countChanged(index);
     emit changed();
+}
+
+// ---------------------------------------------------------------------------
+// Taking back
+
+void CounterModel::beginChanges()
+{
+    // An empty time marks the step that the group is filling.
+    if (m_grouping++ == 0)
+        m_undo.append({{}, QDateTime()});
+}
+
+void CounterModel::endChanges()
+{
+    if (--m_grouping > 0 || m_undo.isEmpty() || m_undo.last().at.isValid())
+        return;
+    if (m_undo.last().parts.isEmpty())
+        m_undo.removeLast();
+    else
+        m_undo.last().at = m_open.clamp(Now());
+}
+
+QString CounterModel::undoLabel() const
+{
+    if (m_undo.isEmpty())
+        return QString();
+    const UndoStep &step = m_undo.last();
+    const QString time = step.at.toString(QStringLiteral("HH:mm"));
+    if (step.parts.size() != 1)
+        return QStringLiteral("設定 (%1)").arg(time);
+    const Part &part = step.parts.first();
+    const int delta = part.after - part.before;
+    return QStringLiteral("%1 %2%3 (%4)")
+        .arg(counterHeading(gTitle(part.index), part.index), delta > 0 ? QStringLiteral("+") : QString())
+        .arg(delta)
+        .arg(time);
+}
+
+bool CounterModel::undo()
+{
+    if (m_loading || m_undo.isEmpty())
+        return false;
+    const UndoStep step = m_undo.takeLast();
+    const QScopedValueRollback undoing(m_undoing, true);
+    for (auto part = step.parts.crbegin(); part != step.parts.crend(); ++part) {
+        const int worked = std::max(0, m_worked[size_t(part->index)] - part->worked);
+        change(part->index, part->before, LogKind::Undo, worked, Now(), 0);
+        m_hours[size_t(part->hour)][size_t(part->index)] -= part->hours;
+    }
+    emit changed();
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -269,6 +333,7 @@ void CounterModel::closeDay(const QDateTime &now)
     m_worked = {};
     m_hours = {};
     m_logged = {};
+    m_undo.clear(); // nothing before the turn can be taken back
     const QDateTime at = m_open.clamp(now);
     for (int i = 0; i < CounterCount; ++i) {
         if (m_counts(i) == 0)

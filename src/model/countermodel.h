@@ -76,6 +76,18 @@ public:
     void setCount(int index, int16_t value, LogKind kind = LogKind::Settings,
                   const QDateTime &at = {});
 
+    // Taking back a slip. Each click, key, `--count` and each OK of the
+    // settings dialog (its sets between beginChanges and endChanges) is one
+    // change; the last fifty of the open day can be taken back, newest
+    // first, each a 取消 line in the log that the day's line does not count.
+    void beginChanges();
+    void endChanges();
+    bool canUndo() const { return !m_undo.isEmpty(); }
+    // What undo() would take back, as the menu says it: 電話 +1 (14:03).
+    QString undoLabel() const;
+    // False where there is nothing to take back.
+    bool undo();
+
     // Days.
     const DayBounds &openDay() const { return m_open; }
     // Closes the open day where `now` is past its end: its line is kept, the
@@ -124,6 +136,20 @@ private:
         HistoryDay day;
         CountRecord record;
     };
+    // One counter's part of a change, as it can be taken back.
+    struct Part {
+        int index;
+        int before;
+        int after;
+        int worked; // what it added to the day's work
+        int hour;   // where its hours went, and how many
+        int hours;
+    };
+    struct UndoStep {
+        QList<Part> parts;
+        QDateTime at;
+    };
+    static constexpr int UndoDepth = 50;
 
     void change(int index, int after, LogKind kind, int worked, const QDateTime &at, int hourDelta);
     void journal(const LogEntry &entry);
@@ -148,6 +174,9 @@ private:
     QList<Pending> m_pending;
     QList<Unkept> m_unkept;
     QList<Held> m_held;
+    QList<UndoStep> m_undo;
+    int m_grouping = 0; // inside beginChanges/endChanges
+    bool m_undoing = false;
     bool m_loading = false;
     bool m_offersRestore = false;
     std::optional<QString> m_startMessage;

@@ -1,11 +1,16 @@
 #include "settings/applysettings.h"
 
+#include <QScopeGuard>
+
 namespace zentova
 {
 
 void applySettings(CounterModel &model, const SettingsInput &input, CounterFrames *strip)
 {
     auto &gTitle = model.gTitle;
+    // One OK is one change to take back, whatever it set.
+    model.beginChanges();
+    const auto ended = qScopeGuard([&] { model.endChanges(); });
     // The counts first, of the counters that had a title before this OK: a
     // count typed for a counter that is only now given its title is not
     // taken.

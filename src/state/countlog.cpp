@@ -35,6 +35,8 @@ QString kindWord(LogKind kind)
         return QStringLiteral("復元なし");
     case LogKind::Correction:
         return QStringLiteral("補正");
+    case LogKind::Undo:
+        return QStringLiteral("取消");
     }
     return QString();
 }
@@ -42,7 +44,7 @@ QString kindWord(LogKind kind)
 std::optional<LogKind> kindOfWord(const QString &word)
 {
     for (LogKind kind : {LogKind::Count, LogKind::Settings, LogKind::Carried, LogKind::NotRestored,
-                         LogKind::Correction}) {
+                         LogKind::Correction, LogKind::Undo}) {
         if (kindWord(kind) == word)
             return kind;
     }
@@ -331,6 +333,7 @@ int workedAfter(LogKind kind, int worked, int delta)
     case LogKind::Count:
     case LogKind::Settings:
     case LogKind::Correction:
+    case LogKind::Undo: // what was taken back was never work
         return std::max(0, worked + delta);
     case LogKind::Carried:
         return worked;

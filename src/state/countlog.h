@@ -36,6 +36,7 @@ enum class LogKind {
     Carried,     // counts carried into a new day by a strip that crossed the turn: 繰越
     NotRestored, // counts set aside by the restore prompt's No: 復元なし
     Correction,  // a difference with the record closed at start-up: 補正
+    Undo,        // a slip taken back, the opposite of the change: 取消
 };
 
 struct LogEntry {
