@@ -223,21 +223,26 @@ private slots:
             << "09:00:00;start;c1;c2;c3;close" + nextStart << QStringList{"2024-01-01:1,1,1,0,0"}
             << "2024-01-01:1,1,1,0,0" << 0 << 0;
         QTest::addRow("a slip taken back")
-            << "" << "09:00:00;start;c1;c1;c2;z;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 0;
+            << ""
+            << "09:00:00;start;c1;c1;c2;z;close" + nextStart << QStringList{"2024-01-01:2,0,0,0,0"}
+            << "2024-01-01:2,0,0,0,0" << 0 << 0;
         QTest::addRow("a set and a click taken back")
-            << "" << "09:00:00;start;c1;set 1 10;z;z;close" + nextStart
+            << ""
+            << "09:00:00;start;c1;set 1 10;z;z;close" + nextStart
             << QStringList{"2024-01-01:0,0,0,0,0"} << "2024-01-01:0,0,0,0,0" << 0 << 0;
         QTest::addRow("a right press taken back")
-            << "[Step]\nCounter1=3" << "09:00:00;start;c1;c1;u1;z;close" + nextStart
-            << QStringList{"2024-01-01:6,0,0,0,0"} << "2024-01-01:6,0,0,0,0" << 0 << 0;
+            << "[Step]\nCounter1=3"
+            << "09:00:00;start;c1;c1;u1;z;close" + nextStart << QStringList{"2024-01-01:6,0,0,0,0"}
+            << "2024-01-01:6,0,0,0,0" << 0 << 0;
         QTest::addRow("the dialog's OK is one change")
-            << "" << "09:00:00;start;c1;c2;dialog;ok 1 7 2 9;z;close" + nextStart
+            << ""
+            << "09:00:00;start;c1;c2;dialog;ok 1 7 2 9;z;close" + nextStart
             << QStringList{"2024-01-01:1,1,0,0,0"} << "2024-01-01:1,1,0,0,0" << 0 << 0;
         QTest::addRow("nothing from before the turn")
-            << "" << "start;23:59:58;c1;+1d 00:00:01;tick;z;close" + nextStart
-            << QStringList{"2024-01-01:1,0,0,0,0", "2024-01-02:0,0,0,0,0"}
-            << "2024-01-02:1,0,0,0,0" << 0 << 0;
+            << ""
+            << "start;23:59:58;c1;+1d 00:00:01;tick;z;close" + nextStart
+            << QStringList{"2024-01-01:1,0,0,0,0", "2024-01-02:0,0,0,0,0"} << "2024-01-02:1,0,0,0,0"
+            << 0 << 0;
         QTest::addRow("the prompt's Yes")
             << ""
             << "09:00:00;start;c1;c1;close;start;c1;close" + nextStart

@@ -152,6 +152,32 @@ private slots:
         QCOMPARE(read->counter, parsed.counter);
     }
 
+    // `zentova --undo`: 0 where something was taken back, 1 where nothing
+    // was; under a box it waits like a count and is accepted.
+    void undoFromTheCommandLine()
+    {
+        QCOMPARE(int(parseCommandLine({"zentova", "--undo"}).action),
+                 int(CommandLine::Action::Undo));
+        QCOMPARE(int(parseCommandLine({"zentova", "--undo", "--count", "1"}).action),
+                 int(CommandLine::Action::Refuse));
+        QString said;
+        QCOMPARE(sendUndo(&said), 1);
+        QVERIFY2(said.contains(QStringLiteral("取り消すものがありません")), qPrintable(said));
+        QCOMPARE(send(2, 1), 0);
+        QTRY_COMPARE(m().gCount(2), int16_t(1));
+        QCOMPARE(sendUndo(), 0);
+        QCOMPARE(m().gCount(2), int16_t(0));
+        QCOMPARE(send(2, 1), 0);
+        QTRY_COMPARE(m().gCount(2), int16_t(1));
+        QDialog box(m_form.get());
+        box.setModal(true);
+        box.show();
+        QCOMPARE(sendUndo(), 0);
+        QCOMPARE(m().gCount(2), int16_t(1));
+        box.close();
+        QTRY_COMPARE(m().gCount(2), int16_t(0));
+    }
+
     void requestLinesOfNoOtherForm_data()
     {
         QTest::addColumn<QByteArray>("line");
@@ -375,7 +401,7 @@ private slots:
         m_server.reset();
         const QString path = countSocketPath(m_sandbox->folder());
         QVERIFY(QDir().mkdir(path));
-        CountServer server([](const CountRequest &) {});
+        CountServer server([](const CountRequest &) { return true; });
         QVERIFY(!server.listen(m_sandbox->folder()));
         QString error;
         QCOMPARE(sendCountRequest(m_sandbox->folder(), CountRequest{0, 1}, &error), 3);
@@ -425,7 +451,10 @@ private:
     void startServer()
     {
         m_server = std::make_unique<CountServer>([form = m_form.get()](const CountRequest &r) {
-            form->countFromOutside(r.counter, r.delta);
+            if (r.undo)
+                return form->undo();
+            form->countFromOutside(r.counter, r.delta, r.at, r.by);
+            return true;
         });
         connect(m_form.get(), &frmMain::unloaded, m_server.get(), &CountServer::setEnding);
         QVERIFY(m_server->listen(m_sandbox->folder()));
@@ -434,11 +463,12 @@ private:
 
     // The command's side, in a thread of its own: it waits for the answer
     // while this thread's event loop lets the strip take the request.
-    int send(int counter, int delta, QString *said = nullptr)
+    // Sends from another thread while this one goes on serving the strip.
+    int sendRequest(const CountRequest &request, QString *said = nullptr)
     {
         auto reply = std::async(std::launch::async, [=, folder = m_sandbox->folder()] {
             QString error;
-            const int status = sendCountRequest(folder, CountRequest{counter, delta}, &error);
+            const int status = sendCountRequest(folder, request, &error);
             if (said)
                 *said = error;
             return status;
@@ -446,6 +476,16 @@ private:
         while (reply.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
             QCoreApplication::processEvents();
         return reply.get();
+    }
+    int send(int counter, int delta, QString *said = nullptr)
+    {
+        return sendRequest(CountRequest{counter, delta}, said);
+    }
+    int sendUndo(QString *said = nullptr)
+    {
+        CountRequest request;
+        request.undo = true;
+        return sendRequest(request, said);
     }
 
     CounterModel &m() { return *m_sandbox->model; }

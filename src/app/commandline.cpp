@@ -36,15 +36,17 @@ QString helpText()
         "  --by K         --count と一緒に: 一回の数ではなく K（1〜1000）を足します。\n"
         "  --uncount N    起動中の Zentova のカウンター N を一回の数だけ減らします"
         "（0 より下にはなりません）。\n"
+        "  --undo         起動中の Zentova の、今日の最後の変更を取り消します。\n"
         "\n"
-        "終了状態: 0 受け付けた、2 引数の誤り、3 Zentova が起動していない（または終了中）。\n"
+        "終了状態: 0 受け付けた、1 取り消すものがない（--undo）、2 引数の誤り、\n"
+        "3 Zentova が起動していない（または終了中）。\n"
         "詳しくは man zentova。\n");
 }
 
 QString usageLine()
 {
-    return QStringLiteral("(使い方: zentova [--count N [--by K] | --uncount N | --help | "
-                          "--version]、N は 1 から 5)");
+    return QStringLiteral("(使い方: zentova [--count N [--by K] | --uncount N | --undo | --help "
+                          "| --version]、N は 1 から 5)");
 }
 
 } // namespace
@@ -71,9 +73,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
         QStringLiteral("by"),
         QStringLiteral("--count と一緒に: カウンターの一回の数ではなく K（1〜1000）を足します。"),
         QStringLiteral("K"));
+    const QCommandLineOption undo(
+        QStringLiteral("undo"),
+        QStringLiteral("起動中の Zentova の、今日の最後の変更を取り消します。"));
     parser.addOption(count);
     parser.addOption(uncount);
     parser.addOption(by);
+    parser.addOption(undo);
     for (const char *name : kToolkitValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -113,6 +119,12 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return result;
     }
     const int uses = int(parser.values(count).size() + parser.values(uncount).size());
+    if (parser.isSet(undo)) {
+        if (uses > 0 || parser.isSet(by))
+            return refuse(QStringLiteral("--undo は一つだけで使います。"));
+        result.action = CommandLine::Action::Undo;
+        return result;
+    }
     if (uses == 0)
         return parser.isSet(by) ? refuse(QStringLiteral("--by は --count と一緒に使います。"))
                                 : result;

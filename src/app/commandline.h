@@ -14,6 +14,7 @@ struct CommandLine {
         Print,  // write `text` to standard output and end with status 0
         Refuse, // write `text` to standard error and end with status 2
         Count,  // hand a count to the running copy
+        Undo,   // have the running copy take back its last change
     };
     Action action = Action::Run;
     QString text;

@@ -41,8 +41,9 @@ int runWithoutWindow(const CommandLine &command)
     }
     // No application object: the count needs none, and costs less without.
     QString error;
-    const int status =
-        sendCountRequest(dataFolder(), CountRequest{command.counter, command.delta, {}, command.by}, &error);
+    CountRequest request{command.counter, command.delta, {}, command.by};
+    request.undo = command.action == CommandLine::Action::Undo;
+    const int status = sendCountRequest(dataFolder(), request, &error);
     if (status != 0)
         std::fprintf(stderr, "zentova: %s\n", qUtf8Printable(error));
     return status;

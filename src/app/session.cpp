@@ -68,7 +68,10 @@ Session::Start Session::start()
     // Counts from `zentova --count N`; a copy that cannot listen runs on
     // without them.
     m_counts = std::make_unique<CountServer>([form = m_form.get()](const CountRequest &r) {
+        if (r.undo)
+            return form->undo();
         form->countFromOutside(r.counter, r.delta, r.at, r.by);
+        return true;
     });
     m_counts->listen(dataFolder());
     // Counts answered "accepted" while a box held them reach the day before
@@ -175,7 +178,10 @@ void Session::applyWaitingCounts()
     if (!m_counts || !m_form)
         return;
     for (const CountRequest &request : m_counts->takePending())
-        m_form->countFromOutside(request.counter, request.delta, request.at, request.by);
+        if (request.undo)
+            m_form->undo();
+        else
+            m_form->countFromOutside(request.counter, request.delta, request.at, request.by);
 }
 
 void Session::storeAtExit()

@@ -393,10 +393,12 @@ void frmMain::keyPressEvent(QKeyEvent *e)
     countFromOutside(digit, e->modifiers() & Qt::ShiftModifier ? -1 : 1);
 }
 
-void frmMain::undo()
+bool frmMain::undo()
 {
-    trap([this] { m_model.undo(); });
+    bool undone = false;
+    trap([&] { undone = m_model.undo(); });
     emit stateChanged();
+    return undone;
 }
 
 void frmMain::countFromOutside(int index, int delta, const QDateTime &at, int by)

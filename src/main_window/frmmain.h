@@ -48,8 +48,9 @@ public:
     // Opens the strip's menu below the focused control (the Menu key,
     // Shift+F10).
     void popUpMenuFromKeyboard();
-    // Takes back the last change of the day (the menu's 元に戻す, Ctrl+Z).
-    void undo();
+    // Takes back the last change of the day (the menu's 元に戻す, Ctrl+Z,
+    // `zentova --undo`); false where there was nothing to take back.
+    bool undo();
 
     // CounterFrames
     void setCounterFrameVisible(int index, bool visible) override;

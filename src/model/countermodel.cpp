@@ -241,8 +241,8 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
     m_counts(index) = int16_t(after);
     const QDateTime stamp = m_open.clamp(at);
     m_pending.append({{stamp, index, gTitle(index), after - before, after, kind}, m_open.day});
-    const Part part{index,  before, after, worked - m_worked[size_t(index)],
-                    m_open.hourIndex(stamp), hourDelta};
+    const Part part{
+        index, before, after, worked - m_worked[size_t(index)], m_open.hourIndex(stamp), hourDelta};
     m_worked[size_t(index)] = worked;
     m_hours[size_t(m_open.hourIndex(stamp))][size_t(index)] += hourDelta;
     // What a person did can be taken back; what the day did (a carry, a
@@ -290,7 +290,8 @@ QString CounterModel::undoLabel() const
     const Part &part = step.parts.first();
     const int delta = part.after - part.before;
     return QStringLiteral("%1 %2%3 (%4)")
-        .arg(counterHeading(gTitle(part.index), part.index), delta > 0 ? QStringLiteral("+") : QString())
+        .arg(counterHeading(gTitle(part.index), part.index),
+             delta > 0 ? QStringLiteral("+") : QString())
         .arg(delta)
         .arg(time);
 }

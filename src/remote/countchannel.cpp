@@ -110,6 +110,8 @@ bool socketAddress(const QString &path, sockaddr_un *address)
 
 QByteArray countRequestLine(const CountRequest &request)
 {
+    if (request.undo)
+        return "undo\n";
     QByteArray line =
         (request.delta > 0 ? "count " : "uncount ") + QByteArray::number(request.counter + 1);
     if (request.by > 0)
@@ -119,6 +121,11 @@ QByteArray countRequestLine(const CountRequest &request)
 
 std::optional<CountRequest> parseCountRequestLine(const QByteArray &line)
 {
+    if (line == "undo\n") {
+        CountRequest request;
+        request.undo = true;
+        return request;
+    }
     // Only lines the program writes: no spaces of another kind, no signs,
     // no leading zeros.
     const QList<QByteArray> words =
@@ -209,6 +216,10 @@ int sendCountRequest(const QString &dataFolder, const CountRequest &request, QSt
     ::close(fd);
     if (reply == AcceptedReply)
         return 0;
+    if (reply == NothingReply) {
+        *error = QStringLiteral("取り消すものがありません (nothing to take back).");
+        return 1;
+    }
     *error = reply == EndingReply
                  ? QStringLiteral("Zentova は終了するところです (Zentova is closing).")
                  : QStringLiteral("Zentova が応答しません (Zentova did not answer).");

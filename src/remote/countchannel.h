@@ -17,10 +17,11 @@ namespace zentova
 {
 
 struct CountRequest {
-    int counter = 0; // 0 to 4
-    int delta = 0;   // +1 or -1
-    QDateTime at{};  // when the strip accepted it
-    int by = 0;      // `--by K`: K instead of the counter's step
+    int counter = 0;   // 0 to 4
+    int delta = 0;     // +1 or -1
+    QDateTime at{};    // when the strip accepted it
+    int by = 0;        // `--by K`: K instead of the counter's step
+    bool undo = false; // `--undo`: the day's last change taken back instead
 };
 
 // The folder the sockets go in, which only the user can enter, so that no
@@ -39,11 +40,12 @@ QByteArray countRequestLine(const CountRequest &request);
 // Anything but exactly such a line is no request.
 std::optional<CountRequest> parseCountRequestLine(const QByteArray &line);
 // A line never needs more; a peer that sends more is dropped.
-constexpr int MaxRequestBytes = 16;
+constexpr int MaxRequestBytes = 24;
 
 // The running copy's answers.
 inline constexpr char AcceptedReply[] = "ok\n";
 inline constexpr char EndingReply[] = "ending\n";
+inline constexpr char NothingReply[] = "none\n"; // `--undo` with nothing to take back
 
 // Whether a live copy listens for `dataFolder` (a socket left by a killed
 // copy refuses the connection).

@@ -186,6 +186,16 @@ void CountServer::readFrom(Peer *peer)
         return;
     }
     const bool accepted = !refusing();
+    // An undo with nothing waiting before it and no box open is done at
+    // once, so that its caller hears whether there was anything to take
+    // back; under a box it waits, as a count does, and is accepted.
+    if (accepted && request->undo && m_ready && m_pending.isEmpty() &&
+        !QApplication::activeModalWidget()) {
+        const char *said = m_apply(*request) ? AcceptedReply : NothingReply;
+        ::send(peer->fd, said, std::strlen(said), MSG_NOSIGNAL);
+        drop(peer);
+        return;
+    }
     const char *reply = accepted ? AcceptedReply : EndingReply;
     const bool told =
         ::send(peer->fd, reply, std::strlen(reply), MSG_NOSIGNAL) == ssize_t(std::strlen(reply));

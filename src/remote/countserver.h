@@ -24,7 +24,9 @@ class CountServer : public QObject
 {
     Q_OBJECT
 public:
-    using Apply = std::function<void(const CountRequest &)>;
+    // Applies a request; false where it did nothing (an undo with nothing
+    // to take back).
+    using Apply = std::function<bool(const CountRequest &)>;
     explicit CountServer(Apply apply);
     ~CountServer() override;
 
