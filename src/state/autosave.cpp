@@ -50,16 +50,4 @@ bool Autosave::saveNow()
     }
 }
 
-bool Autosave::saveQuietly(QString *error)
-{
-    m_timer.stop();
-    try {
-        m_store();
-        return true;
-    } catch (...) {
-        *error = describe(std::current_exception());
-    }
-    return false;
-}
-
 } // namespace zentova

@@ -40,9 +40,6 @@ public:
     // Writes now. The first failure of a run is reported with the error box,
     // later ones silently until a write succeeds again. Returns success.
     bool saveNow();
-    // Writes now and never shows a box, for the end of a run that nobody
-    // is there to answer: the error's description goes to `error`.
-    bool saveQuietly(QString *error);
 
 private:
     std::function<void()> m_store;
