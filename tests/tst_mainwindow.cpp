@@ -75,6 +75,7 @@ private slots:
         QVERIFY(!undo->isEnabled());
         QTest::mouseClick(test::cmdC(w, 1), Qt::LeftButton);
         QTest::mouseClick(test::cmdC(w, 1), Qt::LeftButton);
+        emit test::menu(w)->aboutToShow();
         QCOMPARE(undo->text(), QStringLiteral("元に戻す(&U): 電話 +1 (09:00)"));
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(m().gCount(1), int16_t(1));

@@ -228,15 +228,16 @@ void frmMain::buildControls()
     m_undoAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_undoAction); // Ctrl+Z while the strip has the keyboard
     connect(m_undoAction, &QAction::triggered, this, [this] { undo(); });
-    // The item says what it would take back.
-    const auto sayWhatUndoTakes = [this] {
+    // Enabled while there is something to take back; the item says what
+    // as the menu opens (not at every click, which it would slow).
+    m_undoAction->setEnabled(false);
+    connect(&m_model, &CounterModel::changed, this,
+            [this] { m_undoAction->setEnabled(m_model.canUndo()); });
+    connect(menu, &QMenu::aboutToShow, this, [this] {
         m_undoAction->setText(m_model.canUndo()
                                   ? QStringLiteral("元に戻す(&U): ") + m_model.undoLabel()
                                   : QStringLiteral("元に戻す(&U)"));
-        m_undoAction->setEnabled(m_model.canUndo());
-    };
-    sayWhatUndoTakes();
-    connect(&m_model, &CounterModel::changed, this, sayWhatUndoTakes);
+    });
     mEnd = menu->addAction(QStringLiteral("終了"));
     mEnd->setObjectName(QStringLiteral("mEnd"));
     connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
