@@ -40,39 +40,42 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("一日の始まり(&D):"), m_startHourBox);
     form->addRow(m_resetBox);
+    // One spin box a counter, named after it, in a group of its own.
+    const auto counterBoxes = [&](const QString &heading, const QString &what, const QString &kind,
+                                  int least, int most, const QString &tip, bool mnemonics) {
+        auto *group = new QGroupBox(heading, this);
+        auto *groupForm = new QFormLayout(group);
+        std::array<QSpinBox *, CounterCount> boxes{};
+        for (int i = 0; i < CounterCount; ++i) {
+            auto *box = new QSpinBox(group);
+            box->setObjectName(kind + QString::number(i));
+            box->setRange(least, most);
+            box->setAlignment(Qt::AlignRight);
+            const QString name = counterHeading(titles(i), i);
+            box->setAccessibleName(name + QStringLiteral(" の") + what);
+            box->setToolTip(tip);
+            groupForm->addRow(mnemonics ? QStringLiteral("%1(&%2):").arg(name).arg(i + 1)
+                                        : QStringLiteral("%1:").arg(name),
+                              box);
+            boxes[size_t(i)] = box;
+        }
+        return std::pair{group, boxes};
+    };
     // A target of 0 is none: the strip then draws the counter as it always has.
-    auto *targets = new QGroupBox(QStringLiteral("一日の目標"), this);
-    auto *targetForm = new QFormLayout(targets);
-    for (int i = 0; i < CounterCount; ++i) {
-        auto *box = new QSpinBox(targets);
-        box->setObjectName(QStringLiteral("targetBox%1").arg(i));
-        box->setRange(0, 32767);
+    auto [targets, targetBoxes] = counterBoxes(
+        QStringLiteral("一日の目標"), QStringLiteral("目標"), QStringLiteral("targetBox"), 0, 32767,
+        QStringLiteral(
+            "1 日の目標件数です。達成すると枠の下の線の色が変わります。0 は目標なしです。"),
+        true);
+    m_targetBoxes = targetBoxes;
+    for (QSpinBox *box : m_targetBoxes)
         box->setSpecialValueText(QStringLiteral("なし"));
-        box->setAlignment(Qt::AlignRight);
-        const QString name = counterHeading(titles(i), i);
-        box->setAccessibleName(name + QStringLiteral(" の目標"));
-        box->setToolTip(QStringLiteral("1 日の目標件数です。達成すると枠の下の線の色が変わります。"
-                                       "0 は目標なしです。"));
-        targetForm->addRow(QStringLiteral("%1(&%2):").arg(name).arg(i + 1), box);
-        m_targetBoxes[size_t(i)] = box;
-    }
-
     // What one click adds: for counting pieces by the box.
-    auto *steps = new QGroupBox(QStringLiteral("一回の数"), this);
-    auto *stepForm = new QFormLayout(steps);
-    for (int i = 0; i < CounterCount; ++i) {
-        auto *box = new QSpinBox(steps);
-        box->setObjectName(QStringLiteral("stepBox%1").arg(i));
-        box->setRange(1, 1000);
-        box->setAlignment(Qt::AlignRight);
-        const QString name = counterHeading(titles(i), i);
-        box->setAccessibleName(name + QStringLiteral(" の一回の数"));
-        box->setToolTip(
-            QStringLiteral("クリック、キー、--count で足す数です。右クリックでは同じ数を"
-                           "減らします。"));
-        stepForm->addRow(QStringLiteral("%1:").arg(name), box);
-        m_stepBoxes[size_t(i)] = box;
-    }
+    auto [steps, stepBoxes] = counterBoxes(
+        QStringLiteral("一回の数"), QStringLiteral("一回の数"), QStringLiteral("stepBox"), 1, 1000,
+        QStringLiteral("クリック、キー、--count で足す数です。右クリックでは同じ数を減らします。"),
+        false);
+    m_stepBoxes = stepBoxes;
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
