@@ -86,30 +86,44 @@ private slots:
 
     void alarmDue_data()
     {
+        QTest::addColumn<QTime>("previous"); // the tick before
         QTest::addColumn<QTime>("now");
         QTest::addColumn<int>("timerOn");
         QTest::addColumn<int>("hour");
         QTest::addColumn<int>("minute");
         QTest::addColumn<bool>("due");
-        QTest::addRow("07:05:00") << QTime(7, 5, 0) << -1 << 7 << 5 << true;
-        QTest::addRow("07:04:59") << QTime(7, 4, 59) << -1 << 7 << 5 << false;
-        QTest::addRow("07:05:01") << QTime(7, 5, 1) << -1 << 7 << 5 << false;
-        QTest::addRow("midnight, on at 0:00") << QTime(0, 0, 0) << -1 << 0 << 0 << true;
-        QTest::addRow("midnight, off") << QTime(0, 0, 0) << 0 << 0 << 0 << false;
-        QTest::addRow("off at its minute") << QTime(7, 5, 0) << 0 << 7 << 5 << false;
-        QTest::addRow("flag 1 is not on") << QTime(7, 5, 0) << 1 << 7 << 5 << false;
-        QTest::addRow("hour 24") << QTime(0, 0, 0) << -1 << 24 << 0 << false;
-        QTest::addRow("minute 60") << QTime(7, 0, 0) << -1 << 6 << 60 << false;
+        const QTime first; // no tick before
+        QTest::addRow("07:05:00") << QTime(7, 4, 59) << QTime(7, 5, 0) << -1 << 7 << 5 << true;
+        QTest::addRow("07:05:00, first tick") << first << QTime(7, 5, 0) << -1 << 7 << 5 << true;
+        QTest::addRow("07:04:59") << QTime(7, 4, 58) << QTime(7, 4, 59) << -1 << 7 << 5 << false;
+        QTest::addRow("07:05:01") << QTime(7, 5, 0) << QTime(7, 5, 1) << -1 << 7 << 5 << false;
+        QTest::addRow("07:05:01, first tick") << first << QTime(7, 5, 1) << -1 << 7 << 5 << false;
+        QTest::addRow("late tick skipped 07:05:00")
+            << QTime(7, 4, 59) << QTime(7, 5, 1, 400) << -1 << 7 << 5 << true;
+        QTest::addRow("late tick skipped 07:06:00")
+            << QTime(7, 5, 59) << QTime(7, 6, 1) << -1 << 7 << 5 << false;
+        QTest::addRow("midnight, on at 0:00")
+            << QTime(23, 59, 59) << QTime(0, 0, 0) << -1 << 0 << 0 << true;
+        QTest::addRow("midnight, late")
+            << QTime(23, 59, 59) << QTime(0, 0, 2) << -1 << 0 << 0 << true;
+        QTest::addRow("midnight, off")
+            << QTime(23, 59, 59) << QTime(0, 0, 0) << 0 << 0 << 0 << false;
+        QTest::addRow("off, late") << QTime(7, 4, 59) << QTime(7, 5, 2) << 0 << 7 << 5 << false;
+        QTest::addRow("flag 1 is not on") << first << QTime(7, 5, 0) << 1 << 7 << 5 << false;
+        QTest::addRow("hour 24") << first << QTime(0, 0, 0) << -1 << 24 << 0 << false;
+        QTest::addRow("minute 60") << first << QTime(7, 0, 0) << -1 << 6 << 60 << false;
     }
 
     void alarmDue()
     {
+        QFETCH(QTime, previous);
         QFETCH(QTime, now);
         QFETCH(int, timerOn);
         QFETCH(int, hour);
         QFETCH(int, minute);
         QFETCH(bool, due);
-        QCOMPARE(zentova::alarmDue(now, int16_t(timerOn), int16_t(hour), int16_t(minute)), due);
+        QCOMPARE(zentova::alarmDue(previous, now, int16_t(timerOn), int16_t(hour), int16_t(minute)),
+                 due);
     }
 
     void nextTickComesJustPastTheNextWholeSecond_data()
@@ -134,10 +148,16 @@ private slots:
         QTest::addColumn<bool>("alarmBox"); // else the load error's box instead
         QTest::addColumn<int>("beeps");
         QTest::addColumn<bool>("played");
-        QTest::addRow("a chime: played as its box shows") << "bell" << true << 0 << true;
-        QTest::addRow("missing: created empty, a beep") << "missing" << true << 1 << false;
-        QTest::addRow("far too large: not read, a beep") << "huge" << true << 1 << false;
-        QTest::addRow("unreadable: its error, no alarm box") << "unreadable" << false << 0 << false;
+        QTest::addColumn<QTime>("ringing"); // the tick after the one at 07:04:59
+        const QTime second0(7, 5, 0);
+        QTest::addRow("a chime: played as its box shows") << "bell" << true << 0 << true << second0;
+        QTest::addRow("a tick held back past second 0")
+            << "bell" << true << 0 << true << QTime(7, 5, 1, 600);
+        QTest::addRow("missing: created empty, a beep")
+            << "missing" << true << 1 << false << second0;
+        QTest::addRow("far too large: not read, a beep") << "huge" << true << 1 << false << second0;
+        QTest::addRow("unreadable: its error, no alarm box")
+            << "unreadable" << false << 0 << false << second0;
     }
 
     void alarmTick()
@@ -146,6 +166,7 @@ private slots:
         QFETCH(bool, alarmBox);
         QFETCH(int, beeps);
         QFETCH(bool, played);
+        QFETCH(QTime, ringing);
         QList<bool> playingAtBox;
         m_sandbox->boxes.onShow = [&] { playingAtBox << m_out.isPlaying(); };
         if (chime == "bell")
@@ -162,7 +183,7 @@ private slots:
         frmMain w(m());
         tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 4, 59));
         QVERIFY(m_sandbox->boxes.calls.isEmpty());
-        tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 5, 0));
+        tickWithAlarm(w, *m_sandbox, 7, 5, ringing);
         QCOMPARE(test::lblTime(w)->caption(), QStringLiteral("07:05"));
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);
         const ScriptedMessageBoxes::Call box = m_sandbox->boxes.calls[0];

@@ -496,7 +496,7 @@ private slots:
         QFile::copy(QStringLiteral(ZENTOVA_CHIME), install.path("Chimes.wav"));
         // The alarm at the next minute that leaves time to start.
         QDateTime at = QDateTime::currentDateTime().addSecs(60);
-        if (at.time().second() > 50)
+        if (at.time().second() > 40)
             at = at.addSecs(60);
         CountRecord stored;
         stored.TimerOn = -1;
@@ -516,7 +516,16 @@ private slots:
         const qint64 wait = QDateTime::currentDateTime().msecsTo(
                                 QDateTime(at.date(), QTime(at.time().hour(), at.time().minute()))) +
                             5000;
-        QVERIFY(m_screen->waitForWindow("タイマーアラーム", int(wait)));
+        const auto shown = [&] {
+            QStringList names;
+            for (const XWindow &w : m_screen->windows())
+                names << w.name;
+            return names.join(", ");
+        };
+        QVERIFY2(m_screen->waitForWindow("タイマーアラーム", int(wait)),
+                 qPrintable(QStringLiteral("alarm at %1, now %2; shown: %3")
+                                .arg(at.toString("HH:mm"),
+                                     QTime::currentTime().toString("HH:mm:ss.zzz"), shown())));
         QTest::qWait(2500); // the chime plays on while the box is open
         QVERIFY(m_screen->window("タイマーアラーム"));
         parec.terminate();

@@ -6,10 +6,15 @@
 namespace zentova
 {
 
-bool alarmDue(const QTime &now, int16_t timerOn, int16_t alarmHour, int16_t alarmMinute)
+bool alarmDue(const QTime &previous, const QTime &now, int16_t timerOn, int16_t alarmHour,
+              int16_t alarmMinute)
 {
-    return timerOn == FlagOn && now.isValid() && now.hour() == alarmHour &&
-           now.minute() == alarmMinute && now.second() == 0;
+    const auto inAlarmMinute = [&](const QTime &t) {
+        return t.isValid() && t.hour() == alarmHour && t.minute() == alarmMinute;
+    };
+    if (timerOn != FlagOn || !inAlarmMinute(now))
+        return false;
+    return now.second() == 0 || (previous.isValid() && !inAlarmMinute(previous));
 }
 
 QString alarmMessage(int16_t alarmHour, int16_t alarmMinute)

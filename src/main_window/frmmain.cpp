@@ -25,6 +25,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QWindow>
+#include <utility>
 
 namespace zentova
 {
@@ -430,7 +431,9 @@ void frmMain::load()
     inviteToTitle();
     if (const auto message = m_model.takeStartMessage())
         MsgBox(*message, msgstyle::OkOnly);
-    // The clock ticks from load on; its first tick comes one second later.
+    // The clock ticks from load on; its first tick comes one second later,
+    // and rings an alarm whose second 0 passed in between.
+    m_lastTick = Now().time();
     tmrClock->start(1000);
 }
 
@@ -690,7 +693,9 @@ void frmMain::tmrClock_Timer()
         if (clock != lblTime->caption())
             lblTime->setAccessibleName(QStringLiteral("時刻 ") + clock);
         lblTime->setCaption(clock);
-        if (!alarmDue(now.time(), m_model.gTimerOn, m_model.gAlarmHour, m_model.gAlarmMinute))
+        const QTime previous = std::exchange(m_lastTick, now.time());
+        if (!alarmDue(previous, now.time(), m_model.gTimerOn, m_model.gAlarmHour,
+                      m_model.gAlarmMinute))
             return;
         // A tick that runs while this alarm's box is still open does not
         // show a second one.

@@ -122,6 +122,9 @@ private:
     bool m_unloaded = false;
     bool m_silent = false;
     bool m_inAlarm = false;
+    // The time of the tick before, or of the clock's start: an alarm's second 0
+    // that a late tick skipped still rings.
+    QTime m_lastTick;
     // Dragging by hand where the desktop offers no interactive move.
     bool m_manualDrag = false;
     bool m_dragArmed = false; // a left press on the window, no move asked yet
