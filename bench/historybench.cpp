@@ -94,8 +94,8 @@ bool prepareBigLog(qint64 mib)
     for (qint64 n = 0; log.size() + chunk.size() < mib * 1024 * 1024; ++n) {
         const int delta = count == 0 ? 1 : -1;
         count += delta;
-        chunk += countLogLine({bounds.start.addSecs(n % 86000), 0, kTitles[0], delta, count,
-                               LogKind::Count});
+        chunk += countLogLine(
+            {bounds.start.addSecs(n % 86000), 0, kTitles[0], delta, count, LogKind::Count});
         if (chunk.size() > (1 << 20)) {
             log.write(chunk);
             chunk.clear();
@@ -170,7 +170,8 @@ int main(int argc, char *argv[])
         auto *window = new HistoryWindow(model);
         window->findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
         window->show();
-        if (!QTest::qWaitForWindowExposed(window) || window->shownDays().size() != dayCount + 1)
+        if (!QTest::qWaitForWindowExposed(window) ||
+            window->shownDays().size() != size_t(dayCount + 1))
             return 1;
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         if (r == 0)

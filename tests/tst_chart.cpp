@@ -25,7 +25,8 @@ HistoryDay day(const QDate &date, std::array<int, CounterCount> counts,
 {
     HistoryDay d;
     d.date = date;
-    d.titles = {QStringLiteral("電話"), QStringLiteral("メール"), {}, {}, {}};
+    d.titles = std::array<QString, CounterCount>{
+        QStringLiteral("電話"), QStringLiteral("メール"), {}, {}, {}};
     d.counts = counts;
     d.targets = targets;
     return d;

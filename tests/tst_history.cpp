@@ -16,7 +16,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QStringEncoder>
+#include <QTableView>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -24,6 +26,12 @@ using namespace zentova;
 
 namespace
 {
+
+QList<HistoryDay> shownRows(const HistoryWindow &window)
+{
+    const auto days = window.shownDays();
+    return QList<HistoryDay>(days.begin(), days.end());
+}
 
 // The sandbox's clock stands on 2024-01-01 (day 45292).
 constexpr double kToday = 45292;
@@ -151,6 +159,31 @@ private slots:
         QCOMPARE(days[1].targets, (std::array<int, 5>{9, 0, 0, 0, 0}));
     }
 
+    void whichLinesAreDays_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QDate>("date"); // invalid: no day's line, kept as it is
+        const QByteArray rest = ",\"a,\"\"b\"\"\",1,,0,,0,,0,,9,10";
+        QTest::addRow("a day") << "2023-12-09" + rest << QDate(2023, 12, 9);
+        QTest::addRow("slashes") << "2023/12/09" + rest << QDate();
+        QTest::addRow("no leading zero") << "2023-12-9" + rest << QDate();
+        QTest::addRow("no such day") << "2023-02-30" + rest << QDate();
+        QTest::addRow("a letter") << "2023-1a-09" + rest << QDate();
+        QTest::addRow("a field short") << QByteArray("2023-12-09,a,1,,0,,0,,0,,9") << QDate();
+    }
+
+    void whichLinesAreDays()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QDate, date);
+        const QList<HistoryEntry> entries = parseHistory(line + "\r\n");
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries[0].bytes, line);
+        QCOMPARE(entries[0].day ? entries[0].day->date : QDate(), date);
+        if (date.isValid())
+            QCOMPARE(entries[0].day->titles[0], QStringLiteral("a,\"b\""));
+    }
+
     // A history a spreadsheet saved as UTF-16 is not added to: it stays byte
     // for byte, and the day goes to its dated copy, which the box names.
     void historyInAnotherEncodingIsLeftAlone()
@@ -226,9 +259,10 @@ private slots:
         QTest::addRow("this month") << int(HistoryRange::ThisMonth) << QStringList{"2024-01-01"};
         QTest::addRow("last month")
             << int(HistoryRange::LastMonth) << QStringList{"2023-12-31", "2023-12-01"};
+        // A day after today (the clock was set back since) is above today.
         QTest::addRow("everything")
             << int(HistoryRange::Everything)
-            << QStringList{"2024-01-01", "2023-12-31", "2023-12-01", "2023-11-30"};
+            << QStringList{"2024-01-03", "2024-01-01", "2023-12-31", "2023-12-01", "2023-11-30"};
     }
 
     void windowRangesTotalsClipboardAndCsv()
@@ -236,7 +270,8 @@ private slots:
         QFETCH(int, range);
         QFETCH(QStringList, dates);
         QList<HistoryDay> stored;
-        for (const QDate &date : {QDate(2023, 11, 30), QDate(2023, 12, 1), QDate(2023, 12, 31)}) {
+        for (const QDate &date :
+             {QDate(2023, 11, 30), QDate(2023, 12, 1), QDate(2023, 12, 31), QDate(2024, 1, 3)}) {
             HistoryDay day = dayOfRecord(dayRecord(0, {20000, 20000, 1, 0, 0}));
             day.date = date;
             stored << day;
@@ -250,7 +285,7 @@ private slots:
         HistoryWindow window(m());
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(range);
         QStringList shown;
-        for (const HistoryDay &day : window.shownDays())
+        for (const HistoryDay &day : shownRows(window))
             shown << day.date.toString(Qt::ISODate);
         QCOMPARE(shown, dates);
         const qint64 total = (dates.size() - dates.contains("2024-01-01")) * 40001LL +
@@ -270,7 +305,18 @@ private slots:
         window.saveShownRows(m_sandbox->path("export.csv"));
         QList<HistoryDay> saved = historyDays(m_sandbox->readFile("export.csv"));
         std::reverse(saved.begin(), saved.end());
-        QCOMPARE(saved, window.shownDays());
+        QCOMPARE(saved, shownRows(window));
+
+        // Today's row follows the strip wherever it stands.
+        const int today = int(dates.indexOf("2024-01-01"));
+        const QAbstractItemModel *table = window.findChild<QTableView *>("table")->model();
+        QSignalSpy repaint(table, &QAbstractItemModel::dataChanged);
+        m().count(0, 1);
+        if (today >= 0) {
+            QTRY_COMPARE(repaint.size(), 1);
+            QCOMPARE(repaint[0][0].toModelIndex().row(), today);
+            QCOMPARE(table->index(today, 1).data().toString(), QStringLiteral("6"));
+        }
     }
 
     // A history far larger than years of counting (a file made elsewhere) is
@@ -285,9 +331,9 @@ private slots:
         m().setCount(0, 2);
         HistoryWindow window(m());
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
-        QCOMPARE(window.shownDays().size(), 1);
-        QCOMPARE(window.shownDays()[0].counts[0], 2);
-        QTRY_COMPARE_WITH_TIMEOUT(window.shownDays().size(), 70001, 20000);
+        QCOMPARE(shownRows(window).size(), 1);
+        QCOMPARE(shownRows(window)[0].counts[0], 2);
+        QTRY_COMPARE_WITH_TIMEOUT(shownRows(window).size(), 70001, 20000);
         QVERIFY(
             window.findChild<QLabel *>("totals")->text().endsWith(QStringLiteral("合計: 70002")));
     }
@@ -295,7 +341,7 @@ private slots:
     void exportsDefuseTitlesASpreadsheetWouldRun()
     {
         HistoryDay day = dayOfRecord(dayRecord(kToday - 1));
-        day.titles = {"=1+2", "+3-1", "-4+5", "@SUM(1)", "\tx"};
+        day.titles = std::array<QString, CounterCount>{"=1+2", "+3-1", "-4+5", "@SUM(1)", "\tx"};
         const QByteArray stored = historyFileText({day});
         m_sandbox->writeFile("history.csv", stored);
         HistoryWindow window(m());
@@ -318,7 +364,7 @@ private slots:
         QVERIFY(window && window->isVisible());
         for (int k = 0; k < 3; ++k)
             test::cmdC(strip, 1)->click();
-        QTRY_COMPARE(window->shownDays().value(0).counts[1], 3);
+        QTRY_COMPARE(shownRows(*window).value(0).counts[1], 3);
         QVERIFY(window->findChild<QLabel *>("totals")->text().contains(QStringLiteral("電話: 3")));
         QTest::keyClick(window, Qt::Key_Escape);
         QTRY_VERIFY(!strip.findChild<HistoryWindow *>());
@@ -346,7 +392,7 @@ private slots:
         QCOMPARE(status, 0);
         QList<HistoryDay> saved = historyDays(m_sandbox->readFile("shared/export.csv"));
         std::reverse(saved.begin(), saved.end());
-        QCOMPARE(saved, window.shownDays());
+        QCOMPARE(saved, shownRows(window));
     }
 
 private:

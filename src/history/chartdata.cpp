@@ -75,7 +75,7 @@ HourCounts hourCounts(const QList<LogEntry> &lines, int startHour)
     return hours;
 }
 
-MetDays metDays(const QList<HistoryDay> &days, int counter)
+MetDays metDays(std::span<const HistoryDay> days, int counter)
 {
     MetDays result;
     for (const HistoryDay &day : days) {

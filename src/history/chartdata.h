@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QList>
 #include <array>
+#include <span>
 
 namespace zentova
 {
@@ -46,6 +47,6 @@ struct MetDays {
     int withTarget = 0;
     bool operator==(const MetDays &) const = default;
 };
-MetDays metDays(const QList<HistoryDay> &days, int counter);
+MetDays metDays(std::span<const HistoryDay> days, int counter);
 
 } // namespace zentova

@@ -37,25 +37,55 @@ QByteArray headerWithoutTargets()
     return historyHeader().left(historyHeader().indexOf(",目標1"));
 }
 
+// YYYY-MM-DD and nothing else, read by hand: years of lines are read at
+// once when the history window opens.
+QDate isoDate(const QByteArray &text)
+{
+    const auto number = [&](int from, int digits) {
+        int value = 0;
+        for (int i = from; i < from + digits; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return -1;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return {};
+    const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    return year < 0 || month < 0 || day < 0 ? QDate() : QDate(year, month, day);
+}
+
 std::optional<HistoryDay> dayOfFields(const QList<QByteArray> &fields,
-                                      QHash<QByteArray, QString> *titles)
+                                      QHash<QByteArray, DayTitles> *titles)
 {
     if (fields.size() != kFieldsBeforeTargets &&
         fields.size() != kFieldsBeforeTargets + CounterCount)
         return std::nullopt;
     HistoryDay day;
-    day.date = QDate::fromString(QString::fromLatin1(fields[0]), Qt::ISODate);
-    if (!day.date.isValid() || fields[0].size() != 10)
+    day.date = isoDate(fields[0]);
+    if (!day.date.isValid())
         return std::nullopt;
+    const auto titlesOfLine = [&] {
+        std::array<QString, CounterCount> own;
+        for (int i = 0; i < CounterCount; ++i)
+            own[size_t(i)] = QString::fromUtf8(fields[1 + 2 * i]);
+        return DayTitles(own);
+    };
+    if (!titles) {
+        day.titles = titlesOfLine();
+    } else {
+        static thread_local QByteArray key;
+        key.resize(0); // keeps its room from line to line
+        for (int i = 0; i < CounterCount; ++i)
+            key.append(fields[1 + 2 * i]).append('\0');
+        if (const auto known = titles->constFind(key); known != titles->cend())
+            day.titles = *known;
+        else
+            day.titles = *titles->insert(key, titlesOfLine());
+    }
     for (int i = 0; i < CounterCount; ++i) {
         bool ok = false;
-        const QByteArray &title = fields[1 + 2 * i];
-        if (!titles)
-            day.titles[size_t(i)] = QString::fromUtf8(title);
-        else if (const auto known = titles->constFind(title); known != titles->cend())
-            day.titles[size_t(i)] = *known;
-        else
-            day.titles[size_t(i)] = *titles->insert(title, QString::fromUtf8(title));
         day.counts[size_t(i)] = fields[2 + 2 * i].toInt(&ok);
         if (!ok || day.counts[size_t(i)] < -32768 || day.counts[size_t(i)] > 32767)
             return std::nullopt;
@@ -106,30 +136,34 @@ QByteArrayView lineAt(const QByteArray &text, qsizetype from, qsizetype &next)
 // make a day's line, and never more than kMaxJoinedLines. The lines are read
 // where they stand, so a long history costs its days and no copy of itself.
 template <typename Take>
-void walkHistory(const QByteArray &text, QHash<QByteArray, QString> *titles, Take take)
+void walkHistory(const QByteArray &text, QHash<QByteArray, DayTitles> *titles, Take take)
 {
     for (qsizetype at = text.startsWith(kBom) ? kBom.size() : 0; at < text.size();) {
         qsizetype next = 0;
         const QByteArrayView first = lineAt(text, at, next);
-        QByteArray record = first.toByteArray();
+        QByteArrayView record = first;
+        QByteArray joinedLines; // only for a record of more than one line
         qsizetype after = next;
         int joined = 0;
         bool open = first.count('"') % 2 == 1;
         while (open && after < text.size() && joined < kMaxJoinedLines) {
             const QByteArrayView more = lineAt(text, after, after);
-            record += "\r\n";
-            record += more;
+            if (joined == 0)
+                joinedLines = first.toByteArray();
+            joinedLines += "\r\n";
+            joinedLines += more;
+            record = joinedLines;
             ++joined;
             open = open != (more.count('"') % 2 == 1);
         }
         const auto fields = csvFields(record, kFieldsBeforeTargets + CounterCount);
         auto day = fields ? dayOfFields(*fields, titles) : std::nullopt;
         if (joined > 0 && !day) {
-            take(first.toByteArray(), std::nullopt);
+            take(first, std::nullopt);
             at = next;
             continue;
         }
-        take(std::move(record), std::move(day));
+        take(record, std::move(day));
         at = after;
     }
 }
@@ -271,6 +305,34 @@ void returnDatedCopies(const QDate &today)
         QFile::remove(folder.filePath(name));
 }
 
+DayTitles::DayTitles(const std::array<QString, CounterCount> &titles)
+    : m_titles(std::make_shared<std::array<QString, CounterCount>>(titles))
+{
+}
+
+const std::array<QString, CounterCount> &DayTitles::all() const
+{
+    static const std::array<QString, CounterCount> none{};
+    return m_titles ? *m_titles : none;
+}
+
+const QString &DayTitles::operator[](size_t i) const
+{
+    return all()[i];
+}
+
+QString &DayTitles::operator[](size_t i)
+{
+    if (!m_titles || m_titles.use_count() > 1)
+        m_titles = std::make_shared<std::array<QString, CounterCount>>(all());
+    return (*m_titles)[i];
+}
+
+bool DayTitles::operator==(const DayTitles &other) const
+{
+    return m_titles == other.m_titles || all() == other.all();
+}
+
 qint64 HistoryDay::total() const
 {
     qint64 sum = 0;
@@ -317,18 +379,18 @@ QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles)
 QList<HistoryEntry> parseHistory(const QByteArray &text)
 {
     QList<HistoryEntry> entries;
-    walkHistory(text, nullptr, [&](QByteArray bytes, std::optional<HistoryDay> day) {
-        entries.append({std::move(bytes), std::move(day)});
+    walkHistory(text, nullptr, [&](QByteArrayView bytes, std::optional<HistoryDay> day) {
+        entries.append({bytes.toByteArray(), std::move(day)});
     });
     return entries;
 }
 
 QList<HistoryDay> historyDays(const QByteArray &text)
 {
-    // Years of lines under the same few titles: each title is kept once.
-    QHash<QByteArray, QString> titles;
+    // Years of lines under the same few titles: each set is kept once.
+    QHash<QByteArray, DayTitles> titles;
     QList<HistoryDay> days;
-    walkHistory(text, &titles, [&](QByteArray, std::optional<HistoryDay> day) {
+    walkHistory(text, &titles, [&](QByteArrayView, std::optional<HistoryDay> day) {
         if (day)
             days.append(std::move(*day));
     });

@@ -15,14 +15,32 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace zentova
 {
 
+// A day's five titles. Years of days share the same few titles: a copy
+// shares them with the day it came from until one of them is changed.
+class DayTitles
+{
+public:
+    DayTitles() = default;
+    DayTitles(const std::array<QString, CounterCount> &titles);
+    const QString &operator[](size_t i) const;
+    QString &operator[](size_t i); // a title to change: this day's own from here
+    const std::array<QString, CounterCount> &all() const;
+    bool operator==(const DayTitles &other) const;
+
+private:
+    std::shared_ptr<std::array<QString, CounterCount>>
+        m_titles; // shared, never changed while shared
+};
+
 struct HistoryDay {
     QDate date;
-    std::array<QString, CounterCount> titles{};
+    DayTitles titles;
     std::array<int, CounterCount> counts{};
     // The targets in force when the day was kept (0: none). Lines written
     // before there were targets have none.

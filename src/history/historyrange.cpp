@@ -1,5 +1,7 @@
 #include "history/historyrange.h"
 
+#include <algorithm>
+
 namespace zentova
 {
 
@@ -19,17 +21,16 @@ std::pair<QDate, QDate> rangeDates(HistoryRange range, const QDate &today, const
     return {oldest.isValid() && oldest < today ? oldest : today, today};
 }
 
-QList<HistoryDay> daysInRange(const QList<HistoryDay> &days, HistoryRange range, const QDate &today)
+std::pair<qsizetype, qsizetype> rowsInRange(const QList<HistoryDay> &days, HistoryRange range,
+                                            const QDate &today)
 {
     if (range == HistoryRange::Everything)
-        return days;
+        return {0, days.size()};
     const auto [from, to] = rangeDates(range, today, today);
-    QList<HistoryDay> shown;
-    for (const HistoryDay &day : days) {
-        if (day.date >= from && day.date <= to)
-            shown.append(day);
-    }
-    return shown;
+    const auto newer = [](const HistoryDay &day, const QDate &date) { return day.date > date; };
+    const auto first = std::lower_bound(days.begin(), days.end(), to, newer);
+    const auto end = std::lower_bound(first, days.end(), from.addDays(-1), newer);
+    return {first - days.begin(), end - first};
 }
 
 } // namespace zentova

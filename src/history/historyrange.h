@@ -17,8 +17,9 @@ enum class HistoryRange { ThisWeek, ThisMonth, LastMonth, Everything };
 // from the oldest day.
 std::pair<QDate, QDate> rangeDates(HistoryRange range, const QDate &today, const QDate &oldest);
 
-// The days of `range` as seen on `today`, from days given newest first.
-QList<HistoryDay> daysInRange(const QList<HistoryDay> &days, HistoryRange range,
-                              const QDate &today);
+// Where the days of `range` as seen on `today` are among days given newest
+// first: the first row and the number of rows.
+std::pair<qsizetype, qsizetype> rowsInRange(const QList<HistoryDay> &days, HistoryRange range,
+                                            const QDate &today);
 
 } // namespace zentova

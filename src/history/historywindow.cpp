@@ -118,23 +118,34 @@ QString barLabel(const ChartBar &bar, BarSpan span, bool first)
 
 } // namespace
 
-void HistoryModel::setDays(QList<HistoryDay> days, const std::array<QString, CounterCount> &titles)
+void HistoryModel::setDays(const QList<HistoryDay> *all, qsizetype first, qsizetype count,
+                           const std::array<QString, CounterCount> &titles)
 {
     beginResetModel();
-    m_days = std::move(days);
+    m_all = all;
+    m_first = first;
+    m_count = count;
     m_titles = titles;
     endResetModel();
 }
 
-void HistoryModel::setDay(int row, const HistoryDay &day)
+void HistoryModel::dayChanged(qsizetype allRow)
 {
-    m_days[row] = day;
-    emit dataChanged(index(row, 0), index(row, kTableColumns - 1));
+    const int row = int(allRow - m_first);
+    if (allRow >= m_first && allRow < m_first + m_count)
+        emit dataChanged(index(row, 0), index(row, kTableColumns - 1));
+}
+
+std::span<const HistoryDay> HistoryModel::days() const
+{
+    if (!m_all)
+        return {};
+    return std::span(m_all->constData() + m_first, size_t(m_count));
 }
 
 int HistoryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_days.size());
+    return parent.isValid() ? 0 : int(m_count);
 }
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
@@ -144,9 +155,9 @@ int HistoryModel::columnCount(const QModelIndex &parent) const
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_days.size())
+    if (!index.isValid() || index.row() >= m_count)
         return {};
-    const HistoryDay &day = m_days[index.row()];
+    const HistoryDay &day = days()[size_t(index.row())];
     const int column = index.column();
     const bool counter = column > 0 && column <= CounterCount;
     if (role == Qt::DisplayRole) {
@@ -361,7 +372,13 @@ void HistoryWindow::showStored(int load, QList<HistoryDay> stored,
         return; // a later reading has begun
     if (error)
         trap([&] { throw *error; });
-    stored.prepend(todayAsItStands());
+    // Today among the days by its date: a day dated later (the clock was set
+    // back since) stays above it, so that every range is one run of rows.
+    const HistoryDay today = todayAsItStands();
+    const auto at = std::find_if(stored.begin(), stored.end(),
+                                 [&](const HistoryDay &d) { return d.date < today.date; });
+    m_todayRow = at - stored.begin();
+    stored.insert(m_todayRow, today);
     m_allDays = std::move(stored);
     fillCounterBox();
     showRange();
@@ -508,9 +525,9 @@ void HistoryWindow::chooseBar(int index)
 
 void HistoryWindow::chooseRow(const QModelIndex &index)
 {
-    if (!index.isValid() || index.row() >= shownDays().size())
+    if (!index.isValid() || size_t(index.row()) >= shownDays().size())
         return;
-    m_hoursDay = shownDays()[index.row()].date;
+    m_hoursDay = shownDays()[size_t(index.row())].date;
     showHours();
 }
 
@@ -538,14 +555,13 @@ void HistoryWindow::showMetDays()
 void HistoryWindow::refreshToday()
 {
     const HistoryDay today = todayAsItStands();
-    if (m_allDays.isEmpty() || m_allDays.first().date != today.date ||
-        today.titles != m_allDays.first().titles) {
+    if (m_todayRow >= m_allDays.size() || m_allDays[m_todayRow].date != today.date ||
+        today.titles != m_allDays[m_todayRow].titles) {
         reload(); // a new day, or new titles for the columns
         return;
     }
-    m_allDays.first() = today;
-    if (!shownDays().isEmpty() && shownDays().first().date == today.date)
-        m_model.setDay(0, today);
+    m_allDays[m_todayRow] = today;
+    m_model.dayChanged(m_todayRow);
     showTotals();
     showMetDays();
     showCharts();
@@ -556,9 +572,9 @@ void HistoryWindow::showRange()
     std::array<QString, CounterCount> titles;
     for (int i = 0; i < CounterCount; ++i)
         titles[size_t(i)] = m_counters.gTitle(i);
-    m_model.setDays(
-        daysInRange(m_allDays, HistoryRange(m_rangeBox->currentIndex()), m_counters.openDay().day),
-        titles);
+    const auto [first, count] =
+        rowsInRange(m_allDays, HistoryRange(m_rangeBox->currentIndex()), m_counters.openDay().day);
+    m_model.setDays(&m_allDays, first, count, titles);
     showTotals();
     // A counter out of use with nothing counted in the range takes no room.
     for (int i = 0; i < CounterCount; ++i) {
@@ -613,8 +629,8 @@ void HistoryWindow::copyToClipboard()
 
 void HistoryWindow::saveShownRows(const QString &path)
 {
-    QList<HistoryDay> days = shownDays();
-    std::reverse(days.begin(), days.end());
+    const auto shown = shownDays();
+    const QList<HistoryDay> days(shown.rbegin(), shown.rend());
     trap([&] {
         writeFileAtomically(path, historyFileText(days, Titles::Defused), DirectWrite::Allowed);
     });

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <optional>
+#include <span>
 
 class QComboBox;
 class QLabel;
@@ -36,17 +37,23 @@ class HistoryModel : public QAbstractTableModel
 {
 public:
     using QAbstractTableModel::QAbstractTableModel;
-    // The days, newest first, under the strip's present titles.
-    void setDays(QList<HistoryDay> days, const std::array<QString, CounterCount> &titles);
-    void setDay(int row, const HistoryDay &day);
-    const QList<HistoryDay> &days() const { return m_days; }
+    // Rows `first` to `first + count - 1` of `all` (days newest first), under
+    // the strip's present titles. The window owns the days; the model reads
+    // them as they stand.
+    void setDays(const QList<HistoryDay> *all, qsizetype first, qsizetype count,
+                 const std::array<QString, CounterCount> &titles);
+    // The day at `all`'s row `allRow` was changed in place.
+    void dayChanged(qsizetype allRow);
+    std::span<const HistoryDay> days() const;
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QList<HistoryDay> m_days;
+    const QList<HistoryDay> *m_all = nullptr;
+    qsizetype m_first = 0;
+    qsizetype m_count = 0;
     std::array<QString, CounterCount> m_titles;
 };
 
@@ -61,7 +68,7 @@ public:
     // Reads the history and the live counts again.
     void reload();
     // The rows shown, newest first.
-    const QList<HistoryDay> &shownDays() const { return m_model.days(); }
+    std::span<const HistoryDay> shownDays() const { return m_model.days(); }
     QString clipboardText() const;
     void copyToClipboard();
     // The shown rows as a history file (oldest first). Errors are shown.
@@ -106,7 +113,8 @@ private:
     QList<ChartBar> m_bars;
     QDate m_hoursDay;
     int m_loads = 0;             // readings begun
-    QList<HistoryDay> m_allDays; // today first, then newest first
+    QList<HistoryDay> m_allDays; // newest first, today among them
+    qsizetype m_todayRow = 0;
     HistoryModel m_model;
     QTimer m_follow;
 };

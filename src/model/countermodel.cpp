@@ -71,7 +71,7 @@ void CounterModel::LoadCountData()
             CountRecord finished = gSaved;
             finished.SavedDate = dayNumber(m_open.day);
             HistoryDay line = openDayLine();
-            std::copy(gSaved.Title.begin(), gSaved.Title.end(), line.titles.begin());
+            line.titles = gSaved.Title;
             m_unkept.append({line, finished});
             m_open = nextDay(m_open, now, m_options.startHour);
             m_worked = {};

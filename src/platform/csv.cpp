@@ -1,5 +1,7 @@
 #include "platform/csv.h"
 
+#include <algorithm>
+
 namespace zentova
 {
 
@@ -11,33 +13,42 @@ QByteArray csvField(const QString &text)
     return bytes;
 }
 
-std::optional<QList<QByteArray>> csvFields(const QByteArray &record, qsizetype most)
+std::optional<QList<QByteArray>> csvFields(QByteArrayView record, qsizetype most)
 {
-    QList<QByteArray> fields{QByteArray()};
-    bool quoted = false;
-    for (qsizetype i = 0; i < record.size(); ++i) {
-        const char c = record[i];
-        QByteArray &field = fields.last();
-        if (quoted) {
-            if (c != '"')
-                field += c;
-            else if (i + 1 < record.size() && record[i + 1] == '"')
-                field += record[++i];
-            else
-                quoted = false;
-        } else if (c == ',') {
-            if (most >= 0 && fields.size() >= most)
-                return std::nullopt;
-            fields.append(QByteArray());
-        } else if (c == '"' && field.isEmpty()) {
-            quoted = true;
+    QList<QByteArray> fields;
+    const char *const end = record.data() + record.size();
+    for (const char *at = record.data();; ++at) {
+        if (at == end || *at != '"') {
+            // Unquoted: up to the next comma, as it stands.
+            const char *comma = std::find(at, end, ',');
+            fields.append(QByteArray(at, comma - at));
+            at = comma;
         } else {
-            field += c;
+            QByteArray field;
+            // A quote opens quoting at the start of the field, or right after
+            // an empty quoted part; anywhere else it is a character.
+            while (at != end && *at == '"' && field.isEmpty()) {
+                for (++at;; ++at) {
+                    const char *quote = std::find(at, end, '"');
+                    if (quote == end)
+                        return std::nullopt; // the quote is never closed
+                    field.append(at, quote - at);
+                    at = quote + 1;
+                    if (at == end || *at != '"')
+                        break;
+                    field.append('"'); // a doubled quote is one
+                }
+            }
+            const char *comma = std::find(at, end, ',');
+            field.append(at, comma - at);
+            fields.append(field);
+            at = comma;
         }
+        if (at == end)
+            return fields;
+        if (most >= 0 && fields.size() >= most)
+            return std::nullopt;
     }
-    if (quoted)
-        return std::nullopt;
-    return fields;
 }
 
 QList<QList<QByteArray>> csvRecords(const QByteArray &text)

@@ -15,7 +15,7 @@ QByteArray csvField(const QString &text);
 // The fields of one record, their quoting undone. Empty when the quoting
 // is broken, or when the record has more than `most` fields (a line that
 // could be nothing expected is not taken apart).
-std::optional<QList<QByteArray>> csvFields(const QByteArray &record, qsizetype most = -1);
+std::optional<QList<QByteArray>> csvFields(QByteArrayView record, qsizetype most = -1);
 
 // The records of a text, each ended by a line end (CR LF or LF); a line break
 // inside quotes belongs to its field. What follows the last line end (a line
