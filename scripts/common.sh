@@ -14,7 +14,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
   desktop-file-utils dpkg-dev file lintian appstream man-db
-  qt6-translations-l10n
+  qt6-translations-l10n qt6-tools-dev qt6-l10n-tools
 )
 
 install_missing() {

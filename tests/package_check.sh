@@ -20,7 +20,8 @@ for f in usr/bin/zentova usr/bin/zentova-shortcuts usr/share/zentova/Chimes.wav 
          usr/share/applications/org.zentova.zentova.desktop usr/share/metainfo/org.zentova.zentova.metainfo.xml \
          usr/share/icons/hicolor/32x32/apps/zentova.png usr/share/icons/hicolor/256x256/apps/zentova.png \
          usr/share/doc/zentova/copyright usr/share/doc/zentova/changelog.gz \
-         usr/share/man/man1/zentova.1.gz usr/share/man/man1/zentova-shortcuts.1.gz; do
+         usr/share/man/man1/zentova.1.gz usr/share/man/man1/zentova-shortcuts.1.gz \
+         usr/share/man/ja/man1/zentova.1.gz usr/share/man/ja/man1/zentova-shortcuts.1.gz; do
   if [ -s "$work/root/$f" ]; then echo "ok: $f"; else echo "MISSING: $f"; fail=1; fi
 done
 for module in zentova_sound.so zentova_strip.so; do
@@ -32,6 +33,13 @@ if ldd "$work/root/usr/bin/zentova" | grep -q -E 'libQt6(Gui|Widgets)'; then
   echo "FAIL: /usr/bin/zentova needs Qt Gui or Widgets"; fail=1
 else
   echo "ok: /usr/bin/zentova needs Qt Core alone"
+fi
+# Both languages: the installed command answers in the session's.
+if LANGUAGE=en "$work/root/usr/bin/zentova" --help | head -n 1 | grep -q '^Usage: zentova' &&
+   LANGUAGE=ja "$work/root/usr/bin/zentova" --help | head -n 1 | grep -q '^使い方: zentova'; then
+  echo "ok: --help in English and in Japanese"
+else
+  echo "FAIL: --help does not follow the session's language"; fail=1
 fi
 desktop-file-validate "$work/root/usr/share/applications/org.zentova.zentova.desktop" && echo "ok: desktop entry valid" || fail=1
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.zentova.zentova.metainfo.xml" >"$work/as.log" 2>&1 \

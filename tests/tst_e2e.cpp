@@ -274,10 +274,11 @@ public:
         p.waitForStarted();
     }
     // A command run to its end with no display: its exit status and what it wrote.
-    int command(const Screen &screen, const QStringList &args, QByteArray *out = nullptr) const
+    int command(const Screen &screen, const QStringList &args, QByteArray *out = nullptr,
+                const QStringList &extraEnv = {}) const
     {
         QProcess p;
-        start(p, screen, args, {"DISPLAY"});
+        start(p, screen, args, QStringList{"DISPLAY"} + extraEnv);
         return finished(p, out);
     }
     QByteArray data() const
@@ -765,6 +766,10 @@ private slots:
         QByteArray out;
         QCOMPARE(install.command(*m_screen, {"--version"}, &out), 0);
         QVERIFY(out.startsWith("zentova "));
+        QCOMPARE(install.command(*m_screen, {"--help"}, &out, {"LANGUAGE=en"}), 0);
+        QVERIFY2(out.startsWith("Usage: zentova [options]\n"), out.constData());
+        QCOMPARE(install.command(*m_screen, {"--help"}, &out), 0);
+        QVERIFY2(out.startsWith("使い方: zentova [オプション]\n"), out.constData());
         QCOMPARE(install.command(*m_screen, {"--count", "2"}), 3); // nothing runs
         QCOMPARE(install.command(*m_screen, {"--count", "9"}), 2);
 

@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "platform/language.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -24,29 +25,30 @@ const char *const kToolkitFlags[] = {"reverse", "nograb", "dograb", "sync", "wid
 // In one language, the strip's: Qt's own help would mix in its English.
 QString helpText()
 {
-    return QStringLiteral(
-        "使い方: zentova [オプション]\n"
-        "Zentova: その日の処理件数を数える、常に手前に表示される細い帯。\n"
-        "\n"
-        "オプション:\n"
-        "  -h, --help     この説明を表示します。\n"
-        "  -v, --version  版を表示します。\n"
-        "  --count N      起動中の Zentova のカウンター N（左から "
-        "1〜5）を一回の数だけ増やします。\n"
-        "  --by K         --count と一緒に: 一回の数ではなく K（1〜1000）を足します。\n"
-        "  --uncount N    起動中の Zentova のカウンター N を一回の数だけ減らします"
-        "（0 より下にはなりません）。\n"
-        "  --undo         起動中の Zentova の、今日の最後の変更を取り消します。\n"
-        "\n"
-        "終了状態: 0 受け付けた、1 取り消すものがない（--undo）、2 引数の誤り、\n"
-        "3 Zentova が起動していない（または終了中）。\n"
-        "詳しくは man zentova。\n");
+    return translate(
+        "Command", "使い方: zentova [オプション]\n"
+                   "Zentova: その日の処理件数を数える、常に手前に表示される細い帯。\n"
+                   "\n"
+                   "オプション:\n"
+                   "  -h, --help     この説明を表示します。\n"
+                   "  -v, --version  版を表示します。\n"
+                   "  --count N      起動中の Zentova のカウンター N（左から "
+                   "1〜5）を一回の数だけ増やします。\n"
+                   "  --by K         --count と一緒に: 一回の数ではなく K（1〜1000）を足します。\n"
+                   "  --uncount N    起動中の Zentova のカウンター N を一回の数だけ減らします"
+                   "（0 より下にはなりません）。\n"
+                   "  --undo         起動中の Zentova の、今日の最後の変更を取り消します。\n"
+                   "\n"
+                   "終了状態: 0 受け付けた、1 取り消すものがない（--undo）、2 引数の誤り、\n"
+                   "3 Zentova が起動していない（または終了中）。\n"
+                   "詳しくは man zentova。\n");
 }
 
 QString usageLine()
 {
-    return QStringLiteral("(使い方: zentova [--count N [--by K] | --uncount N | --undo | --help "
-                          "| --version]、N は 1 から 5)");
+    return translate("Command",
+                     "(使い方: zentova [--count N [--by K] | --uncount N | --undo | --help "
+                     "| --version]、N は 1 から 5)");
 }
 
 } // namespace
@@ -62,20 +64,23 @@ CommandLine parseCommandLine(const QStringList &arguments)
     parser.addOption(version);
     const QCommandLineOption count(
         QStringLiteral("count"),
-        QStringLiteral("起動中の Zentova のカウンター N（左から 1〜5）を一回の数だけ増やします。"),
+        translate("Command",
+                  "起動中の Zentova のカウンター N（左から 1〜5）を一回の数だけ増やします。"),
         QStringLiteral("N"));
     const QCommandLineOption uncount(
         QStringLiteral("uncount"),
-        QStringLiteral(
+        translate(
+            "Command",
             "起動中の Zentova のカウンター N を一回の数だけ減らします（0 より下にはなりません）。"),
         QStringLiteral("N"));
     const QCommandLineOption by(
         QStringLiteral("by"),
-        QStringLiteral("--count と一緒に: カウンターの一回の数ではなく K（1〜1000）を足します。"),
+        translate("Command",
+                  "--count と一緒に: カウンターの一回の数ではなく K（1〜1000）を足します。"),
         QStringLiteral("K"));
     const QCommandLineOption undo(
         QStringLiteral("undo"),
-        QStringLiteral("起動中の Zentova の、今日の最後の変更を取り消します。"));
+        translate("Command", "起動中の Zentova の、今日の最後の変更を取り消します。"));
     parser.addOption(count);
     parser.addOption(uncount);
     parser.addOption(by);
@@ -100,13 +105,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
     };
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
-        return refuse(unknown.isEmpty()
-                          ? QStringLiteral("オプションの値がありません。")
-                          : QStringLiteral("不明なオプションです: ") + unknown.join(u' '));
+        return refuse(
+            unknown.isEmpty()
+                ? translate("Command", "オプションの値がありません。")
+                : translate("Command", "不明なオプションです: %1").arg(unknown.join(u' ')));
     }
     if (!parser.positionalArguments().isEmpty())
-        return refuse(QStringLiteral("余分な引数があります: ") +
-                      parser.positionalArguments().join(QLatin1Char(' ')));
+        return refuse(translate("Command", "余分な引数があります: %1")
+                          .arg(parser.positionalArguments().join(QLatin1Char(' '))));
     if (parser.isSet(help)) {
         result.action = CommandLine::Action::Print;
         result.text = helpText();
@@ -121,26 +127,26 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const int uses = int(parser.values(count).size() + parser.values(uncount).size());
     if (parser.isSet(undo)) {
         if (uses > 0 || parser.isSet(by))
-            return refuse(QStringLiteral("--undo は一つだけで使います。"));
+            return refuse(translate("Command", "--undo は一つだけで使います。"));
         result.action = CommandLine::Action::Undo;
         return result;
     }
     if (uses == 0)
-        return parser.isSet(by) ? refuse(QStringLiteral("--by は --count と一緒に使います。"))
+        return parser.isSet(by) ? refuse(translate("Command", "--by は --count と一緒に使います。"))
                                 : result;
     if (uses > 1)
-        return refuse(QStringLiteral("--count と --uncount は一度に一つだけです。"));
+        return refuse(translate("Command", "--count と --uncount は一度に一つだけです。"));
     const bool up = parser.isSet(count);
     bool ok = false;
     const int n = parser.value(up ? count : uncount).toInt(&ok);
     if (!ok || n < 1 || n > 5)
-        return refuse(QStringLiteral("カウンターの番号は 1 から 5 です。"));
+        return refuse(translate("Command", "カウンターの番号は 1 から 5 です。"));
     if (parser.isSet(by)) {
         const int k = parser.value(by).toInt(&ok);
         if (!up || parser.values(by).size() > 1)
-            return refuse(QStringLiteral("--by は --count と一緒に一度だけ使います。"));
+            return refuse(translate("Command", "--by は --count と一緒に一度だけ使います。"));
         if (!ok || k < 1 || k > 1000)
-            return refuse(QStringLiteral("--by の数は 1 から 1000 です。"));
+            return refuse(translate("Command", "--by の数は 1 から 1000 です。"));
         result.by = k;
     }
     result.action = CommandLine::Action::Count;

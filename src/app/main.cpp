@@ -6,6 +6,7 @@
 // program or in its installed lib/<architecture>/zentova), loaded to run.
 #include "app/commandline.h"
 #include "platform/files/folders.h"
+#include "platform/language.h"
 #include "remote/countchannel.h"
 
 #include <QCoreApplication>
@@ -79,8 +80,8 @@ int runStrip(int argc, char *argv[])
     }
     std::fprintf(
         stderr, "zentova: %s%s\n",
-        qUtf8Printable(QStringLiteral("帯を表示する部品 (zentova_strip.so) が見つかりません "
-                                      "(the strip's module could not be loaded)")),
+        qUtf8Printable(translate("Command", "帯を表示する部品 (zentova_strip.so) が見つかりません "
+                                            "(the strip's module could not be loaded)")),
         qUtf8Printable(errors));
     return 1;
 }

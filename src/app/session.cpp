@@ -1,4 +1,5 @@
 #include "app/session.h"
+#include "platform/language.h"
 
 #include "app/endsignals.h"
 #include "history/history.h"
@@ -129,7 +130,7 @@ Session::Start Session::start()
         QApplication::setWindowIcon(appIcon());
         // Qt's own texts (the save dialog's buttons, a text box's menu) in the
         // strip's language, where the desktop has Qt's translations.
-        if (m_qtTranslation.load(QStringLiteral("qtbase_ja"),
+        if (m_qtTranslation.load(qtTranslationName(),
                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(&m_qtTranslation);
     });

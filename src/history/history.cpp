@@ -1,4 +1,5 @@
 #include "history/history.h"
+#include "platform/language.h"
 
 #include "platform/csv.h"
 
@@ -200,7 +201,7 @@ QByteArray historyToAddTo()
     QByteArray text = readHistoryFile(historyPath());
     if (!isUtf8(text))
         throw RuntimeError(ErrorCode::PathFileAccessError,
-                           QStringLiteral("UTF-8 のテキストではありません"));
+                           translate("History", "UTF-8 のテキストではありません"));
     return text;
 }
 
@@ -368,9 +369,16 @@ QByteArray historyLine(const HistoryDay &day, Titles titles)
     return line;
 }
 
-QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles)
+QByteArray exportHeader()
 {
-    QByteArray out = kBom + historyHeader() + kLineEnd;
+    return translate("History", "日付,項目1,件数1,項目2,件数2,項目3,件数3,項目4,件数4,項目5,件数5,"
+                                "合計,目標1,目標2,目標3,目標4,目標5")
+        .toUtf8();
+}
+
+QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles, const QByteArray &header)
+{
+    QByteArray out = kBom + (header.isEmpty() ? historyHeader() : header) + kLineEnd;
     for (const HistoryDay &day : days)
         out += historyLine(day, titles) + kLineEnd;
     return out;
@@ -444,8 +452,8 @@ std::optional<QString> keepDay(const HistoryDay &day, const CountRecord &record)
     } catch (const RuntimeError &historyError) {
         const QString copy = datedRecordPath(day.date);
         writeFileAtomically(copy, encodeRecord(record));
-        return QStringLiteral("履歴 (history.csv) に書き込めませんでした（%1）。\n"
-                              "この日の件数は %2 に保存しました。")
+        return translate("History", "履歴 (history.csv) に書き込めませんでした（%1）。\n"
+                                    "この日の件数は %2 に保存しました。")
             .arg(historyError.description(), QDir::toNativeSeparators(copy));
     }
 }

@@ -62,8 +62,13 @@ QString defusedTitle(const QString &title);
 
 // One day's line, without its line end.
 QByteArray historyLine(const HistoryDay &day, Titles titles = Titles::AsTheyAre);
-// The whole text of a history file holding `days` in the given order.
-QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles = Titles::AsTheyAre);
+// The header of a copy for a spreadsheet, in the language shown: the same
+// columns as the history's own.
+QByteArray exportHeader();
+// The whole text of a history file holding `days` in the given order, under
+// `header` (the history's own where none is given).
+QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles = Titles::AsTheyAre,
+                           const QByteArray &header = {});
 
 // A history file's records as they stand: each one's bytes, and the day it
 // holds where it is a day's line. The header and anything that is no day's

@@ -1,4 +1,5 @@
 #include "history/historychart.h"
+#include "platform/language.h"
 
 #include "history/chartdata.h"
 
@@ -207,7 +208,7 @@ void BarChart::paintEvent(QPaintEvent *)
         const int y = plot.bottom() - int(std::llround(double(m_target) * plot.height() / top));
         p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
         p.drawLine(plot.left(), y, plot.right(), y);
-        const QString label = QStringLiteral("目標 %1").arg(m_target);
+        const QString label = translate("History", "目標 %1").arg(m_target);
         p.drawText(QRect(plot.right() - fm.horizontalAdvance(label) - 2, y - fm.height(),
                          fm.horizontalAdvance(label) + 2, fm.height()),
                    Qt::AlignRight | Qt::AlignBottom, label);

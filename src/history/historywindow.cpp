@@ -1,4 +1,5 @@
 #include "history/historywindow.h"
+#include "platform/language.h"
 
 #include "history/historychart.h"
 #include "platform/clock.h"
@@ -57,9 +58,11 @@ QString exportCell(const HistoryDay &day, int column)
 
 QString dateWithWeekday(const QDate &date)
 {
-    static const QString days[] = {QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"),
-                                   QStringLiteral("木"), QStringLiteral("金"), QStringLiteral("土"),
-                                   QStringLiteral("日")};
+    static const QString days[] = {
+        translate("History", "月", "Monday"),    translate("History", "火", "Tuesday"),
+        translate("History", "水", "Wednesday"), translate("History", "木", "Thursday"),
+        translate("History", "金", "Friday"),    translate("History", "土", "Saturday"),
+        translate("History", "日", "Sunday")};
     return date.toString(Qt::ISODate) + QStringLiteral(" (") + days[date.dayOfWeek() - 1] + u')';
 }
 
@@ -74,7 +77,7 @@ QString sumsInWords(const std::array<qint64, CounterCount> &values,
         text += QStringLiteral("\n%1: %2").arg(names[size_t(c)]).arg(values[size_t(c)]);
         all += values[size_t(c)];
     }
-    return text + QStringLiteral("\n合計: %1").arg(all);
+    return text + translate("History", "\n合計: %1").arg(all);
 }
 
 qint64 shownSum(const std::array<qint64, CounterCount> &values,
@@ -92,11 +95,12 @@ QString barName(const ChartBar &bar, BarSpan span)
     case BarSpan::Day:
         return dateWithWeekday(bar.first);
     case BarSpan::Week:
-        return dateWithWeekday(bar.first) + QStringLiteral(" 〜 ") + dateWithWeekday(bar.last);
+        return translate("History", "%1 〜 %2")
+            .arg(dateWithWeekday(bar.first), dateWithWeekday(bar.last));
     case BarSpan::Month:
         break;
     }
-    return QStringLiteral("%1年%2月").arg(bar.first.year()).arg(bar.first.month());
+    return translate("History", "%1年%2月").arg(bar.first.year()).arg(bar.first.month());
 }
 
 // Under the bar: the day of the month, with the month at its start; a
@@ -179,9 +183,9 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section == 0)
-        return QStringLiteral("日付");
+        return translate("History", "日付");
     if (section > CounterCount)
-        return QStringLiteral("合計");
+        return translate("History", "合計");
     return counterHeading(m_titles[size_t(section - 1)], section - 1);
 }
 
@@ -191,7 +195,7 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(applicationTitle() + QStringLiteral("：履歴"));
+    setWindowTitle(translate("History", "%1：履歴").arg(applicationTitle()));
     setFont(uiFont());
     // Room for the charts and a week of rows, within a small or scaled screen.
     // Each pixel more costs the open window memory: 880 x 660 took 1 MiB more.
@@ -200,23 +204,23 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
 
     m_rangeBox = new QComboBox(this);
     m_rangeBox->setObjectName(QStringLiteral("rangeBox"));
-    m_rangeBox->addItems({QStringLiteral("今週"), QStringLiteral("今月"), QStringLiteral("先月"),
-                          QStringLiteral("すべて")});
-    m_rangeBox->setAccessibleName(QStringLiteral("期間"));
-    m_copyButton = new QPushButton(QStringLiteral("コピー(&C)"), this);
+    m_rangeBox->addItems({translate("History", "今週"), translate("History", "今月"),
+                          translate("History", "先月"), translate("History", "すべて")});
+    m_rangeBox->setAccessibleName(translate("History", "期間"));
+    m_copyButton = new QPushButton(translate("History", "コピー(&C)"), this);
     m_copyButton->setObjectName(QStringLiteral("copyButton"));
     m_copyButton->setAccessibleDescription(
-        QStringLiteral("表示中の行を表計算に貼り付けられる形でコピーします"));
+        translate("History", "表示中の行を表計算に貼り付けられる形でコピーします"));
     m_counterBox = new QComboBox(this);
     m_counterBox->setObjectName(QStringLiteral("counterBox"));
-    m_counterBox->setAccessibleName(QStringLiteral("グラフの項目"));
-    m_copyImageButton = new QPushButton(QStringLiteral("画像をコピー(&I)"), this);
+    m_counterBox->setAccessibleName(translate("History", "グラフの項目"));
+    m_copyImageButton = new QPushButton(translate("History", "画像をコピー(&I)"), this);
     m_copyImageButton->setObjectName(QStringLiteral("copyImageButton"));
-    m_copyImageButton->setToolTip(QStringLiteral("グラフを画像としてコピーします"));
-    m_saveButton = new QPushButton(QStringLiteral("CSV で保存(&S)..."), this);
+    m_copyImageButton->setToolTip(translate("History", "グラフを画像としてコピーします"));
+    m_saveButton = new QPushButton(translate("History", "CSV で保存(&S)..."), this);
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
     m_copyButton->setToolTip(m_copyButton->accessibleDescription());
-    m_saveButton->setToolTip(QStringLiteral("表示中の行を CSV ファイルに保存します"));
+    m_saveButton->setToolTip(translate("History", "表示中の行を CSV ファイルに保存します"));
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("table"));
@@ -224,7 +228,7 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setTabKeyNavigation(false); // one stop in the Tab order; arrows move inside
-    m_table->setAccessibleName(QStringLiteral("日ごとの件数"));
+    m_table->setAccessibleName(translate("History", "日ごとの件数"));
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     // Ten years of days open at once: widths come from the first rows only.
@@ -241,7 +245,7 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     m_charts->setBackgroundRole(QPalette::Base);
     m_daysChart = new BarChart(m_charts);
     m_daysChart->setObjectName(QStringLiteral("daysChart"));
-    m_daysChart->setAccessibleName(QStringLiteral("日ごとの件数のグラフ"));
+    m_daysChart->setAccessibleName(translate("History", "日ごとの件数のグラフ"));
     m_hoursChart = new BarChart(m_charts);
     m_hoursChart->setObjectName(QStringLiteral("hoursChart"));
     m_hoursTitle = new QLabel(m_charts);
@@ -255,9 +259,9 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     charts->addLayout(hours, 2);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("期間:"), this));
+    top->addWidget(new QLabel(translate("History", "期間:"), this));
     top->addWidget(m_rangeBox);
-    top->addWidget(new QLabel(QStringLiteral("グラフ:"), this));
+    top->addWidget(new QLabel(translate("History", "グラフ:"), this));
     top->addWidget(m_counterBox);
     top->addStretch();
     top->addWidget(m_copyButton);
@@ -319,7 +323,7 @@ void HistoryWindow::reload()
         return;
     }
     showStored(load, {}, {});
-    m_totalsLabel->setText(QStringLiteral("履歴を読み込んでいます..."));
+    m_totalsLabel->setText(translate("History", "履歴を読み込んでいます..."));
     QThreadPool::globalInstance()->start([window = QPointer(this), load, date = today.date] {
         std::optional<RuntimeError> error;
         QList<HistoryDay> days;
@@ -391,7 +395,7 @@ void HistoryWindow::fillCounterBox()
         m_counterBox->currentData().isValid() ? m_counterBox->currentData().toInt() : -1;
     const QSignalBlocker quiet(m_counterBox);
     m_counterBox->clear();
-    m_counterBox->addItem(QStringLiteral("すべての項目"), -1);
+    m_counterBox->addItem(translate("History", "すべての項目"), -1);
     for (int i = 0; i < CounterCount; ++i) {
         const bool counted =
             std::any_of(m_allDays.begin(), m_allDays.end(),
@@ -440,14 +444,16 @@ void HistoryWindow::showCharts()
     for (int i = 0; i < CounterCount; ++i)
         target += names[size_t(i)].isEmpty() ? 0 : m_counters.options().targets[size_t(i)];
     m_daysChart->setTargetLine(span == BarSpan::Day ? target : 0);
-    static const QString spanWords[] = {QStringLiteral("日"), QStringLiteral("週"),
-                                        QStringLiteral("月")};
+    static const QString spanWords[] = {translate("History", "日", "a bar's span"),
+                                        translate("History", "週", "a bar's span"),
+                                        translate("History", "月", "a bar's span")};
     const QString unit = spanWords[int(span)];
     m_daysChart->setAccessibleDescription(
         total == 0 || best < 0
-            ? QStringLiteral("%1の%2ごとの件数の棒グラフ。件数はありません。")
+            ? translate("History", "%1の%2ごとの件数の棒グラフ。件数はありません。")
                   .arg(m_rangeBox->currentText(), unit)
-            : QStringLiteral("%1の%2ごとの件数の棒グラフ。合計 %3 件、最も多い%2は %4 の %5 件。")
+            : translate("History",
+                        "%1の%2ごとの件数の棒グラフ。合計 %3 件、最も多い%2は %4 の %5 件。")
                   .arg(m_rangeBox->currentText(), unit)
                   .arg(total)
                   .arg(barName(m_bars[best], span))
@@ -465,8 +471,8 @@ void HistoryWindow::showHours()
     m_daysChart->setCurrent(current);
 
     const QString day = dateWithWeekday(m_hoursDay);
-    m_hoursTitle->setText(day + QStringLiteral(" の時間ごと"));
-    m_hoursChart->setAccessibleName(day + QStringLiteral(" の時間ごとの件数のグラフ"));
+    m_hoursTitle->setText(translate("History", "%1 の時間ごと").arg(day));
+    m_hoursChart->setAccessibleName(translate("History", "%1 の時間ごとの件数のグラフ").arg(day));
     const auto names = chartedCounters();
     // Today's hours are the strip's own; a past day's are in its log.
     const bool today = m_hoursDay == m_counters.openDay().day;
@@ -475,8 +481,9 @@ void HistoryWindow::showHours()
     const auto row = std::find_if(m_allDays.begin(), m_allDays.end(),
                                   [&](const HistoryDay &d) { return d.date == m_hoursDay; });
     if (!today && lines.isEmpty() && row != m_allDays.end() && row->total() != 0) {
-        const QString why = QStringLiteral("この日は時刻の記録がありません（件数を時刻とともに"
-                                           "記録し始める前の日です）。");
+        const QString why =
+            translate("History", "この日は時刻の記録がありません（件数を時刻とともに"
+                                 "記録し始める前の日です）。");
         m_hoursChart->setBars({}, names);
         m_hoursChart->setMessage(why);
         m_hoursChart->setAccessibleDescription(why);
@@ -493,14 +500,16 @@ void HistoryWindow::showHours()
         if (shownSum(counts, names) > shownSum(hours[size_t(best)], names))
             best = h;
         bars.append({QString::number(clock),
-                     QStringLiteral("%1 時台").arg(clock) + sumsInWords(counts, names), counts});
+                     translate("History", "%1 時台").arg(clock) + sumsInWords(counts, names),
+                     counts});
     }
     m_hoursChart->setMessage(QString());
     m_hoursChart->setBars(bars, names);
     m_hoursChart->setAccessibleDescription(
         total == 0
-            ? QStringLiteral("この日の時間ごとの件数はありません。")
-            : QStringLiteral("時間ごとの件数の棒グラフ。合計 %1 件、最も多いのは %2 時台の %3 件。")
+            ? translate("History", "この日の時間ごとの件数はありません。")
+            : translate("History",
+                        "時間ごとの件数の棒グラフ。合計 %1 件、最も多いのは %2 時台の %3 件。")
                   .arg(total)
                   .arg((startHour + best) % 24)
                   .arg(shownSum(hours[size_t(best)], names)));
@@ -542,13 +551,14 @@ void HistoryWindow::showMetDays()
     for (int i = 0; i < CounterCount; ++i) {
         const MetDays days = metDays(shownDays(), i);
         if (days.withTarget > 0)
-            met << QStringLiteral("%1 達成 %2 / %3 日")
+            met << translate("History", "%1 達成 %2 / %3 日")
                        .arg(counterHeading(m_counters.gTitle(i), i))
                        .arg(days.met)
                        .arg(days.withTarget);
     }
-    m_metLabel->setText(met.isEmpty() ? QString()
-                                      : QStringLiteral("目標: ") + met.join(QStringLiteral("　")));
+    m_metLabel->setText(
+        met.isEmpty() ? QString()
+                      : translate("History", "目標: %1").arg(met.join(translate("History", "　"))));
     m_metLabel->setVisible(!met.isEmpty());
 }
 
@@ -597,14 +607,14 @@ void HistoryWindow::showTotals()
             sums[size_t(i)] += day.counts[size_t(i)];
         all += day.total();
     }
-    QString text = QStringLiteral("期間の合計（%1 日）").arg(shownDays().size());
+    QString text = translate("History", "期間の合計（%1 日）").arg(shownDays().size());
     for (int i = 0; i < CounterCount; ++i) {
         if (!m_table->isColumnHidden(i + 1) || sums[size_t(i)] != 0)
-            text += QStringLiteral("　%1: %2")
+            text += translate("History", "　%1: %2")
                         .arg(counterHeading(m_counters.gTitle(i), i))
                         .arg(sums[size_t(i)]);
     }
-    m_totalsLabel->setText(text + QStringLiteral("　合計: %1").arg(all));
+    m_totalsLabel->setText(text + translate("History", "　合計: %1").arg(all));
 }
 
 QString HistoryWindow::clipboardText() const
@@ -612,7 +622,7 @@ QString HistoryWindow::clipboardText() const
     const auto clean = [](QString s) {
         return s.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
     };
-    QString text = QString::fromUtf8(historyHeader()).replace(u',', u'\t') + u'\n';
+    QString text = QString::fromUtf8(exportHeader()).replace(u',', u'\t') + u'\n';
     for (const HistoryDay &day : shownDays()) {
         QStringList cells;
         for (int c = 0; c < kExportColumns; ++c)
@@ -632,7 +642,8 @@ void HistoryWindow::saveShownRows(const QString &path)
     const auto shown = shownDays();
     const QList<HistoryDay> days(shown.rbegin(), shown.rend());
     trap([&] {
-        writeFileAtomically(path, historyFileText(days, Titles::Defused), DirectWrite::Allowed);
+        writeFileAtomically(path, historyFileText(days, Titles::Defused, exportHeader()),
+                            DirectWrite::Allowed);
     });
 }
 

@@ -1,4 +1,5 @@
 #include "main_window/alarm.h"
+#include "platform/language.h"
 
 #include "platform/runtime.h"
 #include "state/counterstate.h"
@@ -19,13 +20,13 @@ bool alarmDue(const QTime &previous, const QTime &now, int16_t timerOn, int16_t 
 
 QString alarmMessage(int16_t alarmHour, int16_t alarmMinute)
 {
-    return QStringLiteral("は～い！！　") + formatTwoDigits(alarmHour) + QStringLiteral("時 ") +
-           formatTwoDigits(alarmMinute) + QStringLiteral("分でーす♪");
+    return translate("Strip", "は～い！！　%1時 %2分でーす♪")
+        .arg(formatTwoDigits(alarmHour), formatTwoDigits(alarmMinute));
 }
 
 QString alarmTitle()
 {
-    return QStringLiteral("タイマーアラーム");
+    return translate("Strip", "タイマーアラーム");
 }
 
 } // namespace zentova

@@ -1,4 +1,5 @@
 #include "main_window/frmmain.h"
+#include "platform/language.h"
 
 #include "history/history.h"
 #include "history/historywindow.h"
@@ -157,8 +158,9 @@ void frmMain::buildControls()
     placeTwips(cmdSet, 810, 150, 555, 300);
     setBackColor(cmdSet, colorvalue::PaleBlue);
     connect(cmdSet, &QPushButton::clicked, this, [this] { cmdSet_Click(); });
-    cmdSet->setAccessibleName(QStringLiteral("設定"));
-    cmdSet->setAccessibleDescription(QStringLiteral("項目名、件数、アラームの設定画面を開きます"));
+    cmdSet->setAccessibleName(translate("Strip", "設定"));
+    cmdSet->setAccessibleDescription(
+        translate("Strip", "項目名、件数、アラームの設定画面を開きます"));
     cmdSet->setToolTip(cmdSet->accessibleDescription());
 
     lblTime = new CaptionLabel(Frame1);
@@ -166,8 +168,8 @@ void frmMain::buildControls()
     placeTwips(lblTime, 180, 180, 615, 255);
     lblTime->setFont(msPGothic(11.25));
     lblTime->setAttribute(Qt::WA_TranslucentBackground);
-    lblTime->setAccessibleName(QStringLiteral("時刻"));
-    lblTime->setToolTip(QStringLiteral("現在の時刻"));
+    lblTime->setAccessibleName(translate("Strip", "時刻"));
+    lblTime->setToolTip(translate("Strip", "現在の時刻"));
 
     // Frames are created from index 4 down to 0, so that on the desktop
     // each frame stacks above the one to its right.
@@ -215,15 +217,15 @@ void frmMain::buildControls()
     for (size_t k = 0; k + 1 < order.size(); ++k)
         setTabOrder(order[k], order[k + 1]);
 
-    menu = new QMenu(QStringLiteral("メニュー"), this);
+    menu = new QMenu(translate("Strip", "メニュー"), this);
     menu->setObjectName(QStringLiteral("menu"));
-    m_historyAction = menu->addAction(QStringLiteral("履歴(&H)..."));
+    m_historyAction = menu->addAction(translate("Strip", "履歴(&H)..."));
     m_historyAction->setObjectName(QStringLiteral("historyAction"));
     connect(m_historyAction, &QAction::triggered, this, [this] { showHistory(); });
-    m_optionsAction = menu->addAction(QStringLiteral("オプション(&O)..."));
+    m_optionsAction = menu->addAction(translate("Strip", "オプション(&O)..."));
     m_optionsAction->setObjectName(QStringLiteral("optionsAction"));
     connect(m_optionsAction, &QAction::triggered, this, [this] { showOptions(); });
-    m_undoAction = menu->addAction(QStringLiteral("元に戻す(&U)"));
+    m_undoAction = menu->addAction(translate("Strip", "元に戻す(&U)"));
     m_undoAction->setObjectName(QStringLiteral("undoAction"));
     m_undoAction->setShortcut(QKeySequence::Undo);
     m_undoAction->setShortcutContext(Qt::WindowShortcut);
@@ -236,10 +238,10 @@ void frmMain::buildControls()
             [this] { m_undoAction->setEnabled(m_model.canUndo()); });
     connect(menu, &QMenu::aboutToShow, this, [this] {
         m_undoAction->setText(m_model.canUndo()
-                                  ? QStringLiteral("元に戻す(&U): ") + m_model.undoLabel()
-                                  : QStringLiteral("元に戻す(&U)"));
+                                  ? translate("Strip", "元に戻す(&U): %1").arg(m_model.undoLabel())
+                                  : translate("Strip", "元に戻す(&U)"));
     });
-    mEnd = menu->addAction(QStringLiteral("終了"));
+    mEnd = menu->addAction(translate("Strip", "終了"));
     mEnd->setObjectName(QStringLiteral("mEnd"));
     connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
 }
@@ -286,16 +288,22 @@ void frmMain::describeCounter(int index)
     // What a screen reader says for the counter's controls: the counter by
     // its title (by its number while it has none), and its value.
     const QString title = fraC(index)->caption();
-    const QString name = title.isEmpty() ? QStringLiteral("カウンター %1").arg(index + 1) : title;
+    const QString name =
+        title.isEmpty() ? translate("Strip", "カウンター %1").arg(index + 1) : title;
     const int step = m_model.options().steps[size_t(index)];
-    cmdC(index)->setAccessibleName(name + QStringLiteral(" を %1 増やす").arg(step));
-    cmdC(index)->setAccessibleDescription(QStringLiteral("右クリックで %1 減らします").arg(step));
+    cmdC(index)->setAccessibleName(translate("Strip", "%1 を %2 増やす").arg(name).arg(step));
+    cmdC(index)->setAccessibleDescription(
+        translate("Strip", "右クリックで %1 減らします").arg(step));
     cmdC(index)->setToolTip(
-        name + QStringLiteral(": クリックで %1 増やし、右クリックで %1 減らします").arg(step));
+        translate("Strip", "%1: クリックで %2 増やし、右クリックで %2 減らします")
+            .arg(name)
+            .arg(step));
     // A step other than one is said where the counter is.
-    fraC(index)->setToolTip(step == 1 ? QString() : name + QStringLiteral(": %1 ずつ").arg(step));
-    lblC(index)->setToolTip(name + QStringLiteral(" の件数"));
-    lblC(index)->setAccessibleName(name + QStringLiteral(" の件数 ") + lblC(index)->caption());
+    fraC(index)->setToolTip(step == 1 ? QString()
+                                      : translate("Strip", "%1: %2 ずつ").arg(name).arg(step));
+    lblC(index)->setToolTip(translate("Strip", "%1 の件数").arg(name));
+    lblC(index)->setAccessibleName(
+        translate("Strip", "%1 の件数 %2").arg(name, lblC(index)->caption()));
     fraC(index)->setAccessibleName(name);
 }
 
@@ -313,8 +321,8 @@ void frmMain::inviteToTitle()
     for (int i = 0; i < CounterCount; ++i)
         anyTitle = anyTitle || !m_model.gTitle(i).isEmpty();
     cmdSet->setToolTip(anyTitle ? cmdSet->accessibleDescription()
-                                : QStringLiteral("まず Set で項目名を付けてください。"
-                                                 "名前を付けたカウンターが表示されます。"));
+                                : translate("Strip", "まず Set で項目名を付けてください。"
+                                                     "名前を付けたカウンターが表示されます。"));
 }
 
 // ---------------------------------------------------------------------------
@@ -446,7 +454,7 @@ void frmMain::Form_Load()
     m.LoadCountData();
     bool restoring = false;
     if (m.offersRestore())
-        restoring = MsgBox(QStringLiteral("先ほどの件数を再表示させますか？"),
+        restoring = MsgBox(translate("Strip", "先ほどの件数を再表示させますか？"),
                            msgstyle::YesNoQuestion, applicationTitle()) == msgresult::Yes;
     const CountRecord &gSaved = m.gSaved;
     for (int i = 0; i < CounterCount; ++i)
@@ -493,9 +501,9 @@ void frmMain::Form_Unload()
     long long total = 0;
     for (int i = 0; i < CounterCount; ++i)
         total += m_model.gCount(i);
-    MsgBox(QStringLiteral("お疲れ様でした。今日の処理件数は ") + intToText(total) +
-               QStringLiteral("件でした。"),
-           msgstyle::OkOnly, title);
+    MsgBox(
+        translate("Strip", "お疲れ様でした。今日の処理件数は %1件でした。").arg(intToText(total)),
+        msgstyle::OkOnly, title);
     // The box may have been answered after the turn: the day it closed gets
     // its line before the record is dated.
     m_model.passTurn(Now());
@@ -691,7 +699,7 @@ void frmMain::tmrClock_Timer()
         const QDateTime now = Now();
         const QString clock = now.time().toString(QStringLiteral("HH:mm"));
         if (clock != lblTime->caption())
-            lblTime->setAccessibleName(QStringLiteral("時刻 ") + clock);
+            lblTime->setAccessibleName(translate("Strip", "時刻 %1").arg(clock));
         lblTime->setCaption(clock);
         const QTime previous = std::exchange(m_lastTick, now.time());
         if (!alarmDue(previous, now.time(), m_model.gTimerOn, m_model.gAlarmHour,

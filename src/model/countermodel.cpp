@@ -1,4 +1,5 @@
 #include "model/countermodel.h"
+#include "platform/language.h"
 
 #include "platform/clock.h"
 #include "platform/files/atomicfile.h"
@@ -286,7 +287,7 @@ QString CounterModel::undoLabel() const
     const UndoStep &step = m_undo.last();
     const QString time = step.at.toString(QStringLiteral("HH:mm"));
     if (step.parts.size() != 1)
-        return QStringLiteral("設定 (%1)").arg(time);
+        return translate("Counters", "設定 (%1)").arg(time);
     const Part &part = step.parts.first();
     const int delta = part.after - part.before;
     return QStringLiteral("%1 %2%3 (%4)")
@@ -430,15 +431,17 @@ void CounterModel::appendJournal()
         try {
             size = appendLogLines(path, lines);
         } catch (const RuntimeError &e) {
-            tell(QStringLiteral("件数の記録 (%1) に書き込めません: %2\n"
-                                "件数は Countdata.dat に保存されます。記録は書けるようになった"
-                                "ときに続きから書きます。")
+            tell(translate("Counters",
+                           "件数の記録 (%1) に書き込めません: %2\n"
+                           "件数は Countdata.dat に保存されます。記録は書けるようになった"
+                           "ときに続きから書きます。")
                      .arg(QDir::toNativeSeparators(path), e.description()));
             return;
         }
         if (path != countLogPath(month))
-            tell(QStringLiteral("%1 は別の形式で保存し直されているため、この月の件数の記録は %2 "
-                                "に続けて書きます。")
+            tell(translate("Counters",
+                           "%1 は別の形式で保存し直されているため、この月の件数の記録は %2 "
+                           "に続けて書きます。")
                      .arg(QFileInfo(countLogPath(month)).fileName(), QFileInfo(path).fileName()));
         for (qsizetype i = 0; i < n; ++i) {
             const Pending &p = m_pending[i];

@@ -1,4 +1,5 @@
 #include "platform/errortrap.h"
+#include "platform/language.h"
 
 namespace zentova
 {
@@ -16,7 +17,7 @@ QString describe(std::exception_ptr error)
             return QString::fromLocal8Bit(e.what());
     } catch (...) {
     }
-    return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");
+    return translate("Errors", "アプリケーション定義またはオブジェクト定義のエラーです。");
 }
 
 void showErrorDescription(const QString &description)

@@ -1,4 +1,5 @@
 #include "platform/runtime.h"
+#include "platform/language.h"
 
 #include <cmath>
 #include <limits>
@@ -10,29 +11,29 @@ QString errorDescription(ErrorCode code)
 {
     switch (code) {
     case ErrorCode::OutOfMemory:
-        return QStringLiteral("メモリが不足しています。");
+        return translate("Errors", "メモリが不足しています。");
     case ErrorCode::Overflow:
-        return QStringLiteral("オーバーフローしました。");
+        return translate("Errors", "オーバーフローしました。");
     case ErrorCode::SubscriptOutOfRange:
-        return QStringLiteral("インデックスが有効範囲にありません。");
+        return translate("Errors", "インデックスが有効範囲にありません。");
     case ErrorCode::TypeMismatch:
-        return QStringLiteral("型が一致しません。");
+        return translate("Errors", "型が一致しません。");
     case ErrorCode::BadFileNameOrNumber:
-        return QStringLiteral("ファイル名または番号が不正です。");
+        return translate("Errors", "ファイル名または番号が不正です。");
     case ErrorCode::FileNotFound:
-        return QStringLiteral("ファイルが見つかりません。");
+        return translate("Errors", "ファイルが見つかりません。");
     case ErrorCode::DeviceIoError:
-        return QStringLiteral("デバイス I/O エラーです。");
+        return translate("Errors", "デバイス I/O エラーです。");
     case ErrorCode::DiskFull:
-        return QStringLiteral("ディスクの空き容量が不足しています。");
+        return translate("Errors", "ディスクの空き容量が不足しています。");
     case ErrorCode::PermissionDenied:
-        return QStringLiteral("書き込みできません。");
+        return translate("Errors", "書き込みできません。");
     case ErrorCode::PathFileAccessError:
-        return QStringLiteral("パス名が無効です。");
+        return translate("Errors", "パス名が無効です。");
     case ErrorCode::PathNotFound:
-        return QStringLiteral("パスが見つかりません。");
+        return translate("Errors", "パスが見つかりません。");
     }
-    return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");
+    return translate("Errors", "アプリケーション定義またはオブジェクト定義のエラーです。");
 }
 
 RuntimeError::RuntimeError(ErrorCode code) : RuntimeError(code, errorDescription(code)) {}

@@ -1,4 +1,5 @@
 #include "remote/countchannel.h"
+#include "platform/language.h"
 
 #include "platform/files/instancelock.h"
 
@@ -34,7 +35,7 @@ bool isOurPrivateFolder(const QString &folder, QString *why)
         return false;
     }
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
-        *why = folder + QStringLiteral(" は自分専用のフォルダーではありません");
+        *why = translate("Command", "%1 は自分専用のフォルダーではありません").arg(folder);
         return false;
     }
     return true;
@@ -44,7 +45,7 @@ bool fitsASocketAddress(const QString &folder, QString *why)
 {
     if (QFile::encodeName(folder).size() + kSocketNameLength < int(sizeof(sockaddr_un::sun_path)))
         return true;
-    *why = folder + QStringLiteral(" はソケットの名前には長すぎます");
+    *why = translate("Command", "%1 はソケットの名前には長すぎます").arg(folder);
     return false;
 }
 
@@ -172,9 +173,10 @@ int sendCountRequest(const QString &dataFolder, const CountRequest &request, QSt
     QString why;
     const QString path = countSocketPath(dataFolder, &why);
     if (path.isEmpty()) {
-        *error = QStringLiteral("件数を渡すソケットを置くフォルダーがありません (no folder for the "
-                                "count socket): ") +
-                 why;
+        *error = translate("Command",
+                           "件数を渡すソケットを置くフォルダーがありません (no folder for the "
+                           "count socket): %1")
+                     .arg(why);
         return 3;
     }
     sockaddr_un address;
@@ -186,19 +188,20 @@ int sendCountRequest(const QString &dataFolder, const CountRequest &request, QSt
             ::close(fd);
         struct stat st = {};
         const bool somethingElse = ::lstat(address.sun_path, &st) == 0 && !S_ISSOCK(st.st_mode);
-        *error = somethingElse
-                     ? QStringLiteral("Zentova に件数を渡せません。%1 はソケットではありません "
-                                      "(%1 is not a socket).")
-                           .arg(path)
-                 : (cause == ENOENT || cause == ECONNREFUSED) && lockIsHeld(dataFolder)
-                     ? QStringLiteral("Zentova は起動していますが、%1 で件数を受け付けていません。"
-                                      "起動時のメッセージを見てください (Zentova runs, but does "
-                                      "not listen at %1: see what it said as it started).")
-                           .arg(path)
-                 : cause == ENOENT || cause == ECONNREFUSED
-                     ? QStringLiteral("Zentova は起動していません (Zentova is not running).")
-                     : QStringLiteral("Zentova に件数を渡せません (%1): %2")
-                           .arg(path, QString::fromLocal8Bit(std::strerror(cause)));
+        *error =
+            somethingElse
+                ? translate("Command", "Zentova に件数を渡せません。%1 はソケットではありません "
+                                       "(%1 is not a socket).")
+                      .arg(path)
+            : (cause == ENOENT || cause == ECONNREFUSED) && lockIsHeld(dataFolder)
+                ? translate("Command", "Zentova は起動していますが、%1 で件数を受け付けていません。"
+                                       "起動時のメッセージを見てください (Zentova runs, but does "
+                                       "not listen at %1: see what it said as it started).")
+                      .arg(path)
+            : cause == ENOENT || cause == ECONNREFUSED
+                ? translate("Command", "Zentova は起動していません (Zentova is not running).")
+                : translate("Command", "Zentova に件数を渡せません (%1): %2")
+                      .arg(path, QString::fromLocal8Bit(std::strerror(cause)));
         return 3;
     }
     const QByteArray line = countRequestLine(request);
@@ -217,12 +220,12 @@ int sendCountRequest(const QString &dataFolder, const CountRequest &request, QSt
     if (reply == AcceptedReply)
         return 0;
     if (reply == NothingReply) {
-        *error = QStringLiteral("取り消すものがありません (nothing to take back).");
+        *error = translate("Command", "取り消すものがありません (nothing to take back).");
         return 1;
     }
     *error = reply == EndingReply
-                 ? QStringLiteral("Zentova は終了するところです (Zentova is closing).")
-                 : QStringLiteral("Zentova が応答しません (Zentova did not answer).");
+                 ? translate("Command", "Zentova は終了するところです (Zentova is closing).")
+                 : translate("Command", "Zentova が応答しません (Zentova did not answer).");
     return 3;
 }
 

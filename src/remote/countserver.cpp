@@ -1,4 +1,5 @@
 #include "remote/countserver.h"
+#include "platform/language.h"
 
 #include "platform/clock.h"
 
@@ -52,9 +53,9 @@ bool CountServer::listen(const QString &dataFolder)
     m_path = countSocketPath(dataFolder, &why);
     const auto fail = [&](const QString &cause) {
         std::fprintf(stderr, "zentova: %s\n",
-                     qPrintable(QStringLiteral("--count を受け付けられません (--count cannot "
-                                               "reach this copy): ") +
-                                cause));
+                     qPrintable(translate("Command", "--count を受け付けられません (--count cannot "
+                                                     "reach this copy): %1")
+                                    .arg(cause)));
         if (m_listener >= 0)
             ::close(m_listener);
         m_listener = -1;

@@ -1,4 +1,5 @@
 #include "settings/frmset.h"
+#include "platform/language.h"
 
 #include "settings/applysettings.h"
 
@@ -94,7 +95,7 @@ void frmSet::buildControls()
 {
     // Creation order (it is also the stacking order): Frame3 and its title boxes, OK, the hidden
     // lap frame, the alarm frame, then the count frame.
-    Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("項目名（５文字）"));
+    Frame3 = makeFrame(this, QStringLiteral("Frame3"), translate("Settings", "項目名（５文字）"));
     placeTwips(Frame3, 120, 1560, 1815, 2175);
     for (int i = CounterCount - 1; i >= 0; --i) {
         auto *box = new TextBox(Frame3);
@@ -121,7 +122,7 @@ void frmSet::buildControls()
     cmdOK->setAutoDefault(false);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
-    Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("ラップ件数"));
+    Frame2 = makeFrame(this, QStringLiteral("Frame2"), translate("Settings", "ラップ件数"));
     placeTwips(Frame2, 2040, 2640, 2175, 615);
     Frame2->setVisible(false);
     for (int i = 1; i >= 0; --i) {
@@ -131,7 +132,7 @@ void frmSet::buildControls()
         m_optLap[size_t(i)] = option;
     }
 
-    Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("タイマー"));
+    Frame1 = makeFrame(this, QStringLiteral("Frame1"), translate("Settings", "タイマー"));
     placeTwips(Frame1, 2040, 1560, 2175, 1035);
     for (int i = 1; i >= 0; --i) {
         auto *box = new TextBox(Frame1);
@@ -155,11 +156,11 @@ void frmSet::buildControls()
         connect(option, &QRadioButton::clicked, this, [this, i] { optTimer_Click(i); });
         m_optTimer[size_t(i)] = option;
     }
-    Label1 = makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("："));
+    Label1 = makeLabel(Frame1, QStringLiteral("Label1"), translate("Settings", "："));
     placeTwips(Label1, 1170, 630, 105, 195);
 
-    fraCount =
-        makeFrame(this, QStringLiteral("fraCount"), QStringLiteral("カウント値＜合計：件＞"));
+    fraCount = makeFrame(this, QStringLiteral("fraCount"),
+                         translate("Settings", "カウント値＜合計：件＞"));
     placeTwips(fraCount, 120, 120, 4095, 1425);
     for (int i = CounterCount - 1; i >= 0; --i) {
         const int row = i < 3 ? i : i - 3;
@@ -175,7 +176,7 @@ void frmSet::buildControls()
     for (int i = CounterCount - 1; i >= 0; --i) {
         const int row = i < 3 ? i : i - 3;
         auto *colon =
-            makeLabel(fraCount, QStringLiteral("Labelcolon%1").arg(i), QStringLiteral("："));
+            makeLabel(fraCount, QStringLiteral("Labelcolon%1").arg(i), translate("Settings", "："));
         placeTwips(colon, i < 3 ? 1080 : 3120, 300 + 360 * row, 105, 195);
         m_Labelcolon[size_t(i)] = colon;
         auto *title = makeLabel(fraCount, QStringLiteral("TitleC%1").arg(i), QString());
@@ -262,17 +263,17 @@ void frmSet::describeControls()
     const auto &gTitle = m_model.gTitle;
     for (int i = 0; i < CounterCount; ++i) {
         const QString title =
-            gTitle(i).isEmpty() ? QStringLiteral("カウンター %1").arg(i + 1) : gTitle(i);
-        m_txtC[size_t(i)]->setAccessibleName(title + QStringLiteral(" の件数"));
+            gTitle(i).isEmpty() ? translate("Settings", "カウンター %1").arg(i + 1) : gTitle(i);
+        m_txtC[size_t(i)]->setAccessibleName(translate("Settings", "%1 の件数").arg(title));
         m_txtTitle[size_t(i)]->setAccessibleName(
-            QStringLiteral("カウンター %1 の項目名").arg(i + 1));
-        m_txtTitle[size_t(i)]->setAccessibleDescription(QStringLiteral("5 文字まで"));
+            translate("Settings", "カウンター %1 の項目名").arg(i + 1));
+        m_txtTitle[size_t(i)]->setAccessibleDescription(translate("Settings", "5 文字まで"));
     }
-    m_txtTimer[0]->setAccessibleName(QStringLiteral("アラームの時"));
-    m_txtTimer[1]->setAccessibleName(QStringLiteral("アラームの分"));
-    m_optTimer[0]->setAccessibleName(QStringLiteral("アラーム ON"));
-    m_optTimer[1]->setAccessibleName(QStringLiteral("アラーム OFF"));
-    cmdOK->setAccessibleDescription(QStringLiteral("設定を反映して閉じます"));
+    m_txtTimer[0]->setAccessibleName(translate("Settings", "アラームの時"));
+    m_txtTimer[1]->setAccessibleName(translate("Settings", "アラームの分"));
+    m_optTimer[0]->setAccessibleName(translate("Settings", "アラーム ON"));
+    m_optTimer[1]->setAccessibleName(translate("Settings", "アラーム OFF"));
+    cmdOK->setAccessibleDescription(translate("Settings", "設定を反映して閉じます"));
     // What a screen reader says, a mouse pointer shows.
     for (QWidget *w : findChildren<QWidget *>()) {
         if (!w->accessibleDescription().isEmpty())
@@ -282,7 +283,7 @@ void frmSet::describeControls()
 
 void frmSet::Form_Load()
 {
-    setWindowTitle(applicationTitle() + QStringLiteral("：設定"));
+    setWindowTitle(translate("Settings", "%1：設定").arg(applicationTitle()));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     const CounterModel &m = m_model;

@@ -1,4 +1,5 @@
 #include "settings/optionswindow.h"
+#include "platform/language.h"
 
 #include "platform/errortrap.h"
 #include "platform/msgbox.h"
@@ -20,7 +21,7 @@ namespace zentova
 OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("OptionsWindow"));
-    setWindowTitle(applicationTitle() + QStringLiteral("：オプション"));
+    setWindowTitle(translate("Options", "%1：オプション").arg(applicationTitle()));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
     setFont(uiFont());
@@ -30,15 +31,15 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     m_startHourBox->setRange(0, 23);
     // Wide enough that a window manager shows the whole title.
     m_startHourBox->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0")) * 20);
-    m_startHourBox->setSuffix(QStringLiteral(" 時"));
-    m_startHourBox->setAccessibleName(QStringLiteral("一日の始まり"));
-    m_startHourBox->setToolTip(
-        QStringLiteral("この時刻に日付が切り替わります。夜勤の件数は始めた日の分になります。"));
-    m_resetBox = new QCheckBox(QStringLiteral("切り替え時に件数を 0 に戻す(&R)"), this);
+    m_startHourBox->setSuffix(translate("Options", " 時"));
+    m_startHourBox->setAccessibleName(translate("Options", "一日の始まり"));
+    m_startHourBox->setToolTip(translate(
+        "Options", "この時刻に日付が切り替わります。夜勤の件数は始めた日の分になります。"));
+    m_resetBox = new QCheckBox(translate("Options", "切り替え時に件数を 0 に戻す(&R)"), this);
     m_resetBox->setObjectName(QStringLiteral("resetBox"));
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("一日の始まり(&D):"), m_startHourBox);
+    form->addRow(translate("Options", "一日の始まり(&D):"), m_startHourBox);
     form->addRow(m_resetBox);
     // One spin box a counter, named after it, in a group of its own.
     const auto counterBoxes = [&](const QString &heading, const QString &what, const QString &kind,
@@ -52,7 +53,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
             box->setRange(least, most);
             box->setAlignment(Qt::AlignRight);
             const QString name = counterHeading(titles(i), i);
-            box->setAccessibleName(name + QStringLiteral(" の") + what);
+            box->setAccessibleName(translate("Options", "%1 の%2").arg(name, what));
             box->setToolTip(tip);
             groupForm->addRow(mnemonics ? QStringLiteral("%1(&%2):").arg(name).arg(i + 1)
                                         : QStringLiteral("%1:").arg(name),
@@ -63,24 +64,27 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     };
     // A target of 0 is none: the strip then draws the counter as it always has.
     auto [targets, targetBoxes] = counterBoxes(
-        QStringLiteral("一日の目標"), QStringLiteral("目標"), QStringLiteral("targetBox"), 0, 32767,
-        QStringLiteral(
-            "1 日の目標件数です。達成すると枠の下の線の色が変わります。0 は目標なしです。"),
+        translate("Options", "一日の目標"), translate("Options", "目標"),
+        QStringLiteral("targetBox"), 0, 32767,
+        translate("Options",
+                  "1 日の目標件数です。達成すると枠の下の線の色が変わります。0 は目標なしです。"),
         true);
     m_targetBoxes = targetBoxes;
     for (QSpinBox *box : m_targetBoxes)
-        box->setSpecialValueText(QStringLiteral("なし"));
+        box->setSpecialValueText(translate("Options", "なし"));
     // What one click adds: for counting pieces by the box.
     auto [steps, stepBoxes] = counterBoxes(
-        QStringLiteral("一回の数"), QStringLiteral("一回の数"), QStringLiteral("stepBox"), 1, 1000,
-        QStringLiteral("クリック、キー、--count で足す数です。右クリックでは同じ数を減らします。"),
+        translate("Options", "一回の数"), translate("Options", "一回の数"),
+        QStringLiteral("stepBox"), 1, 1000,
+        translate("Options",
+                  "クリック、キー、--count で足す数です。右クリックでは同じ数を減らします。"),
         false);
     m_stepBoxes = stepBoxes;
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    buttons->addButton(translate("Options", "キャンセル"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { store(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);

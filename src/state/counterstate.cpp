@@ -1,11 +1,12 @@
 #include "state/counterstate.h"
+#include "platform/language.h"
 
 namespace zentova
 {
 
 QString counterHeading(const QString &title, int index)
 {
-    return title.isEmpty() ? QStringLiteral("項目%1").arg(index + 1) : title;
+    return title.isEmpty() ? translate("Counters", "項目%1").arg(index + 1) : title;
 }
 
 void ShowCounterFrames(const CounterArray<QString> &gTitle, CounterFrames &frames)

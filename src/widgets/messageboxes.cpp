@@ -1,4 +1,5 @@
 #include "widgets/messageboxes.h"
+#include "platform/language.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -71,8 +72,8 @@ int RealMessageBoxes::show(const QString &prompt, int style, const QString &capt
 
     if (style == msgstyle::YesNoQuestion) {
         box.setIcon(QMessageBox::Question);
-        QPushButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        QPushButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        QPushButton *yes = box.addButton(translate("Boxes", "はい(&Y)"), QMessageBox::YesRole);
+        QPushButton *no = box.addButton(translate("Boxes", "いいえ(&N)"), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(no);
         execActivated(box);

@@ -1,4 +1,5 @@
 #include "platform/files/folders.h"
+#include "platform/language.h"
 
 #include "platform/runtime.h"
 
@@ -31,10 +32,10 @@ void sayWhereANamelessFolderSendsTheData(const QString &data)
         return;
     std::fprintf(
         stderr, "zentova: %s\n",
-        qPrintable(QStringLiteral("プログラムのフォルダー名が UTF-8 ではないため、その中の "
-                                  "Countdata.dat は使えません。データは %1 に置きます "
-                                  "(the program's folder name is not UTF-8: the data "
-                                  "is kept in %1).")
+        qPrintable(translate("Files", "プログラムのフォルダー名が UTF-8 ではないため、その中の "
+                                      "Countdata.dat は使えません。データは %1 に置きます "
+                                      "(the program's folder name is not UTF-8: the data "
+                                      "is kept in %1).")
                        .arg(QDir::toNativeSeparators(data))));
 }
 } // namespace
@@ -159,15 +160,16 @@ QString refusalToStartFrom(const QString &folder)
     if (folder.isEmpty() || folderIsPrivate(folder))
         return QString();
     const QStringList planted = qtFilesIn(folder);
-    QString text = QStringLiteral("%1 は他のアカウントも書き込めるフォルダーです。Qt は起動の途中で"
-                                  "このフォルダーから設定やプラグインを読み込むため、ここからは"
-                                  "起動しません。自分専用のフォルダーに置いてください (a folder "
-                                  "others can write: Qt would load what they put there while "
-                                  "the program starts).")
-                       .arg(folder);
+    QString text =
+        translate("Files", "%1 は他のアカウントも書き込めるフォルダーです。Qt は起動の途中で"
+                           "このフォルダーから設定やプラグインを読み込むため、ここからは"
+                           "起動しません。自分専用のフォルダーに置いてください (a folder "
+                           "others can write: Qt would load what they put there while "
+                           "the program starts).")
+            .arg(folder);
     if (!planted.isEmpty())
-        text += QStringLiteral(" 置かれているもの (found there): ") +
-                planted.join(QStringLiteral(", "));
+        text += translate("Files", " 置かれているもの (found there): %1")
+                    .arg(planted.join(QStringLiteral(", ")));
     return text;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/files/instancelock.h"
+#include "platform/language.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -93,7 +94,7 @@ bool lockIsHeld(const QString &folder)
 
 QString alreadyRunningMessage()
 {
-    return QStringLiteral("Zentova は既に起動しています。");
+    return translate("Files", "Zentova は既に起動しています。");
 }
 
 } // namespace zentova

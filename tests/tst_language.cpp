@@ -1,0 +1,121 @@
+// The language of the texts: chosen from the session as Qt and gettext read
+// it, and an English translation that is whole.
+#include "platform/language.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+#include <QXmlStreamReader>
+
+using namespace zentova;
+
+class TestLanguage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void languageFollowsTheSession_data()
+    {
+        QTest::addColumn<QByteArray>("language"); // LANGUAGE
+        QTest::addColumn<QByteArray>("lcAll");
+        QTest::addColumn<QByteArray>("lcMessages");
+        QTest::addColumn<QByteArray>("lang");
+        QTest::addColumn<bool>("english");
+        QTest::addRow("nothing set")
+            << QByteArray() << QByteArray() << QByteArray() << QByteArray() << false;
+        QTest::addRow("C") << QByteArray() << QByteArray("C") << QByteArray() << QByteArray()
+                           << false;
+        QTest::addRow("C.UTF-8") << QByteArray() << QByteArray("C.UTF-8") << QByteArray()
+                                 << QByteArray("en_US.UTF-8") << false;
+        QTest::addRow("POSIX") << QByteArray() << QByteArray() << QByteArray()
+                               << QByteArray("POSIX") << false;
+        QTest::addRow("ja_JP.UTF-8")
+            << QByteArray() << QByteArray() << QByteArray() << QByteArray("ja_JP.UTF-8") << false;
+        QTest::addRow("en_US.UTF-8")
+            << QByteArray() << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8") << true;
+        QTest::addRow("de_DE@euro")
+            << QByteArray() << QByteArray() << QByteArray() << QByteArray("de_DE@euro") << true;
+        QTest::addRow("LANGUAGE=en over C")
+            << QByteArray("en") << QByteArray("C") << QByteArray() << QByteArray() << true;
+        QTest::addRow("LANGUAGE=ja over en") << QByteArray("ja:en") << QByteArray() << QByteArray()
+                                             << QByteArray("en_GB.UTF-8") << false;
+        QTest::addRow("LANGUAGE, its first") << QByteArray("fr:ja") << QByteArray() << QByteArray()
+                                             << QByteArray("ja_JP.UTF-8") << true;
+        QTest::addRow("LANGUAGE empty")
+            << QByteArray("") << QByteArray() << QByteArray() << QByteArray("en_GB.UTF-8") << true;
+        QTest::addRow("LC_ALL over LANG")
+            << QByteArray() << QByteArray("ja_JP.UTF-8") << QByteArray("en_US.UTF-8")
+            << QByteArray("en_US.UTF-8") << false;
+        QTest::addRow("LC_MESSAGES over LANG")
+            << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8")
+            << QByteArray("ja_JP.UTF-8") << true;
+    }
+
+    void languageFollowsTheSession()
+    {
+        QFETCH(QByteArray, language);
+        QFETCH(QByteArray, lcAll);
+        QFETCH(QByteArray, lcMessages);
+        QFETCH(QByteArray, lang);
+        QFETCH(bool, english);
+        QCOMPARE(languageFrom(language, lcAll, lcMessages, lang) == Language::English, english);
+    }
+
+    // Every text has its English, and none of it is left in Japanese; the
+    // same placeables as the source.
+    void theEnglishTranslationIsWhole()
+    {
+        QFile file(QStringLiteral(ZENTOVA_TS_FILE));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        static const QRegularExpression japanese(
+            QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+        static const QRegularExpression placeable(QStringLiteral("%[0-9n]"));
+        const auto placeables = [](const QString &text) {
+            QStringList found;
+            for (auto it = placeable.globalMatch(text); it.hasNext();)
+                found << it.next().captured();
+            found.sort();
+            found.removeDuplicates();
+            return found;
+        };
+        int messages = 0;
+        QString source;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"source") {
+                source = xml.readElementText();
+            } else if (xml.name() == u"translation") {
+                const bool unfinished = !xml.attributes().value(QStringLiteral("type")).isEmpty();
+                const QString english = xml.readElementText();
+                QVERIFY2(!unfinished && !english.isEmpty(), qPrintable(source));
+                QVERIFY2(!english.contains(japanese), qPrintable(english));
+                QCOMPARE(placeables(english), placeables(source));
+                ++messages;
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QVERIFY(messages > 100);
+    }
+
+    void textsInTheLanguageShown()
+    {
+        const char *const farewell = "お疲れ様でした。今日の処理件数は %1件でした。";
+        setUiLanguage(Language::Japanese);
+        QCOMPARE(translate("Strip", farewell).arg(7),
+                 QStringLiteral("お疲れ様でした。今日の処理件数は 7件でした。"));
+        QCOMPARE(translate("Nowhere", "%n 件", nullptr, 3), QStringLiteral("3 件"));
+        setUiLanguage(Language::English);
+        QCOMPARE(translate("Strip", farewell).arg(7),
+                 QStringLiteral("Well done! You handled 7 cases today."));
+        // The same word in two senses has two translations.
+        QCOMPARE(translate("History", "月", "Monday"), QStringLiteral("Mon"));
+        QCOMPARE(translate("History", "月", "a bar's span"), QStringLiteral("month"));
+        // A text with no translation is shown as written.
+        QCOMPARE(translate("Nowhere", "そのまま"), QStringLiteral("そのまま"));
+        QCOMPARE(qtTranslationName(), QStringLiteral("qtbase_en"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLanguage)
+#include "tst_language.moc"

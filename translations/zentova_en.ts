@@ -1,0 +1,687 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Boxes</name>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+</context>
+<context>
+    <name>Command</name>
+    <message>
+        <source>使い方: zentova [オプション]
+Zentova: その日の処理件数を数える、常に手前に表示される細い帯。
+
+オプション:
+  -h, --help     この説明を表示します。
+  -v, --version  版を表示します。
+  --count N      起動中の Zentova のカウンター N（左から 1〜5）を一回の数だけ増やします。
+  --by K         --count と一緒に: 一回の数ではなく K（1〜1000）を足します。
+  --uncount N    起動中の Zentova のカウンター N を一回の数だけ減らします（0 より下にはなりません）。
+  --undo         起動中の Zentova の、今日の最後の変更を取り消します。
+
+終了状態: 0 受け付けた、1 取り消すものがない（--undo）、2 引数の誤り、
+3 Zentova が起動していない（または終了中）。
+詳しくは man zentova。
+</source>
+        <translation>Usage: zentova [options]
+Zentova: a thin, always-on-top strip that counts the cases handled in a day.
+
+Options:
+  -h, --help     Shows this help.
+  -v, --version  Shows the version.
+  --count N      Adds the step of counter N (1 to 5, from the left) of the running Zentova.
+  --by K         With --count: adds K (1 to 1000) instead of the step.
+  --uncount N    Takes the step of counter N away from the running Zentova (never below 0).
+  --undo         Takes back the last change of the day in the running Zentova.
+
+Exit status: 0 accepted, 1 nothing to take back (--undo), 2 wrong arguments,
+3 Zentova is not running (or is closing).
+See man zentova.
+</translation>
+    </message>
+    <message>
+        <source>(使い方: zentova [--count N [--by K] | --uncount N | --undo | --help | --version]、N は 1 から 5)</source>
+        <translation>(usage: zentova [--count N [--by K] | --uncount N | --undo | --help | --version], N from 1 to 5)</translation>
+    </message>
+    <message>
+        <source>起動中の Zentova のカウンター N（左から 1〜5）を一回の数だけ増やします。</source>
+        <translation>Adds the step of counter N (1 to 5, from the left) of the running Zentova.</translation>
+    </message>
+    <message>
+        <source>起動中の Zentova のカウンター N を一回の数だけ減らします（0 より下にはなりません）。</source>
+        <translation>Takes the step of counter N away from the running Zentova (never below 0).</translation>
+    </message>
+    <message>
+        <source>--count と一緒に: カウンターの一回の数ではなく K（1〜1000）を足します。</source>
+        <translation>With --count: adds K (1 to 1000) instead of the counter&apos;s step.</translation>
+    </message>
+    <message>
+        <source>起動中の Zentova の、今日の最後の変更を取り消します。</source>
+        <translation>Takes back the last change of the day in the running Zentova.</translation>
+    </message>
+    <message>
+        <source>オプションの値がありません。</source>
+        <translation>An option has no value.</translation>
+    </message>
+    <message>
+        <source>不明なオプションです: %1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>余分な引数があります: %1</source>
+        <translation>Extra arguments: %1</translation>
+    </message>
+    <message>
+        <source>--undo は一つだけで使います。</source>
+        <translation>--undo is used alone.</translation>
+    </message>
+    <message>
+        <source>--by は --count と一緒に使います。</source>
+        <translation>--by goes with --count.</translation>
+    </message>
+    <message>
+        <source>--count と --uncount は一度に一つだけです。</source>
+        <translation>One --count or --uncount at a time.</translation>
+    </message>
+    <message>
+        <source>カウンターの番号は 1 から 5 です。</source>
+        <translation>Counters are numbered 1 to 5.</translation>
+    </message>
+    <message>
+        <source>--by は --count と一緒に一度だけ使います。</source>
+        <translation>--by goes once, with --count.</translation>
+    </message>
+    <message>
+        <source>--by の数は 1 から 1000 です。</source>
+        <translation>--by takes a number from 1 to 1000.</translation>
+    </message>
+    <message>
+        <source>帯を表示する部品 (zentova_strip.so) が見つかりません (the strip&apos;s module could not be loaded)</source>
+        <translation>The strip&apos;s module (zentova_strip.so) could not be loaded</translation>
+    </message>
+    <message>
+        <source>Zentova に件数を渡せません。%1 はソケットではありません (%1 is not a socket).</source>
+        <translation>Cannot pass the count to Zentova: %1 is not a socket.</translation>
+    </message>
+    <message>
+        <source>Zentova は起動していますが、%1 で件数を受け付けていません。起動時のメッセージを見てください (Zentova runs, but does not listen at %1: see what it said as it started).</source>
+        <translation>Zentova runs, but does not listen at %1: see what it said as it started.</translation>
+    </message>
+    <message>
+        <source>Zentova は起動していません (Zentova is not running).</source>
+        <translation>Zentova is not running.</translation>
+    </message>
+    <message>
+        <source>Zentova に件数を渡せません (%1): %2</source>
+        <translation>Cannot pass the count to Zentova (%1): %2</translation>
+    </message>
+    <message>
+        <source>取り消すものがありません (nothing to take back).</source>
+        <translation>Nothing to take back.</translation>
+    </message>
+    <message>
+        <source>Zentova は終了するところです (Zentova is closing).</source>
+        <translation>Zentova is closing.</translation>
+    </message>
+    <message>
+        <source>Zentova が応答しません (Zentova did not answer).</source>
+        <translation>Zentova did not answer.</translation>
+    </message>
+    <message>
+        <source>%1 は自分専用のフォルダーではありません</source>
+        <translation>%1 is not a folder of your own</translation>
+    </message>
+    <message>
+        <source>%1 はソケットの名前には長すぎます</source>
+        <translation>%1 is too long for a socket name</translation>
+    </message>
+    <message>
+        <source>件数を渡すソケットを置くフォルダーがありません (no folder for the count socket): %1</source>
+        <translation>No folder for the count socket: %1</translation>
+    </message>
+    <message>
+        <source>--count を受け付けられません (--count cannot reach this copy): %1</source>
+        <translation>--count cannot reach this copy: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Counters</name>
+    <message>
+        <source>設定 (%1)</source>
+        <translation>settings (%1)</translation>
+    </message>
+    <message>
+        <source>件数の記録 (%1) に書き込めません: %2
+件数は Countdata.dat に保存されます。記録は書けるようになったときに続きから書きます。</source>
+        <translation>The count log (%1) cannot be written: %2
+The counts are kept in Countdata.dat; the log goes on from where it stopped once it can be written.</translation>
+    </message>
+    <message>
+        <source>%1 は別の形式で保存し直されているため、この月の件数の記録は %2 に続けて書きます。</source>
+        <translation>%1 was saved again in another format: this month&apos;s count log goes on in %2.</translation>
+    </message>
+    <message>
+        <source>項目%1</source>
+        <translation>Counter %1</translation>
+    </message>
+</context>
+<context>
+    <name>Errors</name>
+    <message>
+        <source>アプリケーション定義またはオブジェクト定義のエラーです。</source>
+        <translation>Application-defined or object-defined error.</translation>
+    </message>
+    <message>
+        <source>メモリが不足しています。</source>
+        <translation>Out of memory.</translation>
+    </message>
+    <message>
+        <source>オーバーフローしました。</source>
+        <translation>Overflow.</translation>
+    </message>
+    <message>
+        <source>インデックスが有効範囲にありません。</source>
+        <translation>Subscript out of range.</translation>
+    </message>
+    <message>
+        <source>型が一致しません。</source>
+        <translation>Type mismatch.</translation>
+    </message>
+    <message>
+        <source>ファイル名または番号が不正です。</source>
+        <translation>Bad file name or number.</translation>
+    </message>
+    <message>
+        <source>ファイルが見つかりません。</source>
+        <translation>File not found.</translation>
+    </message>
+    <message>
+        <source>デバイス I/O エラーです。</source>
+        <translation>Device I/O error.</translation>
+    </message>
+    <message>
+        <source>ディスクの空き容量が不足しています。</source>
+        <translation>Disk full.</translation>
+    </message>
+    <message>
+        <source>書き込みできません。</source>
+        <translation>Permission denied.</translation>
+    </message>
+    <message>
+        <source>パス名が無効です。</source>
+        <translation>Path/File access error.</translation>
+    </message>
+    <message>
+        <source>パスが見つかりません。</source>
+        <translation>Path not found.</translation>
+    </message>
+</context>
+<context>
+    <name>Files</name>
+    <message>
+        <source>プログラムのフォルダー名が UTF-8 ではないため、その中の Countdata.dat は使えません。データは %1 に置きます (the program&apos;s folder name is not UTF-8: the data is kept in %1).</source>
+        <translation>The program&apos;s folder name is not UTF-8, so Countdata.dat cannot be kept in it: the data is kept in %1.</translation>
+    </message>
+    <message>
+        <source>%1 は他のアカウントも書き込めるフォルダーです。Qt は起動の途中でこのフォルダーから設定やプラグインを読み込むため、ここからは起動しません。自分専用のフォルダーに置いてください (a folder others can write: Qt would load what they put there while the program starts).</source>
+        <translation>%1 is a folder that other accounts can write. Qt would load settings and plugins from it while the program starts, so it does not start from here. Put it in a folder of your own.</translation>
+    </message>
+    <message>
+        <source> 置かれているもの (found there): %1</source>
+        <translation> Found there: %1</translation>
+    </message>
+    <message>
+        <source>Zentova は既に起動しています。</source>
+        <translation>Zentova is already running.</translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>UTF-8 のテキストではありません</source>
+        <translation>not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>日付,項目1,件数1,項目2,件数2,項目3,件数3,項目4,件数4,項目5,件数5,合計,目標1,目標2,目標3,目標4,目標5</source>
+        <translation>Date,Title1,Count1,Title2,Count2,Title3,Count3,Title4,Count4,Title5,Count5,Total,Target1,Target2,Target3,Target4,Target5</translation>
+    </message>
+    <message>
+        <source>履歴 (history.csv) に書き込めませんでした（%1）。
+この日の件数は %2 に保存しました。</source>
+        <translation>The history (history.csv) could not be written (%1).
+The day&apos;s counts were kept in %2.</translation>
+    </message>
+    <message>
+        <source>目標 %1</source>
+        <translation>Target %1</translation>
+    </message>
+    <message>
+        <source>月</source>
+        <comment>Monday</comment>
+        <translation>Mon</translation>
+    </message>
+    <message>
+        <source>火</source>
+        <comment>Tuesday</comment>
+        <translation>Tue</translation>
+    </message>
+    <message>
+        <source>水</source>
+        <comment>Wednesday</comment>
+        <translation>Wed</translation>
+    </message>
+    <message>
+        <source>木</source>
+        <comment>Thursday</comment>
+        <translation>Thu</translation>
+    </message>
+    <message>
+        <source>金</source>
+        <comment>Friday</comment>
+        <translation>Fri</translation>
+    </message>
+    <message>
+        <source>土</source>
+        <comment>Saturday</comment>
+        <translation>Sat</translation>
+    </message>
+    <message>
+        <source>日</source>
+        <comment>Sunday</comment>
+        <translation>Sun</translation>
+    </message>
+    <message>
+        <source>
+合計: %1</source>
+        <translation>
+Total: %1</translation>
+    </message>
+    <message>
+        <source>%1 〜 %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>%1年%2月</source>
+        <translation>%2/%1</translation>
+    </message>
+    <message>
+        <source>日付</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>合計</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>%1：履歴</source>
+        <translation>%1: History</translation>
+    </message>
+    <message>
+        <source>今週</source>
+        <translation>This week</translation>
+    </message>
+    <message>
+        <source>今月</source>
+        <translation>This month</translation>
+    </message>
+    <message>
+        <source>先月</source>
+        <translation>Last month</translation>
+    </message>
+    <message>
+        <source>すべて</source>
+        <translation>Everything</translation>
+    </message>
+    <message>
+        <source>期間</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>コピー(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>表示中の行を表計算に貼り付けられる形でコピーします</source>
+        <translation>Copies the rows shown, ready to paste into a spreadsheet</translation>
+    </message>
+    <message>
+        <source>グラフの項目</source>
+        <translation>Counters charted</translation>
+    </message>
+    <message>
+        <source>画像をコピー(&amp;I)</source>
+        <translation>Copy &amp;image</translation>
+    </message>
+    <message>
+        <source>グラフを画像としてコピーします</source>
+        <translation>Copies the charts as an image</translation>
+    </message>
+    <message>
+        <source>CSV で保存(&amp;S)...</source>
+        <translation>&amp;Save as CSV...</translation>
+    </message>
+    <message>
+        <source>表示中の行を CSV ファイルに保存します</source>
+        <translation>Saves the rows shown to a CSV file</translation>
+    </message>
+    <message>
+        <source>日ごとの件数</source>
+        <translation>Counts by day</translation>
+    </message>
+    <message>
+        <source>日ごとの件数のグラフ</source>
+        <translation>Chart of counts by day</translation>
+    </message>
+    <message>
+        <source>期間:</source>
+        <translation>Range:</translation>
+    </message>
+    <message>
+        <source>グラフ:</source>
+        <translation>Chart:</translation>
+    </message>
+    <message>
+        <source>履歴を読み込んでいます...</source>
+        <translation>Reading the history...</translation>
+    </message>
+    <message>
+        <source>すべての項目</source>
+        <translation>All counters</translation>
+    </message>
+    <message>
+        <source>日</source>
+        <comment>a bar&apos;s span</comment>
+        <translation>day</translation>
+    </message>
+    <message>
+        <source>週</source>
+        <comment>a bar&apos;s span</comment>
+        <translation>week</translation>
+    </message>
+    <message>
+        <source>月</source>
+        <comment>a bar&apos;s span</comment>
+        <translation>month</translation>
+    </message>
+    <message>
+        <source>%1の%2ごとの件数の棒グラフ。件数はありません。</source>
+        <translation>Bar chart of counts by %2, %1. No counts.</translation>
+    </message>
+    <message>
+        <source>%1の%2ごとの件数の棒グラフ。合計 %3 件、最も多い%2は %4 の %5 件。</source>
+        <translation>Bar chart of counts by %2, %1. Total %3; the busiest %2 was %4 with %5.</translation>
+    </message>
+    <message>
+        <source>%1 の時間ごと</source>
+        <translation>%1 by hour</translation>
+    </message>
+    <message>
+        <source>%1 の時間ごとの件数のグラフ</source>
+        <translation>Chart of counts by hour, %1</translation>
+    </message>
+    <message>
+        <source>この日は時刻の記録がありません（件数を時刻とともに記録し始める前の日です）。</source>
+        <translation>This day has no times (it is from before counts were logged with their times).</translation>
+    </message>
+    <message>
+        <source>%1 時台</source>
+        <translation>%1:00 to %1:59</translation>
+    </message>
+    <message>
+        <source>この日の時間ごとの件数はありません。</source>
+        <translation>No counts by hour on this day.</translation>
+    </message>
+    <message>
+        <source>時間ごとの件数の棒グラフ。合計 %1 件、最も多いのは %2 時台の %3 件。</source>
+        <translation>Bar chart of counts by hour. Total %1; the busiest hour was %2:00 with %3.</translation>
+    </message>
+    <message>
+        <source>%1 達成 %2 / %3 日</source>
+        <translation>%1 met %2 / %3 days</translation>
+    </message>
+    <message>
+        <source>目標: %1</source>
+        <translation>Targets: %1</translation>
+    </message>
+    <message>
+        <source>&#x3000;</source>
+        <translation>   </translation>
+    </message>
+    <message>
+        <source>期間の合計（%1 日）</source>
+        <translation>Range total (%1 days)</translation>
+    </message>
+    <message>
+        <source>&#x3000;%1: %2</source>
+        <translation>   %1: %2</translation>
+    </message>
+    <message>
+        <source>&#x3000;合計: %1</source>
+        <translation>   Total: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Options</name>
+    <message>
+        <source>%1：オプション</source>
+        <translation>%1: Options</translation>
+    </message>
+    <message>
+        <source> 時</source>
+        <translation>:00</translation>
+    </message>
+    <message>
+        <source>一日の始まり</source>
+        <translation>Day starts at</translation>
+    </message>
+    <message>
+        <source>この時刻に日付が切り替わります。夜勤の件数は始めた日の分になります。</source>
+        <translation>The day turns at this hour: the counts of a night shift belong to the day it began.</translation>
+    </message>
+    <message>
+        <source>切り替え時に件数を 0 に戻す(&amp;R)</source>
+        <translation>&amp;Reset the counts to 0 when the day turns</translation>
+    </message>
+    <message>
+        <source>一日の始まり(&amp;D):</source>
+        <translation>&amp;Day starts at:</translation>
+    </message>
+    <message>
+        <source>%1 の%2</source>
+        <translation>%2 of %1</translation>
+    </message>
+    <message>
+        <source>一日の目標</source>
+        <translation>Daily target</translation>
+    </message>
+    <message>
+        <source>目標</source>
+        <translation>target</translation>
+    </message>
+    <message>
+        <source>1 日の目標件数です。達成すると枠の下の線の色が変わります。0 は目標なしです。</source>
+        <translation>The day&apos;s target: the line under the counter changes colour when it is met. 0 is no target.</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>一回の数</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>クリック、キー、--count で足す数です。右クリックでは同じ数を減らします。</source>
+        <translation>What a click, a key or --count adds; a right click takes as much away.</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>項目名（５文字）</source>
+        <translation>Titles (5 chars)</translation>
+    </message>
+    <message>
+        <source>ラップ件数</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>タイマー</source>
+        <translation>Timer</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>:</translation>
+    </message>
+    <message>
+        <source>カウント値＜合計：件＞</source>
+        <translation>Counts &lt;total: cases&gt;</translation>
+    </message>
+    <message>
+        <source>カウンター %1</source>
+        <translation>Counter %1</translation>
+    </message>
+    <message>
+        <source>%1 の件数</source>
+        <translation>%1 count</translation>
+    </message>
+    <message>
+        <source>カウンター %1 の項目名</source>
+        <translation>Title of counter %1</translation>
+    </message>
+    <message>
+        <source>5 文字まで</source>
+        <translation>Up to 5 characters</translation>
+    </message>
+    <message>
+        <source>アラームの時</source>
+        <translation>Alarm hour</translation>
+    </message>
+    <message>
+        <source>アラームの分</source>
+        <translation>Alarm minute</translation>
+    </message>
+    <message>
+        <source>アラーム ON</source>
+        <translation>Alarm on</translation>
+    </message>
+    <message>
+        <source>アラーム OFF</source>
+        <translation>Alarm off</translation>
+    </message>
+    <message>
+        <source>設定を反映して閉じます</source>
+        <translation>Applies the settings and closes</translation>
+    </message>
+    <message>
+        <source>%1：設定</source>
+        <translation>%1: Settings</translation>
+    </message>
+</context>
+<context>
+    <name>Strip</name>
+    <message>
+        <source>は～い！！&#x3000;%1時 %2分でーす♪</source>
+        <translation>Hi there! It&apos;s %1:%2!</translation>
+    </message>
+    <message>
+        <source>タイマーアラーム</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>項目名、件数、アラームの設定画面を開きます</source>
+        <translation>Opens the settings: titles, counts and the alarm</translation>
+    </message>
+    <message>
+        <source>時刻</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>現在の時刻</source>
+        <translation>The time now</translation>
+    </message>
+    <message>
+        <source>メニュー</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <source>履歴(&amp;H)...</source>
+        <translation>&amp;History...</translation>
+    </message>
+    <message>
+        <source>オプション(&amp;O)...</source>
+        <translation>&amp;Options...</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U): %1</source>
+        <translation>&amp;Undo: %1</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>カウンター %1</source>
+        <translation>Counter %1</translation>
+    </message>
+    <message>
+        <source>%1 を %2 増やす</source>
+        <translation>Add %2 to %1</translation>
+    </message>
+    <message>
+        <source>右クリックで %1 減らします</source>
+        <translation>A right click takes %1 away</translation>
+    </message>
+    <message>
+        <source>%1: クリックで %2 増やし、右クリックで %2 減らします</source>
+        <translation>%1: a click adds %2, a right click takes %2 away</translation>
+    </message>
+    <message>
+        <source>%1: %2 ずつ</source>
+        <translation>%1: in steps of %2</translation>
+    </message>
+    <message>
+        <source>%1 の件数</source>
+        <translation>%1 count</translation>
+    </message>
+    <message>
+        <source>%1 の件数 %2</source>
+        <translation>%1 count %2</translation>
+    </message>
+    <message>
+        <source>まず Set で項目名を付けてください。名前を付けたカウンターが表示されます。</source>
+        <translation>First name the counters with Set: the counters with a title are shown.</translation>
+    </message>
+    <message>
+        <source>先ほどの件数を再表示させますか？</source>
+        <translation>Show the counts from before again?</translation>
+    </message>
+    <message>
+        <source>お疲れ様でした。今日の処理件数は %1件でした。</source>
+        <translation>Well done! You handled %1 cases today.</translation>
+    </message>
+    <message>
+        <source>時刻 %1</source>
+        <translation>Time %1</translation>
+    </message>
+</context>
+</TS>
