@@ -106,6 +106,9 @@ private slots:
         history.findChild<QComboBox *>("rangeBox")->setCurrentIndex(3); // everything
         texts += textsOf(history);
         QCOMPARE(history.shownDays().size(), size_t(2));
+        // A copy for a spreadsheet is headed in English; history.csv stays as it is.
+        QVERIFY(history.clipboardText().startsWith("Date\tTitle1\tCount1\t"));
+        QVERIFY(sandbox.readFile("history.csv").contains("日付,項目1,件数1,"));
 
         texts << alarmMessage(7, 5) << alarmTitle() << errorDescription(ErrorCode::TypeMismatch);
         strip.unload(); // the day's total
