@@ -194,6 +194,31 @@ private slots:
         QCOMPARE(chart.barAt(point), reached);
     }
 
+    void axisNumbersKeepApartAtEveryHeight_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<qint64>("highest");
+        for (int height : {240, 120, 80, 64})
+            for (qint64 highest : {2, 7, 40})
+                QTest::addRow("%d px, %lld", height, highest) << height << highest;
+    }
+
+    void axisNumbersKeepApartAtEveryHeight()
+    {
+        QFETCH(int, height);
+        QFETCH(qint64, highest);
+        BarChart chart;
+        chart.resize(300, height);
+        chart.setBars({{"1", "", {int(highest), 0, 0, 0, 0}}}, {"a", {}, {}, {}, {}});
+        const QList<qint64> ticks = chart.ticks();
+        QCOMPARE(ticks.first(), 0);
+        QVERIFY(ticks.last() >= highest);
+        const int plotHeight = chart.barRect(0).height() * ticks.last() / highest;
+        const double apart = double(plotHeight) / (ticks.size() - 1);
+        QVERIFY2(ticks.size() < 2 || apart >= chart.fontMetrics().height(),
+                 qPrintable(QStringLiteral("%1 px between numbers").arg(apart)));
+    }
+
     // Bars of 10, 20, 0 and 40 on an axis to 40 (the target line of 25 fits
     // below): painted a quarter, a half, nothing and the whole plot high.
     void barsArePaintedToScale()

@@ -65,6 +65,8 @@ public:
         if (!number.endsWith('\n'))
             return false;
         m_display = u':' + QString::fromLatin1(number.trimmed());
+        const QStringList dimensions = size.split(u'x');
+        m_size = QSize(dimensions.value(0).toInt(), dimensions.value(1).toInt());
         if (wm.isEmpty())
             return true;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -165,6 +167,23 @@ public:
                 return w;
         return std::nullopt;
     }
+    // The window of that title with its window manager's frame.
+    QRect frameOf(const QString &name)
+    {
+        const auto w = window(name);
+        if (!w)
+            return {};
+        QByteArray out;
+        run("xprop", {"-id", w->id, "_NET_FRAME_EXTENTS"}, &out);
+        // _NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom
+        const QList<QByteArray> e = out.mid(out.indexOf('=') + 1).trimmed().split(',');
+        if (e.size() != 4)
+            return w->geometry;
+        return w->geometry.adjusted(-e[0].trimmed().toInt(), -e[2].trimmed().toInt(),
+                                    e[1].trimmed().toInt(), e[3].trimmed().toInt());
+    }
+    QSize size() const { return m_size; }
+
     // What the window manager lets the user do with the window of that title.
     QByteArray allowedActions(const QString &name)
     {
@@ -229,6 +248,7 @@ public:
     }
 
 private:
+    QSize m_size;
     QProcess m_xvfb;
     QProcess m_wm;
     QString m_display;
@@ -819,6 +839,49 @@ private slots:
         m_screen->key("Down");
         m_screen->key("Return");
         QVERIFY(m_screen->waitForWindow("Zentova：履歴"));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
+    void historyWindowOpensClearOfTheStrip_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<int>("stripY");
+        for (const auto &[size, height] : {std::pair{"1280x800", 800}, {"1024x600", 600}}) {
+            QTest::addRow("%s, strip at the top", size) << QString(size) << 1;
+            QTest::addRow("%s, strip in the middle", size) << QString(size) << height / 2 - 19;
+            QTest::addRow("%s, strip at the bottom", size) << QString(size) << height - 40;
+        }
+    }
+
+    void historyWindowOpensClearOfTheStrip()
+    {
+        QFETCH(QString, size);
+        QFETCH(int, stripY);
+        Screen screen;
+        QVERIFY2(screen.start(size + "x24", "openbox"), "no window manager");
+        Install install;
+        QDir().mkpath(install.path("home/.config/zentova"));
+        QFile place(install.path("home/.config/zentova/zentova.ini"));
+        QVERIFY(place.open(QIODevice::WriteOnly) &&
+                place.write(QByteArray("[strip]\nx=200\ny=") + QByteArray::number(stripY) + "\n"));
+        place.close();
+        QProcess program;
+        QVERIFY(startWithCounter(install, program, screen, 0));
+        QVERIFY(screen.waitForManaged("zentova"));
+        const QRect strip = screen.window("zentova")->geometry;
+        QCOMPARE(strip.top(), stripY);
+
+        const qsizetype shown = screen.windows().size();
+        screen.click(strip.topLeft() + QPoint(4, 19), 3); // the menu on the strip's edge
+        QVERIFY(waitUntil([&] { return screen.windows().size() > shown; }));
+        screen.key("Down");
+        screen.key("Return");
+        QVERIFY(screen.waitForManaged("Zentova：履歴"));
+        QVERIFY(waitUntil([&] { // placed again once framed
+            const QRect frame = screen.frameOf("Zentova：履歴");
+            return QRect(QPoint(0, 0), screen.size()).contains(frame) && !frame.intersects(strip);
+        }));
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
     }

@@ -441,6 +441,38 @@ private slots:
         QCOMPARE(zentova::fitOnScreens(wanted, areas, areas.first()), expected);
     }
 
+    void windowsOpenBesideTheStrip_data()
+    {
+        QTest::addColumn<QRect>("strip");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("expected"); // the frame of a 776 x 528 window
+        const QRect large(0, 0, 1280, 800), small(0, 0, 1024, 600);
+        QTest::addRow("top: below") << QRect(426, 1, 599, 38) << large << QRect(249, 47, 776, 528);
+        QTest::addRow("bottom: above")
+            << QRect(426, 740, 599, 38) << large << QRect(249, 204, 776, 528);
+        QTest::addRow("lower middle: above, shortened")
+            << QRect(426, 400, 599, 38) << large << QRect(249, 0, 776, 392);
+        QTest::addRow("upper middle: below, shortened")
+            << QRect(300, 280, 599, 38) << small << QRect(123, 326, 776, 274);
+        QTest::addRow("top of a lower screen: below")
+            << QRect(426, 430, 599, 38) << QRect(0, 400, 1280, 600) << QRect(249, 476, 776, 524);
+        QTest::addRow("at the left edge")
+            << QRect(0, 1, 599, 38) << small << QRect(0, 47, 776, 528);
+        QTest::addRow("below a panel, second screen")
+            << QRect(1400, 28, 599, 38) << QRect(1280, 27, 1024, 741) << QRect(1280, 74, 776, 528);
+    }
+
+    void windowsOpenBesideTheStrip()
+    {
+        QFETCH(QRect, strip);
+        QFETCH(QRect, area);
+        QFETCH(QRect, expected);
+        const QRect placed = besideStrip(strip, QSize(776, 528), area);
+        QCOMPARE(placed, expected);
+        QVERIFY(area.contains(placed));
+        QVERIFY(!placed.intersects(strip.adjusted(0, -8, 0, 8))); // a gap either side
+    }
+
     void stripOpensWhereItWasLeft_data()
     {
         // The test screen is 800 x 600: the usual place does not fit there.

@@ -53,9 +53,8 @@ void BarChart::setTargetLine(qint64 value)
 
 void BarChart::scale()
 {
-    const qint64 top = std::max(
+    m_highest = std::max(
         m_target, m_totals.isEmpty() ? 0 : *std::max_element(m_totals.begin(), m_totals.end()));
-    m_axisTop = roundTicks(top).last();
     update();
 }
 
@@ -78,12 +77,23 @@ QSize BarChart::sizeHint() const
 
 QSize BarChart::minimumSizeHint() const
 {
-    return {160, fontMetrics().height() * 7};
+    // Small enough for the window to fit beside a strip in the middle of a
+    // small screen.
+    return {160, fontMetrics().height() * 4};
+}
+
+QList<qint64> BarChart::ticks() const
+{
+    // As many as have a line of text each between them, at most five: a
+    // chart made short keeps its numbers apart.
+    const int lineHeight = fontMetrics().height();
+    const int plotHeight = height() - (lineHeight + 8) - (lineHeight + 4);
+    return roundTicks(m_highest, std::clamp(plotHeight / (lineHeight * 3 / 2), 1, 5));
 }
 
 qint64 BarChart::axisTop() const
 {
-    return m_axisTop;
+    return ticks().last();
 }
 
 QRect BarChart::plotArea() const
@@ -157,9 +167,10 @@ void BarChart::paintEvent(QPaintEvent *)
     }
 
     // The axis and its ticks.
-    const qint64 top = axisTop();
+    const QList<qint64> ticks = this->ticks();
+    const qint64 top = ticks.last();
     const QColor grid = palette().color(QPalette::Mid);
-    for (qint64 tick : roundTicks(top)) {
+    for (qint64 tick : ticks) {
         const int y = plot.bottom() - int(std::llround(double(tick) * plot.height() / top));
         p.setPen(tick == 0 ? text : grid.lighter(130));
         p.drawLine(plot.left(), y, plot.right(), y);

@@ -45,6 +45,7 @@ public:
     int barAt(const QPoint &point) const;
     QRect barRect(int index) const; // the whole stack, or an empty rectangle at the base
     qint64 axisTop() const;
+    QList<qint64> ticks() const; // the axis' numbers, as many as its height keeps apart
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -69,7 +70,7 @@ private:
 
     QList<Bar> m_bars;
     QList<qint64> m_totals; // each bar's drawn height in counts
-    qint64 m_axisTop = 1;
+    qint64 m_highest = 0;   // the highest stack or the target
     std::array<QString, CounterCount> m_names;
     qint64 m_target = 0;
     QString m_message;

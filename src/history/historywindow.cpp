@@ -231,6 +231,7 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     m_table->setAccessibleName(translate("History", "日ごとの件数"));
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_table->setMinimumHeight(fontMetrics().height() * 4);
     // Ten years of days open at once: widths come from the first rows only.
     m_table->horizontalHeader()->setResizeContentsPrecision(40);
     m_totalsLabel = new QLabel(this);

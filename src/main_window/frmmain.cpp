@@ -88,6 +88,7 @@ QAccessibleInterface *stripAccessible(const QString &className, QObject *object)
 frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_model(model)
 {
     setObjectName(QStringLiteral("frmMain"));
+    setStripWindow(this);
     // Before anything names the window: its interface is made at the first.
     static const bool accessibleInScreenOrder =
         (QAccessible::installFactory(stripAccessible), true);
@@ -628,9 +629,8 @@ void frmMain::showHistory()
     trap([this] {
         if (!m_history) {
             m_history = new HistoryWindow(m_model, this);
-            // Below the strip, so that both stay in sight.
-            m_history->move(
-                fitOnDesktop(QRect(QPoint(x(), y() + height() + 8), m_history->size())));
+            // Beside the strip, so that both stay in sight.
+            placeBesideStrip(m_history);
         } else {
             m_history->reload();
         }

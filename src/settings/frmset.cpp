@@ -236,7 +236,7 @@ QLabel *frmSet::Labelcolon(int index) const
 void frmSet::prepareToShow()
 {
     trap([this] { Form_Load(); });
-    placeBelowOwner(this);
+    placeBesideStrip(this);
     if (QWidget *first = initialFocus())
         first->setFocus(Qt::TabFocusReason);
 }

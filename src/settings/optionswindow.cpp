@@ -108,7 +108,7 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
     }
     m_startHourBox->setFocus();
     adjustSize();
-    placeBelowOwner(this);
+    placeBesideStrip(this);
     exec();
     return m_stored;
 }

@@ -5,10 +5,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -74,21 +76,91 @@ QFont uiFont()
     return facesAt(9.0);
 }
 
-void placeBelowOwner(QWidget *dialog)
+namespace
 {
-    QWidget *owner = dialog->parentWidget();
-    if (!owner)
-        return;
-    const QRect strip = owner->frameGeometry();
-    QPoint at(strip.right() - dialog->width() - 40, strip.bottom() + 24);
-    if (const QScreen *screen = owner->screen()) {
-        const QRect area = screen->availableGeometry();
-        at.setX(
-            std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - dialog->width())));
-        at.setY(
-            std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog->height())));
+
+QPointer<QWidget> g_strip;
+
+// Room a window manager's frame takes before the window is framed: a title
+// bar and borders as the thickest of the common desktops draw them.
+constexpr QMargins kFrameGuess(8, 40, 8, 8);
+
+// Puts a shown window right once the window manager has framed it: the
+// first place allowed only for a guess of the frame. Without a window manager
+// there is no frame, and the guess left room enough.
+class PlaceWhenFramed : public QObject
+{
+public:
+    explicit PlaceWhenFramed(QWidget *window) : QObject(window), m_window(window)
+    {
+        window->installEventFilter(this);
+        connect(&m_look, &QTimer::timeout, this, [this] {
+            const bool framed = m_window->frameGeometry() != m_window->geometry();
+            if (framed)
+                placeBesideStrip(m_window);
+            if (framed || ++m_looks >= 40)
+                deleteLater();
+        });
     }
-    dialog->move(at);
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show) {
+            m_window->removeEventFilter(this);
+            m_look.start(25);
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QTimer m_look;
+    int m_looks = 0;
+};
+
+} // namespace
+
+void setStripWindow(QWidget *strip)
+{
+    g_strip = strip;
+}
+
+QRect besideStrip(const QRect &strip, const QSize &frame, const QRect &area, int gap)
+{
+    const int below = area.bottom() - strip.bottom() - gap; // room under the strip
+    const int above = strip.top() - gap - area.top();
+    const bool lowerHalf = strip.center().y() > area.center().y();
+    bool goAbove = lowerHalf ? above >= frame.height() || above >= below
+                             : below < frame.height() && above > below;
+    const int height = std::max(1, std::min(frame.height(), goAbove ? above : below));
+    const int y = goAbove ? strip.top() - gap - height : strip.bottom() + 1 + gap;
+    const int x = std::clamp(strip.right() + 1 - frame.width(), area.left(),
+                             std::max(area.left(), area.right() + 1 - frame.width()));
+    return QRect(x, y, std::min(frame.width(), area.width()), height);
+}
+
+void placeBesideStrip(QWidget *window)
+{
+    if (!g_strip || !g_strip->isVisible() || window == g_strip)
+        return;
+    const QScreen *screen = g_strip->screen();
+    if (!screen)
+        return;
+    const bool framed = window->isVisible() && window->frameGeometry() != window->geometry();
+    const QMargins frame =
+        framed ? QMargins(window->geometry().left() - window->frameGeometry().left(),
+                          window->geometry().top() - window->frameGeometry().top(),
+                          window->frameGeometry().right() - window->geometry().right(),
+                          window->frameGeometry().bottom() - window->geometry().bottom())
+               : kFrameGuess;
+    const QSize whole = window->size().grownBy(frame);
+    const QRect place = besideStrip(g_strip->frameGeometry(), whole, screen->availableGeometry());
+    if (place.size() != whole)
+        window->resize(place.size().shrunkBy(frame).expandedTo(window->minimumSize()));
+    window->move(place.topLeft()); // a window's place is its frame's
+    if (!framed && !window->isVisible())
+        new PlaceWhenFramed(window);
 }
 
 void setForeColor(QWidget *w, uint32_t value)

@@ -29,9 +29,20 @@ constexpr uint32_t ButtonText = 0x80000012;
 } // namespace colorvalue
 QColor colorFromValue(uint32_t value);
 
-// Places a dialog below its owner, the strip, towards its right end, wholly
-// on the owner's screen.
-void placeBelowOwner(QWidget *dialog);
+// The window every other window of the program keeps clear of: the strip.
+void setStripWindow(QWidget *strip);
+
+// Where a window the strip opens goes, its frame included (`frame`): wholly
+// on the strip's screen area `area`, `gap` clear of the strip, below it when
+// the strip is in the upper half of the area and above it in the lower half
+// (on the other side where only that one has room), its right end under the
+// strip's where the area allows. Where neither side has room for the whole
+// frame, it is as tall as the larger side allows.
+QRect besideStrip(const QRect &strip, const QSize &frame, const QRect &area, int gap = 8);
+
+// Places `window` by besideStrip (before it is shown: with a guess of its
+// frame, put right once the window manager has framed it).
+void placeBesideStrip(QWidget *window);
 
 void setForeColor(QWidget *w, uint32_t value);
 void setBackColor(QWidget *w, uint32_t value);

@@ -1,10 +1,12 @@
 #include "widgets/messageboxes.h"
 #include "platform/language.h"
+#include "widgets/controls.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -25,6 +27,7 @@ void execActivated(QMessageBox &box)
         box.raise();
         box.activateWindow();
     });
+    placeBesideStrip(&box);
     box.exec();
 }
 
@@ -69,6 +72,14 @@ int RealMessageBoxes::show(const QString &prompt, int style, const QString &capt
     box.setText(prompt);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.setTextFormat(Qt::PlainText);
+    // As wide as its title, which a window manager would otherwise cut
+    // short ("Ze...va"): the title bar's font is the box's, its buttons and
+    // icon take about as much again as a few letters.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int title = box.fontMetrics().horizontalAdvance(caption) * 5 / 4 + 120;
+        grid->addItem(new QSpacerItem(title, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
 
     if (style == msgstyle::YesNoQuestion) {
         box.setIcon(QMessageBox::Question);
@@ -96,6 +107,7 @@ int RealMessageBoxes::show(const QString &prompt, int style, const QString &capt
             if (QWindow *window = box.windowHandle())
                 window->setFlag(Qt::WindowDoesNotAcceptFocus, false);
         });
+        placeBesideStrip(&box);
         box.exec();
     } else {
         execActivated(box);
