@@ -843,6 +843,35 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
     }
 
+    // Clicks and keys on a counter while a box blocks the strip are kept and
+    // counted once it closes; the settings dialog, closed with Escape,
+    // applies nothing of its own.
+    void countsMadeWhileABoxIsUpCountWhenItCloses()
+    {
+        Screen screen;
+        QVERIFY2(screen.start("1280x1024x24", "openbox"), "no window manager");
+        Install install;
+        QProcess program;
+        QVERIFY(startWithCounter(install, program, screen, 0));
+        QVERIFY(screen.waitForManaged("zentova"));
+        const QPoint strip = screen.window("zentova")->geometry.topLeft();
+        screen.click(strip + QPoint(568, 20)); // Set
+        QVERIFY(screen.waitForManaged("Zentova：設定"));
+        const QPoint counter = strip + (counterButton(0) - QPoint(426, 1));
+        screen.click(counter);
+        screen.click(counter);
+        screen.click(counter, 3);
+        screen.click(counter);
+        QVERIFY(screen.window("Zentova：設定")); // the dialog stays, modal as ever
+        QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(0));
+        screen.click(screen.window("Zentova：設定")->geometry.center());
+        screen.key("Escape");
+        QVERIFY(screen.waitForWindow("Zentova：設定", 8000, false));
+        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[0], int16_t(2), 3000);
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
     void historyWindowOpensClearOfTheStrip_data()
     {
         QTest::addColumn<QString>("size");

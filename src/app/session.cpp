@@ -75,6 +75,9 @@ Session::Start Session::start()
         return true;
     });
     m_counts->listen(dataFolder());
+    connect(m_form.get(), &frmMain::countWaits, this, [this](int index, int delta) {
+        m_counts->enqueue({.counter = index, .delta = delta});
+    });
     // Counts answered "accepted" while a box held them reach the day before
     // it is totalled and stored; later ones are told the strip is closing.
     connect(m_form.get(), &frmMain::unloading, this, [this] {

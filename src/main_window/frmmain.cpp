@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/errortrap.h"
 #include "platform/msgbox.h"
+#include "platform/x11/blockedinput.h"
 #include "platform/x11/windowmove.h"
 #include "settings/frmset.h"
 #include "settings/optionswindow.h"
@@ -147,7 +148,21 @@ void frmMain::buildControls()
         scheduleNextTick();
         passDayTurn();
         tmrClock_Timer();
+        clearWaitingMarks();
     });
+
+    auto *blocked = new BlockedInput(this);
+    blocked->setParent(this);
+    connect(blocked, &BlockedInput::pressed, this, [this](QPoint at, Qt::MouseButton button) {
+        const QWidget *hit = childAt(at);
+        for (int i = 0; i < CounterCount && hit; ++i) {
+            if (cmdC(i)->isVisible() && (hit == cmdC(i) || cmdC(i)->isAncestorOf(hit)))
+                countWhileBlocked(i, button == Qt::LeftButton ? 1 : -1);
+        }
+    });
+    connect(blocked, &BlockedInput::digit, this,
+            [this](int digit, bool shift) { countWhileBlocked(digit - 1, shift ? -1 : 1); });
+    connect(&m_model, &CounterModel::countChanged, this, [this] { clearWaitingMarks(); });
 
     Frame1 = new FrameBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -410,6 +425,23 @@ bool frmMain::undo()
     trap([&] { undone = m_model.undo(); });
     emit stateChanged();
     return undone;
+}
+
+void frmMain::clearWaitingMarks()
+{
+    // The counts that waited are applied as soon as no box is open.
+    if (QApplication::activeModalWidget())
+        return;
+    for (int i = 0; i < CounterCount; ++i)
+        fraC(i)->setWaiting(0);
+}
+
+void frmMain::countWhileBlocked(int index, int delta)
+{
+    if (index < 0 || index >= CounterCount || m_unloaded)
+        return;
+    fraC(index)->setWaiting(fraC(index)->waiting() + 1);
+    emit countWaits(index, delta);
 }
 
 void frmMain::countFromOutside(int index, int delta, const QDateTime &at, int by)

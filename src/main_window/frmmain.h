@@ -60,6 +60,9 @@ public:
 signals:
     // A handler changed the counter state (a count, the settings' OK).
     void stateChanged();
+    // A click or a key on counter `index` while a box blocked the strip: it
+    // waits for the box, in line with the commands' counts.
+    void countWaits(int index, int delta);
     // The strip is about to unload: what should reach its day must now.
     void unloading();
     void unloaded();
@@ -89,6 +92,11 @@ private:
     QAction *m_optionsAction = nullptr;
     QAction *m_undoAction = nullptr;
     QAction *mEnd = nullptr;
+
+    // A count made on the strip while a box blocks it, kept for the box's
+    // close; the frame shows it waits.
+    void countWhileBlocked(int index, int delta);
+    void clearWaitingMarks();
 
     // Handlers.
     void Form_Load();

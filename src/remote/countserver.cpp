@@ -208,6 +208,15 @@ void CountServer::readFrom(Peer *peer)
     drop(peer);
 }
 
+void CountServer::enqueue(const CountRequest &request)
+{
+    if (refusing())
+        return;
+    m_pending.append(request);
+    m_pending.last().at = Now();
+    QTimer::singleShot(0, this, &CountServer::applyPending);
+}
+
 QList<CountRequest> CountServer::takePending()
 {
     return std::exchange(m_pending, {});

@@ -40,6 +40,9 @@ public:
     // answered that the strip is closing, waiting ones dropped.
     void setEnding();
     int pendingCount() const { return int(m_pending.size()); }
+    // A count made on the strip itself while a box blocked it: it waits in
+    // line with the commands' and is applied as they are.
+    void enqueue(const CountRequest &request);
     // The requests answered "accepted" that still wait (for a box to close),
     // handed over for the run's end to apply them at once.
     QList<CountRequest> takePending();

@@ -343,6 +343,22 @@ void FrameBox::paintEvent(QPaintEvent *)
         p.drawText(QRect(x + 2, 0, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                    m_paintedCaption);
     }
+    if (m_waiting > 0) {
+        const QString mark = QStringLiteral("+%1").arg(m_waiting);
+        const QRect at(width() - fm.horizontalAdvance(mark) - 8, 0, fm.horizontalAdvance(mark) + 4,
+                       fm.height());
+        p.fillRect(at, QColor(255, 176, 0));
+        p.setPen(Qt::black);
+        p.drawText(at, Qt::AlignCenter, mark);
+    }
+}
+
+void FrameBox::setWaiting(int counts)
+{
+    if (counts == m_waiting)
+        return;
+    m_waiting = counts;
+    update();
 }
 
 void FlatButton::paintEvent(QPaintEvent *)

@@ -83,6 +83,10 @@ public:
     // With a target above 0, a thin line along the bottom edge fills towards
     // it and turns green once it is met; with none, nothing is drawn.
     void setProgress(int count, int target);
+    // Counts made on it wait (a box is open): a mark in its top right corner
+    // says so, with the number of them.
+    void setWaiting(int counts);
+    int waiting() const { return m_waiting; }
 
 protected:
     void paintEvent(QPaintEvent *e) override;
@@ -92,6 +96,7 @@ private:
     void placeLine();
 
     QString m_caption;
+    int m_waiting = 0;
     QWidget *m_line = nullptr; // made at the first target
     QString m_paintedCaption;  // the part of the caption a frame can show
 };
