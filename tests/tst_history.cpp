@@ -10,6 +10,7 @@
 #include "state/counterstate.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -366,6 +367,16 @@ private slots:
             test::cmdC(strip, 1)->click();
         QTRY_COMPARE(shownRows(*window).value(0).counts[1], 3);
         QVERIFY(window->findChild<QLabel *>("totals")->text().contains(QStringLiteral("電話: 3")));
+        // A window of its own to a screen reader, its lists named by their labels.
+        QCOMPARE(QAccessible::queryAccessibleInterface(window)->role(), QAccessible::Window);
+        for (const auto &[list, label] :
+             {std::pair{"rangeBox", "期間:"}, {"counterBox", "グラフ:"}}) {
+            const auto labels =
+                QAccessible::queryAccessibleInterface(window->findChild<QComboBox *>(list))
+                    ->relations(QAccessible::Label);
+            QCOMPARE(labels.size(), 1);
+            QCOMPARE(labels[0].first->text(QAccessible::Name), QString::fromUtf8(label));
+        }
         QTest::keyClick(window, Qt::Key_Escape);
         QTRY_VERIFY(!strip.findChild<HistoryWindow *>());
     }

@@ -11,6 +11,7 @@
 #include "state/countlog.h"
 #include "widgets/controls.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -190,9 +191,25 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 // An ordinary window: a spreadsheet may go in front of it.
+namespace
+{
+
+// A screen reader lists the window among the desktop's windows, as it does
+// a dialog, not as a part of the strip.
+QAccessibleInterface *historyAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("zentova::HistoryWindow") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     : QWidget(owner, Qt::Window), m_counters(counters)
 {
+    static const bool accessibleAsWindow = (QAccessible::installFactory(historyAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     setObjectName(QStringLiteral("HistoryWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(translate("History", "%1：履歴").arg(applicationTitle()));
@@ -260,9 +277,15 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     charts->addLayout(hours, 2);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(translate("History", "期間:"), this));
+    // The labels name their lists for a screen reader, which reads a list
+    // by its chosen item.
+    auto *rangeLabel = new QLabel(translate("History", "期間:"), this);
+    rangeLabel->setBuddy(m_rangeBox);
+    auto *counterLabel = new QLabel(translate("History", "グラフ:"), this);
+    counterLabel->setBuddy(m_counterBox);
+    top->addWidget(rangeLabel);
     top->addWidget(m_rangeBox);
-    top->addWidget(new QLabel(translate("History", "グラフ:"), this));
+    top->addWidget(counterLabel);
     top->addWidget(m_counterBox);
     top->addStretch();
     top->addWidget(m_copyButton);
