@@ -335,8 +335,8 @@ private slots:
             QCOMPARE(drawn, plain);
         for (int i = 0; i < CounterCount; ++i) {
             const QRect frame = test::fraC(*m_form, i)->geometry();
-            QCOMPARE(drawn.copy(frame.adjusted(0, 0, 0, -3)),
-                     plain.copy(frame.adjusted(0, 0, 0, -3)));
+            QCOMPARE(drawn.copy(frame.adjusted(0, 0, 0, -4)),
+                     plain.copy(frame.adjusted(0, 0, 0, -4)));
             QCOMPARE(drawn.copy(frame) == plain.copy(frame), !lines[i].isValid());
             if (lines[i].isValid())
                 QCOMPARE(drawn.pixelColor(frame.left() + 3, frame.bottom() - 1), lines[i]);

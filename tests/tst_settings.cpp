@@ -408,10 +408,22 @@ private slots:
         const auto lines = [&](int i) {
             const auto children = test::fraC(*m_main, i)->findChildren<QWidget *>();
             return std::count_if(children.begin(), children.end(),
-                                 [](QWidget *w) { return w->height() == 2 && !w->isHidden(); });
+                                 [](QWidget *w) { return w->height() == 3 && !w->isHidden(); });
         };
         QCOMPARE(lines(1), 1);
         QCOMPARE(lines(0), 0);
+        // Where the count stands, for the pointer and for a screen reader;
+        // meeting the target lights the frame up.
+        const auto standing = [&] { return test::fraC(*m_main, 1)->accessibleDescription(); };
+        QCOMPARE(standing(), QStringLiteral("目標 25 まで あと %1").arg(25 - m().gCount(1)));
+        QVERIFY(test::lblC(*m_main, 1)->toolTip().endsWith(standing()));
+        QCOMPARE(test::fraC(*m_main, 0)->accessibleDescription(), QString());
+        QVERIFY(!test::fraC(*m_main, 1)->celebrating());
+        m().setCount(1, 24);
+        QVERIFY(!test::fraC(*m_main, 1)->celebrating());
+        m().count(1, 1);
+        QCOMPARE(standing(), QStringLiteral("目標 25 達成"));
+        QVERIFY(test::fraC(*m_main, 1)->celebrating());
     }
 
 private:

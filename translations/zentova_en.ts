@@ -683,5 +683,17 @@ Total: %1</translation>
         <source>時刻 %1</source>
         <translation>Time %1</translation>
     </message>
+    <message>
+        <source>右クリックでメニュー、ドラッグで移動、ダブルクリックで終了</source>
+        <translation>Right click: the menu. Drag: move the strip. Double click: quit.</translation>
+    </message>
+    <message>
+        <source>目標 %1 達成</source>
+        <translation>Target %1 met</translation>
+    </message>
+    <message>
+        <source>目標 %1 まで あと %2</source>
+        <translation>%2 to go to the target of %1</translation>
+    </message>
 </context>
 </TS>

@@ -90,6 +90,10 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
 {
     setObjectName(QStringLiteral("frmMain"));
     setStripWindow(this);
+    // What the edge does, said where it is; the strip's tips show whether or
+    // not it has the keyboard, which it seldom has.
+    setToolTip(translate("Strip", "右クリックでメニュー、ドラッグで移動、ダブルクリックで終了"));
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     // Before anything names the window: its interface is made at the first.
     static const bool accessibleInScreenOrder =
         (QAccessible::installFactory(stripAccessible), true);
@@ -317,17 +321,34 @@ void frmMain::describeCounter(int index)
     // A step other than one is said where the counter is.
     fraC(index)->setToolTip(step == 1 ? QString()
                                       : translate("Strip", "%1: %2 ずつ").arg(name).arg(step));
-    lblC(index)->setToolTip(translate("Strip", "%1 の件数").arg(name));
+    // Where the count stands against the day's target, where there is one.
+    const int target = m_model.options().targets[size_t(index)];
+    const int count = lblC(index)->caption().toInt();
+    const QString standing =
+        target <= 0 ? QString()
+        : count >= target
+            ? translate("Strip", "目標 %1 達成").arg(target)
+            : translate("Strip", "目標 %1 まで あと %2").arg(target).arg(target - count);
+    const QString countTip = translate("Strip", "%1 の件数").arg(name);
+    lblC(index)->setToolTip(standing.isEmpty() ? countTip : countTip + u'\n' + standing);
     lblC(index)->setAccessibleName(
         translate("Strip", "%1 の件数 %2").arg(name, lblC(index)->caption()));
+    lblC(index)->setAccessibleDescription(standing);
     fraC(index)->setAccessibleName(name);
+    fraC(index)->setAccessibleDescription(standing);
 }
 
 void frmMain::showTarget(int index)
 {
-    // The count as the strip shows it, against the day's target.
-    fraC(index)->setProgress(lblC(index)->caption().toInt(),
-                             m_model.options().targets[size_t(index)]);
+    // The count as the strip shows it, against the day's target; the frame
+    // lights up for a moment as the target is met.
+    const int count = lblC(index)->caption().toInt();
+    const int target = m_model.options().targets[size_t(index)];
+    int &before = m_shownProgress[size_t(index)];
+    if (target > 0 && count >= target && before >= 0 && before < target)
+        fraC(index)->celebrate();
+    before = count;
+    fraC(index)->setProgress(count, target);
 }
 
 void frmMain::inviteToTitle()

@@ -133,6 +133,8 @@ private:
     // The time of the tick before, or of the clock's start: an alarm's second 0
     // that a late tick skipped still rings.
     QTime m_lastTick;
+    // The counts last shown against the targets (-1: none yet).
+    std::array<int, CounterCount> m_shownProgress{-1, -1, -1, -1, -1};
     // Dragging by hand where the desktop offers no interactive move.
     bool m_manualDrag = false;
     bool m_dragArmed = false; // a left press on the window, no move asked yet

@@ -86,6 +86,9 @@ public:
     // Counts made on it wait (a box is open): a mark in its top right corner
     // says so, with the number of them.
     void setWaiting(int counts);
+    // Lights the frame's face up for a moment: a target met.
+    void celebrate();
+    bool celebrating() const { return m_celebrating; }
     int waiting() const { return m_waiting; }
 
 protected:
@@ -97,6 +100,7 @@ private:
 
     QString m_caption;
     int m_waiting = 0;
+    bool m_celebrating = false;
     QWidget *m_line = nullptr; // made at the first target
     QString m_paintedCaption;  // the part of the caption a frame can show
 };
