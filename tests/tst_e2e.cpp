@@ -843,6 +843,47 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
     }
 
+    // A click on a counter leaves the keyboard with the program the user
+    // types in: the digits typed on arrive there whole and count nothing.
+    void clickLeavesTheKeyboardWhereItWas_data()
+    {
+        QTest::addColumn<QString>("wm");
+        QTest::addRow("openbox") << "openbox";
+        QTest::addRow("xfwm4") << "xfwm4";
+        QTest::addRow("mutter") << "mutter";
+    }
+
+    void clickLeavesTheKeyboardWhereItWas()
+    {
+        QFETCH(QString, wm);
+        Screen screen;
+        QVERIFY2(screen.start("1280x1024x24", wm), qPrintable("no " + wm));
+        Install install;
+        QProcess program;
+        QVERIFY(startWithCounter(install, program, screen, 0));
+        QVERIFY(screen.waitForManaged("zentova"));
+        QProcess xev;
+        xev.setProcessEnvironment(screen.environment());
+        xev.start("stdbuf", {"-oL", "xev", "-event", "keyboard"});
+        QVERIFY(screen.waitForWindow("Event Tester"));
+        screen.click(screen.window("Event Tester")->geometry.center());
+        QVERIFY(screen.waitForFocus("Event Tester"));
+
+        const QPoint strip = screen.window("zentova")->geometry.topLeft();
+        screen.click(strip + (counterButton(0) - QPoint(426, 1)));
+        screen.xdotool({"type", "--delay", "60", "2024 "});
+        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[0], int16_t(1), 3000);
+        QVERIFY(screen.waitForFocus("Event Tester"));
+        QByteArray typed;
+        QTRY_COMPARE((typed += xev.readAllStandardOutput()).count("KeyPress event"), 5);
+        const CountRecord after = decodeRecord(install.data());
+        QCOMPARE(after.Count[1] + after.Count[3], 0); // the 2s and the 4 counted nothing
+        xev.terminate();
+        xev.waitForFinished(3000);
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
     // Clicks and keys on a counter while a box blocks the strip are kept and
     // counted once it closes; the settings dialog, closed with Escape,
     // applies nothing of its own.

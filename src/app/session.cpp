@@ -125,7 +125,7 @@ Session::Start Session::start()
     }
     m_form->placeAtStart();
     m_form->show();
-    m_form->activateWindow();
+    m_form->takeKeyboardAtStart();
     m_counts->setReady();
     // The icon matters to message boxes and the dialog, not to the first
     // frame of a strip without a title bar: give it once the strip is up.

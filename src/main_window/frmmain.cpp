@@ -9,6 +9,7 @@
 #include "platform/errortrap.h"
 #include "platform/msgbox.h"
 #include "platform/x11/blockedinput.h"
+#include "platform/x11/keyboardguard.h"
 #include "platform/x11/windowmove.h"
 #include "settings/frmset.h"
 #include "settings/optionswindow.h"
@@ -101,6 +102,9 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
     setAccessibleName(applicationTitle()); // the window has no title to read
     // No title bar, no frame and no taskbar button.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    // The keyboard only when given on purpose, never by a click.
+    m_keyboard = new KeyboardGuard(this);
+    m_keyboard->setParent(this);
     setWindowTitle(QString());
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     move(twipsToPixels(kLeft), twipsToPixels(kTop));
@@ -455,6 +459,11 @@ void frmMain::clearWaitingMarks()
         return;
     for (int i = 0; i < CounterCount; ++i)
         fraC(i)->setWaiting(0);
+}
+
+void frmMain::takeKeyboardAtStart()
+{
+    m_keyboard->takeKeyboardAtStart();
 }
 
 void frmMain::countWhileBlocked(int index, int delta)

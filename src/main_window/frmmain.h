@@ -21,6 +21,8 @@ class QTimer;
 namespace zentova
 {
 
+class KeyboardGuard;
+
 class frmMain : public QWidget, public CounterFrames
 {
     Q_OBJECT
@@ -45,6 +47,9 @@ public:
     // step). A count held while a box was open passes the time it was
     // accepted.
     void countFromOutside(int index, int delta, const QDateTime &at = {}, int by = 0);
+    // Once shown at the start: the strip has the keyboard, as a new window
+    // has (a click on it later leaves the keyboard where it is).
+    void takeKeyboardAtStart();
     // Opens the strip's menu below the focused control (the Menu key,
     // Shift+F10).
     void popUpMenuFromKeyboard();
@@ -133,6 +138,7 @@ private:
     // The time of the tick before, or of the clock's start: an alarm's second 0
     // that a late tick skipped still rings.
     QTime m_lastTick;
+    KeyboardGuard *m_keyboard = nullptr;
     // The counts last shown against the targets (-1: none yet).
     std::array<int, CounterCount> m_shownProgress{-1, -1, -1, -1, -1};
     // Dragging by hand where the desktop offers no interactive move.

@@ -1,4 +1,5 @@
 #include "platform/x11/blockedinput.h"
+#include "platform/x11/xievent.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -15,45 +16,6 @@ namespace
 
 constexpr uint32_t kDigitOne = 0x31;    // XK_1
 constexpr uint32_t kKeypadOne = 0xffb1; // XK_KP_1
-
-xcb_connection_t *connection()
-{
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-// Qt takes the pointer through the X Input extension (version 2): a button
-// press is one of its device events, as the server sends it with the event's
-// full sequence number that xcb puts in after the first 32 bytes.
-struct XiDeviceEvent {
-    uint8_t responseType; // XCB_GE_GENERIC
-    uint8_t extension;
-    uint16_t sequence;
-    uint32_t length;
-    uint16_t eventType;
-    uint16_t device;
-    uint32_t time;
-    uint32_t detail; // the button
-    uint32_t root;
-    uint32_t event; // the window
-    uint32_t child;
-    uint32_t fullSequence; // xcb's
-    int32_t rootX;         // 16.16 fixed point
-    int32_t rootY;
-    int32_t eventX;
-    int32_t eventY;
-};
-constexpr uint16_t kXiButtonPress = 4;
-
-uint8_t inputExtension(xcb_connection_t *c)
-{
-    static const char name[] = "XInputExtension";
-    xcb_query_extension_reply_t *reply = xcb_query_extension_reply(
-        c, xcb_query_extension(c, uint16_t(sizeof name - 1), name), nullptr);
-    const uint8_t opcode = reply && reply->present ? reply->major_opcode : 0;
-    free(reply);
-    return opcode;
-}
 
 } // namespace
 
@@ -74,7 +36,7 @@ int BlockedInput::digitOf(uint8_t keycode)
     // or the keypad.
     if (!m_digitsRead) {
         m_digitsRead = true;
-        xcb_connection_t *c = connection();
+        xcb_connection_t *c = qtConnection();
         if (!c)
             return 0;
         const xcb_setup_t *setup = xcb_get_setup(c);
@@ -116,10 +78,10 @@ bool BlockedInput::nativeEventFilter(const QByteArray &eventType, void *message,
     if (type == XCB_GE_GENERIC) {
         const auto *input = static_cast<const XiDeviceEvent *>(message);
         if (m_inputExtension < 0)
-            m_inputExtension = connection() ? inputExtension(connection()) : 0;
+            m_inputExtension = qtConnection() ? inputExtensionOf(qtConnection()) : 0;
         // The press comes once from the pointer and once from the device
         // behind it, with the same time: one press.
-        if (input->extension == m_inputExtension && input->eventType == kXiButtonPress &&
+        if (input->extension == m_inputExtension && input->eventType == XiButtonPress &&
             input->event == uint32_t(id) &&
             std::exchange(m_lastPress, std::pair(input->time, input->detail)) !=
                 std::pair(input->time, input->detail))

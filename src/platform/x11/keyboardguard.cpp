@@ -1,0 +1,129 @@
+#include "platform/x11/keyboardguard.h"
+#include "platform/x11/xievent.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <QWindow>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
+
+namespace zentova
+{
+
+namespace
+{
+
+// How long after an offer a press that caused it may still arrive: the
+// window manager replays the press to the strip once it has made the offer.
+constexpr int kPressLateMs = 80;
+constexpr uint32_t kSameMomentMs = 50;
+
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    xcb_intern_atom_reply_t *reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return found;
+}
+
+bool windowManagerRuns(xcb_connection_t *c)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1),
+        nullptr);
+    const bool runs = reply && xcb_get_property_value_length(reply) == 4;
+    std::free(reply);
+    return runs;
+}
+
+} // namespace
+
+KeyboardGuard::KeyboardGuard(QWidget *strip) : m_strip(strip)
+{
+    xcb_connection_t *c = qtConnection();
+    if (!c)
+        return; // another platform: nothing to guard
+    m_protocols = atom(c, "WM_PROTOCOLS");
+    m_takeFocus = atom(c, "WM_TAKE_FOCUS");
+    // No input hint: the window manager offers the keyboard and leaves it
+    // where it is until the strip takes it.
+    strip->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+KeyboardGuard::~KeyboardGuard()
+{
+    if (m_takeFocus && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+bool KeyboardGuard::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t" || !m_strip)
+        return false;
+    const WId id = m_strip->internalWinId();
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    const uint8_t type = event->response_type & 0x7f;
+    if (id == 0)
+        return false;
+    if (type == XCB_GE_GENERIC) {
+        const auto *input = static_cast<const XiDeviceEvent *>(message);
+        if (m_inputExtension < 0)
+            m_inputExtension = inputExtensionOf(qtConnection());
+        if (input->extension == m_inputExtension && input->eventType == XiButtonPress &&
+            input->event == uint32_t(id)) {
+            m_lastPress = input->time;
+            m_pressed = true;
+        }
+    } else if (type == XCB_BUTTON_PRESS) {
+        const auto *press = static_cast<const xcb_button_press_event_t *>(message);
+        if (press->event == uint32_t(id)) {
+            m_lastPress = press->time;
+            m_pressed = true;
+        }
+    } else if (type == XCB_CLIENT_MESSAGE) {
+        const auto *offer = static_cast<const xcb_client_message_event_t *>(message);
+        if (offer->window == uint32_t(id) && offer->type == m_protocols &&
+            offer->data.data32[0] == m_takeFocus) {
+            offered(offer->data.data32[1]);
+            return true; // ours to answer
+        }
+    }
+    return false;
+}
+
+void KeyboardGuard::offered(uint32_t time)
+{
+    // The press that made the offer comes to the strip shortly before or
+    // after it: wait for it a moment, then judge by the server's times.
+    m_pressed = false;
+    QTimer::singleShot(kPressLateMs, this, [this, time] {
+        // Of the same moment as the press (the server's milliseconds), or a
+        // press right after it.
+        const bool byClick = m_pressed || (m_lastPress != 0 && time - m_lastPress <= kSameMomentMs);
+        if (!byClick)
+            takeKeyboard();
+    });
+}
+
+void KeyboardGuard::takeKeyboardAtStart()
+{
+    xcb_connection_t *c = qtConnection();
+    if (c && !windowManagerRuns(c))
+        takeKeyboard();
+}
+
+void KeyboardGuard::takeKeyboard()
+{
+    xcb_connection_t *c = qtConnection();
+    if (!c || !m_strip || m_strip->internalWinId() == 0)
+        return;
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, xcb_window_t(m_strip->internalWinId()),
+                        XCB_CURRENT_TIME);
+    xcb_flush(c);
+}
+
+} // namespace zentova
