@@ -294,6 +294,13 @@ private slots:
 
         window.findChild<QPushButton *>("copyImageButton")->click();
         QCOMPARE(QApplication::clipboard()->image().size(), window.chartImage().size());
+        // Headed with the range and its dates, above the charts.
+        const QDate today = m().openDay().day;
+        QCOMPARE(window.rangeHeading(),
+                 QStringLiteral("今月（%1 〜 %2）")
+                     .arg(QDate(today.year(), today.month(), 1).toString(Qt::ISODate),
+                          today.toString(Qt::ISODate)));
+        QVERIFY(window.chartImage().height() > chart->parentWidget()->height());
     }
 
 private:

@@ -107,7 +107,7 @@ private slots:
         texts += textsOf(history);
         QCOMPARE(history.shownDays().size(), size_t(2));
         // A copy for a spreadsheet is headed in English; history.csv stays as it is.
-        QVERIFY(history.clipboardText().startsWith("Date\tTitle1\tCount1\t"));
+        QVERIFY(history.clipboardText().startsWith("Date\tCalls\tMails\tTotal\n"));
         QVERIFY(sandbox.readFile("history.csv").contains("日付,項目1,件数1,"));
 
         texts << alarmMessage(7, 5) << alarmTitle() << errorDescription(ErrorCode::TypeMismatch);

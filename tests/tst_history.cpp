@@ -298,10 +298,16 @@ private slots:
         window.copyToClipboard();
         const QStringList lines =
             QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), dates.size() + 1);
-        QCOMPARE(lines[0].count(u'\t'), 16);
+        // The table as shown: its headings, its rows, the range's totals.
+        QCOMPARE(lines.size(), dates.size() + 2);
+        QVERIFY2(lines[0].startsWith(QStringLiteral("日付\t今日\t")) &&
+                     lines[0].endsWith(QStringLiteral("\t合計")),
+                 qPrintable(lines[0]));
         for (int i = 0; i < dates.size(); ++i)
-            QVERIFY(lines[i + 1].startsWith(dates[i] + u'\t'));
+            QVERIFY(lines[i + 1].startsWith(dates[i] + QStringLiteral(" (")));
+        QCOMPARE(lines.last(), QStringLiteral("期間の合計（%1 日）").arg(dates.size()) +
+                                   lines.last().mid(lines.last().indexOf(u'\t')));
+        QVERIFY(lines.last().endsWith(QStringLiteral("\t%1").arg(total)));
 
         window.saveShownRows(m_sandbox->path("export.csv"));
         QList<HistoryDay> saved = historyDays(m_sandbox->readFile("export.csv"));
@@ -345,10 +351,12 @@ private slots:
         day.titles = std::array<QString, CounterCount>{"=1+2", "+3-1", "-4+5", "@SUM(1)", "\tx"};
         const QByteArray stored = historyFileText({day});
         m_sandbox->writeFile("history.csv", stored);
+        for (int i = 0; i < CounterCount; ++i)
+            m().gTitle(i) = day.titles[size_t(i)]; // the table's headings
         HistoryWindow window(m());
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
-        const QString defused = "'=1+2\t12\t'+3-1\t7\t'-4+5\t100\t'@SUM(1)\t3\t' x\t45";
-        QVERIFY2(window.clipboardText().contains(defused), qPrintable(window.clipboardText()));
+        const QString defused = "日付\t'=1+2\t'+3-1\t'-4+5\t'@SUM(1)\t' x\t合計\n";
+        QVERIFY2(window.clipboardText().startsWith(defused), qPrintable(window.clipboardText()));
         window.saveShownRows(m_sandbox->path("export.csv"));
         QVERIFY(
             m_sandbox->readFile("export.csv").contains("'=1+2,12,'+3-1,7,'-4+5,100,'@SUM(1),3"));

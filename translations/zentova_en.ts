@@ -466,6 +466,10 @@ Total: %1</translation>
         <source>&#x3000;合計: %1</source>
         <translation>   Total: %1</translation>
     </message>
+    <message>
+        <source>%1（%2 〜 %3）</source>
+        <translation>%1 (%2 to %3)</translation>
+    </message>
 </context>
 <context>
     <name>Options</name>

@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -36,26 +37,10 @@ namespace zentova
 namespace
 {
 
-// The exported rows keep the history's own columns (a title beside each
-// count, the total, the targets); the table shows the counters as columns
-// under their titles.
-constexpr int kTotalColumn = 1 + 2 * CounterCount;
-constexpr int kExportColumns = kTotalColumn + 1 + CounterCount;
+// The table shows the counters as columns under their titles.
 constexpr int kTableColumns = 2 + CounterCount;
 // About 60,000 days of lines.
 constexpr qint64 kReadAtOnce = 4 * 1024 * 1024;
-
-QString exportCell(const HistoryDay &day, int column)
-{
-    if (column == 0)
-        return day.date.toString(Qt::ISODate);
-    if (column == kTotalColumn)
-        return QString::number(day.total());
-    if (column > kTotalColumn)
-        return QString::number(day.targets[size_t(column - kTotalColumn - 1)]);
-    const size_t i = size_t((column - 1) / 2);
-    return column % 2 == 1 ? defusedTitle(day.titles[i]) : QString::number(day.counts[i]);
-}
 
 QString dateWithWeekday(const QDate &date)
 {
@@ -564,9 +549,33 @@ void HistoryWindow::chooseRow(const QModelIndex &index)
     showHours();
 }
 
+QString HistoryWindow::rangeHeading() const
+{
+    const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
+    const QDate oldest = m_allDays.isEmpty() ? m_counters.openDay().day : m_allDays.last().date;
+    const auto [first, last] = rangeDates(range, m_counters.openDay().day, oldest);
+    return translate("History", "%1（%2 〜 %3）")
+        .arg(m_rangeBox->currentText(), first.toString(Qt::ISODate), last.toString(Qt::ISODate));
+}
+
 QImage HistoryWindow::chartImage() const
 {
-    return m_charts->grab().toImage();
+    // Headed with the range and its dates: pasted elsewhere, the picture
+    // still says what it shows.
+    const QImage charts = m_charts->grab().toImage();
+    const qreal scale = charts.devicePixelRatio();
+    const QFontMetrics fm(font());
+    const int heading = fm.height() + 8;
+    QImage image(charts.width(), charts.height() + qRound(heading * scale), charts.format());
+    image.setDevicePixelRatio(scale);
+    image.fill(palette().color(QPalette::Base));
+    QPainter p(&image);
+    p.setFont(font());
+    p.setPen(palette().color(QPalette::Text));
+    p.drawText(QRect(6, 0, int(charts.width() / scale) - 12, heading),
+               Qt::AlignLeft | Qt::AlignVCenter, rangeHeading());
+    p.drawImage(QPoint(0, heading), charts);
+    return image;
 }
 
 void HistoryWindow::showMetDays()
@@ -643,17 +652,34 @@ void HistoryWindow::showTotals()
 
 QString HistoryWindow::clipboardText() const
 {
-    const auto clean = [](QString s) {
-        return s.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+    // The table as it is shown: its columns under their headings, its rows,
+    // and the range's totals; a title a spreadsheet would run is defused.
+    const auto clean = [](const QString &s) {
+        return defusedTitle(s).replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
     };
-    QString text = QString::fromUtf8(exportHeader()).replace(u',', u'\t') + u'\n';
-    for (const HistoryDay &day : shownDays()) {
-        QStringList cells;
-        for (int c = 0; c < kExportColumns; ++c)
-            cells << clean(exportCell(day, c));
+    QList<int> columns;
+    for (int c = 0; c < kTableColumns; ++c) {
+        if (!m_table->isColumnHidden(c))
+            columns << c;
+    }
+    QStringList cells;
+    for (int c : columns)
+        cells << clean(m_model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+    QString text = cells.join(u'\t') + u'\n';
+    std::array<qint64, kTableColumns> sums{};
+    for (int r = 0; r < m_model.rowCount(); ++r) {
+        cells.clear();
+        for (int c : columns) {
+            cells << clean(m_model.index(r, c).data().toString());
+            if (c > 0)
+                sums[size_t(c)] += m_model.index(r, c).data().toLongLong();
+        }
         text += cells.join(u'\t') + u'\n';
     }
-    return text;
+    cells = QStringList{translate("History", "期間の合計（%1 日）").arg(m_model.rowCount())};
+    for (int c : columns.mid(1))
+        cells << QString::number(sums[size_t(c)]);
+    return text + cells.join(u'\t') + u'\n';
 }
 
 void HistoryWindow::copyToClipboard()

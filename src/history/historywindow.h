@@ -73,8 +73,10 @@ public:
     void copyToClipboard();
     // The shown rows as a history file (oldest first). Errors are shown.
     void saveShownRows(const QString &path);
-    // Both charts as one picture, as 画像をコピー puts it on the clipboard.
+    // Both charts as one picture under the range's heading, as 画像をコピー
+    // puts it on the clipboard.
     QImage chartImage() const;
+    QString rangeHeading() const; // 今月（2024-01-01 〜 2024-01-31）
     // The day whose hours are charted.
     QDate hoursDay() const { return m_hoursDay; }
 
