@@ -470,6 +470,14 @@ Total: %1</translation>
         <source>%1（%2 〜 %3）</source>
         <translation>%1 (%2 to %3)</translation>
     </message>
+    <message>
+        <source>この期間の記録はありません</source>
+        <translation>No counts in this range</translation>
+    </message>
+    <message>
+        <source>%1 の時間ごと（設定で直した %2 件は含みません）</source>
+        <translation>%1 by hour (without %2 set in the settings)</translation>
+    </message>
 </context>
 <context>
     <name>Options</name>

@@ -15,8 +15,10 @@ namespace zentova
 
 QColor counterColour(int index)
 {
+    // Okabe and Ito's colours, told apart with every common kind of colour
+    // blindness: blue, orange, bluish green, vermilion, reddish purple.
     static const QColor colours[CounterCount] = {
-        {64, 104, 216}, {236, 140, 32}, {48, 160, 88}, {156, 84, 196}, {212, 72, 88}};
+        {0, 114, 178}, {230, 159, 0}, {0, 158, 115}, {213, 94, 0}, {204, 121, 167}};
     return colours[std::clamp(index, 0, CounterCount - 1)];
 }
 
@@ -119,7 +121,9 @@ QRect BarChart::barRect(int index) const
     const QRect plot = plotArea();
     const int gap = slot.width() >= 4 ? std::max(1, slot.width() / 5) : 0;
     const int height = int(std::llround(double(m_totals[index]) * plot.height() / axisTop()));
-    return QRect(slot.left() + gap / 2, plot.bottom() + 1 - height, slot.width() - gap, height);
+    // A range of one or two days is not drawn as a wall.
+    const int width = std::min(slot.width() - gap, std::max(4, plot.width() / MaxBarShare));
+    return QRect(slot.center().x() - width / 2, plot.bottom() + 1 - height, width, height);
 }
 
 int BarChart::barAt(const QPoint &point) const
@@ -205,9 +209,12 @@ void BarChart::paintEvent(QPaintEvent *)
         }
         if (i % labelEvery == 0 && !m_bars[i].label.isEmpty()) {
             p.setPen(text);
-            const int w = fm.horizontalAdvance(m_bars[i].label);
-            p.drawText(QRect(slot.center().x() - w / 2 - 1, plot.bottom() + 3, w + 2, fm.height()),
-                       Qt::AlignCenter, m_bars[i].label);
+            // Under its bar, but never into the axis' numbers or past the edge.
+            const int w = fm.horizontalAdvance(m_bars[i].label) + 2;
+            const int x = std::clamp(slot.center().x() - w / 2, plot.left(),
+                                     std::max(plot.left(), rect().right() - w));
+            p.drawText(QRect(x, plot.bottom() + 3, w, fm.height()), Qt::AlignCenter,
+                       m_bars[i].label);
         }
     }
     if (hasFocus() && m_current >= 0) {

@@ -36,6 +36,7 @@ public:
     void setTargetLine(qint64 value);
     // Shown in place of the bars while it is not empty.
     void setMessage(const QString &message);
+    QString message() const { return m_message; }
     // The bar marked as chosen (-1: none); choosing it here raises nothing.
     void setCurrent(int index);
     int current() const { return m_current; }
@@ -45,7 +46,8 @@ public:
     int barAt(const QPoint &point) const;
     QRect barRect(int index) const; // the whole stack, or an empty rectangle at the base
     qint64 axisTop() const;
-    QList<qint64> ticks() const; // the axis' numbers, as many as its height keeps apart
+    static constexpr int MaxBarShare = 8; // a bar is at most this part of the plot's width
+    QList<qint64> ticks() const;          // the axis' numbers, as many as its height keeps apart
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

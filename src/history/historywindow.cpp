@@ -448,6 +448,8 @@ void HistoryWindow::showCharts()
                      barName(bar, span) + sumsInWords(bar.counts, names), bar.counts});
     }
     m_daysChart->setBars(bars, names);
+    m_daysChart->setMessage(total == 0 ? translate("History", "この期間の記録はありません")
+                                       : QString());
     // The daily target where bars are days: one counter's, or the sum of them all.
     qint64 target = 0;
     for (int i = 0; i < CounterCount; ++i)
@@ -512,7 +514,22 @@ void HistoryWindow::showHours()
                      translate("History", "%1 時台").arg(clock) + sumsInWords(counts, names),
                      counts});
     }
-    m_hoursChart->setMessage(QString());
+    // The dialog's corrections and carried counts belong to no hour: where
+    // the day's line holds more than its hours, the chart says so.
+    const qint64 inLine =
+        row != m_allDays.end()
+            ? shownSum(std::array<qint64, CounterCount>{row->counts[0], row->counts[1],
+                                                        row->counts[2], row->counts[3],
+                                                        row->counts[4]},
+                       names)
+            : 0;
+    if (inLine > total)
+        m_hoursTitle->setText(
+            translate("History", "%1 の時間ごと（設定で直した %2 件は含みません）")
+                .arg(day)
+                .arg(inLine - total));
+    m_hoursChart->setMessage(
+        total == 0 ? translate("History", "この日の時間ごとの件数はありません。") : QString());
     m_hoursChart->setBars(bars, names);
     m_hoursChart->setAccessibleDescription(
         total == 0
@@ -627,6 +644,17 @@ void HistoryWindow::showRange()
         m_table->setColumnHidden(i + 1, m_counters.gTitle(i).isEmpty() && !counted);
     }
     m_table->resizeColumnsToContents();
+    // The hours shown are of a day in the range: the newest with counts,
+    // else the range's last.
+    const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
+    const QDate oldest = m_allDays.isEmpty() ? m_counters.openDay().day : m_allDays.last().date;
+    const auto [firstDay, lastDay] = rangeDates(range, m_counters.openDay().day, oldest);
+    if (m_hoursDay.isValid() && (m_hoursDay < firstDay || m_hoursDay > lastDay)) {
+        const auto days = shownDays();
+        const auto counted = std::find_if(days.begin(), days.end(),
+                                          [](const HistoryDay &d) { return d.total() != 0; });
+        m_hoursDay = counted != days.end() ? counted->date : lastDay;
+    }
     showMetDays();
     showCharts();
 }
