@@ -42,49 +42,6 @@ constexpr int kClientHeight = 570;
 constexpr int kLeft = 6390;
 constexpr int kTop = 15;
 
-// What a screen reader walks through on the strip, left to right as the
-// eye does. The frames are made right to left, so that each draws over the
-// edge of the one to its right, and the widgets' own order follows that.
-class StripAccessible : public QAccessibleWidget
-{
-public:
-    explicit StripAccessible(QWidget *strip) : QAccessibleWidget(strip, QAccessible::Window) {}
-    int childCount() const override { return int(inScreenOrder().size()); }
-    QAccessibleInterface *child(int index) const override
-    {
-        const QWidgetList children = inScreenOrder();
-        return index >= 0 && index < children.size()
-                   ? QAccessible::queryAccessibleInterface(children[index])
-                   : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        return child ? int(inScreenOrder().indexOf(child->object())) : -1;
-    }
-
-private:
-    QWidgetList inScreenOrder() const
-    {
-        QWidgetList children;
-        for (QObject *object : widget()->children()) {
-            auto *child = qobject_cast<QWidget *>(object);
-            if (child && !child->isWindow() && !qobject_cast<QMenu *>(child))
-                children << child;
-        }
-        std::stable_sort(children.begin(), children.end(),
-                         [](QWidget *a, QWidget *b) { return a->x() < b->x(); });
-        return children;
-    }
-};
-
-QAccessibleInterface *stripAccessible(const QString &className, QObject *object)
-{
-    auto *strip = qobject_cast<frmMain *>(object);
-    return strip && className == QLatin1String(frmMain::staticMetaObject.className())
-               ? new StripAccessible(strip)
-               : nullptr;
-}
-
 } // namespace
 
 frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_model(model)
@@ -96,9 +53,7 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
     setToolTip(translate("Strip", "右クリックでメニュー、ドラッグで移動、ダブルクリックで終了"));
     setAttribute(Qt::WA_AlwaysShowToolTips);
     // Before anything names the window: its interface is made at the first.
-    static const bool accessibleInScreenOrder =
-        (QAccessible::installFactory(stripAccessible), true);
-    Q_UNUSED(accessibleInScreenOrder);
+    installReadingOrderAccessible();
     setAccessibleName(applicationTitle()); // the window has no title to read
     // No title bar, no frame and no taskbar button.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);

@@ -79,6 +79,7 @@ frmSet::frmSet(CounterModel &model, QWidget *owner, CounterFrames *strip)
     : QDialog(owner), m_model(model), m_strip(strip)
 {
     setObjectName(QStringLiteral("frmSet"));
+    installReadingOrderAccessible(); // the fields read top to bottom
     // Fixed single border with a close button, no minimise or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

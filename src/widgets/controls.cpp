@@ -3,9 +3,11 @@
 #include "platform/runtime.h"
 
 #include <QAbstractButton>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -120,6 +122,64 @@ private:
 };
 
 } // namespace
+
+namespace
+{
+
+class ReadingOrderAccessible : public QAccessibleWidget
+{
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+    int childCount() const override { return int(inReadingOrder().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QWidgetList children = inReadingOrder();
+        return index >= 0 && index < children.size()
+                   ? QAccessible::queryAccessibleInterface(children[index])
+                   : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child ? int(inReadingOrder().indexOf(child->object())) : -1;
+    }
+
+private:
+    QWidgetList inReadingOrder() const
+    {
+        QWidgetList children;
+        for (QObject *object : widget()->children()) {
+            auto *child = qobject_cast<QWidget *>(object);
+            if (child && !child->isWindow() && !child->isHidden() && !child->inherits("QMenu"))
+                children << child;
+        }
+        // Rows of a few pixels' tolerance: the strip's frames stand in one.
+        const auto row = [](const QWidget *w) { return w->y() / 16; };
+        std::stable_sort(children.begin(), children.end(), [&](QWidget *a, QWidget *b) {
+            return row(a) != row(b) ? row(a) < row(b) : a->x() < b->x();
+        });
+        return children;
+    }
+};
+
+QAccessibleInterface *readingOrder(const QString &className, QObject *object)
+{
+    static const QHash<QString, QAccessible::Role> roles{
+        {QStringLiteral("zentova::frmMain"), QAccessible::Window},
+        {QStringLiteral("zentova::frmSet"), QAccessible::Dialog},
+        {QStringLiteral("zentova::FrameBox"), QAccessible::Grouping}};
+    const auto role = roles.constFind(className);
+    return role != roles.cend() && object->isWidgetType()
+               ? new ReadingOrderAccessible(static_cast<QWidget *>(object), *role)
+               : nullptr;
+}
+
+} // namespace
+
+void installReadingOrderAccessible()
+{
+    static const bool installed = (QAccessible::installFactory(readingOrder), true);
+    Q_UNUSED(installed);
+}
 
 void setStripWindow(QWidget *strip)
 {

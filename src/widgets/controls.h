@@ -29,6 +29,12 @@ constexpr uint32_t ButtonText = 0x80000012;
 } // namespace colorvalue
 QColor colorFromValue(uint32_t value);
 
+// What a screen reader walks through in the strip, the settings dialog and
+// their frames: the shown controls in reading order (top to bottom, left to
+// right), whatever order they were made in; a hidden one is not there.
+// Call before the first of them is made.
+void installReadingOrderAccessible();
+
 // The window every other window of the program keeps clear of: the strip.
 void setStripWindow(QWidget *strip);
 
