@@ -150,6 +150,22 @@ See man zentova.
         <source>--count を受け付けられません (--count cannot reach this copy): %1</source>
         <translation>--count cannot reach this copy: %1</translation>
     </message>
+    <message>
+        <source>%1 をロックできません。あとからこのフォルダーで起動する 2 つ目の Zentova は止められません</source>
+        <translation>%1 cannot be locked: a second Zentova started on this folder later would not be stopped</translation>
+    </message>
+    <message>
+        <source>件数を保存できませんでした: %1</source>
+        <translation>The counts could not be stored: %1</translation>
+    </message>
+    <message>
+        <source>（zentova_sound.so が見つかりません）</source>
+        <translation> (zentova_sound.so not found)</translation>
+    </message>
+    <message>
+        <source>サウンドのプラグインを読み込めないため、チャイムの代わりにビープを鳴らします%1</source>
+        <translation>The sound plugin could not be loaded: the chime is a beep%1</translation>
+    </message>
 </context>
 <context>
     <name>Counters</name>

@@ -54,10 +54,11 @@ Session::Start Session::start()
         return Start::AlreadyRunning;
     }
     if (locked == InstanceLock::Result::Unavailable)
-        std::fprintf(stderr,
-                     "zentova: %s cannot be locked; a second copy started on it later "
-                     "would not be stopped\n",
-                     qUtf8Printable(QDir::toNativeSeparators(dataFolder())));
+        std::fprintf(
+            stderr, "zentova: %s\n",
+            qUtf8Printable(translate("Command", "%1 をロックできません。あとからこのフォルダーで"
+                                                "起動する 2 つ目の Zentova は止められません")
+                               .arg(QDir::toNativeSeparators(dataFolder()))));
     // A copy killed between its temporary file and the rename left it behind;
     // with the lock held, no live copy is writing one.
     removeWriteLeftovers(countDataPath());
@@ -156,7 +157,8 @@ bool Session::storeQuietly()
     } catch (...) {
         error = describe(std::current_exception());
     }
-    std::fprintf(stderr, "zentova: the counts could not be stored: %s\n", qUtf8Printable(error));
+    std::fprintf(stderr, "zentova: %s\n",
+                 qUtf8Printable(translate("Command", "件数を保存できませんでした: %1").arg(error)));
     return false;
 }
 

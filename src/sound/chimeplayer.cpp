@@ -1,4 +1,5 @@
 #include "sound/chimeplayer.h"
+#include "platform/language.h"
 
 #include "platform/files/folders.h"
 
@@ -51,9 +52,13 @@ private:
         }
         // No plugin, no sound: the alarm box still shows, with a beep. Said
         // once, where someone who wonders can see it.
-        std::fprintf(stderr,
-                     "zentova: the sound plugin could not be loaded, the chime is a beep%s\n",
-                     errors.isEmpty() ? " (zentova_sound.so not found)" : qUtf8Printable(errors));
+        const QString why = errors.isEmpty()
+                                ? translate("Command", "（zentova_sound.so が見つかりません）")
+                                : errors;
+        std::fprintf(stderr, "zentova: %s\n",
+                     qUtf8Printable(translate("Command", "サウンドのプラグインを読み込めないため、"
+                                                         "チャイムの代わりにビープを鳴らします%1")
+                                        .arg(why)));
         return nullptr;
     }
 
