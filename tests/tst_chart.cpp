@@ -220,6 +220,47 @@ private slots:
                  qPrintable(QStringLiteral("%1 px between numbers").arg(apart)));
     }
 
+    // Labels under the bars never touch each other, the axis' numbers or the
+    // edge, at any width; some are always shown.
+    void labelsKeepApart_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QStringList>("labels");
+        QStringList hours, days, months;
+        for (int h = 0; h < 24; ++h)
+            hours << (h % 3 == 0 ? QString::number((h + 6) % 24) : QString());
+        for (int d = 1; d <= 31; ++d)
+            days << (d == 1 ? QStringLiteral("12/1") : QString::number(d));
+        for (int m = 0; m < 120; ++m)
+            months << QStringLiteral("%1/%2").arg(2015 + m / 12).arg(m % 12 + 1);
+        for (int width : {160, 300, 480, 760}) {
+            QTest::addRow("%d px, hours", width) << width << hours;
+            QTest::addRow("%d px, days", width) << width << days;
+            QTest::addRow("%d px, months", width) << width << months;
+        }
+    }
+
+    void labelsKeepApart()
+    {
+        QFETCH(int, width);
+        QFETCH(QStringList, labels);
+        BarChart chart;
+        chart.resize(width, 200);
+        QList<BarChart::Bar> bars;
+        for (const QString &label : labels)
+            bars.append({label, "", {1, 0, 0, 0, 0}});
+        chart.setBars(bars, {"a", {}, {}, {}, {}});
+        QList<QRect> shown;
+        for (const QRect &r : chart.labelRects())
+            if (!r.isEmpty())
+                shown << r;
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(shown.first().left() >= chart.plotArea().left());
+        QVERIFY(shown.last().right() <= chart.rect().right());
+        for (qsizetype i = 1; i < shown.size(); ++i)
+            QVERIFY(shown[i - 1].right() < shown[i].left());
+    }
+
     // A range of one day is not a wall: a bar takes at most its share of
     // the chart, centred in its slot.
     void aLoneBarIsNoWall()

@@ -126,6 +126,28 @@ QRect BarChart::barRect(int index) const
     return QRect(slot.center().x() - width / 2, plot.bottom() + 1 - height, width, height);
 }
 
+QList<QRect> BarChart::labelRects() const
+{
+    // Each under its bar, never into the axis' numbers or past the edge,
+    // and left out where it would touch the one before.
+    const QFontMetrics fm = fontMetrics();
+    const QRect plot = plotArea();
+    QList<QRect> rects(m_bars.size());
+    int free = plot.left();
+    for (int i = 0; i < m_bars.size(); ++i) {
+        if (m_bars[i].label.isEmpty())
+            continue;
+        const int w = fm.horizontalAdvance(m_bars[i].label) + 2;
+        const int x = std::clamp(slotRect(i).center().x() - w / 2, plot.left(),
+                                 std::max(plot.left(), rect().right() - w));
+        if (x < free)
+            continue;
+        rects[i] = QRect(x, plot.bottom() + 3, w, fm.height());
+        free = x + w + fm.horizontalAdvance(u' ');
+    }
+    return rects;
+}
+
 int BarChart::barAt(const QPoint &point) const
 {
     const QRect plot = plotArea();
@@ -156,14 +178,30 @@ void BarChart::paintEvent(QPaintEvent *)
     }
     const QRect plot = plotArea();
 
-    // The legend: a swatch and the title of every counter drawn.
+    // The legend: a swatch and the title of every counter drawn, in the
+    // strip's order, then the target's line; the titles shortened alike
+    // where the row has no room for them whole.
+    const QString targetName =
+        m_target > 0 ? translate("History", "目標 %1").arg(m_target) : QString();
+    int entries = targetName.isEmpty() ? 0 : 1;
+    for (const QString &name : m_names)
+        entries += name.isEmpty() ? 0 : 1;
+    const int room = (width() - plot.left() - 4) / std::max(entries, 1) - 26;
+    const int longest = std::clamp(room, fm.horizontalAdvance(QStringLiteral("…")) * 3, 120);
     int x = plot.left();
-    for (int c = 0; c < CounterCount; ++c) {
-        const QString &name = m_names[size_t(c)];
+    for (int c = 0; c <= CounterCount; ++c) {
+        const bool target = c == CounterCount;
+        const QString &name = target ? targetName : m_names[size_t(c)];
         if (name.isEmpty())
             continue;
-        const QString shown = fm.elidedText(name, Qt::ElideRight, 120);
-        p.fillRect(QRect(x, 4 + (fm.height() - 10) / 2, 10, 10), counterColour(c));
+        const QString shown = fm.elidedText(name, Qt::ElideRight, longest);
+        const int middle = 4 + fm.height() / 2;
+        if (target) {
+            p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
+            p.drawLine(x, middle, x + 10, middle);
+        } else {
+            p.fillRect(QRect(x, middle - 5, 10, 10), counterColour(c));
+        }
         p.setPen(text);
         p.drawText(QRect(x + 14, 4, fm.horizontalAdvance(shown) + 1, fm.height()),
                    Qt::AlignLeft | Qt::AlignVCenter, shown);
@@ -183,10 +221,8 @@ void BarChart::paintEvent(QPaintEvent *)
                    Qt::AlignRight | Qt::AlignVCenter, QString::number(tick));
     }
 
-    // The bars, stacked from the first counter up; labels where they fit.
-    const double slotWidth = double(plot.width()) / std::max<qsizetype>(m_bars.size(), 1);
-    const int labelEvery = std::max(
-        1, int(std::ceil((fm.horizontalAdvance(QStringLiteral("0000/00")) + 6) / slotWidth)));
+    // The bars, stacked from the first counter up, and their labels.
+    const QList<QRect> labels = labelRects();
     for (int i = 0; i < m_bars.size(); ++i) {
         const QRect slot = slotRect(i);
         if (i == m_current || i == m_hovered) {
@@ -207,14 +243,9 @@ void BarChart::paintEvent(QPaintEvent *)
                 plot.bottom() + 1 - int(std::llround(double(below) * plot.height() / top));
             p.fillRect(QRect(bar.left(), y1, bar.width(), y0 - y1), counterColour(c));
         }
-        if (i % labelEvery == 0 && !m_bars[i].label.isEmpty()) {
+        if (!labels[i].isEmpty()) {
             p.setPen(text);
-            // Under its bar, but never into the axis' numbers or past the edge.
-            const int w = fm.horizontalAdvance(m_bars[i].label) + 2;
-            const int x = std::clamp(slot.center().x() - w / 2, plot.left(),
-                                     std::max(plot.left(), rect().right() - w));
-            p.drawText(QRect(x, plot.bottom() + 3, w, fm.height()), Qt::AlignCenter,
-                       m_bars[i].label);
+            p.drawText(labels[i], Qt::AlignCenter, m_bars[i].label);
         }
     }
     if (hasFocus() && m_current >= 0) {
@@ -222,14 +253,11 @@ void BarChart::paintEvent(QPaintEvent *)
         p.drawRect(slotRect(m_current).adjusted(0, 0, -1, -1));
     }
 
+    // The target's line; its name is in the legend, clear of every bar.
     if (m_target > 0) {
         const int y = plot.bottom() - int(std::llround(double(m_target) * plot.height() / top));
         p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
         p.drawLine(plot.left(), y, plot.right(), y);
-        const QString label = translate("History", "目標 %1").arg(m_target);
-        p.drawText(QRect(plot.right() - fm.horizontalAdvance(label) - 2, y - fm.height(),
-                         fm.horizontalAdvance(label) + 2, fm.height()),
-                   Qt::AlignRight | Qt::AlignBottom, label);
     }
 }
 

@@ -44,7 +44,9 @@ public:
 
     // Where things are drawn, for the pointer and for tests.
     int barAt(const QPoint &point) const;
-    QRect barRect(int index) const; // the whole stack, or an empty rectangle at the base
+    QRect barRect(int index) const;  // the whole stack, or an empty rectangle at the base
+    QList<QRect> labelRects() const; // under each bar; empty where a label is left out
+    QRect plotArea() const;          // within the axis, below the legend
     qint64 axisTop() const;
     static constexpr int MaxBarShare = 8; // a bar is at most this part of the plot's width
     QList<qint64> ticks() const;          // the axis' numbers, as many as its height keeps apart
@@ -64,7 +66,6 @@ protected:
     void leaveEvent(QEvent *e) override;
 
 private:
-    QRect plotArea() const;
     QRect slotRect(int index) const;
     void scale(); // the axis from the bars and the target
     void showTip(int index);

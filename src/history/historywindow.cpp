@@ -510,7 +510,8 @@ void HistoryWindow::showHours()
         total += shownSum(counts, names);
         if (shownSum(counts, names) > shownSum(hours[size_t(best)], names))
             best = h;
-        bars.append({QString::number(clock),
+        // Round hours under the bars, whichever hour the day turns at.
+        bars.append({clock % 3 == 0 ? QString::number(clock) : QString(),
                      translate("History", "%1 時台").arg(clock) + sumsInWords(counts, names),
                      counts});
     }
