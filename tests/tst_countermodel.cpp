@@ -372,6 +372,16 @@ private slots:
         run("c2");
         QCOMPARE(model().openDayHours()[0][0], 1);
         QCOMPARE(model().openDayHours()[23][1], 1);
+
+        // The prompt's No starts the counters' day anew, and their hours with
+        // it: the chart and the day's line agree.
+        run("close");
+        run("+2d 05:20:00");
+        run("prompt");
+        run("answer no");
+        QCOMPARE(model().openDayLine().counts[0], 0);
+        QCOMPARE(model().openDayHours()[0][0], 0);
+        QCOMPARE(model().openDayHours()[23][1], 0);
     }
 
     // Fifty changes can be taken back, newest first, each said as the menu

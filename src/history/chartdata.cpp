@@ -66,11 +66,48 @@ QList<qint64> roundTicks(qint64 top, int most)
 HourCounts hourCounts(const QList<LogEntry> &lines, int startHour)
 {
     HourCounts hours{};
+    // A counter's changes a person made, for an undo to find the one it
+    // takes back: the latest with the opposite change.
+    struct Made {
+        int hour;
+        int delta;
+        bool counted; // a count, not a set
+    };
+    std::array<QList<Made>, CounterCount> made;
     for (const LogEntry &line : lines) {
-        if (line.kind != LogKind::Count || line.counter < 0 || line.counter >= CounterCount)
+        if (line.counter < 0 || line.counter >= CounterCount)
             continue;
+        const size_t c = size_t(line.counter);
         const int hour = (line.at.time().hour() - startHour + 24) % 24;
-        hours[size_t(hour)][size_t(line.counter)] += line.delta;
+        switch (line.kind) {
+        case LogKind::Count:
+            hours[size_t(hour)][c] += line.delta;
+            made[c].append({hour, line.delta, true});
+            break;
+        case LogKind::Settings:
+            made[c].append({hour, line.delta, false});
+            break;
+        case LogKind::Undo:
+            // A count taken back was never an hour's work.
+            for (qsizetype i = made[c].size() - 1; i >= 0; --i) {
+                if (made[c][i].delta != -line.delta)
+                    continue;
+                if (made[c][i].counted)
+                    hours[size_t(made[c][i].hour)][c] -= made[c][i].delta;
+                made[c].remove(i);
+                break;
+            }
+            break;
+        case LogKind::NotRestored:
+            // The counts not shown again start the counter's day anew.
+            for (auto &hour : hours)
+                hour[c] = 0;
+            made[c].clear();
+            break;
+        case LogKind::Carried:
+        case LogKind::Correction:
+            break;
+        }
     }
     return hours;
 }

@@ -246,6 +246,10 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
         index, before, after, worked - m_worked[size_t(index)], m_open.hourIndex(stamp), hourDelta};
     m_worked[size_t(index)] = worked;
     m_hours[size_t(m_open.hourIndex(stamp))][size_t(index)] += hourDelta;
+    if (kind == LogKind::NotRestored) { // the counter's day starts anew, its hours too
+        for (auto &hour : m_hours)
+            hour[size_t(index)] = 0;
+    }
     // What a person did can be taken back; what the day did (a carry, a
     // correction, the prompt's No) cannot.
     if (!m_undoing && (kind == LogKind::Count || kind == LogKind::Settings)) {
