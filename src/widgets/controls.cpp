@@ -121,11 +121,6 @@ private:
     int m_looks = 0;
 };
 
-} // namespace
-
-namespace
-{
-
 class ReadingOrderAccessible : public QAccessibleWidget
 {
 public:
