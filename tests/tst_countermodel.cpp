@@ -401,6 +401,8 @@ private slots:
         QCOMPARE(model().openDayHours()[9][1], 1); // what was taken back left the 9 o'clock bar
         model().setCount(0, 7);
         QCOMPARE(model().undoLabel(), QStringLiteral("A +7 (09:00)"));
+        model().gTitle(0) = QStringLiteral("%2%3"); // a title is shown as it is
+        QCOMPARE(model().undoLabel(), QStringLiteral("%2%3 +7 (09:00)"));
     }
 
     void dayBoundsOnTheClock_data()

@@ -603,9 +603,8 @@ void HistoryWindow::showMetDays()
         const MetDays days = metDays(shownDays(), i);
         if (days.withTarget > 0)
             met << translate("History", "%1 達成 %2 / %3 日")
-                       .arg(counterHeading(m_counters.gTitle(i), i))
-                       .arg(days.met)
-                       .arg(days.withTarget);
+                       .arg(counterHeading(m_counters.gTitle(i), i), QString::number(days.met),
+                            QString::number(days.withTarget));
     }
     m_metLabel->setText(
         met.isEmpty() ? QString()
@@ -672,9 +671,9 @@ void HistoryWindow::showTotals()
     QString text = translate("History", "期間の合計（%1 日）").arg(shownDays().size());
     for (int i = 0; i < CounterCount; ++i) {
         if (!m_table->isColumnHidden(i + 1) || sums[size_t(i)] != 0)
-            text += translate("History", "　%1: %2")
-                        .arg(counterHeading(m_counters.gTitle(i), i))
-                        .arg(sums[size_t(i)]);
+            text +=
+                translate("History", "　%1: %2")
+                    .arg(counterHeading(m_counters.gTitle(i), i), QString::number(sums[size_t(i)]));
     }
     m_totalsLabel->setText(text + translate("History", "　合計: %1").arg(all));
 }

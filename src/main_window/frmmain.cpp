@@ -270,16 +270,16 @@ void frmMain::describeCounter(int index)
     const QString name =
         title.isEmpty() ? translate("Strip", "カウンター %1").arg(index + 1) : title;
     const int step = m_model.options().steps[size_t(index)];
-    cmdC(index)->setAccessibleName(translate("Strip", "%1 を %2 増やす").arg(name).arg(step));
+    cmdC(index)->setAccessibleName(
+        translate("Strip", "%1 を %2 増やす").arg(name, QString::number(step)));
     cmdC(index)->setAccessibleDescription(
         translate("Strip", "右クリックで %1 減らします").arg(step));
     cmdC(index)->setToolTip(
         translate("Strip", "%1: クリックで %2 増やし、右クリックで %2 減らします")
-            .arg(name)
-            .arg(step));
+            .arg(name, QString::number(step)));
     // A step other than one is said where the counter is.
-    fraC(index)->setToolTip(step == 1 ? QString()
-                                      : translate("Strip", "%1: %2 ずつ").arg(name).arg(step));
+    fraC(index)->setToolTip(
+        step == 1 ? QString() : translate("Strip", "%1: %2 ずつ").arg(name, QString::number(step)));
     // Where the count stands against the day's target, where there is one.
     const int target = m_model.options().targets[size_t(index)];
     const int count = lblC(index)->caption().toInt();

@@ -294,11 +294,10 @@ QString CounterModel::undoLabel() const
         return translate("Counters", "設定 (%1)").arg(time);
     const Part &part = step.parts.first();
     const int delta = part.after - part.before;
-    return QStringLiteral("%1 %2%3 (%4)")
+    // In one go: a title may hold a "%3" of its own.
+    return QStringLiteral("%1 %2 (%3)")
         .arg(counterHeading(gTitle(part.index), part.index),
-             delta > 0 ? QStringLiteral("+") : QString())
-        .arg(delta)
-        .arg(time);
+             (delta > 0 ? QStringLiteral("+") : QString()) + QString::number(delta), time);
 }
 
 bool CounterModel::undo()
