@@ -55,8 +55,9 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
             const QString name = counterHeading(titles(i), i);
             box->setAccessibleName(translate("Options", "%1 の%2").arg(name, what));
             box->setToolTip(tip);
-            groupForm->addRow(mnemonics ? QStringLiteral("%1(&%2):").arg(name).arg(i + 1)
-                                        : QStringLiteral("%1:").arg(name),
+            groupForm->addRow(mnemonics
+                                  ? QStringLiteral("%1(&%2):").arg(name, QString::number(i + 1))
+                                  : QStringLiteral("%1:").arg(name),
                               box);
             boxes[size_t(i)] = box;
         }
