@@ -28,6 +28,12 @@ namespace
 const QString kMismatch = QStringLiteral("型が一致しません。");
 const QString kOverflow = QStringLiteral("オーバーフローしました。");
 
+// The error's description, then which box to mend and how.
+QString mismatchIn(const QString &box)
+{
+    return kMismatch + QStringLiteral("\n%1を数で入れてください。").arg(box);
+}
+
 QColor background(const QLineEdit *box)
 {
     return box->palette().color(QPalette::Base);
@@ -307,21 +313,26 @@ private slots:
             << "1,2,3,4,14 | T0,T1,T2,T3,New | -1 8:15 | 1,2,3,4,14 | 11111";
         QTest::addRow("counter 0 empty")
             << QStringList{"", "-3", "-3", "-3", "-3"} << four << QStringList{"8", "15"}
-            << kMismatch << "10,11,12,13,14 | T0,T1,T2,T3, | 0 6:45 | 10,11,12,13,14 | 11110";
+            << mismatchIn("「T0」の件数")
+            << "10,11,12,13,14 | T0,T1,T2,T3, | 0 6:45 | 10,11,12,13,14 | 11110";
         QTest::addRow("counter 2 letters")
             << QStringList{"-3", "-3", "abc", "-3", "-3"} << four << QStringList{"8", "15"}
-            << kMismatch << "-3,-3,12,13,14 | T0,T1,T2,T3, | 0 6:45 | -3,-3,12,13,14 | 11110";
+            << mismatchIn("「T2」の件数")
+            << "-3,-3,12,13,14 | T0,T1,T2,T3, | 0 6:45 | -3,-3,12,13,14 | 11110";
         QTest::addRow("counter 3 past 32767")
             << QStringList{"-3", "-3", "-3", "40000", "-3"} << four << QStringList{"8", "15"}
-            << kOverflow << "-3,-3,-3,13,14 | T0,T1,T2,T3, | 0 6:45 | -3,-3,-3,13,14 | 11110";
+            << kOverflow + "\n「T3」の件数は -32768 から 32767 までの数にしてください。"
+            << "-3,-3,-3,13,14 | T0,T1,T2,T3, | 0 6:45 | -3,-3,-3,13,14 | 11110";
         // A counter taken out of use goes to 0, and its label (hidden with
         // its frame) says so: shown again, it shows its real count.
         QTest::addRow("hour empty: titles in, frames not refreshed")
             << QStringList{"3", "7", "-3", "-3", "-3"} << removed << QStringList{"", "15"}
-            << kMismatch << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 6:45 | 3,0,-3,-3,14 | 10110";
+            << mismatchIn("アラームの時")
+            << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 6:45 | 3,0,-3,-3,14 | 10110";
         QTest::addRow("minute no number: the hour in")
             << QStringList{"3", "7", "-3", "-3", "-3"} << removed << QStringList{"8", "x"}
-            << kMismatch << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 8:45 | 3,0,-3,-3,14 | 10110";
+            << mismatchIn("アラームの分")
+            << "3,0,-3,-3,14 | T0,,T2,T3,New | -1 8:45 | 3,0,-3,-3,14 | 10110";
     }
 
     void applyStopsAtTheFirstTextThatIsNoNumber()
@@ -378,11 +389,13 @@ private slots:
         QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
         retype(test::txtTimer(d, 0), QString());
         QTest::mouseClick(test::cmdOK(d), Qt::LeftButton); // fails at the hour
+        // The box named is the one to type in next.
+        QCOMPARE(QApplication::focusWidget(), test::txtTimer(d, 0));
         QCOMPARE(m().gTitle(1), QStringLiteral("B"));
         retype(test::txtTimer(d, 0), QStringLiteral("7"));
         QTest::mouseClick(test::cmdOK(d), Qt::LeftButton); // now counter 1 has a hidden, empty box
         QCOMPARE(m_sandbox->boxes.calls.size(), 2);
-        QCOMPARE(m_sandbox->boxes.calls[1].prompt, kMismatch);
+        QCOMPARE(m_sandbox->boxes.calls[1].prompt, mismatchIn("「B」の件数"));
         QVERIFY(d.isVisible());
         d.reject();
 

@@ -616,6 +616,18 @@ Total: %1</translation>
         <source>%1：設定</source>
         <translation>%1: Settings</translation>
     </message>
+    <message>
+        <source>%1は -32768 から 32767 までの数にしてください。</source>
+        <translation>Enter a number from -32768 to 32767 for %1.</translation>
+    </message>
+    <message>
+        <source>%1を数で入れてください。</source>
+        <translation>Enter a number for %1.</translation>
+    </message>
+    <message>
+        <source>「%1」の件数</source>
+        <translation>the count of “%1”</translation>
+    </message>
 </context>
 <context>
     <name>Strip</name>

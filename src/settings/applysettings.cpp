@@ -1,9 +1,35 @@
 #include "settings/applysettings.h"
+#include "platform/language.h"
 
 #include <QScopeGuard>
 
 namespace zentova
 {
+
+namespace
+{
+
+// A box's text as a number; a text that is no number stops OK with the
+// error, whose description goes on to say which box to mend and how.
+int16_t readBox(const QString &text, SettingsBox box, const QString &boxName)
+{
+    try {
+        return textToInt16(text);
+    } catch (const RuntimeError &e) {
+        const QString advice =
+            e.code() == ErrorCode::Overflow
+                ? translate("Settings", "%1は -32768 から 32767 までの数にしてください。")
+                : translate("Settings", "%1を数で入れてください。");
+        throw SettingsBoxError(e.code(), e.description() + u'\n' + advice.arg(boxName), box);
+    }
+}
+
+} // namespace
+
+SettingsBoxError::SettingsBoxError(ErrorCode code, QString description, SettingsBox box)
+    : RuntimeError(code, std::move(description)), m_box(box)
+{
+}
 
 void applySettings(CounterModel &model, const SettingsInput &input, CounterFrames *strip)
 {
@@ -17,7 +43,9 @@ void applySettings(CounterModel &model, const SettingsInput &input, CounterFrame
     for (int i = 0; i < CounterCount; ++i) {
         if (gTitle(i).isEmpty())
             continue;
-        const int16_t value = textToInt16(input.counts[size_t(i)]);
+        const int16_t value =
+            readBox(input.counts[size_t(i)], SettingsBox(i),
+                    translate("Settings", "「%1」の件数").arg(gTitle(i)));
         if (input.counts[size_t(i)] != input.shownCounts[size_t(i)] ||
             input.shownCounts[size_t(i)].isNull())
             model.setCount(i, value, LogKind::Settings);
@@ -39,8 +67,10 @@ void applySettings(CounterModel &model, const SettingsInput &input, CounterFrame
     model.gLapOn = input.lapOn ? FlagOn : FlagOff;
     if (input.alarmOn) {
         model.gTimerOn = FlagOn;
-        model.gAlarmHour = textToInt16(input.alarmHour);
-        model.gAlarmMinute = textToInt16(input.alarmMinute);
+        model.gAlarmHour = readBox(input.alarmHour, SettingsBox::AlarmHour,
+                                   translate("Settings", "アラームの時"));
+        model.gAlarmMinute = readBox(input.alarmMinute, SettingsBox::AlarmMinute,
+                                     translate("Settings", "アラームの分"));
     } else {
         model.gTimerOn = FlagOff;
         model.gAlarmHour = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/countermodel.h"
+#include "platform/runtime.h"
 
 #include <QString>
 #include <array>
@@ -23,10 +24,26 @@ struct SettingsInput {
     QString alarmMinute;
 };
 
+// The boxes OK reads a number from: the count boxes by counter, then the
+// alarm's hour and minute.
+enum class SettingsBox { AlarmHour = CounterCount, AlarmMinute };
+
+// OK stopped at a box: the error's description names the box, and the dialog
+// takes the user back to it.
+class SettingsBoxError : public RuntimeError
+{
+public:
+    SettingsBoxError(ErrorCode code, QString description, SettingsBox box);
+    SettingsBox box() const { return m_box; }
+
+private:
+    SettingsBox m_box;
+};
+
 // Applies `input` in the order the user sees the dialog take it: the counts
 // of the counters that already had a title, the titles, the lap flag, the
 // alarm, and last the strip's frames (`strip` may be null). A count or a time
-// that is no number stops it there with the runtime error; what was applied
+// that is no number stops it there with a SettingsBoxError; what was applied
 // before stays applied.
 void applySettings(CounterModel &model, const SettingsInput &input, CounterFrames *strip);
 

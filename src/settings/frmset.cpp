@@ -11,6 +11,7 @@
 
 #include <QGuiApplication>
 #include <algorithm>
+#include <optional>
 
 namespace zentova
 {
@@ -393,11 +394,26 @@ void frmSet::cmdOK_Click()
     input.alarmOn = optTimer(0)->isChecked();
     input.alarmHour = txtTimer(0)->text();
     input.alarmMinute = txtTimer(1)->text();
-    const bool applied = trap([&] { applySettings(m_model, input, m_strip); });
+    std::optional<SettingsBox> failedBox;
+    const bool applied = trap([&] {
+        try {
+            applySettings(m_model, input, m_strip);
+        } catch (const SettingsBoxError &e) {
+            failedBox = e.box();
+            throw;
+        }
+    });
     // What was applied before a failure stays applied, and is kept.
     emit stateChanged();
-    if (applied)
+    if (applied) {
         accept();
+    } else if (failedBox) {
+        // Back to the box to mend, its text selected to type over.
+        const int box = int(*failedBox);
+        QLineEdit *edit = box < CounterCount ? txtC(box) : txtTimer(box - CounterCount);
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+    }
 }
 
 } // namespace zentova
