@@ -274,6 +274,44 @@ private slots:
             QVERIFY(shown[i - 1].right() < shown[i].left());
     }
 
+    // The legend wraps rather than cut a title: every entry whole, inside
+    // the chart, apart from the others, and above the plot.
+    void legendKeepsEveryTitleWhole_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<qint64>("target");
+        QTest::addRow("wide, with a target") << 900 << qint64(40);
+        QTest::addRow("1024x600 at 1.5, half the window") << 300 << qint64(40);
+        QTest::addRow("narrowest") << 160 << qint64(0);
+    }
+
+    void legendKeepsEveryTitleWhole()
+    {
+        QFETCH(int, width);
+        QFETCH(qint64, target);
+        BarChart chart;
+        chart.resize(width, 240);
+        const std::array<QString, CounterCount> names{"電話対応中", "メール対応", "返品受付処",
+                                                      "訪問の予定", "来客応対中"};
+        chart.setBars({{"1", "", {5, 4, 3, 2, 1}}}, names);
+        chart.setTargetLine(target);
+        const QList<QRect> legend = chart.legendRects();
+        QCOMPARE(legend.size(), CounterCount + 1);
+        QCOMPARE(legend.last().isNull(), target == 0);
+        const QFontMetrics fm = chart.fontMetrics();
+        for (int i = 0; i < legend.size(); ++i) {
+            const QRect r = legend[i];
+            if (r.isNull())
+                continue;
+            if (i < CounterCount)
+                QVERIFY2(r.width() > 14 + fm.horizontalAdvance(names[size_t(i)]), qPrintable(names[size_t(i)]));
+            QVERIFY(r.left() >= 0 && r.right() < width);
+            QVERIFY(r.bottom() < chart.plotArea().top());
+            for (int j = 0; j < i; ++j)
+                QVERIFY(!r.intersects(legend[j]));
+        }
+    }
+
     // A range of one day is not a wall: a bar takes at most its share of
     // the chart, centred in its slot.
     void aLoneBarIsNoWall()

@@ -34,6 +34,7 @@ void BarChart::setBars(const QList<Bar> &bars, const std::array<QString, Counter
 {
     m_bars = bars;
     m_names = names;
+    m_legendWidth = -1;
     m_current = std::min(m_current, int(m_bars.size()) - 1);
     m_hovered = -1;
     m_totals.clear();
@@ -50,6 +51,7 @@ void BarChart::setBars(const QList<Bar> &bars, const std::array<QString, Counter
 void BarChart::setTargetLine(qint64 value)
 {
     m_target = std::max<qint64>(value, 0);
+    m_legendWidth = -1;
     scale();
 }
 
@@ -89,7 +91,7 @@ QList<qint64> BarChart::ticks() const
     // As many as have a line of text each between them, at most five: a
     // chart made short keeps its numbers apart.
     const int lineHeight = fontMetrics().height();
-    const int plotHeight = height() - (lineHeight + 8) - (lineHeight + 4);
+    const int plotHeight = height() - legendBottom() - 4 - (lineHeight + 4);
     return roundTicks(m_highest, std::clamp(plotHeight / (lineHeight * 3 / 2), 1, 5));
 }
 
@@ -103,7 +105,58 @@ QRect BarChart::plotArea() const
     const QFontMetrics fm = fontMetrics();
     const int left = fm.horizontalAdvance(QString::number(axisTop())) + 10;
     // The legend above, the labels below.
-    return rect().adjusted(left, fm.height() + 8, -8, -(fm.height() + 4));
+    return rect().adjusted(left, legendBottom() + 4, -8, -(fm.height() + 4));
+}
+
+QString BarChart::legendName(int entry) const
+{
+    if (entry < CounterCount)
+        return m_names[size_t(entry)];
+    return m_target > 0 ? translate("History", "目標 %1").arg(m_target) : QString();
+}
+
+QList<QRect> BarChart::legendRects() const
+{
+    // A swatch and the name of every counter drawn, in the strip's order,
+    // then the target's line: in rows as wide as the chart, each name whole
+    // unless it is wider than the chart on its own.
+    if (m_legendWidth == width())
+        return m_legend;
+    const QFontMetrics fm = fontMetrics();
+    const int rowHeight = fm.height() + 2;
+    const int right = std::max(width() - 4, 40);
+    QList<QRect> rects(CounterCount + 1);
+    int x = 4, y = 4;
+    for (int entry = 0; entry <= CounterCount; ++entry) {
+        const QString name = legendName(entry);
+        if (name.isEmpty())
+            continue;
+        const int w = std::min(14 + fm.horizontalAdvance(name) + 1, right - 4);
+        if (x > 4 && x + w > right) {
+            x = 4;
+            y += rowHeight;
+        }
+        rects[entry] = QRect(x, y, w, fm.height());
+        x += w + 12;
+    }
+    m_legendWidth = width();
+    m_legend = rects;
+    return rects;
+}
+
+void BarChart::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::FontChange)
+        m_legendWidth = -1;
+    QWidget::changeEvent(e);
+}
+
+int BarChart::legendBottom() const
+{
+    int bottom = 4 + fontMetrics().height(); // a row kept even when empty
+    for (const QRect &r : legendRects())
+        bottom = std::max(bottom, r.bottom() + 1);
+    return bottom;
 }
 
 QRect BarChart::slotRect(int index) const
@@ -178,34 +231,22 @@ void BarChart::paintEvent(QPaintEvent *)
     }
     const QRect plot = plotArea();
 
-    // The legend: a swatch and the title of every counter drawn, in the
-    // strip's order, then the target's line; the titles shortened alike
-    // where the row has no room for them whole.
-    const QString targetName =
-        m_target > 0 ? translate("History", "目標 %1").arg(m_target) : QString();
-    int entries = targetName.isEmpty() ? 0 : 1;
-    for (const QString &name : m_names)
-        entries += name.isEmpty() ? 0 : 1;
-    const int room = (width() - plot.left() - 4) / std::max(entries, 1) - 26;
-    const int longest = std::clamp(room, fm.horizontalAdvance(QStringLiteral("…")) * 3, 120);
-    int x = plot.left();
-    for (int c = 0; c <= CounterCount; ++c) {
-        const bool target = c == CounterCount;
-        const QString &name = target ? targetName : m_names[size_t(c)];
-        if (name.isEmpty())
+    // The legend.
+    const QList<QRect> legend = legendRects();
+    for (int entry = 0; entry <= CounterCount; ++entry) {
+        const QRect r = legend[entry];
+        if (r.isNull())
             continue;
-        const QString shown = fm.elidedText(name, Qt::ElideRight, longest);
-        const int middle = 4 + fm.height() / 2;
-        if (target) {
+        const int middle = r.center().y();
+        if (entry == CounterCount) {
             p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
-            p.drawLine(x, middle, x + 10, middle);
+            p.drawLine(r.left(), middle, r.left() + 10, middle);
         } else {
-            p.fillRect(QRect(x, middle - 5, 10, 10), counterColour(c));
+            p.fillRect(QRect(r.left(), middle - 5, 10, 10), counterColour(entry));
         }
         p.setPen(text);
-        p.drawText(QRect(x + 14, 4, fm.horizontalAdvance(shown) + 1, fm.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter, shown);
-        x += 14 + fm.horizontalAdvance(shown) + 12;
+        p.drawText(r.adjusted(14, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   fm.elidedText(legendName(entry), Qt::ElideRight, r.width() - 14));
     }
 
     // The axis and its ticks.

@@ -47,6 +47,8 @@ public:
     QRect barRect(int index) const;  // the whole stack, or an empty rectangle at the base
     QList<QRect> labelRects() const; // under each bar; empty where a label is left out
     QRect plotArea() const;          // within the axis, below the legend
+    // Each counter's legend entry, then the target's; empty where none.
+    QList<QRect> legendRects() const;
     qint64 axisTop() const;
     static constexpr int MaxBarShare = 8; // a bar is at most this part of the plot's width
     QList<qint64> ticks() const;          // the axis' numbers, as many as its height keeps apart
@@ -63,10 +65,13 @@ protected:
     void mouseMoveEvent(QMouseEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+    void changeEvent(QEvent *e) override;
     void leaveEvent(QEvent *e) override;
 
 private:
     QRect slotRect(int index) const;
+    QString legendName(int entry) const;
+    int legendBottom() const;
     void scale(); // the axis from the bars and the target
     void showTip(int index);
     void choose(int index);
@@ -79,6 +84,10 @@ private:
     QString m_message;
     int m_current = -1;
     int m_hovered = -1;
+    // The legend's layout, for the width it was made at (-1: to make anew):
+    // every bar's place depends on it.
+    mutable int m_legendWidth = -1;
+    mutable QList<QRect> m_legend;
 };
 
 } // namespace zentova
