@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-multimedia-dev libgl-dev libsndfile1-dev libxcb1-dev
   fonts-ipafont-gothic
   xvfb xdotool x11-utils imagemagick
-  openbox xfwm4 dbus weston qt6-wayland mutter xwayland
+  openbox xfwm4 dbus at-spi2-core weston qt6-wayland mutter xwayland
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
   desktop-file-utils dpkg-dev file lintian appstream man-db

@@ -6,6 +6,11 @@
 #include "state/countrecord.h"
 #include "testsupport.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -375,6 +380,105 @@ private:
     QString m_socket;
     Screen m_xwayland;
     QString m_auth;
+};
+
+// The desktop's accessibility bus as a screen reader reads it: a session
+// bus of its own, with accessibility turned on as a screen reader turns it
+// on, and every program's tree of accessible objects.
+class ScreenReader
+{
+public:
+    struct Node {
+        QString service;
+        QString path;
+    };
+
+    bool start()
+    {
+        m_daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        QByteArray address;
+        while (!address.endsWith('\n') && m_daemon.waitForReadyRead(10000))
+            address += m_daemon.readAllStandardOutput();
+        m_sessionAddress = QString::fromUtf8(address.trimmed());
+        if (m_sessionAddress.isEmpty())
+            return false;
+        QDBusConnection session = QDBusConnection::connectToBus(m_sessionAddress, "session");
+        QDBusMessage enable = QDBusMessage::createMethodCall(
+            "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set");
+        enable << "org.a11y.Status" << "IsEnabled" << QVariant::fromValue(QDBusVariant(true));
+        if (session.call(enable, QDBus::Block, 10000).type() != QDBusMessage::ReplyMessage)
+            return false;
+        const QDBusMessage reply = session.call(
+            QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
+                                           "GetAddress"),
+            QDBus::Block, 10000);
+        m_bus = QDBusConnection::connectToBus(reply.arguments().value(0).toString(), "a11y");
+        return m_bus.isConnected();
+    }
+    ~ScreenReader()
+    {
+        QDBusConnection::disconnectFromBus("a11y");
+        QDBusConnection::disconnectFromBus("session");
+        m_daemon.terminate();
+        m_daemon.waitForFinished(3000);
+    }
+    // What a program needs to be read.
+    QString environment() const { return "DBUS_SESSION_BUS_ADDRESS=" + m_sessionAddress; }
+
+    Node desktop() const
+    {
+        return {"org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"};
+    }
+    QList<Node> children(const Node &node)
+    {
+        QList<Node> found;
+        const QDBusMessage reply = call(node, "GetChildren");
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return found;
+        const QDBusArgument list = reply.arguments().value(0).value<QDBusArgument>();
+        list.beginArray();
+        while (!list.atEnd()) {
+            Node child;
+            QDBusObjectPath path;
+            list.beginStructure();
+            list >> child.service >> path;
+            list.endStructure();
+            child.path = path.path();
+            found.append(child);
+        }
+        list.endArray();
+        return found;
+    }
+    QString role(const Node &node) { return call(node, "GetRoleName").arguments().value(0).toString(); }
+    QString name(const Node &node)
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            node.service, node.path, "org.freedesktop.DBus.Properties", "Get");
+        get << "org.a11y.atspi.Accessible" << "Name";
+        const QVariant value = m_bus.call(get, QDBus::Block, 3000).arguments().value(0);
+        return value.value<QDBusVariant>().variant().toString();
+    }
+    // The node and every node below it, as "role: name" lines.
+    QStringList tree(const Node &node, int depth = 0)
+    {
+        QStringList lines{QString(depth * 2, u' ') + role(node) + ": " + name(node)};
+        if (depth < 12)
+            for (const Node &child : children(node))
+                lines += tree(child, depth + 1);
+        return lines;
+    }
+
+private:
+    QDBusMessage call(const Node &node, const QString &method)
+    {
+        return m_bus.call(QDBusMessage::createMethodCall(node.service, node.path,
+                                                         "org.a11y.atspi.Accessible", method),
+                          QDBus::Block, 3000);
+    }
+
+    QProcess m_daemon;
+    QString m_sessionAddress;
+    QDBusConnection m_bus{QString()};
 };
 
 double today()
@@ -952,6 +1056,43 @@ private slots:
             const QRect frame = screen.frameOf("Zentova：履歴");
             return QRect(QPoint(0, 0), screen.size()).contains(frame) && !frame.intersects(strip);
         }));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
+    // What a screen reader finds of the history window: a window, its lists
+    // named by their labels rather than by what they show.
+    void historyWindowReadsAsAWindow()
+    {
+        ScreenReader reader;
+        QVERIFY2(reader.start(), "no accessibility bus");
+        Install install;
+        QProcess program;
+        CountRecord titled;
+        titled.Title[0] = "T";
+        writeRecordFile(install.path("Countdata.dat"), titled);
+        install.start(program, *m_screen, {}, {reader.environment()});
+        QVERIFY(m_screen->waitForWindow("zentova"));
+        QVERIFY(m_screen->settledPlace("zentova"));
+        const qsizetype shown = m_screen->windows().size();
+        m_screen->click(kLeftMargin, 3);
+        QVERIFY(waitUntil([&] { return m_screen->windows().size() > shown; })); // the menu
+        m_screen->key("Down");
+        m_screen->key("Return");
+        QVERIFY(m_screen->waitForWindow("Zentova：履歴"));
+
+        QStringList history;
+        QVERIFY(waitUntil([&] {
+            for (const ScreenReader::Node &app : reader.children(reader.desktop()))
+                for (const ScreenReader::Node &window : reader.children(app))
+                    if (reader.name(window) == "Zentova：履歴")
+                        history = reader.tree(window);
+            return !history.isEmpty();
+        }));
+        QCOMPARE(history.first(), "frame: Zentova：履歴");
+        QCOMPARE(history.filter(QRegularExpression("^\\s*combo box: ")).replaceInStrings(
+                     QRegularExpression("^\\s*"), QString()),
+                 (QStringList{"combo box: 期間", "combo box: グラフの項目"}));
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
     }

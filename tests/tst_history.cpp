@@ -377,11 +377,12 @@ private slots:
         QVERIFY(window->findChild<QLabel *>("totals")->text().contains(QStringLiteral("電話: 3")));
         // A window of its own to a screen reader, its lists named by their labels.
         QCOMPARE(QAccessible::queryAccessibleInterface(window)->role(), QAccessible::Window);
-        for (const auto &[list, label] :
-             {std::pair{"rangeBox", "期間:"}, {"counterBox", "グラフ:"}}) {
-            const auto labels =
-                QAccessible::queryAccessibleInterface(window->findChild<QComboBox *>(list))
-                    ->relations(QAccessible::Label);
+        for (const auto &[list, label, name] :
+             {std::tuple{"rangeBox", "期間:", "期間"}, {"counterBox", "グラフ:", "グラフの項目"}}) {
+            const QAccessibleInterface *box =
+                QAccessible::queryAccessibleInterface(window->findChild<QComboBox *>(list));
+            QCOMPARE(box->text(QAccessible::Name), QString::fromUtf8(name)); // not the item shown
+            const auto labels = box->relations(QAccessible::Label);
             QCOMPARE(labels.size(), 1);
             QCOMPARE(labels[0].first->text(QAccessible::Name), QString::fromUtf8(label));
         }

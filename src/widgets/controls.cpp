@@ -3,8 +3,10 @@
 #include "platform/runtime.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QHash>
@@ -156,8 +158,63 @@ private:
     }
 };
 
+// A list read by the name given to it (期間), its item as its value: the
+// toolkit's own gives the item shown as the name on this platform, so a
+// screen reader said 今月 where the label says 期間.
+class NamedListAccessible : public QAccessibleWidget
+{
+public:
+    explicit NamedListAccessible(QComboBox *list) : QAccessibleWidget(list, QAccessible::ComboBox)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value || (t == QAccessible::Name && list()->accessibleName().isEmpty()))
+            return list()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return int(parts().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<QWidget *> all = parts();
+        return index >= 0 && index < all.size() ? QAccessible::queryAccessibleInterface(all[index])
+                                                : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child ? int(parts().indexOf(child->object())) : -1;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = list()->view()->isVisible();
+        s.editable = list()->isEditable();
+        return s;
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == showMenuAction() || name == pressAction())
+            list()->showPopup();
+    }
+
+private:
+    QComboBox *list() const { return static_cast<QComboBox *>(object()); }
+    // Its list of items, and the line typed in when it has one.
+    QList<QWidget *> parts() const
+    {
+        QList<QWidget *> all{list()->view()};
+        if (list()->lineEdit())
+            all << list()->lineEdit();
+        return all;
+    }
+};
+
 QAccessibleInterface *readingOrder(const QString &className, QObject *object)
 {
+    if (className == QLatin1String("QComboBox") && qobject_cast<QComboBox *>(object))
+        return new NamedListAccessible(static_cast<QComboBox *>(object));
     static const QHash<QString, QAccessible::Role> roles{
         {QStringLiteral("zentova::frmMain"), QAccessible::Window},
         {QStringLiteral("zentova::frmSet"), QAccessible::Dialog},

@@ -31,7 +31,8 @@ QColor colorFromValue(uint32_t value);
 
 // What a screen reader walks through in the strip, the settings dialog and
 // their frames: the shown controls in reading order (top to bottom, left to
-// right), whatever order they were made in; a hidden one is not there.
+// right), whatever order they were made in; a hidden one is not there. A
+// list given a name of its own is read by that name, its item as its value.
 // Call before the first of them is made.
 void installReadingOrderAccessible();
 
