@@ -988,6 +988,55 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
     }
 
+    // The same on GNOME's Wayland session, through its XWayland, the clicks
+    // and keys going in from the host as a user's do. (Weston's desktop
+    // hands the keyboard to whatever is clicked; the README says so.)
+    void clickLeavesTheKeyboardWhereItWasOnGnomeWayland()
+    {
+        Screen host;
+        QVERIFY(host.start("1280x1024x24"));
+        WaylandDesktop desktop;
+        QVERIFY(desktop.start(host, "mutter"));
+        Screen &xwayland = desktop.xwayland();
+        Install install;
+        CountRecord titled;
+        titled.Title[0] = "T";
+        writeRecordFile(install.path("Countdata.dat"), titled);
+        // Where the test's window leaves it clear.
+        QDir().mkpath(install.path("home/.config/zentova"));
+        QFile place(install.path("home/.config/zentova/zentova.ini"));
+        QVERIFY(place.open(QIODevice::WriteOnly) && place.write("[strip]\nx=100\ny=100\n") > 0);
+        place.close();
+        QProcess program;
+        install.start(program, xwayland, {}, desktop.session());
+        QVERIFY(xwayland.waitForWindow("zentova"));
+        QVERIFY(xwayland.settledPlace("zentova"));
+        QProcess xev;
+        xev.setProcessEnvironment(xwayland.environment());
+        xev.start("stdbuf", {"-oL", "xev", "-event", "keyboard", "-geometry", "300x200+300+300"});
+        QVERIFY(xwayland.waitForWindow("Event Tester"));
+        QVERIFY(xwayland.settledPlace("Event Tester"));
+        // The nested desktop stands at the host's top left: its places are
+        // the host's.
+        host.xdotool({"mousemove", "1200", "1000"});
+        host.click(xwayland.window("Event Tester")->geometry.center());
+        QVERIFY(xwayland.waitForFocus("Event Tester"));
+
+        const QPoint strip = xwayland.window("zentova")->geometry.topLeft();
+        host.click(strip + (counterButton(0) - QPoint(426, 1)));
+        host.xdotool({"type", "--delay", "60", "2024 "});
+        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[0], int16_t(1), 3000);
+        QVERIFY(xwayland.waitForFocus("Event Tester"));
+        QByteArray typed;
+        QTRY_COMPARE((typed += xev.readAllStandardOutput()).count("KeyPress event"), 5);
+        const CountRecord after = decodeRecord(install.data());
+        QCOMPARE(after.Count[1] + after.Count[3], 0);
+        xev.terminate();
+        xev.waitForFinished(3000);
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
     // Clicks and keys on a counter while a box blocks the strip are kept and
     // counted once it closes; the settings dialog, closed with Escape,
     // applies nothing of its own.

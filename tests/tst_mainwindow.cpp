@@ -6,6 +6,7 @@
 #include "main_window/placement.h"
 #include "platform/files/folders.h"
 #include "platform/runtime.h"
+#include "platform/x11/keyboardguard.h"
 #include "state/countdata.h"
 #include "state/counterstate.h"
 #include "testsupport.h"
@@ -54,6 +55,31 @@ private slots:
     {
         m_sandbox = std::make_unique<test::Sandbox>();
         m_form = std::make_unique<frmMain>(m());
+    }
+
+    // The window manager's offer of the keyboard, told apart from a click
+    // on the strip by the server's times.
+    void keyboardOfferByClickOrOnPurpose_data()
+    {
+        QTest::addColumn<uint>("offer");
+        QTest::addColumn<uint>("lastPress");
+        QTest::addColumn<bool>("pressedSince");
+        QTest::addColumn<bool>("byClick");
+        QTest::addRow("openbox: the offer at the press") << 5000u << 5000u << false << true;
+        QTest::addRow("the press comes after the offer") << 5000u << 1000u << true << true;
+        QTest::addRow("GNOME's XWayland: a millisecond early") << 4999u << 5000u << false << true;
+        QTest::addRow("Alt+Tab long after the press") << 9000u << 5000u << false << false;
+        QTest::addRow("Alt+Tab long before a later press") << 1000u << 5000u << false << false;
+        QTest::addRow("no press yet, at start") << 30u << 0u << false << false;
+        QTest::addRow("across the clock's wrap") << 10u << 0xFFFFFFF0u << false << true;
+    }
+
+    void keyboardOfferByClickOrOnPurpose()
+    {
+        QFETCH(uint, offer);
+        QFETCH(uint, lastPress);
+        QFETCH(bool, pressedSince);
+        QTEST(offerMadeByClick(offer, lastPress, pressedSince), "byClick");
     }
 
     void cleanup()

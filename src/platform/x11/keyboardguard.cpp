@@ -101,12 +101,18 @@ void KeyboardGuard::offered(uint32_t time)
     // after it: wait for it a moment, then judge by the server's times.
     m_pressed = false;
     QTimer::singleShot(kPressLateMs, this, [this, time] {
-        // Of the same moment as the press (the server's milliseconds), or a
-        // press right after it.
-        const bool byClick = m_pressed || (m_lastPress != 0 && time - m_lastPress <= kSameMomentMs);
-        if (!byClick)
+        if (!offerMadeByClick(time, m_lastPress, m_pressed))
             takeKeyboard();
     });
+}
+
+bool offerMadeByClick(uint32_t offer, uint32_t lastPress, bool pressedSince)
+{
+    // A press right after the offer, or one of the same moment by the
+    // server's milliseconds, on either side: GNOME's XWayland stamps its
+    // offer a millisecond before the press that caused it. The clock wraps.
+    const auto apart = int32_t(offer - lastPress);
+    return pressedSince || (lastPress != 0 && std::abs(apart) <= int32_t(kSameMomentMs));
 }
 
 void KeyboardGuard::takeKeyboardAtStart()

@@ -15,6 +15,11 @@
 namespace zentova
 {
 
+// Whether an offer of the keyboard at the server's time `offer` came from a
+// click on the strip, its last press at `lastPress` (0: none yet), a press
+// having come since the offer or not.
+bool offerMadeByClick(uint32_t offer, uint32_t lastPress, bool pressedSince);
+
 class KeyboardGuard : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
