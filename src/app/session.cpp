@@ -14,6 +14,7 @@
 #include "remote/countserver.h"
 #include "state/autosave.h"
 #include "state/countdata.h"
+#include "team/team.h"
 #include "widgets/icon.h"
 
 #include <QApplication>
@@ -65,7 +66,16 @@ Session::Start Session::start()
     removeWriteLeftovers(historyPath());
 
     m_model = std::make_unique<CounterModel>();
+    // Every line of the count log goes to the team too, when there is one;
+    // the rows a kill left in the outbox go first.
+    m_team = std::make_unique<Team>(dataFolder());
+    m_team->setOptions(readTeamOptions());
+    m_model->setJournalSink([team = m_team.get()](const QList<JournalLine> &lines) {
+        team->journaled(lines);
+    });
     m_form = std::make_unique<frmMain>(*m_model);
+    m_form->setTeam(m_team.get());
+    connect(m_team.get(), &Team::trouble, m_model.get(), &CounterModel::problem);
     m_autosave = std::make_unique<Autosave>([model = m_model.get()] { model->store(); });
     // Counts from `zentova --count N`; a copy that cannot listen runs on
     // without them.

@@ -58,6 +58,8 @@ private:
 
     // Made once the lock is held: a refused copy touches nothing.
     InstanceLock m_lock;
+    // Before the model: it hears of the model's lines up to its last store.
+    std::unique_ptr<class Team> m_team;
     std::unique_ptr<CounterModel> m_model;
     std::unique_ptr<frmMain> m_form;
     std::unique_ptr<Autosave> m_autosave;

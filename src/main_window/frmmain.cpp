@@ -14,6 +14,8 @@
 #include "settings/frmset.h"
 #include "settings/optionswindow.h"
 #include "sound/mdlsound.h"
+#include "team/team.h"
+#include "team/teamwindow.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -201,6 +203,10 @@ void frmMain::buildControls()
     m_historyAction = menu->addAction(translate("Strip", "履歴(&H)..."));
     m_historyAction->setObjectName(QStringLiteral("historyAction"));
     connect(m_historyAction, &QAction::triggered, this, [this] { showHistory(); });
+    m_teamAction = menu->addAction(translate("Strip", "チーム(&T)..."));
+    m_teamAction->setObjectName(QStringLiteral("teamAction"));
+    m_teamAction->setVisible(false);
+    connect(m_teamAction, &QAction::triggered, this, [this] { showTeam(); });
     m_optionsAction = menu->addAction(translate("Strip", "オプション(&O)..."));
     m_optionsAction->setObjectName(QStringLiteral("optionsAction"));
     connect(m_optionsAction, &QAction::triggered, this, [this] { showOptions(); });
@@ -657,6 +663,38 @@ void frmMain::showHistory()
     });
 }
 
+void frmMain::setTeam(Team *team)
+{
+    m_team = team;
+    const auto follow = [this] {
+        m_teamAction->setVisible(m_team && m_team->isJoined());
+        if (m_teamWindow && !(m_team && m_team->isJoined()))
+            m_teamWindow->close();
+    };
+    follow();
+    if (m_team)
+        connect(m_team, &Team::joinedChanged, this, follow);
+}
+
+void frmMain::showTeam()
+{
+    trap([this] {
+        if (!m_team || !m_team->isJoined())
+            return;
+        if (!m_teamWindow) {
+            m_teamWindow = new TeamWindow(m_team->options(), m_model.openDay().day, this);
+            connect(&m_model, &CounterModel::dayTurned, m_teamWindow,
+                    [w = m_teamWindow.data()](const QDate &, const QDate &opened) {
+                        w->setToday(opened);
+                    });
+            placeBesideStrip(m_teamWindow);
+        }
+        m_teamWindow->show();
+        m_teamWindow->raise();
+        m_teamWindow->activateWindow();
+    });
+}
+
 void frmMain::showOptions()
 {
     trap([this] {
@@ -664,6 +702,8 @@ void frmMain::showOptions()
         // A new turn hour counts from the next turn: the open day keeps its
         // bounds, so nothing moves between days because of a setting.
         m_model.setOptions(window.choose(m_model.options()));
+        if (m_team && window.team() != m_team->options())
+            m_team->setOptions(window.team());
         for (int i = 0; i < CounterCount; ++i) {
             showTarget(i);
             describeCounter(i);

@@ -56,6 +56,9 @@ public:
     // Takes back the last change of the day (the menu's 元に戻す, Ctrl+Z,
     // `zentova --undo`); false where there was nothing to take back.
     bool undo();
+    // The team this strip counts in: its menu gains チーム... while a server
+    // is set, and the options window sets it.
+    void setTeam(class Team *team);
 
     // CounterFrames
     void setCounterFrameVisible(int index, bool visible) override;
@@ -115,6 +118,7 @@ private:
     void cmdSet_Click();
     void showHistory();
     void showOptions();
+    void showTeam();
     // The day ends while the strip runs and no box holds it: the model
     // closes it.
     void passDayTurn();
@@ -151,6 +155,9 @@ private:
     bool m_focusGiven = false;
     QTimer *m_storePlace = nullptr;
     QPointer<class HistoryWindow> m_history;
+    QPointer<class TeamWindow> m_teamWindow;
+    class Team *m_team = nullptr;
+    QAction *m_teamAction = nullptr;
     CounterModel &m_model;
 };
 

@@ -106,10 +106,18 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
         m_logSize = ledger->logSize;
         // What the journal got after Countday.ini was last written (a kill
         // between the two): in the log, though not in the record.
-        for (const LogEntry &e : countLogAfter(m_logFile, m_logSize)) {
-            if (m_open.start <= e.at && e.at < m_open.end)
+        QList<qint64> offsets;
+        const QList<LogEntry> after = countLogAfter(m_logFile, m_logSize, &offsets);
+        QList<JournalLine> told;
+        for (qsizetype i = 0; i < after.size(); ++i) {
+            const LogEntry &e = after[i];
+            if (m_open.start <= e.at && e.at < m_open.end) {
                 m_logged[size_t(e.counter)] += e.delta;
+                told.append({e, m_open.day, ledger->logFile, offsets[i]});
+            }
         }
+        if (m_sink && !told.isEmpty())
+            m_sink(told);
     } else {
         m_open = DayBounds::of(stored, m_options.startHour);
         const auto lines = countLogOfDay(stored, kMostLogReadBack);
@@ -446,11 +454,18 @@ void CounterModel::appendJournal()
                            "%1 は別の形式で保存し直されているため、この月の件数の記録は %2 "
                            "に続けて書きます。")
                      .arg(QFileInfo(countLogPath(month)).fileName(), QFileInfo(path).fileName()));
+        QList<JournalLine> told;
+        qint64 offset = size - lines.size();
+        const QString file = QFileInfo(path).fileName();
         for (qsizetype i = 0; i < n; ++i) {
             const Pending &p = m_pending[i];
             if (p.day == m_open.day)
                 m_logged[size_t(p.entry.counter)] += p.entry.delta;
+            told.append({p.entry, p.day, file, offset});
+            offset += countLogLine(p.entry).size();
         }
+        if (m_sink)
+            m_sink(told);
         m_pending.remove(0, n);
         m_logFile = path;
         m_logSize = size;

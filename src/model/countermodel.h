@@ -31,10 +31,21 @@
 #include <QDateTime>
 #include <QObject>
 #include <QSet>
+#include <functional>
 #include <optional>
 
 namespace zentova
 {
+
+// A line of the count log as it was written: its change, the day it belongs
+// to, and where it stands (the file's name in the data folder and the byte
+// it starts at), which names it for good.
+struct JournalLine {
+    LogEntry entry;
+    QDate day;
+    QString file;
+    qint64 offset = 0;
+};
 
 class CounterModel : public QObject
 {
@@ -111,6 +122,12 @@ public:
     // Writes gSaved as it stands (the close's last step).
     void SaveCountData();
 
+    // Told of every line as soon as the log holds it, before Countday.ini
+    // says so; at start-up, again of the lines a kill left unsaid there. A
+    // line may be told twice, never left out. Set before LoadCountData().
+    using JournalSink = std::function<void(const QList<JournalLine> &)>;
+    void setJournalSink(JournalSink sink) { m_sink = std::move(sink); }
+
 signals:
     // A counter's value changed.
     void countChanged(int index);
@@ -182,6 +199,7 @@ private:
     std::optional<QString> m_startMessage;
     std::optional<QString> m_keptAside; // a day that went to its dated copy
     QSet<QString> m_told;
+    JournalSink m_sink;
 };
 
 } // namespace zentova

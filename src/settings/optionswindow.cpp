@@ -4,6 +4,7 @@
 #include "platform/errortrap.h"
 #include "platform/msgbox.h"
 #include "state/counterstate.h"
+#include "team/teamserver.h"
 #include "widgets/controls.h"
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -82,6 +84,23 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
         false);
     m_stepBoxes = stepBoxes;
 
+    // The team: where its server is, and the name the team sees. No
+    // password: libpq's ~/.pgpass or a certificate gives it.
+    auto *team = new QGroupBox(translate("Options", "チーム"), this);
+    auto *teamForm = new QFormLayout(team);
+    m_serverBox = new QLineEdit(team);
+    m_serverBox->setObjectName(QStringLiteral("serverBox"));
+    m_serverBox->setPlaceholderText(QStringLiteral("postgresql://zentova@db.example/office"));
+    m_serverBox->setAccessibleName(translate("Options", "チームのサーバー"));
+    m_serverBox->setToolTip(translate(
+        "Options", "PostgreSQL の接続文字列か URI です。空にするとチームに加わりません。"
+                   "パスワードは ~/.pgpass に書きます。"));
+    m_nameBox = new QLineEdit(team);
+    m_nameBox->setObjectName(QStringLiteral("nameBox"));
+    m_nameBox->setAccessibleName(translate("Options", "チームでの名前"));
+    teamForm->addRow(translate("Options", "サーバー(&V):"), m_serverBox);
+    teamForm->addRow(translate("Options", "名前(&N):"), m_nameBox);
+
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
@@ -94,6 +113,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     groups->addWidget(targets);
     groups->addWidget(steps);
     layout->addLayout(groups);
+    layout->addWidget(team);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -107,6 +127,9 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
         m_targetBoxes[size_t(i)]->setValue(current.targets[size_t(i)]);
         m_stepBoxes[size_t(i)]->setValue(current.steps[size_t(i)]);
     }
+    m_storedTeam = readTeamOptions();
+    m_serverBox->setText(m_storedTeam.server);
+    m_nameBox->setText(m_storedTeam.name);
     m_startHourBox->setFocus();
     adjustSize();
     placeBesideStrip(this);
@@ -123,9 +146,33 @@ void OptionsWindow::store()
         chosen.targets[size_t(i)] = m_targetBoxes[size_t(i)]->value();
         chosen.steps[size_t(i)] = m_stepBoxes[size_t(i)]->value();
     }
+    TeamOptions team = m_storedTeam;
+    team.server = m_serverBox->text().trimmed();
+    team.name = m_nameBox->text().trimmed();
+    if (team.name.isEmpty())
+        team.name = defaultTeamName();
+    if (teamServerHasPassword(team.server)) {
+        MsgBox(translate("Options", "サーバーの欄にパスワードは書けません。~/.pgpass に書いてください"
+                                    "（README を参照）。"),
+               msgstyle::OkOnly);
+        m_serverBox->setFocus();
+        return;
+    }
+    if (!team.server.isEmpty() && teamConnectOptions(team.server).isEmpty()) {
+        MsgBox(translate("Options", "サーバーは host=... dbname=... の形か postgresql:// で始まる URI "
+                                    "で書いてください。"),
+               msgstyle::OkOnly);
+        m_serverBox->setFocus();
+        return;
+    }
     DayOptions inForce;
-    if (trap([&] { inForce = writeDayOptions(m_stored, chosen); })) {
+    TeamOptions teamInForce;
+    if (trap([&] {
+            inForce = writeDayOptions(m_stored, chosen);
+            teamInForce = writeTeamOptions(m_storedTeam, team);
+        })) {
         m_stored = inForce;
+        m_storedTeam = teamInForce;
         accept();
     }
 }

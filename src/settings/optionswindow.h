@@ -1,6 +1,6 @@
 // オプション: the options of this data folder (Options.ini): the hour at
 // which the day turns, whether the counts go back to 0 then, and each
-// counter's daily target.
+// counter's daily target and step, and the team this strip counts in.
 #pragma once
 
 #include "state/counterstate.h"
@@ -9,6 +9,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLineEdit;
 class QSpinBox;
 
 namespace zentova
@@ -24,6 +25,8 @@ public:
     // Shows the stored options; on OK stores what was chosen (errors are
     // shown, and the window stays open). Returns the options in force.
     DayOptions choose(const DayOptions &current);
+    // The team options stored on that OK (as they were, after a cancel).
+    const TeamOptions &team() const { return m_storedTeam; }
 
 private:
     void store();
@@ -32,7 +35,10 @@ private:
     QCheckBox *m_resetBox = nullptr;
     std::array<QSpinBox *, CounterCount> m_targetBoxes{};
     std::array<QSpinBox *, CounterCount> m_stepBoxes{};
+    QLineEdit *m_serverBox = nullptr;
+    QLineEdit *m_nameBox = nullptr;
     DayOptions m_stored;
+    TeamOptions m_storedTeam;
 };
 
 } // namespace zentova

@@ -22,6 +22,8 @@ namespace
 const char *const kTimeFormat = "yyyy-MM-dd HH:mm:ss";
 constexpr qint64 kReadChunk = 64 * 1024;
 
+} // namespace
+
 QString kindWord(LogKind kind)
 {
     switch (kind) {
@@ -40,6 +42,9 @@ QString kindWord(LogKind kind)
     }
     return QString();
 }
+
+namespace
+{
 
 std::optional<LogKind> kindOfWord(const QString &word)
 {
@@ -188,9 +193,11 @@ QByteArray countLogLine(const LogEntry &e)
            csvField(kindWord(e.kind)) + "\r\n";
 }
 
-QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped)
+QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped, QList<qint64> *offsets)
 {
     QList<LogEntry> entries;
+    if (offsets)
+        offsets->clear();
     int others = 0;
     qsizetype start = 0;
     while (start < text.size()) {
@@ -202,11 +209,15 @@ QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped)
         QByteArray line = text.mid(start, end - start);
         if (line.endsWith('\r'))
             line.chop(1);
+        const qsizetype begun = start;
         start = end + 1;
         const auto fields = csvFields(line, 6);
         const auto entry = fields ? entryOfFields(*fields) : std::nullopt;
-        if (entry)
+        if (entry) {
             entries.append(*entry);
+            if (offsets)
+                offsets->append(begun);
+        }
         else if (!line.isEmpty())
             ++others;
     }
@@ -216,6 +227,11 @@ QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped)
 }
 
 qint64 appendLogLines(const QString &path, const QByteArray &lines)
+{
+    return appendWholeLines(path, lines, countLogHeader());
+}
+
+qint64 appendWholeLines(const QString &path, const QByteArray &lines, const QByteArray &header)
 {
     requireRegularFileOrMissing(path);
     const QString folder = QFileInfo(path).absolutePath();
@@ -243,7 +259,7 @@ qint64 appendLogLines(const QString &path, const QByteArray &lines)
             size = keep;
         }
     }
-    const QByteArray out = size == 0 ? countLogHeader() + lines : lines;
+    const QByteArray out = size == 0 ? header + lines : lines;
     qint64 written = 0;
     while (written < out.size()) {
         const ssize_t n = ::pwrite(fd, out.constData() + written, size_t(out.size() - written),
@@ -309,14 +325,18 @@ QList<LogEntry> countLogOfDay(const QDate &day)
     return *countLogOfDay(day, -1);
 }
 
-QList<LogEntry> countLogAfter(const QString &path, qint64 from)
+QList<LogEntry> countLogAfter(const QString &path, qint64 from, QList<qint64> *offsets)
 {
     if (!QFileInfo(path).isFile())
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() <= from || !file.seek(from))
         return {};
-    return parseCountLog(file.readAll());
+    const QList<LogEntry> entries = parseCountLog(file.readAll(), nullptr, offsets);
+    if (offsets)
+        for (qint64 &offset : *offsets)
+            offset += from;
+    return entries;
 }
 
 CounterSums loggedCounts(const QList<LogEntry> &day)

@@ -68,7 +68,8 @@ QByteArray countLogLine(const LogEntry &entry); // with the line end
 // own line (a stray quote never swallows the next ones). `skipped` counts
 // the others: the header, lines of another form, a last line left
 // unfinished.
-QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped = nullptr);
+QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped = nullptr,
+                              QList<qint64> *offsets = nullptr);
 
 // Appends whole lines to a log file, exactly: a file of another kind (a
 // FIFO, a folder) is refused, a line left unfinished by a write cut short
@@ -76,6 +77,11 @@ QList<LogEntry> parseCountLog(const QByteArray &text, int *skipped = nullptr);
 // began, so that a retry never writes a line twice. Returns the file's size
 // after the lines. Errors are runtime errors.
 qint64 appendLogLines(const QString &path, const QByteArray &lines);
+// The same for any file of whole lines; `header` starts a new one.
+qint64 appendWholeLines(const QString &path, const QByteArray &lines, const QByteArray &header = {});
+
+// The kind's word in the log's last field: empty for a count, 設定, 繰越...
+QString kindWord(LogKind kind);
 
 // The lines of `day` in its month's files, read from the end of each file
 // until a line two days earlier. With `most` bytes or more to read in a file
@@ -88,7 +94,7 @@ std::optional<QList<LogEntry>> countLogBetween(const QDateTime &from, const QDat
                                                qint64 most);
 // The lines appended to `path` after its first `from` bytes, and where they
 // end (lines that are no whole line of the program's are passed over).
-QList<LogEntry> countLogAfter(const QString &path, qint64 from);
+QList<LogEntry> countLogAfter(const QString &path, qint64 from, QList<qint64> *offsets = nullptr);
 
 // What the lines add up to, counter by counter: the strip's count at the
 // end of the day.

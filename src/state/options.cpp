@@ -4,6 +4,9 @@
 #include "platform/runtime.h"
 
 #include <QSettings>
+#include <QUuid>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace zentova
 {
@@ -71,6 +74,59 @@ DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen)
             raiseError(ErrorCode::PathFileAccessError);
     }
     return readDayOptions();
+}
+
+TeamOptions readTeamOptions()
+{
+    QSettings ini(optionsPath(), QSettings::IniFormat);
+    TeamOptions team;
+    if (ini.status() != QSettings::NoError)
+        return team;
+    team.server = ini.value(QStringLiteral("Team/Server")).toString().trimmed();
+    team.name = ini.value(QStringLiteral("Team/Name")).toString().trimmed();
+    team.folder = ini.value(QStringLiteral("Team/Folder")).toString().trimmed();
+    if (team.name.isEmpty())
+        team.name = defaultTeamName();
+    return team;
+}
+
+TeamOptions writeTeamOptions(const TeamOptions &shown, const TeamOptions &chosen)
+{
+    {
+        QSettings ini(optionsPath(), QSettings::IniFormat);
+        if (chosen.server != shown.server)
+            ini.setValue(QStringLiteral("Team/Server"), chosen.server);
+        if (chosen.name != shown.name)
+            ini.setValue(QStringLiteral("Team/Name"), chosen.name);
+        if (chosen.folder != shown.folder)
+            ini.setValue(QStringLiteral("Team/Folder"), chosen.folder);
+        ini.sync();
+        if (ini.status() != QSettings::NoError)
+            raiseError(ErrorCode::PathFileAccessError);
+    }
+    return readTeamOptions();
+}
+
+QString defaultTeamName()
+{
+    if (const passwd *account = ::getpwuid(::getuid())) {
+        // The full name is the first field of the comment.
+        const QString full = QString::fromLocal8Bit(account->pw_gecos).section(u',', 0, 0);
+        if (!full.trimmed().isEmpty())
+            return full.trimmed();
+        return QString::fromLocal8Bit(account->pw_name);
+    }
+    return qEnvironmentVariable("USER");
+}
+
+QString teamFolderId()
+{
+    const TeamOptions stored = readTeamOptions();
+    if (!stored.folder.isEmpty())
+        return stored.folder;
+    TeamOptions made = stored;
+    made.folder = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return writeTeamOptions(stored, made).folder;
 }
 
 } // namespace zentova

@@ -31,4 +31,22 @@ DayOptions readDayOptions();
 // it too. Returns the options now in force. Errors are runtime errors.
 DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen);
 
+// Joining a team ([Team]): the server, a libpq connection string or URI
+// (empty: no team), the name the team sees, and the data folder's own id
+// among the team's rows. No password is kept here: libpq's own ways apply.
+struct TeamOptions {
+    QString server;
+    QString name;
+    QString folder;
+    bool operator==(const TeamOptions &) const = default;
+};
+
+TeamOptions readTeamOptions();
+// As writeDayOptions: only what changed from `shown` to `chosen` is written.
+TeamOptions writeTeamOptions(const TeamOptions &shown, const TeamOptions &chosen);
+// The name a team sees by default: the login's full name, else the login.
+QString defaultTeamName();
+// The data folder's id among the team's rows, made and kept the first time.
+QString teamFolderId();
+
 } // namespace zentova

@@ -1,0 +1,84 @@
+#include "team/team.h"
+#include "platform/language.h"
+#include "team/publisher.h"
+#include "team/teamrow.h"
+
+#include <QMetaObject>
+
+namespace zentova
+{
+
+Team::Team(const QString &folder) : m_outbox(folder)
+{
+    m_thread.setObjectName(QStringLiteral("zentova-team"));
+}
+
+Team::~Team()
+{
+    stopPublisher();
+}
+
+void Team::setOptions(const TeamOptions &options)
+{
+    const bool wasJoined = isJoined();
+    if (options == m_options && m_publisher)
+        return;
+    stopPublisher();
+    m_options = options;
+    m_reaching = false;
+    m_problem.clear();
+    if (isJoined()) {
+        if (m_options.folder.isEmpty())
+            m_options.folder = teamFolderId();
+        m_publisher = new TeamPublisher(m_outbox, m_options.server, m_options.name, m_options.folder);
+        m_publisher->moveToThread(&m_thread);
+        connect(&m_thread, &QThread::finished, m_publisher, &QObject::deleteLater);
+        connect(m_publisher, &TeamPublisher::reached, this,
+                [this](bool reaching, const QString &problem) {
+                    m_reaching = reaching;
+                    m_problem = problem;
+                    emit statusChanged();
+                });
+        connect(m_publisher, &TeamPublisher::allSent, this, &Team::allSent);
+        m_thread.start();
+        // What a kill left waiting goes first.
+        QMetaObject::invokeMethod(m_publisher, &TeamPublisher::wake, Qt::QueuedConnection);
+    }
+    if (wasJoined != isJoined())
+        emit joinedChanged();
+    emit statusChanged();
+}
+
+void Team::journaled(const QList<JournalLine> &lines)
+{
+    if (!isJoined() || lines.isEmpty())
+        return;
+    QList<TeamRow> rows;
+    rows.reserve(lines.size());
+    for (const JournalLine &line : lines)
+        rows.append(teamRowOf(line, m_options.name, m_options.folder));
+    try {
+        m_outbox.append(rows);
+    } catch (const RuntimeError &e) {
+        const QString message = translate("Team", "チームに送る変更 (%1) を書き込めません: %2")
+                                    .arg(m_outbox.path(), e.description());
+        if (!m_told.contains(message)) {
+            m_told.insert(message);
+            emit trouble(message);
+        }
+        return;
+    }
+    QMetaObject::invokeMethod(m_publisher, &TeamPublisher::wake, Qt::QueuedConnection);
+}
+
+void Team::stopPublisher()
+{
+    if (!m_publisher)
+        return;
+    QMetaObject::invokeMethod(m_publisher, &TeamPublisher::stop, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+    m_publisher = nullptr; // deleted as its thread finished
+}
+
+} // namespace zentova

@@ -1,0 +1,145 @@
+#include "pgcluster.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTcpServer>
+#include <unistd.h>
+
+namespace
+{
+
+// The server refuses to run as root: as root, it runs as the postgres
+// account that Debian's package makes.
+bool asRoot()
+{
+    return ::geteuid() == 0;
+}
+
+} // namespace
+
+PgCluster::PgCluster() : m_dir(QDir::tempPath() + QStringLiteral("/zentova-pg-XXXXXX")) {}
+
+PgCluster::~PgCluster()
+{
+    if (m_running)
+        stop();
+}
+
+QString PgCluster::binary(const QString &name) const
+{
+    for (const char *version : {"15", "16", "17", "14", "13"}) {
+        const QString path = QStringLiteral("/usr/lib/postgresql/%1/bin/%2").arg(QLatin1String(version), name);
+        if (QFile::exists(path))
+            return path;
+    }
+    return name;
+}
+
+int PgCluster::run(const QString &program, const QStringList &args, QByteArray *out) const
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setWorkingDirectory(m_dir.path());
+    if (asRoot())
+        p.start(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--", program} + args);
+    else
+        p.start(program, args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+    }
+    if (out)
+        *out = p.readAll();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+bool PgCluster::start()
+{
+    if (!m_dir.isValid()) {
+        m_error = QStringLiteral("no temporary folder");
+        return false;
+    }
+    m_data = m_dir.filePath(QStringLiteral("data"));
+    if (asRoot() && QProcess::execute("chown", {"postgres", m_dir.path()}) != 0) {
+        m_error = QStringLiteral("no postgres account to run the server as");
+        return false;
+    }
+    QTcpServer probe; // a free port for the TCP tests
+    probe.listen(QHostAddress::LocalHost, 0);
+    m_port = probe.serverPort();
+    probe.close();
+    QByteArray out;
+    if (run(binary("initdb"), {"-D", m_data, "-U", "admin", "-A", "trust", "-E", "UTF8",
+                               "--locale=C", "--no-sync"},
+            &out) != 0) {
+        m_error = QString::fromLocal8Bit(out);
+        return false;
+    }
+    // The socket for the superuser; a password over TCP for the rest.
+    QFile hba(m_data + QStringLiteral("/pg_hba.conf"));
+    if (!hba.open(QIODevice::WriteOnly) ||
+        hba.write("local all all trust\nhost all all 127.0.0.1/32 scram-sha-256\n") < 0) {
+        m_error = QStringLiteral("pg_hba.conf");
+        return false;
+    }
+    hba.close();
+    if (!restart())
+        return false;
+    bool ok = false;
+    psql(QStringLiteral("CREATE DATABASE team"), &ok);
+    if (!ok)
+        m_error = QStringLiteral("CREATE DATABASE failed");
+    return ok;
+}
+
+bool PgCluster::restart()
+{
+    QByteArray out;
+    const QString options = QStringLiteral("-k %1 -p %2 -c listen_addresses=127.0.0.1 -c fsync=off")
+                                .arg(m_dir.path())
+                                .arg(m_port);
+    if (run(binary("pg_ctl"), {"-D", m_data, "-o", options, "-l",
+                               m_dir.filePath(QStringLiteral("server.log")), "-w", "start"},
+            &out) != 0) {
+        m_error = QString::fromLocal8Bit(out);
+        return false;
+    }
+    m_running = true;
+    return true;
+}
+
+bool PgCluster::stop()
+{
+    m_running = false;
+    return run(binary("pg_ctl"), {"-D", m_data, "-m", "fast", "-w", "stop"}) == 0;
+}
+
+QString PgCluster::server(const QString &user) const
+{
+    return QStringLiteral("host=%1 port=%2 dbname=team user=%3")
+        .arg(m_dir.path())
+        .arg(m_port)
+        .arg(user);
+}
+
+QString PgCluster::serverOverTcp(const QString &user, const QString &password) const
+{
+    return QStringLiteral("host=127.0.0.1 port=%1 dbname=team user=%2 password=%3")
+        .arg(m_port)
+        .arg(user, password);
+}
+
+QString PgCluster::psql(const QString &sql, bool *ok) const
+{
+    QByteArray out;
+    const int status = run(binary("psql"), {"-X", "-q", "-t", "-A", "-v", "ON_ERROR_STOP=1", "-h",
+                                            m_dir.path(), "-p", QString::number(m_port), "-U",
+                                            "admin", "-d", sql.startsWith("CREATE DATABASE")
+                                                               ? QStringLiteral("postgres")
+                                                               : QStringLiteral("team"),
+                                            "-c", sql},
+                           &out);
+    if (ok)
+        *ok = status == 0;
+    return QString::fromUtf8(out).trimmed();
+}

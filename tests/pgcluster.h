@@ -1,0 +1,39 @@
+// A PostgreSQL cluster of the test's own: made with initdb in a temporary
+// folder, run by an unprivileged account (the postgres account where the
+// tests run as root), its socket in that folder and, for the tests that need
+// a password, a port on 127.0.0.1. Stopped and removed at the end.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+class PgCluster
+{
+public:
+    PgCluster();
+    ~PgCluster();
+
+    // initdb and the first start; false with the reason in error().
+    bool start();
+    bool stop();    // the server, not the folder: start() again restarts it
+    bool restart(); // after stop()
+    QString error() const { return m_error; }
+
+    // A libpq connection string for `user` (the superuser: admin) over the
+    // socket, or over TCP with a password.
+    QString server(const QString &user = QStringLiteral("admin")) const;
+    QString serverOverTcp(const QString &user, const QString &password) const;
+    // Runs SQL through psql as the superuser; its output (tuples only).
+    QString psql(const QString &sql, bool *ok = nullptr) const;
+
+private:
+    QString binary(const QString &name) const;
+    int run(const QString &program, const QStringList &args, QByteArray *out = nullptr) const;
+
+    QTemporaryDir m_dir;
+    QString m_data;
+    int m_port = 0;
+    bool m_running = false;
+    QString m_error;
+};

@@ -1,0 +1,391 @@
+// The team's server, for real: a PostgreSQL cluster of the test's own, strips'
+// outboxes sending to it through Qt's QPSQL driver, and the totals read back.
+// Nothing is counted twice or left out, whatever the server does meanwhile.
+#include "model/countermodel.h"
+#include "pgcluster.h"
+#include "state/countdata.h"
+#include "team/publisher.h"
+#include "team/team.h"
+#include "team/teamserver.h"
+#include "team/teamtable.h"
+#include "testsupport.h"
+
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+using namespace zentova;
+
+namespace
+{
+
+// `n` counts of `counter` (0 to 4), as the log's lines from byte `from` of
+// the file `file`.
+QList<JournalLine> counts(int n, int counter, const QString &file, qint64 from = 100,
+                          const QDate &day = QDate(2026, 12, 8))
+{
+    QList<JournalLine> lines;
+    for (int i = 0; i < n; ++i) {
+        const LogEntry e{QDateTime(day, QTime(9, 0).addSecs(i)), counter, QStringLiteral("電話"), 1,
+                         i + 1, LogKind::Count};
+        lines.append({e, day, file, from});
+        from += countLogLine(e).size();
+    }
+    return lines;
+}
+
+TeamOptions joined(const QString &server, const QString &name, const QString &folder)
+{
+    return {server, name, folder};
+}
+
+} // namespace
+
+class TestTeam : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(m_cluster.start(), qPrintable(m_cluster.error()));
+    }
+
+    void init()
+    {
+        m_cluster.psql("DROP TABLE IF EXISTS zentova_change, zentova_strip, zentova_schema");
+    }
+
+    void outboxLinesReadBack_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("row");
+        const TeamRow row{teamRowId("F", "Countlog-2026-12.csv", 40),
+                          "山田 花子",
+                          "F",
+                          QDate(2026, 3, 29),
+                          QDateTime(QDate(2026, 3, 29), QTime(2, 30), QTimeZone("Europe/Berlin")),
+                          5,
+                          "返品,\"受付\"",
+                          -3,
+                          7,
+                          "取消"};
+        const QByteArray good = outboxLine(row);
+        QTest::addRow("a row with quotes and a comma") << good << true;
+        QTest::addRow("cut short") << good.left(good.size() - 9) << false;
+        QTest::addRow("counter 6") << QByteArray(good).replace(",5,", ",6,") << false;
+        QTest::addRow("no id") << good.mid(36) << false;
+    }
+
+    void outboxLinesReadBack()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, row);
+        const auto read = parseOutboxLine(line);
+        QCOMPARE(read.has_value(), row);
+        if (row) {
+            QCOMPARE(outboxLine(*read), line);
+            QCOMPARE(read->at.offsetFromUtc(), 3600); // the moment kept, summer time or not
+        }
+    }
+
+    void serverTextsBecomeConnectOptions_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("options"); // "" where it is neither form
+        const QString limits = " connect_timeout=10 tcp_user_timeout=20000 application_name=zentova";
+        QTest::addRow("URI") << "postgresql://zentova@db.example:5433/office?sslmode=verify-full"
+                             << "host='db.example' port='5433' user='zentova' dbname='office' "
+                                "sslmode='verify-full'" + limits;
+        QTest::addRow("key=value, quoted")
+            << "host=db dbname='my office' connect_timeout=3"
+            << "host='db' dbname='my office' connect_timeout='3' tcp_user_timeout=20000 "
+               "application_name=zentova";
+        QTest::addRow("a quote inside") << R"(dbname='it\'s')"
+                                        << R"(dbname='it\'s')" + limits;
+        QTest::addRow("words") << "db.example office" << "";
+        QTest::addRow("an open quote") << "dbname='office" << "";
+    }
+
+    void serverTextsBecomeConnectOptions()
+    {
+        QFETCH(QString, server);
+        QTEST(teamConnectOptions(server), "options");
+    }
+
+    void tableGroupsTitlesAcrossPeople()
+    {
+        const QDateTime now(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC);
+        TeamTotals totals;
+        totals.serverNow = now;
+        totals.totals = {{"鈴木", "電話", 5, now.addSecs(-60)},
+                         {"佐藤", "電話", 7, now.addSecs(-30)},
+                         {"佐藤", "メール", 2, now.addSecs(-900)},
+                         {"鈴木", "来客", 9, now.addSecs(-10)}};
+        totals.strips = {{"鈴木", now.addSecs(-TeamReachingSecs - 1)},
+                         {"佐藤", now.addSecs(-5)},
+                         {"田中", now.addSecs(-20)}}; // reaches, nothing counted yet
+        const TeamTable table = teamTable(totals);
+        QCOMPARE(table.titles, (QStringList{"電話", "来客", "メール"}));
+        QCOMPARE(table.people.size(), 3);
+        QStringList seen;
+        for (const TeamTable::Person &p : table.people) {
+            QStringList counts;
+            for (qint64 n : p.counts)
+                counts << QString::number(n);
+            seen << QStringLiteral("%1:%2=%3 %4 %5")
+                        .arg(p.name, counts.join(u','))
+                        .arg(p.total)
+                        .arg(p.lastChange.isValid() ? p.lastChange.toString("HH:mm:ss") : "-")
+                        .arg(p.reaching ? "on" : "off");
+        }
+        seen.sort();
+        QCOMPARE(seen, (QStringList{"佐藤:7,0,2=9 11:59:30 on", "田中:0,0,0=0 - on",
+                                    "鈴木:5,9,0=14 11:59:50 off"}));
+    }
+
+    void chartGroupsTheRestAsOthers_data()
+    {
+        QTest::addColumn<int>("titles");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<qint64>>("first"); // the first person's counts by group
+        QTest::addRow("five fit") << 5 << QStringList{"t0", "t1", "t2", "t3", "t4"}
+                                  << QList<qint64>{1, 2, 3, 4, 5};
+        QTest::addRow("seven: four and the rest")
+            << 7 << QStringList{"t0", "t1", "t2", "t3", "その他"} << QList<qint64>{1, 2, 3, 4, 18};
+        QTest::addRow("none") << 0 << QStringList{} << QList<qint64>{};
+    }
+
+    void chartGroupsTheRestAsOthers()
+    {
+        QFETCH(int, titles);
+        TeamTable table;
+        TeamTable::Person p{"A", {}, 0, {}, {}, false};
+        for (int t = 0; t < titles; ++t) {
+            table.titles << QStringLiteral("t%1").arg(t);
+            p.counts << t + 1;
+        }
+        table.people = {p};
+        const TeamChartGroups groups = teamChartGroups(table, "その他");
+        QTEST(groups.names, "names");
+        QTEST(groups.counts.value(0), "first");
+    }
+
+    // Two data folders publish as two people; each row arrives once and
+    // the sums are what each strip's counters moved.
+    void twoFoldersPublishAsTwoPeople()
+    {
+        QTemporaryDir a, b;
+        Team first(a.path()), second(b.path());
+        first.setOptions(joined(m_cluster.server(), "佐藤", "folder-a"));
+        second.setOptions(joined(m_cluster.server(), "鈴木", "folder-b"));
+        first.journaled(counts(30, 0, "Countlog-2026-12.csv"));
+        second.journaled(counts(12, 2, "Countlog-2026-12.csv")); // the same log name elsewhere
+        first.journaled(counts(5, 1, "Countlog-2026-12.csv", 5000));
+        QVERIFY(allSent(first) && allSent(second));
+        QCOMPARE(m_cluster.psql("SELECT person || ':' || counter || '=' || sum(delta)"
+                                " FROM zentova_change GROUP BY person, counter ORDER BY 1"),
+                 QStringLiteral("佐藤:1=30\n佐藤:2=5\n鈴木:3=12"));
+        QCOMPARE(m_cluster.psql("SELECT version FROM zentova_schema"), QStringLiteral("1"));
+        QCOMPARE(m_cluster.psql("SELECT count(*) FROM zentova_strip"), QStringLiteral("2"));
+
+        // And the team's totals read back as the window reads them.
+        const QString name = QStringLiteral("read-back");
+        QString problem;
+        QVERIFY2(openTeamDatabase(name, m_cluster.server(), &problem), qPrintable(problem));
+        {
+            QSqlDatabase db = QSqlDatabase::database(name);
+            TeamTotals totals;
+            QVERIFY2(readTeamTotals(db, QDate(2026, 12, 1), QDate(2026, 12, 8), &totals, &problem),
+                     qPrintable(problem));
+            const TeamTable table = teamTable(totals);
+            QCOMPARE(table.titles, QStringList{"電話"});
+            QCOMPARE(table.people.size(), 2);
+            QCOMPARE(table.people[0].total + table.people[1].total, 47);
+            QVERIFY(table.people[0].reaching && table.people[1].reaching);
+            QVERIFY(readTeamTotals(db, QDate(2026, 12, 9), QDate(2026, 12, 31), &totals, &problem));
+            QCOMPARE(totals.totals.size(), 0); // another range, no counts
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    // The server stopped mid-day and started again: the rows made meanwhile
+    // wait and arrive, none lost and none twice; rows sent again (a lost
+    // answer, a kill before the mark) are kept once.
+    void aStoppedServerLosesAndDoublesNothing()
+    {
+        QTemporaryDir folder;
+        {
+            Team team(folder.path());
+            team.setOptions(joined(m_cluster.server(), "佐藤", "F"));
+            team.journaled(counts(10, 0, "Countlog-2026-12.csv"));
+            QVERIFY(allSent(team));
+            QVERIFY(m_cluster.stop());
+            QSignalSpy told(&team, &Team::statusChanged);
+            team.journaled(counts(7, 0, "Countlog-2026-12.csv", 9000));
+            QTRY_VERIFY_WITH_TIMEOUT(!team.problem().isEmpty(), 15000);
+            QVERIFY(!team.outbox().isEmpty());
+            QVERIFY(m_cluster.restart());
+            QVERIFY(allSent(team, 90000)); // after the back-off
+            QVERIFY(team.reaching());
+        }
+        QCOMPARE(m_cluster.psql("SELECT sum(delta) || '/' || count(*) FROM zentova_change"),
+                 QStringLiteral("17/17"));
+
+        // The same rows once more, as after a kill between the server's
+        // answer and the mark, then a new start that sends what waits.
+        QList<TeamRow> again;
+        for (const JournalLine &l : counts(10, 0, "Countlog-2026-12.csv"))
+            again << teamRowOf(l, "佐藤", "F");
+        Outbox(folder.path()).append(again);
+        Team restarted(folder.path());
+        restarted.setOptions(joined(m_cluster.server(), "佐藤", "F"));
+        QVERIFY(allSent(restarted));
+        QCOMPARE(m_cluster.psql("SELECT sum(delta) || '/' || count(*) FROM zentova_change"),
+                 QStringLiteral("17/17"));
+    }
+
+    // Servers that cannot be used: the cause is told once, the rows wait,
+    // and a change is taken at once while the publisher is stuck.
+    void unusableServersAreToldOnce_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("cause");
+        QTest::addRow("wrong password") << "tcp:wrong" << "password";
+        QTest::addRow("wrong host") << "host=nowhere.invalid dbname=team connect_timeout=2"
+                                    << "nowhere.invalid";
+        QTest::addRow("never answers") << "silent" << "port"; // its port, in the cause
+    }
+
+    void unusableServersAreToldOnce()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, cause);
+        m_cluster.psql("DO $$ BEGIN CREATE ROLE teammate LOGIN PASSWORD 'right';"
+                       " EXCEPTION WHEN duplicate_object THEN NULL; END $$");
+        QTcpServer silent; // takes the connection and never says a word
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QList<QTcpSocket *> held;
+        connect(&silent, &QTcpServer::newConnection, this,
+                [&] { held << silent.nextPendingConnection(); });
+        if (server == "tcp:wrong") {
+            server = m_cluster.serverOverTcp("teammate", "wrong");
+        } else if (server == "silent") {
+            server = QStringLiteral("host=127.0.0.1 port=%1 dbname=team connect_timeout=2")
+                         .arg(silent.serverPort());
+            cause = QString::number(silent.serverPort());
+        }
+        QTemporaryDir folder;
+        Team team(folder.path());
+        QSignalSpy told(&team, &Team::statusChanged);
+        team.setOptions(joined(server, "佐藤", "F"));
+        for (int i = 0; i < 3; ++i)
+            team.journaled(counts(1, 0, "Countlog-2026-12.csv", 100 + i * 40));
+        // Taken while the publisher is still trying.
+        QVERIFY(!team.outbox().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!team.problem().isEmpty(), 20000);
+        QVERIFY2(team.problem().contains(cause, Qt::CaseInsensitive), qPrintable(team.problem()));
+        QVERIFY(!team.reaching());
+        // Retried (at 1 s, 2 s ...) but told once.
+        QTest::qWait(3500);
+        QCOMPARE(told.count(), 2); // joined, then the cause
+        qint64 end = 0;
+        QCOMPARE(team.outbox().waiting(100, &end).size(), 3);
+    }
+
+    // A role that may not make tables: told so, until the administrator's
+    // script has made them and given it its rights.
+    void aRoleWithoutCreateRightNeedsTheScript()
+    {
+        m_cluster.psql("DO $$ BEGIN CREATE ROLE strip LOGIN;"
+                       " EXCEPTION WHEN duplicate_object THEN NULL; END $$");
+        QTemporaryDir folder;
+        Team team(folder.path());
+        team.setOptions(joined(m_cluster.server("strip"), "佐藤", "F"));
+        team.journaled(counts(4, 0, "Countlog-2026-12.csv"));
+        QTRY_VERIFY_WITH_TIMEOUT(!team.problem().isEmpty(), 15000);
+        QVERIFY2(team.problem().contains("permission denied"), qPrintable(team.problem()));
+        bool ok = false;
+        m_cluster.psql(teamSetupScript("strip"), &ok);
+        QVERIFY(ok);
+        QVERIFY(allSent(team, 90000));
+        QCOMPARE(m_cluster.psql("SELECT sum(delta) FROM zentova_change"), QStringLiteral("4"));
+        // The least rights: it adds rows, and changes and removes none.
+        const QString name = QStringLiteral("as-strip");
+        QString problem;
+        QVERIFY(openTeamDatabase(name, m_cluster.server("strip"), &problem));
+        {
+            QSqlQuery q(QSqlDatabase::database(name));
+            QVERIFY(!q.exec("DELETE FROM zentova_change"));
+            QVERIFY(!q.exec("UPDATE zentova_change SET delta = 100"));
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    // The model tells each log line as it is written and, after a kill that
+    // left Countday.ini behind the log, tells those lines again at the next
+    // start: the same rows, which the server keeps once.
+    void linesToldAgainMakeTheSameRows()
+    {
+        test::Sandbox sandbox;
+        CountRecord titled;
+        titled.Title = {"電話", "", "", "", ""};
+        writeRecordFile(countDataPath(), titled);
+        QList<TeamRow> rows;
+        const auto listen = [&](CounterModel &model) {
+            model.setJournalSink([&](const QList<JournalLine> &lines) {
+                for (const JournalLine &l : lines)
+                    rows << teamRowOf(l, "佐藤", "F");
+            });
+        };
+        listen(*sandbox.model);
+        sandbox.model->LoadCountData();
+        sandbox.model->restore(false);
+        sandbox.model->gTitle(0) = "電話";
+        sandbox.model->count(0, 1);
+        sandbox.model->store();
+        const QByteArray ledger = sandbox.readFile("Countday.ini");
+        const QByteArray record = sandbox.readFile("Countdata.dat");
+        sandbox.model->count(0, 1);
+        sandbox.model->count(0, 1);
+        sandbox.model->store();
+        QCOMPARE(rows.size(), 3);
+        // Killed after the log's append: the ledger and the record are the
+        // earlier ones.
+        sandbox.writeFile("Countday.ini", ledger);
+        sandbox.writeFile("Countdata.dat", record);
+        const QList<TeamRow> first = rows;
+        rows.clear();
+        sandbox.model = std::make_unique<CounterModel>();
+        listen(*sandbox.model);
+        sandbox.model->LoadCountData();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0], first[1]);
+        QCOMPARE(rows[1], first[2]);
+        // The record, which the strip trusts, still says 1: the log is
+        // brought back to it, and so is the team's sum.
+        QCOMPARE(rows[2].kind, QStringLiteral("補正"));
+        QCOMPARE(rows[0].delta + rows[1].delta + rows[2].delta + first[0].delta, 1);
+    }
+
+private:
+    // Every row on the server, the strip reaching it.
+    static bool allSent(Team &team, int ms = 20000)
+    {
+        for (int waited = 0; waited < ms; waited += 50) {
+            if (team.outbox().isEmpty() && team.reaching())
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
+    PgCluster m_cluster;
+};
+
+QTEST_GUILESS_MAIN(TestTeam)
+#include "tst_team.moc"
