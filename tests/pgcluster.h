@@ -18,6 +18,7 @@ public:
     bool start();
     bool stop();    // the server, not the folder: start() again restarts it
     bool restart(); // after stop()
+    bool isRunning() const { return m_running; }
     QString error() const { return m_error; }
 
     // A libpq connection string for `user` (the superuser: admin) over the

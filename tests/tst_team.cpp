@@ -57,6 +57,8 @@ private slots:
 
     void init()
     {
+        if (!m_cluster.isRunning()) // a test that failed while it was stopped
+            QVERIFY(m_cluster.restart());
         m_cluster.psql("DROP TABLE IF EXISTS zentova_change, zentova_strip, zentova_schema");
     }
 
