@@ -10,12 +10,15 @@
 #include "settings/frmset.h"
 #include "settings/optionswindow.h"
 #include "state/countdata.h"
+#include "team/teamwindow.h"
 #include "testsupport.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
 #include <QMetaProperty>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace zentova;
@@ -96,7 +99,7 @@ private slots:
         sandbox.model->count(0, 1);
         emit test::menu(strip)->aboutToShow(); // the undo item says what it takes back
         QStringList texts = textsOf(strip) + textsOf(*test::menu(strip));
-        QVERIFY(test::menu(strip)->actions().value(2)->text().startsWith("&Undo: Calls +1"));
+        QVERIFY(strip.findChild<QAction *>("undoAction")->text().startsWith("&Undo: Calls +1"));
 
         frmSet settings(*sandbox.model, &strip, &strip);
         texts += textsOf(settings);
@@ -109,6 +112,15 @@ private slots:
         // A copy for a spreadsheet is headed in English; history.csv stays as it is.
         QVERIFY(history.clipboardText().startsWith("Date\tCalls\tMails\tTotal\n"));
         QVERIFY(sandbox.readFile("history.csv").contains("日付,項目1,件数1,"));
+        // The team's window, its server out of reach.
+        TeamWindow team({"host=nowhere.invalid dbname=office", "Sato", "F"}, QDate(2024, 1, 1));
+        QSignalSpy read(&team, &TeamWindow::refreshed);
+        team.show();
+        QVERIFY(read.wait(15000));
+        // The cause after it is libpq's own, in the session's language.
+        const QString status = team.findChild<QLabel *>("status")->text();
+        QVERIFY(status.startsWith("Cannot reach the team's server: "));
+        texts += textsOf(team).filter(QRegularExpression("^(?!Cannot reach the team)"));
 
         texts << alarmMessage(7, 5) << alarmTitle() << errorDescription(ErrorCode::TypeMismatch);
         strip.unload(); // the day's total

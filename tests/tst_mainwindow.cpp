@@ -259,7 +259,8 @@ private slots:
             if (!popup)
                 return;
             for (const QAction *action : popup->actions())
-                items << action->text();
+                if (action->isVisible()) // チーム only with a team
+                    items << action->text();
             if (popup == test::menu(w))
                 popup->actions().last()->trigger();
             popup->close();

@@ -553,6 +553,38 @@ Total: %1</translation>
         <source>キャンセル</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>チーム</source>
+        <translation>Team</translation>
+    </message>
+    <message>
+        <source>チームのサーバー</source>
+        <translation>Team server</translation>
+    </message>
+    <message>
+        <source>PostgreSQL の接続文字列か URI です。空にするとチームに加わりません。パスワードは ~/.pgpass に書きます。</source>
+        <translation>A PostgreSQL connection string or URI. Leave it empty to stay out of a team. Put the password in ~/.pgpass.</translation>
+    </message>
+    <message>
+        <source>チームでの名前</source>
+        <translation>Name in the team</translation>
+    </message>
+    <message>
+        <source>サーバー(&amp;V):</source>
+        <translation>Ser&amp;ver:</translation>
+    </message>
+    <message>
+        <source>名前(&amp;N):</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>サーバーの欄にパスワードは書けません。~/.pgpass に書いてください（README を参照）。</source>
+        <translation>The server field cannot hold a password. Put it in ~/.pgpass (see the README).</translation>
+    </message>
+    <message>
+        <source>サーバーは host=... dbname=... の形か postgresql:// で始まる URI で書いてください。</source>
+        <translation>Write the server as host=... dbname=... or as a URI starting with postgresql://.</translation>
+    </message>
 </context>
 <context>
     <name>Settings</name>
@@ -734,6 +766,109 @@ Total: %1</translation>
     <message>
         <source>目標 %1 まで あと %2</source>
         <translation>%2 to go to the target of %1</translation>
+    </message>
+    <message>
+        <source>チーム(&amp;T)...</source>
+        <translation>&amp;Team...</translation>
+    </message>
+</context>
+<context>
+    <name>Team</name>
+    <message>
+        <source>チームのサーバー: %1</source>
+        <translation>the team's server: %1</translation>
+    </message>
+    <message>
+        <source>チームに送る変更 (%1) を書き込めません: %2</source>
+        <translation>The changes for the team (%1) cannot be written: %2</translation>
+    </message>
+    <message>
+        <source>%1：チーム</source>
+        <translation>%1: Team</translation>
+    </message>
+    <message>
+        <source>期間</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>今日</source>
+        <translation>Today</translation>
+    </message>
+    <message>
+        <source>今週</source>
+        <translation>This week</translation>
+    </message>
+    <message>
+        <source>今月</source>
+        <translation>This month</translation>
+    </message>
+    <message>
+        <source>期間(&amp;P):</source>
+        <translation>&amp;Period:</translation>
+    </message>
+    <message>
+        <source>コピー(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>CSV で保存(&amp;S)...</source>
+        <translation>&amp;Save as CSV...</translation>
+    </message>
+    <message>
+        <source>%1 に接続しています...</source>
+        <translation>Connecting to %1...</translation>
+    </message>
+    <message>
+        <source>人ごとの件数のグラフ</source>
+        <translation>Chart of counts by person</translation>
+    </message>
+    <message>
+        <source>人ごとの件数</source>
+        <translation>Counts by person</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>合計</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>最後の変更</source>
+        <translation>Last change</translation>
+    </message>
+    <message>
+        <source>帯</source>
+        <translation>Strip</translation>
+    </message>
+    <message>
+        <source>チームのサーバーに接続できません: %1</source>
+        <translation>Cannot reach the team's server: %1</translation>
+    </message>
+    <message>
+        <source>%1 人（%2 に読み込み）</source>
+        <translation>%1 people (read at %2)</translation>
+    </message>
+    <message>
+        <source>接続中</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>未接続（最後 %1）</source>
+        <translation>Not connected (last %1)</translation>
+    </message>
+    <message>
+        <source>未接続</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation>Others</translation>
+    </message>
+    <message>
+        <source>この期間の記録はありません</source>
+        <translation>No counts in this range</translation>
     </message>
 </context>
 </TS>
