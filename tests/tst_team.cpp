@@ -10,6 +10,7 @@
 #include "team/teamtable.h"
 #include "testsupport.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -372,6 +373,14 @@ private slots:
         // brought back to it, and so is the team's sum.
         QCOMPARE(rows[2].kind, QStringLiteral("補正"));
         QCOMPARE(rows[0].delta + rows[1].delta + rows[2].delta + first[0].delta, 1);
+    }
+
+    // What the README gives an administrator is what the program makes.
+    void theAdministratorsScriptIsTheProgramsOwn()
+    {
+        QFile script(QStringLiteral(ZENTOVA_TEAM_SQL));
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(script.readAll()), teamSetupScript("zentova"));
     }
 
 private:

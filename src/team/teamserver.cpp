@@ -17,24 +17,24 @@ constexpr int kSchemaVersion = 1;
 
 const char *const kTables[] = {
     "CREATE TABLE IF NOT EXISTS zentova_schema (version integer NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS zentova_change ("
-    " id uuid PRIMARY KEY,"
-    " person text NOT NULL,"
-    " folder text NOT NULL,"
-    " day date NOT NULL,"
-    " at timestamptz NOT NULL,"
-    " counter smallint NOT NULL CHECK (counter BETWEEN 1 AND 5),"
-    " title text NOT NULL,"
-    " delta integer NOT NULL,"
-    " count integer NOT NULL,"
-    " kind text NOT NULL DEFAULT '')",
+    "CREATE TABLE IF NOT EXISTS zentova_change (\n"
+    "    id uuid PRIMARY KEY,\n"
+    "    person text NOT NULL,\n"
+    "    folder text NOT NULL,\n"
+    "    day date NOT NULL,\n"
+    "    at timestamptz NOT NULL,\n"
+    "    counter smallint NOT NULL CHECK (counter BETWEEN 1 AND 5),\n"
+    "    title text NOT NULL,\n"
+    "    delta integer NOT NULL,\n"
+    "    count integer NOT NULL,\n"
+    "    kind text NOT NULL DEFAULT '')",
     "CREATE INDEX IF NOT EXISTS zentova_change_day ON zentova_change (day, person)",
-    "CREATE TABLE IF NOT EXISTS zentova_strip ("
-    " folder text PRIMARY KEY,"
-    " person text NOT NULL,"
-    " seen timestamptz NOT NULL)",
-    "INSERT INTO zentova_schema (version) SELECT 1"
-    " WHERE NOT EXISTS (SELECT 1 FROM zentova_schema)",
+    "CREATE TABLE IF NOT EXISTS zentova_strip (\n"
+    "    folder text PRIMARY KEY,\n"
+    "    person text NOT NULL,\n"
+    "    seen timestamptz NOT NULL)",
+    "INSERT INTO zentova_schema (version) SELECT 1\n"
+    "    WHERE NOT EXISTS (SELECT 1 FROM zentova_schema)",
 };
 
 QString quoted(const QString &value)
@@ -288,7 +288,9 @@ bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, Tea
 
 QString teamSetupScript(const QString &role)
 {
-    QString script = QStringLiteral("-- Run once as the database's owner.\n");
+    QString script = QStringLiteral(
+        "-- Zentova's tables, for a database where the strips' role may not make\n"
+        "-- them: run once as the database's owner, then give that role its rights.\n");
     for (const char *statement : kTables)
         script += QString::fromLatin1(statement) + QStringLiteral(";\n");
     script += QStringLiteral("GRANT SELECT ON zentova_schema TO %1;\n"
