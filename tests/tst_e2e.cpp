@@ -1,6 +1,7 @@
 // The real program on a virtual X screen, used the way a person would: it is
 // copied into a folder of its own, clicked with xdotool, and judged by its
 // windows and by the bytes it leaves in Countdata.dat.
+#include "pgcluster.h"
 #include "platform/sjis.h"
 #include "state/countdata.h"
 #include "state/countrecord.h"
@@ -14,6 +15,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -1144,6 +1146,84 @@ private slots:
                  (QStringList{"combo box: 期間", "combo box: グラフの項目"}));
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
+    }
+
+    // Two strips in two data folders joined to a real PostgreSQL: clicks and
+    // --count on both, the server stopped and started in the middle, one
+    // strip killed with rows waiting. The server ends with every count made,
+    // once each, and the team window opens on both people's totals.
+    void aTeamOfTwoCountsEachChangeOnce()
+    {
+        PgCluster cluster;
+        QVERIFY2(cluster.start(), qPrintable(cluster.error()));
+        Install a, b;
+        const auto join = [&](Install &install, const QByteArray &name, int y) {
+            CountRecord titled;
+            titled.Title = {"電話", "来客", {}, {}, {}};
+            writeRecordFile(install.path("Countdata.dat"), titled);
+            QFile options(install.path("Options.ini"));
+            QVERIFY(options.open(QIODevice::WriteOnly) &&
+                    options.write("[Team]\nServer=" + cluster.server().toUtf8() + "\nName=" + name +
+                                  "\n") > 0);
+            QDir().mkpath(install.path("home/.config/zentova"));
+            QFile place(install.path("home/.config/zentova/zentova.ini"));
+            QVERIFY(place.open(QIODevice::WriteOnly) &&
+                    place.write("[strip]\nx=426\ny=" + QByteArray::number(y) + "\n") > 0);
+        };
+        join(a, "佐藤", 1);
+        join(b, "鈴木", 200);
+        const QPoint down(0, 199); // from A's place to B's
+        QProcess stripA, stripB;
+        a.start(stripA, *m_screen);
+        b.start(stripB, *m_screen);
+        QVERIFY(m_screen->waitForWindow("zentova"));
+        QVERIFY(waitUntil([&] { return m_screen->windows().count() >= 2; }));
+        QTest::qWait(300);
+        m_screen->click(counterButton(0), 1, 3);
+        m_screen->click(counterButton(1) + down, 1, 2);
+        QCOMPARE(a.command(*m_screen, {"--count", "2"}), 0);
+        QCOMPARE(b.command(*m_screen, {"--count", "1"}), 0);
+        const QString sums = "SELECT string_agg(person || counter || '=' || n, ' ' ORDER BY person,"
+                             " counter) FROM (SELECT person, counter, sum(delta) AS n"
+                             " FROM zentova_change GROUP BY 1, 2) s";
+        QTRY_COMPARE_WITH_TIMEOUT(cluster.psql(sums), QString("佐藤1=3 佐藤2=1 鈴木1=1 鈴木2=2"),
+                                  10000);
+
+        // The server stops; counting goes on; A is killed with rows waiting.
+        QVERIFY(cluster.stop());
+        m_screen->click(counterButton(0), 1, 2);
+        m_screen->click(counterButton(0) + down, 1, 1);
+        QCOMPARE(a.command(*m_screen, {"--uncount", "2"}), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(a.data()).Count[1], int16_t(0), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(a.path("Teamoutbox.csv")).size() > 0, 3000);
+        stripA.kill();
+        QVERIFY(stripA.waitForFinished(5000));
+        QVERIFY(cluster.restart());
+        a.start(stripA, *m_screen);
+        QVERIFY(m_screen->waitForFocus("Zentova")); // the day offered back
+        m_screen->key("y");
+        const CountRecord endA = decodeRecord(a.data()), endB = decodeRecord(b.data());
+        QCOMPARE(QList<int16_t>(endA.Count.begin(), endA.Count.end()),
+                 QList<int16_t>({5, 0, 0, 0, 0}));
+        QCOMPARE(QList<int16_t>(endB.Count.begin(), endB.Count.end()),
+                 QList<int16_t>({2, 2, 0, 0, 0}));
+        // B waits out its back-off (a minute at most).
+        QTRY_COMPARE_WITH_TIMEOUT(cluster.psql(sums), QString("佐藤1=5 佐藤2=0 鈴木1=2 鈴木2=2"),
+                                  75000);
+
+        // B's team window.
+        const qsizetype shown = m_screen->windows().size();
+        m_screen->click(kLeftMargin + down, 3);
+        QVERIFY(waitUntil([&] { return m_screen->windows().size() > shown; }));
+        m_screen->key("Down");
+        m_screen->key("Down");
+        m_screen->key("Return");
+        QVERIFY(m_screen->waitForWindow("Zentova：チーム"));
+        for (QProcess *p : {&stripA, &stripB}) {
+            p->terminate();
+            QVERIFY(p->waitForFinished(5000));
+        }
+        QCOMPARE(cluster.psql(sums), QString("佐藤1=5 佐藤2=0 鈴木1=2 鈴木2=2"));
     }
 
 private:

@@ -145,11 +145,17 @@ QStringList TeamWindow::headings() const
 void TeamWindow::present(const TeamTotals &totals, const QString &problem)
 {
     if (!problem.isEmpty()) {
-        // What was read last stays, said to be old.
-        m_status->setText(translate("Team", "チームのサーバーに接続できません: %1").arg(problem));
+        // What was read last stays, greyed as old; the cause's first line
+        // says why (libpq's hints follow on the terminal's).
+        m_status->setText(translate("Team", "チームのサーバーに接続できません: %1")
+                              .arg(problem.section(u'\n', 0, 0).trimmed()));
+        m_chart->setEnabled(false);
+        m_tableView->setEnabled(false);
         emit refreshed();
         return;
     }
+    m_chart->setEnabled(true);
+    m_tableView->setEnabled(true);
     m_table = teamTable(totals);
     const QDateTime read = totals.serverNow.isValid() ? totals.serverNow.toLocalTime()
                                                       : QDateTime::currentDateTime();
