@@ -44,6 +44,12 @@ QString quoted(const QString &value)
     return u'\'' + v + u'\'';
 }
 
+// An empty text, never NULL: Qt binds a null QString as NULL.
+QString text(const QString &s)
+{
+    return s.isNull() ? QStringLiteral("") : s;
+}
+
 bool failed(const QSqlError &e, QString *error)
 {
     if (error)
@@ -228,15 +234,15 @@ bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QString *error
         return failed(q.lastError(), error);
     for (const TeamRow &r : rows) {
         q.addBindValue(r.id.toString(QUuid::WithoutBraces));
-        q.addBindValue(r.person);
-        q.addBindValue(r.folder);
+        q.addBindValue(text(r.person));
+        q.addBindValue(text(r.folder));
         q.addBindValue(r.day.toString(Qt::ISODate));
         q.addBindValue(r.at.toOffsetFromUtc(r.at.offsetFromUtc()).toString(Qt::ISODateWithMs));
         q.addBindValue(r.counter);
-        q.addBindValue(r.title);
+        q.addBindValue(text(r.title));
         q.addBindValue(r.delta);
         q.addBindValue(r.count);
-        q.addBindValue(r.kind);
+        q.addBindValue(text(r.kind));
     }
     if (!q.exec())
         return failed(q.lastError(), error);
@@ -250,8 +256,8 @@ bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &perso
                                   " VALUES (?, ?, now()) ON CONFLICT (folder) DO UPDATE"
                                   " SET person = excluded.person, seen = excluded.seen")))
         return failed(q.lastError(), error);
-    q.addBindValue(folder);
-    q.addBindValue(person);
+    q.addBindValue(text(folder));
+    q.addBindValue(text(person));
     if (!q.exec())
         return failed(q.lastError(), error);
     return true;

@@ -1,0 +1,122 @@
+// The team window against a real server's rows: what it shows, copies and
+// saves, for each range, following new rows while it is open, and saying so
+// when the server goes away.
+#include "pgcluster.h"
+#include "team/teamserver.h"
+#include "team/teamwindow.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace zentova;
+
+namespace
+{
+
+const QDate kToday(2026, 12, 9); // a Wednesday
+
+TeamRow row(const QString &person, const QDate &day, int counter, const QString &title, int delta)
+{
+    static int n = 0;
+    ++n;
+    return {teamRowId(person, "log", n), person, person, day,
+            QDateTime(day, QTime(9, 0).addSecs(n)), counter, title, delta, 0, QString()};
+}
+
+} // namespace
+
+class TestTeamWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(m_cluster.start(), qPrintable(m_cluster.error()));
+        QString problem;
+        QVERIFY2(openTeamDatabase("rows", m_cluster.server(), &problem), qPrintable(problem));
+        QSqlDatabase db = QSqlDatabase::database("rows");
+        QVERIFY2(prepareTeamTables(db, &problem), qPrintable(problem));
+        // Today, earlier this week (Monday), earlier this month, last month.
+        QVERIFY2(insertTeamRows(db,
+                               {row("佐藤", kToday, 1, "電話", 3), row("佐藤", kToday, 2, "メール", 2),
+                                row("鈴木", kToday, 3, "電話", 4), // the same title, elsewhere
+                                row("鈴木", kToday.addDays(-2), 1, "来客", 5),
+                                row("佐藤", kToday.addDays(-8), 1, "電話", 10),
+                                row("佐藤", kToday.addMonths(-1), 1, "電話", 100)},
+                               &problem),
+                 qPrintable(problem));
+    }
+
+    void rangesShowWhatTheRowsAddUpTo_data()
+    {
+        QTest::addColumn<int>("range");
+        QTest::addColumn<QString>("copied");
+        QTest::addRow("today") << 0
+                               << "名前\t電話\tメール\t合計\n佐藤\t3\t2\t5\n鈴木\t4\t0\t4\n合計\t7\t2\t9\n";
+        QTest::addRow("this week, from Monday")
+            << 1 << "名前\t電話\t来客\tメール\t合計\n佐藤\t3\t0\t2\t5\n鈴木\t4\t5\t0\t9\n合計\t7\t5\t2\t14\n";
+        QTest::addRow("this month")
+            << 2 << "名前\t電話\t来客\tメール\t合計\n佐藤\t13\t0\t2\t15\n鈴木\t4\t5\t0\t9\n合計\t17\t5\t2\t24\n";
+    }
+
+    void rangesShowWhatTheRowsAddUpTo()
+    {
+        QFETCH(int, range);
+        QFETCH(QString, copied);
+        TeamWindow window({m_cluster.server(), "佐藤", "F"}, kToday);
+        QSignalSpy read(&window, &TeamWindow::refreshed);
+        window.show();
+        QVERIFY(read.wait(10000));
+        window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(range);
+        QTRY_COMPARE_WITH_TIMEOUT(withoutStatusColumns(window.clipboardText()), copied, 10000);
+    }
+
+    // New rows show within the window's refresh; a server gone is said.
+    void followsNewRowsAndSaysWhenTheServerIsGone()
+    {
+        TeamWindow window({m_cluster.server(), "佐藤", "F"}, kToday);
+        QSignalSpy read(&window, &TeamWindow::refreshed);
+        window.show();
+        QVERIFY(read.wait(10000));
+        QString problem;
+        {
+            QSqlDatabase db = QSqlDatabase::database("rows");
+            QVERIFY(insertTeamRows(db, {row("田中", kToday, 1, "電話", 6)}, &problem));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(window.clipboardText().contains("田中\t6\t0\t6"),
+                                 2 * TeamWindow::RefreshMs + 1000);
+        QVERIFY(m_cluster.stop());
+        QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QLabel *>("status")->text().startsWith(
+                                     "チームのサーバーに接続できません"),
+                                 15000);
+        QVERIFY(!window.findChild<QTableWidget *>("table")->isEnabled());
+        QVERIFY(window.clipboardText().contains("田中")); // the last read stays, greyed
+        QVERIFY(m_cluster.restart());
+        QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QTableWidget *>("table")->isEnabled(), 15000);
+    }
+
+private:
+    // The table's own columns: the last change and the strip's state
+    // follow the total and change with the clock.
+    static QString withoutStatusColumns(const QString &text)
+    {
+        QStringList lines = text.split(u'\n');
+        for (QString &line : lines) {
+            QStringList cells = line.split(u'\t');
+            if (cells.size() > 3 && !line.startsWith(QStringLiteral("合計")))
+                cells = cells.mid(0, cells.size() - 2);
+            line = cells.join(u'\t');
+        }
+        return lines.join(u'\n');
+    }
+
+    PgCluster m_cluster;
+};
+
+QTEST_MAIN(TestTeamWindow)
+#include "tst_teamwindow.moc"
