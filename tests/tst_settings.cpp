@@ -9,13 +9,16 @@
 #include "settings/frmset.h"
 #include "state/counterstate.h"
 #include "state/options.h"
+#include "team/team.h"
 #include "testsupport.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -422,6 +425,53 @@ private slots:
 
     // The options window from the strip's menu: a target typed for the
     // second counter is stored and drawn in that frame at once.
+    // Joining a team in the options: a server with a password in it is
+    // refused (the window stays), then the server and the name are stored,
+    // and the strip's menu gains チーム... for as long as a server is set.
+    void optionsWindowJoinsATeam_data()
+    {
+        QTest::addColumn<QStringList>("typed"); // server, name, for each OK in turn
+        QTest::addColumn<QString>("stored");    // Options.ini's [Team] after the last OK
+        QTest::addColumn<int>("boxes");
+        QTest::addRow("a URI")
+            << QStringList{"postgresql://zentova@db/office", ""}
+            << "Server=postgresql://zentova@db/office" << 0;
+        QTest::addRow("a password first refused")
+            << QStringList{"postgresql://zentova:secret@db/office", "佐藤",
+                           "host=db dbname=office", "佐藤"}
+            << "Server=host=db dbname=office Name=佐藤" << 1;
+        QTest::addRow("words, refused; then no team")
+            << QStringList{"db office", "", "", ""} << "" << 1;
+    }
+
+    void optionsWindowJoinsATeam()
+    {
+        QFETCH(QStringList, typed);
+        Team team(m_sandbox->folder());
+        m_main->setTeam(&team);
+        QTimer::singleShot(0, [&] {
+            auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(window);
+            for (qsizetype i = 0; i + 1 < typed.size(); i += 2) {
+                window->findChild<QLineEdit *>("serverBox")->setText(typed[i]);
+                window->findChild<QLineEdit *>("nameBox")->setText(typed[i + 1]);
+                window->findChild<QPushButton *>("okButton")->click();
+            }
+        });
+        m_main->findChild<QAction *>("optionsAction")->trigger();
+        QSettings ini(optionsPath(), QSettings::IniFormat);
+        QFETCH(QString, stored);
+        QStringList keys;
+        for (const char *key : {"Server", "Name"})
+            if (ini.contains(QStringLiteral("Team/") + key))
+                keys << QStringLiteral("%1=%2").arg(key, ini.value(QStringLiteral("Team/") + key).toString());
+        QCOMPARE(keys.join(u' '), stored);
+        QTEST(int(m_sandbox->boxes.calls.size()), "boxes");
+        QCOMPARE(m_main->findChild<QAction *>("teamAction")->isVisible(), !stored.isEmpty());
+        QCOMPARE(team.isJoined(), !stored.isEmpty());
+        m_main->setTeam(nullptr);
+    }
+
     void optionsWindowSetsADailyTarget()
     {
         m().gTitle(1) = QStringLiteral("電話");

@@ -702,7 +702,7 @@ void frmMain::showOptions()
         // A new turn hour counts from the next turn: the open day keeps its
         // bounds, so nothing moves between days because of a setting.
         m_model.setOptions(window.choose(m_model.options()));
-        if (m_team && window.team() != m_team->options())
+        if (m_team && window.team() != m_team->givenOptions())
             m_team->setOptions(window.team());
         for (int i = 0; i < CounterCount; ++i) {
             showTarget(i);

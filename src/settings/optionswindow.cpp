@@ -130,6 +130,7 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
     m_storedTeam = readTeamOptions();
     m_serverBox->setText(m_storedTeam.server);
     m_nameBox->setText(m_storedTeam.name);
+    m_nameBox->setPlaceholderText(defaultTeamName());
     m_startHourBox->setFocus();
     adjustSize();
     placeBesideStrip(this);
@@ -148,9 +149,7 @@ void OptionsWindow::store()
     }
     TeamOptions team = m_storedTeam;
     team.server = m_serverBox->text().trimmed();
-    team.name = m_nameBox->text().trimmed();
-    if (team.name.isEmpty())
-        team.name = defaultTeamName();
+    team.name = m_nameBox->text().trimmed(); // empty: the login's name
     if (teamServerHasPassword(team.server)) {
         MsgBox(translate("Options", "サーバーの欄にパスワードは書けません。~/.pgpass に書いてください"
                                     "（README を参照）。"),

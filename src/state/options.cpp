@@ -85,8 +85,6 @@ TeamOptions readTeamOptions()
     team.server = ini.value(QStringLiteral("Team/Server")).toString().trimmed();
     team.name = ini.value(QStringLiteral("Team/Name")).toString().trimmed();
     team.folder = ini.value(QStringLiteral("Team/Folder")).toString().trimmed();
-    if (team.name.isEmpty())
-        team.name = defaultTeamName();
     return team;
 }
 

@@ -32,8 +32,8 @@ DayOptions readDayOptions();
 DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen);
 
 // Joining a team ([Team]): the server, a libpq connection string or URI
-// (empty: no team), the name the team sees, and the data folder's own id
-// among the team's rows. No password is kept here: libpq's own ways apply.
+// (empty: no team), the name the team sees (empty: defaultTeamName()), and
+// the data folder's own id among the team's rows. No password is kept here: libpq's own ways apply.
 struct TeamOptions {
     QString server;
     QString name;

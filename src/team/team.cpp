@@ -21,15 +21,18 @@ Team::~Team()
 void Team::setOptions(const TeamOptions &options)
 {
     const bool wasJoined = isJoined();
-    if (options == m_options && m_publisher)
+    if (options == m_given && (m_publisher || !isJoined()))
         return;
     stopPublisher();
+    m_given = options;
     m_options = options;
     m_reaching = false;
     m_problem.clear();
     if (isJoined()) {
         if (m_options.folder.isEmpty())
             m_options.folder = teamFolderId();
+        if (m_options.name.isEmpty())
+            m_options.name = defaultTeamName();
         m_publisher = new TeamPublisher(m_outbox, m_options.server, m_options.name, m_options.folder);
         m_publisher->moveToThread(&m_thread);
         connect(&m_thread, &QThread::finished, m_publisher, &QObject::deleteLater);

@@ -26,6 +26,9 @@ public:
     // Joins the team named in `options` (an empty server leaves it), and
     // sends what waits in the outbox.
     void setOptions(const TeamOptions &options);
+    // As given to setOptions(), and as in force (the name and the folder's
+    // id filled in).
+    const TeamOptions &givenOptions() const { return m_given; }
     const TeamOptions &options() const { return m_options; }
     bool isJoined() const { return !m_options.server.isEmpty(); }
 
@@ -49,6 +52,7 @@ private:
     void stopPublisher();
 
     Outbox m_outbox;
+    TeamOptions m_given;
     TeamOptions m_options;
     QThread m_thread;
     TeamPublisher *m_publisher = nullptr;
