@@ -91,6 +91,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     m_serverBox = new QLineEdit(team);
     m_serverBox->setObjectName(QStringLiteral("serverBox"));
     m_serverBox->setPlaceholderText(QStringLiteral("postgresql://zentova@db.example/office"));
+    m_serverBox->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 44);
     m_serverBox->setAccessibleName(translate("Options", "チームのサーバー"));
     m_serverBox->setToolTip(translate(
         "Options", "PostgreSQL の接続文字列か URI です。空にするとチームに加わりません。"
