@@ -2,7 +2,8 @@
 // lines) and a year of count log (200 counts a day): the time from creating
 // the window to its first frame on the screen, median of ROUNDS, and what
 // the open window adds to the process's memory.
-// Usage: historybench [ROUNDS]
+// Usage: historybench [ROUNDS] [YEARS] [--bare]  (--bare: the toolkit's
+//        floor, a bare window of the same size with a table, measured the same way)
 //        historybench --prepare-log DIR   (a data folder for bench/run.sh:
 //        yesterday's record, a year of log up to it)
 //        historybench --prepare-big-log DIR MIB   (yesterday's record, and
@@ -15,9 +16,16 @@
 #include "platform/files/folders.h"
 #include "state/countdata.h"
 #include "state/countlog.h"
+#include "widgets/controls.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -119,6 +127,38 @@ bool prepareBigLog(qint64 mib)
     return true;
 }
 
+// As the history window is built, less everything of its own: the same
+// size and font, a table with seven headed columns and one row, two lists,
+// three buttons and three labels.
+QWidget *bareWindow()
+{
+    auto *window = new QWidget(nullptr, Qt::Window);
+    window->setFont(uiFont());
+    window->resize(760, 480);
+    auto *layout = new QVBoxLayout(window);
+    auto *top = new QHBoxLayout;
+    for (const QString &label : {QStringLiteral("期間:"), QStringLiteral("グラフ:")}) {
+        top->addWidget(new QLabel(label, window));
+        auto *list = new QComboBox(window);
+        list->addItems({QStringLiteral("今週"), QStringLiteral("今月"), QStringLiteral("すべて")});
+        top->addWidget(list);
+    }
+    for (const QString &text :
+         {QStringLiteral("コピー"), QStringLiteral("画像をコピー"), QStringLiteral("CSV で保存...")})
+        top->addWidget(new QPushButton(text, window));
+    layout->addLayout(top);
+    auto *model = new QStandardItemModel(1, 7, window);
+    model->setHorizontalHeaderLabels({QStringLiteral("日付"), kTitles[0], kTitles[1], kTitles[2],
+                                      kTitles[3], kTitles[4], QStringLiteral("合計")});
+    for (int c = 0; c < 7; ++c)
+        model->setItem(0, c, new QStandardItem(QString::number(c)));
+    auto *table = new QTableView(window);
+    table->setModel(model);
+    layout->addWidget(table, 1);
+    layout->addWidget(new QLabel(QStringLiteral("期間の合計"), window));
+    return window;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -136,6 +176,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
     const int years = argc > 2 ? std::atoi(argv[2]) : 10;
+    // The toolkit's floor: a bare window of the same size and font with a
+    // table, its header and the same lists and buttons, and no days.
+    const bool bare = argc > 3 && QByteArray(argv[3]) == "--bare";
     const int dayCount = years * 365;
     QTemporaryDir folder;
     setAppFolder(folder.path());
@@ -167,12 +210,22 @@ int main(int argc, char *argv[])
         const long before = rssKiB();
         QElapsedTimer t;
         t.start();
-        auto *window = new HistoryWindow(model);
-        window->findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window) ||
-            window->shownDays().size() != size_t(dayCount + 1))
-            return 1;
+        QWidget *window = nullptr;
+        if (bare) {
+            window = bareWindow();
+            window->show();
+            if (!QTest::qWaitForWindowExposed(window))
+                return 1;
+        } else {
+            auto *history = new HistoryWindow(model);
+            history->findChild<QComboBox *>("rangeBox")
+                ->setCurrentIndex(int(HistoryRange::Everything));
+            history->show();
+            if (!QTest::qWaitForWindowExposed(history) ||
+                history->shownDays().size() != size_t(dayCount + 1))
+                return 1;
+            window = history;
+        }
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         if (r == 0)
             addedKiB = rssKiB() - before; // the first opening loads what the rest share

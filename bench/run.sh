@@ -202,6 +202,7 @@ count_libs=$(ldd "$started_dir/zentova" | grep -o 'libQt6[A-Za-z]*' | sort -u | 
 stop "$pid"
 history=$("$BUILD/zentova_historybench" "$RUNS")
 century=$("$BUILD/zentova_historybench" "$RUNS" 100)
+floor=$("$BUILD/zentova_historybench" "$RUNS" 10 --bare)
 
 # The team, against a PostgreSQL of the benchmark's own.
 team=$(QT_QPA_PLATFORM=offscreen "$BUILD/zentova_teambench" "$RUNS" "$TEAMCOUNTS" "$TEAMDAYS" 2>/dev/null) ||
@@ -235,6 +236,7 @@ echo "Start-up on a day of $BIGLOG MiB of count log (median of $STARTS): $(media
 echo "--count with the history window open on it (window open: $history_open; $COMMANDS counts): median $(median "${series[count_history]}") us, slowest $(tr ' ' '\n' <<<"${series[count_history]}" | sort -g | tail -n 1) us (target: every one < 50000 us)"
 echo "History window with its chart, 3650 days and a year of log (median of $RUNS): $(awk '{print $2}' <<<"$history") ms (target < 100 ms), memory added when open: $(awk '{print $6}' <<<"$history") KiB"
 echo "History window on 36500 days (median of $RUNS): $(awk '{print $2}' <<<"$century") ms (target < 100 ms), memory added when open: $(awk '{print $6}' <<<"$century") KiB"
+echo "The toolkit's floor, a bare window of the same size and font with a table, two lists and three buttons: memory added when open: $(awk '{print $6}' <<<"$floor") KiB"
 echo "Idle wake-ups per second with the history window open: $(median "${series[wake_history]}") /s, the strip alone $(median "${series[wake_zentova]}") /s"
 echo "Team (ten people, $TEAMCOUNTS counts each; the window on fifty people): $team (targets: every row once; the window < 200 ms)"
 echo "bench: 1 passed, 0 failed"

@@ -141,6 +141,9 @@ QList<QRect> BarChart::legendRects() const
     }
     m_legendWidth = width();
     m_legend = rects;
+    m_legendBottom = 4 + fm.height(); // a row kept even when empty
+    for (const QRect &r : rects)
+        m_legendBottom = std::max(m_legendBottom, r.bottom() + 1);
     return rects;
 }
 
@@ -153,10 +156,8 @@ void BarChart::changeEvent(QEvent *e)
 
 int BarChart::legendBottom() const
 {
-    int bottom = 4 + fontMetrics().height(); // a row kept even when empty
-    for (const QRect &r : legendRects())
-        bottom = std::max(bottom, r.bottom() + 1);
-    return bottom;
+    legendRects(); // made for this width, if not yet
+    return m_legendBottom;
 }
 
 QRect BarChart::slotRect(int index) const

@@ -88,6 +88,7 @@ private:
     // every bar's place depends on it.
     mutable int m_legendWidth = -1;
     mutable QList<QRect> m_legend;
+    mutable int m_legendBottom = 0;
 };
 
 } // namespace zentova
