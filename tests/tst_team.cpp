@@ -300,6 +300,30 @@ private slots:
         QCOMPARE(team.outbox().waiting(100, &end).size(), 3);
     }
 
+    // A strip ends at once, whatever its publisher waits for: here a server
+    // that takes the connection and never answers.
+    void endingNeverWaitsForASilentServer()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QList<QTcpSocket *> held;
+        connect(&silent, &QTcpServer::newConnection, this,
+                [&] { held << silent.nextPendingConnection(); });
+        QTemporaryDir folder;
+        {
+            Team team(folder.path());
+            team.setOptions(joined(
+                QStringLiteral("host=127.0.0.1 port=%1 dbname=team").arg(silent.serverPort()),
+                "佐藤", "F"));
+            team.journaled(counts(1, 0, "Countlog-2026-12.csv"));
+            QTRY_VERIFY(!held.isEmpty()); // the publisher waits for an answer
+        }
+        // Ended without waiting for the publisher to give up on it.
+        QCoreApplication::processEvents();
+        QCOMPARE(held.first()->state(), QAbstractSocket::ConnectedState);
+        QVERIFY(!Outbox(folder.path()).isEmpty()); // the row waits for the next start
+    }
+
     // A role that may not make tables: told so, until the administrator's
     // script has made them and given it its rights.
     void aRoleWithoutCreateRightNeedsTheScript()

@@ -16,7 +16,10 @@ TeamPublisher::TeamPublisher(Outbox &outbox, const QString &server, const QStrin
 {
 }
 
-TeamPublisher::~TeamPublisher() = default;
+TeamPublisher::~TeamPublisher()
+{
+    stop(); // on its own thread, as that thread ends
+}
 
 void TeamPublisher::wake()
 {

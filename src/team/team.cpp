@@ -8,9 +8,16 @@
 namespace zentova
 {
 
-Team::Team(const QString &folder) : m_outbox(folder)
+namespace
 {
-    m_thread.setObjectName(QStringLiteral("zentova-team"));
+
+constexpr unsigned long kStopWaitMs = 500;
+
+} // namespace
+
+Team::Team(const QString &folder) : m_outbox(folder), m_thread(new QThread(this))
+{
+    m_thread->setObjectName(QStringLiteral("zentova-team"));
 }
 
 Team::~Team()
@@ -34,8 +41,8 @@ void Team::setOptions(const TeamOptions &options)
         if (m_options.name.isEmpty())
             m_options.name = defaultTeamName();
         m_publisher = new TeamPublisher(m_outbox, m_options.server, m_options.name, m_options.folder);
-        m_publisher->moveToThread(&m_thread);
-        connect(&m_thread, &QThread::finished, m_publisher, &QObject::deleteLater);
+        m_publisher->moveToThread(m_thread);
+        connect(m_thread, &QThread::finished, m_publisher, &QObject::deleteLater);
         connect(m_publisher, &TeamPublisher::reached, this,
                 [this](bool reaching, const QString &problem) {
                     m_reaching = reaching;
@@ -43,7 +50,7 @@ void Team::setOptions(const TeamOptions &options)
                     emit statusChanged();
                 });
         connect(m_publisher, &TeamPublisher::allSent, this, &Team::allSent);
-        m_thread.start();
+        m_thread->start();
         // What a kill left waiting goes first.
         QMetaObject::invokeMethod(m_publisher, &TeamPublisher::wake, Qt::QueuedConnection);
     }
@@ -78,9 +85,17 @@ void Team::stopPublisher()
 {
     if (!m_publisher)
         return;
-    QMetaObject::invokeMethod(m_publisher, &TeamPublisher::stop, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    QMetaObject::invokeMethod(m_publisher, &TeamPublisher::stop, Qt::QueuedConnection);
+    m_thread->quit();
+    // A publisher stuck on a server that does not answer (up to its
+    // connection's time limit) is left to the end of the process: the strip
+    // never waits for the network, not even to end.
+    if (!m_thread->wait(kStopWaitMs)) {
+        m_thread->setParent(nullptr);
+        QObject::connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+        m_thread = new QThread(this);
+        m_thread->setObjectName(QStringLiteral("zentova-team"));
+    }
     m_publisher = nullptr; // deleted as its thread finished
 }
 

@@ -54,7 +54,7 @@ private:
     Outbox m_outbox;
     TeamOptions m_given;
     TeamOptions m_options;
-    QThread m_thread;
+    QThread *m_thread; // the publisher's; replaced when one is left stuck
     TeamPublisher *m_publisher = nullptr;
     bool m_reaching = false;
     QString m_problem;
