@@ -968,24 +968,7 @@ private slots:
         QProcess program;
         QVERIFY(startWithCounter(install, program, screen, 0));
         QVERIFY(screen.waitForManaged("zentova"));
-        QProcess xev;
-        xev.setProcessEnvironment(screen.environment());
-        xev.start("stdbuf", {"-oL", "xev", "-event", "keyboard"});
-        QVERIFY(screen.waitForWindow("Event Tester"));
-        screen.click(screen.window("Event Tester")->geometry.center());
-        QVERIFY(screen.waitForFocus("Event Tester"));
-
-        const QPoint strip = screen.window("zentova")->geometry.topLeft();
-        screen.click(strip + (counterButton(0) - QPoint(426, 1)));
-        screen.xdotool({"type", "--delay", "60", "2024 "});
-        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[0], int16_t(1), 3000);
-        QVERIFY(screen.waitForFocus("Event Tester"));
-        QByteArray typed;
-        QTRY_COMPARE((typed += xev.readAllStandardOutput()).count("KeyPress event"), 5);
-        const CountRecord after = decodeRecord(install.data());
-        QCOMPARE(after.Count[1] + after.Count[3], 0); // the 2s and the 4 counted nothing
-        xev.terminate();
-        xev.waitForFinished(3000);
+        clickThenType(screen, screen, install);
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
     }
@@ -1004,37 +987,15 @@ private slots:
         CountRecord titled;
         titled.Title[0] = "T";
         writeRecordFile(install.path("Countdata.dat"), titled);
-        // Where the test's window leaves it clear.
-        QDir().mkpath(install.path("home/.config/zentova"));
-        QFile place(install.path("home/.config/zentova/zentova.ini"));
-        QVERIFY(place.open(QIODevice::WriteOnly) && place.write("[strip]\nx=100\ny=100\n") > 0);
-        place.close();
+        placeStrip(install, 100, 100); // where the test's window leaves it clear
         QProcess program;
         install.start(program, xwayland, {}, desktop.session());
         QVERIFY(xwayland.waitForWindow("zentova"));
         QVERIFY(xwayland.settledPlace("zentova"));
-        QProcess xev;
-        xev.setProcessEnvironment(xwayland.environment());
-        xev.start("stdbuf", {"-oL", "xev", "-event", "keyboard", "-geometry", "300x200+300+300"});
-        QVERIFY(xwayland.waitForWindow("Event Tester"));
-        QVERIFY(xwayland.settledPlace("Event Tester"));
         // The nested desktop stands at the host's top left: its places are
         // the host's.
         host.xdotool({"mousemove", "1200", "1000"});
-        host.click(xwayland.window("Event Tester")->geometry.center());
-        QVERIFY(xwayland.waitForFocus("Event Tester"));
-
-        const QPoint strip = xwayland.window("zentova")->geometry.topLeft();
-        host.click(strip + (counterButton(0) - QPoint(426, 1)));
-        host.xdotool({"type", "--delay", "60", "2024 "});
-        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[0], int16_t(1), 3000);
-        QVERIFY(xwayland.waitForFocus("Event Tester"));
-        QByteArray typed;
-        QTRY_COMPARE((typed += xev.readAllStandardOutput()).count("KeyPress event"), 5);
-        const CountRecord after = decodeRecord(install.data());
-        QCOMPARE(after.Count[1] + after.Count[3], 0);
-        xev.terminate();
-        xev.waitForFinished(3000);
+        clickThenType(host, xwayland, install);
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
     }
@@ -1086,11 +1047,7 @@ private slots:
         Screen screen;
         QVERIFY2(screen.start(size + "x24", "openbox"), "no window manager");
         Install install;
-        QDir().mkpath(install.path("home/.config/zentova"));
-        QFile place(install.path("home/.config/zentova/zentova.ini"));
-        QVERIFY(place.open(QIODevice::WriteOnly) &&
-                place.write(QByteArray("[strip]\nx=200\ny=") + QByteArray::number(stripY) + "\n"));
-        place.close();
+        placeStrip(install, 200, stripY);
         QProcess program;
         QVERIFY(startWithCounter(install, program, screen, 0));
         QVERIFY(screen.waitForManaged("zentova"));
@@ -1165,10 +1122,7 @@ private slots:
             QVERIFY(options.open(QIODevice::WriteOnly) &&
                     options.write("[Team]\nServer=" + cluster.server().toUtf8() + "\nName=" + name +
                                   "\n") > 0);
-            QDir().mkpath(install.path("home/.config/zentova"));
-            QFile place(install.path("home/.config/zentova/zentova.ini"));
-            QVERIFY(place.open(QIODevice::WriteOnly) &&
-                    place.write("[strip]\nx=426\ny=" + QByteArray::number(y) + "\n") > 0);
+            placeStrip(install, 426, y);
         };
         join(a, "佐藤", 1);
         join(b, "鈴木", 200);
@@ -1227,6 +1181,41 @@ private slots:
     }
 
 private:
+    // The strip's place for its next start.
+    static void placeStrip(Install &install, int x, int y)
+    {
+        QDir().mkpath(install.path("home/.config/zentova"));
+        QFile place(install.path("home/.config/zentova/zentova.ini"));
+        QVERIFY(place.open(QIODevice::WriteOnly) &&
+                place.write(QStringLiteral("[strip]\nx=%1\ny=%2\n").arg(x).arg(y).toLatin1()) > 0);
+    }
+
+    // With xev holding the keyboard, a click on the strip's first counter
+    // and "2024 " typed: one count, and the five keys reach xev. The clicks
+    // and keys go in on `input`, the windows are on `display`.
+    static void clickThenType(Screen &input, Screen &display, Install &install)
+    {
+        QProcess xev;
+        xev.setProcessEnvironment(display.environment());
+        xev.start("stdbuf", {"-oL", "xev", "-event", "keyboard", "-geometry", "300x200+300+300"});
+        QVERIFY(display.waitForWindow("Event Tester"));
+        QVERIFY(display.settledPlace("Event Tester"));
+        input.click(display.window("Event Tester")->geometry.center());
+        QVERIFY(display.waitForFocus("Event Tester"));
+
+        const QPoint strip = display.window("zentova")->geometry.topLeft();
+        input.click(strip + (counterButton(0) - QPoint(426, 1)));
+        input.xdotool({"type", "--delay", "60", "2024 "});
+        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(install.data()).Count[0], int16_t(1), 3000);
+        QVERIFY(display.waitForFocus("Event Tester"));
+        QByteArray typed;
+        QTRY_COMPARE((typed += xev.readAllStandardOutput()).count("KeyPress event"), 5);
+        const CountRecord after = decodeRecord(install.data());
+        QCOMPARE(after.Count[1] + after.Count[3], 0); // the 2s and the 4 counted nothing
+        xev.terminate();
+        xev.waitForFinished(3000);
+    }
+
     // A copy whose counter `index` is in use, started and shown.
     static bool startWithCounter(Install &install, QProcess &program, Screen &screen, int index)
     {
