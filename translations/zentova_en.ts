@@ -776,7 +776,7 @@ Total: %1</translation>
     <name>Team</name>
     <message>
         <source>チームのサーバー: %1</source>
-        <translation>the team's server: %1</translation>
+        <translation>the team&apos;s server: %1</translation>
     </message>
     <message>
         <source>チームに送る変更 (%1) を書き込めません: %2</source>
@@ -839,12 +839,8 @@ Total: %1</translation>
         <translation>Last change</translation>
     </message>
     <message>
-        <source>帯</source>
-        <translation>Strip</translation>
-    </message>
-    <message>
         <source>チームのサーバーに接続できません: %1</source>
-        <translation>Cannot reach the team's server: %1</translation>
+        <translation>Cannot reach the team&apos;s server: %1</translation>
     </message>
     <message>
         <source>%1 人（%2 に読み込み）</source>
@@ -869,6 +865,10 @@ Total: %1</translation>
     <message>
         <source>この期間の記録はありません</source>
         <translation>No counts in this range</translation>
+    </message>
+    <message>
+        <source>接続</source>
+        <translation>Connection</translation>
     </message>
 </context>
 </TS>

@@ -59,7 +59,10 @@ QList<TeamRow> Outbox::waiting(qsizetype most, qint64 *end) const
 void Outbox::markSent(qint64 end)
 {
     const QMutexLocker locked(&m_lock);
-    if (end >= QFileInfo(m_path).size()) {
+    const qint64 size = QFileInfo(m_path).size();
+    if (end == sentMark() && (size == 0 || end < size))
+        return; // nothing new taken: nothing to write
+    if (end >= size) {
         // All taken: the mark goes back first, then the file; a kill between
         // the two sends the rows once more, which the server ignores.
         writeFileAtomically(m_markPath, "0\n");

@@ -138,7 +138,7 @@ QStringList TeamWindow::headings() const
 {
     QStringList h{translate("Team", "名前")};
     h += m_table.titles;
-    h << translate("Team", "合計") << translate("Team", "最後の変更") << translate("Team", "帯");
+    h << translate("Team", "合計") << translate("Team", "最後の変更") << translate("Team", "接続");
     return h;
 }
 
