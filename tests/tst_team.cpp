@@ -102,8 +102,16 @@ private slots:
         QTest::addColumn<QString>("options"); // "" where it is neither form
         const QString limits = " connect_timeout=10 tcp_user_timeout=20000 application_name=zentova";
         QTest::addRow("URI") << "postgresql://zentova@db.example:5433/office?sslmode=verify-full"
-                             << "host='db.example' port='5433' user='zentova' dbname='office' "
+                             << "user='zentova' host='db.example' port='5433' dbname='office' "
                                 "sslmode='verify-full'" + limits;
+        QTest::addRow("URI, a socket folder as its host")
+            << "postgresql://zentova@%2Fvar%2Frun%2Fpostgresql/office"
+            << "user='zentova' host='/var/run/postgresql' dbname='office'" + limits;
+        QTest::addRow("URI, the socket folder as a parameter")
+            << "postgresql:///office?host=/tmp/pg&port=5499"
+            << "dbname='office' host='/tmp/pg' port='5499'" + limits;
+        QTest::addRow("URI, IPv6") << "postgres://[::1]:5432/team"
+                                   << "host='::1' port='5432' dbname='team'" + limits;
         QTest::addRow("key=value, quoted")
             << "host=db dbname='my office' connect_timeout=3"
             << "host='db' dbname='my office' connect_timeout='3' tcp_user_timeout=20000 "

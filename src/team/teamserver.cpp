@@ -4,7 +4,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
-#include <QUrlQuery>
 #include <QVariant>
 
 namespace zentova
@@ -62,25 +61,63 @@ std::optional<QList<std::pair<QString, QString>>> connectPairs(const QString &se
 {
     QList<std::pair<QString, QString>> pairs;
     const QString text = server.trimmed();
-    if (text.startsWith(QLatin1String("postgresql://")) ||
-        text.startsWith(QLatin1String("postgres://"))) {
-        const QUrl url(text, QUrl::StrictMode);
-        if (!url.isValid())
-            return std::nullopt;
-        if (!url.host().isEmpty())
-            pairs.append({QStringLiteral("host"), url.host()});
-        if (url.port() > 0)
-            pairs.append({QStringLiteral("port"), QString::number(url.port())});
-        if (!url.userName().isEmpty())
-            pairs.append({QStringLiteral("user"), url.userName()});
-        if (!url.password().isEmpty())
-            pairs.append({QStringLiteral("password"), url.password()});
-        const QString db = url.path().mid(1);
-        if (!db.isEmpty())
-            pairs.append({QStringLiteral("dbname"), db});
-        for (const auto &[key, value] :
-             QUrlQuery(url).queryItems(QUrl::FullyDecoded))
-            pairs.append({key, value});
+    const qsizetype scheme = text.startsWith(QLatin1String("postgresql://")) ? 13
+                             : text.startsWith(QLatin1String("postgres://"))  ? 11
+                                                                               : 0;
+    if (scheme) {
+        // libpq's own form: [user[:password]@][host[:port][,...]][/dbname][?key=value&...],
+        // each part percent-encoded (a socket folder as host is %2F...).
+        const auto decoded = [](QStringView part) {
+            return QUrl::fromPercentEncoding(part.toUtf8());
+        };
+        QStringView rest = QStringView(text).mid(scheme);
+        QStringView query;
+        if (const qsizetype q = rest.indexOf(u'?'); q >= 0) {
+            query = rest.mid(q + 1);
+            rest = rest.left(q);
+        }
+        QStringView path;
+        if (const qsizetype slash = rest.indexOf(u'/'); slash >= 0) {
+            path = rest.mid(slash + 1);
+            rest = rest.left(slash);
+        }
+        if (const qsizetype at = rest.lastIndexOf(u'@'); at >= 0) {
+            const QStringView user = rest.left(at);
+            const qsizetype colon = user.indexOf(u':');
+            pairs.append({QStringLiteral("user"), decoded(user.left(colon))});
+            if (colon >= 0)
+                pairs.append({QStringLiteral("password"), decoded(user.mid(colon + 1))});
+            rest = rest.mid(at + 1);
+        }
+        QStringList hosts, ports;
+        for (QStringView spec : rest.split(u',', Qt::SkipEmptyParts)) {
+            QStringView host = spec, port;
+            if (spec.startsWith(u'[')) { // [IPv6]:port
+                const qsizetype close = spec.indexOf(u']');
+                if (close < 0)
+                    return std::nullopt;
+                host = spec.mid(1, close - 1);
+                if (spec.mid(close + 1).startsWith(u':'))
+                    port = spec.mid(close + 2);
+            } else if (const qsizetype colon = spec.lastIndexOf(u':'); colon >= 0) {
+                host = spec.left(colon);
+                port = spec.mid(colon + 1);
+            }
+            hosts << decoded(host);
+            ports << port.toString();
+        }
+        if (!hosts.isEmpty() && !hosts.join(QString()).isEmpty())
+            pairs.append({QStringLiteral("host"), hosts.join(u',')});
+        if (!ports.join(QString()).isEmpty())
+            pairs.append({QStringLiteral("port"), ports.join(u',')});
+        if (!path.isEmpty())
+            pairs.append({QStringLiteral("dbname"), decoded(path)});
+        for (QStringView item : query.split(u'&', Qt::SkipEmptyParts)) {
+            const qsizetype eq = item.indexOf(u'=');
+            if (eq <= 0)
+                return std::nullopt;
+            pairs.append({decoded(item.left(eq)), decoded(item.mid(eq + 1))});
+        }
         return pairs;
     }
     // key = value, the value bare or in single quotes with \ escapes.
