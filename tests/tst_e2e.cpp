@@ -939,11 +939,7 @@ private slots:
         QVERIFY(history.open(QIODevice::ReadOnly));
         QCOMPARE(history.readAll().count(line), 1);
 
-        const qsizetype shown = m_screen->windows().size();
-        m_screen->click(kLeftMargin, 3);
-        QVERIFY(waitUntil([&] { return m_screen->windows().size() > shown; })); // the menu
-        m_screen->key("Down");
-        m_screen->key("Return");
+        chooseFromMenu(*m_screen, kLeftMargin, 1); // 履歴
         QVERIFY(m_screen->waitForWindow("Zentova：履歴"));
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
@@ -1054,11 +1050,7 @@ private slots:
         const QRect strip = screen.window("zentova")->geometry;
         QCOMPARE(strip.top(), stripY);
 
-        const qsizetype shown = screen.windows().size();
-        screen.click(strip.topLeft() + QPoint(4, 19), 3); // the menu on the strip's edge
-        QVERIFY(waitUntil([&] { return screen.windows().size() > shown; }));
-        screen.key("Down");
-        screen.key("Return");
+        chooseFromMenu(screen, strip.topLeft() + QPoint(4, 19), 1); // 履歴
         QVERIFY(screen.waitForManaged("Zentova：履歴"));
         QVERIFY(waitUntil([&] { // placed again once framed
             const QRect frame = screen.frameOf("Zentova：履歴");
@@ -1082,11 +1074,7 @@ private slots:
         install.start(program, *m_screen, {}, {reader.environment()});
         QVERIFY(m_screen->waitForWindow("zentova"));
         QVERIFY(m_screen->settledPlace("zentova"));
-        const qsizetype shown = m_screen->windows().size();
-        m_screen->click(kLeftMargin, 3);
-        QVERIFY(waitUntil([&] { return m_screen->windows().size() > shown; })); // the menu
-        m_screen->key("Down");
-        m_screen->key("Return");
+        chooseFromMenu(*m_screen, kLeftMargin, 1); // 履歴
         QVERIFY(m_screen->waitForWindow("Zentova：履歴"));
 
         QStringList history;
@@ -1166,12 +1154,7 @@ private slots:
                                   75000);
 
         // B's team window.
-        const qsizetype shown = m_screen->windows().size();
-        m_screen->click(kLeftMargin + down, 3);
-        QVERIFY(waitUntil([&] { return m_screen->windows().size() > shown; }));
-        m_screen->key("Down");
-        m_screen->key("Down");
-        m_screen->key("Return");
+        chooseFromMenu(*m_screen, kLeftMargin + down, 2); // チーム
         QVERIFY(m_screen->waitForWindow("Zentova：チーム"));
         for (QProcess *p : {&stripA, &stripB}) {
             p->terminate();
@@ -1181,6 +1164,18 @@ private slots:
     }
 
 private:
+    // The strip's menu opened with a right click on its edge at `edge`, and
+    // its `item`th entry chosen with the keys.
+    static void chooseFromMenu(Screen &screen, QPoint edge, int item)
+    {
+        const qsizetype shown = screen.windows().size();
+        screen.click(edge, 3);
+        QVERIFY(waitUntil([&] { return screen.windows().size() > shown; })); // the menu
+        for (int k = 0; k < item; ++k)
+            screen.key("Down");
+        screen.key("Return");
+    }
+
     // The strip's place for its next start.
     static void placeStrip(Install &install, int x, int y)
     {
