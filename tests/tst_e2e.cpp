@@ -1060,6 +1060,38 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
     }
 
+    // A window manager now and then frames the strip and moves the frame
+    // without telling it (openbox at the start): here another client takes
+    // the strip into a window of its own and moves that. The history window
+    // still opens clear of where the strip is on the screen.
+    void historyWindowFindsAStripMovedBehindItsBack()
+    {
+        Screen screen;
+        QVERIFY2(screen.start("1024x768x24"), "no Xvfb");
+        QProcess frame; // xev's window stands in for the frame
+        frame.setProcessEnvironment(screen.environment());
+        frame.start("xev", {"-event", "keyboard", "-geometry", "640x60+100+500"});
+        QVERIFY(screen.waitForWindow("Event Tester"));
+        Install install;
+        placeStrip(install, 300, 100);
+        QProcess program;
+        QVERIFY(startWithCounter(install, program, screen, 0));
+        screen.xdotool({"windowreparent", screen.window("zentova")->id,
+                        screen.window("Event Tester")->id});
+        QVERIFY(waitUntil([&] { return screen.window("zentova")->geometry.top() >= 500; }));
+        const QRect strip = screen.window("zentova")->geometry;
+
+        chooseFromMenu(screen, strip.topLeft() + QPoint(4, 19), 1); // 履歴
+        QVERIFY(screen.waitForWindow("Zentova：履歴"));
+        const QRect history = screen.window("Zentova：履歴")->geometry;
+        QVERIFY(QRect(QPoint(0, 0), screen.size()).contains(history));
+        QVERIFY(!history.intersects(strip));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+        frame.terminate();
+        frame.waitForFinished(3000);
+    }
+
     // What a screen reader finds of the history window: a window, its lists
     // named by their labels rather than by what they show.
     void historyWindowReadsAsAWindow()

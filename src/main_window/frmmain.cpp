@@ -84,7 +84,7 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
     m_storePlace->setSingleShot(true);
     m_storePlace->setInterval(500);
     connect(m_storePlace, &QTimer::timeout, this,
-            [this] { rememberStripPlace(geometry().topLeft()); });
+            [this] { rememberStripPlace(geometry().topLeft() + staleBy(this)); });
 
     for (const QKeySequence &keys :
          {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
@@ -446,7 +446,7 @@ void frmMain::popUpMenuFromKeyboard()
     const QWidget *from = focusWidget() ? focusWidget() : this;
     // Opened from the keyboard, the first item is ready for Return.
     QTimer::singleShot(0, menu, [this] { menu->setActiveAction(menu->actions().value(0)); });
-    trap([&] { menu->exec(from->mapToGlobal(QPoint(0, from->height()))); });
+    trap([&] { menu->exec(from->mapToGlobal(QPoint(0, from->height())) + staleBy(this)); });
 }
 
 // ---------------------------------------------------------------------------
@@ -575,7 +575,7 @@ void frmMain::lblC_Change(int index)
 void frmMain::mousePressEvent(QMouseEvent *e)
 {
     e->accept();
-    m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
+    m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft() - staleBy(this);
     m_pointerAtPress = e->globalPosition();
     Form_MouseDown(e->button());
 }

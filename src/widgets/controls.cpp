@@ -1,6 +1,7 @@
 #include "widgets/controls.h"
 
 #include "platform/runtime.h"
+#include "platform/x11/windowmove.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -267,7 +268,8 @@ void placeBesideStrip(QWidget *window)
                           window->frameGeometry().bottom() - window->geometry().bottom())
                : kFrameGuess;
     const QSize whole = window->size().grownBy(frame);
-    const QRect place = besideStrip(g_strip->frameGeometry(), whole, screen->availableGeometry());
+    const QRect strip = g_strip->frameGeometry().translated(staleBy(g_strip));
+    const QRect place = besideStrip(strip, whole, screen->availableGeometry());
     if (place.size() != whole)
         window->resize(place.size().shrunkBy(frame).expandedTo(window->minimumSize()));
     window->move(place.topLeft()); // a window's place is its frame's

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QWidget>
 #include <QWindow>
 #include <cstdlib>
 #include <cstring>
@@ -203,6 +204,14 @@ std::optional<QPoint> placeOnScreen(QWindow *window)
         (QPointF(reply->dst_x, reply->dst_y) / window->devicePixelRatio()).toPoint();
     std::free(reply);
     return place;
+}
+
+QPoint staleBy(const QWidget *window)
+{
+    if (!window || !window->isVisible() || !window->windowHandle())
+        return {};
+    const auto seen = placeOnScreen(window->windowHandle());
+    return seen ? *seen - window->geometry().topLeft() : QPoint();
 }
 
 } // namespace zentova

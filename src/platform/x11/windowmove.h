@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <optional>
 
+class QWidget;
 class QWindow;
 
 namespace zentova
@@ -40,5 +41,13 @@ void releaseToWeston(QWindow *window);
 // has it. Weston moves the frame it puts around a window without telling the
 // window, so Qt goes on with the place it last heard of.
 std::optional<QPoint> placeOnScreen(QWindow *window);
+
+// How far `window` (a shown top-level widget) really is from where Qt has
+// it. Qt's idea goes stale under openbox now and then: when the window
+// manager puts a frame around the window, Qt asks where the window is at
+// once, gets the frame's first place (the screen's corner) before the frame
+// is moved where the window asked to be, and hears of no move after. A null
+// point where Qt is right or the X server cannot be asked.
+QPoint staleBy(const QWidget *window);
 
 } // namespace zentova
