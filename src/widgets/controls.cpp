@@ -261,14 +261,20 @@ void placeBesideStrip(QWidget *window)
     if (!screen)
         return;
     const bool framed = window->isVisible() && window->frameGeometry() != window->geometry();
-    const QMargins frame =
-        framed ? QMargins(window->geometry().left() - window->frameGeometry().left(),
-                          window->geometry().top() - window->frameGeometry().top(),
-                          window->frameGeometry().right() - window->geometry().right(),
-                          window->frameGeometry().bottom() - window->geometry().bottom())
-               : kFrameGuess;
+    const QMargins measured(window->geometry().left() - window->frameGeometry().left(),
+                            window->geometry().top() - window->frameGeometry().top(),
+                            window->frameGeometry().right() - window->geometry().right(),
+                            window->frameGeometry().bottom() - window->geometry().bottom());
+    // Qt measures a frame once, when it hears of it; a frame heard of before
+    // the window manager has sized it (openbox first makes it 1 x 1) reads
+    // as less than nothing.
+    const bool measurable = measured.left() >= 0 && measured.top() >= 0 &&
+                            measured.right() >= 0 && measured.bottom() >= 0;
+    const QMargins frame = framed && measurable ? measured : kFrameGuess;
     const QSize whole = window->size().grownBy(frame);
-    const QRect strip = g_strip->frameGeometry().translated(staleBy(g_strip));
+    // The strip's own area where the X server has it: Qt's idea of its place
+    // and frame can be as stale as the window's.
+    const QRect strip(g_strip->geometry().topLeft() + staleBy(g_strip), g_strip->size());
     const QRect place = besideStrip(strip, whole, screen->availableGeometry());
     if (place.size() != whole)
         window->resize(place.size().shrunkBy(frame).expandedTo(window->minimumSize()));
