@@ -500,6 +500,26 @@ private slots:
         QVERIFY(!placed.intersects(strip.adjusted(0, -8, 0, 8))); // a gap either side
     }
 
+    void framesAroundWindows_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QMargins>("expected");
+        const QMargins guess(8, 40, 8, 8);
+        QTest::addRow("not framed yet") << QRect(201, 47, 760, 480) << guess;
+        QTest::addRow("a title bar and thin borders")
+            << QRect(200, 27, 762, 501) << QMargins(1, 20, 1, 1);
+        QTest::addRow("measured at 1 x 1 in the corner") << QRect(0, 0, 1, 1) << guess;
+        QTest::addRow("measured where the frame was first")
+            << QRect(0, 0, 762, 501) << guess;
+    }
+
+    void framesAroundWindows()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QMargins, expected);
+        QCOMPARE(frameAround(QRect(201, 47, 760, 480), frame, QMargins(8, 40, 8, 8)), expected);
+    }
+
     void stripOpensWhereItWasLeft_data()
     {
         // The test screen is 800 x 600: the usual place does not fit there.

@@ -253,6 +253,14 @@ QRect besideStrip(const QRect &strip, const QSize &frame, const QRect &area, int
     return QRect(x, y, std::min(frame.width(), area.width()), height);
 }
 
+QMargins frameAround(const QRect &window, const QRect &frame, const QMargins &guess)
+{
+    if (frame == window || !frame.contains(window))
+        return guess;
+    return QMargins(window.left() - frame.left(), window.top() - frame.top(),
+                    frame.right() - window.right(), frame.bottom() - window.bottom());
+}
+
 void placeBesideStrip(QWidget *window)
 {
     if (!g_strip || !g_strip->isVisible() || window == g_strip)
@@ -261,16 +269,8 @@ void placeBesideStrip(QWidget *window)
     if (!screen)
         return;
     const bool framed = window->isVisible() && window->frameGeometry() != window->geometry();
-    const QMargins measured(window->geometry().left() - window->frameGeometry().left(),
-                            window->geometry().top() - window->frameGeometry().top(),
-                            window->frameGeometry().right() - window->geometry().right(),
-                            window->frameGeometry().bottom() - window->geometry().bottom());
-    // Qt measures a frame once, when it hears of it; a frame heard of before
-    // the window manager has sized it (openbox first makes it 1 x 1) reads
-    // as less than nothing.
-    const bool measurable = measured.left() >= 0 && measured.top() >= 0 &&
-                            measured.right() >= 0 && measured.bottom() >= 0;
-    const QMargins frame = framed && measurable ? measured : kFrameGuess;
+    const QMargins frame =
+        framed ? frameAround(window->geometry(), window->frameGeometry(), kFrameGuess) : kFrameGuess;
     const QSize whole = window->size().grownBy(frame);
     // The strip's own area where the X server has it: Qt's idea of its place
     // and frame can be as stale as the window's.

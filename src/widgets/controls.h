@@ -47,6 +47,12 @@ void setStripWindow(QWidget *strip);
 // frame, it is as tall as the larger side allows.
 QRect besideStrip(const QRect &strip, const QSize &frame, const QRect &area, int gap = 8);
 
+// The frame a window manager put around a window of area `window`, where Qt
+// has the frame as `frame`; `guess` where there is none yet, or where Qt
+// measured it before the window manager sized it (openbox first makes a
+// frame 1 x 1 in the screen's corner) and the frame does not hold the window.
+QMargins frameAround(const QRect &window, const QRect &frame, const QMargins &guess);
+
 // Places `window` by besideStrip (before it is shown: with a guess of its
 // frame, put right once the window manager has framed it).
 void placeBesideStrip(QWidget *window);
