@@ -947,23 +947,29 @@ private slots:
 
     // A click on a counter leaves the keyboard with the program the user
     // types in: the digits typed on arrive there whole and count nothing.
+    // Openbox offers the keyboard to a window as it maps it, and the strip
+    // takes that offer; xfwm4 and mutter make none for a tool window here.
     void clickLeavesTheKeyboardWhereItWas_data()
     {
         QTest::addColumn<QString>("wm");
-        QTest::addRow("openbox") << "openbox";
-        QTest::addRow("xfwm4") << "xfwm4";
-        QTest::addRow("mutter") << "mutter";
+        QTest::addColumn<bool>("offersAtMap");
+        QTest::addRow("openbox") << "openbox" << true;
+        QTest::addRow("xfwm4") << "xfwm4" << false;
+        QTest::addRow("mutter") << "mutter" << false;
     }
 
     void clickLeavesTheKeyboardWhereItWas()
     {
         QFETCH(QString, wm);
+        QFETCH(bool, offersAtMap);
         Screen screen;
         QVERIFY2(screen.start("1280x1024x24", wm), qPrintable("no " + wm));
         Install install;
         QProcess program;
         QVERIFY(startWithCounter(install, program, screen, 0));
         QVERIFY(screen.waitForManaged("zentova"));
+        if (offersAtMap)
+            QVERIFY(screen.waitForFocus("zentova"));
         clickThenType(screen, screen, install);
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
