@@ -19,10 +19,14 @@ namespace
 constexpr int kPressLateMs = 80;
 constexpr uint32_t kSameMomentMs = 50;
 
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
+xcb_intern_atom_cookie_t askAtom(xcb_connection_t *c, const char *name)
 {
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    return xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name);
+}
+
+xcb_atom_t answer(xcb_connection_t *c, xcb_intern_atom_cookie_t asked)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, asked, nullptr);
     const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return found;
@@ -32,7 +36,7 @@ bool windowManagerRuns(xcb_connection_t *c)
 {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, root, atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1),
+        c, xcb_get_property(c, 0, root, answer(c, askAtom(c, "_NET_SUPPORTING_WM_CHECK")), XCB_ATOM_WINDOW, 0, 1),
         nullptr);
     const bool runs = reply && xcb_get_property_value_length(reply) == 4;
     std::free(reply);
@@ -46,18 +50,36 @@ KeyboardGuard::KeyboardGuard(QWidget *strip) : m_strip(strip)
     xcb_connection_t *c = qtConnection();
     if (!c)
         return; // another platform: nothing to guard
-    m_protocols = atom(c, "WM_PROTOCOLS");
-    m_takeFocus = atom(c, "WM_TAKE_FOCUS");
+    m_protocolsAsked = askAtom(c, "WM_PROTOCOLS").sequence;
+    m_takeFocusAsked = askAtom(c, "WM_TAKE_FOCUS").sequence;
     // No input hint: the window manager offers the keyboard and leaves it
     // where it is until the strip takes it.
     strip->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
     QCoreApplication::instance()->installNativeEventFilter(this);
+    m_filtering = true;
 }
 
 KeyboardGuard::~KeyboardGuard()
 {
-    if (m_takeFocus && QCoreApplication::instance())
+    if (!m_filtering)
+        return;
+    if (QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
+    xcb_connection_t *c = m_atomsLearnt ? nullptr : qtConnection();
+    if (c) {
+        xcb_discard_reply(c, m_protocolsAsked);
+        xcb_discard_reply(c, m_takeFocusAsked);
+    }
+}
+
+void KeyboardGuard::learnOfferAtoms()
+{
+    if (m_atomsLearnt)
+        return;
+    m_atomsLearnt = true;
+    xcb_connection_t *c = qtConnection();
+    m_protocols = answer(c, {m_protocolsAsked});
+    m_takeFocus = answer(c, {m_takeFocusAsked});
 }
 
 bool KeyboardGuard::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
@@ -86,6 +108,7 @@ bool KeyboardGuard::nativeEventFilter(const QByteArray &eventType, void *message
         }
     } else if (type == XCB_CLIENT_MESSAGE) {
         const auto *offer = static_cast<const xcb_client_message_event_t *>(message);
+        learnOfferAtoms();
         if (offer->window == uint32_t(id) && offer->type == m_protocols &&
             offer->data.data32[0] == m_takeFocus) {
             offered(offer->data.data32[1]);

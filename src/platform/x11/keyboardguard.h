@@ -38,7 +38,15 @@ private:
     void offered(uint32_t time);
     void takeKeyboard();
 
+    void learnOfferAtoms();
+
     QPointer<QWidget> m_strip;
+    bool m_filtering = false;
+    // The atoms an offer is told by: asked for as the guard is made, their
+    // answers read at the first message, so that the start does not wait.
+    unsigned m_protocolsAsked = 0;
+    unsigned m_takeFocusAsked = 0;
+    bool m_atomsLearnt = false;
     uint32_t m_protocols = 0;
     uint32_t m_takeFocus = 0;
     int m_inputExtension = -1;
