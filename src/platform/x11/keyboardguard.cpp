@@ -32,11 +32,16 @@ xcb_atom_t answer(xcb_connection_t *c, xcb_intern_atom_cookie_t asked)
     return found;
 }
 
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    return answer(c, askAtom(c, name));
+}
+
 bool windowManagerRuns(xcb_connection_t *c)
 {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, root, answer(c, askAtom(c, "_NET_SUPPORTING_WM_CHECK")), XCB_ATOM_WINDOW, 0, 1),
+        c, xcb_get_property(c, 0, root, atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1),
         nullptr);
     const bool runs = reply && xcb_get_property_value_length(reply) == 4;
     std::free(reply);
