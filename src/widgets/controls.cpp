@@ -268,9 +268,9 @@ void placeBesideStrip(QWidget *window)
     const QScreen *screen = g_strip->screen();
     if (!screen)
         return;
-    const bool framed = window->isVisible() && window->frameGeometry() != window->geometry();
-    const QMargins frame =
-        framed ? frameAround(window->geometry(), window->frameGeometry(), kFrameGuess) : kFrameGuess;
+    const QMargins frame = window->isVisible()
+                               ? frameAround(window->geometry(), window->frameGeometry(), kFrameGuess)
+                               : kFrameGuess;
     const QSize whole = window->size().grownBy(frame);
     // The strip's own area where the X server has it: Qt's idea of its place
     // and frame can be as stale as the window's.
@@ -279,7 +279,7 @@ void placeBesideStrip(QWidget *window)
     if (place.size() != whole)
         window->resize(place.size().shrunkBy(frame).expandedTo(window->minimumSize()));
     window->move(place.topLeft()); // a window's place is its frame's
-    if (!framed && !window->isVisible())
+    if (!window->isVisible())
         new PlaceWhenFramed(window);
 }
 
