@@ -2,9 +2,9 @@
 // strip, and as many on the baseline window's button, alternating in rounds.
 // Usage: clickbench [CLICKS] [ROUNDS]; prints the median time of each.
 #include "baseline.h"
-#include "main_window/frmmain.h"
-#include "platform/files/folders.h"
-#include "state/counterstate.h"
+#include "core/files/folders.h"
+#include "core/state/counterstate.h"
+#include "gui/strip/frmmain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,15 +8,15 @@
 //        yesterday's record, a year of log up to it)
 //        historybench --prepare-big-log DIR MIB   (yesterday's record, and
 //        a log of MIB mebibytes all of that day, with its Countday.ini)
-#include "history/history.h"
-#include "history/historywindow.h"
-#include "main_window/frmmain.h"
-#include "model/ledger.h"
-#include "platform/files/atomicfile.h"
-#include "platform/files/folders.h"
-#include "state/countdata.h"
-#include "state/countlog.h"
-#include "widgets/controls.h"
+#include "core/files/atomicfile.h"
+#include "core/files/folders.h"
+#include "core/history/history.h"
+#include "core/model/ledger.h"
+#include "core/state/countdata.h"
+#include "core/state/countlog.h"
+#include "gui/history/historywindow.h"
+#include "gui/strip/frmmain.h"
+#include "gui/widgets/controls.h"
 
 #include <QApplication>
 #include <QComboBox>

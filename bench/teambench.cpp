@@ -5,12 +5,12 @@
 // fifty people and a year of rows.
 // Usage: teambench [ROUNDS] [COUNTS] [DAYS]: each person's counts (1000) and
 // the days of rows the window opens on (365); prints one line of figures.
-#include "model/countermodel.h"
+#include "core/files/folders.h"
+#include "core/model/countermodel.h"
+#include "core/state/countdata.h"
+#include "core/team/team.h"
+#include "gui/team/teamwindow.h"
 #include "pgcluster.h"
-#include "platform/files/folders.h"
-#include "state/countdata.h"
-#include "team/team.h"
-#include "team/teamwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

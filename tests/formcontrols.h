@@ -3,7 +3,7 @@
 // `index` of a control array is named with its index ("cmdC1").
 #pragma once
 
-#include "widgets/controls.h"
+#include "gui/widgets/controls.h"
 
 #include <QLineEdit>
 #include <QMenu>

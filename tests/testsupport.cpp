@@ -1,6 +1,6 @@
 #include "testsupport.h"
 
-#include "platform/files/folders.h"
+#include "core/files/folders.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // a clock that stands still, and the counter state at its start values.
 #pragma once
 
-#include "model/countermodel.h"
-#include "platform/clock.h"
-#include "platform/msgbox.h"
+#include "core/base/clock.h"
+#include "core/base/msgbox.h"
+#include "core/model/countermodel.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,15 +1,15 @@
 // The clock tick and the alarm: the clock text, when the alarm is due, the
 // chime loaded and started before the box, and errors of the load.
 #include "chimesynth.h"
+#include "core/files/folders.h"
+#include "core/model/alarm.h"
+#include "core/state/countdata.h"
+#include "core/state/counterstate.h"
 #include "formcontrols.h"
-#include "main_window/alarm.h"
-#include "main_window/frmmain.h"
-#include "platform/files/folders.h"
-#include "sound/chimeplayer.h"
-#include "sound/mdlsound.h"
-#include "sound/module/wavdecode.h"
-#include "state/countdata.h"
-#include "state/counterstate.h"
+#include "gui/sound/chimeplayer.h"
+#include "gui/sound/mdlsound.h"
+#include "gui/sound/module/wavdecode.h"
+#include "gui/strip/frmmain.h"
 #include "testsupport.h"
 
 #include <QFile>

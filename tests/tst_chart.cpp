@@ -1,10 +1,10 @@
 // The history window's charts: the bars of a range (days, weeks, months), the
 // round ticks, a day's hours, the days that met their targets, what the
 // pointer and the keys reach, and the pixels of a known range.
-#include "history/chartdata.h"
-#include "history/historychart.h"
-#include "history/historywindow.h"
-#include "state/counterstate.h"
+#include "core/history/chartdata.h"
+#include "core/state/counterstate.h"
+#include "gui/history/historychart.h"
+#include "gui/history/historywindow.h"
 #include "testsupport.h"
 
 #include <QApplication>

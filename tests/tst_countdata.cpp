@@ -1,10 +1,10 @@
 // Countdata.dat byte for byte: the record layout, code page 932 texts, short
 // and hostile files, and saves that must never lose the previous record.
-#include "platform/files/atomicfile.h"
-#include "platform/files/folders.h"
-#include "platform/sjis.h"
-#include "state/countdata.h"
-#include "state/counterstate.h"
+#include "core/base/sjis.h"
+#include "core/files/atomicfile.h"
+#include "core/files/folders.h"
+#include "core/state/countdata.h"
+#include "core/state/counterstate.h"
 #include "testsupport.h"
 
 #include <QFile>

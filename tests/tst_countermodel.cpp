@@ -3,12 +3,12 @@
 // or the hour changed, across summer time), kills between its files, boxes
 // that hold counts, and logs damaged as people damage them; each judged by
 // the history's lines, the record and the log.
-#include "history/history.h"
-#include "model/countermodel.h"
-#include "platform/files/atomicfile.h"
-#include "settings/applysettings.h"
-#include "state/countdata.h"
-#include "state/countlog.h"
+#include "core/files/atomicfile.h"
+#include "core/history/history.h"
+#include "core/model/countermodel.h"
+#include "core/settings/applysettings.h"
+#include "core/state/countdata.h"
+#include "core/state/countlog.h"
 #include "testsupport.h"
 
 #include <QDir>

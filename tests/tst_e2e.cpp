@@ -1,10 +1,10 @@
 // The real program on a virtual X screen, used the way a person would: it is
 // copied into a folder of its own, clicked with xdotool, and judged by its
 // windows and by the bytes it leaves in Countdata.dat.
+#include "core/base/sjis.h"
+#include "core/state/countdata.h"
+#include "core/state/countrecord.h"
 #include "pgcluster.h"
-#include "platform/sjis.h"
-#include "state/countdata.h"
-#include "state/countrecord.h"
 #include "testsupport.h"
 
 #include <QDBusArgument>

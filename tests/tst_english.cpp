@@ -1,16 +1,16 @@
 // Under an English session no text the user sees or hears from a screen
 // reader is Japanese: the strip with its menu and tooltips, the boxes, the
 // settings dialog, and the options and history windows.
+#include "core/base/language.h"
+#include "core/history/history.h"
+#include "core/model/alarm.h"
+#include "core/state/countdata.h"
 #include "formcontrols.h"
-#include "history/history.h"
-#include "history/historywindow.h"
-#include "main_window/alarm.h"
-#include "main_window/frmmain.h"
-#include "platform/language.h"
-#include "settings/frmset.h"
-#include "settings/optionswindow.h"
-#include "state/countdata.h"
-#include "team/teamwindow.h"
+#include "gui/history/historywindow.h"
+#include "gui/settings/frmset.h"
+#include "gui/settings/optionswindow.h"
+#include "gui/strip/frmmain.h"
+#include "gui/team/teamwindow.h"
 #include "testsupport.h"
 
 #include <QAbstractItemView>

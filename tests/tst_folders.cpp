@@ -1,11 +1,11 @@
 // Where the program reads and writes: the data folder and the chime's, the
 // folders it refuses, and the file really written behind links.
-#include "platform/files/atomicfile.h"
-#include "platform/files/folders.h"
-#include "sound/chimeplayer.h"
-#include "sound/mdlsound.h"
-#include "state/countdata.h"
-#include "state/counterstate.h"
+#include "core/files/atomicfile.h"
+#include "core/files/folders.h"
+#include "core/state/countdata.h"
+#include "core/state/counterstate.h"
+#include "gui/sound/chimeplayer.h"
+#include "gui/sound/mdlsound.h"
 #include "testsupport.h"
 
 #include <QDir>

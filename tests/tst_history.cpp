@@ -1,13 +1,13 @@
 // Finished days: the record of an earlier day kept as its line in
 // history.csv (or as a dated copy), and the history window's range, totals,
 // clipboard text and CSV.
+#include "core/history/history.h"
+#include "core/state/autosave.h"
+#include "core/state/countdata.h"
+#include "core/state/counterstate.h"
 #include "formcontrols.h"
-#include "history/history.h"
-#include "history/historywindow.h"
-#include "main_window/frmmain.h"
-#include "state/autosave.h"
-#include "state/countdata.h"
-#include "state/counterstate.h"
+#include "gui/history/historywindow.h"
+#include "gui/strip/frmmain.h"
 #include "testsupport.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 // The language of the texts: chosen from the session as Qt and gettext read
 // it, and an English translation that is whole.
-#include "platform/language.h"
+#include "core/base/language.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,14 +1,14 @@
 // The strip: counting with both buttons and the keys, the value colours,
 // which presses reach the window's own handlers, the start and the end of a
 // day, where the strip opens, and the error trap every handler runs under.
+#include "core/base/runtime.h"
+#include "core/files/folders.h"
+#include "core/state/countdata.h"
+#include "core/state/counterstate.h"
 #include "formcontrols.h"
-#include "main_window/frmmain.h"
-#include "main_window/placement.h"
-#include "platform/files/folders.h"
-#include "platform/runtime.h"
-#include "platform/x11/keyboardguard.h"
-#include "state/countdata.h"
-#include "state/counterstate.h"
+#include "gui/desktop/x11/keyboardguard.h"
+#include "gui/strip/frmmain.h"
+#include "gui/strip/placement.h"
 #include "testsupport.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 // Options.ini: the options window writes what the user changed in it, and a
 // value edited in the file by hand meanwhile keeps its edit.
-#include "state/options.h"
+#include "core/state/options.h"
 #include "testsupport.h"
 
 #include <QTest>

@@ -2,18 +2,18 @@
 // the autosave, the end signals and the one-copy lock.
 #include "app/endsignals.h"
 #include "app/session.h"
+#include "core/base/runtime.h"
+#include "core/files/atomicfile.h"
+#include "core/files/folders.h"
+#include "core/files/instancelock.h"
+#include "core/remote/countchannel.h"
+#include "core/remote/countserver.h"
+#include "core/state/autosave.h"
+#include "core/state/countdata.h"
+#include "core/state/counterstate.h"
 #include "formcontrols.h"
-#include "main_window/frmmain.h"
-#include "platform/files/atomicfile.h"
-#include "platform/files/folders.h"
-#include "platform/files/instancelock.h"
-#include "platform/runtime.h"
-#include "remote/countchannel.h"
-#include "remote/countserver.h"
-#include "settings/frmset.h"
-#include "state/autosave.h"
-#include "state/countdata.h"
-#include "state/counterstate.h"
+#include "gui/settings/frmset.h"
+#include "gui/strip/frmmain.h"
 #include "testsupport.h"
 
 #include <QDialog>
@@ -187,7 +187,7 @@ private slots:
         // Countdata.dat linked into a folder that does not exist: that folder
         // cannot hold the lock, as a file system without locks cannot.
         QVERIFY(QFile::link(m_sandbox->path("gone/counts.dat"), m_sandbox->path("Countdata.dat")));
-        CountServer live([](const CountRequest &) { return true; }); // a copy that runs there
+        CountServer live([](const CountRequest &) { return true; }, [] { return false; }); // a copy that runs there
         QVERIFY(live.listen(m_sandbox->folder()));
         Session second;
         QCOMPARE(second.start(), Session::Start::AlreadyRunning);

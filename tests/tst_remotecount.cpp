@@ -1,12 +1,13 @@
 // `zentova --count N` and `--uncount N`: the command line, and requests
 // through the real local socket into a real strip.
-#include "app/commandline.h"
+#include "app/session.h"
+#include "core/cli/commandline.h"
+#include "core/files/instancelock.h"
+#include "core/remote/countchannel.h"
+#include "core/remote/countserver.h"
+#include "core/state/counterstate.h"
 #include "formcontrols.h"
-#include "main_window/frmmain.h"
-#include "platform/files/instancelock.h"
-#include "remote/countchannel.h"
-#include "remote/countserver.h"
-#include "state/counterstate.h"
+#include "gui/strip/frmmain.h"
 #include "testsupport.h"
 
 #include <QDialog>
@@ -401,7 +402,7 @@ private slots:
         m_server.reset();
         const QString path = countSocketPath(m_sandbox->folder());
         QVERIFY(QDir().mkdir(path));
-        CountServer server([](const CountRequest &) { return true; });
+        CountServer server([](const CountRequest &) { return true; }, [] { return false; });
         QVERIFY(!server.listen(m_sandbox->folder()));
         QString error;
         QCOMPARE(sendCountRequest(m_sandbox->folder(), CountRequest{0, 1}, &error), 3);
@@ -450,12 +451,7 @@ private:
     // Wired as a run wires it: requests count on the strip, and stop with it.
     void startServer()
     {
-        m_server = std::make_unique<CountServer>([form = m_form.get()](const CountRequest &r) {
-            if (r.undo)
-                return form->undo();
-            form->countFromOutside(r.counter, r.delta, r.at, r.by);
-            return true;
-        });
+        m_server = countServerFor(m_form.get());
         connect(m_form.get(), &frmMain::unloaded, m_server.get(), &CountServer::setEnding);
         QVERIFY(m_server->listen(m_sandbox->folder()));
         m_server->setReady();

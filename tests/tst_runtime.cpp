@@ -1,7 +1,7 @@
 // The runtime services every handler leans on: the number rules of the
 // boxes, and the error trap.
-#include "platform/errortrap.h"
-#include "platform/runtime.h"
+#include "core/base/errortrap.h"
+#include "core/base/runtime.h"
 #include "testsupport.h"
 
 #include <QTest>

@@ -2,14 +2,14 @@
 // alone: the title chain, what the dialog shows when it opens, select-all on
 // entry, the numbers its boxes accept, and what OK applies, including every
 // way it can stop half-way.
+#include "core/base/runtime.h"
+#include "core/settings/applysettings.h"
+#include "core/state/counterstate.h"
+#include "core/state/options.h"
+#include "core/team/team.h"
 #include "formcontrols.h"
-#include "main_window/frmmain.h"
-#include "platform/runtime.h"
-#include "settings/applysettings.h"
-#include "settings/frmset.h"
-#include "state/counterstate.h"
-#include "state/options.h"
-#include "team/team.h"
+#include "gui/settings/frmset.h"
+#include "gui/strip/frmmain.h"
 #include "testsupport.h"
 
 #include <QAccessible>

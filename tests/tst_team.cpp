@@ -1,13 +1,13 @@
 // The team's server, for real: a PostgreSQL cluster of the test's own, strips'
 // outboxes sending to it through Qt's QPSQL driver, and the totals read back.
 // Nothing is counted twice or left out, whatever the server does meanwhile.
-#include "model/countermodel.h"
+#include "core/model/countermodel.h"
+#include "core/state/countdata.h"
+#include "core/team/publisher.h"
+#include "core/team/team.h"
+#include "core/team/teamserver.h"
+#include "core/team/teamtable.h"
 #include "pgcluster.h"
-#include "state/countdata.h"
-#include "team/publisher.h"
-#include "team/team.h"
-#include "team/teamserver.h"
-#include "team/teamtable.h"
 #include "testsupport.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 // The team window against a real server's rows: what it shows, copies and
 // saves, for each range, following new rows while it is open, and saying so
 // when the server goes away.
+#include "core/team/teamserver.h"
+#include "gui/team/teamwindow.h"
 #include "pgcluster.h"
-#include "team/teamserver.h"
-#include "team/teamwindow.h"
 #include "testsupport.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // WAV images as the chime may come: decoded to what the output plays, and
 // refused where they are no sound at all.
-#include "sound/module/wavdecode.h"
+#include "gui/sound/module/wavdecode.h"
 #include "testsupport.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 // Writes the program's icon as PNG files of the usual sizes.
 // Usage: make_icons OUTPUT_DIR
-#include "widgets/icon.h"
+#include "gui/widgets/icon.h"
 
 #include <QDir>
 #include <QGuiApplication>

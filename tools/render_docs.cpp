@@ -1,11 +1,11 @@
 // Renders the strip and the settings dialog, with sample titles and counts,
 // to PNG files for the README. Run with QT_SCALE_FACTOR=2 for the 200 % set.
 // Usage: render_docs OUTPUT_DIR [SUFFIX]
-#include "main_window/frmmain.h"
-#include "platform/files/folders.h"
-#include "settings/frmset.h"
-#include "state/counterstate.h"
-#include "widgets/icon.h"
+#include "core/files/folders.h"
+#include "core/state/counterstate.h"
+#include "gui/settings/frmset.h"
+#include "gui/strip/frmmain.h"
+#include "gui/widgets/icon.h"
 
 #include <QApplication>
 #include <QDir>

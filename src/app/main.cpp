@@ -4,10 +4,10 @@
 // desktop shortcut for every count all day, loads nothing with a window. The
 // strip is a module of the program's own (zentova_strip.so, beside the
 // program or in its installed lib/<architecture>/zentova), loaded to run.
-#include "app/commandline.h"
-#include "platform/files/folders.h"
-#include "platform/language.h"
-#include "remote/countchannel.h"
+#include "core/base/language.h"
+#include "core/cli/commandline.h"
+#include "core/files/folders.h"
+#include "core/remote/countchannel.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,21 +1,21 @@
 #include "app/session.h"
-#include "platform/language.h"
+#include "core/base/language.h"
 
 #include "app/endsignals.h"
-#include "history/history.h"
-#include "main_window/frmmain.h"
-#include "model/countermodel.h"
-#include "platform/clock.h"
-#include "platform/errortrap.h"
-#include "platform/files/folders.h"
-#include "platform/msgbox.h"
-#include "platform/x11/windowwatch.h"
-#include "remote/countchannel.h"
-#include "remote/countserver.h"
-#include "state/autosave.h"
-#include "state/countdata.h"
-#include "team/team.h"
-#include "widgets/icon.h"
+#include "core/base/clock.h"
+#include "core/base/errortrap.h"
+#include "core/base/msgbox.h"
+#include "core/files/folders.h"
+#include "core/history/history.h"
+#include "core/model/countermodel.h"
+#include "core/remote/countchannel.h"
+#include "core/remote/countserver.h"
+#include "core/state/autosave.h"
+#include "core/state/countdata.h"
+#include "core/team/team.h"
+#include "gui/desktop/x11/windowwatch.h"
+#include "gui/strip/frmmain.h"
+#include "gui/widgets/icon.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +34,18 @@ namespace
 // so when it loses the X server (the server died, or xkill ended us).
 Session *g_running = nullptr;
 } // namespace
+
+std::unique_ptr<CountServer> countServerFor(frmMain *form)
+{
+    return std::make_unique<CountServer>(
+        [form](const CountRequest &r) {
+            if (r.undo)
+                return form->undo();
+            form->countFromOutside(r.counter, r.delta, r.at, r.by);
+            return true;
+        },
+        [] { return QApplication::activeModalWidget() != nullptr; });
+}
 
 Session::Session() = default;
 
@@ -79,12 +91,7 @@ Session::Start Session::start()
     m_autosave = std::make_unique<Autosave>([model = m_model.get()] { model->store(); });
     // Counts from `zentova --count N`; a copy that cannot listen runs on
     // without them.
-    m_counts = std::make_unique<CountServer>([form = m_form.get()](const CountRequest &r) {
-        if (r.undo)
-            return form->undo();
-        form->countFromOutside(r.counter, r.delta, r.at, r.by);
-        return true;
-    });
+    m_counts = countServerFor(m_form.get());
     m_counts->listen(dataFolder());
     connect(m_form.get(), &frmMain::countWaits, this, [this](int index, int delta) {
         m_counts->enqueue({.counter = index, .delta = delta});

@@ -4,7 +4,7 @@
 // program, the X server gone).
 #pragma once
 
-#include "platform/files/instancelock.h"
+#include "core/files/instancelock.h"
 
 #include <QObject>
 #include <QTranslator>
@@ -19,6 +19,11 @@ class CountServer;
 class EndSignals;
 class frmMain;
 class WindowDestroyedWatch;
+
+// The count server wired to `form`: a request counts as a click or a right
+// press on its counter, an undo as the strip's; requests wait while a box
+// or a dialog is open.
+std::unique_ptr<CountServer> countServerFor(frmMain *form);
 
 class Session : public QObject
 {

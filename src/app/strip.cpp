@@ -1,7 +1,7 @@
 // The strip's run, in the program's own module: everything with a window.
 #include "app/session.h"
-#include "platform/msgbox.h"
-#include "widgets/messageboxes.h"
+#include "core/base/msgbox.h"
+#include "gui/widgets/messageboxes.h"
 
 #include <QApplication>
 #include <QStyleFactory>

@@ -1,6 +1,6 @@
 // Any bytes as Countdata.dat: reading must neither crash nor allocate more
 // than the file holds, and what is read must write back and read the same.
-#include "state/countrecord.h"
+#include "core/state/countrecord.h"
 
 #include <cstdint>
 #include <cstdlib>

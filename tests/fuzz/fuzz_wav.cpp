@@ -1,5 +1,5 @@
 // Any bytes as Chimes.wav: decoding must neither crash nor run away.
-#include "sound/module/wavdecode.h"
+#include "gui/sound/module/wavdecode.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,0 +1,158 @@
+#include "core/cli/commandline.h"
+#include "core/base/language.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace zentova
+{
+
+namespace
+{
+
+// What QApplication reads from the command line itself: accepted here so
+// that they reach it, and left out of the help.
+const char *const kToolkitValueOptions[] = {"platform",      "platformpluginpath",
+                                            "platformtheme", "plugin",
+                                            "qmljsdebugger", "qwindowgeometry",
+                                            "qwindowicon",   "qwindowtitle",
+                                            "session",       "display",
+                                            "geometry",      "name",
+                                            "title",         "style",
+                                            "stylesheet"};
+const char *const kToolkitFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
+
+// In one language, the strip's: Qt's own help would mix in its English.
+QString helpText()
+{
+    return translate(
+        "Command", "使い方: zentova [オプション]\n"
+                   "Zentova: その日の処理件数を数える、常に手前に表示される細い帯。\n"
+                   "\n"
+                   "オプション:\n"
+                   "  -h, --help     この説明を表示します。\n"
+                   "  -v, --version  版を表示します。\n"
+                   "  --count N      起動中の Zentova のカウンター N（左から "
+                   "1〜5）を一回の数だけ増やします。\n"
+                   "  --by K         --count と一緒に: 一回の数ではなく K（1〜1000）を足します。\n"
+                   "  --uncount N    起動中の Zentova のカウンター N を一回の数だけ減らします"
+                   "（0 より下にはなりません）。\n"
+                   "  --undo         起動中の Zentova の、今日の最後の変更を取り消します。\n"
+                   "\n"
+                   "終了状態: 0 受け付けた、1 取り消すものがない（--undo）、2 引数の誤り、\n"
+                   "3 Zentova が起動していない（または終了中）。\n"
+                   "詳しくは man zentova。\n");
+}
+
+QString usageLine()
+{
+    return translate("Command",
+                     "(使い方: zentova [--count N [--by K] | --uncount N | --undo | --help "
+                     "| --version]、N は 1 から 5)");
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    // Single-dash words, as the toolkit's options are spelled (-platform xcb).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    parser.addOption(help);
+    parser.addOption(version);
+    const QCommandLineOption count(
+        QStringLiteral("count"),
+        translate("Command",
+                  "起動中の Zentova のカウンター N（左から 1〜5）を一回の数だけ増やします。"),
+        QStringLiteral("N"));
+    const QCommandLineOption uncount(
+        QStringLiteral("uncount"),
+        translate(
+            "Command",
+            "起動中の Zentova のカウンター N を一回の数だけ減らします（0 より下にはなりません）。"),
+        QStringLiteral("N"));
+    const QCommandLineOption by(
+        QStringLiteral("by"),
+        translate("Command",
+                  "--count と一緒に: カウンターの一回の数ではなく K（1〜1000）を足します。"),
+        QStringLiteral("K"));
+    const QCommandLineOption undo(
+        QStringLiteral("undo"),
+        translate("Command", "起動中の Zentova の、今日の最後の変更を取り消します。"));
+    parser.addOption(count);
+    parser.addOption(uncount);
+    parser.addOption(by);
+    parser.addOption(undo);
+    for (const char *name : kToolkitValueOptions) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : kToolkitFlags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    CommandLine result;
+    const auto refuse = [&](const QString &why) {
+        result.action = CommandLine::Action::Refuse;
+        result.text = QStringLiteral("zentova: ") + why + QStringLiteral(" ") + usageLine() +
+                      QLatin1Char('\n');
+        return result;
+    };
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return refuse(
+            unknown.isEmpty()
+                ? translate("Command", "オプションの値がありません。")
+                : translate("Command", "不明なオプションです: %1").arg(unknown.join(u' ')));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(translate("Command", "余分な引数があります: %1")
+                          .arg(parser.positionalArguments().join(QLatin1Char(' '))));
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Action::Print;
+        result.text = helpText();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = CommandLine::Action::Print;
+        result.text = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                      QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return result;
+    }
+    const int uses = int(parser.values(count).size() + parser.values(uncount).size());
+    if (parser.isSet(undo)) {
+        if (uses > 0 || parser.isSet(by))
+            return refuse(translate("Command", "--undo は一つだけで使います。"));
+        result.action = CommandLine::Action::Undo;
+        return result;
+    }
+    if (uses == 0)
+        return parser.isSet(by) ? refuse(translate("Command", "--by は --count と一緒に使います。"))
+                                : result;
+    if (uses > 1)
+        return refuse(translate("Command", "--count と --uncount は一度に一つだけです。"));
+    const bool up = parser.isSet(count);
+    bool ok = false;
+    const int n = parser.value(up ? count : uncount).toInt(&ok);
+    if (!ok || n < 1 || n > 5)
+        return refuse(translate("Command", "カウンターの番号は 1 から 5 です。"));
+    if (parser.isSet(by)) {
+        const int k = parser.value(by).toInt(&ok);
+        if (!up || parser.values(by).size() > 1)
+            return refuse(translate("Command", "--by は --count と一緒に一度だけ使います。"));
+        if (!ok || k < 1 || k > 1000)
+            return refuse(translate("Command", "--by の数は 1 から 1000 です。"));
+        result.by = k;
+    }
+    result.action = CommandLine::Action::Count;
+    result.counter = n - 1;
+    result.delta = up ? 1 : -1;
+    return result;
+}
+
+} // namespace zentova

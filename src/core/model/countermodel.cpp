@@ -1,0 +1,508 @@
+#include "core/model/countermodel.h"
+#include "core/base/language.h"
+
+#include "core/base/clock.h"
+#include "core/files/atomicfile.h"
+#include "core/files/folders.h"
+#include "core/state/countdata.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QScopedValueRollback>
+#include <algorithm>
+
+namespace zentova
+{
+
+namespace
+{
+
+// Without Countday.ini (a data folder of an earlier version), the stored
+// day's tallies come from its log, read back from the end, and a day's log
+// is read back once more as the day turns; a day longer than this (some
+// 25,000 changes) is not read back: its counts stand as its work.
+constexpr qint64 kMostLogReadBack = 1024 * 1024;
+
+std::optional<Ledger> readLedger()
+{
+    const QString path = ledgerPath();
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return parseLedger(file.read(64 * 1024));
+}
+
+} // namespace
+
+CounterModel::CounterModel() : m_open(DayBounds::of(dayOf(Now()), dayStartHour())) {}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void CounterModel::LoadCountData()
+{
+    m_loading = true;
+    m_offersRestore = false;
+    gSaved = CountRecord();
+    gSaved = readRecordFile(countDataPath());
+    m_options = readDayOptions();
+    setDayStartHour(m_options.startHour);
+    m_worked = {};
+    m_hours = {};
+    m_logged = {};
+
+    const QDate stored = dateFromDayNumber(gSaved.SavedDate);
+    const QDateTime now = Now();
+    if (isStrayRecord(gSaved))
+        keepStrayRecord(gSaved);
+    if (gSaved.SavedDate >= 1 && stored.isValid() && !isStrayRecord(gSaved)) {
+        auto ledger = readLedger();
+        if (ledger && ledger->bounds.day != stored)
+            ledger.reset();
+        openStoredDay(ledger);
+        // Before its end, even where the clock reads an earlier day (set
+        // back), the stored day is the open one: its counts are offered.
+        if (now < m_open.end) {
+            m_offersRestore = true;
+        } else {
+            CountRecord finished = gSaved;
+            finished.SavedDate = dayNumber(m_open.day);
+            HistoryDay line = openDayLine();
+            line.titles = gSaved.Title;
+            m_unkept.append({line, finished});
+            m_open = nextDay(m_open, now, m_options.startHour);
+            m_worked = {};
+            m_hours = {};
+            m_logged = {};
+        }
+    } else {
+        m_open = DayBounds::of(dayOf(now), m_options.startHour);
+    }
+    setDayStartHour(m_open.hour);
+    // The corrections go into the log at once, as they are found.
+    appendJournal();
+    if (!m_unkept.isEmpty()) {
+        keepUnkeptDays();
+        m_startMessage = std::exchange(m_keptAside, {});
+    }
+    returnDatedCopies(m_open.day);
+}
+
+void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
+{
+    const QDate stored = dateFromDayNumber(gSaved.SavedDate);
+    CounterSums tallied{}; // the counts the tallies were kept with
+    if (ledger) {
+        m_open = ledger->bounds;
+        m_worked = ledger->worked;
+        m_hours = ledger->hours;
+        m_logged = ledger->logged;
+        tallied = ledger->counts;
+        m_logFile = dataFolder() + u'/' + ledger->logFile;
+        m_logSize = ledger->logSize;
+        // What the journal got after Countday.ini was last written (a kill
+        // between the two): in the log, though not in the record.
+        QList<qint64> offsets;
+        const QList<LogEntry> after = countLogAfter(m_logFile, m_logSize, &offsets);
+        QList<JournalLine> told;
+        for (qsizetype i = 0; i < after.size(); ++i) {
+            const LogEntry &e = after[i];
+            if (m_open.start <= e.at && e.at < m_open.end) {
+                m_logged[size_t(e.counter)] += e.delta;
+                told.append({e, m_open.day, ledger->logFile, offsets[i]});
+            }
+        }
+        if (m_sink && !told.isEmpty())
+            m_sink(told);
+    } else {
+        m_open = DayBounds::of(stored, m_options.startHour);
+        const auto lines = countLogOfDay(stored, kMostLogReadBack);
+        if (lines && !lines->isEmpty()) {
+            m_logged = loggedCounts(*lines);
+            m_worked = workedCounts(*lines);
+            m_hours = hourCounts(*lines, m_open.hour);
+        } else {
+            // A day from before the log, or too long to read back: its
+            // counts are its work, and nothing is corrected.
+            for (int i = 0; i < CounterCount; ++i) {
+                m_logged[size_t(i)] = gSaved.Count[size_t(i)];
+                m_worked[size_t(i)] = std::max<int>(0, gSaved.Count[size_t(i)]);
+            }
+        }
+        tallied = m_logged;
+        m_logFile = countLogFileFor(stored);
+        m_logSize = QFileInfo(m_logFile).size();
+    }
+    // The record is what the strip trusts. Tallies kept with other counts
+    // (a kill between Countday.ini and the record) move by the difference
+    // as a correction would; a journal that fell behind or ran ahead gets
+    // one correction line a counter.
+    const QDateTime at = m_open.clamp(Now());
+    for (int i = 0; i < CounterCount; ++i) {
+        const int count = gSaved.Count[size_t(i)];
+        int &w = m_worked[size_t(i)];
+        w = workedAfter(LogKind::Correction, w, count - tallied[size_t(i)]);
+        const int delta = count - m_logged[size_t(i)];
+        if (delta != 0)
+            m_pending.append(
+                {{at, i, gSaved.Title[size_t(i)], delta, count, LogKind::Correction}, m_open.day});
+    }
+}
+
+void CounterModel::closeLogOfDay(const CountRecord &record)
+{
+    // The day's log as it stands (a spreadsheet may have saved it again, a
+    // line may have been added by hand) against its counts: what differs is
+    // closed by a correction, so that the log of every day adds up.
+    const auto lines = countLogBetween(m_open.start, m_open.end, kMostLogReadBack);
+    if (!lines)
+        return;
+    // What the file holds, lines of others included, is what later lines
+    // add to.
+    m_logged = loggedCounts(*lines);
+    CounterSums logged = m_logged;
+    for (const Pending &p : std::as_const(m_pending))
+        if (p.day == m_open.day)
+            logged[size_t(p.entry.counter)] += p.entry.delta;
+    const QDateTime at = m_open.clamp(Now());
+    for (int i = 0; i < CounterCount; ++i) {
+        const int delta = record.Count[size_t(i)] - logged[size_t(i)];
+        if (delta != 0)
+            m_pending.append({{at, i, record.Title[size_t(i)], delta, record.Count[size_t(i)],
+                               LogKind::Correction},
+                              m_open.day});
+    }
+}
+
+void CounterModel::restore(bool yes)
+{
+    if (!m_loading)
+        return;
+    m_loading = false;
+    if (m_offersRestore) {
+        m_offersRestore = false;
+        // The journal holds the stored counts already.
+        for (int i = 0; i < CounterCount; ++i) {
+            m_counts(i) = gSaved.Count[size_t(i)];
+            if (!yes && gSaved.Count[size_t(i)] != 0)
+                change(i, 0, LogKind::NotRestored, 0, Now(), 0);
+            emit countChanged(i);
+        }
+    }
+    for (const Held &held : std::exchange(m_held, {})) {
+        try {
+            count(held.index, held.delta, held.at, held.by);
+        } catch (const RuntimeError &) {
+            // an overflow: the count is refused as a click would be
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Changes
+
+void CounterModel::count(int index, int delta, const QDateTime &at, int by)
+{
+    const QDateTime when = at.isValid() ? at : Now();
+    (void)m_counts(index); // an index out of range stops here, before anything waits
+    if (m_loading) {
+        m_held.append({index, delta, when, by});
+        return;
+    }
+    passTurn(when);
+    const int step = by > 0 ? by : m_options.steps[size_t(index)];
+    const int w = m_worked[size_t(index)];
+    if (delta > 0) {
+        const int after = addInt16(m_counts(index), int16_t(step));
+        change(index, after, LogKind::Count, w + step, when, step);
+    } else if (m_counts(index) > 0) {
+        // Below the step it goes to zero, never under.
+        const int taken = std::min<int>(step, m_counts(index));
+        change(index, m_counts(index) - taken, LogKind::Count, std::max(0, w - taken), when,
+               -taken);
+    } else {
+        // Below zero (a set made it so) a right press only brings it back
+        // to zero: nothing of it is work.
+        change(index, 0, LogKind::Count, w, when, 0);
+    }
+}
+
+void CounterModel::setCount(int index, int16_t value, LogKind kind, const QDateTime &at)
+{
+    // A set is the settings dialog's, which held the day while it was open:
+    // it never passes the turn, and one made after the turn is the day's
+    // it was opened in, as are the counts it held.
+    const QDateTime when = at.isValid() ? at : Now();
+    const int worked = workedAfter(kind, m_worked[size_t(index)], value - m_counts(index));
+    change(index, value, kind, worked, when, 0);
+}
+
+void CounterModel::change(int index, int after, LogKind kind, int worked, const QDateTime &at,
+                          int hourDelta)
+{
+    const int before = m_counts(index);
+    if (after == before)
+        return;
+    m_counts(index) = int16_t(after);
+    const QDateTime stamp = m_open.clamp(at);
+    m_pending.append({{stamp, index, gTitle(index), after - before, after, kind}, m_open.day});
+    const Part part{
+        index, before, after, worked - m_worked[size_t(index)], m_open.hourIndex(stamp), hourDelta};
+    m_worked[size_t(index)] = worked;
+    m_hours[size_t(m_open.hourIndex(stamp))][size_t(index)] += hourDelta;
+    if (kind == LogKind::NotRestored) { // the counter's day starts anew, its hours too
+        for (auto &hour : m_hours)
+            hour[size_t(index)] = 0;
+    }
+    // What a person did can be taken back; what the day did (a carry, a
+    // correction, the prompt's No) cannot.
+    if (!m_undoing && (kind == LogKind::Count || kind == LogKind::Settings)) {
+        if (m_grouping > 0 && !m_undo.isEmpty() && m_undo.last().at == QDateTime())
+            m_undo.last().parts.append(part);
+        else
+            m_undo.append({{part}, m_grouping > 0 ? QDateTime() : stamp});
+        if (m_undo.size() > UndoDepth)
+            m_undo.removeFirst();
+    }
+    emit countChanged(index);
+    emit changed();
+}
+
+// ---------------------------------------------------------------------------
+// Taking back
+
+void CounterModel::beginChanges()
+{
+    // An empty time marks the step that the group is filling.
+    if (m_grouping++ == 0)
+        m_undo.append({{}, QDateTime()});
+}
+
+void CounterModel::endChanges()
+{
+    if (--m_grouping > 0 || m_undo.isEmpty() || m_undo.last().at.isValid())
+        return;
+    if (m_undo.last().parts.isEmpty())
+        m_undo.removeLast();
+    else
+        m_undo.last().at = m_open.clamp(Now());
+}
+
+QString CounterModel::undoLabel() const
+{
+    if (m_undo.isEmpty())
+        return QString();
+    const UndoStep &step = m_undo.last();
+    const QString time = step.at.toString(QStringLiteral("HH:mm"));
+    if (step.parts.size() != 1)
+        return translate("Counters", "設定 (%1)").arg(time);
+    const Part &part = step.parts.first();
+    const int delta = part.after - part.before;
+    // In one go: a title may hold a "%3" of its own.
+    return QStringLiteral("%1 %2 (%3)")
+        .arg(counterHeading(gTitle(part.index), part.index),
+             (delta > 0 ? QStringLiteral("+") : QString()) + QString::number(delta), time);
+}
+
+bool CounterModel::undo()
+{
+    if (m_loading || m_undo.isEmpty())
+        return false;
+    const UndoStep step = m_undo.takeLast();
+    const QScopedValueRollback undoing(m_undoing, true);
+    for (auto part = step.parts.crbegin(); part != step.parts.crend(); ++part) {
+        const int worked = std::max(0, m_worked[size_t(part->index)] - part->worked);
+        change(part->index, part->before, LogKind::Undo, worked, Now(), 0);
+        m_hours[size_t(part->hour)][size_t(part->index)] -= part->hours;
+    }
+    emit changed();
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Days
+
+bool CounterModel::passTurn(const QDateTime &now)
+{
+    if (m_loading || !m_open.isValid() || !now.isValid() || now < m_open.end)
+        return false;
+    closeDay(now);
+    return true;
+}
+
+void CounterModel::closeDay(const QDateTime &now)
+{
+    // Options.ini as it stands: a turn hour edited by hand counts from here.
+    m_options = readDayOptions();
+    const QDate finished = m_open.day;
+    closeLogOfDay(record());
+    m_unkept.append({openDayLine(), record()});
+    m_open = nextDay(m_open, now, m_options.startHour);
+    setDayStartHour(m_open.hour);
+    m_worked = {};
+    m_hours = {};
+    m_logged = {};
+    m_undo.clear(); // nothing before the turn can be taken back
+    const QDateTime at = m_open.clamp(now);
+    for (int i = 0; i < CounterCount; ++i) {
+        if (m_counts(i) == 0)
+            continue;
+        if (m_options.resetCounts) {
+            // The finished day's log holds them; the new day starts empty.
+            m_counts(i) = 0;
+            emit countChanged(i);
+        } else {
+            m_pending.append(
+                {{at, i, gTitle(i), m_counts(i), m_counts(i), LogKind::Carried}, m_open.day});
+        }
+    }
+    // Lines already in the log for the new day (written while the clock ran
+    // ahead) are no counts of it.
+    closeLogOfDay(record());
+    try {
+        keepUnkeptDays();
+    } catch (const RuntimeError &) {
+        // Neither the history nor a dated copy: the next store tries again,
+        // and Countdata.dat is not replaced until one of them takes it.
+    }
+    if (auto message = std::exchange(m_keptAside, {}))
+        tell(*message);
+    emit dayTurned(finished, m_open.day);
+    emit changed();
+}
+
+void CounterModel::setOptions(const DayOptions &options)
+{
+    m_options = options;
+    emit changed();
+}
+
+HistoryDay CounterModel::openDayLine() const
+{
+    HistoryDay day;
+    day.date = m_open.day;
+    for (int i = 0; i < CounterCount; ++i) {
+        day.titles[size_t(i)] = gTitle(i);
+        day.counts[size_t(i)] = m_worked[size_t(i)];
+    }
+    day.targets = m_options.targets;
+    return day;
+}
+
+// ---------------------------------------------------------------------------
+// Storing
+
+CountRecord CounterModel::record() const
+{
+    CountRecord r;
+    for (int i = 0; i < CounterCount; ++i) {
+        r.Count[size_t(i)] = m_counts(i);
+        r.Title[size_t(i)] = gTitle(i);
+    }
+    r.LapOn = gLapOn;
+    r.TimerOn = gTimerOn;
+    r.AlarmHourText = intToText(gAlarmHour);
+    r.AlarmMinuteText = intToText(gAlarmMinute);
+    r.SavedDate = dayNumber(m_open.day);
+    return r;
+}
+
+void CounterModel::keepUnkeptDays()
+{
+    while (!m_unkept.isEmpty()) {
+        const auto message = keepDay(m_unkept.first().day, m_unkept.first().record);
+        m_unkept.removeFirst();
+        if (message)
+            m_keptAside = message;
+    }
+}
+
+void CounterModel::appendJournal()
+{
+    // One append for each run of lines that go to the same file.
+    QHash<QDate, QString> fileOfMonth;
+    while (!m_pending.isEmpty()) {
+        const QDate month(m_pending.first().day.year(), m_pending.first().day.month(), 1);
+        if (!fileOfMonth.contains(month))
+            fileOfMonth.insert(month, countLogFileFor(month));
+        const QString path = fileOfMonth.value(month);
+        QByteArray lines;
+        qsizetype n = 0;
+        for (; n < m_pending.size(); ++n) {
+            const QDate day = m_pending[n].day;
+            if (QDate(day.year(), day.month(), 1) != month)
+                break;
+            lines += countLogLine(m_pending[n].entry);
+        }
+        qint64 size = 0;
+        try {
+            size = appendLogLines(path, lines);
+        } catch (const RuntimeError &e) {
+            tell(translate("Counters",
+                           "件数の記録 (%1) に書き込めません: %2\n"
+                           "件数は Countdata.dat に保存されます。記録は書けるようになった"
+                           "ときに続きから書きます。")
+                     .arg(QDir::toNativeSeparators(path), e.description()));
+            return;
+        }
+        if (path != countLogPath(month))
+            tell(translate("Counters",
+                           "%1 は別の形式で保存し直されているため、この月の件数の記録は %2 "
+                           "に続けて書きます。")
+                     .arg(QFileInfo(countLogPath(month)).fileName(), QFileInfo(path).fileName()));
+        QList<JournalLine> told;
+        qint64 offset = size - lines.size();
+        const QString file = QFileInfo(path).fileName();
+        for (qsizetype i = 0; i < n; ++i) {
+            const Pending &p = m_pending[i];
+            if (p.day == m_open.day)
+                m_logged[size_t(p.entry.counter)] += p.entry.delta;
+            told.append({p.entry, p.day, file, offset});
+            offset += countLogLine(p.entry).size();
+        }
+        if (m_sink)
+            m_sink(told);
+        m_pending.remove(0, n);
+        m_logFile = path;
+        m_logSize = size;
+    }
+}
+
+void CounterModel::store()
+{
+    // An end that comes while the restore prompt waits keeps the stored
+    // counts and what was counted meanwhile; the next start asks again.
+    if (m_loading)
+        restore(true);
+    write(record());
+}
+
+void CounterModel::SaveCountData()
+{
+    write(gSaved);
+}
+
+void CounterModel::write(const CountRecord &record)
+{
+    keepUnkeptDays();
+    appendJournal();
+    Ledger ledger{m_open,    m_worked, m_hours, QFileInfo(m_logFile).fileName(),
+                  m_logSize, m_logged, {}};
+    std::copy(record.Count.begin(), record.Count.end(), ledger.counts.begin());
+    writeFileAtomically(ledgerPath(), ledgerText(ledger));
+    writeRecordFile(countDataPath(), record);
+}
+
+void CounterModel::tell(const QString &message)
+{
+    if (m_told.contains(message))
+        return;
+    m_told.insert(message);
+    emit problem(message);
+}
+
+} // namespace zentova

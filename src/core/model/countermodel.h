@@ -1,0 +1,205 @@
+// The counters and their days, owned by the run: the five counters' values
+// and titles, the lap flag and the alarm (under the names the handlers use),
+// the day they are counted in, and that day's line as it grows. The strip,
+// the settings dialog, the count server, the autosave and the history window
+// all ask it, and learn of every change from its signals.
+//
+// The day's rules:
+// - A change belongs to the open day, stamped at the moment it was accepted:
+//   a count held while a box was open keeps its time.
+// - A day closes exactly once, at the first moment after its end that the
+//   program looks (a tick, a change, a store at an end); its line comes from
+//   the tallies kept here, never from reading the log back.
+// - The clock going back never reopens a closed day: what is counted while
+//   it shows a closed day is the open day's, stamped at its start.
+// - A new turn hour takes effect at the next turn: the open day keeps the
+//   bounds it opened with.
+// - The count log is this object's journal: its lines are appended with each
+//   store, exactly once, and Countday.ini keeps the tallies and where the
+//   journal stood, so that a start reads only what came after.
+#pragma once
+
+#include "core/history/chartdata.h"
+#include "core/history/history.h"
+#include "core/model/daybounds.h"
+#include "core/model/ledger.h"
+#include "core/state/counterstate.h"
+#include "core/state/countlog.h"
+#include "core/state/countrecord.h"
+#include "core/state/options.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <functional>
+#include <optional>
+
+namespace zentova
+{
+
+// A line of the count log as it was written: its change, the day it belongs
+// to, and where it stands (the file's name in the data folder and the byte
+// it starts at), which names it for good.
+struct JournalLine {
+    LogEntry entry;
+    QDate day;
+    QString file;
+    qint64 offset = 0;
+};
+
+class CounterModel : public QObject
+{
+    Q_OBJECT
+public:
+    CounterModel();
+
+    // The counters. Values change only through the calls below, so that each
+    // change reaches the day's line and the journal.
+    int16_t gCount(int index) const { return m_counts(index); }
+    CounterArray<QString> gTitle;
+    int16_t gLapOn = FlagOff;
+    int16_t gTimerOn = FlagOff;
+    int16_t gAlarmHour = 0;
+    int16_t gAlarmMinute = 0;
+    // What Countdata.dat held at start-up; at the close, what is written.
+    CountRecord gSaved;
+
+    // Start-up. Reads Countdata.dat into gSaved (runtime errors pass), the
+    // options and Countday.ini; closes any difference between the journal and
+    // the record with a correction line; keeps a finished stored day's line.
+    // The counts stay 0 until restore() answers.
+    void LoadCountData();
+    // Where the stored counts are of the open day, the restore prompt asks.
+    bool offersRestore() const { return m_offersRestore; }
+    // The answer (nothing to answer: false): Yes takes the stored counts
+    // back, No sets them aside and starts the day's line again. Changes that
+    // came before it were held, and follow now.
+    void restore(bool yes);
+    bool isLoading() const { return m_loading; }
+    // What the start has to tell (a day kept aside as its dated copy).
+    std::optional<QString> takeStartMessage() { return std::exchange(m_startMessage, {}); }
+
+    // A click, a key, `--count`: +1 adds the counter's step (`by` where it is
+    // given, `--count N --by K`), -1 takes the step away and never goes
+    // below zero. Held changes pass the time they were accepted.
+    void count(int index, int delta, const QDateTime &at = {}, int by = 0);
+    // The settings dialog sets a count outright.
+    void setCount(int index, int16_t value, LogKind kind = LogKind::Settings,
+                  const QDateTime &at = {});
+
+    // Taking back a slip. Each click, key, `--count` and each OK of the
+    // settings dialog (its sets between beginChanges and endChanges) is one
+    // change; the last fifty of the open day can be taken back, newest
+    // first, each a 取消 line in the log that the day's line does not count.
+    void beginChanges();
+    void endChanges();
+    bool canUndo() const { return !m_undo.isEmpty(); }
+    // What undo() would take back, as the menu says it: 電話 +1 (14:03).
+    QString undoLabel() const;
+    // False where there is nothing to take back.
+    bool undo();
+
+    // Days.
+    const DayBounds &openDay() const { return m_open; }
+    // Closes the open day where `now` is past its end: its line is kept, the
+    // counts carried or reset, the next day opened. True where it closed.
+    bool passTurn(const QDateTime &now);
+    const DayOptions &options() const { return m_options; }
+    // The options in force from now; a new turn hour from the next turn.
+    void setOptions(const DayOptions &options);
+    // The open day's line as it stands, and its hours.
+    HistoryDay openDayLine() const;
+    const HourCounts &openDayHours() const { return m_hours; }
+
+    // The record of the live state, dated with the open day.
+    CountRecord record() const;
+    // Stores everything: a finished day that waits for its line, the
+    // journal's waiting lines, Countday.ini, then Countdata.dat with
+    // record(). A finished day that can be kept nowhere leaves
+    // Countdata.dat as it is (it still holds that day). Runtime errors pass;
+    // the journal's own errors are told once by problem() and its lines wait.
+    void store();
+    // Writes gSaved as it stands (the close's last step).
+    void SaveCountData();
+
+    // Told of every line as soon as the log holds it, before Countday.ini
+    // says so; at start-up, again of the lines a kill left unsaid there. A
+    // line may be told twice, never left out. Set before LoadCountData().
+    using JournalSink = std::function<void(const QList<JournalLine> &)>;
+    void setJournalSink(JournalSink sink) { m_sink = std::move(sink); }
+
+signals:
+    // A counter's value changed.
+    void countChanged(int index);
+    // Anything that is stored changed.
+    void changed();
+    // A day closed and the next opened.
+    void dayTurned(const QDate &finished, const QDate &opened);
+    // Something the user should hear of once (the journal cannot be written).
+    void problem(const QString &message);
+
+private:
+    struct Held {
+        int index;
+        int delta;
+        QDateTime at;
+        int by;
+    };
+    struct Pending {
+        LogEntry entry;
+        QDate day;
+    };
+    struct Unkept {
+        HistoryDay day;
+        CountRecord record;
+    };
+    // One counter's part of a change, as it can be taken back.
+    struct Part {
+        int index;
+        int before;
+        int after;
+        int worked; // what it added to the day's work
+        int hour;   // where its hours went, and how many
+        int hours;
+    };
+    struct UndoStep {
+        QList<Part> parts;
+        QDateTime at;
+    };
+    static constexpr int UndoDepth = 50;
+
+    void change(int index, int after, LogKind kind, int worked, const QDateTime &at, int hourDelta);
+    void journal(const LogEntry &entry);
+    // Keeps what waits, then Countday.ini and `record` as Countdata.dat.
+    void write(const CountRecord &record);
+    void keepUnkeptDays();
+    void appendJournal();
+    void openStoredDay(const std::optional<Ledger> &ledger);
+    void closeLogOfDay(const CountRecord &record);
+    void closeDay(const QDateTime &now);
+    void tell(const QString &message);
+
+    CounterArray<int16_t> m_counts;
+    DayOptions m_options;
+    DayBounds m_open;
+    CounterSums m_worked{};
+    HourCounts m_hours{};
+    // The open day's lines in the journal: what is appended, and where.
+    CounterSums m_logged{};
+    QString m_logFile;
+    qint64 m_logSize = 0;
+    QList<Pending> m_pending;
+    QList<Unkept> m_unkept;
+    QList<Held> m_held;
+    QList<UndoStep> m_undo;
+    int m_grouping = 0; // inside beginChanges/endChanges
+    bool m_undoing = false;
+    bool m_loading = false;
+    bool m_offersRestore = false;
+    std::optional<QString> m_startMessage;
+    std::optional<QString> m_keptAside; // a day that went to its dated copy
+    QSet<QString> m_told;
+    JournalSink m_sink;
+};
+
+} // namespace zentova

@@ -1,0 +1,48 @@
+// Countday.ini, beside Countdata.dat: the open day's own accounting, kept
+// with every store so that a start needs nothing of the count log but what
+// was appended after it.
+//
+//   [Day]
+//   Date=2026-12-07          the open day
+//   Hour=6                   the turn hour it opened with
+//   Start=2026-12-07T06:00:00
+//   End=2026-12-08T06:00:00
+//   Worked=3,0,12,0,0        the day's line so far
+//   Hours=...                120 numbers: each hour's counts, from the turn hour
+//   [Log]
+//   File=Countlog-2026-12.csv  the file the day's lines went to last
+//   Size=40213               its size after them
+//   Logged=5,0,12,0,0        what the day's lines in the log add up to
+//   Counts=5,0,12,0,0        the counts of the record written with it
+#pragma once
+
+#include "core/history/chartdata.h"
+#include "core/model/daybounds.h"
+#include "core/state/countlog.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace zentova
+{
+
+struct Ledger {
+    DayBounds bounds;
+    CounterSums worked{};
+    HourCounts hours{};
+    QString logFile; // a name in the data folder
+    qint64 logSize = 0;
+    CounterSums logged{};
+    // The counts it was kept with: a record that differs was not written
+    // with it (a kill between the two).
+    CounterSums counts{};
+    bool operator==(const Ledger &) const = default;
+};
+
+QString ledgerPath();
+QByteArray ledgerText(const Ledger &ledger);
+// Nothing where the text is not a whole ledger.
+std::optional<Ledger> parseLedger(const QByteArray &text);
+
+} // namespace zentova

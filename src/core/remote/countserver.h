@@ -1,0 +1,78 @@
+// The running copy's end of `zentova --count N`: requests from the local
+// socket are handed on in the order they came (the strip applies each as a
+// click or a right press on that counter's button). While a box or the
+// settings dialog is open they wait, and are handed on when it closes.
+#pragma once
+
+#include "core/remote/countchannel.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
+
+namespace zentova
+{
+
+class CountServer : public QObject
+{
+    Q_OBJECT
+public:
+    // Applies a request; false where it did nothing (an undo with nothing
+    // to take back).
+    using Apply = std::function<bool(const CountRequest &)>;
+    // Whether a box or a dialog holds the strip now (requests then wait).
+    using Blocked = std::function<bool()>;
+    CountServer(Apply apply, Blocked blocked);
+    ~CountServer() override;
+
+    // Listens for `dataFolder`. Only the holder of the folder's lock may call
+    // it: a socket left by a killed copy is taken over.
+    bool listen(const QString &dataFolder);
+    // Requests are taken from now on (start-up has filled the strip);
+    // until then they wait.
+    void setReady();
+    // The run is ending (or the strip has unloaded): new requests are
+    // answered that the strip is closing, waiting ones dropped.
+    void setEnding();
+    int pendingCount() const { return int(m_pending.size()); }
+    // A count made on the strip itself while a box blocked it: it waits in
+    // line with the commands' and is applied as they are.
+    void enqueue(const CountRequest &request);
+    // The requests answered "accepted" that still wait (for a box to close),
+    // handed over for the run's end to apply them at once.
+    QList<CountRequest> takePending();
+
+    // Peers live for one line; past this many the oldest is dropped.
+    static constexpr int MaxPeers = 128;
+    static constexpr int PeerTimeoutMs = 2000;
+
+private:
+    struct Peer;
+    void accept();
+    void acceptPeer(int fd);
+    void readFrom(Peer *peer);
+    void drop(Peer *peer);
+    void applyPending();
+    bool refusing() const;
+
+    Apply m_apply;
+    Blocked m_blocked;
+    int m_listener = -1;
+    QString m_path;
+    QSocketNotifier *m_notifier = nullptr;
+    std::vector<std::unique_ptr<Peer>> m_peers;
+    QList<CountRequest> m_pending;
+    QTimer m_retry;
+    bool m_ready = false;
+    bool m_ending = false;
+    bool m_applying = false;
+};
+
+} // namespace zentova

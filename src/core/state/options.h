@@ -1,0 +1,52 @@
+// The options of one data folder, in its Options.ini beside Countdata.dat, so
+// that two data folders keep their own. A missing or damaged file, or a bad
+// value, means the default.
+#pragma once
+
+#include "core/state/countrecord.h"
+
+#include <QString>
+#include <array>
+
+namespace zentova
+{
+
+struct DayOptions {
+    int startHour = 0;        // the hour the day turns, 0 to 23
+    bool resetCounts = false; // the counts go back to 0 at the turn
+    // Each counter's daily target ([Targets] Counter1..Counter5), 0 to 32767;
+    // 0 is no target.
+    std::array<int, CounterCount> targets{};
+    // What a click, a key or `--count N` adds to each counter, and a right
+    // press or `--uncount N` takes away ([Step] Counter1..Counter5), 1 to
+    // 1000; a missing or bad value is 1.
+    std::array<int, CounterCount> steps{1, 1, 1, 1, 1};
+    bool operator==(const DayOptions &) const = default;
+};
+
+QString optionsPath();
+DayOptions readDayOptions();
+// Stores what changed from `shown` to `chosen`, and nothing else: a value
+// edited in the file meanwhile by hand keeps its edit unless `chosen` changed
+// it too. Returns the options now in force. Errors are runtime errors.
+DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen);
+
+// Joining a team ([Team]): the server, a libpq connection string or URI
+// (empty: no team), the name the team sees (empty: defaultTeamName()), and
+// the data folder's own id among the team's rows. No password is kept here: libpq's own ways apply.
+struct TeamOptions {
+    QString server;
+    QString name;
+    QString folder;
+    bool operator==(const TeamOptions &) const = default;
+};
+
+TeamOptions readTeamOptions();
+// As writeDayOptions: only what changed from `shown` to `chosen` is written.
+TeamOptions writeTeamOptions(const TeamOptions &shown, const TeamOptions &chosen);
+// The name a team sees by default: the login's full name, else the login.
+QString defaultTeamName();
+// The data folder's id among the team's rows, made and kept the first time.
+QString teamFolderId();
+
+} // namespace zentova

@@ -1,0 +1,60 @@
+// Sends the outbox to the team's server, on a thread of its own so that no
+// click, key or `--count` ever waits for the network. Rows go in order, a
+// batch at a time; the mark moves only once the server has them. Whatever
+// fails (no route, a refused login, a timeout) is tried again later, at
+// growing intervals, and told once for each cause.
+#pragma once
+
+#include "core/team/outbox.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace zentova
+{
+
+class TeamPublisher : public QObject
+{
+    Q_OBJECT
+public:
+    // Made on any thread; every slot runs on the thread it is moved to.
+    TeamPublisher(Outbox &outbox, const QString &server, const QString &person,
+                  const QString &folder);
+    ~TeamPublisher() override;
+
+    static constexpr int BatchRows = 200;
+    static constexpr int FirstRetryMs = 1000;
+    static constexpr int LastRetryMs = 60000;
+    static constexpr int SeenEveryMs = 60000;
+
+public slots:
+    // New rows, or the start: send what waits (unless a retry is due later).
+    void wake();
+    // Closes the connection; call on the publisher's thread before it ends.
+    void stop();
+
+signals:
+    // Whether the server took the last try, and why not.
+    void reached(bool reaching, const QString &problem);
+    // The outbox is empty: everything made so far is on the server.
+    void allSent();
+
+private:
+    bool connectToServer();
+    bool sendWaiting();
+    void fail(const QString &problem);
+
+    Outbox &m_outbox;
+    QString m_server;
+    QString m_person;
+    QString m_folder;
+    QString m_connection;
+    bool m_connected = false;
+    int m_retryMs = FirstRetryMs;
+    QTimer *m_retry = nullptr;
+    QTimer *m_seen = nullptr;
+    QString m_lastProblem;
+};
+
+} // namespace zentova

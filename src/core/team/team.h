@@ -1,0 +1,64 @@
+// The strip's part in a team: the rows of every change it makes go to the
+// outbox, and a publisher on its own thread sends them on. Nothing of it
+// exists until a server is set in the options.
+#pragma once
+
+#include "core/model/countermodel.h"
+#include "core/state/options.h"
+#include "core/team/outbox.h"
+
+#include <QObject>
+#include <QSet>
+#include <QThread>
+
+namespace zentova
+{
+
+class TeamPublisher;
+
+class Team : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Team(const QString &folder);
+    ~Team() override;
+
+    // Joins the team named in `options` (an empty server leaves it), and
+    // sends what waits in the outbox.
+    void setOptions(const TeamOptions &options);
+    // As given to setOptions(), and as in force (the name and the folder's
+    // id filled in).
+    const TeamOptions &givenOptions() const { return m_given; }
+    const TeamOptions &options() const { return m_options; }
+    bool isJoined() const { return !m_options.server.isEmpty(); }
+
+    // The model's journal: each line becomes a row in the outbox.
+    void journaled(const QList<JournalLine> &lines);
+
+    // The last try's outcome: reaching the server, or why not.
+    bool reaching() const { return m_reaching; }
+    QString problem() const { return m_problem; }
+    Outbox &outbox() { return m_outbox; }
+
+signals:
+    void joinedChanged();
+    void statusChanged();
+    // Every row made so far is on the server.
+    void allSent();
+    // Something the user should hear of once.
+    void trouble(const QString &message);
+
+private:
+    void stopPublisher();
+
+    Outbox m_outbox;
+    TeamOptions m_given;
+    TeamOptions m_options;
+    QThread *m_thread; // the publisher's; replaced when one is left stuck
+    TeamPublisher *m_publisher = nullptr;
+    bool m_reaching = false;
+    QString m_problem;
+    QSet<QString> m_told;
+};
+
+} // namespace zentova

@@ -1,0 +1,99 @@
+#include "core/team/teamreader.h"
+
+#include <QMutex>
+#include <QSqlDatabase>
+#include <QUuid>
+
+namespace zentova
+{
+
+class TeamReader::Worker : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Worker(const QString &server)
+        : m_server(server),
+          m_connection(QStringLiteral("zentova-team-read-") + QUuid::createUuid().toString())
+    {
+    }
+
+    void ask(const QDate &first, const QDate &last)
+    {
+        {
+            const QMutexLocker locked(&m_lock);
+            const bool queued = m_wanted.has_value();
+            m_wanted = std::pair{first, last};
+            if (queued)
+                return; // the one on its way reads the newest range
+        }
+        QMetaObject::invokeMethod(this, [this] { readWanted(); }, Qt::QueuedConnection);
+    }
+
+    void stop()
+    {
+        if (QSqlDatabase::contains(m_connection)) {
+            QSqlDatabase::database(m_connection, false).close();
+            QSqlDatabase::removeDatabase(m_connection);
+        }
+    }
+
+signals:
+    void read(const zentova::TeamTotals &totals, const QString &problem);
+
+private:
+    void readWanted()
+    {
+        std::pair<QDate, QDate> range;
+        {
+            const QMutexLocker locked(&m_lock);
+            if (!m_wanted)
+                return;
+            range = *std::exchange(m_wanted, std::nullopt);
+        }
+        TeamTotals totals;
+        QString problem;
+        bool ok = QSqlDatabase::contains(m_connection) &&
+                  QSqlDatabase::database(m_connection, false).isOpen();
+        if (!ok)
+            ok = openTeamDatabase(m_connection, m_server, &problem);
+        if (ok) {
+            QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+            ok = readTeamTotals(db, range.first, range.second, &totals, &problem);
+            if (!ok)
+                db.close(); // connect afresh next time
+        }
+        emit read(ok ? totals : TeamTotals(), ok ? QString() : problem);
+    }
+
+    QString m_server;
+    QString m_connection;
+    QMutex m_lock;
+    std::optional<std::pair<QDate, QDate>> m_wanted;
+};
+
+TeamReader::TeamReader(const QString &server)
+{
+    qRegisterMetaType<TeamTotals>();
+    m_worker = new Worker(server);
+    m_worker->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &Worker::read, this, &TeamReader::read);
+    m_thread.setObjectName(QStringLiteral("zentova-team-read"));
+    m_thread.start();
+}
+
+TeamReader::~TeamReader()
+{
+    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void TeamReader::ask(const QDate &first, const QDate &last)
+{
+    m_worker->ask(first, last);
+}
+
+} // namespace zentova
+
+#include "teamreader.moc"

@@ -1,0 +1,40 @@
+// A change as the team sees it: one row of the server's zentova_change table,
+// made from one line of a data folder's count log. The row's id comes from
+// where the line stands in the log, so the same line always makes the same
+// row, however often it is handed on.
+#pragma once
+
+#include "core/model/countermodel.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+#include <optional>
+
+namespace zentova
+{
+
+struct TeamRow {
+    QUuid id;
+    QString person;
+    QString folder; // the data folder's id: one person's two strips stay apart
+    QDate day;      // the day the change belongs to
+    QDateTime at;
+    int counter = 1; // 1 to 5
+    QString title;
+    int delta = 0;
+    int count = 0; // the counter's value after it
+    QString kind;  // the log's word for it, empty for a count
+    bool operator==(const TeamRow &) const = default;
+};
+
+QUuid teamRowId(const QString &folder, const QString &logFile, qint64 offset);
+TeamRow teamRowOf(const JournalLine &line, const QString &person, const QString &folder);
+
+// The outbox's form of a row: one line of comma-separated fields, UTF-8.
+QByteArray outboxLine(const TeamRow &row);
+std::optional<TeamRow> parseOutboxLine(QByteArrayView line);
+
+} // namespace zentova

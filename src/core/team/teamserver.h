@@ -1,0 +1,61 @@
+// The team's PostgreSQL server as the program uses it, through Qt's QPSQL
+// driver: the tables, the rows sent, each strip's last word, and the
+// totals the team window reads. Every call is made on the thread that owns
+// the connection.
+#pragma once
+
+#include "core/team/teamrow.h"
+
+#include <QDate>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace zentova
+{
+
+// A libpq connection string (key=value ...) from what the user gave, a
+// connection string or a postgresql:// URI, with a time limit on connecting
+// and on a silent server unless it names its own. Empty when it is neither.
+QString teamConnectOptions(const QString &server);
+// Whether the text holds a password (the program keeps none).
+bool teamServerHasPassword(const QString &server);
+
+// Opens a connection named `name` on this thread. False, with the cause
+// in `error`, when the server cannot be reached or refuses the login.
+bool openTeamDatabase(const QString &name, const QString &server, QString *error);
+
+// The tables, made where missing; the schema's version checked.
+bool prepareTeamTables(QSqlDatabase &db, QString *error);
+
+// The rows, each kept once whatever was sent before.
+bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QString *error);
+// This strip's word that it reaches the server, with the name it counts under.
+bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &person, QString *error);
+
+// What the team window shows: per person and title, the counts of the days
+// from `first` to `last` and the last change; per person, when a strip of
+// theirs last reached the server.
+struct TeamTotal {
+    QString person;
+    QString title;
+    qint64 count = 0;
+    QDateTime lastChange;
+};
+struct TeamPresence {
+    QString person;
+    QDateTime seen;
+};
+struct TeamTotals {
+    QList<TeamTotal> totals;
+    QList<TeamPresence> strips;
+    QDateTime serverNow;
+};
+bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
+                    QString *error);
+
+// The SQL an administrator runs where the program's role may not create
+// tables: the tables and the least rights that role needs.
+QString teamSetupScript(const QString &role);
+
+} // namespace zentova

@@ -1,0 +1,180 @@
+#include "gui/settings/optionswindow.h"
+#include "core/base/language.h"
+
+#include "core/base/errortrap.h"
+#include "core/base/msgbox.h"
+#include "core/state/counterstate.h"
+#include "core/team/teamserver.h"
+#include "gui/widgets/controls.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace zentova
+{
+
+OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("OptionsWindow"));
+    setWindowTitle(translate("Options", "%1：オプション").arg(applicationTitle()));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint);
+    setFont(uiFont());
+
+    m_startHourBox = new QSpinBox(this);
+    m_startHourBox->setObjectName(QStringLiteral("startHourBox"));
+    m_startHourBox->setRange(0, 23);
+    // Wide enough that a window manager shows the whole title.
+    m_startHourBox->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0")) * 20);
+    m_startHourBox->setSuffix(translate("Options", " 時"));
+    m_startHourBox->setAccessibleName(translate("Options", "一日の始まり"));
+    m_startHourBox->setToolTip(translate(
+        "Options", "この時刻に日付が切り替わります。夜勤の件数は始めた日の分になります。"));
+    m_resetBox = new QCheckBox(translate("Options", "切り替え時に件数を 0 に戻す(&R)"), this);
+    m_resetBox->setObjectName(QStringLiteral("resetBox"));
+
+    auto *form = new QFormLayout;
+    form->addRow(translate("Options", "一日の始まり(&D):"), m_startHourBox);
+    form->addRow(m_resetBox);
+    // One spin box a counter, named after it, in a group of its own.
+    const auto counterBoxes = [&](const QString &heading, const QString &what, const QString &kind,
+                                  int least, int most, const QString &tip, bool mnemonics) {
+        auto *group = new QGroupBox(heading, this);
+        auto *groupForm = new QFormLayout(group);
+        std::array<QSpinBox *, CounterCount> boxes{};
+        for (int i = 0; i < CounterCount; ++i) {
+            auto *box = new QSpinBox(group);
+            box->setObjectName(kind + QString::number(i));
+            box->setRange(least, most);
+            box->setAlignment(Qt::AlignRight);
+            const QString name = counterHeading(titles(i), i);
+            box->setAccessibleName(translate("Options", "%1 の%2").arg(name, what));
+            box->setToolTip(tip);
+            groupForm->addRow(mnemonics
+                                  ? QStringLiteral("%1(&%2):").arg(name, QString::number(i + 1))
+                                  : QStringLiteral("%1:").arg(name),
+                              box);
+            boxes[size_t(i)] = box;
+        }
+        return std::pair{group, boxes};
+    };
+    // A target of 0 is none: the strip then draws the counter as it always has.
+    auto [targets, targetBoxes] = counterBoxes(
+        translate("Options", "一日の目標"), translate("Options", "目標"),
+        QStringLiteral("targetBox"), 0, 32767,
+        translate("Options",
+                  "1 日の目標件数です。達成すると枠の下の線の色が変わります。0 は目標なしです。"),
+        true);
+    m_targetBoxes = targetBoxes;
+    for (QSpinBox *box : m_targetBoxes)
+        box->setSpecialValueText(translate("Options", "なし"));
+    // What one click adds: for counting pieces by the box.
+    auto [steps, stepBoxes] = counterBoxes(
+        translate("Options", "一回の数"), translate("Options", "一回の数"),
+        QStringLiteral("stepBox"), 1, 1000,
+        translate("Options",
+                  "クリック、キー、--count で足す数です。右クリックでは同じ数を減らします。"),
+        false);
+    m_stepBoxes = stepBoxes;
+
+    // The team: where its server is, and the name the team sees. No
+    // password: libpq's ~/.pgpass or a certificate gives it.
+    auto *team = new QGroupBox(translate("Options", "チーム"), this);
+    auto *teamForm = new QFormLayout(team);
+    m_serverBox = new QLineEdit(team);
+    m_serverBox->setObjectName(QStringLiteral("serverBox"));
+    m_serverBox->setPlaceholderText(QStringLiteral("postgresql://zentova@db.example/office"));
+    m_serverBox->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 44);
+    m_serverBox->setAccessibleName(translate("Options", "チームのサーバー"));
+    m_serverBox->setToolTip(translate(
+        "Options", "PostgreSQL の接続文字列か URI です。空にするとチームに加わりません。"
+                   "パスワードは ~/.pgpass に書きます。"));
+    m_nameBox = new QLineEdit(team);
+    m_nameBox->setObjectName(QStringLiteral("nameBox"));
+    m_nameBox->setAccessibleName(translate("Options", "チームでの名前"));
+    teamForm->addRow(translate("Options", "サーバー(&V):"), m_serverBox);
+    teamForm->addRow(translate("Options", "名前(&N):"), m_nameBox);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("okButton"));
+    buttons->addButton(translate("Options", "キャンセル"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { store(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(targets);
+    groups->addWidget(steps);
+    layout->addLayout(groups);
+    layout->addWidget(team);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+DayOptions OptionsWindow::choose(const DayOptions &current)
+{
+    m_stored = current;
+    m_startHourBox->setValue(current.startHour);
+    m_resetBox->setChecked(current.resetCounts);
+    for (int i = 0; i < CounterCount; ++i) {
+        m_targetBoxes[size_t(i)]->setValue(current.targets[size_t(i)]);
+        m_stepBoxes[size_t(i)]->setValue(current.steps[size_t(i)]);
+    }
+    m_storedTeam = readTeamOptions();
+    m_serverBox->setText(m_storedTeam.server);
+    m_nameBox->setText(m_storedTeam.name);
+    m_nameBox->setPlaceholderText(defaultTeamName());
+    m_startHourBox->setFocus();
+    adjustSize();
+    placeBesideStrip(this);
+    exec();
+    return m_stored;
+}
+
+void OptionsWindow::store()
+{
+    DayOptions chosen = m_stored;
+    chosen.startHour = m_startHourBox->value();
+    chosen.resetCounts = m_resetBox->isChecked();
+    for (int i = 0; i < CounterCount; ++i) {
+        chosen.targets[size_t(i)] = m_targetBoxes[size_t(i)]->value();
+        chosen.steps[size_t(i)] = m_stepBoxes[size_t(i)]->value();
+    }
+    TeamOptions team = m_storedTeam;
+    team.server = m_serverBox->text().trimmed();
+    team.name = m_nameBox->text().trimmed(); // empty: the login's name
+    if (teamServerHasPassword(team.server)) {
+        MsgBox(translate("Options", "サーバーの欄にパスワードは書けません。~/.pgpass に書いてください"
+                                    "（README を参照）。"),
+               msgstyle::OkOnly);
+        m_serverBox->setFocus();
+        return;
+    }
+    if (!team.server.isEmpty() && teamConnectOptions(team.server).isEmpty()) {
+        MsgBox(translate("Options", "サーバーは host=... dbname=... の形か postgresql:// で始まる URI "
+                                    "で書いてください。"),
+               msgstyle::OkOnly);
+        m_serverBox->setFocus();
+        return;
+    }
+    DayOptions inForce;
+    TeamOptions teamInForce;
+    if (trap([&] {
+            inForce = writeDayOptions(m_stored, chosen);
+            teamInForce = writeTeamOptions(m_storedTeam, team);
+        })) {
+        m_stored = inForce;
+        m_storedTeam = teamInForce;
+        accept();
+    }
+}
+
+} // namespace zentova

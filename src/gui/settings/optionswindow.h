@@ -1,0 +1,44 @@
+// オプション: the options of this data folder (Options.ini): the hour at
+// which the day turns, whether the counts go back to 0 then, and each
+// counter's daily target and step, and the team this strip counts in.
+#pragma once
+
+#include "core/state/counterstate.h"
+#include "core/state/options.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace zentova
+{
+
+class OptionsWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    // `titles` name the targets' boxes.
+    explicit OptionsWindow(const CounterArray<QString> &titles, QWidget *owner = nullptr);
+
+    // Shows the stored options; on OK stores what was chosen (errors are
+    // shown, and the window stays open). Returns the options in force.
+    DayOptions choose(const DayOptions &current);
+    // The team options stored on that OK (as they were, after a cancel).
+    const TeamOptions &team() const { return m_storedTeam; }
+
+private:
+    void store();
+
+    QSpinBox *m_startHourBox = nullptr;
+    QCheckBox *m_resetBox = nullptr;
+    std::array<QSpinBox *, CounterCount> m_targetBoxes{};
+    std::array<QSpinBox *, CounterCount> m_stepBoxes{};
+    QLineEdit *m_serverBox = nullptr;
+    QLineEdit *m_nameBox = nullptr;
+    DayOptions m_stored;
+    TeamOptions m_storedTeam;
+};
+
+} // namespace zentova

@@ -1,0 +1,765 @@
+#include "gui/strip/frmmain.h"
+#include "core/base/language.h"
+
+#include "core/base/clock.h"
+#include "core/base/errortrap.h"
+#include "core/base/msgbox.h"
+#include "core/history/history.h"
+#include "core/model/alarm.h"
+#include "core/team/team.h"
+#include "gui/desktop/desktop.h"
+#include "gui/history/historywindow.h"
+#include "gui/settings/frmset.h"
+#include "gui/settings/optionswindow.h"
+#include "gui/sound/mdlsound.h"
+#include "gui/strip/placement.h"
+#include "gui/team/teamwindow.h"
+
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QTimer>
+#include <QWindow>
+#include <utility>
+
+namespace zentova
+{
+
+namespace
+{
+
+// The strip's size and usual place, in twips.
+constexpr int kClientWidth = 8985;
+constexpr int kClientHeight = 570;
+constexpr int kLeft = 6390;
+constexpr int kTop = 15;
+
+} // namespace
+
+frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_model(model)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setStripWindow(this);
+    // What the edge does, said where it is; the strip's tips show whether or
+    // not it has the keyboard, which it seldom has.
+    setToolTip(translate("Strip", "右クリックでメニュー、ドラッグで移動、ダブルクリックで終了"));
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    // Before anything names the window: its interface is made at the first.
+    installReadingOrderAccessible();
+    setAccessibleName(applicationTitle()); // the window has no title to read
+    // No title bar, no frame and no taskbar button.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    // The keyboard only when given on purpose, never by a click; the
+    // desktop's other quirks with it.
+    m_desktop = Desktop::forStrip(this);
+    setWindowTitle(QString());
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    move(twipsToPixels(kLeft), twipsToPixels(kTop));
+    setFont(uiFont());
+    setAutoFillBackground(true);
+    setBackColor(this, colorvalue::PaleBlue);
+
+    // The background picture: a 14 x 45 azure bitmap, drawn unscaled; the
+    // window is only 38 pixels high, so it shows as a bar down the left edge.
+    m_picture = QImage(14, 45, QImage::Format_RGB32);
+    m_picture.fill(QColor(0, 128, 255));
+
+    buildControls();
+
+    // Where the user leaves the strip is remembered once it has rested: the
+    // place of its own area, where the next start puts it. (Weston's frame
+    // around it reaches a shadow's width beyond it; the frame's place would
+    // move the strip up and left by as much at every start.)
+    m_storePlace = new QTimer(this);
+    m_storePlace->setSingleShot(true);
+    m_storePlace->setInterval(500);
+    connect(m_storePlace, &QTimer::timeout, this,
+            [this] { rememberStripPlace(geometry().topLeft() + m_desktop->staleBy()); });
+
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this] { popUpMenuFromKeyboard(); });
+    }
+    connect(&m_model, &CounterModel::countChanged, this, [this](int i) { showCount(i); });
+    connect(&m_model, &CounterModel::problem, this,
+            [](const QString &message) { MsgBox(message, msgstyle::OkOnly); });
+}
+
+void frmMain::showCount(int index)
+{
+    lblC(index)->setCaption(intToText(m_model.gCount(index)));
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls()
+{
+    tmrClock = new QTimer(this);
+    tmrClock->setObjectName(QStringLiteral("tmrClock"));
+    tmrClock->setSingleShot(true);
+    tmrClock->setTimerType(Qt::PreciseTimer);
+    connect(tmrClock, &QTimer::timeout, this, [this] {
+        scheduleNextTick();
+        passDayTurn();
+        tmrClock_Timer();
+        clearWaitingMarks();
+    });
+
+    connect(m_desktop.get(), &Desktop::blockedPress, this, [this](QPoint at, Qt::MouseButton button) {
+        const QWidget *hit = childAt(at);
+        for (int i = 0; i < CounterCount && hit; ++i) {
+            if (cmdC(i)->isVisible() && (hit == cmdC(i) || cmdC(i)->isAncestorOf(hit)))
+                countWhileBlocked(i, button == Qt::LeftButton ? 1 : -1);
+        }
+    });
+    connect(m_desktop.get(), &Desktop::blockedDigit, this,
+            [this](int digit, bool shift) { countWhileBlocked(digit - 1, shift ? -1 : 1); });
+    connect(&m_model, &CounterModel::countChanged, this, [this] { clearWaitingMarks(); });
+
+    Frame1 = new FrameBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    placeTwips(Frame1, 7440, 0, 1455, 495);
+    setBackColor(Frame1, colorvalue::PaleBlue);
+
+    cmdSet = new CommandButton(QStringLiteral("Set"), Frame1);
+    cmdSet->setObjectName(QStringLiteral("cmdSet"));
+    placeTwips(cmdSet, 810, 150, 555, 300);
+    setBackColor(cmdSet, colorvalue::PaleBlue);
+    connect(cmdSet, &QPushButton::clicked, this, [this] { cmdSet_Click(); });
+    cmdSet->setAccessibleName(translate("Strip", "設定"));
+    cmdSet->setAccessibleDescription(
+        translate("Strip", "項目名、件数、アラームの設定画面を開きます"));
+    cmdSet->setToolTip(cmdSet->accessibleDescription());
+
+    lblTime = new CaptionLabel(Frame1);
+    lblTime->setObjectName(QStringLiteral("lblTime"));
+    placeTwips(lblTime, 180, 180, 615, 255);
+    lblTime->setFont(msPGothic(11.25));
+    lblTime->setAttribute(Qt::WA_TranslucentBackground);
+    lblTime->setAccessibleName(translate("Strip", "時刻"));
+    lblTime->setToolTip(translate("Strip", "現在の時刻"));
+
+    // Frames are created from index 4 down to 0, so that on the desktop
+    // each frame stacks above the one to its right.
+    for (int i = CounterCount - 1; i >= 0; --i) {
+        auto *frame = new FrameBox(this);
+        frame->setObjectName(QStringLiteral("fraC%1").arg(i));
+        placeTwips(frame, 240 + 1440 * i, 0, 1455, 495);
+        setBackColor(frame, colorvalue::PaleBlue);
+        if (i == 0)
+            frame->setFont(msPGothic(8.25));
+        m_fraC[size_t(i)] = frame;
+
+        auto *button = new CommandButton(QStringLiteral("C"), frame);
+        button->setObjectName(QStringLiteral("cmdC%1").arg(i));
+        placeTwips(button, 780, 150, 605, 300);
+        setBackColor(button, colorvalue::PaleBlue);
+        connect(button, &QPushButton::clicked, this, [this, i] { cmdC_Click(i); });
+        connect(button, &CommandButton::mouseDown, this,
+                [this, i](Qt::MouseButton b) { cmdC_MouseDown(i, b); });
+        m_cmdC[size_t(i)] = button;
+
+        auto *label = new CaptionLabel(frame);
+        label->setObjectName(QStringLiteral("lblC%1").arg(i));
+        placeTwips(label, 90, 180, 615, 255);
+        label->setAutoFillBackground(true);
+        setBackColor(label, colorvalue::WindowBackground);
+        setForeColor(label, colorvalue::ButtonText);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setValueBox(true);
+        label->setFont(msPGothic(9.75));
+        connect(label, &CaptionLabel::changed, this, [this, i] {
+            lblC_Change(i);
+            showTarget(i);
+        });
+        m_lblC[size_t(i)] = label;
+    }
+    for (int i = 0; i < CounterCount; ++i)
+        describeCounter(i);
+
+    // Tab order: cmdC(0) to cmdC(4), then cmdSet. Nothing else takes focus.
+    std::array<QWidget *, CounterCount + 1> order{};
+    for (int i = 0; i < CounterCount; ++i)
+        order[size_t(i)] = m_cmdC[size_t(i)];
+    order[CounterCount] = cmdSet;
+    for (size_t k = 0; k + 1 < order.size(); ++k)
+        setTabOrder(order[k], order[k + 1]);
+
+    menu = new QMenu(translate("Strip", "メニュー"), this);
+    menu->setObjectName(QStringLiteral("menu"));
+    m_historyAction = menu->addAction(translate("Strip", "履歴(&H)..."));
+    m_historyAction->setObjectName(QStringLiteral("historyAction"));
+    connect(m_historyAction, &QAction::triggered, this, [this] { showHistory(); });
+    m_teamAction = menu->addAction(translate("Strip", "チーム(&T)..."));
+    m_teamAction->setObjectName(QStringLiteral("teamAction"));
+    m_teamAction->setVisible(false);
+    connect(m_teamAction, &QAction::triggered, this, [this] { showTeam(); });
+    m_optionsAction = menu->addAction(translate("Strip", "オプション(&O)..."));
+    m_optionsAction->setObjectName(QStringLiteral("optionsAction"));
+    connect(m_optionsAction, &QAction::triggered, this, [this] { showOptions(); });
+    m_undoAction = menu->addAction(translate("Strip", "元に戻す(&U)"));
+    m_undoAction->setObjectName(QStringLiteral("undoAction"));
+    m_undoAction->setShortcut(QKeySequence::Undo);
+    m_undoAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_undoAction); // Ctrl+Z while the strip has the keyboard
+    connect(m_undoAction, &QAction::triggered, this, [this] { undo(); });
+    // Enabled while there is something to take back; the item says what
+    // as the menu opens (not at every click, which it would slow).
+    m_undoAction->setEnabled(false);
+    connect(&m_model, &CounterModel::changed, this,
+            [this] { m_undoAction->setEnabled(m_model.canUndo()); });
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+        m_undoAction->setText(m_model.canUndo()
+                                  ? translate("Strip", "元に戻す(&U): %1").arg(m_model.undoLabel())
+                                  : translate("Strip", "元に戻す(&U)"));
+    });
+    mEnd = menu->addAction(translate("Strip", "終了"));
+    mEnd->setObjectName(QStringLiteral("mEnd"));
+    connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
+}
+
+FrameBox *frmMain::fraC(int index) const
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return m_fraC[size_t(index)];
+}
+
+CommandButton *frmMain::cmdC(int index) const
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return m_cmdC[size_t(index)];
+}
+
+CaptionLabel *frmMain::lblC(int index) const
+{
+    if (index < 0 || index >= CounterCount)
+        raiseError(ErrorCode::SubscriptOutOfRange);
+    return m_lblC[size_t(index)];
+}
+
+void frmMain::setCounterFrameVisible(int index, bool visible)
+{
+    fraC(index)->setVisible(visible);
+}
+
+void frmMain::setCounterFrameCaption(int index, const QString &caption)
+{
+    fraC(index)->setCaption(caption);
+    describeCounter(index);
+}
+
+void frmMain::setCounterValue(int index, int16_t value)
+{
+    lblC(index)->setCaption(intToText(value));
+}
+
+void frmMain::describeCounter(int index)
+{
+    // What a screen reader says for the counter's controls: the counter by
+    // its title (by its number while it has none), and its value.
+    const QString title = fraC(index)->caption();
+    const QString name =
+        title.isEmpty() ? translate("Strip", "カウンター %1").arg(index + 1) : title;
+    const int step = m_model.options().steps[size_t(index)];
+    cmdC(index)->setAccessibleName(
+        translate("Strip", "%1 を %2 増やす").arg(name, QString::number(step)));
+    cmdC(index)->setAccessibleDescription(
+        translate("Strip", "右クリックで %1 減らします").arg(step));
+    cmdC(index)->setToolTip(
+        translate("Strip", "%1: クリックで %2 増やし、右クリックで %2 減らします")
+            .arg(name, QString::number(step)));
+    // A step other than one is said where the counter is.
+    fraC(index)->setToolTip(
+        step == 1 ? QString() : translate("Strip", "%1: %2 ずつ").arg(name, QString::number(step)));
+    // Where the count stands against the day's target, where there is one.
+    const int target = m_model.options().targets[size_t(index)];
+    const int count = lblC(index)->caption().toInt();
+    const QString standing =
+        target <= 0 ? QString()
+        : count >= target
+            ? translate("Strip", "目標 %1 達成").arg(target)
+            : translate("Strip", "目標 %1 まで あと %2").arg(target).arg(target - count);
+    const QString countTip = translate("Strip", "%1 の件数").arg(name);
+    lblC(index)->setToolTip(standing.isEmpty() ? countTip : countTip + u'\n' + standing);
+    lblC(index)->setAccessibleName(
+        translate("Strip", "%1 の件数 %2").arg(name, lblC(index)->caption()));
+    lblC(index)->setAccessibleDescription(standing);
+    fraC(index)->setAccessibleName(name);
+    fraC(index)->setAccessibleDescription(standing);
+}
+
+void frmMain::showTarget(int index)
+{
+    // The count as the strip shows it, against the day's target; the frame
+    // lights up for a moment as the target is met.
+    const int count = lblC(index)->caption().toInt();
+    const int target = m_model.options().targets[size_t(index)];
+    int &before = m_shownProgress[size_t(index)];
+    if (target > 0 && count >= target && before >= 0 && before < target)
+        fraC(index)->celebrate();
+    before = count;
+    fraC(index)->setProgress(count, target);
+}
+
+void frmMain::inviteToTitle()
+{
+    // A strip with no counter in use shows nothing to click but Set.
+    bool anyTitle = false;
+    for (int i = 0; i < CounterCount; ++i)
+        anyTitle = anyTitle || !m_model.gTitle(i).isEmpty();
+    cmdSet->setToolTip(anyTitle ? cmdSet->accessibleDescription()
+                                : translate("Strip", "まず Set で項目名を付けてください。"
+                                                     "名前を付けたカウンターが表示されます。"));
+}
+
+// ---------------------------------------------------------------------------
+// Place and focus
+
+void frmMain::placeAtStart()
+{
+    const QRect usual(twipsToPixels(kLeft), twipsToPixels(kTop), width(), height());
+    QRect wanted = usual;
+    if (const auto remembered = rememberedStripPlace())
+        wanted.moveTopLeft(*remembered);
+    const QScopedValueRollback placing(m_placing, true);
+    move(fitOnDesktop(wanted));
+    winId(); // made now, to be readied for the desktop before it is shown
+    m_desktop->readyToShow();
+}
+
+void frmMain::moveEvent(QMoveEvent *e)
+{
+    QWidget::moveEvent(e);
+    // Only a place the strip was seen at on the screen: a native Wayland
+    // window never learns where it is (Qt says 0,0), and neither does a
+    // window before it is mapped.
+    if (isVisible() && !m_placing && windowHandle() && windowHandle()->isExposed() &&
+        m_desktop->knowsPlace())
+        m_storePlace->start();
+}
+
+void frmMain::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (m_focusGiven)
+        return;
+    m_focusGiven = true;
+    m_desktop->aboutToShow();
+
+    // Space and Enter count from the first moment: the first counter in
+    // use has the focus, or Set when none is.
+    QWidget *first = cmdSet;
+    for (int i = CounterCount - 1; i >= 0; --i) {
+        if (fraC(i)->isVisibleTo(this))
+            first = cmdC(i);
+    }
+    first->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *e)
+{
+    // 1 to 5 count the counter of that number, with Shift they take one
+    // away, as `zentova --count N` and `--uncount N` do. Shift turns the
+    // digit into a sign on most layouts; the X key codes of the digit row
+    // (10 to 14) still tell which one.
+    int digit = e->key() - Qt::Key_1;
+    if ((digit < 0 || digit >= CounterCount) && (e->modifiers() & Qt::ShiftModifier))
+        digit = int(e->nativeScanCode()) - 10;
+    const Qt::KeyboardModifiers others = e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (digit < 0 || digit >= CounterCount || others != Qt::NoModifier) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    countFromOutside(digit, e->modifiers() & Qt::ShiftModifier ? -1 : 1);
+}
+
+bool frmMain::undo()
+{
+    bool undone = false;
+    trap([&] { undone = m_model.undo(); });
+    emit stateChanged();
+    return undone;
+}
+
+void frmMain::clearWaitingMarks()
+{
+    // The counts that waited are applied as soon as no box is open.
+    if (QApplication::activeModalWidget())
+        return;
+    for (int i = 0; i < CounterCount; ++i)
+        fraC(i)->setWaiting(0);
+}
+
+void frmMain::takeKeyboardAtStart()
+{
+    m_desktop->takeKeyboardAtStart();
+}
+
+void frmMain::countWhileBlocked(int index, int delta)
+{
+    if (index < 0 || index >= CounterCount || m_unloaded)
+        return;
+    fraC(index)->setWaiting(fraC(index)->waiting() + 1);
+    emit countWaits(index, delta);
+}
+
+void frmMain::countFromOutside(int index, int delta, const QDateTime &at, int by)
+{
+    trap([&] { m_model.count(index, delta, at, by); });
+    emit stateChanged();
+}
+
+void frmMain::popUpMenuFromKeyboard()
+{
+    const QWidget *from = focusWidget() ? focusWidget() : this;
+    // Opened from the keyboard, the first item is ready for Return.
+    QTimer::singleShot(0, menu, [this] { menu->setActiveAction(menu->actions().value(0)); });
+    trap([&] { menu->exec(from->mapToGlobal(QPoint(0, from->height())) + m_desktop->staleBy()); });
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and shut-down
+
+void frmMain::load()
+{
+    trap([this] { Form_Load(); });
+    // Whatever stopped the load, the prompt is over: changes held meanwhile
+    // follow.
+    m_model.restore(false);
+    for (int i = 0; i < CounterCount; ++i)
+        showTarget(i);
+    inviteToTitle();
+    if (const auto message = m_model.takeStartMessage())
+        MsgBox(*message, msgstyle::OkOnly);
+    // The clock ticks from load on; its first tick comes one second later,
+    // and rings an alarm whose second 0 passed in between.
+    m_lastTick = Now().time();
+    tmrClock->start(1000);
+}
+
+void frmMain::Form_Load()
+{
+    // Topmost before the window is first shown.
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+
+    CounterModel &m = m_model;
+    m.LoadCountData();
+    bool restoring = false;
+    if (m.offersRestore())
+        restoring = MsgBox(translate("Strip", "先ほどの件数を再表示させますか？"),
+                           msgstyle::YesNoQuestion, applicationTitle()) == msgresult::Yes;
+    const CountRecord &gSaved = m.gSaved;
+    for (int i = 0; i < CounterCount; ++i)
+        m.gTitle(i) = gSaved.Title[size_t(i)];
+    m.gLapOn = gSaved.LapOn;
+    if (gSaved.TimerOn == FlagOn) {
+        m.gTimerOn = FlagOn;
+        m.gAlarmHour = textToInt16(gSaved.AlarmHourText);
+        m.gAlarmMinute = textToInt16(gSaved.AlarmMinuteText);
+    }
+    // Under the stored titles: a count set aside or held is logged with them.
+    m.restore(restoring);
+    for (int i = 0; i < CounterCount; ++i)
+        lblC(i)->setCaption(intToText(m.gCount(i)));
+    ShowCounterFrames(m.gTitle, *this);
+}
+
+void frmMain::unload()
+{
+    if (m_unloaded)
+        return;
+    emit unloading();
+    m_unloaded = true;
+    if (!m_silent) {
+        trap([this] { Form_Unload(); });
+    }
+    tmrClock->stop();
+    stopChime();
+    hide();
+    emit unloaded();
+}
+
+void frmMain::unloadSilently()
+{
+    m_silent = true;
+    unload();
+}
+
+void frmMain::Form_Unload()
+{
+    const QString title = applicationTitle();
+    // The day's total is added in a wider integer: two counters at 20000
+    // must not cost the user the whole day's record.
+    long long total = 0;
+    for (int i = 0; i < CounterCount; ++i)
+        total += m_model.gCount(i);
+    MsgBox(
+        translate("Strip", "お疲れ様でした。今日の処理件数は %1件でした。").arg(intToText(total)),
+        msgstyle::OkOnly, title);
+    // The box may have been answered after the turn: the day it closed gets
+    // its line before the record is dated.
+    m_model.passTurn(Now());
+    m_model.gSaved = m_model.record();
+    m_model.SaveCountData();
+}
+
+void frmMain::closeEvent(QCloseEvent *e)
+{
+    unload();
+    e->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Counting
+
+void frmMain::cmdC_Click(int index)
+{
+    trap([&] { m_model.count(index, 1); });
+    emit stateChanged();
+}
+
+void frmMain::cmdC_MouseDown(int index, Qt::MouseButton button)
+{
+    if (button != Qt::RightButton)
+        return;
+    trap([&] { m_model.count(index, -1); });
+    emit stateChanged();
+}
+
+void frmMain::lblC_Change(int index)
+{
+    trap([&] {
+        CaptionLabel *label = lblC(index);
+        const double value = leadingValue(label->caption());
+        const long long whole = std::llround(std::clamp(value, -2147483648.0, 2147483647.0));
+        setForeColor(label, whole % 100 == 0 ? colorvalue::Red : colorvalue::ButtonText);
+        describeCounter(index);
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Moving, menu and closing
+
+void frmMain::mousePressEvent(QMouseEvent *e)
+{
+    e->accept();
+    m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft() - m_desktop->staleBy();
+    m_pointerAtPress = e->globalPosition();
+    Form_MouseDown(e->button());
+}
+
+void frmMain::mouseMoveEvent(QMouseEvent *e)
+{
+    e->accept();
+    Form_MouseMove(e->buttons());
+    if (m_manualDrag)
+        move(e->globalPosition().toPoint() - m_dragOffset);
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (e->button() == Qt::LeftButton) {
+        m_manualDrag = false;
+        m_dragArmed = false;
+    }
+}
+
+void frmMain::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (e->button() == Qt::LeftButton)
+        Form_DblClick();
+}
+
+void frmMain::Form_MouseMove(Qt::MouseButtons buttons)
+{
+    trap([&] {
+        // The left button alone drags; any other button held ends it.
+        if (buttons != Qt::LeftButton) {
+            // A release the window never saw ends a drag by hand here.
+            m_manualDrag = false;
+            m_dragArmed = false;
+            return;
+        }
+        if (!m_dragArmed)
+            return;
+        // The desktop's move is asked for once per press: a second request
+        // while the window manager takes over leaves openbox and xfwm4
+        // moving the strip after the button is up. A press without a move
+        // asks for nothing, so a double click stays a double click. A bare
+        // X server or a desktop without the protocol refuses, and then the
+        // strip follows the pointer by hand until the release.
+        m_dragArmed = false;
+        // From the press point: the window manager then moves the strip by
+        // the whole way the pointer has gone, the first step included.
+        if (m_desktop->startMove(m_pointerAtPress))
+            return;
+        m_manualDrag = true;
+    });
+}
+
+void frmMain::Form_MouseDown(Qt::MouseButton button)
+{
+    trap([&] {
+        if (button == Qt::LeftButton)
+            m_dragArmed = true;
+        if (button != Qt::RightButton)
+            return;
+        menu->exec(QCursor::pos());
+    });
+}
+
+void frmMain::Form_DblClick()
+{
+    trap([this] { unload(); });
+}
+
+void frmMain::showHistory()
+{
+    trap([this] {
+        if (!m_history) {
+            m_history = new HistoryWindow(m_model, this);
+            // Beside the strip, so that both stay in sight.
+            placeBesideStrip(m_history);
+        } else {
+            m_history->reload();
+        }
+        m_history->show();
+        m_history->raise();
+        m_history->activateWindow();
+    });
+}
+
+void frmMain::setTeam(Team *team)
+{
+    m_team = team;
+    const auto follow = [this] {
+        m_teamAction->setVisible(m_team && m_team->isJoined());
+        if (m_teamWindow && !(m_team && m_team->isJoined()))
+            m_teamWindow->close();
+    };
+    follow();
+    if (m_team)
+        connect(m_team, &Team::joinedChanged, this, follow);
+}
+
+void frmMain::showTeam()
+{
+    trap([this] {
+        if (!m_team || !m_team->isJoined())
+            return;
+        if (!m_teamWindow) {
+            m_teamWindow = new TeamWindow(m_team->options(), m_model.openDay().day, this);
+            connect(&m_model, &CounterModel::dayTurned, m_teamWindow,
+                    [w = m_teamWindow.data()](const QDate &, const QDate &opened) {
+                        w->setToday(opened);
+                    });
+            placeBesideStrip(m_teamWindow);
+        }
+        m_teamWindow->show();
+        m_teamWindow->raise();
+        m_teamWindow->activateWindow();
+    });
+}
+
+void frmMain::showOptions()
+{
+    trap([this] {
+        OptionsWindow window(m_model.gTitle, this);
+        // A new turn hour counts from the next turn: the open day keeps its
+        // bounds, so nothing moves between days because of a setting.
+        m_model.setOptions(window.choose(m_model.options()));
+        if (m_team && window.team() != m_team->givenOptions())
+            m_team->setOptions(window.team());
+        for (int i = 0; i < CounterCount; ++i) {
+            showTarget(i);
+            describeCounter(i);
+        }
+    });
+}
+
+void frmMain::passDayTurn()
+{
+    // While a box or a dialog is open, counts wait for it with the time they
+    // were accepted; the turn waits for them, so that each lands in its day.
+    if (m_unloaded || QApplication::activeModalWidget())
+        return;
+    trap([this] { m_model.passTurn(Now()); });
+}
+
+void frmMain::mEnd_Click()
+{
+    trap([this] { unload(); });
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+void frmMain::cmdSet_Click()
+{
+    trap([this] {
+        frmSet dialog(m_model, this, this);
+        connect(&dialog, &frmSet::stateChanged, this, &frmMain::stateChanged);
+        dialog.showModal();
+        inviteToTitle();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Clock and alarm
+
+void frmMain::scheduleNextTick()
+{
+    // Ticks are kept just past each full second of the clock the tick reads,
+    // so that every second, the alarm's second 0 among them, gets its tick
+    // even when a tick comes a little late.
+    const int msec = Now().time().msec();
+    tmrClock->start(1000 - msec + 20);
+}
+
+void frmMain::tmrClock_Timer()
+{
+    trap([this] {
+        const QDateTime now = Now();
+        const QString clock = now.time().toString(QStringLiteral("HH:mm"));
+        if (clock != lblTime->caption())
+            lblTime->setAccessibleName(translate("Strip", "時刻 %1").arg(clock));
+        lblTime->setCaption(clock);
+        const QTime previous = std::exchange(m_lastTick, now.time());
+        if (!alarmDue(previous, now.time(), m_model.gTimerOn, m_model.gAlarmHour,
+                      m_model.gAlarmMinute))
+            return;
+        // A tick that runs while this alarm's box is still open does not
+        // show a second one.
+        if (m_inAlarm)
+            return;
+        const QScopedValueRollback inAlarm(m_inAlarm, true);
+        LoadChime(QStringLiteral("Chimes.wav"));
+        PlayChime();
+        MsgBox(alarmMessage(m_model.gAlarmHour, m_model.gAlarmMinute),
+               msgstyle::OkInformation | msgstyle::WithoutFocus, alarmTitle());
+    });
+}
+
+// ---------------------------------------------------------------------------
+
+void frmMain::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), m_picture);
+}
+
+} // namespace zentova

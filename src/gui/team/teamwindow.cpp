@@ -1,0 +1,272 @@
+#include "gui/team/teamwindow.h"
+#include "core/base/csv.h"
+#include "core/base/errortrap.h"
+#include "core/base/language.h"
+#include "core/base/msgbox.h"
+#include "core/files/atomicfile.h"
+#include "core/history/history.h"
+#include "core/team/teamreader.h"
+#include "gui/history/historychart.h"
+#include "gui/widgets/controls.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace zentova
+{
+
+TeamWindow::TeamWindow(const TeamOptions &team, const QDate &today, QWidget *owner)
+    : QWidget(owner, Qt::Window), m_today(today)
+{
+    setObjectName(QStringLiteral("TeamWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(translate("Team", "%1：チーム").arg(applicationTitle()));
+    setFont(uiFont());
+    resize(640, 420);
+
+    m_rangeBox = new QComboBox(this);
+    m_rangeBox->setObjectName(QStringLiteral("rangeBox"));
+    m_rangeBox->setAccessibleName(translate("Team", "期間"));
+    m_rangeBox->addItems({translate("Team", "今日"), translate("Team", "今週"),
+                          translate("Team", "今月")});
+    auto *rangeLabel = new QLabel(translate("Team", "期間(&P):"), this);
+    rangeLabel->setBuddy(m_rangeBox);
+    auto *copy = new QPushButton(translate("Team", "コピー(&C)"), this);
+    copy->setObjectName(QStringLiteral("copyButton"));
+    auto *save = new QPushButton(translate("Team", "CSV で保存(&S)..."), this);
+    save->setObjectName(QStringLiteral("saveButton"));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setWordWrap(true);
+    m_status->setText(translate("Team", "%1 に接続しています...").arg(team.server));
+    m_chart = new BarChart(this);
+    m_chart->setObjectName(QStringLiteral("chart"));
+    m_chart->setAccessibleName(translate("Team", "人ごとの件数のグラフ"));
+    m_tableView = new QTableWidget(this);
+    m_tableView->setObjectName(QStringLiteral("table"));
+    m_tableView->setAccessibleName(translate("Team", "人ごとの件数"));
+    m_tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tableView->verticalHeader()->hide();
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(rangeLabel);
+    top->addWidget(m_rangeBox);
+    top->addStretch();
+    top->addWidget(copy);
+    top->addWidget(save);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_status);
+    layout->addWidget(m_chart, 1);
+    layout->addWidget(m_tableView, 1);
+
+    m_reader = new TeamReader(team.server);
+    m_reader->setParent(this);
+    connect(m_reader, &TeamReader::read, this,
+            [this](const TeamTotals &totals, const QString &problem) { present(totals, problem); });
+    m_refresh = new QTimer(this);
+    m_refresh->setInterval(RefreshMs);
+    connect(m_refresh, &QTimer::timeout, this, &TeamWindow::ask);
+    connect(m_rangeBox, &QComboBox::currentIndexChanged, this, &TeamWindow::ask);
+    connect(copy, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(clipboardText()); });
+    connect(save, &QPushButton::clicked, this, [this] {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString path = QFileDialog::getSaveFileName(
+            this, windowTitle(),
+            folder + QStringLiteral("/zentova-team-") + m_today.toString(Qt::ISODate) +
+                QStringLiteral(".csv"),
+            QStringLiteral("CSV (*.csv)"));
+        if (!path.isEmpty())
+            saveTable(path);
+    });
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+TeamWindow::~TeamWindow() = default;
+
+void TeamWindow::setToday(const QDate &today)
+{
+    m_today = today;
+}
+
+std::pair<QDate, QDate> TeamWindow::range() const
+{
+    switch (m_rangeBox->currentIndex()) {
+    case 1:
+        return {m_today.addDays(1 - m_today.dayOfWeek()), m_today};
+    case 2:
+        return {QDate(m_today.year(), m_today.month(), 1), m_today};
+    default:
+        return {m_today, m_today};
+    }
+}
+
+void TeamWindow::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    ask();
+    m_refresh->start();
+}
+
+void TeamWindow::hideEvent(QHideEvent *e)
+{
+    m_refresh->stop();
+    QWidget::hideEvent(e);
+}
+
+void TeamWindow::ask()
+{
+    const auto [first, last] = range();
+    m_reader->ask(first, last);
+}
+
+QStringList TeamWindow::headings() const
+{
+    QStringList h{translate("Team", "名前")};
+    h += m_table.titles;
+    h << translate("Team", "合計") << translate("Team", "最後の変更") << translate("Team", "接続");
+    return h;
+}
+
+void TeamWindow::present(const TeamTotals &totals, const QString &problem)
+{
+    if (!problem.isEmpty()) {
+        // What was read last stays, greyed as old; the cause's first line
+        // says why (libpq's hints follow on the terminal's).
+        m_status->setText(translate("Team", "チームのサーバーに接続できません: %1")
+                              .arg(problem.section(u'\n', 0, 0).trimmed()));
+        m_chart->setEnabled(false);
+        m_tableView->setEnabled(false);
+        emit refreshed();
+        return;
+    }
+    m_chart->setEnabled(true);
+    m_tableView->setEnabled(true);
+    m_table = teamTable(totals);
+    const QDateTime read = totals.serverNow.isValid() ? totals.serverNow.toLocalTime()
+                                                      : QDateTime::currentDateTime();
+    m_status->setText(translate("Team", "%1 人（%2 に読み込み）")
+                          .arg(m_table.people.size())
+                          .arg(read.toString(QStringLiteral("HH:mm:ss"))));
+
+    const QStringList h = headings();
+    m_tableView->setColumnCount(int(h.size()));
+    m_tableView->setHorizontalHeaderLabels(h);
+    m_tableView->setRowCount(int(m_table.people.size()));
+    const auto cell = [&](int r, int c, const QString &text, bool number) {
+        auto *item = m_tableView->item(r, c);
+        if (!item) {
+            item = new QTableWidgetItem;
+            m_tableView->setItem(r, c, item);
+        }
+        item->setText(text);
+        item->setTextAlignment(number ? Qt::AlignRight | Qt::AlignVCenter
+                                      : Qt::AlignLeft | Qt::AlignVCenter);
+    };
+    for (int r = 0; r < m_table.people.size(); ++r) {
+        const TeamTable::Person &p = m_table.people[r];
+        int c = 0;
+        cell(r, c++, p.name, false);
+        for (qint64 n : p.counts)
+            cell(r, c++, QString::number(n), true);
+        cell(r, c++, QString::number(p.total), true);
+        cell(r, c++,
+             p.lastChange.isValid()
+                 ? p.lastChange.toLocalTime().toString(QStringLiteral("MM-dd HH:mm:ss"))
+                 : QString(),
+             false);
+        cell(r, c++,
+             p.reaching ? translate("Team", "接続中")
+             : p.seen.isValid()
+                 ? translate("Team", "未接続（最後 %1）")
+                       .arg(p.seen.toLocalTime().toString(QStringLiteral("MM-dd HH:mm")))
+                 : translate("Team", "未接続"),
+             false);
+    }
+    m_tableView->resizeColumnsToContents();
+
+    const TeamChartGroups groups = teamChartGroups(m_table, translate("Team", "その他"));
+    std::array<QString, CounterCount> names;
+    for (qsizetype g = 0; g < groups.names.size(); ++g)
+        names[size_t(g)] = groups.names[g].isEmpty() ? QStringLiteral(" ") : groups.names[g];
+    QList<BarChart::Bar> bars;
+    for (qsizetype r = 0; r < m_table.people.size(); ++r) {
+        BarChart::Bar bar;
+        bar.label = m_table.people[r].name;
+        QStringList tip{m_table.people[r].name};
+        for (qsizetype g = 0; g < groups.names.size(); ++g) {
+            bar.values[size_t(g)] = groups.counts[r][g];
+            tip << QStringLiteral("%1: %2").arg(groups.names[g]).arg(groups.counts[r][g]);
+        }
+        bar.tip = tip.join(u'\n');
+        bars.append(bar);
+    }
+    m_chart->setBars(bars, names);
+    m_chart->setMessage(bars.isEmpty() ? translate("Team", "この期間の記録はありません")
+                                       : QString());
+    emit refreshed();
+}
+
+QString TeamWindow::clipboardText() const
+{
+    const auto clean = [](const QString &s) {
+        return defusedTitle(s).replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+    };
+    QStringList cells;
+    for (const QString &h : headings())
+        cells << clean(h);
+    QString text = cells.join(u'\t') + u'\n';
+    for (int r = 0; r < m_tableView->rowCount(); ++r) {
+        cells.clear();
+        for (int c = 0; c < m_tableView->columnCount(); ++c)
+            cells << clean(m_tableView->item(r, c) ? m_tableView->item(r, c)->text() : QString());
+        text += cells.join(u'\t') + u'\n';
+    }
+    QList<qint64> sums(m_table.titles.size() + 1);
+    for (const TeamTable::Person &p : m_table.people) {
+        for (qsizetype c = 0; c < p.counts.size(); ++c)
+            sums[c] += p.counts[c];
+        sums.last() += p.total;
+    }
+    cells = QStringList{translate("Team", "合計")};
+    for (qint64 n : sums)
+        cells << QString::number(n);
+    return text + cells.join(u'\t') + u'\n';
+}
+
+void TeamWindow::saveTable(const QString &path)
+{
+    // As a spreadsheet opens it: UTF-8 with its mark, CR LF, a row a person.
+    const auto [first, last] = range();
+    QByteArray out = "\xEF\xBB\xBF";
+    QList<QByteArray> fields{csvField(translate("Team", "期間")), csvField(translate("Team", "名前"))};
+    for (const QString &title : m_table.titles)
+        fields << csvField(defusedTitle(title));
+    fields << csvField(translate("Team", "合計"));
+    out += fields.join(',') + "\r\n";
+    const QString span = first.toString(Qt::ISODate) + u'/' + last.toString(Qt::ISODate);
+    for (const TeamTable::Person &p : m_table.people) {
+        fields = {csvField(span), csvField(defusedTitle(p.name))};
+        for (qint64 n : p.counts)
+            fields << QByteArray::number(n);
+        fields << QByteArray::number(p.total);
+        out += fields.join(',') + "\r\n";
+    }
+    trap([&] { writeFileAtomically(path, out, DirectWrite::Allowed); });
+}
+
+} // namespace zentova
