@@ -48,8 +48,8 @@ int main(int argc, char *argv[])
     setAppFolder(folder.path());
     CounterModel model;
     frmMain strip(model);
-    model.gTitle(0) = QStringLiteral("受付");
-    ShowCounterFrames(model.gTitle, strip);
+    model.setTitle(0, QStringLiteral("受付"));
+    ShowCounterFrames(model.titles(), strip);
     strip.show();
     BaselineWindow baseline;
     baseline.show();

@@ -102,7 +102,7 @@ int main(int argc, char *argv[])
     CounterModel model;
     model.LoadCountData();
     model.restore(false);
-    model.gTitle(0) = QStringLiteral("電話");
+    model.setTitle(0, QStringLiteral("電話"));
     Team team(data.path());
     std::vector<double> alone, joined;
     for (int r = 0; r < rounds; ++r) {

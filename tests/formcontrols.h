@@ -5,6 +5,8 @@
 
 #include "gui/widgets/controls.h"
 
+#include <QAbstractItemModelTester>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
@@ -21,6 +23,19 @@ template <typename T> T *named(const QObject &form, const QString &name)
     if (!control)
         qFatal("no control named %s", qPrintable(name));
     return control;
+}
+
+// Every item model shown in `window` checked against Qt's contract for as
+// long as the window lives: a model that changes outside its begin/end
+// calls fails the test.
+inline void checkItemModels(const QWidget &window)
+{
+    for (QAbstractItemView *view : window.findChildren<QAbstractItemView *>()) {
+        if (view->model())
+            new QAbstractItemModelTester(view->model(),
+                                         QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                         view);
+    }
 }
 
 template <typename T> T *element(const QObject &form, const char *name, int index)

@@ -58,9 +58,9 @@ void tick(frmMain &w, test::Sandbox &sandbox, QTime now)
 // The alarm switched on at hour:minute, and one tick at `now`.
 void tickWithAlarm(frmMain &w, test::Sandbox &sandbox, int hour, int minute, QTime now)
 {
-    sandbox.model->gTimerOn = -1;
-    sandbox.model->gAlarmHour = int16_t(hour);
-    sandbox.model->gAlarmMinute = int16_t(minute);
+    sandbox.model->setTimerOn(-1);
+    sandbox.model->setAlarmHour(int16_t(hour));
+    sandbox.model->setAlarmMinute(int16_t(minute));
     tick(w, sandbox, now);
 }
 

@@ -5,6 +5,7 @@
 #include "core/state/counterstate.h"
 #include "gui/history/historychart.h"
 #include "gui/history/historywindow.h"
+#include "formcontrols.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -411,9 +412,10 @@ private slots:
             historyFileText({day({2023, 12, 4}, {10, 0, 0, 0, 0}, {15, 0, 0, 0, 0}),
                              day({2023, 12, 5}, {20, 0, 0, 0, 0}, {15, 0, 0, 0, 0}),
                              day({2023, 12, 20}, {10, 30, 0, 0, 0}, {30, 0, 0, 0, 0})}));
-        m().gTitle(0) = QStringLiteral("電話");
-        m().gTitle(1) = QStringLiteral("メール");
+        m().setTitle(0, QStringLiteral("電話"));
+        m().setTitle(1, QStringLiteral("メール"));
         HistoryWindow window(m());
+        test::checkItemModels(window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::LastMonth));

@@ -165,13 +165,17 @@ private slots:
     void missingFileIsCreatedEmptyAndLongerFileReplacedWhole()
     {
         test::Sandbox sandbox;
-        sandbox.model->gSaved.Count[0] = 9;
+        {
+            CountRecord saved = sandbox.model->gSaved();
+            saved.Count[0] = 9;
+            sandbox.model->setSaved(saved);
+        }
         sandbox.model->LoadCountData();
-        QCOMPARE(sandbox.model->gSaved, CountRecord());
+        QCOMPARE(sandbox.model->gSaved(), CountRecord());
         QVERIFY(QFileInfo(sandbox.path("Countdata.dat")).isFile());
         QCOMPARE(QFileInfo(sandbox.path("Countdata.dat")).size(), 0);
         sandbox.writeFile("Countdata.dat", QByteArray(45, '\x7f'));
-        sandbox.model->gSaved = recordA();
+        sandbox.model->setSaved(recordA());
         sandbox.model->SaveCountData();
         QCOMPARE(sandbox.readFile("Countdata.dat"), hex(kExampleA));
     }

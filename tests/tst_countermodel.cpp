@@ -350,7 +350,7 @@ private slots:
     {
         m_sandbox->clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 15, 2)));
         run("start");
-        model().gTitle(0) = QStringLiteral("電話, \"外線\"");
+        model().setTitle(0, QStringLiteral("電話, \"外線\""));
         model().count(0, 1);
         model().store();
         QCOMPARE(m_sandbox->readFile("Countlog-2026-12.csv"),
@@ -401,7 +401,7 @@ private slots:
         QCOMPARE(model().openDayHours()[9][1], 1); // what was taken back left the 9 o'clock bar
         model().setCount(0, 7);
         QCOMPARE(model().undoLabel(), QStringLiteral("A +7 (09:00)"));
-        model().gTitle(0) = QStringLiteral("%2%3"); // a title is shown as it is
+        model().setTitle(0, QStringLiteral("%2%3")); // a title is shown as it is
         QCOMPARE(model().undoLabel(), QStringLiteral("%2%3 +7 (09:00)"));
     }
 
@@ -465,7 +465,7 @@ private:
                 [this](const QString &message) { m_told << message; });
         model().LoadCountData();
         for (int i = 0; i < CounterCount; ++i)
-            model().gTitle(i) = model().gSaved.Title[size_t(i)];
+            model().setTitle(i, model().gSaved().Title[size_t(i)]);
     }
 
     void store()
@@ -578,7 +578,7 @@ private:
             m_lastDay = model().openDay();
             try {
                 if (words[0] == "close") {
-                    model().gSaved = model().record();
+                    model().setSaved(model().record());
                     model().SaveCountData();
                 } else {
                     model().store();

@@ -103,7 +103,7 @@ private slots:
 
         frmSet settings(*sandbox.model, &strip, &strip);
         texts += textsOf(settings);
-        OptionsWindow options(sandbox.model->gTitle);
+        OptionsWindow options(sandbox.model->titles());
         texts += textsOf(options);
         HistoryWindow history(*sandbox.model);
         history.findChild<QComboBox *>("rangeBox")->setCurrentIndex(3); // everything

@@ -203,7 +203,11 @@ private slots:
 
         m().LoadCountData();
         QVERIFY(QFileInfo(user.filePath("zentova/Countdata.dat")).isFile());
-        m().gSaved.Count[0] = 3;
+        {
+            CountRecord saved = m().gSaved();
+            saved.Count[0] = 3;
+            m().setSaved(saved);
+        }
         m().SaveCountData();
         QCOMPARE(readRecordFile(user.filePath("zentova/Countdata.dat")).Count[0], int16_t(3));
     }
@@ -251,7 +255,11 @@ private slots:
             QCOMPARE(::chmod(QFile::encodeName(m_sandbox->path(written)).constData(), mode_t(mode)),
                      0);
         }
-        m().gSaved.Count[2] = 7;
+        {
+            CountRecord saved = m().gSaved();
+            saved.Count[2] = 7;
+            m().setSaved(saved);
+        }
         m().SaveCountData();
         QCOMPARE(readRecordFile(m_sandbox->path(written)).Count[2], int16_t(7));
         for (qsizetype i = 0; i + 1 < links.size(); i += 2)

@@ -280,10 +280,12 @@ private slots:
         HistoryDay again = stored[1]; // 2023-12-01 once more, by hand, with less
         again.counts = {5, 5, 0, 0, 0};
         m_sandbox->writeFile("history.csv", historyFileText(stored + QList{again}) + "garbage\r\n");
-        m().gTitle(0) = QStringLiteral("今日");
+        m().setTitle(0, QStringLiteral("今日"));
         m().setCount(0, 5);
 
         HistoryWindow window(m());
+
+        test::checkItemModels(window);
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(range);
         QStringList shown;
         for (const HistoryDay &day : shownRows(window))
@@ -337,6 +339,7 @@ private slots:
         m_sandbox->writeFile("history.csv", historyFileText(days));
         m().setCount(0, 2);
         HistoryWindow window(m());
+        test::checkItemModels(window);
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
         QCOMPARE(shownRows(window).size(), 1);
         QCOMPARE(shownRows(window)[0].counts[0], 2);
@@ -352,8 +355,9 @@ private slots:
         const QByteArray stored = historyFileText({day});
         m_sandbox->writeFile("history.csv", stored);
         for (int i = 0; i < CounterCount; ++i)
-            m().gTitle(i) = day.titles[size_t(i)]; // the table's headings
+            m().setTitle(i, day.titles[size_t(i)]); // the table's headings
         HistoryWindow window(m());
+        test::checkItemModels(window);
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(int(HistoryRange::Everything));
         const QString defused = "日付\t'=1+2\t'+3-1\t'-4+5\t'@SUM(1)\t' x\t合計\n";
         QVERIFY2(window.clipboardText().startsWith(defused), qPrintable(window.clipboardText()));
@@ -367,7 +371,7 @@ private slots:
     {
         frmMain strip(m());
         strip.load();
-        m().gTitle(1) = QStringLiteral("電話");
+        m().setTitle(1, QStringLiteral("電話"));
         strip.findChild<QAction *>("historyAction")->trigger();
         auto *window = strip.findChild<HistoryWindow *>();
         QVERIFY(window && window->isVisible());
@@ -402,6 +406,7 @@ private slots:
         for (const QString &folder : {m_sandbox->folder(), m_sandbox->path("shared")})
             QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
         HistoryWindow window(m());
+        test::checkItemModels(window);
         const int status = test::inChild([&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
                 ::_exit(2);

@@ -76,7 +76,7 @@ private slots:
         const CountRecord stored = readRecordFile(m_sandbox->path("Countdata.dat"));
         QCOMPARE(stored.Count[1], int16_t(4));
         QCOMPARE(stored.SavedDate, 45292.0);
-        QCOMPARE(m().gSaved.Count[1], int16_t(0)); // the live state and m().gSaved stay apart
+        QCOMPARE(m().gSaved().Count[1], int16_t(0)); // the live state and m().gSaved() stay apart
         // What the dialog's OK applies is stored the same way.
         frmSet dialog(m(), &w, &w);
         connect(&dialog, &frmSet::stateChanged, &autosave, &Autosave::schedule);

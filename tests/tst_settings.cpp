@@ -100,7 +100,7 @@ private slots:
         QFETCH(QStringList, titles);
         QFETCH(QList<bool>, enabled);
         for (int i = 0; i < CounterCount; ++i)
-            m().gTitle(i) = titles[i];
+            m().setTitle(i, titles[i]);
         frmSet &d = open();
         for (int i = 0; i < CounterCount; ++i) {
             QCOMPARE(test::txtTitle(d, i)->isEnabled(), enabled[i]);
@@ -112,7 +112,7 @@ private slots:
 
     void titleChainFollowsTyping()
     {
-        m().gTitle(2) = QStringLiteral("C"); // box 2 open by its own text, box 3 after it
+        m().setTitle(2, QStringLiteral("C")); // box 2 open by its own text, box 3 after it
         frmSet &d = open();
         QCOMPARE(test::txtTitle(d, 1)->isEnabled(), false);
         test::txtTitle(d, 0)->setFocus();
@@ -149,7 +149,7 @@ private slots:
         QFETCH(int, backspaces);
         QFETCH(QString, typed);
         QFETCH(QString, applied);
-        m().gTitle(0) = stored;
+        m().setTitle(0, stored);
         frmSet &d = open();
         test::txtTitle(d, 0)->setFocus();
         test::txtTitle(d, 0)->end(false);
@@ -162,15 +162,15 @@ private slots:
 
     void openingShowsRowsLapAndAlarm()
     {
-        m().gTitle(0) = QStringLiteral("受付");
-        m().gTitle(3) = QStringLiteral("電話");
+        m().setTitle(0, QStringLiteral("受付"));
+        m().setTitle(3, QStringLiteral("電話"));
         m().setCount(0, 12);
         m().setCount(1, 99); // no title: no row
         m().setCount(3, -4);
-        m().gLapOn = -1;
-        m().gTimerOn = -1;
-        m().gAlarmHour = 7;
-        m().gAlarmMinute = 5;
+        m().setLapOn(-1);
+        m().setTimerOn(-1);
+        m().setAlarmHour(7);
+        m().setAlarmMinute(5);
         frmSet &d = open();
         QCOMPARE(test::TitleC(d, 0)->text(), QStringLiteral("受付"));
         QCOMPARE(test::txtC(d, 0)->text(), QStringLiteral("12"));
@@ -207,10 +207,10 @@ private slots:
 
     void optionsShowAppliedValuesAndOffStoresZeros()
     {
-        m().gLapOn = 1; // only -1 is ON
-        m().gTimerOn = -1;
-        m().gAlarmHour = 7;
-        m().gAlarmMinute = 30;
+        m().setLapOn(1); // only -1 is ON
+        m().setTimerOn(-1);
+        m().setAlarmHour(7);
+        m().setAlarmMinute(30);
         frmSet &d = open();
         QVERIFY(test::optLap(d, 1)->isChecked());
         retype(test::txtTimer(d, 0), QStringLiteral("9"));
@@ -228,10 +228,10 @@ private slots:
         // OFF applied stores zeros, which ON shows the next time.
         QTest::mouseClick(test::optTimer(d, 1), Qt::LeftButton);
         QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
-        QCOMPARE(m().gLapOn, int16_t(0));
-        QCOMPARE(m().gTimerOn, int16_t(0));
-        QCOMPARE(m().gAlarmHour, int16_t(0));
-        QCOMPARE(m().gAlarmMinute, int16_t(0));
+        QCOMPARE(m().gLapOn(), int16_t(0));
+        QCOMPARE(m().gTimerOn(), int16_t(0));
+        QCOMPARE(m().gAlarmHour(), int16_t(0));
+        QCOMPARE(m().gAlarmMinute(), int16_t(0));
         frmSet &again = open();
         QVERIFY(test::optTimer(again, 1)->isChecked());
         QTest::mouseClick(test::optTimer(again, 0), Qt::LeftButton);
@@ -252,12 +252,12 @@ private slots:
     {
         QFETCH(QString, box);
         QFETCH(bool, click);
-        m().gTitle(0) = box == "txtC2" ? QString() : QStringLiteral("A");
-        m().gTitle(2) = QStringLiteral("C");
+        m().setTitle(0, box == "txtC2" ? QString() : QStringLiteral("A"));
+        m().setTitle(2, QStringLiteral("C"));
         m().setCount(0, 100);
         m().setCount(2, 102);
-        m().gTimerOn = -1;
-        m().gAlarmHour = 123;
+        m().setTimerOn(-1);
+        m().setAlarmHour(123);
         frmSet &d = open();
         auto *target = d.findChild<QLineEdit *>(box);
         if (click)
@@ -269,7 +269,7 @@ private slots:
 
     void okAppliesEverythingFromTheKeyboard()
     {
-        m().gTitle(0) = QStringLiteral("受付");
+        m().setTitle(0, QStringLiteral("受付"));
         m().setCount(0, 5);
         frmSet &d = open();
         QTRY_VERIFY(test::txtC(d, 0)->hasFocus()); // its text selected: typing replaces it
@@ -296,9 +296,9 @@ private slots:
         QCOMPARE(m().gCount(1), int16_t(0)); // a new counter keeps its count
         QVERIFY(!test::fraC(*m_main, 1)->isHidden());
         QCOMPARE(test::fraC(*m_main, 1)->caption(), QStringLiteral("電話"));
-        QCOMPARE(m().gTimerOn, int16_t(-1));
-        QCOMPARE(m().gAlarmHour, int16_t(24)); // stored as typed; it never rings
-        QCOMPARE(m().gAlarmMinute, int16_t(0));
+        QCOMPARE(m().gTimerOn(), int16_t(-1));
+        QCOMPARE(m().gAlarmHour(), int16_t(24)); // stored as typed; it never rings
+        QCOMPARE(m().gAlarmMinute(), int16_t(0));
     }
 
     void applyStopsAtTheFirstTextThatIsNoNumber_data()
@@ -345,14 +345,14 @@ private slots:
         QFETCH(QStringList, time);
         QFETCH(QString, error);
         QFETCH(QString, after);
-        m().gAlarmHour = 6;
-        m().gAlarmMinute = 45;
+        m().setAlarmHour(6);
+        m().setAlarmMinute(45);
         for (int i = 0; i < CounterCount; ++i) {
-            m().gTitle(i) = i < 4 ? QStringLiteral("T%1").arg(i) : QString();
+            m().setTitle(i, i < 4 ? QStringLiteral("T%1").arg(i) : QString());
             m().setCount(i, int16_t(10 + i));
             m_main->setCounterValue(i, m().gCount(i));
         }
-        ShowCounterFrames(m().gTitle, *m_main);
+        ShowCounterFrames(m().titles(), *m_main);
         SettingsInput input;
         std::copy(counts.begin(), counts.end(), input.counts.begin());
         std::copy(titles.begin(), titles.end(), input.titles.begin());
@@ -376,9 +376,9 @@ private slots:
         }
         QCOMPARE(QStringList({now.join(u','), names.join(u','),
                               QStringLiteral("%1 %2:%3")
-                                  .arg(m().gTimerOn)
-                                  .arg(m().gAlarmHour)
-                                  .arg(m().gAlarmMinute),
+                                  .arg(m().gTimerOn())
+                                  .arg(m().gAlarmHour())
+                                  .arg(m().gAlarmMinute()),
                               labels.join(u','), frames})
                      .join(QStringLiteral(" | ")),
                  after);
@@ -386,7 +386,7 @@ private slots:
 
     void secondOkAfterFailureStopsAtNewlyTitledCounter()
     {
-        m().gTitle(0) = QStringLiteral("A");
+        m().setTitle(0, QStringLiteral("A"));
         frmSet &d = open();
         test::txtTitle(d, 1)->setText(QStringLiteral("B"));
         QTest::mouseClick(test::optTimer(d, 0), Qt::LeftButton);
@@ -413,7 +413,7 @@ private slots:
 
     void closingAppliesNothing()
     {
-        m().gTitle(0) = QStringLiteral("A");
+        m().setTitle(0, QStringLiteral("A"));
         m().setCount(0, 4);
         frmSet &d = open();
         retype(test::txtC(d, 0), QStringLiteral("9"));
@@ -474,8 +474,8 @@ private slots:
 
     void optionsWindowSetsADailyTarget()
     {
-        m().gTitle(1) = QStringLiteral("電話");
-        ShowCounterFrames(m().gTitle, *m_main);
+        m().setTitle(1, QStringLiteral("電話"));
+        ShowCounterFrames(m().titles(), *m_main);
         QTimer::singleShot(0, [] {
             auto *window = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             QVERIFY(window);

@@ -380,7 +380,7 @@ private slots:
         listen(*sandbox.model);
         sandbox.model->LoadCountData();
         sandbox.model->restore(false);
-        sandbox.model->gTitle(0) = "電話";
+        sandbox.model->setTitle(0, "電話");
         sandbox.model->count(0, 1);
         sandbox.model->store();
         const QByteArray ledger = sandbox.readFile("Countday.ini");

@@ -3,6 +3,7 @@
 // when the server goes away.
 #include "core/team/teamserver.h"
 #include "gui/team/teamwindow.h"
+#include "formcontrols.h"
 #include "pgcluster.h"
 #include "testsupport.h"
 
@@ -69,6 +70,7 @@ private slots:
         QFETCH(int, range);
         QFETCH(QString, copied);
         TeamWindow window({m_cluster.server(), "佐藤", "F"}, kToday);
+        test::checkItemModels(window);
         QSignalSpy read(&window, &TeamWindow::refreshed);
         window.show();
         QVERIFY(read.wait(10000));
@@ -80,6 +82,7 @@ private slots:
     void followsNewRowsAndSaysWhenTheServerIsGone()
     {
         TeamWindow window({m_cluster.server(), "佐藤", "F"}, kToday);
+        test::checkItemModels(window);
         QSignalSpy read(&window, &TeamWindow::refreshed);
         window.show();
         QVERIFY(read.wait(10000));

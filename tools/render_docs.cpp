@@ -34,18 +34,18 @@ int main(int argc, char *argv[])
     const int counts[] = {42, 100, 7, 0, 1300};
     CounterModel model;
     for (int i = 0; i < CounterCount; ++i) {
-        model.gTitle(i) = titles[i];
+        model.setTitle(i, titles[i]);
         model.setCount(i, int16_t(counts[i]));
     }
-    model.gTimerOn = FlagOn;
-    model.gAlarmHour = 17;
-    model.gAlarmMinute = 30;
+    model.setTimerOn(FlagOn);
+    model.setAlarmHour(17);
+    model.setAlarmMinute(30);
 
     frmMain strip(model);
     for (int i = 0; i < CounterCount; ++i)
         strip.findChild<CaptionLabel *>(QStringLiteral("lblC%1").arg(i))
             ->setCaption(QString::number(model.gCount(i)));
-    ShowCounterFrames(model.gTitle, strip);
+    ShowCounterFrames(model.titles(), strip);
     strip.findChild<CaptionLabel *>(QStringLiteral("lblTime"))->setCaption(QStringLiteral("09:41"));
     strip.show();
     app.processEvents();

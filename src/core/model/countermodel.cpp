@@ -47,19 +47,19 @@ void CounterModel::LoadCountData()
 {
     m_loading = true;
     m_offersRestore = false;
-    gSaved = CountRecord();
-    gSaved = readRecordFile(countDataPath());
+    m_saved = CountRecord();
+    m_saved = readRecordFile(countDataPath());
     m_options = readDayOptions();
     setDayStartHour(m_options.startHour);
     m_worked = {};
     m_hours = {};
     m_logged = {};
 
-    const QDate stored = dateFromDayNumber(gSaved.SavedDate);
+    const QDate stored = dateFromDayNumber(m_saved.SavedDate);
     const QDateTime now = Now();
-    if (isStrayRecord(gSaved))
-        keepStrayRecord(gSaved);
-    if (gSaved.SavedDate >= 1 && stored.isValid() && !isStrayRecord(gSaved)) {
+    if (isStrayRecord(m_saved))
+        keepStrayRecord(m_saved);
+    if (m_saved.SavedDate >= 1 && stored.isValid() && !isStrayRecord(m_saved)) {
         auto ledger = readLedger();
         if (ledger && ledger->bounds.day != stored)
             ledger.reset();
@@ -69,10 +69,10 @@ void CounterModel::LoadCountData()
         if (now < m_open.end) {
             m_offersRestore = true;
         } else {
-            CountRecord finished = gSaved;
+            CountRecord finished = m_saved;
             finished.SavedDate = dayNumber(m_open.day);
             HistoryDay line = openDayLine();
-            line.titles = gSaved.Title;
+            line.titles = m_saved.Title;
             m_unkept.append({line, finished});
             m_open = nextDay(m_open, now, m_options.startHour);
             m_worked = {};
@@ -94,7 +94,7 @@ void CounterModel::LoadCountData()
 
 void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
 {
-    const QDate stored = dateFromDayNumber(gSaved.SavedDate);
+    const QDate stored = dateFromDayNumber(m_saved.SavedDate);
     CounterSums tallied{}; // the counts the tallies were kept with
     if (ledger) {
         m_open = ledger->bounds;
@@ -129,8 +129,8 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
             // A day from before the log, or too long to read back: its
             // counts are its work, and nothing is corrected.
             for (int i = 0; i < CounterCount; ++i) {
-                m_logged[size_t(i)] = gSaved.Count[size_t(i)];
-                m_worked[size_t(i)] = std::max<int>(0, gSaved.Count[size_t(i)]);
+                m_logged[size_t(i)] = m_saved.Count[size_t(i)];
+                m_worked[size_t(i)] = std::max<int>(0, m_saved.Count[size_t(i)]);
             }
         }
         tallied = m_logged;
@@ -143,13 +143,13 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
     // one correction line a counter.
     const QDateTime at = m_open.clamp(Now());
     for (int i = 0; i < CounterCount; ++i) {
-        const int count = gSaved.Count[size_t(i)];
+        const int count = m_saved.Count[size_t(i)];
         int &w = m_worked[size_t(i)];
         w = workedAfter(LogKind::Correction, w, count - tallied[size_t(i)]);
         const int delta = count - m_logged[size_t(i)];
         if (delta != 0)
             m_pending.append(
-                {{at, i, gSaved.Title[size_t(i)], delta, count, LogKind::Correction}, m_open.day});
+                {{at, i, m_saved.Title[size_t(i)], delta, count, LogKind::Correction}, m_open.day});
     }
 }
 
@@ -187,8 +187,8 @@ void CounterModel::restore(bool yes)
         m_offersRestore = false;
         // The journal holds the stored counts already.
         for (int i = 0; i < CounterCount; ++i) {
-            m_counts(i) = gSaved.Count[size_t(i)];
-            if (!yes && gSaved.Count[size_t(i)] != 0)
+            m_counts(i) = m_saved.Count[size_t(i)];
+            if (!yes && m_saved.Count[size_t(i)] != 0)
                 change(i, 0, LogKind::NotRestored, 0, Now(), 0);
             emit countChanged(i);
         }
@@ -249,7 +249,7 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
         return;
     m_counts(index) = int16_t(after);
     const QDateTime stamp = m_open.clamp(at);
-    m_pending.append({{stamp, index, gTitle(index), after - before, after, kind}, m_open.day});
+    m_pending.append({{stamp, index, m_titles(index), after - before, after, kind}, m_open.day});
     const Part part{
         index, before, after, worked - m_worked[size_t(index)], m_open.hourIndex(stamp), hourDelta};
     m_worked[size_t(index)] = worked;
@@ -304,7 +304,7 @@ QString CounterModel::undoLabel() const
     const int delta = part.after - part.before;
     // In one go: a title may hold a "%3" of its own.
     return QStringLiteral("%1 %2 (%3)")
-        .arg(counterHeading(gTitle(part.index), part.index),
+        .arg(counterHeading(m_titles(part.index), part.index),
              (delta > 0 ? QStringLiteral("+") : QString()) + QString::number(delta), time);
 }
 
@@ -357,7 +357,7 @@ void CounterModel::closeDay(const QDateTime &now)
             emit countChanged(i);
         } else {
             m_pending.append(
-                {{at, i, gTitle(i), m_counts(i), m_counts(i), LogKind::Carried}, m_open.day});
+                {{at, i, m_titles(i), m_counts(i), m_counts(i), LogKind::Carried}, m_open.day});
         }
     }
     // Lines already in the log for the new day (written while the clock ran
@@ -386,7 +386,7 @@ HistoryDay CounterModel::openDayLine() const
     HistoryDay day;
     day.date = m_open.day;
     for (int i = 0; i < CounterCount; ++i) {
-        day.titles[size_t(i)] = gTitle(i);
+        day.titles[size_t(i)] = m_titles(i);
         day.counts[size_t(i)] = m_worked[size_t(i)];
     }
     day.targets = m_options.targets;
@@ -401,12 +401,12 @@ CountRecord CounterModel::record() const
     CountRecord r;
     for (int i = 0; i < CounterCount; ++i) {
         r.Count[size_t(i)] = m_counts(i);
-        r.Title[size_t(i)] = gTitle(i);
+        r.Title[size_t(i)] = m_titles(i);
     }
-    r.LapOn = gLapOn;
-    r.TimerOn = gTimerOn;
-    r.AlarmHourText = intToText(gAlarmHour);
-    r.AlarmMinuteText = intToText(gAlarmMinute);
+    r.LapOn = m_lapOn;
+    r.TimerOn = m_timerOn;
+    r.AlarmHourText = intToText(m_alarmHour);
+    r.AlarmMinuteText = intToText(m_alarmMinute);
     r.SavedDate = dayNumber(m_open.day);
     return r;
 }
@@ -483,7 +483,7 @@ void CounterModel::store()
 
 void CounterModel::SaveCountData()
 {
-    write(gSaved);
+    write(m_saved);
 }
 
 void CounterModel::write(const CountRecord &record)
@@ -503,6 +503,43 @@ void CounterModel::tell(const QString &message)
         return;
     m_told.insert(message);
     emit problem(message);
+}
+
+void CounterModel::setTitle(int index, const QString &title)
+{
+    if (m_titles(index) == title)
+        return;
+    m_titles(index) = title;
+    emit titleChanged(index);
+}
+
+void CounterModel::setLapOn(int16_t on)
+{
+    if (std::exchange(m_lapOn, on) != on)
+        emit lapChanged();
+}
+
+void CounterModel::setTimerOn(int16_t on)
+{
+    if (std::exchange(m_timerOn, on) != on)
+        emit alarmChanged();
+}
+
+void CounterModel::setAlarmHour(int16_t hour)
+{
+    if (std::exchange(m_alarmHour, hour) != hour)
+        emit alarmChanged();
+}
+
+void CounterModel::setAlarmMinute(int16_t minute)
+{
+    if (std::exchange(m_alarmMinute, minute) != minute)
+        emit alarmChanged();
+}
+
+void CounterModel::setSaved(const CountRecord &record)
+{
+    m_saved = record;
 }
 
 } // namespace zentova

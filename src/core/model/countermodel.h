@@ -56,13 +56,25 @@ public:
     // The counters. Values change only through the calls below, so that each
     // change reaches the day's line and the journal.
     int16_t gCount(int index) const { return m_counts(index); }
-    CounterArray<QString> gTitle;
-    int16_t gLapOn = FlagOff;
-    int16_t gTimerOn = FlagOff;
-    int16_t gAlarmHour = 0;
-    int16_t gAlarmMinute = 0;
+    const QString &gTitle(int index) const { return m_titles(index); }
+    const CounterArray<QString> &titles() const { return m_titles; }
+    int16_t gLapOn() const { return m_lapOn; }
+    int16_t gTimerOn() const { return m_timerOn; }
+    int16_t gAlarmHour() const { return m_alarmHour; }
+    int16_t gAlarmMinute() const { return m_alarmMinute; }
     // What Countdata.dat held at start-up; at the close, what is written.
-    CountRecord gSaved;
+    const CountRecord &gSaved() const { return m_saved; }
+
+    // The titles, the lap flag and the alarm are set one by one, as the
+    // settings' OK and the start take them: each call tells its signal.
+    // A title changes no count (an emptied counter is set to 0 first).
+    void setTitle(int index, const QString &title);
+    void setLapOn(int16_t on);
+    void setTimerOn(int16_t on);
+    void setAlarmHour(int16_t hour);
+    void setAlarmMinute(int16_t minute);
+    // The record the close writes (record() as it stands at the close).
+    void setSaved(const CountRecord &record);
 
     // Start-up. Reads Countdata.dat into gSaved (runtime errors pass), the
     // options and Countday.ini; closes any difference between the journal and
@@ -135,6 +147,11 @@ signals:
     void changed();
     // A day closed and the next opened.
     void dayTurned(const QDate &finished, const QDate &opened);
+    // A counter's title changed.
+    void titleChanged(int index);
+    // The lap flag, or anything of the alarm, changed.
+    void lapChanged();
+    void alarmChanged();
     // Something the user should hear of once (the journal cannot be written).
     void problem(const QString &message);
 
@@ -180,6 +197,12 @@ private:
     void tell(const QString &message);
 
     CounterArray<int16_t> m_counts;
+    CounterArray<QString> m_titles;
+    int16_t m_lapOn = FlagOff;
+    int16_t m_timerOn = FlagOff;
+    int16_t m_alarmHour = 0;
+    int16_t m_alarmMinute = 0;
+    CountRecord m_saved;
     DayOptions m_options;
     DayBounds m_open;
     CounterSums m_worked{};

@@ -33,7 +33,7 @@ SettingsBoxError::SettingsBoxError(ErrorCode code, QString description, Settings
 
 void applySettings(CounterModel &model, const SettingsInput &input, CounterFrames *strip)
 {
-    auto &gTitle = model.gTitle;
+    const auto &gTitle = model.titles();
     // One OK is one change to take back, whatever it set.
     model.beginChanges();
     const auto ended = qScopeGuard([&] { model.endChanges(); });
@@ -56,25 +56,25 @@ void applySettings(CounterModel &model, const SettingsInput &input, CounterFrame
     for (int j = 0; j < CounterCount; ++j) {
         const QString &text = input.titles[size_t(j)];
         if (!text.isEmpty()) {
-            gTitle(j) = text;
+            model.setTitle(j, text);
         } else {
             model.setCount(j, 0, LogKind::Settings); // under the title it had
-            gTitle(j) = QString();
+            model.setTitle(j, QString());
             if (strip)
                 strip->setCounterFrameVisible(j, false);
         }
     }
-    model.gLapOn = input.lapOn ? FlagOn : FlagOff;
+    model.setLapOn(input.lapOn ? FlagOn : FlagOff);
     if (input.alarmOn) {
-        model.gTimerOn = FlagOn;
-        model.gAlarmHour = readBox(input.alarmHour, SettingsBox::AlarmHour,
-                                   translate("Settings", "アラームの時"));
-        model.gAlarmMinute = readBox(input.alarmMinute, SettingsBox::AlarmMinute,
-                                     translate("Settings", "アラームの分"));
+        model.setTimerOn(FlagOn);
+        model.setAlarmHour(readBox(input.alarmHour, SettingsBox::AlarmHour,
+                                   translate("Settings", "アラームの時")));
+        model.setAlarmMinute(readBox(input.alarmMinute, SettingsBox::AlarmMinute,
+                                     translate("Settings", "アラームの分")));
     } else {
-        model.gTimerOn = FlagOff;
-        model.gAlarmHour = 0;
-        model.gAlarmMinute = 0;
+        model.setTimerOn(FlagOff);
+        model.setAlarmHour(0);
+        model.setAlarmMinute(0);
     }
     // Last, the strip's frames follow the titles.
     if (strip)

@@ -108,19 +108,28 @@ QString barLabel(const ChartBar &bar, BarSpan span, bool first)
 
 } // namespace
 
-void HistoryModel::setDays(const QList<HistoryDay> *all, qsizetype first, qsizetype count,
-                           const std::array<QString, CounterCount> &titles)
+void HistoryModel::setDays(QList<HistoryDay> all)
 {
     beginResetModel();
-    m_all = all;
-    m_first = first;
-    m_count = count;
+    m_all = std::move(all);
+    m_first = 0;
+    m_count = 0;
+    endResetModel();
+}
+
+void HistoryModel::setRange(qsizetype first, qsizetype count,
+                            const std::array<QString, CounterCount> &titles)
+{
+    beginResetModel();
+    m_first = std::clamp<qsizetype>(first, 0, m_all.size());
+    m_count = std::clamp<qsizetype>(count, 0, m_all.size() - m_first);
     m_titles = titles;
     endResetModel();
 }
 
-void HistoryModel::dayChanged(qsizetype allRow)
+void HistoryModel::setDay(qsizetype allRow, const HistoryDay &day)
 {
+    m_all[allRow] = day;
     const int row = int(allRow - m_first);
     if (allRow >= m_first && allRow < m_first + m_count)
         emit dataChanged(index(row, 0), index(row, kTableColumns - 1));
@@ -128,9 +137,7 @@ void HistoryModel::dayChanged(qsizetype allRow)
 
 std::span<const HistoryDay> HistoryModel::days() const
 {
-    if (!m_all)
-        return {};
-    return std::span(m_all->constData() + m_first, size_t(m_count));
+    return std::span(m_all.constData() + m_first, size_t(m_count));
 }
 
 int HistoryModel::rowCount(const QModelIndex &parent) const
@@ -392,7 +399,7 @@ void HistoryWindow::showStored(int load, QList<HistoryDay> stored,
                                  [&](const HistoryDay &d) { return d.date < today.date; });
     m_todayRow = at - stored.begin();
     stored.insert(m_todayRow, today);
-    m_allDays = std::move(stored);
+    m_model.setDays(std::move(stored));
     fillCounterBox();
     showRange();
 }
@@ -407,7 +414,7 @@ void HistoryWindow::fillCounterBox()
     m_counterBox->addItem(translate("History", "すべての項目"), -1);
     for (int i = 0; i < CounterCount; ++i) {
         const bool counted =
-            std::any_of(m_allDays.begin(), m_allDays.end(),
+            std::any_of(m_model.allDays().begin(), m_model.allDays().end(),
                         [i](const HistoryDay &d) { return d.counts[size_t(i)] != 0; });
         if (!m_counters.gTitle(i).isEmpty() || counted)
             m_counterBox->addItem(counterHeading(m_counters.gTitle(i), i), i);
@@ -429,10 +436,10 @@ std::array<QString, CounterCount> HistoryWindow::chartedCounters() const
 void HistoryWindow::showCharts()
 {
     const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
-    const QDate oldest = m_allDays.isEmpty() ? m_counters.openDay().day : m_allDays.last().date;
+    const QDate oldest = m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
     const auto [first, last] = rangeDates(range, m_counters.openDay().day, oldest);
     const BarSpan span = barSpanFor(first, last);
-    m_bars = chartBars(m_allDays, first, last);
+    m_bars = chartBars(m_model.allDays(), first, last);
     const auto names = chartedCounters();
     QList<BarChart::Bar> bars;
     int best = -1;
@@ -489,9 +496,9 @@ void HistoryWindow::showHours()
     const bool today = m_hoursDay == m_counters.openDay().day;
     const QList<LogEntry> lines = today ? QList<LogEntry>() : countLogOfDay(m_hoursDay);
     const int startHour = today ? m_counters.openDay().hour : m_counters.options().startHour;
-    const auto row = std::find_if(m_allDays.begin(), m_allDays.end(),
+    const auto row = std::find_if(m_model.allDays().begin(), m_model.allDays().end(),
                                   [&](const HistoryDay &d) { return d.date == m_hoursDay; });
-    if (!today && lines.isEmpty() && row != m_allDays.end() && row->total() != 0) {
+    if (!today && lines.isEmpty() && row != m_model.allDays().end() && row->total() != 0) {
         const QString why =
             translate("History", "この日は時刻の記録がありません（件数を時刻とともに"
                                  "記録し始める前の日です）。");
@@ -518,7 +525,7 @@ void HistoryWindow::showHours()
     // The dialog's corrections and carried counts belong to no hour: where
     // the day's line holds more than its hours, the chart says so.
     const qint64 inLine =
-        row != m_allDays.end()
+        row != m_model.allDays().end()
             ? shownSum(std::array<qint64, CounterCount>{row->counts[0], row->counts[1],
                                                         row->counts[2], row->counts[3],
                                                         row->counts[4]},
@@ -570,7 +577,7 @@ void HistoryWindow::chooseRow(const QModelIndex &index)
 QString HistoryWindow::rangeHeading() const
 {
     const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
-    const QDate oldest = m_allDays.isEmpty() ? m_counters.openDay().day : m_allDays.last().date;
+    const QDate oldest = m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
     const auto [first, last] = rangeDates(range, m_counters.openDay().day, oldest);
     return translate("History", "%1（%2 〜 %3）")
         .arg(m_rangeBox->currentText(), first.toString(Qt::ISODate), last.toString(Qt::ISODate));
@@ -615,13 +622,12 @@ void HistoryWindow::showMetDays()
 void HistoryWindow::refreshToday()
 {
     const HistoryDay today = todayAsItStands();
-    if (m_todayRow >= m_allDays.size() || m_allDays[m_todayRow].date != today.date ||
-        today.titles != m_allDays[m_todayRow].titles) {
+    if (m_todayRow >= m_model.allDays().size() || m_model.allDays()[m_todayRow].date != today.date ||
+        today.titles != m_model.allDays()[m_todayRow].titles) {
         reload(); // a new day, or new titles for the columns
         return;
     }
-    m_allDays[m_todayRow] = today;
-    m_model.dayChanged(m_todayRow);
+    m_model.setDay(m_todayRow, today);
     showTotals();
     showMetDays();
     showCharts();
@@ -633,8 +639,8 @@ void HistoryWindow::showRange()
     for (int i = 0; i < CounterCount; ++i)
         titles[size_t(i)] = m_counters.gTitle(i);
     const auto [first, count] =
-        rowsInRange(m_allDays, HistoryRange(m_rangeBox->currentIndex()), m_counters.openDay().day);
-    m_model.setDays(&m_allDays, first, count, titles);
+        rowsInRange(m_model.allDays(), HistoryRange(m_rangeBox->currentIndex()), m_counters.openDay().day);
+    m_model.setRange(first, count, titles);
     showTotals();
     // A counter out of use with nothing counted in the range takes no room.
     for (int i = 0; i < CounterCount; ++i) {
@@ -647,7 +653,7 @@ void HistoryWindow::showRange()
     // The hours shown are of a day in the range: the newest with counts,
     // else the range's last.
     const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
-    const QDate oldest = m_allDays.isEmpty() ? m_counters.openDay().day : m_allDays.last().date;
+    const QDate oldest = m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
     const auto [firstDay, lastDay] = rangeDates(range, m_counters.openDay().day, oldest);
     if (m_hoursDay.isValid() && (m_hoursDay < firstDay || m_hoursDay > lastDay)) {
         const auto days = shownDays();

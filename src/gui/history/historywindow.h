@@ -37,13 +37,13 @@ class HistoryModel : public QAbstractTableModel
 {
 public:
     using QAbstractTableModel::QAbstractTableModel;
-    // Rows `first` to `first + count - 1` of `all` (days newest first), under
-    // the strip's present titles. The window owns the days; the model reads
-    // them as they stand.
-    void setDays(const QList<HistoryDay> *all, qsizetype first, qsizetype count,
-                 const std::array<QString, CounterCount> &titles);
-    // The day at `all`'s row `allRow` was changed in place.
-    void dayChanged(qsizetype allRow);
+    // All the days (newest first), and the rows `first` to
+    // `first + count - 1` of them shown, under the strip's present titles.
+    void setDays(QList<HistoryDay> all);
+    void setRange(qsizetype first, qsizetype count, const std::array<QString, CounterCount> &titles);
+    // The day at row `allRow` of all the days is now `day`.
+    void setDay(qsizetype allRow, const HistoryDay &day);
+    const QList<HistoryDay> &allDays() const { return m_all; }
     std::span<const HistoryDay> days() const;
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -51,7 +51,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    const QList<HistoryDay> *m_all = nullptr;
+    QList<HistoryDay> m_all;
     qsizetype m_first = 0;
     qsizetype m_count = 0;
     std::array<QString, CounterCount> m_titles;
@@ -115,7 +115,6 @@ private:
     QList<ChartBar> m_bars;
     QDate m_hoursDay;
     int m_loads = 0;             // readings begun
-    QList<HistoryDay> m_allDays; // newest first, today among them
     qsizetype m_todayRow = 0;
     HistoryModel m_model;
     QTimer m_follow;

@@ -262,7 +262,7 @@ QWidget *frmSet::initialFocus() const
 
 void frmSet::describeControls()
 {
-    const auto &gTitle = m_model.gTitle;
+    const auto &gTitle = m_model.titles();
     for (int i = 0; i < CounterCount; ++i) {
         const QString title =
             gTitle(i).isEmpty() ? translate("Settings", "カウンター %1").arg(i + 1) : gTitle(i);
@@ -289,7 +289,7 @@ void frmSet::Form_Load()
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     const CounterModel &m = m_model;
-    const auto &gTitle = m.gTitle;
+    const auto &gTitle = m.titles();
     for (int i = 0; i < CounterCount; ++i) {
         txtTitle(i)->setMaxLength(std::max(TitleTypingLimit, int(gTitle(i).size())));
         txtTitle(i)->setText(gTitle(i));
@@ -305,17 +305,17 @@ void frmSet::Form_Load()
     }
     txtTitle_Change(0);
 
-    if (m.gLapOn == FlagOn)
+    if (m.gLapOn() == FlagOn)
         optLap(0)->setChecked(true);
     else
         optLap(1)->setChecked(true);
 
     // Choosing an option from the program runs its handler, as a click does.
-    if (m.gTimerOn == FlagOn) {
+    if (m.gTimerOn() == FlagOn) {
         optTimer(0)->setChecked(true);
         optTimer_Click(0);
-        txtTimer(0)->setText(intToText(m.gAlarmHour));
-        txtTimer(1)->setText(intToText(m.gAlarmMinute));
+        txtTimer(0)->setText(intToText(m.gAlarmHour()));
+        txtTimer(1)->setText(intToText(m.gAlarmMinute()));
     } else {
         optTimer(1)->setChecked(true);
         optTimer_Click(1);
@@ -351,8 +351,8 @@ void frmSet::optTimer_Click(int index)
             txtTimer(1)->setEnabled(true);
             setBackColor(txtTimer(0), colorvalue::WindowBackground);
             setBackColor(txtTimer(1), colorvalue::WindowBackground);
-            txtTimer(0)->setText(intToText(m_model.gAlarmHour));
-            txtTimer(1)->setText(intToText(m_model.gAlarmMinute));
+            txtTimer(0)->setText(intToText(m_model.gAlarmHour()));
+            txtTimer(1)->setText(intToText(m_model.gAlarmMinute()));
         } else if (index == 1) {
             setBackColor(txtTimer(0), colorvalue::PaleBlue);
             setBackColor(txtTimer(1), colorvalue::PaleBlue);

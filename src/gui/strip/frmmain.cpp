@@ -90,6 +90,7 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
         connect(shortcut, &QShortcut::activated, this, [this] { popUpMenuFromKeyboard(); });
     }
     connect(&m_model, &CounterModel::countChanged, this, [this](int i) { showCount(i); });
+    connect(&m_model, &CounterModel::titleChanged, this, [this](int i) { describeCounter(i); });
     connect(&m_model, &CounterModel::problem, this,
             [](const QString &message) { MsgBox(message, msgstyle::OkOnly); });
 }
@@ -268,7 +269,7 @@ void frmMain::describeCounter(int index)
 {
     // What a screen reader says for the counter's controls: the counter by
     // its title (by its number while it has none), and its value.
-    const QString title = fraC(index)->caption();
+    const QString &title = m_model.gTitle(index);
     const QString name =
         title.isEmpty() ? translate("Strip", "カウンター %1").arg(index + 1) : title;
     const int step = m_model.options().steps[size_t(index)];
@@ -284,7 +285,7 @@ void frmMain::describeCounter(int index)
         step == 1 ? QString() : translate("Strip", "%1: %2 ずつ").arg(name, QString::number(step)));
     // Where the count stands against the day's target, where there is one.
     const int target = m_model.options().targets[size_t(index)];
-    const int count = lblC(index)->caption().toInt();
+    const int count = m_model.gCount(index);
     const QString standing =
         target <= 0 ? QString()
         : count >= target
@@ -293,7 +294,7 @@ void frmMain::describeCounter(int index)
     const QString countTip = translate("Strip", "%1 の件数").arg(name);
     lblC(index)->setToolTip(standing.isEmpty() ? countTip : countTip + u'\n' + standing);
     lblC(index)->setAccessibleName(
-        translate("Strip", "%1 の件数 %2").arg(name, lblC(index)->caption()));
+        translate("Strip", "%1 の件数 %2").arg(name, intToText(count)));
     lblC(index)->setAccessibleDescription(standing);
     fraC(index)->setAccessibleName(name);
     fraC(index)->setAccessibleDescription(standing);
@@ -303,7 +304,7 @@ void frmMain::showTarget(int index)
 {
     // The count as the strip shows it, against the day's target; the frame
     // lights up for a moment as the target is met.
-    const int count = lblC(index)->caption().toInt();
+    const int count = m_model.gCount(index);
     const int target = m_model.options().targets[size_t(index)];
     int &before = m_shownProgress[size_t(index)];
     if (target > 0 && count >= target && before >= 0 && before < target)
@@ -460,20 +461,20 @@ void frmMain::Form_Load()
     if (m.offersRestore())
         restoring = MsgBox(translate("Strip", "先ほどの件数を再表示させますか？"),
                            msgstyle::YesNoQuestion, applicationTitle()) == msgresult::Yes;
-    const CountRecord &gSaved = m.gSaved;
+    const CountRecord &gSaved = m.gSaved();
     for (int i = 0; i < CounterCount; ++i)
-        m.gTitle(i) = gSaved.Title[size_t(i)];
-    m.gLapOn = gSaved.LapOn;
+        m.setTitle(i, gSaved.Title[size_t(i)]);
+    m.setLapOn(gSaved.LapOn);
     if (gSaved.TimerOn == FlagOn) {
-        m.gTimerOn = FlagOn;
-        m.gAlarmHour = textToInt16(gSaved.AlarmHourText);
-        m.gAlarmMinute = textToInt16(gSaved.AlarmMinuteText);
+        m.setTimerOn(FlagOn);
+        m.setAlarmHour(textToInt16(gSaved.AlarmHourText));
+        m.setAlarmMinute(textToInt16(gSaved.AlarmMinuteText));
     }
     // Under the stored titles: a count set aside or held is logged with them.
     m.restore(restoring);
     for (int i = 0; i < CounterCount; ++i)
         lblC(i)->setCaption(intToText(m.gCount(i)));
-    ShowCounterFrames(m.gTitle, *this);
+    ShowCounterFrames(m.titles(), *this);
 }
 
 void frmMain::unload()
@@ -511,7 +512,7 @@ void frmMain::Form_Unload()
     // The box may have been answered after the turn: the day it closed gets
     // its line before the record is dated.
     m_model.passTurn(Now());
-    m_model.gSaved = m_model.record();
+    m_model.setSaved(m_model.record());
     m_model.SaveCountData();
 }
 
@@ -541,10 +542,8 @@ void frmMain::cmdC_MouseDown(int index, Qt::MouseButton button)
 void frmMain::lblC_Change(int index)
 {
     trap([&] {
-        CaptionLabel *label = lblC(index);
-        const double value = leadingValue(label->caption());
-        const long long whole = std::llround(std::clamp(value, -2147483648.0, 2147483647.0));
-        setForeColor(label, whole % 100 == 0 ? colorvalue::Red : colorvalue::ButtonText);
+        setForeColor(lblC(index),
+                     m_model.gCount(index) % 100 == 0 ? colorvalue::Red : colorvalue::ButtonText);
         describeCounter(index);
     });
 }
@@ -678,7 +677,7 @@ void frmMain::showTeam()
 void frmMain::showOptions()
 {
     trap([this] {
-        OptionsWindow window(m_model.gTitle, this);
+        OptionsWindow window(m_model.titles(), this);
         // A new turn hour counts from the next turn: the open day keeps its
         // bounds, so nothing moves between days because of a setting.
         m_model.setOptions(window.choose(m_model.options()));
@@ -739,8 +738,8 @@ void frmMain::tmrClock_Timer()
             lblTime->setAccessibleName(translate("Strip", "時刻 %1").arg(clock));
         lblTime->setCaption(clock);
         const QTime previous = std::exchange(m_lastTick, now.time());
-        if (!alarmDue(previous, now.time(), m_model.gTimerOn, m_model.gAlarmHour,
-                      m_model.gAlarmMinute))
+        if (!alarmDue(previous, now.time(), m_model.gTimerOn(), m_model.gAlarmHour(),
+                      m_model.gAlarmMinute()))
             return;
         // A tick that runs while this alarm's box is still open does not
         // show a second one.
@@ -749,7 +748,7 @@ void frmMain::tmrClock_Timer()
         const QScopedValueRollback inAlarm(m_inAlarm, true);
         LoadChime(QStringLiteral("Chimes.wav"));
         PlayChime();
-        MsgBox(alarmMessage(m_model.gAlarmHour, m_model.gAlarmMinute),
+        MsgBox(alarmMessage(m_model.gAlarmHour(), m_model.gAlarmMinute()),
                msgstyle::OkInformation | msgstyle::WithoutFocus, alarmTitle());
     });
 }
