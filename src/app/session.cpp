@@ -57,6 +57,40 @@ Session::~Session()
 
 Session::Start Session::start()
 {
+    if (!lockDataFolder())
+        return Start::AlreadyRunning;
+    makeParts();
+    wireParts();
+    watchForEnds();
+
+    m_storesAtEnd = true;
+    m_form->load();
+    if (m_ending)
+        return Start::Ended;
+    m_autosave->arm();
+    if (!g_running) {
+        g_running = this;
+        std::atexit(&Session::storeAtExit);
+    }
+    m_form->placeAtStart();
+    m_form->show();
+    m_form->takeKeyboardAtStart();
+    m_counts->setReady();
+    // The icon matters to message boxes and the dialog, not to the first
+    // frame of a strip without a title bar: give it once the strip is up.
+    QTimer::singleShot(0, this, [this] {
+        QApplication::setWindowIcon(appIcon());
+        // Qt's own texts (the save dialog's buttons, a text box's menu) in the
+        // strip's language, where the desktop has Qt's translations.
+        if (m_qtTranslation.load(qtTranslationName(),
+                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&m_qtTranslation);
+    });
+    return Start::Running;
+}
+
+bool Session::lockDataFolder()
+{
     const InstanceLock::Result locked = m_lock.acquire(countDataLockFolders());
     // Where a folder cannot hold the lock (a file system without locks), a
     // live copy still answers on its socket: that copy is not to be robbed
@@ -64,7 +98,7 @@ Session::Start Session::start()
     if (locked == InstanceLock::Result::HeldByAnotherCopy ||
         (locked == InstanceLock::Result::Unavailable && countSocketAnswers(dataFolder()))) {
         MsgBox(alreadyRunningMessage(), msgstyle::OkInformation);
-        return Start::AlreadyRunning;
+        return false;
     }
     if (locked == InstanceLock::Result::Unavailable)
         std::fprintf(
@@ -76,7 +110,11 @@ Session::Start Session::start()
     // with the lock held, no live copy is writing one.
     removeWriteLeftovers(countDataPath());
     removeWriteLeftovers(historyPath());
+    return true;
+}
 
+void Session::makeParts()
+{
     m_model = std::make_unique<CounterModel>();
     // Every line of the count log goes to the team too, when there is one;
     // the rows a kill left in the outbox go first.
@@ -88,6 +126,10 @@ Session::Start Session::start()
     m_form = std::make_unique<frmMain>(*m_model);
     m_form->setTeam(m_team.get());
     connect(m_team.get(), &Team::trouble, m_model.get(), &CounterModel::problem);
+}
+
+void Session::wireParts()
+{
     m_autosave = std::make_unique<Autosave>([model = m_model.get()] { model->store(); });
     // Counts from `zentova --count N`; a copy that cannot listen runs on
     // without them.
@@ -120,7 +162,10 @@ Session::Start Session::start()
                 emit finished(0);
         },
         Qt::QueuedConnection);
+}
 
+void Session::watchForEnds()
+{
     m_endSignals = std::make_unique<EndSignals>();
     connect(m_endSignals.get(), &EndSignals::endRequested, this, &Session::endWithoutFarewell);
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -131,31 +176,6 @@ Session::Start Session::start()
         if (!m_form->isUnloaded())
             endWithoutFarewell();
     });
-
-    m_storesAtEnd = true;
-    m_form->load();
-    if (m_ending)
-        return Start::Ended;
-    m_autosave->arm();
-    if (!g_running) {
-        g_running = this;
-        std::atexit(&Session::storeAtExit);
-    }
-    m_form->placeAtStart();
-    m_form->show();
-    m_form->takeKeyboardAtStart();
-    m_counts->setReady();
-    // The icon matters to message boxes and the dialog, not to the first
-    // frame of a strip without a title bar: give it once the strip is up.
-    QTimer::singleShot(0, this, [this] {
-        QApplication::setWindowIcon(appIcon());
-        // Qt's own texts (the save dialog's buttons, a text box's menu) in the
-        // strip's language, where the desktop has Qt's translations.
-        if (m_qtTranslation.load(qtTranslationName(),
-                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(&m_qtTranslation);
-    });
-    return Start::Running;
 }
 
 bool Session::storeQuietly()

@@ -55,6 +55,11 @@ signals:
     void finished(int status);
 
 private:
+    // False where another copy holds the data folder.
+    bool lockDataFolder();
+    void makeParts();
+    void wireParts();
+    void watchForEnds();
     // The desktop going away: store at once and end without the farewell box.
     void endWithoutFarewell();
     static void storeAtExit();

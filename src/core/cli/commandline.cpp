@@ -51,13 +51,12 @@ QString usageLine()
                      "| --version]、N は 1 から 5)");
 }
 
-} // namespace
+struct Options {
+    QCommandLineOption help, version, count, uncount, by, undo;
+};
 
-CommandLine parseCommandLine(const QStringList &arguments)
+Options addOptions(QCommandLineParser &parser)
 {
-    QCommandLineParser parser;
-    // Single-dash words, as the toolkit's options are spelled (-platform xcb).
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     parser.addOption(help);
@@ -95,64 +94,85 @@ CommandLine parseCommandLine(const QStringList &arguments)
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
+    return {help, version, count, uncount, by, undo};
+}
 
+CommandLine refusal(const QString &why)
+{
     CommandLine result;
-    const auto refuse = [&](const QString &why) {
-        result.action = CommandLine::Action::Refuse;
-        result.text = QStringLiteral("zentova: ") + why + QStringLiteral(" ") + usageLine() +
-                      QLatin1Char('\n');
-        return result;
-    };
-    if (!parser.parse(arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        return refuse(
-            unknown.isEmpty()
-                ? translate("Command", "オプションの値がありません。")
-                : translate("Command", "不明なオプションです: %1").arg(unknown.join(u' ')));
-    }
-    if (!parser.positionalArguments().isEmpty())
-        return refuse(translate("Command", "余分な引数があります: %1")
-                          .arg(parser.positionalArguments().join(QLatin1Char(' '))));
-    if (parser.isSet(help)) {
-        result.action = CommandLine::Action::Print;
-        result.text = helpText();
-        return result;
-    }
-    if (parser.isSet(version)) {
-        result.action = CommandLine::Action::Print;
-        result.text = QCoreApplication::applicationName() + QLatin1Char(' ') +
-                      QCoreApplication::applicationVersion() + QLatin1Char('\n');
-        return result;
-    }
-    const int uses = int(parser.values(count).size() + parser.values(uncount).size());
-    if (parser.isSet(undo)) {
-        if (uses > 0 || parser.isSet(by))
-            return refuse(translate("Command", "--undo は一つだけで使います。"));
+    result.action = CommandLine::Action::Refuse;
+    result.text =
+        QStringLiteral("zentova: ") + why + QStringLiteral(" ") + usageLine() + QLatin1Char('\n');
+    return result;
+}
+
+// --count, --uncount, --by and --undo, the options read.
+CommandLine readCounting(const QCommandLineParser &parser, const Options &o)
+{
+    CommandLine result;
+    const int uses = int(parser.values(o.count).size() + parser.values(o.uncount).size());
+    if (parser.isSet(o.undo)) {
+        if (uses > 0 || parser.isSet(o.by))
+            return refusal(translate("Command", "--undo は一つだけで使います。"));
         result.action = CommandLine::Action::Undo;
         return result;
     }
     if (uses == 0)
-        return parser.isSet(by) ? refuse(translate("Command", "--by は --count と一緒に使います。"))
+        return parser.isSet(o.by) ? refusal(translate("Command", "--by は --count と一緒に使います。"))
                                 : result;
     if (uses > 1)
-        return refuse(translate("Command", "--count と --uncount は一度に一つだけです。"));
-    const bool up = parser.isSet(count);
+        return refusal(translate("Command", "--count と --uncount は一度に一つだけです。"));
+    const bool up = parser.isSet(o.count);
     bool ok = false;
-    const int n = parser.value(up ? count : uncount).toInt(&ok);
+    const int n = parser.value(up ? o.count : o.uncount).toInt(&ok);
     if (!ok || n < 1 || n > 5)
-        return refuse(translate("Command", "カウンターの番号は 1 から 5 です。"));
-    if (parser.isSet(by)) {
-        const int k = parser.value(by).toInt(&ok);
-        if (!up || parser.values(by).size() > 1)
-            return refuse(translate("Command", "--by は --count と一緒に一度だけ使います。"));
+        return refusal(translate("Command", "カウンターの番号は 1 から 5 です。"));
+    if (parser.isSet(o.by)) {
+        const int k = parser.value(o.by).toInt(&ok);
+        if (!up || parser.values(o.by).size() > 1)
+            return refusal(translate("Command", "--by は --count と一緒に一度だけ使います。"));
         if (!ok || k < 1 || k > 1000)
-            return refuse(translate("Command", "--by の数は 1 から 1000 です。"));
+            return refusal(translate("Command", "--by の数は 1 から 1000 です。"));
         result.by = k;
     }
     result.action = CommandLine::Action::Count;
     result.counter = n - 1;
     result.delta = up ? 1 : -1;
     return result;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    // Single-dash words, as the toolkit's options are spelled (-platform xcb).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const Options o = addOptions(parser);
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return refusal(
+            unknown.isEmpty()
+                ? translate("Command", "オプションの値がありません。")
+                : translate("Command", "不明なオプションです: %1").arg(unknown.join(u' ')));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return refusal(translate("Command", "余分な引数があります: %1")
+                          .arg(parser.positionalArguments().join(QLatin1Char(' '))));
+    if (parser.isSet(o.help)) {
+        CommandLine result;
+        result.action = CommandLine::Action::Print;
+        result.text = helpText();
+        return result;
+    }
+    if (parser.isSet(o.version)) {
+        CommandLine result;
+        result.action = CommandLine::Action::Print;
+        result.text = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                      QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return result;
+    }
+    return readCounting(parser, o);
 }
 
 } // namespace zentova

@@ -167,6 +167,27 @@ bool countSocketAnswers(const QString &dataFolder)
     return answers;
 }
 
+// Why the running copy's socket at `path` took no connection (`cause`).
+static QString unreachableReason(const QString &dataFolder, const QString &path,
+                                 const char *socketFile, int cause)
+{
+    struct stat st = {};
+    const bool somethingElse = ::lstat(socketFile, &st) == 0 && !S_ISSOCK(st.st_mode);
+    return somethingElse
+            ? translate("Command", "Zentova に件数を渡せません。%1 はソケットではありません "
+                                   "(%1 is not a socket).")
+                  .arg(path)
+        : (cause == ENOENT || cause == ECONNREFUSED) && lockIsHeld(dataFolder)
+            ? translate("Command", "Zentova は起動していますが、%1 で件数を受け付けていません。"
+                                   "起動時のメッセージを見てください (Zentova runs, but does "
+                                   "not listen at %1: see what it said as it started).")
+                  .arg(path)
+        : cause == ENOENT || cause == ECONNREFUSED
+            ? translate("Command", "Zentova は起動していません (Zentova is not running).")
+            : translate("Command", "Zentova に件数を渡せません (%1): %2")
+                  .arg(path, QString::fromLocal8Bit(std::strerror(cause)));
+}
+
 int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error)
 {
     constexpr int kWaitMs = 1000;
@@ -186,22 +207,7 @@ int sendCountRequest(const QString &dataFolder, const CountRequest &request, QSt
         const int cause = errno;
         if (fd >= 0)
             ::close(fd);
-        struct stat st = {};
-        const bool somethingElse = ::lstat(address.sun_path, &st) == 0 && !S_ISSOCK(st.st_mode);
-        *error =
-            somethingElse
-                ? translate("Command", "Zentova に件数を渡せません。%1 はソケットではありません "
-                                       "(%1 is not a socket).")
-                      .arg(path)
-            : (cause == ENOENT || cause == ECONNREFUSED) && lockIsHeld(dataFolder)
-                ? translate("Command", "Zentova は起動していますが、%1 で件数を受け付けていません。"
-                                       "起動時のメッセージを見てください (Zentova runs, but does "
-                                       "not listen at %1: see what it said as it started).")
-                      .arg(path)
-            : cause == ENOENT || cause == ECONNREFUSED
-                ? translate("Command", "Zentova は起動していません (Zentova is not running).")
-                : translate("Command", "Zentova に件数を渡せません (%1): %2")
-                      .arg(path, QString::fromLocal8Bit(std::strerror(cause)));
+        *error = unreachableReason(dataFolder, path, address.sun_path, cause);
         return 3;
     }
     const QByteArray line = countRequestLine(request);

@@ -56,70 +56,79 @@ bool failed(const QSqlError &e, QString *error)
     return false;
 }
 
-// The key=value pairs of a connection string (quotes undone), or of a URI.
-std::optional<QList<std::pair<QString, QString>>> connectPairs(const QString &server)
+QString decoded(QStringView part)
+{
+    return QUrl::fromPercentEncoding(part.toUtf8());
+}
+
+// The hosts of a URI, each host[:port] or [IPv6]:port, comma-separated.
+bool appendHosts(QStringView rest, QList<std::pair<QString, QString>> &pairs)
+{
+    QStringList hosts, ports;
+    for (QStringView hostPort : rest.split(u',', Qt::SkipEmptyParts)) {
+        QStringView host = hostPort, port;
+        if (hostPort.startsWith(u'[')) { // [IPv6]:port
+            const qsizetype close = hostPort.indexOf(u']');
+            if (close < 0)
+                return false;
+            host = hostPort.mid(1, close - 1);
+            if (hostPort.mid(close + 1).startsWith(u':'))
+                port = hostPort.mid(close + 2);
+        } else if (const qsizetype colon = hostPort.lastIndexOf(u':'); colon >= 0) {
+            host = hostPort.left(colon);
+            port = hostPort.mid(colon + 1);
+        }
+        hosts << decoded(host);
+        ports << port.toString();
+    }
+    if (!hosts.isEmpty() && !hosts.join(QString()).isEmpty())
+        pairs.append({QStringLiteral("host"), hosts.join(u',')});
+    if (!ports.join(QString()).isEmpty())
+        pairs.append({QStringLiteral("port"), ports.join(u',')});
+    return true;
+}
+
+// A URI after its scheme.
+std::optional<QList<std::pair<QString, QString>>> uriPairs(QStringView rest)
 {
     QList<std::pair<QString, QString>> pairs;
-    const QString text = server.trimmed();
-    const qsizetype scheme = text.startsWith(QLatin1String("postgresql://")) ? 13
-                             : text.startsWith(QLatin1String("postgres://"))  ? 11
-                                                                               : 0;
-    if (scheme) {
-        // libpq's own form: [user[:password]@][host[:port][,...]][/dbname][?key=value&...],
-        // each part percent-encoded (a socket folder as host is %2F...).
-        const auto decoded = [](QStringView part) {
-            return QUrl::fromPercentEncoding(part.toUtf8());
-        };
-        QStringView rest = QStringView(text).mid(scheme);
-        QStringView query;
-        if (const qsizetype q = rest.indexOf(u'?'); q >= 0) {
-            query = rest.mid(q + 1);
-            rest = rest.left(q);
-        }
-        QStringView path;
-        if (const qsizetype slash = rest.indexOf(u'/'); slash >= 0) {
-            path = rest.mid(slash + 1);
-            rest = rest.left(slash);
-        }
-        if (const qsizetype at = rest.lastIndexOf(u'@'); at >= 0) {
-            const QStringView user = rest.left(at);
-            const qsizetype colon = user.indexOf(u':');
-            pairs.append({QStringLiteral("user"), decoded(user.left(colon))});
-            if (colon >= 0)
-                pairs.append({QStringLiteral("password"), decoded(user.mid(colon + 1))});
-            rest = rest.mid(at + 1);
-        }
-        QStringList hosts, ports;
-        for (QStringView spec : rest.split(u',', Qt::SkipEmptyParts)) {
-            QStringView host = spec, port;
-            if (spec.startsWith(u'[')) { // [IPv6]:port
-                const qsizetype close = spec.indexOf(u']');
-                if (close < 0)
-                    return std::nullopt;
-                host = spec.mid(1, close - 1);
-                if (spec.mid(close + 1).startsWith(u':'))
-                    port = spec.mid(close + 2);
-            } else if (const qsizetype colon = spec.lastIndexOf(u':'); colon >= 0) {
-                host = spec.left(colon);
-                port = spec.mid(colon + 1);
-            }
-            hosts << decoded(host);
-            ports << port.toString();
-        }
-        if (!hosts.isEmpty() && !hosts.join(QString()).isEmpty())
-            pairs.append({QStringLiteral("host"), hosts.join(u',')});
-        if (!ports.join(QString()).isEmpty())
-            pairs.append({QStringLiteral("port"), ports.join(u',')});
-        if (!path.isEmpty())
-            pairs.append({QStringLiteral("dbname"), decoded(path)});
-        for (QStringView item : query.split(u'&', Qt::SkipEmptyParts)) {
-            const qsizetype eq = item.indexOf(u'=');
-            if (eq <= 0)
-                return std::nullopt;
-            pairs.append({decoded(item.left(eq)), decoded(item.mid(eq + 1))});
-        }
-        return pairs;
+    // libpq's own form: [user[:password]@][host[:port][,...]][/dbname][?key=value&...],
+    // each part percent-encoded (a socket folder as host is %2F...).
+    QStringView query;
+    if (const qsizetype q = rest.indexOf(u'?'); q >= 0) {
+        query = rest.mid(q + 1);
+        rest = rest.left(q);
     }
+    QStringView path;
+    if (const qsizetype slash = rest.indexOf(u'/'); slash >= 0) {
+        path = rest.mid(slash + 1);
+        rest = rest.left(slash);
+    }
+    if (const qsizetype at = rest.lastIndexOf(u'@'); at >= 0) {
+        const QStringView user = rest.left(at);
+        const qsizetype colon = user.indexOf(u':');
+        pairs.append({QStringLiteral("user"), decoded(user.left(colon))});
+        if (colon >= 0)
+            pairs.append({QStringLiteral("password"), decoded(user.mid(colon + 1))});
+        rest = rest.mid(at + 1);
+    }
+    if (!appendHosts(rest, pairs))
+        return std::nullopt;
+    if (!path.isEmpty())
+        pairs.append({QStringLiteral("dbname"), decoded(path)});
+    for (QStringView item : query.split(u'&', Qt::SkipEmptyParts)) {
+        const qsizetype eq = item.indexOf(u'=');
+        if (eq <= 0)
+            return std::nullopt;
+        pairs.append({decoded(item.left(eq)), decoded(item.mid(eq + 1))});
+    }
+    return pairs;
+}
+
+// key = value pairs.
+std::optional<QList<std::pair<QString, QString>>> keywordPairs(const QString &text)
+{
+    QList<std::pair<QString, QString>> pairs;
     // key = value, the value bare or in single quotes with \ escapes.
     qsizetype i = 0;
     const auto skipBlanks = [&] {
@@ -153,6 +162,18 @@ std::optional<QList<std::pair<QString, QString>>> connectPairs(const QString &se
         pairs.append({key, value});
     }
     return pairs;
+}
+
+// The key=value pairs of a connection string (quotes undone), or of a URI.
+std::optional<QList<std::pair<QString, QString>>> connectPairs(const QString &server)
+{
+    const QString text = server.trimmed();
+    const qsizetype scheme = text.startsWith(QLatin1String("postgresql://")) ? 13
+                             : text.startsWith(QLatin1String("postgres://"))  ? 11
+                                                                               : 0;
+    if (scheme)
+        return uriPairs(QStringView(text).mid(scheme));
+    return keywordPairs(text);
 }
 
 } // namespace

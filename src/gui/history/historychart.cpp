@@ -223,15 +223,33 @@ int BarChart::barAt(const QPoint &point) const
 void BarChart::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    const QFontMetrics fm = fontMetrics();
-    const QColor text = palette().color(QPalette::Text);
     if (!m_message.isEmpty()) {
-        p.setPen(text);
+        p.setPen(palette().color(QPalette::Text));
         p.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_message);
         return;
     }
+    paintLegend(p);
+    const qint64 top = paintAxis(p);
+    paintBars(p, top);
     const QRect plot = plotArea();
+    const QColor text = palette().color(QPalette::Text);
+    if (hasFocus() && m_current >= 0) {
+        p.setPen(QPen(text, 1, Qt::DotLine));
+        p.drawRect(slotRect(m_current).adjusted(0, 0, -1, -1));
+    }
 
+    // The target's line; its name is in the legend, clear of every bar.
+    if (m_target > 0) {
+        const int y = plot.bottom() - int(std::llround(double(m_target) * plot.height() / top));
+        p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
+        p.drawLine(plot.left(), y, plot.right(), y);
+    }
+}
+
+void BarChart::paintLegend(QPainter &p) const
+{
+    const QFontMetrics fm = fontMetrics();
+    const QColor text = palette().color(QPalette::Text);
     // The legend.
     const QList<QRect> legend = legendRects();
     for (int entry = 0; entry <= CounterCount; ++entry) {
@@ -249,7 +267,13 @@ void BarChart::paintEvent(QPaintEvent *)
         p.drawText(r.adjusted(14, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                    fm.elidedText(legendName(entry), Qt::ElideRight, r.width() - 14));
     }
+}
 
+qint64 BarChart::paintAxis(QPainter &p) const
+{
+    const QFontMetrics fm = fontMetrics();
+    const QColor text = palette().color(QPalette::Text);
+    const QRect plot = plotArea();
     // The axis and its ticks.
     const QList<qint64> ticks = this->ticks();
     const qint64 top = ticks.last();
@@ -262,9 +286,15 @@ void BarChart::paintEvent(QPaintEvent *)
         p.drawText(QRect(0, y - fm.height() / 2, plot.left() - 4, fm.height()),
                    Qt::AlignRight | Qt::AlignVCenter, QString::number(tick));
     }
+    return top;
+}
 
+void BarChart::paintBars(QPainter &p, qint64 top) const
+{
+    const QRect plot = plotArea();
     // The bars, stacked from the first counter up, and their labels.
     const QList<QRect> labels = labelRects();
+    const QColor text = palette().color(QPalette::Text);
     for (int i = 0; i < m_bars.size(); ++i) {
         const QRect slot = slotRect(i);
         if (i == m_current || i == m_hovered) {
@@ -289,17 +319,6 @@ void BarChart::paintEvent(QPaintEvent *)
             p.setPen(text);
             p.drawText(labels[i], Qt::AlignCenter, m_bars[i].label);
         }
-    }
-    if (hasFocus() && m_current >= 0) {
-        p.setPen(QPen(text, 1, Qt::DotLine));
-        p.drawRect(slotRect(m_current).adjusted(0, 0, -1, -1));
-    }
-
-    // The target's line; its name is in the legend, clear of every bar.
-    if (m_target > 0) {
-        const int y = plot.bottom() - int(std::llround(double(m_target) * plot.height() / top));
-        p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
-        p.drawLine(plot.left(), y, plot.right(), y);
     }
 }
 

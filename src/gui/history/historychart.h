@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <array>
 
+class QPainter;
+
 namespace zentova
 {
 
@@ -69,6 +71,10 @@ protected:
     void leaveEvent(QEvent *e) override;
 
 private:
+    void paintLegend(QPainter &p) const;
+    // The axis; its top value.
+    qint64 paintAxis(QPainter &p) const;
+    void paintBars(QPainter &p, qint64 top) const;
     QRect slotRect(int index) const;
     QString legendName(int entry) const;
     int legendBottom() const;

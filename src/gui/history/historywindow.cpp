@@ -106,6 +106,27 @@ QString barLabel(const ChartBar &bar, BarSpan span, bool first)
     return QStringLiteral("%1/%2").arg(d.year()).arg(d.month());
 }
 
+// The day's hours as bars from the turn hour on; `total` is what they
+// hold of the charted counters, `best` the fullest hour's place.
+QList<BarChart::Bar> hourBars(const HourCounts &hours, int startHour,
+                              const std::array<QString, CounterCount> &names, qint64 &total,
+                              int &best)
+{
+    QList<BarChart::Bar> bars;
+    for (int h = 0; h < 24; ++h) {
+        const int clock = (startHour + h) % 24;
+        const auto &counts = hours[size_t(h)];
+        total += shownSum(counts, names);
+        if (shownSum(counts, names) > shownSum(hours[size_t(best)], names))
+            best = h;
+        // Round hours under the bars, whichever hour the day turns at.
+        bars.append({clock % 3 == 0 ? QString::number(clock) : QString(),
+                     translate("History", "%1 時台").arg(clock) + sumsInWords(counts, names),
+                     counts});
+    }
+    return bars;
+}
+
 } // namespace
 
 void HistoryModel::setDays(QList<HistoryDay> all)
@@ -211,6 +232,17 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     const QSize room = screen()->availableGeometry().size();
     resize(std::min(760, room.width() * 9 / 10), std::min(480, room.height() * 8 / 10));
 
+    buildTools();
+    buildTable();
+    buildCharts();
+    layOut();
+    connectControls();
+    m_rangeBox->setCurrentIndex(int(HistoryRange::ThisMonth));
+    reload();
+}
+
+void HistoryWindow::buildTools()
+{
     m_rangeBox = new QComboBox(this);
     m_rangeBox->setObjectName(QStringLiteral("rangeBox"));
     m_rangeBox->addItems({translate("History", "今週"), translate("History", "今月"),
@@ -230,7 +262,10 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
     m_copyButton->setToolTip(m_copyButton->accessibleDescription());
     m_saveButton->setToolTip(translate("History", "表示中の行を CSV ファイルに保存します"));
+}
 
+void HistoryWindow::buildTable()
+{
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("table"));
     m_table->setModel(&m_model);
@@ -249,7 +284,10 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     m_metLabel = new QLabel(this);
     m_metLabel->setObjectName(QStringLiteral("metDays"));
     m_metLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
 
+void HistoryWindow::buildCharts()
+{
     m_charts = new QWidget(this);
     m_charts->setAutoFillBackground(true);
     m_charts->setBackgroundRole(QPalette::Base);
@@ -267,7 +305,10 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     charts->setContentsMargins(4, 4, 4, 4);
     charts->addWidget(m_daysChart, 3);
     charts->addLayout(hours, 2);
+}
 
+void HistoryWindow::layOut()
+{
     auto *top = new QHBoxLayout;
     // The labels name their lists for a screen reader, which reads a list
     // by its chosen item.
@@ -293,7 +334,10 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
                                     m_saveButton, m_daysChart,  m_hoursChart, m_table};
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
+}
 
+void HistoryWindow::connectControls()
+{
     connect(m_rangeBox, &QComboBox::currentIndexChanged, this, [this] { showRange(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { copyToClipboard(); });
     connect(m_saveButton, &QPushButton::clicked, this, [this] { askAndSave(); });
@@ -314,8 +358,6 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
         if (!m_follow.isActive())
             m_follow.start();
     });
-    m_rangeBox->setCurrentIndex(int(HistoryRange::ThisMonth));
-    reload();
 }
 
 HistoryDay HistoryWindow::todayAsItStands() const
@@ -508,20 +550,9 @@ void HistoryWindow::showHours()
         return;
     }
     const HourCounts hours = today ? m_counters.openDayHours() : hourCounts(lines, startHour);
-    QList<BarChart::Bar> bars;
     int best = 0;
     qint64 total = 0;
-    for (int h = 0; h < 24; ++h) {
-        const int clock = (startHour + h) % 24;
-        const auto &counts = hours[size_t(h)];
-        total += shownSum(counts, names);
-        if (shownSum(counts, names) > shownSum(hours[size_t(best)], names))
-            best = h;
-        // Round hours under the bars, whichever hour the day turns at.
-        bars.append({clock % 3 == 0 ? QString::number(clock) : QString(),
-                     translate("History", "%1 時台").arg(clock) + sumsInWords(counts, names),
-                     counts});
-    }
+    const QList<BarChart::Bar> bars = hourBars(hours, startHour, names, total, best);
     // The dialog's corrections and carried counts belong to no hour: where
     // the day's line holds more than its hours, the chart says so.
     const qint64 inLine =

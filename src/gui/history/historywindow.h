@@ -81,6 +81,11 @@ public:
     QDate hoursDay() const { return m_hoursDay; }
 
 private:
+    void buildTools();
+    void buildTable();
+    void buildCharts();
+    void layOut();
+    void connectControls();
     HistoryDay todayAsItStands() const;
     // The history's days, newest first, one a date, without today's.
     static QList<HistoryDay> storedDays(const QDate &today);

@@ -97,6 +97,26 @@ void frmSet::buildControls()
 {
     // Creation order (it is also the stacking order): Frame3 and its title boxes, OK, the hidden
     // lap frame, the alarm frame, then the count frame.
+    buildTitleFrame();
+    buildOkAndLapFrame();
+    buildTimerFrame();
+    buildCountFrame();
+
+    // Tab order: the count boxes, the alarm pair and its boxes, OK, the
+    // (hidden) lap pair, then the title boxes.
+    QList<QWidget *> order;
+    for (int i = 0; i < CounterCount; ++i)
+        order << m_txtC[size_t(i)];
+    order << m_optTimer[0] << m_optTimer[1] << m_txtTimer[0] << m_txtTimer[1] << cmdOK
+          << m_optLap[0] << m_optLap[1];
+    for (int i = 0; i < CounterCount; ++i)
+        order << m_txtTitle[size_t(i)];
+    for (qsizetype k = 0; k + 1 < order.size(); ++k)
+        setTabOrder(order[k], order[k + 1]);
+}
+
+void frmSet::buildTitleFrame()
+{
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), translate("Settings", "項目名（５文字）"));
     placeTwips(Frame3, 120, 1560, 1815, 2175);
     for (int i = CounterCount - 1; i >= 0; --i) {
@@ -114,7 +134,10 @@ void frmSet::buildControls()
         connect(box, &QLineEdit::textChanged, this, [this, i] { txtTitle_Change(i); });
         m_txtTitle[size_t(i)] = box;
     }
+}
 
+void frmSet::buildOkAndLapFrame()
+{
     cmdOK = new FlatButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     placeTwips(cmdOK, 3000, 3360, 1215, 375);
@@ -133,7 +156,10 @@ void frmSet::buildControls()
         placeTwips(option, i == 0 ? 360 : 1200, 240, 735, 255);
         m_optLap[size_t(i)] = option;
     }
+}
 
+void frmSet::buildTimerFrame()
+{
     Frame1 = makeFrame(this, QStringLiteral("Frame1"), translate("Settings", "タイマー"));
     placeTwips(Frame1, 2040, 1560, 2175, 1035);
     for (int i = 1; i >= 0; --i) {
@@ -160,7 +186,10 @@ void frmSet::buildControls()
     }
     Label1 = makeLabel(Frame1, QStringLiteral("Label1"), translate("Settings", "："));
     placeTwips(Label1, 1170, 630, 105, 195);
+}
 
+void frmSet::buildCountFrame()
+{
     fraCount = makeFrame(this, QStringLiteral("fraCount"),
                          translate("Settings", "カウント値＜合計：件＞"));
     placeTwips(fraCount, 120, 120, 4095, 1425);
@@ -185,18 +214,6 @@ void frmSet::buildControls()
         placeTwips(title, i < 3 ? 120 : 2160, 300 + 360 * row, 900, 195);
         m_TitleC[size_t(i)] = title;
     }
-
-    // Tab order: the count boxes, the alarm pair and its boxes, OK, the
-    // (hidden) lap pair, then the title boxes.
-    QList<QWidget *> order;
-    for (int i = 0; i < CounterCount; ++i)
-        order << m_txtC[size_t(i)];
-    order << m_optTimer[0] << m_optTimer[1] << m_txtTimer[0] << m_txtTimer[1] << cmdOK
-          << m_optLap[0] << m_optLap[1];
-    for (int i = 0; i < CounterCount; ++i)
-        order << m_txtTitle[size_t(i)];
-    for (qsizetype k = 0; k + 1 < order.size(); ++k)
-        setTabOrder(order[k], order[k + 1]);
 }
 
 QLineEdit *frmSet::txtTitle(int index) const

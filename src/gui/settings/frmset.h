@@ -61,6 +61,10 @@ private:
     void cmdOK_Click();
 
     void buildControls();
+    void buildTitleFrame();
+    void buildOkAndLapFrame();
+    void buildTimerFrame();
+    void buildCountFrame();
     void describeControls();
 
     std::array<QLineEdit *, CounterCount> m_txtTitle{};

@@ -28,6 +28,47 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
                    Qt::WindowStaysOnTopHint);
     setFont(uiFont());
 
+    QFormLayout *form = buildDayForm();
+    // A target of 0 is none: the strip then draws the counter as it always has.
+    auto [targets, targetBoxes] = counterGroup(titles, {
+        translate("Options", "一日の目標"), translate("Options", "目標"),
+        QStringLiteral("targetBox"), 0, 32767,
+        translate("Options",
+                  "1 日の目標件数です。達成すると枠の下の線の色が変わります。0 は目標なしです。"),
+        true});
+    m_targetBoxes = targetBoxes;
+    for (QSpinBox *box : m_targetBoxes)
+        box->setSpecialValueText(translate("Options", "なし"));
+    // What one click adds: for counting pieces by the box.
+    auto [steps, stepBoxes] = counterGroup(titles, {
+        translate("Options", "一回の数"), translate("Options", "一回の数"),
+        QStringLiteral("stepBox"), 1, 1000,
+        translate("Options",
+                  "クリック、キー、--count で足す数です。右クリックでは同じ数を減らします。"),
+        false});
+    m_stepBoxes = stepBoxes;
+
+    QGroupBox *team = buildTeamGroup();
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("okButton"));
+    buttons->addButton(translate("Options", "キャンセル"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { store(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(targets);
+    groups->addWidget(steps);
+    layout->addLayout(groups);
+    layout->addWidget(team);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QFormLayout *OptionsWindow::buildDayForm()
+{
     m_startHourBox = new QSpinBox(this);
     m_startHourBox->setObjectName(QStringLiteral("startHourBox"));
     m_startHourBox->setRange(0, 23);
@@ -43,47 +84,35 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     auto *form = new QFormLayout;
     form->addRow(translate("Options", "一日の始まり(&D):"), m_startHourBox);
     form->addRow(m_resetBox);
-    // One spin box a counter, named after it, in a group of its own.
-    const auto counterBoxes = [&](const QString &heading, const QString &what, const QString &kind,
-                                  int least, int most, const QString &tip, bool mnemonics) {
-        auto *group = new QGroupBox(heading, this);
-        auto *groupForm = new QFormLayout(group);
-        std::array<QSpinBox *, CounterCount> boxes{};
-        for (int i = 0; i < CounterCount; ++i) {
-            auto *box = new QSpinBox(group);
-            box->setObjectName(kind + QString::number(i));
-            box->setRange(least, most);
-            box->setAlignment(Qt::AlignRight);
-            const QString name = counterHeading(titles(i), i);
-            box->setAccessibleName(translate("Options", "%1 の%2").arg(name, what));
-            box->setToolTip(tip);
-            groupForm->addRow(mnemonics
-                                  ? QStringLiteral("%1(&%2):").arg(name, QString::number(i + 1))
-                                  : QStringLiteral("%1:").arg(name),
-                              box);
-            boxes[size_t(i)] = box;
-        }
-        return std::pair{group, boxes};
-    };
-    // A target of 0 is none: the strip then draws the counter as it always has.
-    auto [targets, targetBoxes] = counterBoxes(
-        translate("Options", "一日の目標"), translate("Options", "目標"),
-        QStringLiteral("targetBox"), 0, 32767,
-        translate("Options",
-                  "1 日の目標件数です。達成すると枠の下の線の色が変わります。0 は目標なしです。"),
-        true);
-    m_targetBoxes = targetBoxes;
-    for (QSpinBox *box : m_targetBoxes)
-        box->setSpecialValueText(translate("Options", "なし"));
-    // What one click adds: for counting pieces by the box.
-    auto [steps, stepBoxes] = counterBoxes(
-        translate("Options", "一回の数"), translate("Options", "一回の数"),
-        QStringLiteral("stepBox"), 1, 1000,
-        translate("Options",
-                  "クリック、キー、--count で足す数です。右クリックでは同じ数を減らします。"),
-        false);
-    m_stepBoxes = stepBoxes;
+    return form;
+}
 
+// One spin box a counter, named after it, in a group of its own.
+std::pair<QGroupBox *, std::array<QSpinBox *, CounterCount>>
+OptionsWindow::counterGroup(const CounterArray<QString> &titles, const CounterGroup &g)
+{
+    auto *group = new QGroupBox(g.heading, this);
+    auto *groupForm = new QFormLayout(group);
+    std::array<QSpinBox *, CounterCount> boxes{};
+    for (int i = 0; i < CounterCount; ++i) {
+        auto *box = new QSpinBox(group);
+        box->setObjectName(g.kind + QString::number(i));
+        box->setRange(g.least, g.most);
+        box->setAlignment(Qt::AlignRight);
+        const QString name = counterHeading(titles(i), i);
+        box->setAccessibleName(translate("Options", "%1 の%2").arg(name, g.what));
+        box->setToolTip(g.tip);
+        groupForm->addRow(g.mnemonics
+                              ? QStringLiteral("%1(&%2):").arg(name, QString::number(i + 1))
+                              : QStringLiteral("%1:").arg(name),
+                          box);
+        boxes[size_t(i)] = box;
+    }
+    return std::pair{group, boxes};
+}
+
+QGroupBox *OptionsWindow::buildTeamGroup()
+{
     // The team: where its server is, and the name the team sees. No
     // password: libpq's ~/.pgpass or a certificate gives it.
     auto *team = new QGroupBox(translate("Options", "チーム"), this);
@@ -101,22 +130,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     m_nameBox->setAccessibleName(translate("Options", "チームでの名前"));
     teamForm->addRow(translate("Options", "サーバー(&V):"), m_serverBox);
     teamForm->addRow(translate("Options", "名前(&N):"), m_nameBox);
-
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("okButton"));
-    buttons->addButton(translate("Options", "キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { store(); });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    auto *groups = new QHBoxLayout;
-    groups->addWidget(targets);
-    groups->addWidget(steps);
-    layout->addLayout(groups);
-    layout->addWidget(team);
-    layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return team;
 }
 
 DayOptions OptionsWindow::choose(const DayOptions &current)

@@ -7,8 +7,12 @@
 #include "core/state/options.h"
 
 #include <QDialog>
+#include <array>
+#include <utility>
 
 class QCheckBox;
+class QFormLayout;
+class QGroupBox;
 class QLineEdit;
 class QSpinBox;
 
@@ -29,6 +33,19 @@ public:
     const TeamOptions &team() const { return m_storedTeam; }
 
 private:
+    struct CounterGroup {
+        QString heading;
+        QString what;
+        QString kind;
+        int least;
+        int most;
+        QString tip;
+        bool mnemonics;
+    };
+    QFormLayout *buildDayForm();
+    std::pair<QGroupBox *, std::array<QSpinBox *, CounterCount>>
+    counterGroup(const CounterArray<QString> &titles, const CounterGroup &group);
+    QGroupBox *buildTeamGroup();
     void store();
 
     QSpinBox *m_startHourBox = nullptr;

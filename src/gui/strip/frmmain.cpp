@@ -104,6 +104,28 @@ frmMain::~frmMain() = default;
 
 void frmMain::buildControls()
 {
+    buildClock();
+    followBlockedInput();
+    buildSetFrame();
+    // Frames are created from index 4 down to 0, so that on the desktop
+    // each frame stacks above the one to its right.
+    for (int i = CounterCount - 1; i >= 0; --i)
+        buildCounter(i);
+    for (int i = 0; i < CounterCount; ++i)
+        describeCounter(i);
+
+    // Tab order: cmdC(0) to cmdC(4), then cmdSet. Nothing else takes focus.
+    std::array<QWidget *, CounterCount + 1> order{};
+    for (int i = 0; i < CounterCount; ++i)
+        order[size_t(i)] = m_cmdC[size_t(i)];
+    order[CounterCount] = cmdSet;
+    for (size_t k = 0; k + 1 < order.size(); ++k)
+        setTabOrder(order[k], order[k + 1]);
+    buildMenu();
+}
+
+void frmMain::buildClock()
+{
     tmrClock = new QTimer(this);
     tmrClock->setObjectName(QStringLiteral("tmrClock"));
     tmrClock->setSingleShot(true);
@@ -114,7 +136,10 @@ void frmMain::buildControls()
         tmrClock_Timer();
         clearWaitingMarks();
     });
+}
 
+void frmMain::followBlockedInput()
+{
     connect(m_desktop.get(), &Desktop::blockedPress, this, [this](QPoint at, Qt::MouseButton button) {
         const QWidget *hit = childAt(at);
         for (int i = 0; i < CounterCount && hit; ++i) {
@@ -125,7 +150,10 @@ void frmMain::buildControls()
     connect(m_desktop.get(), &Desktop::blockedDigit, this,
             [this](int digit, bool shift) { countWhileBlocked(digit - 1, shift ? -1 : 1); });
     connect(&m_model, &CounterModel::countChanged, this, [this] { clearWaitingMarks(); });
+}
 
+void frmMain::buildSetFrame()
+{
     Frame1 = new FrameBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     placeTwips(Frame1, 7440, 0, 1455, 495);
@@ -148,53 +176,45 @@ void frmMain::buildControls()
     lblTime->setAttribute(Qt::WA_TranslucentBackground);
     lblTime->setAccessibleName(translate("Strip", "時刻"));
     lblTime->setToolTip(translate("Strip", "現在の時刻"));
+}
 
-    // Frames are created from index 4 down to 0, so that on the desktop
-    // each frame stacks above the one to its right.
-    for (int i = CounterCount - 1; i >= 0; --i) {
-        auto *frame = new FrameBox(this);
-        frame->setObjectName(QStringLiteral("fraC%1").arg(i));
-        placeTwips(frame, 240 + 1440 * i, 0, 1455, 495);
-        setBackColor(frame, colorvalue::PaleBlue);
-        if (i == 0)
-            frame->setFont(msPGothic(8.25));
-        m_fraC[size_t(i)] = frame;
+void frmMain::buildCounter(int i)
+{
+    auto *frame = new FrameBox(this);
+    frame->setObjectName(QStringLiteral("fraC%1").arg(i));
+    placeTwips(frame, 240 + 1440 * i, 0, 1455, 495);
+    setBackColor(frame, colorvalue::PaleBlue);
+    if (i == 0)
+        frame->setFont(msPGothic(8.25));
+    m_fraC[size_t(i)] = frame;
 
-        auto *button = new CommandButton(QStringLiteral("C"), frame);
-        button->setObjectName(QStringLiteral("cmdC%1").arg(i));
-        placeTwips(button, 780, 150, 605, 300);
-        setBackColor(button, colorvalue::PaleBlue);
-        connect(button, &QPushButton::clicked, this, [this, i] { cmdC_Click(i); });
-        connect(button, &CommandButton::mouseDown, this,
-                [this, i](Qt::MouseButton b) { cmdC_MouseDown(i, b); });
-        m_cmdC[size_t(i)] = button;
+    auto *button = new CommandButton(QStringLiteral("C"), frame);
+    button->setObjectName(QStringLiteral("cmdC%1").arg(i));
+    placeTwips(button, 780, 150, 605, 300);
+    setBackColor(button, colorvalue::PaleBlue);
+    connect(button, &QPushButton::clicked, this, [this, i] { cmdC_Click(i); });
+    connect(button, &CommandButton::mouseDown, this,
+            [this, i](Qt::MouseButton b) { cmdC_MouseDown(i, b); });
+    m_cmdC[size_t(i)] = button;
 
-        auto *label = new CaptionLabel(frame);
-        label->setObjectName(QStringLiteral("lblC%1").arg(i));
-        placeTwips(label, 90, 180, 615, 255);
-        label->setAutoFillBackground(true);
-        setBackColor(label, colorvalue::WindowBackground);
-        setForeColor(label, colorvalue::ButtonText);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setValueBox(true);
-        label->setFont(msPGothic(9.75));
-        connect(label, &CaptionLabel::changed, this, [this, i] {
-            lblC_Change(i);
-            showTarget(i);
-        });
-        m_lblC[size_t(i)] = label;
-    }
-    for (int i = 0; i < CounterCount; ++i)
-        describeCounter(i);
+    auto *label = new CaptionLabel(frame);
+    label->setObjectName(QStringLiteral("lblC%1").arg(i));
+    placeTwips(label, 90, 180, 615, 255);
+    label->setAutoFillBackground(true);
+    setBackColor(label, colorvalue::WindowBackground);
+    setForeColor(label, colorvalue::ButtonText);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setValueBox(true);
+    label->setFont(msPGothic(9.75));
+    connect(label, &CaptionLabel::changed, this, [this, i] {
+        lblC_Change(i);
+        showTarget(i);
+    });
+    m_lblC[size_t(i)] = label;
+}
 
-    // Tab order: cmdC(0) to cmdC(4), then cmdSet. Nothing else takes focus.
-    std::array<QWidget *, CounterCount + 1> order{};
-    for (int i = 0; i < CounterCount; ++i)
-        order[size_t(i)] = m_cmdC[size_t(i)];
-    order[CounterCount] = cmdSet;
-    for (size_t k = 0; k + 1 < order.size(); ++k)
-        setTabOrder(order[k], order[k + 1]);
-
+void frmMain::buildMenu()
+{
     menu = new QMenu(translate("Strip", "メニュー"), this);
     menu->setObjectName(QStringLiteral("menu"));
     m_historyAction = menu->addAction(translate("Strip", "履歴(&H)..."));
@@ -207,6 +227,14 @@ void frmMain::buildControls()
     m_optionsAction = menu->addAction(translate("Strip", "オプション(&O)..."));
     m_optionsAction->setObjectName(QStringLiteral("optionsAction"));
     connect(m_optionsAction, &QAction::triggered, this, [this] { showOptions(); });
+    buildUndoAction();
+    mEnd = menu->addAction(translate("Strip", "終了"));
+    mEnd->setObjectName(QStringLiteral("mEnd"));
+    connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
+}
+
+void frmMain::buildUndoAction()
+{
     m_undoAction = menu->addAction(translate("Strip", "元に戻す(&U)"));
     m_undoAction->setObjectName(QStringLiteral("undoAction"));
     m_undoAction->setShortcut(QKeySequence::Undo);
@@ -223,9 +251,6 @@ void frmMain::buildControls()
                                   ? translate("Strip", "元に戻す(&U): %1").arg(m_model.undoLabel())
                                   : translate("Strip", "元に戻す(&U)"));
     });
-    mEnd = menu->addAction(translate("Strip", "終了"));
-    mEnd->setObjectName(QStringLiteral("mEnd"));
-    connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
 }
 
 FrameBox *frmMain::fraC(int index) const

@@ -128,6 +128,12 @@ private:
     void tmrClock_Timer();
 
     void buildControls();
+    void buildClock();
+    void followBlockedInput();
+    void buildSetFrame();
+    void buildCounter(int i);
+    void buildMenu();
+    void buildUndoAction();
     void describeCounter(int index);
     void showTarget(int index);
     void inviteToTitle();

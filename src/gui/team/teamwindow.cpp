@@ -36,6 +36,34 @@ TeamWindow::TeamWindow(const TeamOptions &team, const QDate &today, QWidget *own
     setFont(uiFont());
     resize(640, 420);
 
+    buildControls(team.server);
+
+    m_reader = new TeamReader(team.server);
+    m_reader->setParent(this);
+    connect(m_reader, &TeamReader::read, this,
+            [this](const TeamTotals &totals, const QString &problem) { present(totals, problem); });
+    m_refresh = new QTimer(this);
+    m_refresh->setInterval(RefreshMs);
+    connect(m_refresh, &QTimer::timeout, this, &TeamWindow::ask);
+    connect(m_rangeBox, &QComboBox::currentIndexChanged, this, &TeamWindow::ask);
+    connect(m_copyButton, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(clipboardText()); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString path = QFileDialog::getSaveFileName(
+            this, windowTitle(),
+            folder + QStringLiteral("/zentova-team-") + m_today.toString(Qt::ISODate) +
+                QStringLiteral(".csv"),
+            QStringLiteral("CSV (*.csv)"));
+        if (!path.isEmpty())
+            saveTable(path);
+    });
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+void TeamWindow::buildControls(const QString &server)
+{
     m_rangeBox = new QComboBox(this);
     m_rangeBox->setObjectName(QStringLiteral("rangeBox"));
     m_rangeBox->setAccessibleName(translate("Team", "期間"));
@@ -43,14 +71,14 @@ TeamWindow::TeamWindow(const TeamOptions &team, const QDate &today, QWidget *own
                           translate("Team", "今月")});
     auto *rangeLabel = new QLabel(translate("Team", "期間(&P):"), this);
     rangeLabel->setBuddy(m_rangeBox);
-    auto *copy = new QPushButton(translate("Team", "コピー(&C)"), this);
-    copy->setObjectName(QStringLiteral("copyButton"));
-    auto *save = new QPushButton(translate("Team", "CSV で保存(&S)..."), this);
-    save->setObjectName(QStringLiteral("saveButton"));
+    m_copyButton = new QPushButton(translate("Team", "コピー(&C)"), this);
+    m_copyButton->setObjectName(QStringLiteral("copyButton"));
+    m_saveButton = new QPushButton(translate("Team", "CSV で保存(&S)..."), this);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("status"));
     m_status->setWordWrap(true);
-    m_status->setText(translate("Team", "%1 に接続しています...").arg(team.server));
+    m_status->setText(translate("Team", "%1 に接続しています...").arg(server));
     m_chart = new BarChart(this);
     m_chart->setObjectName(QStringLiteral("chart"));
     m_chart->setAccessibleName(translate("Team", "人ごとの件数のグラフ"));
@@ -64,36 +92,13 @@ TeamWindow::TeamWindow(const TeamOptions &team, const QDate &today, QWidget *own
     top->addWidget(rangeLabel);
     top->addWidget(m_rangeBox);
     top->addStretch();
-    top->addWidget(copy);
-    top->addWidget(save);
+    top->addWidget(m_copyButton);
+    top->addWidget(m_saveButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_status);
     layout->addWidget(m_chart, 1);
     layout->addWidget(m_tableView, 1);
-
-    m_reader = new TeamReader(team.server);
-    m_reader->setParent(this);
-    connect(m_reader, &TeamReader::read, this,
-            [this](const TeamTotals &totals, const QString &problem) { present(totals, problem); });
-    m_refresh = new QTimer(this);
-    m_refresh->setInterval(RefreshMs);
-    connect(m_refresh, &QTimer::timeout, this, &TeamWindow::ask);
-    connect(m_rangeBox, &QComboBox::currentIndexChanged, this, &TeamWindow::ask);
-    connect(copy, &QPushButton::clicked, this,
-            [this] { QApplication::clipboard()->setText(clipboardText()); });
-    connect(save, &QPushButton::clicked, this, [this] {
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        const QString path = QFileDialog::getSaveFileName(
-            this, windowTitle(),
-            folder + QStringLiteral("/zentova-team-") + m_today.toString(Qt::ISODate) +
-                QStringLiteral(".csv"),
-            QStringLiteral("CSV (*.csv)"));
-        if (!path.isEmpty())
-            saveTable(path);
-    });
-    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 TeamWindow::~TeamWindow() = default;
@@ -163,6 +168,13 @@ void TeamWindow::present(const TeamTotals &totals, const QString &problem)
                           .arg(m_table.people.size())
                           .arg(read.toString(QStringLiteral("HH:mm:ss"))));
 
+    showTable();
+    showChart();
+    emit refreshed();
+}
+
+void TeamWindow::showTable()
+{
     const QStringList h = headings();
     m_tableView->setColumnCount(int(h.size()));
     m_tableView->setHorizontalHeaderLabels(h);
@@ -198,7 +210,10 @@ void TeamWindow::present(const TeamTotals &totals, const QString &problem)
              false);
     }
     m_tableView->resizeColumnsToContents();
+}
 
+void TeamWindow::showChart()
+{
     const TeamChartGroups groups = teamChartGroups(m_table, translate("Team", "その他"));
     std::array<QString, CounterCount> names;
     for (qsizetype g = 0; g < groups.names.size(); ++g)
@@ -218,7 +233,6 @@ void TeamWindow::present(const TeamTotals &totals, const QString &problem)
     m_chart->setBars(bars, names);
     m_chart->setMessage(bars.isEmpty() ? translate("Team", "この期間の記録はありません")
                                        : QString());
-    emit refreshed();
 }
 
 QString TeamWindow::clipboardText() const

@@ -12,6 +12,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QTableWidget;
 class QTimer;
 
@@ -48,6 +49,9 @@ protected:
     void hideEvent(QHideEvent *e) override;
 
 private:
+    void buildControls(const QString &server);
+    void showTable();
+    void showChart();
     void ask();
     void present(const TeamTotals &totals, const QString &problem);
     QStringList headings() const;
@@ -58,6 +62,8 @@ private:
     QLabel *m_status = nullptr;
     BarChart *m_chart = nullptr;
     QTableWidget *m_tableView = nullptr;
+    QPushButton *m_copyButton = nullptr;
+    QPushButton *m_saveButton = nullptr;
     QTimer *m_refresh = nullptr;
     TeamTable m_table;
 };
