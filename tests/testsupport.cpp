@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QDirIterator>
+#include <QThread>
 #include <cmath>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace zentova::test
 {
@@ -68,6 +72,53 @@ double peakRms(const QByteArray &s16le, int window)
         peak = std::max(peak, std::sqrt(sum / window));
     }
     return peak;
+}
+
+namespace
+{
+
+QList<pid_t> childrenOfThisProcess()
+{
+    QList<pid_t> children;
+    const QByteArray self = QByteArray::number(::getpid());
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t pid = entry.toInt(&number);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid ...: the name may hold blanks and brackets.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (after.size() > 1 && after[1] == self)
+            children.append(pid);
+    }
+    return children;
+}
+
+} // namespace
+
+ProcessReaper::ProcessReaper()
+{
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+}
+
+ProcessReaper::~ProcessReaper()
+{
+    // Each round ends the children there are; what they leave comes to this
+    // process in turn. Asked politely first, then killed.
+    for (int round = 0; round < 100; ++round) {
+        const QList<pid_t> children = childrenOfThisProcess();
+        if (children.isEmpty())
+            return;
+        for (pid_t child : children)
+            ::kill(child, round < 40 ? SIGTERM : SIGKILL);
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+        QThread::msleep(50);
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+    }
 }
 
 } // namespace zentova::test

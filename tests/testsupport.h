@@ -101,6 +101,19 @@ template <typename Body> int inChild(Body body)
     return WEXITSTATUS(status);
 }
 
+// Whatever a test starts (a display server, a window manager, a bus and
+// what the bus starts in turn, a database server) ends with the test: held
+// by a test object's first member, it makes the test the reaper of every
+// process its children leave, and ends them all as it goes.
+class ProcessReaper
+{
+public:
+    ProcessReaper();
+    ~ProcessReaper();
+    ProcessReaper(const ProcessReaper &) = delete;
+    ProcessReaper &operator=(const ProcessReaper &) = delete;
+};
+
 // The bytes of a hex string with blanks, as records are written down.
 QByteArray hex(const char *spaced);
 

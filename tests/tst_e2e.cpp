@@ -500,6 +500,9 @@ QPoint counterButton(int i)
 class TestEndToEnd : public QObject
 {
     Q_OBJECT
+    // First, so that it ends what the others leave.
+    test::ProcessReaper m_reaper;
+
 private slots:
     void initTestCase()
     {

@@ -69,6 +69,9 @@ private:
 class TestRemoteCount : public QObject
 {
     Q_OBJECT
+    // First, so that it ends what the others leave.
+    test::ProcessReaper m_reaper;
+
 private slots:
     void init()
     {

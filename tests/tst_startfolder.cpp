@@ -72,6 +72,8 @@ void stop(QProcess &p)
 class TestStartFolder : public QObject
 {
     Q_OBJECT
+    // First, so that it ends what the others leave.
+    zentova::test::ProcessReaper m_reaper;
 
 private slots:
     // The plugin as planted: a private folder that holds it loads it, which

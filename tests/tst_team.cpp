@@ -50,6 +50,9 @@ TeamOptions joined(const QString &server, const QString &name, const QString &fo
 class TestTeam : public QObject
 {
     Q_OBJECT
+    // First, so that it ends what the others leave.
+    test::ProcessReaper m_reaper;
+
 private slots:
     void initTestCase()
     {

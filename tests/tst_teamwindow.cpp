@@ -34,6 +34,9 @@ TeamRow row(const QString &person, const QDate &day, int counter, const QString 
 class TestTeamWindow : public QObject
 {
     Q_OBJECT
+    // First, so that it ends what the others leave.
+    test::ProcessReaper m_reaper;
+
 private slots:
     void initTestCase()
     {

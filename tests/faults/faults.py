@@ -1,0 +1,75 @@
+# The planted faults: each a realistic slip in one place of the program, as
+# (name, file, what stands there, what the slip makes of it). `make.sh`
+# writes each as a diff beside this file; `run.sh` applies each in turn,
+# builds and runs the unit tests, and says which went unnoticed.
+FAULTS = [
+    # The model
+    ("model-step-ignored", "src/core/model/countermodel.cpp",
+     "const int step = by > 0 ? by : m_options.steps[size_t(index)];",
+     "const int step = by > 0 ? by : 1;"),
+    ("model-below-zero", "src/core/model/countermodel.cpp",
+     "const int taken = std::min<int>(step, m_counts(index));",
+     "const int taken = step;"),
+    ("model-undo-depth", "src/core/model/countermodel.cpp",
+     "if (m_undo.size() > UndoDepth)",
+     "if (m_undo.size() >= UndoDepth)"),
+    ("model-undo-hours-kept", "src/core/model/countermodel.cpp",
+     "        m_hours[size_t(part->hour)][size_t(part->index)] -= part->hours;\n",
+     ""),
+    ("model-title-unsaid", "src/core/model/countermodel.cpp",
+     "    m_titles(index) = title;\n    emit titleChanged(index);",
+     "    m_titles(index) = title;"),
+    # The day's rules
+    ("day-turn-hour-off-by-one", "src/core/model/daybounds.cpp",
+     "const QDate onTheClock = now.time().hour() < hour ? now.date().addDays(-1) : now.date();",
+     "const QDate onTheClock = now.time().hour() <= hour ? now.date().addDays(-1) : now.date();"),
+    ("day-hour-index", "src/core/model/daybounds.cpp",
+     "return (at.time().hour() - hour + 24) % 24;",
+     "return (at.time().hour() - hour + 23) % 24;"),
+    # The count log
+    ("log-undo-counts-as-work", "src/core/state/countlog.cpp",
+     "    case LogKind::Undo: // what was taken back was never work\n        return std::max(0, worked + delta);\n    case LogKind::Carried:\n        return worked;",
+     "    case LogKind::Undo: // what was taken back was never work\n        return std::max(0, worked + delta);\n    case LogKind::Carried:\n        return worked + delta;"),
+    ("log-sum-drops-sign", "src/core/state/countlog.cpp",
+     "        sums[size_t(e.counter)] += e.delta;",
+     "        sums[size_t(e.counter)] += std::abs(e.delta);"),
+    # The history record
+    ("history-range-misses-newest", "src/core/history/historyrange.cpp",
+     "const auto first = std::lower_bound(days.begin(), days.end(), to, newer);",
+     "const auto first = std::lower_bound(days.begin(), days.end(), to.addDays(-1), newer);"),
+    # The alarm and the command line
+    ("alarm-late-tick-lost", "src/core/model/alarm.cpp",
+     "return now.second() == 0 || (previous.isValid() && !inAlarmMinute(previous));",
+     "return now.second() == 0;"),
+    ("command-counter-five", "src/core/cli/commandline.cpp",
+     "if (!ok || n < 1 || n > 5)",
+     "if (!ok || n < 1 || n > 4)"),
+    ("command-by-limit", "src/core/cli/commandline.cpp",
+     "if (!ok || k < 1 || k > 1000)",
+     "if (!ok || k < 1 || k >= 1000)"),
+    # The count server
+    ("server-ignores-open-box", "src/core/remote/countserver.cpp",
+     "        if (!m_ready || m_blocked()) {",
+     "        if (!m_ready) {"),
+    # The team
+    ("team-row-id-without-offset", "src/core/team/teamrow.cpp",
+     "folder + u'/' + logFile + u':' + QString::number(offset));",
+     "folder + u'/' + logFile);"),
+    ("team-uri-port-dropped", "src/core/team/teamserver.cpp",
+     "            port = hostPort.mid(colon + 1);\n",
+     ""),
+    # The settings' apply
+    ("settings-lap-inverted", "src/core/settings/applysettings.cpp",
+     "model.setLapOn(input.lapOn ? FlagOn : FlagOff);",
+     "model.setLapOn(input.lapOn ? FlagOff : FlagOn);"),
+    # The strip
+    ("strip-red-every-ten", "src/gui/strip/frmmain.cpp",
+     "m_model.gCount(index) % 100 == 0 ? colorvalue::Red",
+     "m_model.gCount(index) % 10 == 0 ? colorvalue::Red"),
+    ("strip-digit-off-by-one", "src/gui/strip/frmmain.cpp",
+     "int digit = e->key() - Qt::Key_1;",
+     "int digit = e->key() - Qt::Key_0;"),
+    ("strip-title-not-followed", "src/gui/strip/frmmain.cpp",
+     "    connect(&m_model, &CounterModel::titleChanged, this, [this](int i) { describeCounter(i); });\n",
+     ""),
+]
