@@ -1163,7 +1163,7 @@ private slots:
         b.start(stripB, *m_screen);
         QVERIFY(m_screen->waitForWindow("zentova"));
         QVERIFY(waitUntil([&] { return m_screen->windows().count() >= 2; }));
-        QTest::qWait(300);
+        QVERIFY(takesRequests(a, *m_screen) && takesRequests(b, *m_screen));
         m_screen->click(counterButton(0), 1, 3);
         m_screen->click(counterButton(1) + down, 1, 2);
         QCOMPARE(a.command(*m_screen, {"--count", "2"}), 0);
@@ -1261,10 +1261,13 @@ private:
         titled.Title[size_t(index)] = "T";
         writeRecordFile(install.path("Countdata.dat"), titled);
         install.start(program, screen);
-        if (!screen.waitForWindow("zentova"))
-            return false;
-        QTest::qWait(300);
-        return true;
+        return screen.waitForWindow("zentova") && takesRequests(install, screen);
+    }
+
+    // The strip is up and answers: an undo with nothing to take back says so.
+    static bool takesRequests(const Install &install, const Screen &screen)
+    {
+        return waitUntil([&] { return install.command(screen, {"--undo"}) == 1; });
     }
 
     // A double click on the strip's left margin, then OK to the farewell box.

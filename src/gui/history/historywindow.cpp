@@ -354,10 +354,13 @@ void HistoryWindow::connectControls()
     m_follow.setSingleShot(true);
     m_follow.setInterval(100);
     connect(&m_follow, &QTimer::timeout, this, [this] { refreshToday(); });
-    connect(&m_counters, &CounterModel::changed, this, [this] {
+    const auto follow = [this] {
         if (!m_follow.isActive())
             m_follow.start();
-    });
+    };
+    connect(&m_counters, &CounterModel::changed, this, follow);
+    // So do its titles, which head the columns.
+    connect(&m_counters, &CounterModel::titleChanged, this, follow);
 }
 
 HistoryDay HistoryWindow::todayAsItStands() const
