@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
@@ -83,6 +84,19 @@ public:
 private:
     QTemporaryDir m_dir;
     QTemporaryDir m_userDir;
+};
+
+// A test whose every function starts in a sandbox of its own.
+class SandboxTest : public QObject
+{
+    Q_OBJECT
+protected:
+    CounterModel &m() { return *m_sandbox->model; }
+    std::unique_ptr<Sandbox> m_sandbox;
+
+private slots:
+    void init() { m_sandbox = std::make_unique<Sandbox>(); }
+    void cleanup() { m_sandbox.reset(); }
 };
 
 // Runs `body` in a child process and returns its exit status (-1: it did

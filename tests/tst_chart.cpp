@@ -54,13 +54,10 @@ int paintedHeight(const QImage &image, int x, int baseline)
 
 } // namespace
 
-class TestChart : public QObject
+class TestChart : public test::SandboxTest
 {
     Q_OBJECT
 private slots:
-    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
-    void cleanup() { m_sandbox.reset(); }
-
     void barsOfARange_data()
     {
         QTest::addColumn<QDate>("first");
@@ -466,9 +463,6 @@ private slots:
         QVERIFY(window.chartImage().height() > chart->parentWidget()->height());
     }
 
-private:
-    CounterModel &m() { return *m_sandbox->model; }
-    std::unique_ptr<test::Sandbox> m_sandbox;
 };
 
 QTEST_MAIN(TestChart)

@@ -18,13 +18,10 @@
 
 using namespace zentova;
 
-class TestFolders : public QObject
+class TestFolders : public test::SandboxTest
 {
     Q_OBJECT
 private slots:
-    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
-    void cleanup() { m_sandbox.reset(); }
-
     void chimeIsReadFrom_data()
     {
         // A program folder below a plain file can be written by nobody, root
@@ -283,9 +280,6 @@ private slots:
                               "notes.txt.a1B2c3"}));
     }
 
-private:
-    CounterModel &m() { return *m_sandbox->model; }
-    std::unique_ptr<test::Sandbox> m_sandbox;
 };
 
 QTEST_GUILESS_MAIN(TestFolders)

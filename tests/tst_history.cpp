@@ -51,14 +51,10 @@ CountRecord dayRecord(double day, std::array<int16_t, 5> counts = {12, 7, 100, 3
 
 } // namespace
 
-class TestHistory : public QObject
+class TestHistory : public test::SandboxTest
 {
     Q_OBJECT
 private slots:
-    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
-
-    void cleanup() { m_sandbox.reset(); }
-
     void earlierDayBecomesExactlyOneLine()
     {
         CountRecord day = dayRecord(kToday - 1);
@@ -421,7 +417,6 @@ private slots:
     }
 
 private:
-    CounterModel &m() { return *m_sandbox->model; }
 
     // A start on the record: the day it holds is kept where it is finished.
     std::optional<QString> archive(const CountRecord &record)
@@ -431,7 +426,6 @@ private:
         m().LoadCountData();
         return m().takeStartMessage();
     }
-    std::unique_ptr<test::Sandbox> m_sandbox;
 };
 
 QTEST_MAIN(TestHistory)

@@ -7,14 +7,11 @@
 
 using namespace zentova;
 
-class TestOptions : public QObject
+class TestOptions : public test::SandboxTest
 {
     Q_OBJECT
 
 private slots:
-    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
-    void cleanup() { m_sandbox.reset(); }
-
     void onlyWhatTheWindowChangedIsWritten_data()
     {
         QTest::addColumn<QByteArray>("byHand"); // the file as edited while the window was open
@@ -61,8 +58,6 @@ private slots:
         QCOMPARE(inForce.resetCounts, reset);
     }
 
-private:
-    std::unique_ptr<test::Sandbox> m_sandbox;
 };
 
 QTEST_GUILESS_MAIN(TestOptions)

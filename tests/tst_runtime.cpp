@@ -9,13 +9,10 @@
 
 using namespace zentova;
 
-class TestRuntime : public QObject
+class TestRuntime : public test::SandboxTest
 {
     Q_OBJECT
 private slots:
-    void init() { m_sandbox = std::make_unique<test::Sandbox>(); }
-    void cleanup() { m_sandbox.reset(); }
-
     void textToInt16_data()
     {
         QTest::addColumn<QString>("text");
@@ -99,8 +96,6 @@ private slots:
         QCOMPARE(m_sandbox->boxes.calls[0].caption, QStringLiteral("Zentova"));
     }
 
-private:
-    std::unique_ptr<test::Sandbox> m_sandbox;
 };
 
 QTEST_GUILESS_MAIN(TestRuntime)
