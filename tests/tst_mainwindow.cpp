@@ -381,17 +381,21 @@ private slots:
         QCOMPARE(names, (QStringList{"fraC0", "fraC1", "fraC2", "fraC3", "fraC4", "Frame1"}));
     }
 
-    void alarmTextThatIsNoNumberStopsLoad()
+    // The counts taken back at the prompt stay, whatever fails after it.
+    void alarmTextThatIsNoNumberStopsLoadButKeepsTheCounts()
     {
-        CountRecord r = storedDay(45000.0);
+        CountRecord r = storedDay(45292.0);
         r.AlarmMinuteText = QStringLiteral("半");
         writeRecordFile(m_sandbox->path("Countdata.dat"), r);
         m_form->load();
-        QCOMPARE(m_sandbox->boxes.calls.size(), 1);
-        QCOMPARE(m_sandbox->boxes.calls[0].prompt, QStringLiteral("型が一致しません。"));
+        QCOMPARE(m_sandbox->boxes.calls.size(), 2); // the prompt, then the error
+        QCOMPARE(m_sandbox->boxes.calls[1].prompt, QStringLiteral("型が一致しません。"));
+        QCOMPARE(m().gCount(0), int16_t(12));
+        m_form->unload();
+        QCOMPARE(readRecordFile(m_sandbox->path("Countdata.dat")).Count[0], int16_t(12));
         QCOMPARE(m().gAlarmHour(), int16_t(7)); // set before the minute failed
         QCOMPARE(m().gAlarmMinute(), int16_t(0));
-        QCOMPARE(test::lblC(*m_form, 0)->caption(), QString()); // labels were not reached
+        QCOMPARE(test::lblC(*m_form, 0)->caption(), QStringLiteral("12"));
     }
 
     void farewellTotal_data()

@@ -490,13 +490,15 @@ void frmMain::Form_Load()
     for (int i = 0; i < CounterCount; ++i)
         m.setTitle(i, gSaved.Title[size_t(i)]);
     m.setLapOn(gSaved.LapOn);
+    // Under the stored titles (a count set aside or held is logged with
+    // them), and before anything that can fail: a stored alarm that is no
+    // number stops the start, never the counts the user chose to keep.
+    m.restore(restoring);
     if (gSaved.TimerOn == FlagOn) {
         m.setTimerOn(FlagOn);
         m.setAlarmHour(textToInt16(gSaved.AlarmHourText));
         m.setAlarmMinute(textToInt16(gSaved.AlarmMinuteText));
     }
-    // Under the stored titles: a count set aside or held is logged with them.
-    m.restore(restoring);
     for (int i = 0; i < CounterCount; ++i)
         lblC(i)->setCaption(intToText(m.gCount(i)));
     ShowCounterFrames(m.titles(), *this);
