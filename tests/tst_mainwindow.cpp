@@ -12,6 +12,7 @@
 #include "testsupport.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
@@ -181,6 +182,17 @@ private slots:
         m().setCount(3, 7); // make the next count a change
         m().setCount(3, int16_t(count));
         QCOMPARE(test::lblC(*m_form, 3)->palette().color(QPalette::WindowText) == QColor(255, 0, 0), red);
+    }
+
+    // A first start says in the strip what to do, until the first title.
+    void emptyStripSaysWhatToDoFirst()
+    {
+        m_form->load();
+        m_form->show();
+        auto *hint = m_form->findChild<QLabel *>("titleHint");
+        QVERIFY(hint->isVisible());
+        m().setTitle(2, QStringLiteral("電話"));
+        QVERIFY(!hint->isVisible());
     }
 
     void showCounterFramesFollowsTitles()

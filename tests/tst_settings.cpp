@@ -248,6 +248,13 @@ private slots:
         QTest::addRow("title box, by mouse") << "txtTitle2" << true;
     }
 
+    // With no counter in use, what is typed first goes to the first title.
+    void firstStartOpensOnTheFirstTitle()
+    {
+        frmSet &d = open();
+        QTRY_VERIFY(test::txtTitle(d, 0)->hasFocus());
+    }
+
     void textIsSelectedOnEntry()
     {
         QFETCH(QString, box);

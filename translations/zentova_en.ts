@@ -740,6 +740,10 @@ Total: %1</translation>
         <translation>%1 count %2</translation>
     </message>
     <message>
+        <source>Set で項目名を入れると数え始められます</source>
+        <translation>Name a counter under Set to start counting</translation>
+    </message>
+    <message>
         <source>まず Set で項目名を付けてください。名前を付けたカウンターが表示されます。</source>
         <translation>First name the counters with Set: the counters with a title are shown.</translation>
     </message>

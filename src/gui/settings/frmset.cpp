@@ -269,12 +269,13 @@ void frmSet::showModal()
 QWidget *frmSet::initialFocus() const
 {
     // The first control in tab order that can take the focus: the first
-    // visible count box, else the chosen alarm option.
+    // visible count box; with no counter in use yet, the first title box,
+    // where what the user types first belongs.
     for (QLineEdit *box : m_txtC) {
         if (!box->isHidden())
             return box;
     }
-    return m_optTimer[0]->isChecked() ? m_optTimer[0] : m_optTimer[1];
+    return m_txtTitle[0];
 }
 
 void frmSet::describeControls()

@@ -21,6 +21,7 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -90,7 +91,10 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
         connect(shortcut, &QShortcut::activated, this, [this] { popUpMenuFromKeyboard(); });
     }
     connect(&m_model, &CounterModel::countChanged, this, [this](int i) { showCount(i); });
-    connect(&m_model, &CounterModel::titleChanged, this, [this](int i) { describeCounter(i); });
+    connect(&m_model, &CounterModel::titleChanged, this, [this](int i) {
+        describeCounter(i);
+        inviteToTitle();
+    });
     connect(&m_model, &CounterModel::problem, this,
             [](const QString &message) { MsgBox(message, msgstyle::OkOnly); });
 }
@@ -154,6 +158,13 @@ void frmMain::followBlockedInput()
 
 void frmMain::buildSetFrame()
 {
+    m_titleHint = new QLabel(translate("Strip", "Set で項目名を入れると数え始められます"), this);
+    m_titleHint->setObjectName(QStringLiteral("titleHint"));
+    placeTwips(m_titleHint, 360, 0, 6960, 570);
+    m_titleHint->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_titleHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_titleHint->hide();
+
     Frame1 = new FrameBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     placeTwips(Frame1, 7440, 0, 1455, 495);
@@ -347,6 +358,8 @@ void frmMain::inviteToTitle()
     cmdSet->setToolTip(anyTitle ? cmdSet->accessibleDescription()
                                 : translate("Strip", "まず Set で項目名を付けてください。"
                                                      "名前を付けたカウンターが表示されます。"));
+    // And says so where the counters will stand, until the first title.
+    m_titleHint->setVisible(!anyTitle);
 }
 
 // ---------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <array>
 #include <memory>
 
+class QLabel;
 class QMenu;
 class QAction;
 class QTimer;
@@ -150,6 +151,7 @@ private:
     // that a late tick skipped still rings.
     QTime m_lastTick;
     std::unique_ptr<Desktop> m_desktop;
+    QLabel *m_titleHint = nullptr; // what to do first, while no counter has a title
     // The counts last shown against the targets (-1: none yet).
     std::array<int, CounterCount> m_shownProgress{-1, -1, -1, -1, -1};
     // Dragging by hand where the desktop offers no interactive move.
