@@ -100,6 +100,10 @@ private slots:
             << ""
             << "+4d 17:00:00;start;c1;c1;+7d 09:00:00;tick;c3;close"
             << QStringList{"2024-01-05:2,0,0,0,0"} << "2024-01-08:2,0,1,0,0" << 0 << 0;
+        QTest::addRow("suspended Friday evening, resumed Monday in the turn's hour")
+            << "StartHour=6"
+            << "+4d 17:00:00;start;c1;+7d 06:30:00;tick;c3;close"
+            << QStringList{"2024-01-05:1,0,0,0,0"} << "2024-01-08:1,0,1,0,0" << 0 << 0;
         QTest::addRow("options window open across the turn")
             << ""
             << "start;23:59:58;c1;+1d 00:00:05;options 0;tick;c1;close"

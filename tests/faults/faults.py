@@ -70,6 +70,6 @@ FAULTS = [
      "int digit = e->key() - Qt::Key_1;",
      "int digit = e->key() - Qt::Key_0;"),
     ("strip-title-not-followed", "src/gui/strip/frmmain.cpp",
-     "    connect(&m_model, &CounterModel::titleChanged, this, [this](int i) { describeCounter(i); });\n",
-     ""),
+     "        describeCounter(i);\n        inviteToTitle();\n",
+     "        describeCounter(i);\n"),
 ]
