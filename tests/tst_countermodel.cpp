@@ -324,6 +324,24 @@ private slots:
         }
     }
 
+    // What a day's log says was worked, read back without Countday.ini:
+    // carried counts were not, a set to fewer takes back, never below zero,
+    // a day not taken back at the prompt starts again.
+    void workedFromTheLog()
+    {
+        const auto line = [](LogKind kind, int delta) {
+            LogEntry e;
+            e.delta = delta;
+            e.kind = kind;
+            return e;
+        };
+        QCOMPARE(workedCounts({line(LogKind::Carried, 5), line(LogKind::Count, 2)})[0], 2);
+        QCOMPARE(workedCounts({line(LogKind::Count, 2), line(LogKind::Settings, -5)})[0], 0);
+        QCOMPARE(workedCounts({line(LogKind::Count, 4), line(LogKind::NotRestored, -4),
+                               line(LogKind::Count, 1)})[0],
+                 1);
+    }
+
     // Countday.ini says where the journal stood: a start reads only what
     // came after, however long the day's log is.
     void aStartReadsOnlyWhatFollowsTheLedger()
