@@ -386,6 +386,14 @@ private slots:
             QCOMPARE(labels.size(), 1);
             QCOMPARE(labels[0].first->text(QAccessible::Name), QString::fromUtf8(label));
         }
+        // Escape closes an open list first, the window only then.
+        auto *range = window->findChild<QComboBox *>("rangeBox");
+        window->activateWindow();
+        range->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(window->isVisible());
         QTest::keyClick(window, Qt::Key_Escape);
         QTRY_VERIFY(!strip.findChild<HistoryWindow *>());
     }

@@ -27,7 +27,7 @@ FAULTS = [
      "return (at.time().hour() - hour + 24) % 24;",
      "return (at.time().hour() - hour + 23) % 24;"),
     # The count log
-    ("log-undo-counts-as-work", "src/core/state/countlog.cpp",
+    ("log-carried-counts-as-work", "src/core/state/countlog.cpp",
      "    case LogKind::Undo: // what was taken back was never work\n        return std::max(0, worked + delta);\n    case LogKind::Carried:\n        return worked;",
      "    case LogKind::Undo: // what was taken back was never work\n        return std::max(0, worked + delta);\n    case LogKind::Carried:\n        return worked + delta;"),
     ("log-sum-drops-sign", "src/core/state/countlog.cpp",

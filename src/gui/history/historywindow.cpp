@@ -24,7 +24,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QThreadPool>
@@ -347,9 +346,7 @@ void HistoryWindow::connectControls()
     connect(m_daysChart, &BarChart::barChosen, this, [this](int index) { chooseBar(index); });
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &index) { chooseRow(index); });
-    for (const QKeySequence &keys :
-         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+    closeWithEscape(this);
     // The strip's counts reach today's row a moment after they change.
     m_follow.setSingleShot(true);
     m_follow.setInterval(100);

@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTimer>
@@ -58,8 +57,7 @@ TeamWindow::TeamWindow(const TeamOptions &team, const QDate &today, QWidget *own
         if (!path.isEmpty())
             saveTable(path);
     });
-    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
+    closeWithEscape(this);
 }
 
 void TeamWindow::buildControls(const QString &server)

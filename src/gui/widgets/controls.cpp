@@ -253,6 +253,34 @@ QRect besideStrip(const QRect &strip, const QSize &frame, const QRect &area, int
     return QRect(x, y, std::min(frame.width(), area.width()), height);
 }
 
+namespace
+{
+
+// Takes the keys that close a window as they reach it: a list or a menu that
+// is open takes them first, and closes itself alone.
+class EscapeCloses : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Escape && !key->matches(QKeySequence::Close))
+            return false;
+        static_cast<QWidget *>(watched)->close();
+        return true;
+    }
+};
+
+} // namespace
+
+void closeWithEscape(QWidget *window)
+{
+    window->installEventFilter(new EscapeCloses(window));
+}
+
 QMargins frameAround(const QRect &window, const QRect &frame, const QMargins &guess)
 {
     if (frame == window || !frame.contains(window))

@@ -47,6 +47,10 @@ void setStripWindow(QWidget *strip);
 // frame, it is as tall as the larger side allows.
 QRect besideStrip(const QRect &strip, const QSize &frame, const QRect &area, int gap = 8);
 
+// Escape and the desktop's Close keys close `window`, but an open list or
+// menu of it first: the key that closes a list must not take the window too.
+void closeWithEscape(QWidget *window);
+
 // The frame a window manager put around a window of area `window`, where Qt
 // has the frame as `frame`; `guess` where there is none yet, or where Qt
 // measured it before the window manager sized it (openbox first makes a
