@@ -381,6 +381,15 @@ private slots:
         }
     }
 
+    // A step other than one is said on its frame.
+    void stepShowsOnTheFrame()
+    {
+        m_sandbox->writeFile("Options.ini", "[Step]\nCounter2=5\n");
+        m_form->load();
+        QCOMPARE(test::fraC(*m_form, 1)->stepMark(), QStringLiteral("5 ずつ"));
+        QCOMPARE(test::fraC(*m_form, 0)->stepMark(), QString());
+    }
+
     // A screen reader meets the counters left to right, then the clock's frame.
     void accessibleChildrenInScreenOrder()
     {

@@ -728,6 +728,10 @@ Total: %1</translation>
         <translation>%1: a click adds %2, a right click takes %2 away</translation>
     </message>
     <message>
+        <source>%1 ずつ</source>
+        <translation>by %1</translation>
+    </message>
+    <message>
         <source>%1: %2 ずつ</source>
         <translation>%1: in steps of %2</translation>
     </message>

@@ -319,6 +319,7 @@ void frmMain::describeCounter(int index)
     // A step other than one is said where the counter is.
     fraC(index)->setToolTip(
         step == 1 ? QString() : translate("Strip", "%1: %2 ずつ").arg(name, QString::number(step)));
+    fraC(index)->setStepMark(step == 1 ? QString() : translate("Strip", "%1 ずつ").arg(step));
     // Where the count stands against the day's target, where there is one.
     const int target = m_model.options().targets[size_t(index)];
     const int count = m_model.gCount(index);

@@ -494,14 +494,22 @@ void FrameBox::paintEvent(QPaintEvent *)
         p.drawText(QRect(x + 2, 0, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                    m_paintedCaption);
     }
-    if (m_waiting > 0) {
-        const QString mark = QStringLiteral("+%1").arg(m_waiting);
+    const QString mark = m_waiting > 0 ? QStringLiteral("+%1").arg(m_waiting) : m_stepMark;
+    if (!mark.isEmpty()) {
         const QRect at(width() - fm.horizontalAdvance(mark) - 8, 0, fm.horizontalAdvance(mark) + 4,
                        fm.height());
-        p.fillRect(at, QColor(255, 176, 0));
-        p.setPen(Qt::black);
+        p.fillRect(at, m_waiting > 0 ? QColor(255, 176, 0) : palette().color(QPalette::Window));
+        p.setPen(m_waiting > 0 ? QColor(Qt::black) : palette().color(QPalette::WindowText));
         p.drawText(at, Qt::AlignCenter, mark);
     }
+}
+
+void FrameBox::setStepMark(const QString &mark)
+{
+    if (mark == m_stepMark)
+        return;
+    m_stepMark = mark;
+    update();
 }
 
 void FrameBox::celebrate()

@@ -103,6 +103,10 @@ public:
     // Counts made on it wait (a box is open): a mark in its top right corner
     // says so, with the number of them.
     void setWaiting(int counts);
+    // A step other than one, said in the frame's top right corner (5 ずつ);
+    // empty: none. Counts waiting there are said instead.
+    void setStepMark(const QString &mark);
+    QString stepMark() const { return m_stepMark; }
     // Lights the frame's face up for a moment: a target met.
     void celebrate();
     bool celebrating() const { return m_celebrating; }
@@ -116,6 +120,7 @@ private:
     void placeLine();
 
     QString m_caption;
+    QString m_stepMark;
     int m_waiting = 0;
     bool m_celebrating = false;
     QWidget *m_line = nullptr; // made at the first target
