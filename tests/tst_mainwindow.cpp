@@ -171,7 +171,7 @@ private slots:
         QTest::addColumn<bool>("red");
         for (int count : {0, 100, 200, 32700, -100, -300})
             QTest::addRow("%d", count) << count << true;
-        for (int count : {1, 99, 101, -1, 32767, -32768})
+        for (int count : {1, 10, 99, 101, 250, -1, 32767, -32768})
             QTest::addRow("%d", count) << count << false;
     }
 
