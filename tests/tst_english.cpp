@@ -105,10 +105,15 @@ private slots:
         texts += textsOf(settings);
         OptionsWindow options(sandbox.model->titles());
         texts += textsOf(options);
+        QVERIFY2(texts.contains("&1 Calls:"), qPrintable(texts.join(u'|'))); // the key first
+
         HistoryWindow history(*sandbox.model);
         history.findChild<QComboBox *>("rangeBox")->setCurrentIndex(3); // everything
         texts += textsOf(history);
         QCOMPARE(history.shownDays().size(), size_t(2));
+        QVERIFY(history.clipboardText().contains("Range total (2 days)"));
+        history.findChild<QComboBox *>("rangeBox")->setCurrentIndex(0); // this week: today
+        QVERIFY(history.findChild<QLabel *>("totals")->text().startsWith("Range total (1 day)"));
         // A copy for a spreadsheet is headed in English; history.csv stays as it is.
         QVERIFY(history.clipboardText().startsWith("Date\tCalls\tMails\tTotal\n"));
         QVERIFY(sandbox.readFile("history.csv").contains("日付,項目1,件数1,"));

@@ -87,7 +87,8 @@ private slots:
                 source = xml.readElementText();
             } else if (xml.name() == u"translation") {
                 const bool unfinished = !xml.attributes().value(QStringLiteral("type")).isEmpty();
-                const QString english = xml.readElementText();
+                const QString english =
+                    xml.readElementText(QXmlStreamReader::IncludeChildElements); // plurals too
                 QVERIFY2(!unfinished && !english.isEmpty(), qPrintable(source));
                 QVERIFY2(!english.contains(japanese), qPrintable(english));
                 QCOMPARE(placeables(english), placeables(source));

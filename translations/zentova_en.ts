@@ -470,9 +470,12 @@ Total: %1</translation>
         <source>&#x3000;</source>
         <translation>   </translation>
     </message>
-    <message>
-        <source>期間の合計（%1 日）</source>
-        <translation>Range total (%1 days)</translation>
+    <message numerus="yes">
+        <source>期間の合計（%n 日）</source>
+        <translation>
+            <numerusform>Range total (%n day)</numerusform>
+            <numerusform>Range total (%n days)</numerusform>
+        </translation>
     </message>
     <message>
         <source>&#x3000;%1: %2</source>
@@ -497,6 +500,10 @@ Total: %1</translation>
 </context>
 <context>
     <name>Options</name>
+    <message>
+        <source>%1(&amp;%2):</source>
+        <translation>&amp;%2 %1:</translation>
+    </message>
     <message>
         <source>%1：オプション</source>
         <translation>%1: Options</translation>
@@ -606,7 +613,7 @@ Total: %1</translation>
     </message>
     <message>
         <source>カウント値＜合計：件＞</source>
-        <translation>Counts &lt;total: cases&gt;</translation>
+        <translation>Counts (in cases)</translation>
     </message>
     <message>
         <source>カウンター %1</source>

@@ -705,7 +705,7 @@ void HistoryWindow::showTotals()
             sums[size_t(i)] += day.counts[size_t(i)];
         all += day.total();
     }
-    QString text = translate("History", "期間の合計（%1 日）").arg(shownDays().size());
+    QString text = translate("History", "期間の合計（%n 日）", nullptr, int(shownDays().size()));
     for (int i = 0; i < CounterCount; ++i) {
         if (!m_table->isColumnHidden(i + 1) || sums[size_t(i)] != 0)
             text +=
@@ -741,7 +741,7 @@ QString HistoryWindow::clipboardText() const
         }
         text += cells.join(u'\t') + u'\n';
     }
-    cells = QStringList{translate("History", "期間の合計（%1 日）").arg(m_model.rowCount())};
+    cells = QStringList{translate("History", "期間の合計（%n 日）", nullptr, m_model.rowCount())};
     for (int c : columns.mid(1))
         cells << QString::number(sums[size_t(c)]);
     return text + cells.join(u'\t') + u'\n';

@@ -103,7 +103,7 @@ OptionsWindow::counterGroup(const CounterArray<QString> &titles, const CounterGr
         box->setAccessibleName(translate("Options", "%1 の%2").arg(name, g.what));
         box->setToolTip(g.tip);
         groupForm->addRow(g.mnemonics
-                              ? QStringLiteral("%1(&%2):").arg(name, QString::number(i + 1))
+                              ? translate("Options", "%1(&%2):").arg(name, QString::number(i + 1))
                               : QStringLiteral("%1:").arg(name),
                           box);
         boxes[size_t(i)] = box;
