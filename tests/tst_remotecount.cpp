@@ -108,6 +108,30 @@ private slots:
         QTest::addRow("twice") << QStringList{"--count", "1", "--count", "2"} << refuse << 0 << 0;
         QTest::addRow("unknown") << QStringList{"--bogus"} << refuse << 0 << 0;
         QTest::addRow("stray word") << QStringList{"count"} << refuse << 0 << 0;
+        QTest::addRow("--focus") << QStringList{"--focus"} << int(CommandLine::Action::Focus)
+                                 << 0 << 0;
+        QTest::addRow("--focus with --undo") << QStringList{"--focus", "--undo"} << refuse << 0 << 0;
+        QTest::addRow("--focus with --count")
+            << QStringList{"--focus", "--count", "1"} << refuse << 0 << 0;
+    }
+
+    // `zentova --focus`: the running strip takes the keyboard, on its first
+    // counter in use; the line is the strip's own.
+    void focusFromTheCommandLine()
+    {
+        QCOMPARE(countRequestLine(*parseCountRequestLine("focus\n")), QByteArray("focus\n"));
+        m().setTitle(1, QStringLiteral("電話"));
+        ShowCounterFrames(m().titles(), *m_form);
+        m_form->show();
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        CountRequest request;
+        request.focus = true;
+        QCOMPARE(sendRequest(request), 0);
+        QTRY_VERIFY(m_form->isActiveWindow());
+        QTRY_COMPARE(QApplication::focusWidget(), test::cmdC(*m_form, 1));
+        QCOMPARE(m().gCount(1), int16_t(0)); // and nothing counted
     }
 
     void commandLine()

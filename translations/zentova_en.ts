@@ -25,6 +25,7 @@ Zentova: その日の処理件数を数える、常に手前に表示される�
   --by K         --count と一緒に: 一回の数ではなく K（1〜1000）を足します。
   --uncount N    起動中の Zentova のカウンター N を一回の数だけ減らします（0 より下にはなりません）。
   --undo         起動中の Zentova の、今日の最後の変更を取り消します。
+  --focus        起動中の Zentova の帯にキーボードを渡します。
 
 終了状態: 0 受け付けた、1 取り消すものがない（--undo）、2 引数の誤り、
 3 Zentova が起動していない（または終了中）。
@@ -40,6 +41,7 @@ Options:
   --by K         With --count: adds K (1 to 1000) instead of the step.
   --uncount N    Takes the step of counter N away from the running Zentova (never below 0).
   --undo         Takes back the last change of the day in the running Zentova.
+  --focus        Gives the running Zentova's strip the keyboard.
 
 Exit status: 0 accepted, 1 nothing to take back (--undo), 2 wrong arguments,
 3 Zentova is not running (or is closing).
@@ -47,8 +49,8 @@ See man zentova.
 </translation>
     </message>
     <message>
-        <source>(使い方: zentova [--count N [--by K] | --uncount N | --undo | --help | --version]、N は 1 から 5)</source>
-        <translation>(usage: zentova [--count N [--by K] | --uncount N | --undo | --help | --version], N from 1 to 5)</translation>
+        <source>(使い方: zentova [--count N [--by K] | --uncount N | --undo | --focus | --help | --version]、N は 1 から 5)</source>
+        <translation>(usage: zentova [--count N [--by K] | --uncount N | --undo | --focus | --help | --version], N from 1 to 5)</translation>
     </message>
     <message>
         <source>起動中の Zentova のカウンター N（左から 1〜5）を一回の数だけ増やします。</source>
@@ -81,6 +83,14 @@ See man zentova.
     <message>
         <source>--undo は一つだけで使います。</source>
         <translation>--undo is used alone.</translation>
+    </message>
+    <message>
+        <source>--focus は一つだけで使います。</source>
+        <translation>--focus is used alone.</translation>
+    </message>
+    <message>
+        <source>起動中の Zentova の帯にキーボードを渡します。</source>
+        <translation>Gives the running Zentova&apos;s strip the keyboard.</translation>
     </message>
     <message>
         <source>--by は --count と一緒に使います。</source>

@@ -44,6 +44,7 @@ int runWithoutWindow(const CommandLine &command)
     QString error;
     CountRequest request{command.counter, command.delta, {}, command.by};
     request.undo = command.action == CommandLine::Action::Undo;
+    request.focus = command.action == CommandLine::Action::Focus;
     const int status = sendCountRequest(dataFolder(), request, &error);
     if (status != 0)
         std::fprintf(stderr, "zentova: %s\n", qUtf8Printable(error));

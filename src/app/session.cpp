@@ -41,6 +41,10 @@ std::unique_ptr<CountServer> countServerFor(frmMain *form)
         [form](const CountRequest &r) {
             if (r.undo)
                 return form->undo();
+            if (r.focus) {
+                form->takeKeyboard();
+                return true;
+            }
             form->countFromOutside(r.counter, r.delta, r.at, r.by);
             return true;
         },

@@ -38,6 +38,7 @@ QString helpText()
                    "  --uncount N    起動中の Zentova のカウンター N を一回の数だけ減らします"
                    "（0 より下にはなりません）。\n"
                    "  --undo         起動中の Zentova の、今日の最後の変更を取り消します。\n"
+                   "  --focus        起動中の Zentova の帯にキーボードを渡します。\n"
                    "\n"
                    "終了状態: 0 受け付けた、1 取り消すものがない（--undo）、2 引数の誤り、\n"
                    "3 Zentova が起動していない（または終了中）。\n"
@@ -47,12 +48,12 @@ QString helpText()
 QString usageLine()
 {
     return translate("Command",
-                     "(使い方: zentova [--count N [--by K] | --uncount N | --undo | --help "
+                     "(使い方: zentova [--count N [--by K] | --uncount N | --undo | --focus | --help "
                      "| --version]、N は 1 から 5)");
 }
 
 struct Options {
-    QCommandLineOption help, version, count, uncount, by, undo;
+    QCommandLineOption help, version, count, uncount, by, undo, focus;
 };
 
 Options addOptions(QCommandLineParser &parser)
@@ -84,6 +85,9 @@ Options addOptions(QCommandLineParser &parser)
     parser.addOption(uncount);
     parser.addOption(by);
     parser.addOption(undo);
+    const QCommandLineOption focus(
+        QStringLiteral("focus"), translate("Command", "起動中の Zentova の帯にキーボードを渡します。"));
+    parser.addOption(focus);
     for (const char *name : kToolkitValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -94,7 +98,7 @@ Options addOptions(QCommandLineParser &parser)
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    return {help, version, count, uncount, by, undo};
+    return {help, version, count, uncount, by, undo, focus};
 }
 
 CommandLine refusal(const QString &why)
@@ -111,10 +115,13 @@ CommandLine readCounting(const QCommandLineParser &parser, const Options &o)
 {
     CommandLine result;
     const int uses = int(parser.values(o.count).size() + parser.values(o.uncount).size());
-    if (parser.isSet(o.undo)) {
-        if (uses > 0 || parser.isSet(o.by))
-            return refusal(translate("Command", "--undo は一つだけで使います。"));
-        result.action = CommandLine::Action::Undo;
+    if (parser.isSet(o.undo) || parser.isSet(o.focus)) {
+        if (uses > 0 || parser.isSet(o.by) || (parser.isSet(o.undo) && parser.isSet(o.focus)))
+            return refusal(parser.isSet(o.undo)
+                               ? translate("Command", "--undo は一つだけで使います。")
+                               : translate("Command", "--focus は一つだけで使います。"));
+        result.action =
+            parser.isSet(o.undo) ? CommandLine::Action::Undo : CommandLine::Action::Focus;
         return result;
     }
     if (uses == 0)

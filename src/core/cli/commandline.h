@@ -15,6 +15,7 @@ struct CommandLine {
         Refuse, // write `text` to standard error and end with status 2
         Count,  // hand a count to the running copy
         Undo,   // have the running copy take back its last change
+        Focus,  // give the running copy's strip the keyboard
     };
     Action action = Action::Run;
     QString text;

@@ -113,6 +113,8 @@ QByteArray countRequestLine(const CountRequest &request)
 {
     if (request.undo)
         return "undo\n";
+    if (request.focus)
+        return "focus\n";
     QByteArray line =
         (request.delta > 0 ? "count " : "uncount ") + QByteArray::number(request.counter + 1);
     if (request.by > 0)
@@ -122,9 +124,10 @@ QByteArray countRequestLine(const CountRequest &request)
 
 std::optional<CountRequest> parseCountRequestLine(const QByteArray &line)
 {
-    if (line == "undo\n") {
+    if (line == "undo\n" || line == "focus\n") {
         CountRequest request;
-        request.undo = true;
+        request.undo = line == "undo\n";
+        request.focus = !request.undo;
         return request;
     }
     // Only lines the program writes: no spaces of another kind, no signs,

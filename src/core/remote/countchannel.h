@@ -22,6 +22,7 @@ struct CountRequest {
     QDateTime at{};    // when the strip accepted it
     int by = 0;        // `--by K`: K instead of the counter's step
     bool undo = false; // `--undo`: the day's last change taken back instead
+    bool focus = false; // `--focus`: the strip given the keyboard instead
 };
 
 // The folder the sockets go in, which only the user can enter, so that no

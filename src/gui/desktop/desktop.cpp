@@ -46,6 +46,11 @@ public:
     QPoint staleBy() const override { return zentova::staleBy(m_strip); }
     bool knowsPlace() const override { return true; }
     void takeKeyboardAtStart() override { m_keyboard->takeKeyboardAtStart(); }
+    void takeKeyboard() override
+    {
+        Desktop::takeKeyboard(); // the window manager's way, where there is one
+        m_keyboard->takeKeyboardNow();
+    }
 
 private:
     // Weston tells no window that it moved it: the strip looks where it is
@@ -89,6 +94,11 @@ public:
 };
 
 } // namespace
+
+void Desktop::takeKeyboard()
+{
+    m_strip->activateWindow();
+}
 
 std::unique_ptr<Desktop> Desktop::forStrip(QWidget *strip)
 {

@@ -37,6 +37,8 @@ public:
     virtual bool knowsPlace() const = 0;
     // The strip's start, with nothing else to offer it the keyboard.
     virtual void takeKeyboardAtStart() {}
+    // The user asked for the strip's keyboard on purpose (`zentova --focus`).
+    virtual void takeKeyboard();
 
 signals:
     // A press or a digit key on the strip while a box blocks it, heard

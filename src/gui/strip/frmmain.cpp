@@ -397,14 +397,8 @@ void frmMain::showEvent(QShowEvent *e)
     m_focusGiven = true;
     m_desktop->aboutToShow();
 
-    // Space and Enter count from the first moment: the first counter in
-    // use has the focus, or Set when none is.
-    QWidget *first = cmdSet;
-    for (int i = CounterCount - 1; i >= 0; --i) {
-        if (fraC(i)->isVisibleTo(this))
-            first = cmdC(i);
-    }
-    first->setFocus(Qt::OtherFocusReason);
+    // Space and Enter count from the first moment.
+    firstInUse()->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::keyPressEvent(QKeyEvent *e)
@@ -445,6 +439,25 @@ void frmMain::clearWaitingMarks()
 void frmMain::takeKeyboardAtStart()
 {
     m_desktop->takeKeyboardAtStart();
+}
+
+void frmMain::takeKeyboard()
+{
+    if (m_unloaded)
+        return;
+    raise();
+    m_desktop->takeKeyboard();
+    firstInUse()->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget *frmMain::firstInUse() const
+{
+    // The first counter in use, or Set when none is.
+    for (int i = 0; i < CounterCount; ++i) {
+        if (fraC(i)->isVisibleTo(this))
+            return cmdC(i);
+    }
+    return cmdSet;
 }
 
 void frmMain::countWhileBlocked(int index, int delta)

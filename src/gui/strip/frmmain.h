@@ -52,6 +52,8 @@ public:
     // Once shown at the start: the strip has the keyboard, as a new window
     // has (a click on it later leaves the keyboard where it is).
     void takeKeyboardAtStart();
+    // `zentova --focus`: the strip has the keyboard, on its first counter in use.
+    void takeKeyboard();
     // Opens the strip's menu below the focused control (the Menu key,
     // Shift+F10).
     void popUpMenuFromKeyboard();
@@ -129,6 +131,7 @@ private:
     void tmrClock_Timer();
 
     void buildControls();
+    QWidget *firstInUse() const;
     void buildClock();
     void followBlockedInput();
     void buildSetFrame();

@@ -33,6 +33,8 @@ public:
     // The strip's start: with no window manager to offer the keyboard
     // (which one does as it maps a new window), the strip takes it.
     void takeKeyboardAtStart();
+    // Given on purpose: takes it now, whoever has it.
+    void takeKeyboardNow() { takeKeyboard(); }
 
 private:
     void offered(uint32_t time);
