@@ -255,6 +255,18 @@ private slots:
         QTRY_VERIFY(test::txtTitle(d, 0)->hasFocus());
     }
 
+    // Every glyph of a title shows whole: the voiced marks of 来客対応で too.
+    void titleBoxesHoldTheirText()
+    {
+        frmSet &d = open();
+        for (int i = 0; i < CounterCount; ++i) {
+            QLineEdit *box = test::txtTitle(d, i);
+            QVERIFY2(box->height() >= box->minimumSizeHint().height(),
+                     qPrintable(QStringLiteral("%1 < %2").arg(box->height()).arg(
+                         box->minimumSizeHint().height())));
+        }
+    }
+
     void textIsSelectedOnEntry()
     {
         QFETCH(QString, box);

@@ -123,6 +123,10 @@ void frmSet::buildTitleFrame()
         auto *box = new TextBox(Frame3);
         box->setObjectName(QStringLiteral("txtTitle%1").arg(i));
         placeTwips(box, 240, 240 + 360 * i, 1335, 270);
+        // Tall enough for every glyph of the face shown (a voiced mark above
+        // the line too), about the same middle.
+        const int grow = std::max(0, box->minimumSizeHint().height() - box->height());
+        box->setGeometry(box->geometry().adjusted(0, -grow / 2, 0, grow - grow / 2));
         box->setMaxLength(TitleTypingLimit);
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         // The limit is for typing only: a longer title placed by the program
