@@ -254,7 +254,7 @@ private slots:
         QTest::addRow("the prompt's No")
             << ""
             << "09:00:00;start;c1;c1;close;start no;c1;close" + nextStart
-            << QStringList{"2024-01-01:1,0,0,0,0"} << "2024-01-01:1,0,0,0,0" << 0 << 0;
+            << QStringList{"2024-01-01:3,0,0,0,0"} << "2024-01-01:1,0,0,0,0" << 0 << 0;
         QTest::addRow("counted under the prompt, then the session ends")
             << ""
             << "09:00:00;start;c1;close;prompt;c1;c2;end;start;close" + nextStart
@@ -262,7 +262,7 @@ private slots:
         QTest::addRow("counted under the prompt, then No")
             << ""
             << "09:00:00;start;c1;close;prompt;c2;answer no;close" + nextStart
-            << QStringList{"2024-01-01:0,1,0,0,0"} << "2024-01-01:0,1,0,0,0" << 0 << 0;
+            << QStringList{"2024-01-01:1,1,0,0,0"} << "2024-01-01:0,1,0,0,0" << 0 << 0;
         QTest::addRow("held under Set before midnight, applied after")
             << ""
             << "start;23:59:58;c1;dialog;+1d 00:00:03;c1@23:59:59;ok 1 2;tick;close" + nextStart
@@ -326,7 +326,7 @@ private slots:
 
     // What a day's log says was worked, read back without Countday.ini:
     // carried counts were not, a set to fewer takes back, never below zero,
-    // a day not taken back at the prompt starts again.
+    // counts the prompt's No set aside were.
     void workedFromTheLog()
     {
         const auto line = [](LogKind kind, int delta) {
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(workedCounts({line(LogKind::Count, 2), line(LogKind::Settings, -5)})[0], 0);
         QCOMPARE(workedCounts({line(LogKind::Count, 4), line(LogKind::NotRestored, -4),
                                line(LogKind::Count, 1)})[0],
-                 1);
+                 5);
     }
 
     // Countday.ini says where the journal stood: a start reads only what
@@ -395,15 +395,21 @@ private slots:
         QCOMPARE(model().openDayHours()[0][0], 1);
         QCOMPARE(model().openDayHours()[23][1], 1);
 
-        // The prompt's No starts the counters' day anew, and their hours with
-        // it: the chart and the day's line agree.
+        // The prompt's No starts the strip from 0 and erases no work: the
+        // day's line and its hours keep it, the chart and the line agree,
+        // and the answer can be taken back.
         run("close");
         run("+2d 05:20:00");
         run("prompt");
         run("answer no");
-        QCOMPARE(model().openDayLine().counts[0], 0);
-        QCOMPARE(model().openDayHours()[0][0], 0);
-        QCOMPARE(model().openDayHours()[23][1], 0);
+        QCOMPARE(model().gCount(0), int16_t(0));
+        QCOMPARE(model().openDayLine().counts[0], 1);
+        QCOMPARE(model().openDayHours()[0][0], 1);
+        QCOMPARE(model().openDayHours()[23][1], 1);
+        QVERIFY(model().undo());
+        QCOMPARE(model().gCount(0), int16_t(1));
+        QCOMPARE(model().gCount(1), int16_t(1));
+        QCOMPARE(model().openDayLine().counts[0], 1);
     }
 
     // Fifty changes can be taken back, newest first, each said as the menu

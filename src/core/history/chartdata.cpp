@@ -98,12 +98,7 @@ HourCounts hourCounts(const QList<LogEntry> &lines, int startHour)
                 break;
             }
             break;
-        case LogKind::NotRestored:
-            // The counts not shown again start the counter's day anew.
-            for (auto &hour : hours)
-                hour[c] = 0;
-            made[c].clear();
-            break;
+        case LogKind::NotRestored: // set aside, not undone: the hours keep them
         case LogKind::Carried:
         case LogKind::Correction:
             break;

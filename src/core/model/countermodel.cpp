@@ -185,13 +185,17 @@ void CounterModel::restore(bool yes)
     m_loading = false;
     if (m_offersRestore) {
         m_offersRestore = false;
-        // The journal holds the stored counts already.
+        // The journal holds the stored counts already. No starts the strip
+        // from 0 and erases no work: the day's line and hours keep what was
+        // counted, and the answer is one change that can be taken back.
+        beginChanges();
         for (int i = 0; i < CounterCount; ++i) {
             m_counts(i) = m_saved.Count[size_t(i)];
             if (!yes && m_saved.Count[size_t(i)] != 0)
-                change(i, 0, LogKind::NotRestored, 0, Now(), 0);
+                change(i, 0, LogKind::NotRestored, m_worked[size_t(i)], Now(), 0);
             emit countChanged(i);
         }
+        endChanges();
     }
     for (const Held &held : std::exchange(m_held, {})) {
         try {
@@ -254,13 +258,10 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
         index, before, after, worked - m_worked[size_t(index)], m_open.hourIndex(stamp), hourDelta};
     m_worked[size_t(index)] = worked;
     m_hours[size_t(m_open.hourIndex(stamp))][size_t(index)] += hourDelta;
-    if (kind == LogKind::NotRestored) { // the counter's day starts anew, its hours too
-        for (auto &hour : m_hours)
-            hour[size_t(index)] = 0;
-    }
-    // What a person did can be taken back; what the day did (a carry, a
-    // correction, the prompt's No) cannot.
-    if (!m_undoing && (kind == LogKind::Count || kind == LogKind::Settings)) {
+    // What a person did can be taken back (the prompt's No too); what the
+    // day did (a carry, a correction) cannot.
+    if (!m_undoing && (kind == LogKind::Count || kind == LogKind::Settings ||
+                       kind == LogKind::NotRestored)) {
         if (m_grouping > 0 && !m_undo.isEmpty() && m_undo.last().at == QDateTime())
             m_undo.last().parts.append(part);
         else

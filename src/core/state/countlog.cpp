@@ -356,9 +356,8 @@ int workedAfter(LogKind kind, int worked, int delta)
     case LogKind::Undo: // what was taken back was never work
         return std::max(0, worked + delta);
     case LogKind::Carried:
+    case LogKind::NotRestored: // the counts set aside were worked all the same
         return worked;
-    case LogKind::NotRestored:
-        return 0;
     }
     return worked;
 }
