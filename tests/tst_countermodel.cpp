@@ -263,6 +263,10 @@ private slots:
             << ""
             << "09:00:00;start;c1;close;prompt;c2;answer no;close" + nextStart
             << QStringList{"2024-01-01:1,1,0,0,0"} << "2024-01-01:0,1,0,0,0" << 0 << 0;
+        QTest::addRow("an undo asked behind a box after midnight")
+            << "" << "start;23:59:48;c1;c1;+1d 00:00:05;z@00:00:03;close" + nextStart
+            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:0,0,0,0,0"} << "2024-01-02:2,0,0,0,0"
+            << 0 << 0;
         QTest::addRow("held under Set before midnight, applied after")
             << ""
             << "start;23:59:58;c1;dialog;+1d 00:00:03;c1@23:59:59;ok 1 2;tick;close" + nextStart
@@ -572,8 +576,10 @@ private:
         } else if (words[0].size() == 2 && words[0][0] == u'b') { // bN K: --count N --by K
             model().count(words[0].mid(1).toInt() - 1, 1, {}, words[1].toInt());
             store();
-        } else if (words[0] == "z") {
-            model().undo();
+        } else if (words[0].startsWith(u'z')) { // z@HH:mm:ss: asked then, behind a box
+            model().undo(words[0].contains(u'@')
+                             ? QDateTime(Now().date(), QTime::fromString(words[0].mid(2), "HH:mm:ss"))
+                             : QDateTime());
             store();
         } else if (words[0] == "tick") {
             model().passTurn(Now());

@@ -40,7 +40,7 @@ std::unique_ptr<CountServer> countServerFor(frmMain *form)
     return std::make_unique<CountServer>(
         [form](const CountRequest &r) {
             if (r.undo)
-                return form->undo();
+                return form->undo(r.at);
             if (r.focus) {
                 form->takeKeyboard();
                 return true;

@@ -309,9 +309,12 @@ QString CounterModel::undoLabel() const
              (delta > 0 ? QStringLiteral("+") : QString()) + QString::number(delta), time);
 }
 
-bool CounterModel::undo()
+bool CounterModel::undo(const QDateTime &at)
 {
-    if (m_loading || m_undo.isEmpty())
+    if (m_loading)
+        return false;
+    passTurn(at.isValid() ? at : Now());
+    if (m_undo.isEmpty())
         return false;
     const UndoStep step = m_undo.takeLast();
     const QScopedValueRollback undoing(m_undoing, true);

@@ -108,8 +108,10 @@ public:
     bool canUndo() const { return !m_undo.isEmpty(); }
     // What undo() would take back, as the menu says it: 電話 +1 (14:03).
     QString undoLabel() const;
-    // False where there is nothing to take back.
-    bool undo();
+    // False where there is nothing to take back. An undo that waited (behind
+    // a box) passes the time it was asked for: asked after the day turned,
+    // it finds nothing of the day before.
+    bool undo(const QDateTime &at = {});
 
     // Days.
     const DayBounds &openDay() const { return m_open; }

@@ -419,10 +419,10 @@ void frmMain::keyPressEvent(QKeyEvent *e)
     countFromOutside(digit, e->modifiers() & Qt::ShiftModifier ? -1 : 1);
 }
 
-bool frmMain::undo()
+bool frmMain::undo(const QDateTime &at)
 {
     bool undone = false;
-    trap([&] { undone = m_model.undo(); });
+    trap([&] { undone = m_model.undo(at); });
     emit stateChanged();
     return undone;
 }

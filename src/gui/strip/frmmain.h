@@ -59,7 +59,7 @@ public:
     void popUpMenuFromKeyboard();
     // Takes back the last change of the day (the menu's 元に戻す, Ctrl+Z,
     // `zentova --undo`); false where there was nothing to take back.
-    bool undo();
+    bool undo(const QDateTime &at = {});
     // The team this strip counts in: its menu gains チーム... while a server
     // is set, and the options window sets it.
     void setTeam(class Team *team);
