@@ -28,8 +28,8 @@ FAULTS = [
      "return (at.time().hour() - hour + 23) % 24;"),
     # The count log
     ("log-carried-counts-as-work", "src/core/state/countlog.cpp",
-     "    case LogKind::Undo: // what was taken back was never work\n        return std::max(0, worked + delta);\n    case LogKind::Carried:\n        return worked;",
-     "    case LogKind::Undo: // what was taken back was never work\n        return std::max(0, worked + delta);\n    case LogKind::Carried:\n        return worked + delta;"),
+     "    case LogKind::Carried:\n    case LogKind::NotRestored: // the counts set aside were worked all the same\n        return worked;",
+     "    case LogKind::Carried:\n    case LogKind::NotRestored: // the counts set aside were worked all the same\n        return worked + delta;"),
     ("log-sum-drops-sign", "src/core/state/countlog.cpp",
      "        sums[size_t(e.counter)] += e.delta;",
      "        sums[size_t(e.counter)] += std::abs(e.delta);"),
