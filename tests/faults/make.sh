@@ -5,20 +5,24 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 cd "$root"
-rm -f "$here"/*.diff
 python3 - "$here" <<'PY'
 import pathlib, subprocess, sys
 here = pathlib.Path(sys.argv[1])
 sys.path.insert(0, str(here))
 from faults import FAULTS
+diffs = {}
 for n, (name, path, old, new) in enumerate(FAULTS, 1):
     f = pathlib.Path(path)
     text = f.read_text()
     if text.count(old) != 1:
-        sys.exit(f"{name}: the line to change is not once in {path}")
+        sys.exit(f"{name}: the line to change is not once in {path}; no diff written")
     f.write_text(text.replace(old, new))
-    diff = subprocess.run(["git", "diff", "--", path], capture_output=True, text=True).stdout
+    diffs[f"{n:02d}-{name}.diff"] = subprocess.run(
+        ["git", "diff", "--", path], capture_output=True, text=True).stdout
     f.write_text(text)
-    (here / f"{n:02d}-{name}.diff").write_text(diff)
+for old in here.glob("*.diff"):
+    old.unlink()
+for name, diff in diffs.items():
+    (here / name).write_text(diff)
 PY
 ls "$here"/*.diff | wc -l
