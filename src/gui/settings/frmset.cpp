@@ -272,9 +272,9 @@ void frmSet::showModal()
 
 QWidget *frmSet::initialFocus() const
 {
-    // The first control in tab order that can take the focus: the first
-    // visible count box; with no counter in use yet, the first title box,
-    // where what the user types first belongs.
+    // Where the keyboard starts: the first visible count box; with no
+    // counter in use yet, the first title box, where what the user types
+    // first belongs.
     for (QLineEdit *box : m_txtC) {
         if (!box->isHidden())
             return box;
