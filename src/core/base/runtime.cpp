@@ -131,29 +131,6 @@ int16_t textToInt16(const QString &text)
     return checkedInt16(negative ? -magnitude : magnitude);
 }
 
-double leadingValue(const QString &text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    qsizetype start = i;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    qsizetype digitsStart = i;
-    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
-        ++i;
-    if (i < text.size() && text[i] == u'.') {
-        ++i;
-        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
-            ++i;
-    }
-    if (i == digitsStart || (i == digitsStart + 1 && text[digitsStart] == u'.'))
-        return 0.0;
-    bool ok = false;
-    const double v = text.mid(start, i - start).toDouble(&ok);
-    return ok ? v : 0.0;
-}
-
 QString formatTwoDigits(int value)
 {
     if (value < 0)

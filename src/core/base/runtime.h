@@ -58,8 +58,6 @@ QString intToText(long long value);
 // No number: type mismatch; outside -32768..32767: overflow.
 int16_t textToInt16(const QString &text);
 
-// The value of the number at the start of a text, 0 when there is none.
-double leadingValue(const QString &text);
 
 // "0#": at least two digits, zero-padded.
 QString formatTwoDigits(int value);

@@ -767,7 +767,6 @@ void frmMain::cmdSet_Click()
         frmSet dialog(m_model, this, this);
         connect(&dialog, &frmSet::stateChanged, this, &frmMain::stateChanged);
         dialog.showModal();
-        inviteToTitle();
     });
 }
 
