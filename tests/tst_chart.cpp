@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <cmath>
 
 using namespace zentova;
 
@@ -320,57 +319,6 @@ private slots:
         const QRect bar = chart.barRect(0);
         QVERIFY(bar.width() >= 4 && bar.width() <= 420 / BarChart::MaxBarShare);
         QVERIFY(bar.left() > 420 / 3); // in the middle, not at the axis
-    }
-
-    // Every two counters' colours stay apart (CIE76 distance of 15 or more)
-    // as people with each common colour blindness see them (Machado, Oliveira
-    // and Fernandes, 2009, full severity).
-    void countersKeepApartForColourBlindEyes_data()
-    {
-        QTest::addColumn<QList<double>>("matrix");
-        QTest::addRow("normal") << QList<double>{1, 0, 0, 0, 1, 0, 0, 0, 1};
-        QTest::addRow("protanopia")
-            << QList<double>{0.152286, 1.052583,  -0.204868, 0.114503, 0.786281,
-                             0.099216, -0.003882, -0.048116, 1.051998};
-        QTest::addRow("deuteranopia")
-            << QList<double>{0.367322, 0.860646,  -0.227968, 0.280085, 0.672501,
-                             0.047413, -0.011820, 0.042940,  0.968881};
-        QTest::addRow("tritanopia")
-            << QList<double>{1.255528, -0.076749, -0.178779, -0.078411, 0.930809,
-                             0.147602, 0.004733,  0.691367,  0.303900};
-    }
-
-    void countersKeepApartForColourBlindEyes()
-    {
-        QFETCH(QList<double>, matrix);
-        const auto linear = [](double c) {
-            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-        };
-        const auto seen = [&](const QColor &colour) { // as CIE L*a*b*
-            const double in[3] = {linear(colour.redF()), linear(colour.greenF()),
-                                  linear(colour.blueF())};
-            double rgb[3];
-            for (int i = 0; i < 3; ++i)
-                rgb[i] = std::clamp(matrix[3 * i] * in[0] + matrix[3 * i + 1] * in[1] +
-                                        matrix[3 * i + 2] * in[2],
-                                    0.0, 1.0);
-            const auto f = [](double t) {
-                return t > 0.008856 ? std::cbrt(t) : 7.787 * t + 16.0 / 116;
-            };
-            const double x = f((0.4124 * rgb[0] + 0.3576 * rgb[1] + 0.1805 * rgb[2]) / 0.95047);
-            const double y = f(0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2]);
-            const double z = f((0.0193 * rgb[0] + 0.1192 * rgb[1] + 0.9505 * rgb[2]) / 1.08883);
-            return std::array<double, 3>{116 * y - 16, 500 * (x - y), 200 * (y - z)};
-        };
-        for (int a = 0; a < CounterCount; ++a) {
-            for (int b = a + 1; b < CounterCount; ++b) {
-                const auto p = seen(counterColour(a)), q = seen(counterColour(b));
-                const double apart = std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
-                QVERIFY2(
-                    apart >= 15,
-                    qPrintable(QStringLiteral("%1 and %2: %3").arg(a + 1).arg(b + 1).arg(apart)));
-            }
-        }
     }
 
     // Bars of 10, 20, 0 and 40 on an axis to 40 (the target line of 25 fits

@@ -63,7 +63,6 @@ private slots:
 
     void everyCountInExactlyOneDay_data()
     {
-        QTest::addColumn<QString>("options"); // [Day] as Options.ini holds it at first
         // Steps: a time ("23:59:58", "+1d 00:00:01" from 2024-01-01), "start"
         // (a new run; the prompt answered Yes, "start no" No), "prompt" (a new
         // run whose prompt is still up), "c1"/"u1" a click/right press on
@@ -76,211 +75,152 @@ private slots:
         // the log: "tear", "tear line", "quote", "future", "resave",
         // "blocked"/"unblocked", "fifo", "full"/"room". Every change is
         // stored at once, as the autosave does within a second.
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QStringList>("history"); // every line: date:counts
-        QTest::addColumn<QString>("record");      // date:counts
-        QTest::addColumn<int>("told");            // messages of the journal
-        QTest::addColumn<int>("corrections");     // 補正 lines in the logs
+        struct Case {
+            const char *name;
+            QString options; // [Day] as Options.ini holds it at first
+            QString steps;
+            QString history; // every line as date:counts; empty: the record's day alone
+            QString record;  // date:counts
+            int told = 0;        // messages of the journal
+            int corrections = 0; // 補正 lines in the logs
+        };
         const QString midnight = "start;23:59:58;c1;c1;+1d 00:00:01;tick;c1;close";
         const QString reset = "StartHour=0\nResetCounts=true";
-        const QString nextStart = ";+9d 09:00:00;start";
-        QTest::addRow("midnight: carried")
-            << "" << midnight + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:3,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("midnight: reset")
-            << reset << midnight + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:1,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("turn at 6: 05:59:59 is the day before, 06:00:00 the day")
-            << "StartHour=6"
-            << "+1d 05:59:59;start;c1;tick;+1d 06:00:00;tick;c2;close"
-            << QStringList{"2024-01-01:1,0,0,0,0"} << "2024-01-02:1,1,0,0,0" << 0 << 0;
-        QTest::addRow("suspended Friday evening, resumed Monday")
-            << ""
-            << "+4d 17:00:00;start;c1;c1;+7d 09:00:00;tick;c3;close"
-            << QStringList{"2024-01-05:2,0,0,0,0"} << "2024-01-08:2,0,1,0,0" << 0 << 0;
-        QTest::addRow("suspended Friday evening, resumed Monday in the turn's hour")
-            << "StartHour=6"
-            << "+4d 17:00:00;start;c1;+7d 06:30:00;tick;c3;close"
-            << QStringList{"2024-01-05:1,0,0,0,0"} << "2024-01-08:1,0,1,0,0" << 0 << 0;
-        QTest::addRow("options window open across the turn")
-            << ""
-            << "start;23:59:58;c1;+1d 00:00:05;options 0;tick;c1;close"
-            << QStringList{"2024-01-01:1,0,0,0,0"} << "2024-01-02:2,0,0,0,0" << 0 << 0;
-        QTest::addRow("farewell answered after midnight")
-            << ""
-            << "start;23:59:58;c1;c2;+1d 00:00:05;close" + nextStart
-            << QStringList{"2024-01-01:1,1,0,0,0", "2024-01-02:0,0,0,0,0"} << "2024-01-02:1,1,0,0,0"
-            << 0 << 0;
-        QTest::addRow("alarm box across midnight, then the session ends")
-            << reset << "start;23:59:58;c1;+1d 00:00:05;c1@23:59:59;end"
-            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-02:0,0,0,0,0" << 0 << 0;
-        QTest::addRow("clock set back across the turn")
-            << ""
-            << "start;23:59:58;c1;+1d 00:00:01;tick;c1;23:59:50;tick;c2;close" + nextStart
-            << QStringList{"2024-01-01:1,0,0,0,0", "2024-01-02:1,1,0,0,0"} << "2024-01-02:2,1,0,0,0"
-            << 0 << 0;
-        QTest::addRow("clock set back, killed and restarted in the replayed minute")
-            << ""
-            << "start;23:59:58;c1;+1d 00:00:01;tick;c1;23:59:50;c2;start;c1;close" + nextStart
-            << QStringList{"2024-01-01:1,0,0,0,0", "2024-01-02:2,1,0,0,0"} << "2024-01-02:3,1,0,0,0"
-            << 0 << 0;
-        QTest::addRow("turn hour 6 to 0 at 03:00 takes effect at 06:00")
-            << "StartHour=6"
-            << "+1d 02:00:00;start;c1;+1d 03:00:00;options 0;c1;tick;+1d 06:00:00;tick;c1;close" +
-                   nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:3,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("turn hour 0 to 6 at 10:00: the day ends at midnight")
-            << ""
-            << "09:00:00;start;c1;10:00:00;options 6;c1;+1d 00:00:01;tick;c1;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:3,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("turn hour edited by hand, a restart at 03:00")
-            << "StartHour=6"
-            << "09:00:00;start;c1;close;hand 0;+1d 03:00:00;start;c1;close;+1d 07:00:00;start"
-            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 0;
-        QTest::addRow("summer time skips the turn hour")
-            << "StartHour=2\nResetCounts=true"
-            << "+89d 23:00:00;start;c1;+90d 01:30:00;c1;+90d 03:00:00;tick;c1;close;+99d 09:00:00;"
-               "start"
-            << QStringList{"2024-03-30:2,0,0,0,0", "2024-03-31:1,0,0,0,0"} << "2024-03-31:1,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("killed after the log's append")
-            << ""
-            << "09:00:00;start;c1;c1;kill after log c1;start;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 1;
-        QTest::addRow("killed after the ledger, before the record")
-            << ""
-            << "09:00:00;start;c1;c1;kill after ledger c1;start;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 1;
-        QTest::addRow("a sync that fails: the append is cut back, then written once")
-            << ""
-            << "09:00:00;start;c1;full;c1;c1;room;c1;close" + nextStart
-            << QStringList{"2024-01-01:4,0,0,0,0"} << "2024-01-01:4,0,0,0,0" << 1 << 0;
-        QTest::addRow("disk full, then the session ends")
-            << ""
-            << "09:00:00;start;c1;full;c1;c1;end;room;start;close" + nextStart
-            << QStringList{"2024-01-01:1,0,0,0,0"} << "2024-01-01:1,0,0,0,0" << 1 << 0;
-        QTest::addRow("a log that cannot be written at one store, then can")
-            << ""
-            << "09:00:00;start;c1;blocked;c1;c2;unblocked;c1;close" + nextStart
-            << QStringList{"2024-01-01:3,1,0,0,0"} << "2024-01-01:3,1,0,0,0" << 1 << 0;
-        // A FIFO is no log of the program's: the month goes on in the next file.
-        QTest::addRow("a FIFO at the log's place")
-            << ""
-            << "09:00:00;start;c1;fifo;c1;close;unblocked;start;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 1 << 0;
-        QTest::addRow("a torn last line inside a quoted title")
-            << ""
-            << "09:00:00;start;c1;c1;tear;c1;close" + nextStart
-            << QStringList{"2024-01-01:3,0,0,0,0"} << "2024-01-01:3,0,0,0,0" << 0 << 0;
-        QTest::addRow("a last line lacking only its line end")
-            << ""
-            << "09:00:00;start;c1;tear line;c1;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 0;
-        QTest::addRow("a stray quote")
-            << ""
-            << "09:00:00;start;c1;quote;c1;c1;close" + nextStart
-            << QStringList{"2024-01-01:3,0,0,0,0"} << "2024-01-01:3,0,0,0,0" << 0 << 0;
-        QTest::addRow("a line dated in the future")
-            << ""
-            << "09:00:00;start;c1;future;c1;+1d 09:00:00;tick;c1;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:3,0,0,0,0"
-            << 0 << 1;
-        QTest::addRow("the log saved again by a spreadsheet")
-            << ""
-            << "09:00:00;start;c1;c2;resave;c1;c1;c2;+1d 09:00:00;tick;c1;close" + nextStart
-            << QStringList{"2024-01-01:3,2,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:4,2,0,0,0"
-            << 1 << 2;
-        QTest::addRow("a torn line found at a start")
-            << ""
-            << "09:00:00;start;c1;c1;tear line;start;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0"} << "2024-01-01:2,0,0,0,0" << 0 << 0;
-        QTest::addRow("the dialog's outright set")
-            << ""
-            << "09:00:00;start;c1;c1;set 1 10;set 1 4;c2;set 2 0;close" + nextStart
-            << QStringList{"2024-01-01:4,0,0,0,0"} << "2024-01-01:4,0,0,0,0" << 0 << 0;
-        QTest::addRow("set below zero, then a right press works nothing")
-            << ""
-            << "09:00:00;start;set 1 -100;u1;close" + nextStart
-            << QStringList{"2024-01-01:0,0,0,0,0"} << "2024-01-01:0,0,0,0,0" << 0 << 0;
-        QTest::addRow("carried in, set to 0, counted once")
-            << "" << midnight + ";start;set 1 0;c1;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:1,0,0,0,0"} << "2024-01-02:1,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("a step of 5: clicks and a right press")
-            << "[Step]\nCounter1=5"
-            << "09:00:00;start;c1;c1;u1;c2;close" + nextStart << QStringList{"2024-01-01:5,1,0,0,0"}
-            << "2024-01-01:5,1,0,0,0" << 0 << 0;
-        QTest::addRow("a right press below the step goes to zero")
-            << "[Step]\nCounter1=5"
-            << "09:00:00;start;c1;set 1 3;u1;close" + nextStart
-            << QStringList{"2024-01-01:0,0,0,0,0"} << "2024-01-01:0,0,0,0,0" << 0 << 0;
-        QTest::addRow("--by K whatever the step")
-            << "[Step]\nCounter1=5"
-            << "09:00:00;start;c1;b1 7;close" + nextStart << QStringList{"2024-01-01:12,0,0,0,0"}
-            << "2024-01-01:12,0,0,0,0" << 0 << 0;
-        QTest::addRow("a bad step is one")
-            << "[Step]\nCounter1=0\nCounter2=x\nCounter3=1001"
-            << "09:00:00;start;c1;c2;c3;close" + nextStart << QStringList{"2024-01-01:1,1,1,0,0"}
-            << "2024-01-01:1,1,1,0,0" << 0 << 0;
-        QTest::addRow("a slip taken back")
-            << ""
-            << "09:00:00;start;c1;c1;c2;z;close" + nextStart << QStringList{"2024-01-01:2,0,0,0,0"}
-            << "2024-01-01:2,0,0,0,0" << 0 << 0;
-        QTest::addRow("a set and a click taken back")
-            << ""
-            << "09:00:00;start;c1;set 1 10;z;z;close" + nextStart
-            << QStringList{"2024-01-01:0,0,0,0,0"} << "2024-01-01:0,0,0,0,0" << 0 << 0;
-        QTest::addRow("a right press taken back")
-            << "[Step]\nCounter1=3"
-            << "09:00:00;start;c1;c1;u1;z;close" + nextStart << QStringList{"2024-01-01:6,0,0,0,0"}
-            << "2024-01-01:6,0,0,0,0" << 0 << 0;
-        QTest::addRow("the dialog's OK is one change")
-            << ""
-            << "09:00:00;start;c1;c2;dialog;ok 1 7 2 9;z;close" + nextStart
-            << QStringList{"2024-01-01:1,1,0,0,0"} << "2024-01-01:1,1,0,0,0" << 0 << 0;
-        QTest::addRow("nothing from before the turn")
-            << ""
-            << "start;23:59:58;c1;+1d 00:00:01;tick;z;close" + nextStart
-            << QStringList{"2024-01-01:1,0,0,0,0", "2024-01-02:0,0,0,0,0"} << "2024-01-02:1,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("the prompt's Yes")
-            << ""
-            << "09:00:00;start;c1;c1;close;start;c1;close" + nextStart
-            << QStringList{"2024-01-01:3,0,0,0,0"} << "2024-01-01:3,0,0,0,0" << 0 << 0;
-        QTest::addRow("the prompt's No")
-            << ""
-            << "09:00:00;start;c1;c1;close;start no;c1;close" + nextStart
-            << QStringList{"2024-01-01:3,0,0,0,0"} << "2024-01-01:1,0,0,0,0" << 0 << 0;
-        QTest::addRow("counted under the prompt, then the session ends")
-            << ""
-            << "09:00:00;start;c1;close;prompt;c1;c2;end;start;close" + nextStart
-            << QStringList{"2024-01-01:2,1,0,0,0"} << "2024-01-01:2,1,0,0,0" << 0 << 0;
-        QTest::addRow("counted under the prompt, then No")
-            << ""
-            << "09:00:00;start;c1;close;prompt;c2;answer no;close" + nextStart
-            << QStringList{"2024-01-01:1,1,0,0,0"} << "2024-01-01:0,1,0,0,0" << 0 << 0;
-        QTest::addRow("an undo asked behind a box after midnight")
-            << "" << "start;23:59:48;c1;c1;+1d 00:00:05;z@00:00:03;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:0,0,0,0,0"} << "2024-01-02:2,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("held under Set before midnight, applied after")
-            << ""
-            << "start;23:59:58;c1;dialog;+1d 00:00:03;c1@23:59:59;ok 1 2;tick;close" + nextStart
-            << QStringList{"2024-01-01:2,0,0,0,0", "2024-01-02:0,0,0,0,0"} << "2024-01-02:2,0,0,0,0"
-            << 0 << 0;
-        QTest::addRow("a turn behind the open dialog, carried")
-            << ""
-            << "start;23:59:50;c1;c1;dialog;+1d 00:00:05;ok 2 3;tick;c2;close" + nextStart
-            << QStringList{"2024-01-01:2,3,0,0,0", "2024-01-02:0,1,0,0,0"} << "2024-01-02:2,4,0,0,0"
-            << 0 << 0;
-        QTest::addRow("a turn behind the open dialog, reset")
-            << reset << "start;23:59:50;c1;c1;dialog;+1d 00:00:05;ok 2 3;tick;c2;close" + nextStart
-            << QStringList{"2024-01-01:2,3,0,0,0", "2024-01-02:0,1,0,0,0"} << "2024-01-02:0,1,0,0,0"
-            << 0 << 0;
+        const QString next = ";+9d 09:00:00;start";
+        const Case cases[] = {
+            {"midnight: carried", "",
+             midnight + next, "2024-01-01:2,0,0,0,0 2024-01-02:1,0,0,0,0", "2024-01-02:3,0,0,0,0"},
+            {"midnight: reset", reset,
+             midnight + next, "2024-01-01:2,0,0,0,0 2024-01-02:1,0,0,0,0", "2024-01-02:1,0,0,0,0"},
+            {"turn at 6: 05:59:59 is the day before, 06:00:00 the day", "StartHour=6",
+             "+1d 05:59:59;start;c1;tick;+1d 06:00:00;tick;c2;close",
+             "2024-01-01:1,0,0,0,0", "2024-01-02:1,1,0,0,0"},
+            {"suspended Friday evening, resumed Monday", "",
+             "+4d 17:00:00;start;c1;c1;+7d 09:00:00;tick;c3;close",
+             "2024-01-05:2,0,0,0,0", "2024-01-08:2,0,1,0,0"},
+            {"suspended Friday evening, resumed Monday in the turn's hour", "StartHour=6",
+             "+4d 17:00:00;start;c1;+7d 06:30:00;tick;c3;close",
+             "2024-01-05:1,0,0,0,0", "2024-01-08:1,0,1,0,0"},
+            {"options window open across the turn", "",
+             "start;23:59:58;c1;+1d 00:00:05;options 0;tick;c1;close",
+             "2024-01-01:1,0,0,0,0", "2024-01-02:2,0,0,0,0"},
+            {"farewell answered after midnight", "",
+             "start;23:59:58;c1;c2;+1d 00:00:05;close" + next,
+             "2024-01-01:1,1,0,0,0 2024-01-02:0,0,0,0,0", "2024-01-02:1,1,0,0,0"},
+            {"alarm box across midnight, then the session ends", reset,
+             "start;23:59:58;c1;+1d 00:00:05;c1@23:59:59;end",
+             "2024-01-01:2,0,0,0,0", "2024-01-02:0,0,0,0,0"},
+            {"clock set back across the turn", "",
+             "start;23:59:58;c1;+1d 00:00:01;tick;c1;23:59:50;tick;c2;close" + next,
+             "2024-01-01:1,0,0,0,0 2024-01-02:1,1,0,0,0", "2024-01-02:2,1,0,0,0"},
+            {"clock set back, killed and restarted in the replayed minute", "",
+             "start;23:59:58;c1;+1d 00:00:01;tick;c1;23:59:50;c2;start;c1;close" + next,
+             "2024-01-01:1,0,0,0,0 2024-01-02:2,1,0,0,0", "2024-01-02:3,1,0,0,0"},
+            {"turn hour 6 to 0 at 03:00 takes effect at 06:00", "StartHour=6",
+             "+1d 02:00:00;start;c1;+1d 03:00:00;options 0;c1;tick;"
+             "+1d 06:00:00;tick;c1;close" + next,
+             "2024-01-01:2,0,0,0,0 2024-01-02:1,0,0,0,0", "2024-01-02:3,0,0,0,0"},
+            {"turn hour 0 to 6 at 10:00: the day ends at midnight", "",
+             "09:00:00;start;c1;10:00:00;options 6;c1;+1d 00:00:01;tick;c1;close" + next,
+             "2024-01-01:2,0,0,0,0 2024-01-02:1,0,0,0,0", "2024-01-02:3,0,0,0,0"},
+            {"turn hour edited by hand, a restart at 03:00", "StartHour=6",
+             "09:00:00;start;c1;close;hand 0;+1d 03:00:00;start;c1;close;+1d 07:00:00;start",
+             "", "2024-01-01:2,0,0,0,0"},
+            {"summer time skips the turn hour", "StartHour=2\nResetCounts=true",
+             "+89d 23:00:00;start;c1;+90d 01:30:00;c1;+90d 03:00:00;tick;c1;close;"
+             "+99d 09:00:00;start",
+             "2024-03-30:2,0,0,0,0 2024-03-31:1,0,0,0,0", "2024-03-31:1,0,0,0,0"},
+            {"killed after the log's append", "",
+             "09:00:00;start;c1;c1;kill after log c1;start;close" + next,
+             "", "2024-01-01:2,0,0,0,0", 0, 1},
+            {"killed after the ledger, before the record", "",
+             "09:00:00;start;c1;c1;kill after ledger c1;start;close" + next,
+             "", "2024-01-01:2,0,0,0,0", 0, 1},
+            {"a sync that fails: the append is cut back, then written once", "",
+             "09:00:00;start;c1;full;c1;c1;room;c1;close" + next, "", "2024-01-01:4,0,0,0,0", 1, 0},
+            {"disk full, then the session ends", "",
+             "09:00:00;start;c1;full;c1;c1;end;room;start;close" + next,
+             "", "2024-01-01:1,0,0,0,0", 1, 0},
+            {"a log that cannot be written at one store, then can", "",
+             "09:00:00;start;c1;blocked;c1;c2;unblocked;c1;close" + next,
+             "", "2024-01-01:3,1,0,0,0", 1, 0},
+            // A FIFO is no log of the program's: the month goes on in the next file.
+            {"a FIFO at the log's place", "",
+             "09:00:00;start;c1;fifo;c1;close;unblocked;start;close" + next,
+             "", "2024-01-01:2,0,0,0,0", 1, 0},
+            {"a torn last line inside a quoted title", "",
+             "09:00:00;start;c1;c1;tear;c1;close" + next, "", "2024-01-01:3,0,0,0,0"},
+            {"a last line lacking only its line end", "",
+             "09:00:00;start;c1;tear line;c1;close" + next, "", "2024-01-01:2,0,0,0,0"},
+            {"a stray quote", "",
+             "09:00:00;start;c1;quote;c1;c1;close" + next, "", "2024-01-01:3,0,0,0,0"},
+            {"a line dated in the future", "",
+             "09:00:00;start;c1;future;c1;+1d 09:00:00;tick;c1;close" + next,
+             "2024-01-01:2,0,0,0,0 2024-01-02:1,0,0,0,0", "2024-01-02:3,0,0,0,0", 0, 1},
+            {"the log saved again by a spreadsheet", "",
+             "09:00:00;start;c1;c2;resave;c1;c1;c2;+1d 09:00:00;tick;c1;close" + next,
+             "2024-01-01:3,2,0,0,0 2024-01-02:1,0,0,0,0", "2024-01-02:4,2,0,0,0", 1, 2},
+            {"a torn line found at a start", "",
+             "09:00:00;start;c1;c1;tear line;start;close" + next, "", "2024-01-01:2,0,0,0,0"},
+            {"the dialog's outright set", "",
+             "09:00:00;start;c1;c1;set 1 10;set 1 4;c2;set 2 0;close" + next,
+             "", "2024-01-01:4,0,0,0,0"},
+            {"set below zero, then a right press works nothing", "",
+             "09:00:00;start;set 1 -100;u1;close" + next, "", "2024-01-01:0,0,0,0,0"},
+            {"carried in, set to 0, counted once", "", midnight + ";start;set 1 0;c1;close" + next,
+             "2024-01-01:2,0,0,0,0 2024-01-02:1,0,0,0,0", "2024-01-02:1,0,0,0,0"},
+            {"a step of 5: clicks and a right press", "[Step]\nCounter1=5",
+             "09:00:00;start;c1;c1;u1;c2;close" + next, "", "2024-01-01:5,1,0,0,0"},
+            {"a right press below the step goes to zero", "[Step]\nCounter1=5",
+             "09:00:00;start;c1;set 1 3;u1;close" + next, "", "2024-01-01:0,0,0,0,0"},
+            {"--by K whatever the step", "[Step]\nCounter1=5",
+             "09:00:00;start;c1;b1 7;close" + next, "", "2024-01-01:12,0,0,0,0"},
+            {"a bad step is one", "[Step]\nCounter1=0\nCounter2=x\nCounter3=1001",
+             "09:00:00;start;c1;c2;c3;close" + next, "", "2024-01-01:1,1,1,0,0"},
+            {"a slip taken back", "",
+             "09:00:00;start;c1;c1;c2;z;close" + next, "", "2024-01-01:2,0,0,0,0"},
+            {"a set and a click taken back", "",
+             "09:00:00;start;c1;set 1 10;z;z;close" + next, "", "2024-01-01:0,0,0,0,0"},
+            {"a right press taken back", "[Step]\nCounter1=3",
+             "09:00:00;start;c1;c1;u1;z;close" + next, "", "2024-01-01:6,0,0,0,0"},
+            {"the dialog's OK is one change", "",
+             "09:00:00;start;c1;c2;dialog;ok 1 7 2 9;z;close" + next, "", "2024-01-01:1,1,0,0,0"},
+            {"nothing from before the turn", "",
+             "start;23:59:58;c1;+1d 00:00:01;tick;z;close" + next,
+             "2024-01-01:1,0,0,0,0 2024-01-02:0,0,0,0,0", "2024-01-02:1,0,0,0,0"},
+            {"the prompt's Yes", "",
+             "09:00:00;start;c1;c1;close;start;c1;close" + next, "", "2024-01-01:3,0,0,0,0"},
+            {"the prompt's No", "", "09:00:00;start;c1;c1;close;start no;c1;close" + next,
+             "2024-01-01:3,0,0,0,0", "2024-01-01:1,0,0,0,0"},
+            {"counted under the prompt, then the session ends", "",
+             "09:00:00;start;c1;close;prompt;c1;c2;end;start;close" + next,
+             "", "2024-01-01:2,1,0,0,0"},
+            {"counted under the prompt, then No", "",
+             "09:00:00;start;c1;close;prompt;c2;answer no;close" + next,
+             "2024-01-01:1,1,0,0,0", "2024-01-01:0,1,0,0,0"},
+            {"an undo asked behind a box after midnight", "",
+             "start;23:59:48;c1;c1;+1d 00:00:05;z@00:00:03;close" + next,
+             "2024-01-01:2,0,0,0,0 2024-01-02:0,0,0,0,0", "2024-01-02:2,0,0,0,0"},
+            {"held under Set before midnight, applied after", "",
+             "start;23:59:58;c1;dialog;+1d 00:00:03;c1@23:59:59;ok 1 2;tick;close" + next,
+             "2024-01-01:2,0,0,0,0 2024-01-02:0,0,0,0,0", "2024-01-02:2,0,0,0,0"},
+            {"a turn behind the open dialog, carried", "",
+             "start;23:59:50;c1;c1;dialog;+1d 00:00:05;ok 2 3;tick;c2;close" + next,
+             "2024-01-01:2,3,0,0,0 2024-01-02:0,1,0,0,0", "2024-01-02:2,4,0,0,0"},
+            {"a turn behind the open dialog, reset", reset,
+             "start;23:59:50;c1;c1;dialog;+1d 00:00:05;ok 2 3;tick;c2;close" + next,
+             "2024-01-01:2,3,0,0,0 2024-01-02:0,1,0,0,0", "2024-01-02:0,1,0,0,0"},
+        };
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("history");
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<int>("told");
+        QTest::addColumn<int>("corrections");
+        for (const Case &c : cases)
+            QTest::newRow(c.name) << c.options << c.steps
+                                  << (c.history.isEmpty() ? c.record : c.history).split(u' ')
+                                  << c.record << c.told << c.corrections;
     }
 
     void everyCountInExactlyOneDay()

@@ -156,31 +156,6 @@ private slots:
         QCOMPARE(days[1].targets, (std::array<int, 5>{9, 0, 0, 0, 0}));
     }
 
-    void whichLinesAreDays_data()
-    {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QDate>("date"); // invalid: no day's line, kept as it is
-        const QByteArray rest = ",\"a,\"\"b\"\"\",1,,0,,0,,0,,9,10";
-        QTest::addRow("a day") << "2023-12-09" + rest << QDate(2023, 12, 9);
-        QTest::addRow("slashes") << "2023/12/09" + rest << QDate();
-        QTest::addRow("no leading zero") << "2023-12-9" + rest << QDate();
-        QTest::addRow("no such day") << "2023-02-30" + rest << QDate();
-        QTest::addRow("a letter") << "2023-1a-09" + rest << QDate();
-        QTest::addRow("a field short") << QByteArray("2023-12-09,a,1,,0,,0,,0,,9") << QDate();
-    }
-
-    void whichLinesAreDays()
-    {
-        QFETCH(QByteArray, line);
-        QFETCH(QDate, date);
-        const QList<HistoryEntry> entries = parseHistory(line + "\r\n");
-        QCOMPARE(entries.size(), 1);
-        QCOMPARE(entries[0].bytes, line);
-        QCOMPARE(entries[0].day ? entries[0].day->date : QDate(), date);
-        if (date.isValid())
-            QCOMPARE(entries[0].day->titles[0], QStringLiteral("a,\"b\""));
-    }
-
     // A history a spreadsheet saved as UTF-16 is not added to: it stays byte
     // for byte, and the day goes to its dated copy, which the box names.
     void historyInAnotherEncodingIsLeftAlone()

@@ -15,49 +15,33 @@ class TestLanguage : public QObject
 private slots:
     void languageFollowsTheSession_data()
     {
-        QTest::addColumn<QByteArray>("language"); // LANGUAGE
-        QTest::addColumn<QByteArray>("lcAll");
-        QTest::addColumn<QByteArray>("lcMessages");
-        QTest::addColumn<QByteArray>("lang");
+        QTest::addColumn<QByteArrayList>("session"); // LANGUAGE, LC_ALL, LC_MESSAGES, LANG
         QTest::addColumn<bool>("english");
-        QTest::addRow("nothing set")
-            << QByteArray() << QByteArray() << QByteArray() << QByteArray() << false;
-        QTest::addRow("C") << QByteArray() << QByteArray("C") << QByteArray() << QByteArray()
-                           << false;
-        QTest::addRow("C.UTF-8") << QByteArray() << QByteArray("C.UTF-8") << QByteArray()
-                                 << QByteArray("en_US.UTF-8") << false;
-        QTest::addRow("POSIX") << QByteArray() << QByteArray() << QByteArray()
-                               << QByteArray("POSIX") << false;
-        QTest::addRow("ja_JP.UTF-8")
-            << QByteArray() << QByteArray() << QByteArray() << QByteArray("ja_JP.UTF-8") << false;
-        QTest::addRow("en_US.UTF-8")
-            << QByteArray() << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8") << true;
-        QTest::addRow("de_DE@euro")
-            << QByteArray() << QByteArray() << QByteArray() << QByteArray("de_DE@euro") << true;
-        QTest::addRow("LANGUAGE=en over C")
-            << QByteArray("en") << QByteArray("C") << QByteArray() << QByteArray() << true;
-        QTest::addRow("LANGUAGE=ja over en") << QByteArray("ja:en") << QByteArray() << QByteArray()
-                                             << QByteArray("en_GB.UTF-8") << false;
-        QTest::addRow("LANGUAGE, its first") << QByteArray("fr:ja") << QByteArray() << QByteArray()
-                                             << QByteArray("ja_JP.UTF-8") << true;
-        QTest::addRow("LANGUAGE empty")
-            << QByteArray("") << QByteArray() << QByteArray() << QByteArray("en_GB.UTF-8") << true;
-        QTest::addRow("LC_ALL over LANG")
-            << QByteArray() << QByteArray("ja_JP.UTF-8") << QByteArray("en_US.UTF-8")
-            << QByteArray("en_US.UTF-8") << false;
-        QTest::addRow("LC_MESSAGES over LANG")
-            << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8")
-            << QByteArray("ja_JP.UTF-8") << true;
+        // A null value is a variable that is not set.
+        const auto row = [](const char *name, QByteArrayList session, bool english) {
+            QTest::newRow(name) << session << english;
+        };
+        const QByteArray unset;
+        row("nothing set", {unset, unset, unset, unset}, false);
+        row("C", {unset, "C", unset, unset}, false);
+        row("C.UTF-8", {unset, "C.UTF-8", unset, "en_US.UTF-8"}, false);
+        row("POSIX", {unset, unset, unset, "POSIX"}, false);
+        row("ja_JP.UTF-8", {unset, unset, unset, "ja_JP.UTF-8"}, false);
+        row("en_US.UTF-8", {unset, unset, unset, "en_US.UTF-8"}, true);
+        row("de_DE@euro", {unset, unset, unset, "de_DE@euro"}, true);
+        row("LANGUAGE=en over C", {"en", "C", unset, unset}, true);
+        row("LANGUAGE=ja over en", {"ja:en", unset, unset, "en_GB.UTF-8"}, false);
+        row("LANGUAGE, its first", {"fr:ja", unset, unset, "ja_JP.UTF-8"}, true);
+        row("LANGUAGE empty", {"", unset, unset, "en_GB.UTF-8"}, true);
+        row("LC_ALL over LANG", {unset, "ja_JP.UTF-8", "en_US.UTF-8", "en_US.UTF-8"}, false);
+        row("LC_MESSAGES over LANG", {unset, unset, "en_US.UTF-8", "ja_JP.UTF-8"}, true);
     }
 
     void languageFollowsTheSession()
     {
-        QFETCH(QByteArray, language);
-        QFETCH(QByteArray, lcAll);
-        QFETCH(QByteArray, lcMessages);
-        QFETCH(QByteArray, lang);
-        QFETCH(bool, english);
-        QCOMPARE(languageFrom(language, lcAll, lcMessages, lang) == Language::English, english);
+        QFETCH(QByteArrayList, session);
+        QTEST(languageFrom(session[0], session[1], session[2], session[3]) == Language::English,
+              "english");
     }
 
     // Every text has its English, and none of it is left in Japanese; the

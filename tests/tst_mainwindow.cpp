@@ -153,18 +153,6 @@ private slots:
         QCOMPARE(menuShown.count(), 0);
     }
 
-    void spaceOrEnterOnFocusedButtonCounts()
-    {
-        frmMain &w = *m_form;
-        w.show();
-        w.activateWindow();
-        test::cmdC(w, 3)->setFocus();
-        QTest::keyClick(test::cmdC(w, 3), Qt::Key_Space);
-        QCOMPARE(m().gCount(3), int16_t(1));
-        QTest::keyClick(test::cmdC(w, 3), Qt::Key_Return);
-        QCOMPARE(m().gCount(3), int16_t(2));
-    }
-
     void labelColourRule_data()
     {
         QTest::addColumn<int>("count");

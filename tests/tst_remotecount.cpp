@@ -349,20 +349,13 @@ private slots:
         QTest::addColumn<bool>("tempPlanted"); // TMPDIR/zentova-UID made by another account
         QTest::addColumn<QString>("cache");    // "there", "missing" (no ~/.cache yet), "planted"
         QTest::addColumn<QString>("chosen");   // "session", "temp", "cache" or "" for none
-        QTest::addRow("the session's own") << "own" << false << "there"
-                                           << "session";
-        QTest::addRow("the session's open to others") << "open" << false << "there"
-                                                      << "temp";
-        QTest::addRow("the session's a link") << "link" << false << "there"
-                                              << "temp";
-        QTest::addRow("too long for a socket") << "long" << false << "there"
-                                               << "temp";
-        QTest::addRow("unset, the temporary one planted") << "" << true << "there"
-                                                          << "cache";
-        QTest::addRow("no cache folder yet") << "" << true << "missing"
-                                             << "cache";
-        QTest::addRow("none to be had") << "" << true << "planted"
-                                        << "";
+        QTest::addRow("the session's own") << "own" << false << "there" << "session";
+        QTest::addRow("the session's open to others") << "open" << false << "there" << "temp";
+        QTest::addRow("the session's a link") << "link" << false << "there" << "temp";
+        QTest::addRow("too long for a socket") << "long" << false << "there" << "temp";
+        QTest::addRow("unset, the temporary one planted") << "" << true << "there" << "cache";
+        QTest::addRow("no cache folder yet") << "" << true << "missing" << "cache";
+        QTest::addRow("none to be had") << "" << true << "planted" << "";
     }
 
     void socketFolder()

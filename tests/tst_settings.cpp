@@ -133,14 +133,10 @@ private slots:
         QTest::addColumn<int>("backspaces");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("applied");
-        QTest::addRow("typing stops at five") << "" << 0 << "来客対応中です"
-                                              << "来客対応中";
-        QTest::addRow("longer stored title kept by an untouched OK") << "ABCDEFG" << 0 << ""
-                                                                     << "ABCDEFG";
-        QTest::addRow("shortened, it never grows again") << "ABCDEFG" << 1 << "XY"
-                                                         << "ABCDEF";
-        QTest::addRow("shortened to five, typing goes on") << "ABCDEFG" << 3 << "XY"
-                                                           << "ABCDX";
+        QTest::addRow("typing stops at five") << "" << 0 << "来客対応中です" << "来客対応中";
+        QTest::addRow("a longer title kept by an untouched OK") << "ABCDEFG" << 0 << "" << "ABCDEFG";
+        QTest::addRow("shortened, it never grows again") << "ABCDEFG" << 1 << "XY" << "ABCDEF";
+        QTest::addRow("shortened to five, typing goes on") << "ABCDEFG" << 3 << "XY" << "ABCDX";
     }
 
     void titleLimitIsForTypingOnly()
