@@ -58,7 +58,13 @@ start() { # start NAME -> sets map_ms and pid
   started_dir=$dir
   mkdir -p "$dir"
   cp "$BUILD/$2" "$dir/"
-  [ "$2" = zentova ] && cp "$BUILD/zentova_strip.so" "$dir/"
+  if [ "$2" = zentova ]; then
+    cp "$BUILD/zentova_strip.so" "$dir/"
+    # Counter 1 titled "A" (a command counts only a counter on the strip),
+    # no day yet: the start has nothing to offer back or to keep.
+    printf '\0\0\0\0\0\0\0\0\0\0\1\0A\0\0\0\0\0\0\0\0\1\0000\1\0000\0\0\0\0\0\0\0\0\0\0\0\0' \
+      >"$dir/Countdata.dat"
+  fi
   local out
   out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/$2")
   map_ms=$(echo "$out" | awk '{print $2}')

@@ -186,7 +186,8 @@ private slots:
         // Countdata.dat linked into a folder that does not exist: that folder
         // cannot hold the lock, as a file system without locks cannot.
         QVERIFY(QFile::link(m_sandbox->path("gone/counts.dat"), m_sandbox->path("Countdata.dat")));
-        CountServer live([](const CountRequest &) { return true; }, [] { return false; }); // a copy that runs there
+        // A copy that runs there.
+        CountServer live([](const CountRequest &) { return CountOutcome::Done; }, [] { return false; });
         QVERIFY(live.listen(m_sandbox->folder()));
         Session second;
         QCOMPARE(second.start(), Session::Start::AlreadyRunning);
@@ -195,6 +196,9 @@ private slots:
 
     void countsAcceptedWhileABoxWaitsAreStoredWhenTheRunEnds()
     {
+        CountRecord titled;
+        titled.Title[2] = QStringLiteral("C");
+        writeRecordFile(countDataPath(), titled);
         Session session;
         QCOMPARE(session.start(), Session::Start::Running);
         QSignalSpy finished(&session, &Session::finished);

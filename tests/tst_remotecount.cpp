@@ -78,6 +78,8 @@ private slots:
         m_sandbox = std::make_unique<test::Sandbox>();
         m_form = std::make_unique<frmMain>(m());
         m_form->load();
+        for (int i = 0; i < CounterCount; ++i) // a command counts only a counter in use
+            m().setTitle(i, QStringLiteral("T%1").arg(i + 1));
         startServer();
     }
 
@@ -120,7 +122,7 @@ private slots:
     void focusFromTheCommandLine()
     {
         QCOMPARE(countRequestLine(*parseCountRequestLine("focus\n")), QByteArray("focus\n"));
-        m().setTitle(1, QStringLiteral("電話"));
+        m().setTitle(0, QString());
         ShowCounterFrames(m().titles(), *m_form);
         m_form->show();
         QWidget other;
@@ -206,6 +208,55 @@ private slots:
         QTRY_COMPARE(m().gCount(2), int16_t(0));
     }
 
+    // A count that is not made is answered with why, at once, box or no
+    // box, and opens no box on the strip.
+    void refusalsSayWhyAndOpenNoBox_data()
+    {
+        QTest::addColumn<QString>("request"); // "count N [by K]", "undo"
+        QTest::addColumn<int>("before");      // counter 1's count; -1: no title
+        QTest::addColumn<bool>("boxOpen");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("after");
+        for (const bool box : {false, true}) {
+            const char *under = box ? ", a box open" : "";
+            QTest::addRow("no title%s", under) << "count 1" << -1 << box << 4 << 0;
+            QTest::addRow("at 32767%s", under) << "count 1" << 32767 << box << 5 << 32767;
+            QTest::addRow("by 1000 past 32767%s", under) << "count 1 by 1000" << 32000 << box << 5
+                                                         << 32000;
+            QTest::addRow("nothing to take back%s", under) << "undo" << 0 << box << 1 << 0;
+        }
+        QTest::addRow("by 1000 up to 32767") << "count 1 by 1000" << 31767 << false << 0 << 32767;
+        QTest::addRow("down at 32767") << "uncount 1" << 32767 << false << 0 << 32766;
+    }
+
+    void refusalsSayWhyAndOpenNoBox()
+    {
+        QFETCH(QString, request);
+        QFETCH(int, before);
+        QFETCH(bool, boxOpen);
+        QFETCH(int, status);
+        QFETCH(int, after);
+        if (before < 0)
+            m().setTitle(0, QString());
+        else
+            m().setCount(0, int16_t(before));
+        const auto line = parseCountRequestLine(request.toLatin1() + '\n');
+        QVERIFY(line);
+        QDialog box(m_form.get());
+        box.setModal(true);
+        if (boxOpen)
+            box.show();
+        QString said;
+        QCOMPARE(sendRequest(*line, &said), status);
+        box.close();
+        QTRY_COMPARE(m_server->pendingCount(), 0);
+        QCOMPARE(int(m().gCount(0)), after);
+        QVERIFY(m_sandbox->boxes.calls.isEmpty());
+        QCOMPARE(said.isEmpty(), status == 0);
+        if (status != 0)
+            QVERIFY2(said.contains(request == "undo" ? "取り消す" : "数えません"), qPrintable(said));
+    }
+
     void requestLinesOfNoOtherForm_data()
     {
         QTest::addColumn<QByteArray>("line");
@@ -236,7 +287,6 @@ private slots:
         // at zero and the result would be 1.
         QTRY_COMPARE(m().gCount(0), int16_t(2));
         QCOMPARE(m_server->pendingCount(), 0); // none left to apply twice
-        // Counted as a click is, though the counter is not in use.
         QCOMPARE(test::lblC(*m_form, 0)->caption(), QStringLiteral("2"));
     }
 
@@ -420,7 +470,8 @@ private slots:
         m_server.reset();
         const QString path = countSocketPath(m_sandbox->folder());
         QVERIFY(QDir().mkdir(path));
-        CountServer server([](const CountRequest &) { return true; }, [] { return false; });
+        CountServer server([](const CountRequest &) { return CountOutcome::Done; },
+                           [] { return false; });
         QVERIFY(!server.listen(m_sandbox->folder()));
         QString error;
         QCOMPARE(sendCountRequest(m_sandbox->folder(), CountRequest{0, 1}, &error), 3);

@@ -28,7 +28,8 @@ Zentova: その日の処理件数を数える、常に手前に表示される�
   --focus        起動中の Zentova の帯にキーボードを渡します。
 
 終了状態: 0 受け付けた、1 取り消すものがない（--undo）、2 引数の誤り、
-3 Zentova が起動していない（または終了中）。
+3 Zentova が起動していない（または終了中）、4 項目名のないカウンター、
+5 32767 を超える。
 詳しくは man zentova。
 </source>
         <translation>Usage: zentova [options]
@@ -44,7 +45,8 @@ Options:
   --focus        Gives the running Zentova's strip the keyboard.
 
 Exit status: 0 accepted, 1 nothing to take back (--undo), 2 wrong arguments,
-3 Zentova is not running (or is closing).
+3 Zentova is not running (or is closing), 4 the counter has no title,
+5 past 32767.
 See man zentova.
 </translation>
     </message>
@@ -135,6 +137,14 @@ See man zentova.
     <message>
         <source>取り消すものがありません (nothing to take back).</source>
         <translation>Nothing to take back.</translation>
+    </message>
+    <message>
+        <source>%1 番目の項目には項目名がないので数えません (counter %1 has no title; nothing was counted).</source>
+        <translation>Counter %1 has no title, so nothing was counted.</translation>
+    </message>
+    <message>
+        <source>%1 番目の項目は 32767 を超えるので数えません (counter %1 would pass 32767; nothing was counted).</source>
+        <translation>Counter %1 would pass 32767, so nothing was counted.</translation>
     </message>
     <message>
         <source>Zentova は終了するところです (Zentova is closing).</source>

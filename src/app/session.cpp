@@ -35,20 +35,53 @@ namespace
 Session *g_running = nullptr;
 } // namespace
 
+namespace
+{
+
+CountOutcome outcomeOf(CounterModel::Refusal refusal)
+{
+    switch (refusal) {
+    case CounterModel::Refusal::Untitled:
+        return CountOutcome::Untitled;
+    case CounterModel::Refusal::Limit:
+        return CountOutcome::Limit;
+    case CounterModel::Refusal::None:
+        break;
+    }
+    return CountOutcome::Done;
+}
+
+CountOutcome applyCountRequest(frmMain &form, const CountRequest &r)
+{
+    if (r.undo)
+        return form.undo(r.at) ? CountOutcome::Done : CountOutcome::Nothing;
+    if (r.focus) {
+        form.takeKeyboard();
+        return CountOutcome::Done;
+    }
+    // A click that waited for a box is a click: at the limit it says so.
+    if (r.fromStrip) {
+        form.countFromOutside(r.counter, r.delta, r.at, r.by);
+        return CountOutcome::Done;
+    }
+    return outcomeOf(form.countRequested(r.counter, r.delta, r.at, r.by));
+}
+
+} // namespace
+
 std::unique_ptr<CountServer> countServerFor(frmMain *form)
 {
     return std::make_unique<CountServer>(
+        [form](const CountRequest &r) { return applyCountRequest(*form, r); },
+        [] { return QApplication::activeModalWidget() != nullptr; },
         [form](const CountRequest &r) {
+            const CounterModel &model = form->model();
             if (r.undo)
-                return form->undo(r.at);
-            if (r.focus) {
-                form->takeKeyboard();
-                return true;
-            }
-            form->countFromOutside(r.counter, r.delta, r.at, r.by);
-            return true;
-        },
-        [] { return QApplication::activeModalWidget() != nullptr; });
+                return model.canUndo() ? CountOutcome::Done : CountOutcome::Nothing;
+            if (r.focus || r.fromStrip)
+                return CountOutcome::Done;
+            return outcomeOf(model.refusal(r.counter, r.delta, r.by));
+        });
 }
 
 Session::Session() = default;
@@ -140,7 +173,7 @@ void Session::wireParts()
     m_counts = countServerFor(m_form.get());
     m_counts->listen(dataFolder());
     connect(m_form.get(), &frmMain::countWaits, this, [this](int index, int delta) {
-        m_counts->enqueue({.counter = index, .delta = delta});
+        m_counts->enqueue({.counter = index, .delta = delta, .fromStrip = true});
     });
     // Counts answered "accepted" while a box held them reach the day before
     // it is totalled and stored; later ones are told the strip is closing.
@@ -225,10 +258,7 @@ void Session::applyWaitingCounts()
     if (!m_counts || !m_form)
         return;
     for (const CountRequest &request : m_counts->takePending())
-        if (request.undo)
-            m_form->undo();
-        else
-            m_form->countFromOutside(request.counter, request.delta, request.at, request.by);
+        applyCountRequest(*m_form, request);
 }
 
 void Session::storeAtExit()

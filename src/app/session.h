@@ -22,7 +22,9 @@ class WindowDestroyedWatch;
 
 // The count server wired to `form`: a request counts as a click or a right
 // press on its counter, an undo as the strip's; requests wait while a box
-// or a dialog is open.
+// or a dialog is open. A command's count is never made, and never opens a
+// box, where the counter has no title or would pass 32767: its caller is
+// told why.
 std::unique_ptr<CountServer> countServerFor(frmMain *form);
 
 class Session : public QObject

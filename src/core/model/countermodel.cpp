@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <limits>
 #include <QScopedValueRollback>
 #include <algorithm>
 
@@ -233,6 +234,16 @@ void CounterModel::count(int index, int delta, const QDateTime &at, int by)
         // to zero: nothing of it is work.
         change(index, 0, LogKind::Count, w, when, 0);
     }
+}
+
+CounterModel::Refusal CounterModel::refusal(int index, int delta, int by) const
+{
+    if (m_titles(index).isEmpty())
+        return Refusal::Untitled;
+    const int step = by > 0 ? by : m_options.steps[size_t(index)];
+    if (delta > 0 && m_counts(index) + step > std::numeric_limits<int16_t>::max())
+        return Refusal::Limit;
+    return Refusal::None;
 }
 
 void CounterModel::setCount(int index, int16_t value, LogKind kind, const QDateTime &at)

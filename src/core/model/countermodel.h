@@ -95,6 +95,11 @@ public:
     // given, `--count N --by K`), -1 takes the step away and never goes
     // below zero. Held changes pass the time they were accepted.
     void count(int index, int delta, const QDateTime &at = {}, int by = 0);
+    // Why a count asked from outside the strip (`--count`) is not made: a
+    // counter with no title is not on the strip, and a count past 32767 is
+    // not made. A click or a key is never refused: the strip says why.
+    enum class Refusal { None, Untitled, Limit };
+    Refusal refusal(int index, int delta, int by = 0) const;
     // The settings dialog sets a count outright.
     void setCount(int index, int16_t value, LogKind kind = LogKind::Settings,
                   const QDateTime &at = {});

@@ -191,6 +191,21 @@ static QString unreachableReason(const QString &dataFolder, const QString &path,
                   .arg(path, QString::fromLocal8Bit(std::strerror(cause)));
 }
 
+const char *replyFor(CountOutcome outcome)
+{
+    switch (outcome) {
+    case CountOutcome::Nothing:
+        return NothingReply;
+    case CountOutcome::Untitled:
+        return UntitledReply;
+    case CountOutcome::Limit:
+        return LimitReply;
+    case CountOutcome::Done:
+        break;
+    }
+    return AcceptedReply;
+}
+
 int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error)
 {
     constexpr int kWaitMs = 1000;
@@ -231,6 +246,18 @@ int sendCountRequest(const QString &dataFolder, const CountRequest &request, QSt
     if (reply == NothingReply) {
         *error = translate("Command", "取り消すものがありません (nothing to take back).");
         return 1;
+    }
+    if (reply == UntitledReply) {
+        *error = translate("Command", "%1 番目の項目には項目名がないので数えません (counter %1 "
+                                      "has no title; nothing was counted).")
+                     .arg(request.counter + 1);
+        return 4;
+    }
+    if (reply == LimitReply) {
+        *error = translate("Command", "%1 番目の項目は 32767 を超えるので数えません (counter %1 "
+                                      "would pass 32767; nothing was counted).")
+                     .arg(request.counter + 1);
+        return 5;
     }
     *error = reply == EndingReply
                  ? translate("Command", "Zentova は終了するところです (Zentova is closing).")

@@ -23,6 +23,15 @@ struct CountRequest {
     int by = 0;        // `--by K`: K instead of the counter's step
     bool undo = false; // `--undo`: the day's last change taken back instead
     bool focus = false; // `--focus`: the strip given the keyboard instead
+    bool fromStrip = false; // a click on the strip that waited for a box, not a command
+};
+
+// What became of a request, as the running copy answers it.
+enum class CountOutcome {
+    Done,     // counted, taken back, or the keyboard given
+    Nothing,  // `--undo` with nothing to take back
+    Untitled, // the counter has no title: it is not on the strip
+    Limit,    // the count would pass 32767
 };
 
 // The folder the sockets go in, which only the user can enter, so that no
@@ -47,13 +56,18 @@ constexpr int MaxRequestBytes = 24;
 inline constexpr char AcceptedReply[] = "ok\n";
 inline constexpr char EndingReply[] = "ending\n";
 inline constexpr char NothingReply[] = "none\n"; // `--undo` with nothing to take back
+inline constexpr char UntitledReply[] = "untitled\n";
+inline constexpr char LimitReply[] = "limit\n";
+const char *replyFor(CountOutcome outcome);
 
 // Whether a live copy listens for `dataFolder` (a socket left by a killed
 // copy refuses the connection).
 bool countSocketAnswers(const QString &dataFolder);
 
 // Hands the request to the running copy and waits for its answer (a second
-// at most). 0: taken; 3: no copy runs, or it is ending; `error` says which.
+// at most). 0: taken; 1: nothing to take back; 3: no copy runs, or it is
+// ending; 4: the counter has no title; 5: the count would pass 32767.
+// `error` says which.
 int sendCountRequest(const QString &dataFolder, const CountRequest &request, QString *error);
 
 } // namespace zentova

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QScopedValueRollback>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <sys/socket.h>
@@ -24,8 +25,8 @@ struct CountServer::Peer {
     std::unique_ptr<QTimer> timeout;
 };
 
-CountServer::CountServer(Apply apply, Blocked blocked)
-    : m_apply(std::move(apply)), m_blocked(std::move(blocked))
+CountServer::CountServer(Apply apply, Blocked blocked, Judge judge)
+    : m_apply(std::move(apply)), m_blocked(std::move(blocked)), m_judge(std::move(judge))
 {
     // Only while requests wait for a box to close.
     m_retry.setInterval(50);
@@ -180,32 +181,54 @@ void CountServer::readFrom(Peer *peer)
     }
     // A caller that gave up waiting (the strip was stopped, or busy) has told
     // its user the count failed and closed its end: the count must not
-    // happen after all. Nor does one whose caller cannot be told it did.
+    // happen after all. Nor does one that must wait and whose caller cannot
+    // be told it was taken.
     char next = 0;
     if (::recv(peer->fd, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0) {
         drop(peer);
         return;
     }
-    const bool accepted = !refusing();
-    // An undo with nothing waiting before it and no box open is done at
-    // once, so that its caller hears whether there was anything to take
-    // back; under a box it waits, as a count does, and is accepted.
-    if (accepted && request->undo && m_ready && m_pending.isEmpty() &&
-        !m_blocked()) {
-        const char *said = m_apply(*request) ? AcceptedReply : NothingReply;
-        ::send(peer->fd, said, std::strlen(said), MSG_NOSIGNAL);
-        drop(peer);
+    answer(peer, *request);
+    drop(peer);
+}
+
+void CountServer::answer(Peer *peer, const CountRequest &request)
+{
+    const auto say = [peer](const char *reply) {
+        return ::send(peer->fd, reply, std::strlen(reply), MSG_NOSIGNAL) ==
+               ssize_t(std::strlen(reply));
+    };
+    if (refusing()) {
+        say(EndingReply);
         return;
     }
-    const char *reply = accepted ? AcceptedReply : EndingReply;
-    const bool told =
-        ::send(peer->fd, reply, std::strlen(reply), MSG_NOSIGNAL) == ssize_t(std::strlen(reply));
-    if (accepted && told) {
-        m_pending.append(*request);
-        m_pending.last().at = Now(); // it belongs to the day it was accepted in
+    CountRequest now = request;
+    now.at = Now(); // it belongs to the day it was asked in
+    // With nothing before it and no box open it is applied at once, and its
+    // caller hears what came of it.
+    if (m_ready && m_pending.isEmpty() && !m_blocked()) {
+        const QScopedValueRollback applying(m_applying, true);
+        say(replyFor(m_apply(now)));
+        return;
+    }
+    const CountOutcome outcome = judge(now);
+    if (outcome != CountOutcome::Done) {
+        say(replyFor(outcome));
+        return;
+    }
+    if (say(AcceptedReply)) {
+        m_pending.append(now);
         QTimer::singleShot(0, this, &CountServer::applyPending);
     }
-    drop(peer);
+}
+
+CountOutcome CountServer::judge(const CountRequest &request) const
+{
+    // An undo behind a count that waits takes that count back.
+    if (request.undo && std::any_of(m_pending.begin(), m_pending.end(),
+                                    [](const CountRequest &r) { return !r.undo && !r.focus; }))
+        return CountOutcome::Done;
+    return m_judge ? m_judge(request) : CountOutcome::Done;
 }
 
 void CountServer::enqueue(const CountRequest &request)

@@ -1,7 +1,9 @@
 // The running copy's end of `zentova --count N`: requests from the local
 // socket are handed on in the order they came (the strip applies each as a
-// click or a right press on that counter's button). While a box or the
-// settings dialog is open they wait, and are handed on when it closes.
+// click or a right press on that counter's button), and each caller is told
+// what came of its request once it is applied. While a box or the settings
+// dialog is open they wait, and are handed on when it closes; their callers
+// are told at once that they were taken, or why not.
 #pragma once
 
 #include "core/remote/countchannel.h"
@@ -24,12 +26,15 @@ class CountServer : public QObject
 {
     Q_OBJECT
 public:
-    // Applies a request; false where it did nothing (an undo with nothing
-    // to take back).
-    using Apply = std::function<bool(const CountRequest &)>;
+    // Applies a request, and says what became of it.
+    using Apply = std::function<CountOutcome(const CountRequest &)>;
     // Whether a box or a dialog holds the strip now (requests then wait).
     using Blocked = std::function<bool()>;
-    CountServer(Apply apply, Blocked blocked);
+    // What applying a request now would come to, without applying it: a
+    // request that must wait for a box is judged as it comes, so that its
+    // caller hears of a refusal at once. None: every request is taken.
+    using Judge = std::function<CountOutcome(const CountRequest &)>;
+    CountServer(Apply apply, Blocked blocked, Judge judge = {});
     ~CountServer() override;
 
     // Listens for `dataFolder`. Only the holder of the folder's lock may call
@@ -58,12 +63,15 @@ private:
     void accept();
     void acceptPeer(int fd);
     void readFrom(Peer *peer);
+    void answer(Peer *peer, const CountRequest &request);
+    CountOutcome judge(const CountRequest &request) const;
     void drop(Peer *peer);
     void applyPending();
     bool refusing() const;
 
     Apply m_apply;
     Blocked m_blocked;
+    Judge m_judge;
     int m_listener = -1;
     QString m_path;
     QSocketNotifier *m_notifier = nullptr;

@@ -474,6 +474,21 @@ void frmMain::countFromOutside(int index, int delta, const QDateTime &at, int by
     emit stateChanged();
 }
 
+CounterModel::Refusal frmMain::countRequested(int index, int delta, const QDateTime &at, int by)
+{
+    auto refused = CounterModel::Refusal::None;
+    trap([&] {
+        // The day it was asked in is passed first: a count after the turn
+        // is judged against the new day's counts.
+        m_model.passTurn(at.isValid() ? at : Now());
+        refused = m_model.refusal(index, delta, by);
+        if (refused == CounterModel::Refusal::None)
+            m_model.count(index, delta, at, by);
+    });
+    emit stateChanged();
+    return refused;
+}
+
 void frmMain::popUpMenuFromKeyboard()
 {
     const QWidget *from = focusWidget() ? focusWidget() : this;

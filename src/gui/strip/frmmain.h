@@ -49,6 +49,11 @@ public:
     // step). A count held while a box was open passes the time it was
     // accepted.
     void countFromOutside(int index, int delta, const QDateTime &at = {}, int by = 0);
+    // A count asked by `zentova --count`: made as countFromOutside makes it,
+    // unless the model refuses it (no title, past 32767), which opens no box
+    // here: the command tells its caller.
+    CounterModel::Refusal countRequested(int index, int delta, const QDateTime &at, int by);
+    const CounterModel &model() const { return m_model; }
     // Once shown at the start: the strip has the keyboard, as a new window
     // has (a click on it later leaves the keyboard where it is).
     void takeKeyboardAtStart();
