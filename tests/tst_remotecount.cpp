@@ -257,6 +257,21 @@ private slots:
             QVERIFY2(said.contains(request == "undo" ? "取り消す" : "数えません"), qPrintable(said));
     }
 
+    // An undo asked behind a box after the day turned finds nothing of the
+    // day before, and says so at once.
+    void undoAskedAfterTheTurnFindsNothing()
+    {
+        QCOMPARE(send(2, 1), 0);
+        m_sandbox->clock.set(QDateTime(m().openDay().end.addSecs(5)));
+        QDialog box(m_form.get());
+        box.setModal(true);
+        box.show();
+        QCOMPARE(sendUndo(), 1);
+        box.close();
+        QTRY_COMPARE(m_server->pendingCount(), 0);
+        QCOMPARE(m().gCount(2), int16_t(1));
+    }
+
     void requestLinesOfNoOtherForm_data()
     {
         QTest::addColumn<QByteArray>("line");

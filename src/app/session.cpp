@@ -77,7 +77,7 @@ std::unique_ptr<CountServer> countServerFor(frmMain *form)
         [form](const CountRequest &r) {
             const CounterModel &model = form->model();
             if (r.undo)
-                return model.canUndo() ? CountOutcome::Done : CountOutcome::Nothing;
+                return model.canUndoAt(r.at) ? CountOutcome::Done : CountOutcome::Nothing;
             if (r.focus || r.fromStrip)
                 return CountOutcome::Done;
             return outcomeOf(model.refusal(r.counter, r.delta, r.by));

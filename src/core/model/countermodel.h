@@ -111,6 +111,12 @@ public:
     void beginChanges();
     void endChanges();
     bool canUndo() const { return !m_undo.isEmpty(); }
+    // Whether an undo asked at `at` would find something: one asked after
+    // the turn finds nothing of the day before.
+    bool canUndoAt(const QDateTime &at) const
+    {
+        return canUndo() && (!m_open.isValid() || at < m_open.end);
+    }
     // What undo() would take back, as the menu says it: 電話 +1 (14:03).
     QString undoLabel() const;
     // False where there is nothing to take back. An undo that waited (behind
