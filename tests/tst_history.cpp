@@ -1,6 +1,7 @@
 // Finished days: the record of an earlier day kept as its line in
 // history.csv (or as a dated copy), and the history window's range, totals,
 // clipboard text and CSV.
+#include "core/base/csv.h"
 #include "core/history/history.h"
 #include "core/state/autosave.h"
 #include "core/state/countdata.h"
@@ -20,6 +21,10 @@
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTableView>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -32,6 +37,21 @@ QList<HistoryDay> shownRows(const HistoryWindow &window)
 {
     const auto days = window.shownDays();
     return QList<HistoryDay>(days.begin(), days.end());
+}
+
+// A saved CSV read back as the table it holds, a tab between cells.
+QStringList savedTable(const QByteArray &csv)
+{
+    QStringList rows;
+    if (!csv.startsWith("\xEF\xBB\xBF"))
+        return {"no byte-order mark"};
+    for (const QList<QByteArray> &record : csvRecords(csv.mid(3))) {
+        QStringList cells;
+        for (const QByteArray &field : record)
+            cells << QString::fromUtf8(field);
+        rows << cells.join(u'\t');
+    }
+    return rows;
 }
 
 // The sandbox's clock stands on 2024-01-01 (day 45292).
@@ -282,10 +302,9 @@ private slots:
                                    lines.last().mid(lines.last().indexOf(u'\t')));
         QVERIFY(lines.last().endsWith(QStringLiteral("\t%1").arg(total)));
 
+        // Saved, what is seen: the same table.
         window.saveShownRows(m_sandbox->path("export.csv"));
-        QList<HistoryDay> saved = historyDays(m_sandbox->readFile("export.csv"));
-        std::reverse(saved.begin(), saved.end());
-        QCOMPARE(saved, shownRows(window));
+        QCOMPARE(savedTable(m_sandbox->readFile("export.csv")), lines);
 
         // Today's row follows the strip wherever it stands.
         const int today = int(dates.indexOf("2024-01-01"));
@@ -323,6 +342,7 @@ private slots:
     {
         HistoryDay day = dayOfRecord(dayRecord(kToday - 1));
         day.titles = std::array<QString, CounterCount>{"=1+2", "+3-1", "-4+5", "@SUM(1)", "\tx"};
+        day.counts[1] = -7; // a number all the same
         const QByteArray stored = historyFileText({day});
         m_sandbox->writeFile("history.csv", stored);
         for (int i = 0; i < CounterCount; ++i)
@@ -333,8 +353,24 @@ private slots:
         const QString defused = "日付\t'=1+2\t'+3-1\t'-4+5\t'@SUM(1)\t' x\t合計\n";
         QVERIFY2(window.clipboardText().startsWith(defused), qPrintable(window.clipboardText()));
         window.saveShownRows(m_sandbox->path("export.csv"));
-        QVERIFY(
-            m_sandbox->readFile("export.csv").contains("'=1+2,12,'+3-1,7,'-4+5,100,'@SUM(1),3"));
+        QVERIFY(window.clipboardText().contains("\t12\t-7\t100\t"));
+        QVERIFY2(m_sandbox->readFile("export.csv").contains("'=1+2,'+3-1,'-4+5,'@SUM(1),'\tx,"),
+                 m_sandbox->readFile("export.csv").constData());
+        QVERIFY(m_sandbox->readFile("export.csv").contains(",12,-7,100,"));
+
+        // Saved in the user's documents, named and headed after its range.
+        QTimer::singleShot(0, &window, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), "CSV で保存: " + window.rangeHeading());
+            const QString documents =
+                QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+            QCOMPARE(dialog->selectedFiles().value(0),
+                     (QFileInfo(documents).isDir() ? documents : QDir::homePath()) +
+                         "/zentova-2023-12-31_2024-01-01.csv");
+            dialog->reject();
+        });
+        window.findChild<QPushButton *>("saveButton")->click();
         QCOMPARE(m_sandbox->readFile("history.csv"), stored); // the history keeps its own
     }
 
@@ -394,9 +430,8 @@ private slots:
         });
         QCOMPARE(::chmod(QFile::encodeName(m_sandbox->folder()).constData(), 0700), 0);
         QCOMPARE(status, 0);
-        QList<HistoryDay> saved = historyDays(m_sandbox->readFile("shared/export.csv"));
-        std::reverse(saved.begin(), saved.end());
-        QCOMPARE(saved, shownRows(window));
+        QCOMPARE(savedTable(m_sandbox->readFile("shared/export.csv")).join(u'\n') + u'\n',
+                 window.clipboardText());
     }
 
 private:

@@ -285,8 +285,8 @@ The counts are kept in Countdata.dat; the log goes on from where it stopped once
         <translation>not UTF-8 text</translation>
     </message>
     <message>
-        <source>日付,項目1,件数1,項目2,件数2,項目3,件数3,項目4,件数4,項目5,件数5,合計,目標1,目標2,目標3,目標4,目標5</source>
-        <translation>Date,Title1,Count1,Title2,Count2,Title3,Count3,Title4,Count4,Title5,Count5,Total,Target1,Target2,Target3,Target4,Target5</translation>
+        <source>CSV で保存: %1</source>
+        <translation>Save as CSV: %1</translation>
     </message>
     <message>
         <source>履歴 (history.csv) に書き込めませんでした（%1）。

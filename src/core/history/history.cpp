@@ -355,12 +355,12 @@ QString defusedTitle(const QString &title)
     return !title.isEmpty() && starts.contains(title[0]) ? u'\'' + title : title;
 }
 
-QByteArray historyLine(const HistoryDay &day, Titles titles)
+QByteArray historyLine(const HistoryDay &day)
 {
     QByteArray line = day.date.toString(Qt::ISODate).toLatin1();
     for (int i = 0; i < CounterCount; ++i) {
         const QString &title = day.titles[size_t(i)];
-        line += ',' + csvField(titles == Titles::Defused ? defusedTitle(title) : title) + ',' +
+        line += ',' + csvField(title) + ',' +
                 QByteArray::number(day.counts[size_t(i)]);
     }
     line += ',' + QByteArray::number(day.total());
@@ -369,18 +369,30 @@ QByteArray historyLine(const HistoryDay &day, Titles titles)
     return line;
 }
 
-QByteArray exportHeader()
+QByteArray historyFileText(const QList<HistoryDay> &days)
 {
-    return translate("History", "日付,項目1,件数1,項目2,件数2,項目3,件数3,項目4,件数4,項目5,件数5,"
-                                "合計,目標1,目標2,目標3,目標4,目標5")
-        .toUtf8();
+    QByteArray out = kBom + historyHeader() + kLineEnd;
+    for (const HistoryDay &day : days)
+        out += historyLine(day) + kLineEnd;
+    return out;
 }
 
-QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles, const QByteArray &header)
+QString spreadsheetCell(const QString &cell)
 {
-    QByteArray out = kBom + (header.isEmpty() ? historyHeader() : header) + kLineEnd;
-    for (const HistoryDay &day : days)
-        out += historyLine(day, titles) + kLineEnd;
+    bool number = false;
+    cell.toLongLong(&number); // a count below zero stays a number
+    return number ? cell : defusedTitle(cell);
+}
+
+QByteArray spreadsheetText(const QList<QStringList> &rows)
+{
+    QByteArray out = kBom;
+    for (const QStringList &row : rows) {
+        QByteArrayList fields;
+        for (const QString &cell : row)
+            fields << csvField(spreadsheetCell(cell));
+        out += fields.join(',') + kLineEnd;
+    }
     return out;
 }
 

@@ -53,22 +53,22 @@ struct HistoryDay {
 // The header line, without its line end. A history begun before there were
 // targets has the shorter header of before, which the next write replaces.
 QByteArray historyHeader();
-// What the titles of an exported copy become: the history file keeps them as
-// they are; a copy for a spreadsheet (the saved CSV, the clipboard) defuses a
-// title a spreadsheet would take for a formula (=, +, -, @, a tab or a
-// carriage return first) with a leading apostrophe.
-enum class Titles { AsTheyAre, Defused };
+// A copy for a spreadsheet (the saved CSV, the clipboard) defuses a text a
+// spreadsheet would take for a formula (=, +, -, @, a tab or a carriage
+// return first) with a leading apostrophe; the history file keeps its titles
+// as they are.
 QString defusedTitle(const QString &title);
 
 // One day's line, without its line end.
-QByteArray historyLine(const HistoryDay &day, Titles titles = Titles::AsTheyAre);
-// The header of a copy for a spreadsheet, in the language shown: the same
-// columns as the history's own.
-QByteArray exportHeader();
-// The whole text of a history file holding `days` in the given order, under
-// `header` (the history's own where none is given).
-QByteArray historyFileText(const QList<HistoryDay> &days, Titles titles = Titles::AsTheyAre,
-                           const QByteArray &header = {});
+QByteArray historyLine(const HistoryDay &day);
+// The whole text of a history file holding `days` in the given order.
+QByteArray historyFileText(const QList<HistoryDay> &days);
+// A cell of a copy for a spreadsheet: a number as it is, any other text
+// defused.
+QString spreadsheetCell(const QString &cell);
+// A table of cells as a spreadsheet's CSV: UTF-8 with a byte-order mark,
+// CR LF, its cells as spreadsheetCell makes them.
+QByteArray spreadsheetText(const QList<QStringList> &rows);
 
 // A history file's records as they stand: each one's bytes, and the day it
 // holds where it is a day's line. The header and anything that is no day's

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -478,7 +479,8 @@ std::array<QString, CounterCount> HistoryWindow::chartedCounters() const
 void HistoryWindow::showCharts()
 {
     const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
-    const QDate oldest = m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
+    const QDate oldest =
+        m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
     const auto [first, last] = rangeDates(range, m_counters.openDay().day, oldest);
     const BarSpan span = barSpanFor(first, last);
     m_bars = chartBars(m_model.allDays(), first, last);
@@ -605,11 +607,17 @@ void HistoryWindow::chooseRow(const QModelIndex &index)
     showHours();
 }
 
-QString HistoryWindow::rangeHeading() const
+std::pair<QDate, QDate> HistoryWindow::shownRange() const
 {
     const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
-    const QDate oldest = m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
-    const auto [first, last] = rangeDates(range, m_counters.openDay().day, oldest);
+    const QDate oldest =
+        m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
+    return rangeDates(range, m_counters.openDay().day, oldest);
+}
+
+QString HistoryWindow::rangeHeading() const
+{
+    const auto [first, last] = shownRange();
     return translate("History", "%1（%2 〜 %3）")
         .arg(m_rangeBox->currentText(), first.toString(Qt::ISODate), last.toString(Qt::ISODate));
 }
@@ -684,7 +692,8 @@ void HistoryWindow::showRange()
     // The hours shown are of a day in the range: the newest with counts,
     // else the range's last.
     const HistoryRange range = HistoryRange(m_rangeBox->currentIndex());
-    const QDate oldest = m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
+    const QDate oldest =
+        m_model.allDays().isEmpty() ? m_counters.openDay().day : m_model.allDays().last().date;
     const auto [firstDay, lastDay] = rangeDates(range, m_counters.openDay().day, oldest);
     if (m_hoursDay.isValid() && (m_hoursDay < firstDay || m_hoursDay > lastDay)) {
         const auto days = shownDays();
@@ -715,36 +724,47 @@ void HistoryWindow::showTotals()
     m_totalsLabel->setText(text + translate("History", "　合計: %1").arg(all));
 }
 
-QString HistoryWindow::clipboardText() const
+QList<QStringList> HistoryWindow::shownTable() const
 {
     // The table as it is shown: its columns under their headings, its rows,
-    // and the range's totals; a title a spreadsheet would run is defused.
-    const auto clean = [](const QString &s) {
-        return defusedTitle(s).replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
-    };
+    // and the range's totals.
     QList<int> columns;
     for (int c = 0; c < kTableColumns; ++c) {
         if (!m_table->isColumnHidden(c))
             columns << c;
     }
-    QStringList cells;
+    QList<QStringList> rows{{}};
     for (int c : columns)
-        cells << clean(m_model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-    QString text = cells.join(u'\t') + u'\n';
+        rows[0] << m_model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     std::array<qint64, kTableColumns> sums{};
     for (int r = 0; r < m_model.rowCount(); ++r) {
-        cells.clear();
+        QStringList &cells = rows.emplace_back();
         for (int c : columns) {
-            cells << clean(m_model.index(r, c).data().toString());
+            cells << m_model.index(r, c).data().toString();
             if (c > 0)
                 sums[size_t(c)] += m_model.index(r, c).data().toLongLong();
         }
+    }
+    QStringList &total = rows.emplace_back(
+        translate("History", "期間の合計（%n 日）", nullptr, m_model.rowCount()));
+    for (int c : columns.mid(1))
+        total << QString::number(sums[size_t(c)]);
+    return rows;
+}
+
+QString HistoryWindow::clipboardText() const
+{
+    // A title a spreadsheet would run is defused; a tab or a line break in
+    // one would split its cell, and is a space.
+    QString text;
+    for (const QStringList &row : shownTable()) {
+        QStringList cells;
+        for (const QString &cell : row)
+            cells << spreadsheetCell(cell).replace(u'\t', u' ').replace(u'\r', u' ').replace(
+                u'\n', u' ');
         text += cells.join(u'\t') + u'\n';
     }
-    cells = QStringList{translate("History", "期間の合計（%n 日）", nullptr, m_model.rowCount())};
-    for (int c : columns.mid(1))
-        cells << QString::number(sums[size_t(c)]);
-    return text + cells.join(u'\t') + u'\n';
+    return text;
 }
 
 void HistoryWindow::copyToClipboard()
@@ -754,21 +774,24 @@ void HistoryWindow::copyToClipboard()
 
 void HistoryWindow::saveShownRows(const QString &path)
 {
-    const auto shown = shownDays();
-    const QList<HistoryDay> days(shown.rbegin(), shown.rend());
-    trap([&] {
-        writeFileAtomically(path, historyFileText(days, Titles::Defused, exportHeader()),
-                            DirectWrite::Allowed);
-    });
+    const QList<QStringList> table = shownTable();
+    trap([&] { writeFileAtomically(path, spreadsheetText(table), DirectWrite::Allowed); });
 }
 
 void HistoryWindow::askAndSave()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // Named after the range it holds, in the user's documents (the home
+    // folder where there is none), never the folder the program started in.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const auto [first, last] = shownRange();
+    const QString name = first == last ? first.toString(Qt::ISODate)
+                                       : first.toString(Qt::ISODate) + QStringLiteral("_") +
+                                             last.toString(Qt::ISODate);
     const QString path = QFileDialog::getSaveFileName(
-        this, windowTitle(),
-        folder + QStringLiteral("/zentova-") + m_counters.openDay().day.toString(Qt::ISODate) +
-            QStringLiteral(".csv"),
+        this, translate("History", "CSV で保存: %1").arg(rangeHeading()),
+        folder + QStringLiteral("/zentova-") + name + QStringLiteral(".csv"),
         QStringLiteral("CSV (*.csv)"));
     if (!path.isEmpty())
         saveShownRows(path);

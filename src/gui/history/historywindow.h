@@ -69,14 +69,17 @@ public:
     void reload();
     // The rows shown, newest first.
     std::span<const HistoryDay> shownDays() const { return m_model.days(); }
+    // The table as shown: its headings, its rows, the range's total line.
+    QList<QStringList> shownTable() const;
     QString clipboardText() const;
     void copyToClipboard();
-    // The shown rows as a history file (oldest first). Errors are shown.
+    // The table as shown, as CSV for a spreadsheet. Errors are shown.
     void saveShownRows(const QString &path);
     // Both charts as one picture under the range's heading, as 画像をコピー
     // puts it on the clipboard.
     QImage chartImage() const;
     QString rangeHeading() const; // 今月（2024-01-01 〜 2024-01-31）
+    std::pair<QDate, QDate> shownRange() const;
     // The day whose hours are charted.
     QDate hoursDay() const { return m_hoursDay; }
 
