@@ -4,6 +4,7 @@
 // that hold counts, and logs damaged as people damage them; each judged by
 // the history's lines, the record and the log.
 #include "core/files/atomicfile.h"
+#include "core/history/chartdata.h"
 #include "core/history/history.h"
 #include "core/model/countermodel.h"
 #include "core/settings/applysettings.h"
@@ -266,6 +267,46 @@ private slots:
             QCOMPARE(bounds.day.toString(Qt::ISODate) + u':' + countsText(loggedCounts(*lines)),
                      bounds.day.toString(Qt::ISODate) + u':' + countsText(counts));
         }
+    }
+
+    // The day's line and its hours as the strip keeps them, and as they are
+    // read back from the log without Countday.ini: the same, whatever was
+    // taken back.
+    void workedReadBackAsKept_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("worked"); // counter 1's, kept and read back
+        const QString carried = "start;23:59:58;c1;c1;+1d 00:00:01;tick";
+        const auto row = [](const char *name, const QString &options, const QString &steps,
+                            int worked) { QTest::newRow(name) << options << steps << worked; };
+        row("a click taken back", "", "09:00:00;start;c1;c1;z", 1);
+        row("carried counts set to 0, taken back", "", carried + ";set 1 0;z", 0);
+        row("a right press below zero, taken back", "", "09:00:00;start;set 1 -1;u1;z", 0);
+        row("a right press below zero", "", "09:00:00;start;c1;set 1 -100;u1", 0);
+        row("a right press under the step, taken back", "[Step]\nCounter1=5",
+            "09:00:00;start;c1;set 1 3;u1;z", 3);
+        row("the prompt's No, taken back", "", "09:00:00;start;c1;c1;close;start no;c1;z;z", 2);
+        row("the dialog's OK of two counters, taken back", "",
+            "09:00:00;start;c1;c2;dialog;ok 1 7 2 9;z;c1", 2);
+        row("a set between clicks, taken back twice", "", "09:00:00;start;c1;c1;set 1 10;c1;z;z",
+            2);
+    }
+
+    void workedReadBackAsKept()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, steps);
+        if (!options.isEmpty())
+            m_sandbox->writeFile("Options.ini", options.toUtf8() + "\n");
+        for (const QString &step : steps.split(u';'))
+            run(step);
+        const DayBounds &day = model().openDay();
+        const auto log = countLogBetween(day.start, day.end, -1);
+        QVERIFY(log);
+        QCOMPARE(countsText(workedCounts(*log)), countsText(model().openDayLine().counts));
+        QCOMPARE(hourCounts(*log, day.hour), model().openDayHours());
+        QTEST(model().openDayLine().counts[0], "worked");
     }
 
     // What a day's log says was worked, read back without Countday.ini:

@@ -66,42 +66,23 @@ QList<qint64> roundTicks(qint64 top, int most)
 HourCounts hourCounts(const QList<LogEntry> &lines, int startHour)
 {
     HourCounts hours{};
-    // A counter's changes a person made, for an undo to find the one it
-    // takes back: the latest with the opposite change.
-    struct Made {
-        int hour;
-        int delta;
-        bool counted; // a count, not a set
+    const auto hourOf = [startHour](const LogEntry &line) {
+        return size_t((line.at.time().hour() - startHour + 24) % 24);
     };
-    std::array<QList<Made>, CounterCount> made;
-    for (const LogEntry &line : lines) {
+    const QList<qsizetype> undone = undoneLines(lines);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const LogEntry &line = lines[i];
         if (line.counter < 0 || line.counter >= CounterCount)
             continue;
         const size_t c = size_t(line.counter);
-        const int hour = (line.at.time().hour() - startHour + 24) % 24;
-        switch (line.kind) {
-        case LogKind::Count:
-            hours[size_t(hour)][c] += line.delta;
-            made[c].append({hour, line.delta, true});
-            break;
-        case LogKind::Settings:
-            made[c].append({hour, line.delta, false});
-            break;
-        case LogKind::Undo:
-            // A count taken back was never an hour's work.
-            for (qsizetype i = made[c].size() - 1; i >= 0; --i) {
-                if (made[c][i].delta != -line.delta)
-                    continue;
-                if (made[c][i].counted)
-                    hours[size_t(made[c][i].hour)][c] -= made[c][i].delta;
-                made[c].remove(i);
-                break;
-            }
-            break;
-        case LogKind::NotRestored: // set aside, not undone: the hours keep them
-        case LogKind::Carried:
-        case LogKind::Correction:
-            break;
+        if (line.kind == LogKind::Count) {
+            hours[hourOf(line)][c] += line.delta;
+        } else if (line.kind == LogKind::Undo && undone[i] >= 0 &&
+                   lines[undone[i]].kind == LogKind::Count) {
+            // A count taken back was never an hour's work; a set, a raise to
+            // zero and the prompt's No were none.
+            const LogEntry &taken = lines[undone[i]];
+            hours[hourOf(taken)][c] -= taken.delta;
         }
     }
     return hours;

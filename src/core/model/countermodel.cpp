@@ -232,7 +232,7 @@ void CounterModel::count(int index, int delta, const QDateTime &at, int by)
     } else {
         // Below zero (a set made it so) a right press only brings it back
         // to zero: nothing of it is work.
-        change(index, 0, LogKind::Count, w, when, 0);
+        change(index, 0, LogKind::Raised, w, when, 0);
     }
 }
 
@@ -271,8 +271,7 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
     m_hours[size_t(m_open.hourIndex(stamp))][size_t(index)] += hourDelta;
     // What a person did can be taken back (the prompt's No too); what the
     // day did (a carry, a correction) cannot.
-    if (!m_undoing && (kind == LogKind::Count || kind == LogKind::Settings ||
-                       kind == LogKind::NotRestored)) {
+    if (!m_undoing && isUndoable(kind)) {
         if (m_grouping > 0 && !m_undo.isEmpty() && m_undo.last().at == QDateTime())
             m_undo.last().parts.append(part);
         else
@@ -330,7 +329,7 @@ bool CounterModel::undo(const QDateTime &at)
     const UndoStep step = m_undo.takeLast();
     const QScopedValueRollback undoing(m_undoing, true);
     for (auto part = step.parts.crbegin(); part != step.parts.crend(); ++part) {
-        const int worked = std::max(0, m_worked[size_t(part->index)] - part->worked);
+        const int worked = workedUndone(m_worked[size_t(part->index)], part->worked);
         change(part->index, part->before, LogKind::Undo, worked, Now(), 0);
         m_hours[size_t(part->hour)][size_t(part->index)] -= part->hours;
     }

@@ -39,6 +39,8 @@ QString kindWord(LogKind kind)
         return QStringLiteral("補正");
     case LogKind::Undo:
         return QStringLiteral("取消");
+    case LogKind::Raised:
+        return QStringLiteral("ゼロ戻し");
     }
     return QString();
 }
@@ -49,7 +51,7 @@ namespace
 std::optional<LogKind> kindOfWord(const QString &word)
 {
     for (LogKind kind : {LogKind::Count, LogKind::Settings, LogKind::Carried, LogKind::NotRestored,
-                         LogKind::Correction, LogKind::Undo}) {
+                         LogKind::Correction, LogKind::Undo, LogKind::Raised}) {
         if (kindWord(kind) == word)
             return kind;
     }
@@ -357,17 +359,55 @@ int workedAfter(LogKind kind, int worked, int delta)
         return std::max(0, worked + delta);
     case LogKind::Carried:
     case LogKind::NotRestored: // the counts set aside were worked all the same
+    case LogKind::Raised:
         return worked;
     }
     return worked;
 }
 
+bool isUndoable(LogKind kind)
+{
+    return kind == LogKind::Count || kind == LogKind::Settings || kind == LogKind::NotRestored ||
+           kind == LogKind::Raised;
+}
+
+int workedUndone(int worked, int made)
+{
+    return std::max(0, worked - made);
+}
+
+QList<qsizetype> undoneLines(const QList<LogEntry> &day)
+{
+    QList<qsizetype> undone(day.size(), -1);
+    std::array<QList<qsizetype>, CounterCount> open;
+    for (qsizetype i = 0; i < day.size(); ++i) {
+        const LogEntry &e = day[i];
+        if (e.counter < 0 || e.counter >= CounterCount)
+            continue;
+        QList<qsizetype> &changes = open[size_t(e.counter)];
+        if (e.kind == LogKind::Undo && !changes.isEmpty())
+            undone[i] = changes.takeLast();
+        else if (isUndoable(e.kind))
+            changes.append(i);
+    }
+    return undone;
+}
+
 CounterSums workedCounts(const QList<LogEntry> &day)
 {
     CounterSums worked{};
-    for (const LogEntry &e : day) {
+    QList<int> made(day.size(), 0); // the work each line made
+    const QList<qsizetype> undone = undoneLines(day);
+    for (qsizetype i = 0; i < day.size(); ++i) {
+        const LogEntry &e = day[i];
+        if (e.counter < 0 || e.counter >= CounterCount)
+            continue;
         int &w = worked[size_t(e.counter)];
-        w = workedAfter(e.kind, w, e.delta);
+        const int before = w;
+        // A 取消 whose change is not in the log (it could not be written)
+        // is read by its own numbers.
+        w = undone[i] >= 0 ? workedUndone(w, made[undone[i]]) : workedAfter(e.kind, w, e.delta);
+        made[i] = w - before;
     }
     return worked;
 }

@@ -37,6 +37,7 @@ enum class LogKind {
     NotRestored, // counts set aside by the restore prompt's No: 復元なし
     Correction,  // a difference with the record closed at start-up: 補正
     Undo,        // a slip taken back, the opposite of the change: 取消
+    Raised,      // a right press that brought a count below zero back to zero: ゼロ戻し
 };
 
 struct LogEntry {
@@ -105,7 +106,18 @@ CounterSums loggedCounts(const QList<LogEntry> &day);
 // or a correction never takes it below zero.
 CounterSums workedCounts(const QList<LogEntry> &day);
 // What a change of `kind` by `delta` leaves of a day's work `worked`: never
-// below zero at any step, carried counts none of it, the prompt's No none.
+// below zero at any step, carried counts none of it, the prompt's No none,
+// a right press that only brings a count back to zero none.
 int workedAfter(LogKind kind, int worked, int delta);
+
+// Taking back a slip, the same live and when a day is read back from its log:
+// what a person did can be taken back (a carry or a correction is the day's
+// own), and a 取消 gives back exactly the work its change made, `made`.
+bool isUndoable(LogKind kind);
+int workedUndone(int worked, int made);
+// For each line of a day's log, the line a 取消 takes back: its counter's
+// latest change a person made that is not taken back yet, as the strip took
+// them back, newest first. -1 for any other line, or where none is found.
+QList<qsizetype> undoneLines(const QList<LogEntry> &day);
 
 } // namespace zentova
