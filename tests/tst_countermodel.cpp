@@ -163,6 +163,12 @@ private slots:
              "2024-01-01:3,2,0,0,0 2024-01-02:1,0,0,0,0", "2024-01-02:4,2,0,0,0", 1, 2},
             {"a torn line found at a start", "",
              "09:00:00;start;c1;c1;tear line;start;close" + next, "", "2024-01-01:2,0,0,0,0"},
+            {"Countday.ini edited by hand", "",
+             "09:00:00;start;c1;c1;close;ledger Worked=9,0,0,0,0;start;close" + next, "",
+             "2024-01-01:2,0,0,0,0", 1},
+            {"Countday.ini a line behind its log", "",
+             "09:00:00;start;c1;c1;c1;close;ledger lags;start;close" + next, "",
+             "2024-01-01:3,0,0,0,0", 1},
             {"the dialog's outright set", "",
              "09:00:00;start;c1;c1;set 1 10;set 1 4;c2;set 2 0;close" + next,
              "", "2024-01-01:4,0,0,0,0"},
@@ -586,6 +592,20 @@ private:
             DayOptions chosen = model().options();
             chosen.startHour = words[1].toInt();
             model().setOptions(writeDayOptions(model().options(), chosen));
+        } else if (words[0] == "ledger") { // "ledger lags": a line behind the log; else an edit
+            QByteArray text = m_sandbox->readFile("Countday.ini");
+            if (words[1] == "lags") {
+                auto ledger = parseLedger(text);
+                QVERIFY(ledger);
+                const QByteArray log = m_sandbox->readFile(ledger->logFile);
+                ledger->logSize = log.lastIndexOf('\n', ledger->logSize - 2) + 1;
+                text = ledgerText(*ledger);
+            } else {
+                const QByteArray key = words[1].section(u'=', 0, 0).toUtf8() + '=';
+                const qsizetype at = text.indexOf('\n' + key) + 1;
+                text.replace(at, text.indexOf('\n', at) - at, words[1].toUtf8());
+            }
+            m_sandbox->writeFile("Countday.ini", text);
         } else if (words[0] == "hand") {
             m_sandbox->writeFile("Options.ini", "[Day]\nStartHour=" + words[1].toUtf8() + "\n");
         } else if (words[0] == "close" || words[0] == "end") {

@@ -190,6 +190,10 @@ See man zentova.
 <context>
     <name>Counters</name>
     <message>
+        <source>Countday.ini がカウントログと合わないため、その日の件数をログから数え直しました。</source>
+        <translation>Countday.ini did not match the count log, so the day's counts were taken from the log again.</translation>
+    </message>
+    <message>
         <source>設定 (%1)</source>
         <translation>settings (%1)</translation>
     </message>

@@ -26,15 +26,32 @@ namespace
 // 25,000 changes) is not read back: its counts stand as its work.
 constexpr qint64 kMostLogReadBack = 1024 * 1024;
 
-std::optional<Ledger> readLedger()
+// Countday.ini where it is the stored day's and may be believed. `doubted`
+// where it is there but not believed: edited by hand, cut short, or at odds
+// with its log (whose lines then count).
+std::optional<Ledger> readLedger(const QDate &stored, bool *doubted)
 {
+    *doubted = false;
     const QString path = ledgerPath();
     if (!QFileInfo(path).isFile())
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return parseLedger(file.read(64 * 1024));
+    const QByteArray text = file.read(64 * 1024);
+    const auto ledger = parseLedger(text);
+    if (!ledger) {
+        *doubted = !text.isEmpty();
+        return std::nullopt;
+    }
+    // A kill between it and the record at the day's turn: another day's.
+    if (ledger->bounds.day != stored)
+        return std::nullopt;
+    if (!ledgerAgreesWithLog(*ledger, dataFolder() + u'/' + ledger->logFile)) {
+        *doubted = true;
+        return std::nullopt;
+    }
+    return ledger;
 }
 
 } // namespace
@@ -61,10 +78,11 @@ void CounterModel::LoadCountData()
     if (isStrayRecord(m_saved))
         keepStrayRecord(m_saved);
     if (m_saved.SavedDate >= 1 && stored.isValid() && !isStrayRecord(m_saved)) {
-        auto ledger = readLedger();
-        if (ledger && ledger->bounds.day != stored)
-            ledger.reset();
-        openStoredDay(ledger);
+        bool doubted = false;
+        openStoredDay(readLedger(stored, &doubted));
+        if (doubted)
+            tell(translate("Counters", "Countday.ini がカウントログと合わないため、その日の件数を"
+                                       "ログから数え直しました。"));
         // Before its end, even where the clock reads an earlier day (set
         // back), the stored day is the open one: its counts are offered.
         if (now < m_open.end) {

@@ -2,6 +2,8 @@
 
 #include "core/files/folders.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QHash>
 #include <QList>
 #include <algorithm>
@@ -38,6 +40,11 @@ std::optional<QList<qint64>> numbers(const QByteArray &text, int count)
     return out;
 }
 
+QByteArray checkOf(const QByteArray &text)
+{
+    return QCryptographicHash::hash(text, QCryptographicHash::Sha1).toHex().left(16);
+}
+
 QDateTime timeOf(const QByteArray &text)
 {
     return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate);
@@ -55,17 +62,23 @@ QByteArray ledgerText(const Ledger &l)
     QList<qint64> hours;
     for (const auto &hour : l.hours)
         hours.append(QList<qint64>(hour.begin(), hour.end()));
-    return "[Day]\nDate=" + l.bounds.day.toString(Qt::ISODate).toLatin1() +
+    const QByteArray text = "[Day]\nDate=" + l.bounds.day.toString(Qt::ISODate).toLatin1() +
            "\nHour=" + QByteArray::number(l.bounds.hour) +
            "\nStart=" + l.bounds.start.toString(Qt::ISODate).toLatin1() +
            "\nEnd=" + l.bounds.end.toString(Qt::ISODate).toLatin1() +
            "\nWorked=" + joined(l.worked) + "\nHours=" + joined(hours) +
            "\n[Log]\nFile=" + l.logFile.toUtf8() + "\nSize=" + QByteArray::number(l.logSize) +
            "\nLogged=" + joined(l.logged) + "\nCounts=" + joined(l.counts) + '\n';
+    return text + "Check=" + checkOf(text) + '\n';
 }
 
 std::optional<Ledger> parseLedger(const QByteArray &text)
 {
+    // Written whole, it ends with its last line's end.
+    const qsizetype check = text.indexOf("\nCheck=");
+    if (!text.endsWith('\n') ||
+        (check >= 0 && text.mid(check + 7).trimmed() != checkOf(text.left(check + 1))))
+        return std::nullopt;
     QHash<QByteArray, QByteArray> values;
     for (const QByteArray &line : text.split('\n')) {
         const qsizetype equals = line.indexOf('=');
@@ -96,6 +109,35 @@ std::optional<Ledger> parseLedger(const QByteArray &text)
             l.hours[size_t(h)][size_t(i)] = (*hours)[h * CounterCount + i];
     }
     return l;
+}
+
+bool ledgerAgreesWithLog(const Ledger &ledger, const QString &logPath)
+{
+    QFile log(logPath);
+    if (!log.open(QIODevice::ReadOnly))
+        return true;
+    const auto noneYet = [&] {
+        return std::all_of(ledger.logged.begin(), ledger.logged.end(), [](int n) { return n == 0; });
+    };
+    if (log.size() < ledger.logSize)
+        return false;
+    if (ledger.logSize == 0)
+        return noneYet();
+    // The line that ends where the ledger says: a line is far shorter.
+    constexpr qint64 kLongestLine = 4096;
+    const qint64 from = std::max<qint64>(0, ledger.logSize - kLongestLine);
+    if (!log.seek(from))
+        return false;
+    const QByteArray tail = log.read(ledger.logSize - from);
+    if (!tail.endsWith('\n'))
+        return false;
+    const qsizetype start = tail.lastIndexOf('\n', tail.size() - 2) + 1;
+    if (start == 0 && from > 0)
+        return false;
+    const QList<LogEntry> last = parseCountLog(tail.mid(start));
+    if (last.size() != 1 || last[0].at < ledger.bounds.start || last[0].at >= ledger.bounds.end)
+        return noneYet();
+    return ledger.logged[size_t(last[0].counter)] == last[0].count;
 }
 
 } // namespace zentova

@@ -14,6 +14,7 @@
 //   Size=40213               its size after them
 //   Logged=5,0,12,0,0        what the day's lines in the log add up to
 //   Counts=5,0,12,0,0        the counts of the record written with it
+//   Check=3f2a...            a hash of all the above: an edited file is not believed
 #pragma once
 
 #include "core/history/chartdata.h"
@@ -42,7 +43,14 @@ struct Ledger {
 
 QString ledgerPath();
 QByteArray ledgerText(const Ledger &ledger);
-// Nothing where the text is not a whole ledger.
+// Nothing where the text is not a whole ledger, or was changed since the
+// program wrote it (a ledger without its check, as older copies wrote it, is
+// taken).
 std::optional<Ledger> parseLedger(const QByteArray &text);
+// Whether the log agrees with the ledger: it is at least as long, a line of
+// it ends where the ledger says, and that line leaves its counter where the
+// ledger's sums do (none of the day's lines before it: sums of zero). A log
+// that is not there cannot disagree.
+bool ledgerAgreesWithLog(const Ledger &ledger, const QString &logPath);
 
 } // namespace zentova
