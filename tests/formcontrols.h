@@ -3,6 +3,7 @@
 // `index` of a control array is named with its index ("cmdC1").
 #pragma once
 
+#include "core/base/minutetimer.h"
 #include "gui/widgets/controls.h"
 
 #include <QAbstractItemModelTester>
@@ -71,10 +72,10 @@ ZENTOVA_CONTROL(QPushButton, cmdOK)
 // The strip's clock ticks once now, as its timer would bring the tick.
 inline bool tick(const QObject &strip)
 {
-    auto *timer = named<QTimer>(strip, QStringLiteral("tmrClock"));
-    QSignalSpy ticked(timer, &QTimer::timeout);
-    timer->start(0);
-    return ticked.wait(1000);
+    auto *timer = named<MinuteTimer>(strip, QStringLiteral("tmrClock"));
+    if (timer)
+        emit timer->fired(false);
+    return timer != nullptr;
 }
 
 } // namespace zentova::test

@@ -1,6 +1,7 @@
 // The clock tick and the alarm: the clock text, when the alarm is due, the
 // chime loaded and started before the box, and errors of the load.
 #include "chimesynth.h"
+#include "core/base/minutetimer.h"
 #include "core/files/folders.h"
 #include "core/model/alarm.h"
 #include "core/state/countdata.h"
@@ -17,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QTimer>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -126,20 +128,32 @@ private slots:
                  due);
     }
 
-    void nextTickComesJustPastTheNextWholeSecond_data()
+    // The clock wakes just past each minute of the wall clock, whatever the
+    // local clock does: the alarm's second 0 and the day's turn are on one.
+    void nextMinute_data()
     {
-        QTest::addColumn<int>("msec"); // of the clock as a tick runs
-        for (int msec : {0, 1, 500, 979, 980, 999})
-            QTest::addRow("at .%03d", msec) << msec;
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QDateTime>("next");
+        const QTimeZone berlin("Europe/Berlin");
+        const auto at = [&](int month, int day, QTime time) {
+            return QDateTime(QDate(2024, month, day), time, berlin);
+        };
+        QTest::addRow("any time") << at(1, 1, {7, 4, 31, 250}) << at(1, 1, {7, 5, 0, 20});
+        QTest::addRow("on the minute") << at(1, 1, {7, 5}) << at(1, 1, {7, 6, 0, 20});
+        QTest::addRow("its last millisecond")
+            << at(1, 1, {7, 5, 59, 999}) << at(1, 1, {7, 6, 0, 20});
+        QTest::addRow("before midnight") << at(1, 1, {23, 59, 30}) << at(1, 2, {0, 0, 0, 20});
+        QTest::addRow("summer time's missing hour")
+            << at(3, 31, {1, 59, 40}) << at(3, 31, {3, 0, 0, 20});
+        QTest::addRow("the repeated hour, first time")
+            << at(10, 27, {2, 59, 40}) << at(10, 27, {2, 59, 40}).addMSecs(20020);
     }
 
-    void nextTickComesJustPastTheNextWholeSecond()
+    void nextMinute()
     {
-        QFETCH(int, msec);
-        frmMain w(m());
-        tick(w, *m_sandbox, QTime(7, 4, 59, msec));
-        const int wait = w.findChild<QTimer *>(QStringLiteral("tmrClock"))->interval();
-        QCOMPARE(msec + wait, 1020); // second 0 of every minute gets its tick
+        QFETCH(QDateTime, now);
+        QFETCH(QDateTime, next);
+        QCOMPARE(zentova::nextMinute(now).toMSecsSinceEpoch(), next.toMSecsSinceEpoch());
     }
 
     void alarmTick_data()

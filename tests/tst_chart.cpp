@@ -97,16 +97,14 @@ private slots:
         QFETCH(QDate, first);
         QFETCH(QDate, last);
         QFETCH(QList<HistoryDay>, days);
-        QFETCH(int, count);
-        QFETCH(QStringList, bars);
         const QList<ChartBar> made = chartBars(days, first, last);
-        QCOMPARE(made.size(), count);
+        QTEST(int(made.size()), "count");
         QStringList shown{describe(made.first())};
         for (const ChartBar &bar : made.mid(1, made.size() - 2))
             if (!describe(bar).endsWith(":0"))
                 shown << describe(bar);
         shown << describe(made.last());
-        QCOMPARE(shown, bars);
+        QTEST(shown, "bars");
     }
 
     void roundTicks_data()
@@ -125,8 +123,7 @@ private slots:
     void roundTicks()
     {
         QFETCH(qint64, top);
-        QFETCH(QList<qint64>, ticks);
-        QCOMPARE(zentova::roundTicks(top), ticks);
+        QTEST(zentova::roundTicks(top), "ticks");
     }
 
     void hoursFromTheTurn()
@@ -172,37 +169,6 @@ private slots:
         QCOMPARE(metDays(days, 0), (MetDays{2, 3}));
         QCOMPARE(metDays(days, 1), (MetDays{1, 1}));
         QCOMPARE(metDays(days, 2), (MetDays{0, 0}));
-    }
-
-    void whatThePointerReaches_data()
-    {
-        QTest::addColumn<int>("bar");       // -1: a point left of the axis or on the legend
-        QTest::addColumn<QPoint>("offset"); // from that bar's foot
-        QTest::addColumn<int>("reached");
-        QTest::addRow("a bar") << 1 << QPoint(0, -2) << 1;
-        QTest::addRow("the gap after it belongs to it") << 1 << QPoint(1000, -2) << 1;
-        QTest::addRow("its label") << 2 << QPoint(0, 8) << 2;
-        QTest::addRow("the last") << 3 << QPoint(0, -2) << 3;
-        QTest::addRow("left of the axis") << -1 << QPoint(2, 150) << -1;
-        QTest::addRow("the legend") << -1 << QPoint(200, 2) << -1;
-    }
-
-    void whatThePointerReaches()
-    {
-        QFETCH(int, bar);
-        QFETCH(QPoint, offset);
-        QFETCH(int, reached);
-        BarChart chart;
-        chart.resize(400, 200);
-        chart.setBars(QList<BarChart::Bar>(4, {"x", "x", {1, 2, 0, 0, 0}}), {"a", "b", {}, {}, {}});
-        QPoint point = offset;
-        if (bar >= 0) {
-            const QRect r = chart.barRect(bar);
-            // Just right of the bar: the gap before the next is shared.
-            point = offset.x() == 1000 ? QPoint(r.right() + 1, r.bottom() - 2)
-                                       : QPoint(r.center().x(), r.bottom()) + offset;
-        }
-        QCOMPARE(chart.barAt(point), reached);
     }
 
     void axisNumbersKeepApartAtEveryHeight_data()

@@ -45,7 +45,6 @@ private slots:
     {
         QFETCH(bool, readOnlyProgram);
         QFETCH(QString, copies);
-        QFETCH(QByteArray, read);
         QFETCH(bool, beside);
         const auto put = [](const QString &path, const QByteArray &bytes) {
             QDir().mkpath(QFileInfo(path).path());
@@ -67,7 +66,7 @@ private slots:
         if (copies.contains("installed")) // bin/ with share/zentova/ beside it
             QVERIFY(put(bin + "/../share/zentova/Chimes.wav", "installed"));
         LoadChime("Chimes.wav");
-        QCOMPARE(gChimeData, read);
+        QTEST(gChimeData, "read");
         QCOMPARE(QFileInfo::exists(bin + "/Chimes.wav"), beside);
     }
 
@@ -145,7 +144,6 @@ private slots:
     void whatQtWouldLoadFromAProgramFolder()
     {
         QFETCH(QStringList, made);
-        QFETCH(QStringList, found);
         for (const QString &name : made) {
             if (name.endsWith(u'/'))
                 QVERIFY(QDir(m_sandbox->folder()).mkdir(name));
@@ -154,7 +152,7 @@ private slots:
             else
                 m_sandbox->writeFile(name, "x");
         }
-        QCOMPARE(qtFilesIn(m_sandbox->folder()), found);
+        QTEST(qtFilesIn(m_sandbox->folder()), "found");
     }
 
     // A program folder another account can write is refused whatever it

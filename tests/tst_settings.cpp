@@ -144,7 +144,6 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, backspaces);
         QFETCH(QString, typed);
-        QFETCH(QString, applied);
         m().setTitle(0, stored);
         frmSet &d = open();
         test::txtTitle(d, 0)->setFocus();
@@ -153,7 +152,7 @@ private slots:
             QTest::keyClick(test::txtTitle(d, 0), Qt::Key_Backspace);
         type(test::txtTitle(d, 0), typed);
         QTest::mouseClick(test::cmdOK(d), Qt::LeftButton);
-        QCOMPARE(m().gTitle(0), applied);
+        QTEST(m().gTitle(0), "applied");
     }
 
     void openingShowsRowsLapAndAlarm()
@@ -358,7 +357,6 @@ private slots:
         QFETCH(QStringList, counts);
         QFETCH(QStringList, titles);
         QFETCH(QStringList, time);
-        QFETCH(QString, error);
         QFETCH(QString, after);
         m().setAlarmHour(6);
         m().setAlarmMinute(45);
@@ -380,7 +378,7 @@ private slots:
         } catch (const RuntimeError &e) {
             raised = e.description();
         }
-        QCOMPARE(raised, error);
+        QTEST(raised, "error");
         QStringList now, names, labels;
         QString frames;
         for (int i = 0; i < CounterCount; ++i) {

@@ -2,6 +2,7 @@
 #include "core/base/language.h"
 
 #include "core/base/clock.h"
+#include "core/base/minutetimer.h"
 #include "core/base/errortrap.h"
 #include "core/base/msgbox.h"
 #include "core/history/history.h"
@@ -130,12 +131,11 @@ void frmMain::buildControls()
 
 void frmMain::buildClock()
 {
-    tmrClock = new QTimer(this);
+    // Woken at each minute of the wall clock, and when the clock is set:
+    // the clock shows minutes, and the alarm and the day's turn fall on them.
+    tmrClock = new MinuteTimer(this);
     tmrClock->setObjectName(QStringLiteral("tmrClock"));
-    tmrClock->setSingleShot(true);
-    tmrClock->setTimerType(Qt::PreciseTimer);
-    connect(tmrClock, &QTimer::timeout, this, [this] {
-        scheduleNextTick();
+    connect(tmrClock, &MinuteTimer::fired, this, [this] {
         passDayTurn();
         tmrClock_Timer();
         clearWaitingMarks();
@@ -511,10 +511,11 @@ void frmMain::load()
     inviteToTitle();
     if (const auto message = m_model.takeStartMessage())
         MsgBox(*message, msgstyle::OkOnly);
-    // The clock ticks from load on; its first tick comes one second later,
-    // and rings an alarm whose second 0 passed in between.
+    // The clock ticks from load on, at each minute; its first tick rings an
+    // alarm whose second 0 passed in between.
     m_lastTick = Now().time();
-    tmrClock->start(1000);
+    showClock(Now());
+    tmrClock->start();
 }
 
 void frmMain::Form_Load()
@@ -788,23 +789,19 @@ void frmMain::cmdSet_Click()
 // ---------------------------------------------------------------------------
 // Clock and alarm
 
-void frmMain::scheduleNextTick()
+void frmMain::showClock(const QDateTime &now)
 {
-    // Ticks are kept just past each full second of the clock the tick reads,
-    // so that every second, the alarm's second 0 among them, gets its tick
-    // even when a tick comes a little late.
-    const int msec = Now().time().msec();
-    tmrClock->start(1000 - msec + 20);
+    const QString clock = now.time().toString(QStringLiteral("HH:mm"));
+    if (clock != lblTime->caption())
+        lblTime->setAccessibleName(translate("Strip", "時刻 %1").arg(clock));
+    lblTime->setCaption(clock);
 }
 
 void frmMain::tmrClock_Timer()
 {
     trap([this] {
         const QDateTime now = Now();
-        const QString clock = now.time().toString(QStringLiteral("HH:mm"));
-        if (clock != lblTime->caption())
-            lblTime->setAccessibleName(translate("Strip", "時刻 %1").arg(clock));
-        lblTime->setCaption(clock);
+        showClock(now);
         const QTime previous = std::exchange(m_lastTick, now.time());
         if (!alarmDue(previous, now.time(), m_model.gTimerOn(), m_model.gAlarmHour(),
                       m_model.gAlarmMinute()))

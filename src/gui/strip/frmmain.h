@@ -23,6 +23,8 @@ class QTimer;
 namespace zentova
 {
 
+class MinuteTimer;
+
 class Desktop;
 
 class frmMain : public QWidget, public CounterFrames
@@ -103,7 +105,7 @@ private:
     FrameBox *Frame1 = nullptr;
     CommandButton *cmdSet = nullptr;
     CaptionLabel *lblTime = nullptr;
-    QTimer *tmrClock = nullptr;
+    MinuteTimer *tmrClock = nullptr;
     QMenu *menu = nullptr;
     QAction *m_historyAction = nullptr;
     QAction *m_optionsAction = nullptr;
@@ -146,7 +148,7 @@ private:
     void describeCounter(int index);
     void showTarget(int index);
     void inviteToTitle();
-    void scheduleNextTick();
+    void showClock(const QDateTime &now);
 
     std::array<FrameBox *, CounterCount> m_fraC{};
     std::array<CommandButton *, CounterCount> m_cmdC{};
