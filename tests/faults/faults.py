@@ -5,8 +5,8 @@
 FAULTS = [
     # The model
     ("model-step-ignored", "src/core/model/countermodel.cpp",
-     "const int step = by > 0 ? by : m_options.steps[size_t(index)];",
-     "const int step = by > 0 ? by : 1;"),
+     "return by > 0 ? by : m_options.steps[size_t(index)];",
+     "return by > 0 ? by : 1;"),
     ("model-below-zero", "src/core/model/countermodel.cpp",
      "const int taken = std::min<int>(step, m_counts(index));",
      "const int taken = step;"),
@@ -28,8 +28,8 @@ FAULTS = [
      "return (at.time().hour() - hour + 23) % 24;"),
     # The count log
     ("log-carried-counts-as-work", "src/core/state/countlog.cpp",
-     "    case LogKind::Carried:\n    case LogKind::NotRestored: // the counts set aside were worked all the same\n        return worked;",
-     "    case LogKind::Carried:\n    case LogKind::NotRestored: // the counts set aside were worked all the same\n        return worked + delta;"),
+     "    case LogKind::NotRestored: // the counts set aside were worked all the same\n    case LogKind::Raised:\n        return worked;",
+     "    case LogKind::NotRestored: // the counts set aside were worked all the same\n    case LogKind::Raised:\n        return worked + delta;"),
     ("log-sum-drops-sign", "src/core/state/countlog.cpp",
      "        sums[size_t(e.counter)] += e.delta;",
      "        sums[size_t(e.counter)] += std::abs(e.delta);"),

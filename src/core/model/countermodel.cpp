@@ -237,7 +237,7 @@ void CounterModel::count(int index, int delta, const QDateTime &at, int by)
         return;
     }
     passTurn(when);
-    const int step = by > 0 ? by : m_options.steps[size_t(index)];
+    const int step = stepOf(index, by);
     const int w = m_worked[size_t(index)];
     if (delta > 0) {
         const int after = addInt16(m_counts(index), int16_t(step));
@@ -254,11 +254,16 @@ void CounterModel::count(int index, int delta, const QDateTime &at, int by)
     }
 }
 
+int CounterModel::stepOf(int index, int by) const
+{
+    return by > 0 ? by : m_options.steps[size_t(index)];
+}
+
 CounterModel::Refusal CounterModel::refusal(int index, int delta, int by) const
 {
     if (m_titles(index).isEmpty())
         return Refusal::Untitled;
-    const int step = by > 0 ? by : m_options.steps[size_t(index)];
+    const int step = stepOf(index, by);
     if (delta > 0 && m_counts(index) + step > std::numeric_limits<int16_t>::max())
         return Refusal::Limit;
     return Refusal::None;

@@ -198,6 +198,8 @@ private:
     };
     static constexpr int UndoDepth = 50;
 
+    // What a click adds: `by` where the command gives it, else the counter's step.
+    int stepOf(int index, int by) const;
     void change(int index, int after, LogKind kind, int worked, const QDateTime &at, int hourDelta);
     void journal(const LogEntry &entry);
     // Keeps what waits, then Countday.ini and `record` as Countdata.dat.
