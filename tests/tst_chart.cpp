@@ -126,37 +126,6 @@ private slots:
         QTEST(zentova::roundTicks(top), "ticks");
     }
 
-    void hoursFromTheTurn()
-    {
-        const QDate d(2024, 1, 1);
-        const auto at = [&](int hour, int dayOffset = 0) {
-            return QDateTime(d.addDays(dayOffset), QTime(hour, 30));
-        };
-        const QList<LogEntry> lines{{at(6), 0, {}, 1, 1, LogKind::Count},
-                                    {at(6), 1, {}, 2, 2, LogKind::Count},
-                                    {at(9), 0, {}, -1, 0, LogKind::Count},
-                                    {at(9), 0, {}, 50, 50, LogKind::Settings},
-                                    {at(5, 1), 0, {}, 3, 53, LogKind::Count}};
-        // A day that turns at 6: its first hour is 6 o'clock, its last 5 the next morning.
-        const HourCounts hours = hourCounts(lines, 6);
-        QCOMPARE(hours[0][0] + hours[0][1], qint64(3));
-        QCOMPARE(hours[3][0], qint64(-1));
-        QCOMPARE(hours[23][0], qint64(3));
-
-        // A count taken back is taken from the hour it was made in; the
-        // counts the prompt's No set aside stay in theirs.
-        const QList<LogEntry> taken{
-            {at(7), 1, {}, 1, 1, LogKind::Count},         {at(8), 1, {}, 5, 6, LogKind::Count},
-            {at(8), 1, {}, 9, 15, LogKind::Settings},     {at(10), 1, {}, -9, 6, LogKind::Undo},
-            {at(10), 1, {}, -5, 1, LogKind::Undo},        {at(11), 0, {}, 4, 4, LogKind::Count},
-            {at(12), 0, {}, -4, 0, LogKind::NotRestored}, {at(13), 0, {}, 2, 2, LogKind::Count}};
-        const HourCounts after = hourCounts(taken, 6);
-        QCOMPARE(after[1][1], qint64(1)); // 7 o'clock's stays
-        QCOMPARE(after[2][1], qint64(0)); // 8 o'clock's was taken back
-        QCOMPARE(after[5][0], qint64(4));
-        QCOMPARE(after[7][0], qint64(2));
-    }
-
     void metDaysByEachDaysOwnTarget()
     {
         // The target went from 10 to 20 mid-range; a day with none is not counted.

@@ -295,6 +295,8 @@ private slots:
             "09:00:00;start;c1;c2;dialog;ok 1 7 2 9;z;c1", 2);
         row("a set between clicks, taken back twice", "", "09:00:00;start;c1;c1;set 1 10;c1;z;z",
             2);
+        row("a day turning at 6, its hours from 6", "[Day]\nStartHour=6",
+            "+1d 06:30:00;start;c1;c2;+1d 09:10:00;c1;c1;z;+2d 05:10:00;c1;set 1 9;z", 3);
     }
 
     void workedReadBackAsKept()
@@ -311,24 +313,6 @@ private slots:
         QCOMPARE(countsText(workedCounts(*log)), countsText(model().openDayLine().counts));
         QCOMPARE(hourCounts(*log, day.hour), model().openDayHours());
         QTEST(model().openDayLine().counts[0], "worked");
-    }
-
-    // What a day's log says was worked, read back without Countday.ini:
-    // carried counts were not, a set to fewer takes back, never below zero,
-    // counts the prompt's No set aside were.
-    void workedFromTheLog()
-    {
-        const auto line = [](LogKind kind, int delta) {
-            LogEntry e;
-            e.delta = delta;
-            e.kind = kind;
-            return e;
-        };
-        QCOMPARE(workedCounts({line(LogKind::Carried, 5), line(LogKind::Count, 2)})[0], 2);
-        QCOMPARE(workedCounts({line(LogKind::Count, 2), line(LogKind::Settings, -5)})[0], 0);
-        QCOMPARE(workedCounts({line(LogKind::Count, 4), line(LogKind::NotRestored, -4),
-                               line(LogKind::Count, 1)})[0],
-                 5);
     }
 
     // Countday.ini says where the journal stood: a start reads only what

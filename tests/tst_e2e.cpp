@@ -466,34 +466,6 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
     }
 
-    void secondCopyIsRefusedAndFailingEndWaitsForNobody()
-    {
-        Install install;
-        QProcess first;
-        install.start(first, *m_screen);
-        QVERIFY(m_screen->waitForWindow("zentova"));
-        const QByteArray before = install.data();
-
-        QProcess second;
-        install.start(second, *m_screen);
-        QVERIFY(m_screen->waitForFocus("Zentova"));
-        m_screen->key("Return");
-        QVERIFY(second.waitForFinished(5000));
-        QCOMPARE(second.exitCode(), 0);
-        QCOMPARE(install.data(), before);
-        QCOMPARE(first.state(), QProcess::Running);
-
-        // The first save to fail is the one at the end of a SIGTERM: nobody
-        // is there to answer a box, so the end must not wait for one.
-        QVERIFY(QFile::remove(install.path("Countdata.dat")));
-        QVERIFY(QDir(install.path("")).mkdir("Countdata.dat"));
-        first.terminate();
-        QVERIFY(first.waitForFinished(5000));
-        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(first.exitCode(), 1);
-        QVERIFY(!m_screen->window("Zentova"));
-    }
-
     void alarmRingsTheChimeWhileItsBoxShows()
     {
         if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))

@@ -189,18 +189,6 @@ private slots:
         QCOMPARE(m_sandbox->readFile("history.csv"), utf16);
     }
 
-    void killDuringTheWriteLeavesAWholeFile()
-    {
-        const QByteArray old = historyFileText({dayOfRecord(dayRecord(kToday - 9))});
-        m_sandbox->writeFile("history.csv", old);
-        const int status = test::inChild([this] {
-            setBeforeCommitHook([] { ::_exit(3); });
-            archive(dayRecord(kToday - 1));
-        });
-        QCOMPARE(status, 3);
-        QCOMPARE(m_sandbox->readFile("history.csv"), old);
-    }
-
     void unwritableHistoryKeepsTheDayElsewhereOrNotReplaced()
     {
         // Neither the history nor the dated copy can be written at first.
