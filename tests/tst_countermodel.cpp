@@ -355,36 +355,6 @@ private slots:
                          .toUtf8());
     }
 
-    // The hours of the open day begin at its turn hour, as the chart's first
-    // bar does.
-    void hoursCountFromTheTurnHour()
-    {
-        m_sandbox->writeFile("Options.ini", "[Day]\nStartHour=6\n");
-        run("+1d 06:30:00");
-        run("start");
-        run("c1");
-        run("+2d 05:10:00");
-        run("c2");
-        QCOMPARE(model().openDayHours()[0][0], 1);
-        QCOMPARE(model().openDayHours()[23][1], 1);
-
-        // The prompt's No starts the strip from 0 and erases no work: the
-        // day's line and its hours keep it, the chart and the line agree,
-        // and the answer can be taken back.
-        run("close");
-        run("+2d 05:20:00");
-        run("prompt");
-        run("answer no");
-        QCOMPARE(model().gCount(0), int16_t(0));
-        QCOMPARE(model().openDayLine().counts[0], 1);
-        QCOMPARE(model().openDayHours()[0][0], 1);
-        QCOMPARE(model().openDayHours()[23][1], 1);
-        QVERIFY(model().undo());
-        QCOMPARE(model().gCount(0), int16_t(1));
-        QCOMPARE(model().gCount(1), int16_t(1));
-        QCOMPARE(model().openDayLine().counts[0], 1);
-    }
-
     // Fifty changes can be taken back, newest first, each said as the menu
     // says it; the fifty-first stays.
     void fiftyChangesBack()

@@ -4,7 +4,6 @@
 #include "core/base/sjis.h"
 #include "core/state/countdata.h"
 #include "core/state/countrecord.h"
-#include "pgcluster.h"
 #include "testsupport.h"
 
 #include <QDate>
@@ -166,17 +165,6 @@ public:
             if (w.name == name)
                 return w;
         return std::nullopt;
-    }
-    // What the window manager lets the user do with the window of that title.
-    QByteArray allowedActions(const QString &name)
-    {
-        QByteArray id, out;
-        run("xdotool", {"search", "--onlyvisible", "--name", '^' + name + '$'}, &id);
-        run("xprop",
-            {"-id", QString::fromLatin1(id.trimmed().split('\n').value(0)),
-             "_NET_WM_ALLOWED_ACTIONS"},
-            &out);
-        return out;
     }
     bool waitForWindow(const QString &name, int ms = 8000, bool shown = true)
     {
@@ -466,108 +454,6 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
     }
 
-    void alarmRingsTheChimeWhileItsBoxShows()
-    {
-        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
-            QSKIP("needs the PulseAudio null sink of tests/with_pulseaudio.sh");
-        Install install;
-        QFile::copy(QStringLiteral(ZENTOVA_CHIME), install.path("Chimes.wav"));
-        // The alarm at the next minute that leaves time to start.
-        QDateTime at = QDateTime::currentDateTime().addSecs(60);
-        if (at.time().second() > 40)
-            at = at.addSecs(60);
-        CountRecord stored;
-        stored.TimerOn = -1;
-        stored.AlarmHourText = QString::number(at.time().hour());
-        stored.AlarmMinuteText = QString::number(at.time().minute());
-        writeRecordFile(install.path("Countdata.dat"), stored);
-
-        QProcess program;
-        install.start(program, *m_screen);
-        QVERIFY(m_screen->waitForWindow("zentova"));
-        QTemporaryDir dir;
-        QProcess parec;
-        parec.start("parec", {"--device=zentova_null.monitor", "--format=s16le", "--rate=44100",
-                              "--channels=1", "--raw", dir.filePath("monitor.raw")});
-        QVERIFY(parec.waitForStarted());
-
-        const qint64 wait = QDateTime::currentDateTime().msecsTo(
-                                QDateTime(at.date(), QTime(at.time().hour(), at.time().minute()))) +
-                            5000;
-        const auto shown = [&] {
-            QStringList names;
-            for (const XWindow &w : m_screen->windows())
-                names << w.name;
-            return names.join(", ");
-        };
-        QVERIFY2(m_screen->waitForWindow("タイマーアラーム", int(wait)),
-                 qPrintable(QStringLiteral("alarm at %1, now %2; shown: %3")
-                                .arg(at.toString("HH:mm"),
-                                     QTime::currentTime().toString("HH:mm:ss.zzz"), shown())));
-        QTest::qWait(2500); // the chime plays on while the box is open
-        QVERIFY(m_screen->window("タイマーアラーム"));
-        parec.terminate();
-        QVERIFY(parec.waitForFinished(3000));
-        QFile recording(dir.filePath("monitor.raw"));
-        QVERIFY(recording.open(QIODevice::ReadOnly));
-        const double peak = test::peakRms(recording.readAll(), 882);
-        QVERIFY2(peak > 3000, qPrintable(QStringLiteral("loudest 20 ms: RMS %1").arg(peak)));
-
-        // It took no keyboard: a click into it first, then Return closes it.
-        m_screen->click(m_screen->window("タイマーアラーム")->geometry.center());
-        m_screen->key("Return");
-        QVERIFY(m_screen->waitForWindow("タイマーアラーム", 8000, false));
-        program.terminate();
-        QVERIFY(program.waitForFinished(5000));
-    }
-
-    void dragUnderWindowManagersEndsAtRelease_data()
-    {
-        QTest::addColumn<QString>("wm");
-        QTest::addRow("openbox (LXDE)") << "openbox";
-        QTest::addRow("xfwm4 (Xfce)") << "xfwm4";
-    }
-
-    void dragUnderWindowManagersEndsAtRelease()
-    {
-        QFETCH(QString, wm);
-        Screen screen;
-        QVERIFY2(screen.start("1280x1024x24", wm), "no window manager");
-        Install install;
-        QProcess program;
-        install.start(program, screen);
-        QVERIFY(screen.waitForWindow("zentova"));
-        QVERIFY(screen.waitForManaged("zentova"));
-        screen.drag(QPoint(430, 20), QPoint(100, 100));
-        QVERIFY(waitUntil(
-            [&] { return screen.window("zentova")->geometry.topLeft() != QPoint(426, 1); }));
-        const auto released = screen.settledPlace("zentova");
-        QVERIFY(released && released->topLeft() != QPoint(426, 1));
-        // The button is up: moving the pointer leaves the strip where it is.
-        screen.xdotool({"mousemove", "--sync", "900", "700"});
-        screen.xdotool({"mousemove", "--sync", "100", "900"});
-        QCOMPARE(screen.settledPlace("zentova"), released);
-
-        // The dialogs cannot be maximised. Openbox still draws the button,
-        // disabled, where a minimise button stands between it and the title.
-        screen.click(released->topLeft() + QPoint(568, 20)); // Set
-        QVERIFY(screen.waitForFocus("Zentova：設定"));
-        QByteArray actions = screen.allowedActions("Zentova：設定");
-        QVERIFY2(actions.contains("_NET_WM_ACTION_CLOSE") && !actions.contains("MAXIMIZE"),
-                 actions.constData());
-        screen.key("Escape");
-        QVERIFY(screen.waitForWindow("Zentova：設定", 8000, false));
-
-        // A double click still closes it.
-        screen.doubleClick(released->topLeft() + QPoint(4, 19));
-        QVERIFY(screen.waitForFocus("Zentova"));
-        actions = screen.allowedActions("Zentova");
-        QVERIFY2(actions.contains("_NET_WM_ACTION_CLOSE") && !actions.contains("MAXIMIZE"),
-                 actions.constData());
-        screen.key("Return");
-        QVERIFY(program.waitForFinished(8000));
-    }
-
     // The alarm's box never takes keys meant for another program: text typed
     // into another window across the alarm arrives whole under Xfce's and
     // GNOME's desktops, and the spaces in it leave the box open. All the
@@ -775,89 +661,7 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
     }
 
-    // Two strips in two data folders joined to a real PostgreSQL: clicks and
-    // --count on both, the server stopped and started in the middle, one
-    // strip killed with rows waiting. The server ends with every count made,
-    // once each, and the team window opens on both people's totals.
-    void aTeamOfTwoCountsEachChangeOnce()
-    {
-        PgCluster cluster;
-        QVERIFY2(cluster.start(), qPrintable(cluster.error()));
-        Install a, b;
-        const auto join = [&](Install &install, const QByteArray &name, int y) {
-            CountRecord titled;
-            titled.Title = {"電話", "来客", {}, {}, {}};
-            writeRecordFile(install.path("Countdata.dat"), titled);
-            QFile options(install.path("Options.ini"));
-            QVERIFY(options.open(QIODevice::WriteOnly) &&
-                    options.write("[Team]\nServer=" + cluster.server().toUtf8() + "\nName=" + name +
-                                  "\n") > 0);
-            placeStrip(install, 426, y);
-        };
-        join(a, "佐藤", 1);
-        join(b, "鈴木", 200);
-        const QPoint down(0, 199); // from A's place to B's
-        QProcess stripA, stripB;
-        a.start(stripA, *m_screen);
-        b.start(stripB, *m_screen);
-        QVERIFY(m_screen->waitForWindow("zentova"));
-        QVERIFY(waitUntil([&] { return m_screen->windows().count() >= 2; }));
-        QVERIFY(takesRequests(a, *m_screen) && takesRequests(b, *m_screen));
-        m_screen->click(counterButton(0), 1, 3);
-        m_screen->click(counterButton(1) + down, 1, 2);
-        QCOMPARE(a.command(*m_screen, {"--count", "2"}), 0);
-        QCOMPARE(b.command(*m_screen, {"--count", "1"}), 0);
-        const QString sums = "SELECT string_agg(person || counter || '=' || n, ' ' ORDER BY person,"
-                             " counter) FROM (SELECT person, counter, sum(delta) AS n"
-                             " FROM zentova_change GROUP BY 1, 2) s";
-        QTRY_COMPARE_WITH_TIMEOUT(cluster.psql(sums), QString("佐藤1=3 佐藤2=1 鈴木1=1 鈴木2=2"),
-                                  10000);
-
-        // The server stops; counting goes on; A is killed with rows waiting.
-        QVERIFY(cluster.stop());
-        m_screen->click(counterButton(0), 1, 2);
-        m_screen->click(counterButton(0) + down, 1, 1);
-        QCOMPARE(a.command(*m_screen, {"--uncount", "2"}), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(decodeRecord(a.data()).Count[1], int16_t(0), 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(a.path("Teamoutbox.csv")).size() > 0, 3000);
-        stripA.kill();
-        QVERIFY(stripA.waitForFinished(5000));
-        QVERIFY(cluster.restart());
-        a.start(stripA, *m_screen);
-        QVERIFY(m_screen->waitForFocus("Zentova")); // the day offered back
-        m_screen->key("y");
-        const CountRecord endA = decodeRecord(a.data()), endB = decodeRecord(b.data());
-        QCOMPARE(QList<int16_t>(endA.Count.begin(), endA.Count.end()),
-                 QList<int16_t>({5, 0, 0, 0, 0}));
-        QCOMPARE(QList<int16_t>(endB.Count.begin(), endB.Count.end()),
-                 QList<int16_t>({2, 2, 0, 0, 0}));
-        // B waits out its back-off (a minute at most).
-        QTRY_COMPARE_WITH_TIMEOUT(cluster.psql(sums), QString("佐藤1=5 佐藤2=0 鈴木1=2 鈴木2=2"),
-                                  75000);
-
-        // B's team window.
-        chooseFromMenu(*m_screen, kLeftMargin + down, 2); // チーム
-        QVERIFY(m_screen->waitForWindow("Zentova：チーム"));
-        for (QProcess *p : {&stripA, &stripB}) {
-            p->terminate();
-            QVERIFY(p->waitForFinished(5000));
-        }
-        QCOMPARE(cluster.psql(sums), QString("佐藤1=5 佐藤2=0 鈴木1=2 鈴木2=2"));
-    }
-
 private:
-    // The strip's menu opened with a right click on its edge at `edge`, and
-    // its `item`th entry chosen with the keys.
-    static void chooseFromMenu(Screen &screen, QPoint edge, int item)
-    {
-        const qsizetype shown = screen.windows().size();
-        screen.click(edge, 3);
-        QVERIFY(waitUntil([&] { return screen.windows().size() > shown; })); // the menu
-        for (int k = 0; k < item; ++k)
-            screen.key("Down");
-        screen.key("Return");
-    }
-
     // The strip's place for its next start.
     static void placeStrip(Install &install, int x, int y)
     {

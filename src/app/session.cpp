@@ -71,7 +71,7 @@ CountOutcome applyCountRequest(frmMain &form, const CountRequest &r)
 
 std::unique_ptr<CountServer> countServerFor(frmMain *form)
 {
-    return std::make_unique<CountServer>(
+    auto server = std::make_unique<CountServer>(
         [form](const CountRequest &r) { return applyCountRequest(*form, r); },
         [] { return QApplication::activeModalWidget() != nullptr; },
         [form](const CountRequest &r) {
@@ -82,6 +82,10 @@ std::unique_ptr<CountServer> countServerFor(frmMain *form)
                 return CountOutcome::Done;
             return outcomeOf(model.refusal(r.counter, r.delta, r.by));
         });
+    // What waited for a box goes on as the box closes: no timer looks for it.
+    QObject::connect(form, &frmMain::unblocked, server.get(), &CountServer::retry,
+                     Qt::QueuedConnection);
+    return server;
 }
 
 Session::Session() = default;

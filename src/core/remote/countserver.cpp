@@ -28,10 +28,6 @@ struct CountServer::Peer {
 CountServer::CountServer(Apply apply, Blocked blocked, Judge judge)
     : m_apply(std::move(apply)), m_blocked(std::move(blocked)), m_judge(std::move(judge))
 {
-    // Only while requests wait for a box to close.
-    m_retry.setInterval(50);
-    m_retry.setSingleShot(true);
-    connect(&m_retry, &QTimer::timeout, this, &CountServer::applyPending);
 }
 
 CountServer::~CountServer()
@@ -251,10 +247,8 @@ void CountServer::applyPending()
         return;
     const QScopedValueRollback applying(m_applying, true);
     while (!m_pending.isEmpty()) {
-        if (!m_ready || m_blocked()) {
-            m_retry.start();
-            return;
-        }
+        if (!m_ready || m_blocked())
+            return; // until setReady() or retry()
         const CountRequest request = m_pending.takeFirst();
         m_apply(request);
         if (refusing())

@@ -53,6 +53,8 @@ public:
     // The requests answered "accepted" that still wait (for a box to close),
     // handed over for the run's end to apply them at once.
     QList<CountRequest> takePending();
+    // The box that held the requests has closed: they are applied now.
+    void retry() { applyPending(); }
 
     // Peers live for one line; past this many the oldest is dropped.
     static constexpr int MaxPeers = 128;
@@ -77,7 +79,6 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     std::vector<std::unique_ptr<Peer>> m_peers;
     QList<CountRequest> m_pending;
-    QTimer m_retry;
     bool m_ready = false;
     bool m_ending = false;
     bool m_applying = false;

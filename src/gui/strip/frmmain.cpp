@@ -154,6 +154,7 @@ void frmMain::followBlockedInput()
     connect(m_desktop.get(), &Desktop::blockedDigit, this,
             [this](int digit, bool shift) { countWhileBlocked(digit - 1, shift ? -1 : 1); });
     connect(&m_model, &CounterModel::countChanged, this, [this] { clearWaitingMarks(); });
+    connect(this, &frmMain::unblocked, this, &frmMain::clearWaitingMarks, Qt::QueuedConnection);
 }
 
 void frmMain::buildSetFrame()
@@ -819,6 +820,13 @@ void frmMain::tmrClock_Timer()
 }
 
 // ---------------------------------------------------------------------------
+
+bool frmMain::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowUnblocked)
+        emit unblocked();
+    return QWidget::event(e);
+}
 
 void frmMain::paintEvent(QPaintEvent *)
 {

@@ -85,8 +85,12 @@ signals:
     // The strip is about to unload: what should reach its day must now.
     void unloading();
     void unloaded();
+    // The box or dialog that held the strip has closed: what waited for it
+    // may go on.
+    void unblocked();
 
 protected:
+    bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
