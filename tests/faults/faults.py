@@ -49,8 +49,8 @@ FAULTS = [
      "if (!ok || k < 1 || k >= 1000)"),
     # The count server
     ("server-ignores-open-box", "src/core/remote/countserver.cpp",
-     "        if (!m_ready || m_blocked()) {",
-     "        if (!m_ready) {"),
+     "        if (!m_ready || m_blocked())\n            return; // until setReady() or retry()",
+     "        if (!m_ready)\n            return; // until setReady() or retry()"),
     # The team
     ("team-row-id-without-offset", "src/core/team/teamrow.cpp",
      "folder + u'/' + logFile + u':' + QString::number(offset));",
