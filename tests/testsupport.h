@@ -92,11 +92,23 @@ class SandboxTest : public QObject
     Q_OBJECT
 protected:
     CounterModel &m() { return *m_sandbox->model; }
+    // What a test's every function starts with beyond its sandbox, and
+    // ends with before the sandbox goes.
+    virtual void setUp() {}
+    virtual void tearDown() {}
     std::unique_ptr<Sandbox> m_sandbox;
 
 private slots:
-    void init() { m_sandbox = std::make_unique<Sandbox>(); }
-    void cleanup() { m_sandbox.reset(); }
+    void init()
+    {
+        m_sandbox = std::make_unique<Sandbox>();
+        setUp();
+    }
+    void cleanup()
+    {
+        tearDown();
+        m_sandbox.reset();
+    }
 };
 
 // Runs `body` in a child process and returns its exit status (-1: it did

@@ -68,23 +68,18 @@ void tickWithAlarm(frmMain &w, test::Sandbox &sandbox, int hour, int minute, QTi
 
 } // namespace
 
-class TestAlarm : public QObject
+class TestAlarm : public test::SandboxTest
 {
     Q_OBJECT
-private slots:
-    void init()
+    void setUp() override
     {
         gChimeData.clear();
-        m_sandbox = std::make_unique<test::Sandbox>();
         m_out = FakeOutput();
         setSoundOutput(&m_out);
     }
+    void tearDown() override { setSoundOutput(nullptr); }
 
-    void cleanup()
-    {
-        setSoundOutput(nullptr);
-        m_sandbox.reset();
-    }
+private slots:
 
     void alarmDue_data()
     {
@@ -218,8 +213,6 @@ private slots:
     }
 
 private:
-    CounterModel &m() { return *m_sandbox->model; }
-    std::unique_ptr<test::Sandbox> m_sandbox;
     FakeOutput m_out;
 };
 

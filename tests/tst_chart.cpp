@@ -126,20 +126,6 @@ private slots:
         QTEST(zentova::roundTicks(top), "ticks");
     }
 
-    void metDaysByEachDaysOwnTarget()
-    {
-        // The target went from 10 to 20 mid-range; a day with none is not counted.
-        const QList<HistoryDay> days{
-            day({2023, 12, 1}, {12, 0, 0, 0, 0}, {10, 0, 0, 0, 0}),
-            day({2023, 12, 2}, {12, 0, 0, 0, 0}, {20, 0, 0, 0, 0}),
-            day({2023, 12, 3}, {20, 9, 0, 0, 0}, {20, 9, 0, 0, 0}),
-            day({2023, 12, 4}, {99, 0, 0, 0, 0}),
-        };
-        QCOMPARE(metDays(days, 0), (MetDays{2, 3}));
-        QCOMPARE(metDays(days, 1), (MetDays{1, 1}));
-        QCOMPARE(metDays(days, 2), (MetDays{0, 0}));
-    }
-
     void axisNumbersKeepApartAtEveryHeight_data()
     {
         QTest::addColumn<int>("height");

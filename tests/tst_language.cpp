@@ -85,14 +85,9 @@ private slots:
 
     void textsInTheLanguageShown()
     {
-        const char *const farewell = "お疲れ様でした。今日の処理件数は %1件でした。";
         setUiLanguage(Language::Japanese);
-        QCOMPARE(translate("Strip", farewell).arg(7),
-                 QStringLiteral("お疲れ様でした。今日の処理件数は 7件でした。"));
         QCOMPARE(translate("Nowhere", "%n 件", nullptr, 3), QStringLiteral("3 件"));
         setUiLanguage(Language::English);
-        QCOMPARE(translate("Strip", farewell).arg(7),
-                 QStringLiteral("Well done! You handled 7 cases today."));
         // The same word in two senses has two translations.
         QCOMPARE(translate("History", "月", "Monday"), QStringLiteral("Mon"));
         QCOMPARE(translate("History", "月", "a bar's span"), QStringLiteral("month"));

@@ -48,15 +48,13 @@ CountRecord storedDay(double day)
 
 } // namespace
 
-class TestMainWindow : public QObject
+class TestMainWindow : public test::SandboxTest
 {
     Q_OBJECT
+    void setUp() override { m_form = std::make_unique<frmMain>(m()); }
+    void tearDown() override { m_form.reset(); }
+
 private slots:
-    void init()
-    {
-        m_sandbox = std::make_unique<test::Sandbox>();
-        m_form = std::make_unique<frmMain>(m());
-    }
 
     // The window manager's offer of the keyboard, told apart from a click
     // on the strip by the server's times.
@@ -81,12 +79,6 @@ private slots:
         QFETCH(uint, lastPress);
         QFETCH(bool, pressedSince);
         QTEST(offerMadeByClick(offer, lastPress, pressedSince), "byClick");
-    }
-
-    void cleanup()
-    {
-        m_form.reset();
-        m_sandbox.reset();
     }
 
     // A slip taken back with Ctrl+Z, the menu's item saying what it takes.
@@ -654,8 +646,6 @@ private:
         return menu;
     }
 
-    CounterModel &m() { return *m_sandbox->model; }
-    std::unique_ptr<test::Sandbox> m_sandbox;
     std::unique_ptr<frmMain> m_form;
 };
 

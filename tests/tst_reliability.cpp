@@ -38,23 +38,17 @@ void countWrite()
 
 } // namespace
 
-class TestReliability : public QObject
+class TestReliability : public test::SandboxTest
 {
     Q_OBJECT
-private slots:
-    void init()
+    void setUp() override
     {
-        m_sandbox = std::make_unique<test::Sandbox>();
         g_writes = 0;
         setBeforeCommitHook(&countWrite);
     }
+    void tearDown() override { setBeforeCommitHook(nullptr); }
 
-    void cleanup()
-    {
-        setBeforeCommitHook(nullptr);
-        m_sandbox.reset();
-    }
-
+private slots:
     void clicksAndSettingsAreStoredWithinASecondAsOneWrite()
     {
         frmMain w(m());
@@ -237,8 +231,6 @@ private slots:
     }
 
 private:
-    CounterModel &m() { return *m_sandbox->model; }
-    std::unique_ptr<test::Sandbox> m_sandbox;
 };
 
 QTEST_MAIN(TestReliability)

@@ -66,16 +66,14 @@ private:
 
 } // namespace
 
-class TestRemoteCount : public QObject
+class TestRemoteCount : public test::SandboxTest
 {
     Q_OBJECT
     // First, so that it ends what the others leave.
     test::ProcessReaper m_reaper;
 
-private slots:
-    void init()
+    void setUp() override
     {
-        m_sandbox = std::make_unique<test::Sandbox>();
         m_form = std::make_unique<frmMain>(m());
         m_form->load();
         for (int i = 0; i < CounterCount; ++i) // a command counts only a counter in use
@@ -83,13 +81,13 @@ private slots:
         startServer();
     }
 
-    void cleanup()
+    void tearDown() override
     {
         m_server.reset();
         m_form.reset();
-        m_sandbox.reset();
     }
 
+private slots:
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -567,8 +565,6 @@ private:
         return sendRequest(request, said);
     }
 
-    CounterModel &m() { return *m_sandbox->model; }
-    std::unique_ptr<test::Sandbox> m_sandbox;
     std::unique_ptr<frmMain> m_form;
     std::unique_ptr<CountServer> m_server;
 };

@@ -73,10 +73,7 @@ private slots:
         QFETCH(int, range);
         QFETCH(QString, copied);
         TeamWindow window({m_cluster.server(), "佐藤", "F"}, kToday);
-        test::checkItemModels(window);
-        QSignalSpy read(&window, &TeamWindow::refreshed);
-        window.show();
-        QVERIFY(read.wait(10000));
+        QVERIFY(shownAndRead(window));
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(range);
         QTRY_COMPARE_WITH_TIMEOUT(withoutStatusColumns(window.clipboardText()), copied, 10000);
     }
@@ -85,10 +82,7 @@ private slots:
     void followsNewRowsAndSaysWhenTheServerIsGone()
     {
         TeamWindow window({m_cluster.server(), "佐藤", "F"}, kToday);
-        test::checkItemModels(window);
-        QSignalSpy read(&window, &TeamWindow::refreshed);
-        window.show();
-        QVERIFY(read.wait(10000));
+        QVERIFY(shownAndRead(window));
         QString problem;
         {
             QSqlDatabase db = QSqlDatabase::database("rows");
@@ -107,6 +101,14 @@ private slots:
     }
 
 private:
+    static bool shownAndRead(TeamWindow &window)
+    {
+        test::checkItemModels(window);
+        QSignalSpy read(&window, &TeamWindow::refreshed);
+        window.show();
+        return read.wait(10000);
+    }
+
     // The table's own columns: the last change and the strip's state
     // follow the total and change with the clock.
     static QString withoutStatusColumns(const QString &text)
