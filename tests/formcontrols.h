@@ -7,6 +7,7 @@
 #include "gui/widgets/controls.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAbstractItemView>
 #include <QLineEdit>
 #include <QMenu>
@@ -68,6 +69,18 @@ ZENTOVA_CONTROL_ARRAY(QRadioButton, optLap)
 ZENTOVA_CONTROL_ARRAY(QLabel, TitleC)
 ZENTOVA_CONTROL_ARRAY(QLabel, Labelcolon)
 ZENTOVA_CONTROL(QPushButton, cmdOK)
+
+// What a screen reader meets under `object`, in its order; a child that
+// does not know its own place is marked.
+inline QStringList accessibleChildren(QObject *object)
+{
+    QAccessibleInterface *in = QAccessible::queryAccessibleInterface(object);
+    QStringList found;
+    for (int i = 0; i < in->childCount(); ++i)
+        found << in->child(i)->object()->objectName() +
+                     (in->indexOfChild(in->child(i)) == i ? "" : " (misplaced)");
+    return found;
+}
 
 // The strip's clock ticks once now, as its timer would bring the tick.
 inline bool tick(const QObject &strip)

@@ -230,18 +230,6 @@ private slots:
         }
     }
 
-    // A range of one day is not a wall: a bar takes at most its share of
-    // the chart, centred in its slot.
-    void aLoneBarIsNoWall()
-    {
-        BarChart chart;
-        chart.resize(420, 240);
-        chart.setBars({{"1", "", {5, 0, 0, 0, 0}}}, {"a", {}, {}, {}, {}});
-        const QRect bar = chart.barRect(0);
-        QVERIFY(bar.width() >= 4 && bar.width() <= 420 / BarChart::MaxBarShare);
-        QVERIFY(bar.left() > 420 / 3); // in the middle, not at the axis
-    }
-
     // Bars of 10, 20, 0 and 40 on an axis to 40 (the target line of 25 fits
     // below): painted a quarter, a half, nothing and the whole plot high.
     void barsArePaintedToScale()

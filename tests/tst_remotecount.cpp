@@ -334,7 +334,6 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addRow("garbage") << QByteArray(4096, '\xff');
         QTest::addRow("half-sent") << QByteArray("count 1");
-        QTest::addRow("counter 6") << QByteArray("count 6\n");
         QTest::addRow("trailing bytes") << QByteArray("count 1\nuncount 1\n");
         QTest::addRow("oversized") << QByteArray("count 1") + QByteArray(100, ' ') + "\n";
         QTest::addRow("nul inside") << QByteArray("count\0 1\n", 9);

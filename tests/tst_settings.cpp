@@ -12,7 +12,6 @@
 #include "gui/strip/frmmain.h"
 #include "testsupport.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -181,21 +180,12 @@ private slots:
 
         // A screen reader reads the shown fields top to bottom, left to right;
         // the hidden lap group and the rows without a title are not there.
-        const auto names = [](QObject *object) {
-            QAccessibleInterface *in = QAccessible::queryAccessibleInterface(object);
-            QStringList found;
-            for (int i = 0; i < in->childCount(); ++i) {
-                found << in->child(i)->object()->objectName();
-                if (in->indexOfChild(in->child(i)) != i)
-                    found << "(misplaced)";
-            }
-            return found;
-        };
-        QCOMPARE(names(&d), (QStringList{"fraCount", "Frame3", "Frame1", "cmdOK"}));
+        QCOMPARE(test::accessibleChildren(&d),
+                 (QStringList{"fraCount", "Frame3", "Frame1", "cmdOK"}));
         QCOMPARE(
-            names(d.findChild<QWidget *>("fraCount")),
+            test::accessibleChildren(d.findChild<QWidget *>("fraCount")),
             (QStringList{"TitleC0", "Labelcolon0", "txtC0", "TitleC3", "Labelcolon3", "txtC3"}));
-        QCOMPARE(names(d.findChild<QWidget *>("Frame3")).first(), QStringLiteral("txtTitle0"));
+        QCOMPARE(test::accessibleChildren(d.findChild<QWidget *>("Frame3")).first(), "txtTitle0");
     }
 
     void optionsShowAppliedValuesAndOffStoresZeros()

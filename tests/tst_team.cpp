@@ -40,11 +40,6 @@ QList<JournalLine> counts(int n, int counter, const QString &file, qint64 from =
     return lines;
 }
 
-TeamOptions joined(const QString &server, const QString &name, const QString &folder)
-{
-    return {server, name, folder};
-}
-
 } // namespace
 
 class TestTeam : public QObject
@@ -195,8 +190,8 @@ private slots:
     {
         QTemporaryDir a, b;
         Team first(a.path()), second(b.path());
-        first.setOptions(joined(m_cluster.server(), "佐藤", "folder-a"));
-        second.setOptions(joined(m_cluster.server(), "鈴木", "folder-b"));
+        first.setOptions({m_cluster.server(), "佐藤", "folder-a"});
+        second.setOptions({m_cluster.server(), "鈴木", "folder-b"});
         first.journaled(counts(30, 0, "Countlog-2026-12.csv"));
         second.journaled(counts(12, 2, "Countlog-2026-12.csv")); // the same log name elsewhere
         first.journaled(counts(5, 1, "Countlog-2026-12.csv", 5000));
@@ -235,7 +230,7 @@ private slots:
         QTemporaryDir folder;
         {
             Team team(folder.path());
-            team.setOptions(joined(m_cluster.server(), "佐藤", "F"));
+            team.setOptions({m_cluster.server(), "佐藤", "F"});
             team.journaled(counts(10, 0, "Countlog-2026-12.csv"));
             QVERIFY(allSent(team));
             QVERIFY(m_cluster.stop());
@@ -257,7 +252,7 @@ private slots:
             again << teamRowOf(l, "佐藤", "F");
         Outbox(folder.path()).append(again);
         Team restarted(folder.path());
-        restarted.setOptions(joined(m_cluster.server(), "佐藤", "F"));
+        restarted.setOptions({m_cluster.server(), "佐藤", "F"});
         QVERIFY(allSent(restarted));
         QCOMPARE(m_cluster.psql("SELECT sum(delta) || '/' || count(*) FROM zentova_change"),
                  QStringLiteral("17/17"));
@@ -296,7 +291,7 @@ private slots:
         QTemporaryDir folder;
         Team team(folder.path());
         QSignalSpy told(&team, &Team::statusChanged);
-        team.setOptions(joined(server, "佐藤", "F"));
+        team.setOptions({server, "佐藤", "F"});
         for (int i = 0; i < 3; ++i)
             team.journaled(counts(1, 0, "Countlog-2026-12.csv", 100 + i * 40));
         // Taken while the publisher is still trying.
@@ -323,9 +318,9 @@ private slots:
         QTemporaryDir folder;
         {
             Team team(folder.path());
-            team.setOptions(joined(
+            team.setOptions({
                 QStringLiteral("host=127.0.0.1 port=%1 dbname=team").arg(silent.serverPort()),
-                "佐藤", "F"));
+                "佐藤", "F"});
             team.journaled(counts(1, 0, "Countlog-2026-12.csv"));
             QTRY_VERIFY(!held.isEmpty()); // the publisher waits for an answer
         }
@@ -343,7 +338,7 @@ private slots:
                        " EXCEPTION WHEN duplicate_object THEN NULL; END $$");
         QTemporaryDir folder;
         Team team(folder.path());
-        team.setOptions(joined(m_cluster.server("strip"), "佐藤", "F"));
+        team.setOptions({m_cluster.server("strip"), "佐藤", "F"});
         team.journaled(counts(4, 0, "Countlog-2026-12.csv"));
         QTRY_VERIFY_WITH_TIMEOUT(!team.problem().isEmpty(), 15000);
         QVERIFY2(team.problem().contains("permission denied"), qPrintable(team.problem()));
