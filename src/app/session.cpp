@@ -22,6 +22,7 @@
 #include <QLibraryInfo>
 #include <QSessionManager>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 
@@ -82,9 +83,12 @@ std::unique_ptr<CountServer> countServerFor(frmMain *form)
                 return CountOutcome::Done;
             return outcomeOf(model.refusal(r.counter, r.delta, r.by));
         });
-    // What waited for a box goes on as the box closes: no timer looks for it.
+    // What waited for a box goes on as the box closes (a box that held only
+    // another window gives the keyboard back as it goes): no timer looks.
     QObject::connect(form, &frmMain::unblocked, server.get(), &CountServer::retry,
                      Qt::QueuedConnection);
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, server.get(),
+                     &CountServer::retry, Qt::QueuedConnection);
     return server;
 }
 
