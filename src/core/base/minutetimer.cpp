@@ -91,7 +91,6 @@ void MinuteTimer::wake()
     const bool clockSet = n < 0 && errno == ECANCELED;
     if (n < 0 && !clockSet)
         return; // nothing yet
-
     arm();
     emit fired(clockSet);
 }
