@@ -34,10 +34,6 @@ namespace
 // The run whose day is stored when Qt ends the process with exit(): it does
 // so when it loses the X server (the server died, or xkill ended us).
 Session *g_running = nullptr;
-} // namespace
-
-namespace
-{
 
 CountOutcome outcomeOf(CounterModel::Refusal refusal)
 {
