@@ -5,12 +5,14 @@
 #include "core/files/folders.h"
 #include "core/state/countdata.h"
 #include "core/state/counterstate.h"
+#include "core/state/countlog.h"
 #include "formcontrols.h"
 #include "gui/desktop/x11/keyboardguard.h"
 #include "gui/strip/frmmain.h"
 #include "gui/strip/placement.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
@@ -171,6 +173,20 @@ private slots:
         QVERIFY(hint->isVisible());
         m().setTitle(2, QStringLiteral("電話"));
         QVERIFY(!hint->isVisible());
+    }
+
+    // A log that cannot be written is told once the store is done: a box
+    // inside it would hold the record back until it is answered.
+    void unwritableLogIsToldAfterTheStore()
+    {
+        m_form->load();
+        m().setTitle(0, QStringLiteral("電話"));
+        QDir().mkpath(countLogPath(Now().date())); // a folder where the log goes
+        m().count(0, 1);
+        m().store();
+        QVERIFY(m_sandbox->boxes.calls.isEmpty());
+        QCOMPARE(readRecordFile(countDataPath()).Count[0], 1);
+        QTRY_COMPARE(m_sandbox->boxes.calls.size(), 1);
     }
 
     void showCounterFramesFollowsTitles()

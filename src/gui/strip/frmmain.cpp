@@ -96,8 +96,11 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
         describeCounter(i);
         inviteToTitle();
     });
-    connect(&m_model, &CounterModel::problem, this,
-            [](const QString &message) { MsgBox(message, msgstyle::OkOnly); });
+    // Told after the store that found it has finished: a box opened inside
+    // it would hold Countday.ini and Countdata.dat back until it is answered.
+    connect(
+        &m_model, &CounterModel::problem, this,
+        [](const QString &message) { MsgBox(message, msgstyle::OkOnly); }, Qt::QueuedConnection);
 }
 
 void frmMain::showCount(int index)
