@@ -5,6 +5,7 @@
 // the history's lines, the record and the log.
 #include "core/files/atomicfile.h"
 #include "core/history/chartdata.h"
+#include "core/history/dayhours.h"
 #include "core/history/history.h"
 #include "core/model/countermodel.h"
 #include "core/settings/applysettings.h"
@@ -263,11 +264,17 @@ private slots:
             corrected += m_sandbox->readFile(name).count(",補正\r\n");
         QTEST(int(corrected), "corrections");
         // So does the log of every day that closed, to its last counts.
+        const auto kept = readKeptHours();
         for (const auto &[bounds, counts] : std::as_const(m_closed)) {
             const auto lines = countLogBetween(bounds.start, bounds.end, -1);
             QVERIFY(lines);
             QCOMPARE(bounds.day.toString(Qt::ISODate) + u':' + countsText(loggedCounts(*lines)),
                      bounds.day.toString(Qt::ISODate) + u':' + countsText(counts));
+            // Its hours were kept as it closed: the log's, where it needed
+            // no correction.
+            QVERIFY(kept.contains(bounds.day));
+            if (corrected == 0)
+                QCOMPARE(kept.value(bounds.day).hours, hourCounts(*lines, bounds.hour));
         }
     }
 
@@ -310,6 +317,8 @@ private slots:
         QVERIFY(log);
         QCOMPARE(countsText(workedCounts(*log)), countsText(model().openDayLine().counts));
         QCOMPARE(hourCounts(*log, day.hour), model().openDayHours());
+        QCOMPARE(loggedDayHours(countLogFiles(day.day), day, false)->hours(),
+                 model().openDayHours());
         QTEST(model().openDayLine().counts[0], "worked");
     }
 

@@ -63,29 +63,35 @@ QList<qint64> roundTicks(qint64 top, int most)
     return ticks;
 }
 
+void HourTally::add(const LogEntry &line)
+{
+    if (line.counter < 0 || line.counter >= CounterCount)
+        return;
+    ++m_lines;
+    const size_t c = size_t(line.counter);
+    const int hour = (line.at.time().hour() - m_startHour + 24) % 24;
+    QList<Open> &open = m_open[c];
+    if (line.kind == LogKind::Undo) {
+        // A count taken back was never an hour's work; a set, a raise to
+        // zero and the prompt's No were none.
+        if (!open.isEmpty()) {
+            const Open taken = open.takeLast();
+            m_hours[size_t(taken.hour)][c] -= taken.delta;
+        }
+        return;
+    }
+    if (line.kind == LogKind::Count)
+        m_hours[size_t(hour)][c] += line.delta;
+    if (isUndoable(line.kind))
+        open.append({hour, line.kind == LogKind::Count ? qint64(line.delta) : 0});
+}
+
 HourCounts hourCounts(const QList<LogEntry> &lines, int startHour)
 {
-    HourCounts hours{};
-    const auto hourOf = [startHour](const LogEntry &line) {
-        return size_t((line.at.time().hour() - startHour + 24) % 24);
-    };
-    const QList<qsizetype> undone = undoneLines(lines);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const LogEntry &line = lines[i];
-        if (line.counter < 0 || line.counter >= CounterCount)
-            continue;
-        const size_t c = size_t(line.counter);
-        if (line.kind == LogKind::Count) {
-            hours[hourOf(line)][c] += line.delta;
-        } else if (line.kind == LogKind::Undo && undone[i] >= 0 &&
-                   lines[undone[i]].kind == LogKind::Count) {
-            // A count taken back was never an hour's work; a set, a raise to
-            // zero and the prompt's No were none.
-            const LogEntry &taken = lines[undone[i]];
-            hours[hourOf(taken)][c] -= taken.delta;
-        }
-    }
-    return hours;
+    HourTally tally(startHour);
+    for (const LogEntry &line : lines)
+        tally.add(line);
+    return tally.hours();
 }
 
 MetDays metDays(std::span<const HistoryDay> days, int counter)

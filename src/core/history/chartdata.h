@@ -40,6 +40,27 @@ QList<qint64> roundTicks(qint64 top, int most = 5);
 using HourCounts = std::array<std::array<qint64, CounterCount>, 24>;
 HourCounts hourCounts(const QList<LogEntry> &lines, int startHour);
 
+// The same a line at a time, in the log's order, for a day too long to hold
+// as a list: it keeps only what a 取消 may still take back.
+class HourTally
+{
+public:
+    explicit HourTally(int startHour) : m_startHour(startHour) {}
+    void add(const LogEntry &line);
+    const HourCounts &hours() const { return m_hours; }
+    bool isEmpty() const { return m_lines == 0; }
+
+private:
+    struct Open {
+        int hour;
+        qint64 delta; // a count's; 0 for a change that was no hour's work
+    };
+    int m_startHour;
+    HourCounts m_hours{};
+    std::array<QList<Open>, CounterCount> m_open;
+    qint64 m_lines = 0;
+};
+
 // Of the days that had a target for `counter`, how many met it, each day by
 // its own target.
 struct MetDays {

@@ -71,6 +71,7 @@ void CounterModel::LoadCountData()
     setDayStartHour(m_options.startHour);
     m_worked = {};
     m_hours = {};
+    m_hoursKnown = true;
     m_logged = {};
 
     const QDate stored = dateFromDayNumber(m_saved.SavedDate);
@@ -92,10 +93,11 @@ void CounterModel::LoadCountData()
             finished.SavedDate = dayNumber(m_open.day);
             HistoryDay line = openDayLine();
             line.titles = m_saved.Title;
-            m_unkept.append({line, finished});
+            m_unkept.append({line, finished, keptHours()});
             m_open = nextDay(m_open, now, m_options.startHour);
             m_worked = {};
             m_hours = {};
+            m_hoursKnown = true;
             m_logged = {};
         }
     } else {
@@ -146,7 +148,9 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
             m_hours = hourCounts(*lines, m_open.hour);
         } else {
             // A day from before the log, or too long to read back: its
-            // counts are its work, and nothing is corrected.
+            // counts are its work, nothing is corrected, and its hours are
+            // the log's alone.
+            m_hoursKnown = false;
             for (int i = 0; i < CounterCount; ++i) {
                 m_logged[size_t(i)] = m_saved.Count[size_t(i)];
                 m_worked[size_t(i)] = std::max<int>(0, m_saved.Count[size_t(i)]);
@@ -377,11 +381,12 @@ void CounterModel::closeDay(const QDateTime &now)
     m_options = readDayOptions();
     const QDate finished = m_open.day;
     closeLogOfDay(record());
-    m_unkept.append({openDayLine(), record()});
+    m_unkept.append({openDayLine(), record(), keptHours()});
     m_open = nextDay(m_open, now, m_options.startHour);
     setDayStartHour(m_open.hour);
     m_worked = {};
     m_hours = {};
+    m_hoursKnown = true;
     m_logged = {};
     m_undo.clear(); // nothing before the turn can be taken back
     const QDateTime at = m_open.clamp(now);
@@ -451,11 +456,26 @@ CountRecord CounterModel::record() const
 void CounterModel::keepUnkeptDays()
 {
     while (!m_unkept.isEmpty()) {
-        const auto message = keepDay(m_unkept.first().day, m_unkept.first().record);
+        const Unkept &day = m_unkept.first();
+        const auto message = keepDay(day.day, day.record);
+        if (day.hours) {
+            try {
+                keepDayHours(day.day.date, *day.hours);
+            } catch (const RuntimeError &) {
+                // The log still holds them.
+            }
+        }
         m_unkept.removeFirst();
         if (message)
             m_keptAside = message;
     }
+}
+
+std::optional<KeptHours> CounterModel::keptHours() const
+{
+    if (!m_hoursKnown)
+        return std::nullopt;
+    return KeptHours{m_open.hour, m_hours};
 }
 
 void CounterModel::appendJournal()

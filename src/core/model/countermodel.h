@@ -20,6 +20,7 @@
 #pragma once
 
 #include "core/history/chartdata.h"
+#include "core/history/dayhours.h"
 #include "core/history/history.h"
 #include "core/model/daybounds.h"
 #include "core/model/ledger.h"
@@ -182,6 +183,7 @@ private:
     struct Unkept {
         HistoryDay day;
         CountRecord record;
+        std::optional<KeptHours> hours;
     };
     // One counter's part of a change, as it can be taken back.
     struct Part {
@@ -206,6 +208,7 @@ private:
     void write(const CountRecord &record);
     void keepUnkeptDays();
     void appendJournal();
+    std::optional<KeptHours> keptHours() const;
     void openStoredDay(const std::optional<Ledger> &ledger);
     void closeLogOfDay(const CountRecord &record);
     void closeDay(const QDateTime &now);
@@ -222,6 +225,7 @@ private:
     DayBounds m_open;
     CounterSums m_worked{};
     HourCounts m_hours{};
+    bool m_hoursKnown = true; // false for a day opened from a log too long to read back
     // The open day's lines in the journal: what is appended, and where.
     CounterSums m_logged{};
     QString m_logFile;

@@ -100,33 +100,44 @@ std::optional<LogEntry> entryOfFields(const QList<QByteArray> &fields)
     return e;
 }
 
-// The tail of a month's file from a line earlier than `before` on: read
-// back from the end a chunk at a time. Nothing past `most` bytes.
-std::optional<QByteArray> tailFrom(const QString &path, const QDateTime &before, qint64 most)
+// Where the lines from a line earlier than `before` on begin in a month's
+// file (0 where none is earlier): found back from the end a chunk at a time,
+// by the first whole line of each. -1 with `most` bytes or more to go back.
+qint64 startBefore(QFile &file, const QDateTime &before, qint64 most)
 {
-    if (!QFileInfo(path).isFile())
-        return QByteArray();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    QByteArray tail;
     qint64 from = file.size();
     while (from > 0) {
         if (most >= 0 && file.size() - from >= most)
-            return std::nullopt;
+            return -1;
         const qint64 start = std::max<qint64>(0, from - kReadChunk);
-        if (!file.seek(start))
-            return QByteArray();
-        tail.prepend(file.read(from - start));
+        if (start == 0 || !file.seek(start))
+            return 0;
+        // The chunk, and enough after it for the time of a line it begins.
+        const QByteArray chunk = file.read(from - start + 20);
+        const qsizetype firstEnd = chunk.indexOf('\n');
+        if (firstEnd >= 0 && firstEnd < from - start) {
+            const QDateTime at = timeOfText(chunk.mid(firstEnd + 1, 19));
+            if (at.isValid() && at < before)
+                return start + firstEnd + 1;
+        }
         from = start;
-        // The earliest whole line in what was read: where it is of an earlier
-        // day, everything of `day` is in hand.
-        const qsizetype firstEnd = from > 0 ? tail.indexOf('\n') : -1;
-        const QDateTime at = timeOfText(tail.mid(firstEnd + 1, 19));
-        if (at.isValid() && at < before)
-            return tail.mid(firstEnd + 1);
     }
-    return tail;
+    return 0;
+}
+
+// The tail of a month's file from a line earlier than `before` on. Nothing
+// past `most` bytes.
+std::optional<QByteArray> tailFrom(const QString &path, const QDateTime &before, qint64 most)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const qint64 start = startBefore(file, before, most);
+    if (start < 0)
+        return std::nullopt;
+    if (!file.seek(start))
+        return QByteArray();
+    return file.readAll();
 }
 
 QString numberedLogPath(const QDate &day, int number)
@@ -325,6 +336,27 @@ std::optional<QList<LogEntry>> countLogBetween(const QDateTime &from, const QDat
 QList<LogEntry> countLogOfDay(const QDate &day)
 {
     return *countLogOfDay(day, -1);
+}
+
+bool eachLogLineFrom(const QString &path, const QDateTime &before,
+                     const std::function<bool(const LogEntry &)> &each)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) ||
+        !file.seek(startBefore(file, before, -1)))
+        return true;
+    QByteArray rest;
+    while (!file.atEnd()) {
+        QByteArray chunk = rest + file.read(kReadChunk);
+        const qsizetype end = chunk.lastIndexOf('\n') + 1;
+        // Nothing that never ends its line is held on to.
+        rest = end > 0 || chunk.size() < kReadChunk * 16 ? chunk.mid(end) : QByteArray();
+        chunk.truncate(end);
+        for (const LogEntry &e : parseCountLog(chunk))
+            if (!each(e))
+                return false;
+    }
+    return true;
 }
 
 QList<LogEntry> countLogAfter(const QString &path, qint64 from, QList<qint64> *offsets)

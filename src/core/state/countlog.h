@@ -25,6 +25,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace zentova
@@ -93,6 +94,10 @@ QList<LogEntry> countLogOfDay(const QDate &day);
 // their months; nothing with `most` bytes or more to read in a file.
 std::optional<QList<LogEntry>> countLogBetween(const QDateTime &from, const QDateTime &to,
                                                qint64 most);
+// Each line of a month's file from a line earlier than `before` on, in the
+// file's order, read a chunk at a time; false where `each` stopped it.
+bool eachLogLineFrom(const QString &path, const QDateTime &before,
+                     const std::function<bool(const LogEntry &)> &each);
 // The lines appended to `path` after its first `from` bytes, and where they
 // end (lines that are no whole line of the program's are passed over).
 QList<LogEntry> countLogAfter(const QString &path, qint64 from, QList<qint64> *offsets = nullptr);

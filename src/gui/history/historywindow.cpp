@@ -366,9 +366,16 @@ HistoryDay HistoryWindow::todayAsItStands() const
     return m_counters.openDayLine();
 }
 
+HistoryWindow::~HistoryWindow()
+{
+    m_stopReading->store(true);
+}
+
 void HistoryWindow::reload()
 {
     const HistoryDay today = todayAsItStands();
+    m_keptHours = readKeptHours();
+    m_loggedHours.clear();
     if (!m_hoursDay.isValid() || m_hoursDay > today.date)
         m_hoursDay = today.date;
     const int load = ++m_loads;
@@ -536,13 +543,32 @@ void HistoryWindow::showHours()
     m_hoursTitle->setText(translate("History", "%1 の時間ごと").arg(day));
     m_hoursChart->setAccessibleName(translate("History", "%1 の時間ごとの件数のグラフ").arg(day));
     const auto names = chartedCounters();
-    // Today's hours are the strip's own; a past day's are in its log.
+    // Today's hours are the strip's own; a past day's were kept as it
+    // closed, or are in its log.
     const bool today = m_hoursDay == m_counters.openDay().day;
-    const QList<LogEntry> lines = today ? QList<LogEntry>() : countLogOfDay(m_hoursDay);
-    const int startHour = today ? m_counters.openDay().hour : m_counters.options().startHour;
+    HourCounts hours = m_counters.openDayHours();
+    int startHour = m_counters.openDay().hour;
+    bool anyLine = true;
+    if (const auto kept = m_keptHours.constFind(m_hoursDay); !today && kept != m_keptHours.cend()) {
+        hours = kept->hours;
+        startHour = kept->startHour;
+    } else if (!today) {
+        const auto logged = m_loggedHours.constFind(m_hoursDay);
+        if (logged == m_loggedHours.cend()) {
+            const QString reading = translate("History", "時間ごとの件数を読み込んでいます...");
+            m_hoursChart->setBars({}, names);
+            m_hoursChart->setMessage(reading);
+            m_hoursChart->setAccessibleDescription(reading);
+            readLoggedHours();
+            return;
+        }
+        hours = logged->hours;
+        anyLine = logged->anyLine;
+        startHour = m_counters.options().startHour;
+    }
     const auto row = std::find_if(m_model.allDays().begin(), m_model.allDays().end(),
                                   [&](const HistoryDay &d) { return d.date == m_hoursDay; });
-    if (!today && lines.isEmpty() && row != m_model.allDays().end() && row->total() != 0) {
+    if (!anyLine && row != m_model.allDays().end() && row->total() != 0) {
         const QString why =
             translate("History", "この日は時刻の記録がありません（件数を時刻とともに"
                                  "記録し始める前の日です）。");
@@ -551,7 +577,6 @@ void HistoryWindow::showHours()
         m_hoursChart->setAccessibleDescription(why);
         return;
     }
-    const HourCounts hours = today ? m_counters.openDayHours() : hourCounts(lines, startHour);
     int best = 0;
     qint64 total = 0;
     const QList<BarChart::Bar> bars = hourBars(hours, startHour, names, total, best);
@@ -580,6 +605,35 @@ void HistoryWindow::showHours()
                   .arg(total)
                   .arg((startHour + best) % 24)
                   .arg(shownSum(hours[size_t(best)], names)));
+}
+
+void HistoryWindow::readLoggedHours()
+{
+    if (m_reading == m_hoursDay)
+        return;
+    // Only the day now chosen is wanted.
+    m_stopReading->store(true);
+    m_stopReading = std::make_shared<std::atomic<bool>>(false);
+    m_reading = m_hoursDay;
+    QThreadPool::globalInstance()->start(
+        [window = QPointer(this), stop = m_stopReading, files = countLogFiles(m_hoursDay),
+         day = DayBounds::of(m_hoursDay, m_counters.options().startHour)] {
+            const auto tally = loggedDayHours(files, day, *stop);
+            if (!tally)
+                return;
+            QMetaObject::invokeMethod(
+                qApp,
+                [window, day = day.day, read = LoggedHours{tally->hours(), !tally->isEmpty()}] {
+                    if (!window)
+                        return;
+                    window->m_loggedHours.insert(day, read);
+                    if (window->m_reading == day)
+                        window->m_reading = QDate();
+                    if (window->m_hoursDay == day)
+                        window->showHours();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void HistoryWindow::chooseBar(int index)

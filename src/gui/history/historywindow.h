@@ -9,6 +9,7 @@
 
 #include "core/base/runtime.h"
 #include "core/history/chartdata.h"
+#include "core/history/dayhours.h"
 #include "core/history/historyrange.h"
 #include "core/state/options.h"
 
@@ -19,6 +20,8 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -64,6 +67,7 @@ public:
     // Today's row and hours follow `counters`; past days are read once, as
     // the window opens or a day turns.
     explicit HistoryWindow(const CounterModel &counters, QWidget *owner = nullptr);
+    ~HistoryWindow() override;
 
     // Reads the history and the live counts again.
     void reload();
@@ -100,6 +104,9 @@ private:
     void showMetDays();
     void showCharts();
     void showHours();
+    // A past day whose hours were not kept: its log is read aside, and the
+    // chart shown when it is done.
+    void readLoggedHours();
     void chooseBar(int index);
     void chooseRow(const QModelIndex &index);
     void askAndSave();
@@ -122,6 +129,14 @@ private:
     const CounterModel &m_counters;
     QList<ChartBar> m_bars;
     QDate m_hoursDay;
+    struct LoggedHours {
+        HourCounts hours;
+        bool anyLine;
+    };
+    QHash<QDate, KeptHours> m_keptHours;
+    QHash<QDate, LoggedHours> m_loggedHours;
+    QDate m_reading; // the day whose log is being read
+    std::shared_ptr<std::atomic<bool>> m_stopReading = std::make_shared<std::atomic<bool>>();
     int m_loads = 0;             // readings begun
     qsizetype m_todayRow = 0;
     HistoryModel m_model;
