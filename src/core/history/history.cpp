@@ -447,7 +447,8 @@ HistoryDay dayOfRecord(const CountRecord &record)
 HistoryDay finishedDayOf(const CountRecord &record)
 {
     HistoryDay day = dayOfRecord(record);
-    const QList<LogEntry> lines = countLogOfDay(day.date);
+    // A day too long to read back at a start keeps its counts.
+    const QList<LogEntry> lines = countLogOfDay(day.date, 4 * 1024 * 1024).value_or(QList<LogEntry>());
     if (!lines.isEmpty()) {
         const CounterSums worked = workedCounts(lines);
         std::copy(worked.begin(), worked.end(), day.counts.begin());
