@@ -258,6 +258,29 @@ private slots:
                  QStringLiteral("17/17"));
     }
 
+    // A NUL in a title arrives as U+FFFD; a row the server refuses for what
+    // it holds goes aside with the reason, and the rows after it arrive.
+    void aRefusedRowGoesAsideAndTheRestArrive()
+    {
+        QTemporaryDir folder;
+        Team team(folder.path());
+        team.setOptions({m_cluster.server(), "佐藤", "F"});
+        team.journaled(counts(1, 0, "Countlog-2026-12.csv"));
+        QVERIFY(allSent(team));
+        m_cluster.psql("ALTER TABLE zentova_change ADD CHECK (length(title) <= 20)");
+        QList<JournalLine> lines = counts(3, 0, "Countlog-2026-12.csv", 5000);
+        lines[0].entry.title = QStringLiteral("電") + QChar(u'\0') + QStringLiteral("話");
+        lines[1].entry.title = QString(21, u'長');
+        team.journaled(lines);
+        QVERIFY(allSent(team));
+        QCOMPARE(m_cluster.psql("SELECT string_agg(title, '|' ORDER BY title) FROM zentova_change"),
+                 QStringLiteral("電話|電話|電\uFFFD話"));
+        const QList<QByteArray> rejected = readAll(team.outbox().rejectedPath()).split('\n');
+        QCOMPARE(rejected.size(), 2); // one line, and nothing after its end
+        QVERIFY2(rejected[0].contains("check constraint") && rejected[0].contains("長長"),
+                 rejected[0].constData());
+    }
+
     // Servers that cannot be used: the cause is told once, the rows wait,
     // and a change is taken at once while the publisher is stuck.
     void unusableServersAreToldOnce_data()
@@ -415,6 +438,12 @@ private slots:
 
 private:
     // Every row on the server, the strip reaching it.
+    static QByteArray readAll(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     static bool allSent(Team &team, int ms = 20000)
     {
         for (int waited = 0; waited < ms; waited += 50) {

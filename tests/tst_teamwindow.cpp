@@ -42,6 +42,7 @@ private slots:
     {
         QVERIFY2(m_cluster.start(), qPrintable(m_cluster.error()));
         QString problem;
+        QList<RefusedRow> refused;
         QVERIFY2(openTeamDatabase("rows", m_cluster.server(), &problem), qPrintable(problem));
         QSqlDatabase db = QSqlDatabase::database("rows");
         QVERIFY2(prepareTeamTables(db, &problem), qPrintable(problem));
@@ -52,7 +53,7 @@ private slots:
                                 row("鈴木", kToday.addDays(-2), 1, "来客", 5),
                                 row("佐藤", kToday.addDays(-8), 1, "電話", 10),
                                 row("佐藤", kToday.addMonths(-1), 1, "電話", 100)},
-                               &problem),
+                               &refused, &problem),
                  qPrintable(problem));
     }
 
@@ -86,7 +87,8 @@ private slots:
         QString problem;
         {
             QSqlDatabase db = QSqlDatabase::database("rows");
-            QVERIFY(insertTeamRows(db, {row("田中", kToday, 1, "電話", 6)}, &problem));
+            QList<RefusedRow> refused;
+            QVERIFY(insertTeamRows(db, {row("田中", kToday, 1, "電話", 6)}, &refused, &problem));
         }
         QTRY_VERIFY_WITH_TIMEOUT(window.clipboardText().contains("田中\t6\t0\t6"),
                                  2 * TeamWindow::RefreshMs + 1000);

@@ -1,5 +1,6 @@
 #include "core/team/outbox.h"
 #include "core/files/atomicfile.h"
+#include "core/base/csv.h"
 #include "core/state/countlog.h"
 
 #include <QFile>
@@ -10,8 +11,18 @@ namespace zentova
 
 Outbox::Outbox(const QString &folder)
     : m_path(folder + QStringLiteral("/Teamoutbox.csv")),
-      m_markPath(folder + QStringLiteral("/Teamoutbox.sent"))
+      m_markPath(folder + QStringLiteral("/Teamoutbox.sent")),
+      m_rejectedPath(folder + QStringLiteral("/Teamoutbox.rejected.csv"))
 {
+}
+
+void Outbox::reject(const QList<RefusedRow> &rows)
+{
+    QByteArray lines;
+    for (const auto &[row, reason] : rows)
+        lines += csvField(QString(reason).replace(u'\n', u' ')) + ',' + outboxLine(row);
+    const QMutexLocker locked(&m_lock);
+    appendWholeLines(m_rejectedPath, lines);
 }
 
 void Outbox::append(const QList<TeamRow> &rows)

@@ -29,14 +29,20 @@ public:
     // starts again empty.
     void markSent(qint64 end);
     bool isEmpty() const;
+    // Rows the server refused for what they hold, set aside with its reason
+    // in Teamoutbox.rejected.csv (the reason first, then the row as the
+    // outbox had it), so that the rows after them go on. Runtime errors pass.
+    void reject(const QList<RefusedRow> &rows);
 
     QString path() const { return m_path; }
+    QString rejectedPath() const { return m_rejectedPath; }
 
 private:
     qint64 sentMark() const;
 
     QString m_path;
     QString m_markPath;
+    QString m_rejectedPath;
     // The strip appends while the sender reads.
     mutable QMutex m_lock;
 };

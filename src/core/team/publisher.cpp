@@ -74,11 +74,16 @@ bool TeamPublisher::sendWaiting()
         qint64 end = 0;
         const QList<TeamRow> rows = m_outbox.waiting(BatchRows, &end);
         QString problem;
-        if (!rows.isEmpty() && !insertTeamRows(db, rows, &problem)) {
+        QList<RefusedRow> refused;
+        if (!rows.isEmpty() && !insertTeamRows(db, rows, &refused, &problem)) {
             fail(problem);
             return false;
         }
         try {
+            if (!refused.isEmpty()) {
+                m_outbox.reject(refused);
+                emit rejected(int(refused.size()), refused.last().reason);
+            }
             m_outbox.markSent(end);
         } catch (...) {
             // The rows are on the server; they go again later, and are

@@ -37,8 +37,12 @@ public slots:
 signals:
     // Whether the server took the last try, and why not.
     void reached(bool reaching, const QString &problem);
-    // The outbox is empty: everything made so far is on the server.
+    // The outbox is empty: everything made so far is on the server, or
+    // set aside as refused.
     void allSent();
+    // The server refused `rows` rows for what they hold; they are in the
+    // outbox's rejected file, and the rows after them went on.
+    void rejected(int rows, const QString &reason);
 
 private:
     bool connectToServer();

@@ -30,6 +30,12 @@ struct TeamRow {
     bool operator==(const TeamRow &) const = default;
 };
 
+// A row the server would not take for what it holds, and its reason.
+struct RefusedRow {
+    TeamRow row;
+    QString reason;
+};
+
 QUuid teamRowId(const QString &folder, const QString &logFile, qint64 offset);
 TeamRow teamRowOf(const JournalLine &line, const QString &person, const QString &folder);
 

@@ -5,6 +5,10 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
+#include <QVarLengthArray>
+#include <libpq-fe.h>
+#include <memory>
+#include <span>
 
 namespace zentova
 {
@@ -43,10 +47,93 @@ QString quoted(const QString &value)
     return u'\'' + v + u'\'';
 }
 
-// An empty text, never NULL: Qt binds a null QString as NULL.
-QString text(const QString &s)
+// The driver's own libpq connection.
+PGconn *pgConnection(const QSqlDatabase &db)
 {
-    return s.isNull() ? QStringLiteral("") : s;
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // Qt names the type by libpq's own struct.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
+                              qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.constData());
+}
+
+using PgResult = std::unique_ptr<PGresult, void (*)(PGresult *)>;
+
+// A text as the server keeps it: UTF-8, a NUL (which PostgreSQL's text
+// cannot hold) as U+FFFD.
+QByteArray serverText(const QString &s)
+{
+    QString t = s;
+    return t.replace(QChar(u'\0'), QChar(0xFFFD)).toUtf8();
+}
+
+QByteArray serverTime(const QDateTime &at)
+{
+    return at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
+}
+
+// A statement whose values go as bound parameters, in text form: nothing of
+// them is put into the SQL, and no named statement stays on the server (a
+// pooler in transaction mode may hand each statement to another of its
+// connections).
+PgResult execWith(PGconn *conn, const QByteArray &sql, const QList<QByteArray> &values)
+{
+    QVarLengthArray<const char *, 16> params;
+    for (const QByteArray &v : values)
+        params.append(v.constData());
+    return PgResult(PQexecParams(conn, sql.constData(), int(params.size()), nullptr,
+                                 params.constData(), nullptr, nullptr, 0),
+                    PQclear);
+}
+
+enum class Outcome { Done, Refused, Failed };
+
+// Refused: the server turned down what the statement holds (a data
+// exception, a broken constraint) on a connection that still works.
+Outcome outcomeOf(PGconn *conn, const PgResult &result, QString *error)
+{
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return Outcome::Done;
+    QString message = QString::fromUtf8(result ? PQresultErrorMessage(result.get()) : "").trimmed();
+    if (message.isEmpty())
+        message = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    if (error)
+        *error = message;
+    const QByteArray state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : "";
+    return PQstatus(conn) == CONNECTION_OK && (state.startsWith("22") || state.startsWith("23"))
+               ? Outcome::Refused
+               : Outcome::Failed;
+}
+
+bool noConnection(QString *error)
+{
+    *error = QStringLiteral("not connected to the server");
+    return false;
+}
+
+Outcome insertRows(PGconn *conn, std::span<const TeamRow> rows, QString *error)
+{
+    QByteArray sql = "INSERT INTO zentova_change"
+                     " (id, person, folder, day, at, counter, title, delta, count, kind) VALUES ";
+    QList<QByteArray> values;
+    for (const TeamRow &r : rows) {
+        const int n = int(values.size());
+        sql += QStringLiteral("%1($%2::uuid, $%3, $%4, $%5::date, $%6::timestamptz, $%7::smallint,"
+                              " $%8, $%9::integer, $%10::integer, $%11)")
+                   .arg(n ? QStringLiteral(", ") : QString())
+                   .arg(n + 1).arg(n + 2).arg(n + 3).arg(n + 4).arg(n + 5).arg(n + 6)
+                   .arg(n + 7).arg(n + 8).arg(n + 9).arg(n + 10)
+                   .toLatin1();
+        values << r.id.toString(QUuid::WithoutBraces).toLatin1() << serverText(r.person)
+               << serverText(r.folder) << r.day.toString(Qt::ISODate).toLatin1()
+               << serverTime(r.at) << QByteArray::number(r.counter) << serverText(r.title)
+               << QByteArray::number(r.delta) << QByteArray::number(r.count)
+               << serverText(r.kind);
+    }
+    sql += " ON CONFLICT (id) DO NOTHING";
+    return outcomeOf(conn, execWith(conn, sql, values), error);
 }
 
 bool failed(const QSqlError &e, QString *error)
@@ -275,77 +362,81 @@ bool prepareTeamTables(QSqlDatabase &db, QString *error)
     return true;
 }
 
-bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QString *error)
+bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QList<RefusedRow> *refused,
+                    QString *error)
 {
     if (rows.isEmpty())
         return true;
-    QString sql = QStringLiteral("INSERT INTO zentova_change"
-                                 " (id, person, folder, day, at, counter, title, delta, count, kind)"
-                                 " VALUES ");
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        sql += QLatin1String(i ? ", " : "") +
-               QLatin1String("(CAST(? AS uuid), ?, ?, CAST(? AS date), CAST(? AS timestamptz), ?,"
-                             " ?, ?, ?, ?)");
-    sql += QLatin1String(" ON CONFLICT (id) DO NOTHING");
-    QSqlQuery q(db);
-    if (!q.prepare(sql))
-        return failed(q.lastError(), error);
-    for (const TeamRow &r : rows) {
-        q.addBindValue(r.id.toString(QUuid::WithoutBraces));
-        q.addBindValue(text(r.person));
-        q.addBindValue(text(r.folder));
-        q.addBindValue(r.day.toString(Qt::ISODate));
-        q.addBindValue(r.at.toOffsetFromUtc(r.at.offsetFromUtc()).toString(Qt::ISODateWithMs));
-        q.addBindValue(r.counter);
-        q.addBindValue(text(r.title));
-        q.addBindValue(r.delta);
-        q.addBindValue(r.count);
-        q.addBindValue(text(r.kind));
+    PGconn *conn = pgConnection(db);
+    if (!conn)
+        return noConnection(error);
+    const Outcome all = insertRows(conn, rows, error);
+    if (all != Outcome::Refused)
+        return all == Outcome::Done;
+    // A row of them is refused for what it holds: each alone, so that only
+    // that one stays out.
+    for (const TeamRow &row : rows) {
+        QString why;
+        switch (insertRows(conn, {&row, 1}, &why)) {
+        case Outcome::Done:
+            break;
+        case Outcome::Refused:
+            refused->append({row, why});
+            break;
+        case Outcome::Failed:
+            *error = why;
+            return false;
+        }
     }
-    if (!q.exec())
-        return failed(q.lastError(), error);
     return true;
 }
 
 bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &person, QString *error)
 {
-    QSqlQuery q(db);
-    if (!q.prepare(QStringLiteral("INSERT INTO zentova_strip (folder, person, seen)"
-                                  " VALUES (?, ?, now()) ON CONFLICT (folder) DO UPDATE"
-                                  " SET person = excluded.person, seen = excluded.seen")))
-        return failed(q.lastError(), error);
-    q.addBindValue(text(folder));
-    q.addBindValue(text(person));
-    if (!q.exec())
-        return failed(q.lastError(), error);
-    return true;
+    PGconn *conn = pgConnection(db);
+    if (!conn)
+        return noConnection(error);
+    return outcomeOf(conn,
+                     execWith(conn,
+                              "INSERT INTO zentova_strip (folder, person, seen)"
+                              " VALUES ($1, $2, now()) ON CONFLICT (folder) DO UPDATE"
+                              " SET person = excluded.person, seen = excluded.seen",
+                              {serverText(folder), serverText(person)}),
+                     error) == Outcome::Done;
 }
 
 bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
                     QString *error)
 {
-    // One query: the strips' last words, then the totals of the range.
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral(
-            "SELECT person, NULL, 0, NULL, seen, now() FROM zentova_strip"
-            " UNION ALL"
-            " SELECT person, title, sum(delta), max(at), NULL, now() FROM zentova_change"
-            " WHERE day BETWEEN CAST(? AS date) AND CAST(? AS date)"
-            " GROUP BY person, title")))
-        return failed(q.lastError(), error);
-    q.addBindValue(first.toString(Qt::ISODate));
-    q.addBindValue(last.toString(Qt::ISODate));
-    if (!q.exec())
-        return failed(q.lastError(), error);
+    PGconn *conn = pgConnection(db);
+    if (!conn)
+        return noConnection(error);
+    // One query: the strips' last words, then the totals of the range; times
+    // as milliseconds since the epoch.
+#define ZENTOVA_MS(t) "floor(extract(epoch FROM " t ") * 1000)::bigint"
+    const PgResult r = execWith(
+        conn,
+        "SELECT person, NULL, 0, NULL, " ZENTOVA_MS("seen") ", " ZENTOVA_MS("now()")
+        " FROM zentova_strip UNION ALL"
+        " SELECT person, title, sum(delta), " ZENTOVA_MS("max(at)") ", NULL, " ZENTOVA_MS("now()")
+        " FROM zentova_change WHERE day BETWEEN $1::date AND $2::date GROUP BY person, title",
+        {first.toString(Qt::ISODate).toLatin1(), last.toString(Qt::ISODate).toLatin1()});
+#undef ZENTOVA_MS
+    if (outcomeOf(conn, r, error) != Outcome::Done)
+        return false;
+    const auto value = [&](int row, int column) {
+        return QString::fromUtf8(PQgetvalue(r.get(), row, column));
+    };
+    const auto time = [&](int row, int column) {
+        return QDateTime::fromMSecsSinceEpoch(value(row, column).toLongLong());
+    };
     *out = {};
-    while (q.next()) {
-        out->serverNow = q.value(5).toDateTime();
-        if (q.value(1).isNull())
-            out->strips.append({q.value(0).toString(), q.value(4).toDateTime()});
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+        out->serverNow = time(i, 5);
+        if (PQgetisnull(r.get(), i, 1))
+            out->strips.append({value(i, 0), time(i, 4)});
         else
-            out->totals.append({q.value(0).toString(), q.value(1).toString(),
-                                q.value(2).toLongLong(), q.value(3).toDateTime()});
+            out->totals.append({value(i, 0), value(i, 1), value(i, 2).toLongLong(), time(i, 3)});
     }
     return true;
 }

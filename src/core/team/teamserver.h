@@ -1,5 +1,6 @@
 // The team's PostgreSQL server as the program uses it, through Qt's QPSQL
-// driver: the tables, the rows sent, each strip's last word, and the
+// driver's libpq connection (values always bound as parameters, a NUL in a
+// text sent as U+FFFD): the tables, the rows sent, each strip's last word, and the
 // totals the team window reads. Every call is made on the thread that owns
 // the connection.
 #pragma once
@@ -28,8 +29,12 @@ bool openTeamDatabase(const QString &name, const QString &server, QString *error
 // The tables, made where missing; the schema's version checked.
 bool prepareTeamTables(QSqlDatabase &db, QString *error);
 
-// The rows, each kept once whatever was sent before.
-bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QString *error);
+// The rows, each kept once whatever was sent before. A row the server
+// refuses for what it holds (a text too long for a constraint, a number out
+// of range) stays out, with the server's reason in `refused`; the others go
+// in. False, with the cause, where the server could not be asked.
+bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QList<RefusedRow> *refused,
+                    QString *error);
 // This strip's word that it reaches the server, with the name it counts under.
 bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &person, QString *error);
 
