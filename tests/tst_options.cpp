@@ -56,6 +56,25 @@ private slots:
         QTEST(inForce.resetCounts, "reset");
     }
 
+    // [Team] as written by hand: a libpq host list, a name with a comma, a
+    // semicolon and quotes, all read as they stand, and written back so.
+    void teamValuesReadAsWritten()
+    {
+        const TeamOptions byHand{"host=a.example,b.example port=5432,5433 dbname=team",
+                                 R"(Sales, 2nd floor; "east" wing)", "f-1"};
+        m_sandbox->writeFile("Options.ini", "[Day]\nStartHour=6\n[Team]\nServer=" +
+                                                byHand.server.toUtf8() +
+                                                "\nName = " + byHand.name.toUtf8() +
+                                                "\nFolder=f-1\n");
+        QCOMPARE(readTeamOptions(), byHand);
+        TeamOptions chosen = byHand;
+        chosen.name = QStringLiteral("営業, 2 階");
+        QCOMPARE(writeTeamOptions(byHand, chosen), chosen);
+        QCOMPARE(readDayOptions().startHour, 6);
+        // As QSettings' own format wrote a value with a comma.
+        m_sandbox->writeFile("Options.ini", "[Team]\nServer=\"host=a,b\"\n");
+        QCOMPARE(readTeamOptions().server, QStringLiteral("host=a,b"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOptions)

@@ -3,6 +3,7 @@
 #include "core/base/runtime.h"
 #include "core/files/folders.h"
 
+#include <QIODevice>
 #include <QSettings>
 #include <QUuid>
 #include <pwd.h>
@@ -24,6 +25,63 @@ QString stepKey(int index)
     return QStringLiteral("Step/Counter%1").arg(index + 1);
 }
 
+// Options.ini read and written as it stands, a value being the rest of its
+// line: QSettings' own ini format takes a value with a comma for a list and
+// cuts one at a ';' (a libpq host list `host=a,b`, a team called
+// "Sales, 2nd floor"). A value in double quotes, as that format wrote one
+// with a comma, is taken without them.
+bool readOptionsFile(QIODevice &device, QSettings::SettingsMap &map)
+{
+    QString section;
+    for (const QByteArray &raw : device.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            section = line.mid(1, line.size() - 2).trimmed();
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0)
+            continue;
+        QString value = line.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+            value = value.mid(1, value.size() - 2)
+                        .replace(QStringLiteral("\\\""), QStringLiteral("\""))
+                        .replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+        const QString key = line.left(eq).trimmed();
+        map.insert(section.isEmpty() || section == QLatin1String("General") ? key
+                                                                            : section + u'/' + key,
+                   value);
+    }
+    return true;
+}
+
+bool writeOptionsFile(QIODevice &device, const QSettings::SettingsMap &map)
+{
+    QString section, out;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const qsizetype slash = it.key().indexOf(u'/');
+        const QString keySection = slash < 0 ? QStringLiteral("General") : it.key().left(slash);
+        if (keySection != section || out.isEmpty()) {
+            out += (out.isEmpty() ? QString() : QStringLiteral("\n")) + u'[' + keySection +
+                   QStringLiteral("]\n");
+            section = keySection;
+        }
+        QString value = it.value().toString();
+        value.replace(u'\n', u' ').replace(u'\r', u' ');
+        out += it.key().mid(slash + 1) + u'=' + value + u'\n';
+    }
+    return device.write(out.toUtf8()) >= 0;
+}
+
+QSettings::Format optionsFormat()
+{
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("ini"), readOptionsFile, writeOptionsFile);
+    return format;
+}
+
 } // namespace
 
 QString optionsPath()
@@ -33,7 +91,7 @@ QString optionsPath()
 
 DayOptions readDayOptions()
 {
-    QSettings ini(optionsPath(), QSettings::IniFormat);
+    QSettings ini(optionsPath(), optionsFormat());
     DayOptions options;
     if (ini.status() != QSettings::NoError)
         return options;
@@ -58,7 +116,7 @@ DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen)
 {
     {
         // QSettings merges the keys set here into the file as it is on disk.
-        QSettings ini(optionsPath(), QSettings::IniFormat);
+        QSettings ini(optionsPath(), optionsFormat());
         if (chosen.startHour != shown.startHour)
             ini.setValue(QStringLiteral("Day/StartHour"), chosen.startHour);
         if (chosen.resetCounts != shown.resetCounts)
@@ -78,7 +136,7 @@ DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen)
 
 TeamOptions readTeamOptions()
 {
-    QSettings ini(optionsPath(), QSettings::IniFormat);
+    QSettings ini(optionsPath(), optionsFormat());
     TeamOptions team;
     if (ini.status() != QSettings::NoError)
         return team;
@@ -91,7 +149,7 @@ TeamOptions readTeamOptions()
 TeamOptions writeTeamOptions(const TeamOptions &shown, const TeamOptions &chosen)
 {
     {
-        QSettings ini(optionsPath(), QSettings::IniFormat);
+        QSettings ini(optionsPath(), optionsFormat());
         if (chosen.server != shown.server)
             ini.setValue(QStringLiteral("Team/Server"), chosen.server);
         if (chosen.name != shown.name)
