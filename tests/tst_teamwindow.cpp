@@ -12,7 +12,10 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QTableWidget>
+#include <QSqlQuery>
 #include <QTest>
+#include <atomic>
+#include <thread>
 
 using namespace zentova;
 
@@ -100,6 +103,42 @@ private slots:
         QVERIFY(window.clipboardText().contains("田中")); // the last read stays, greyed
         QVERIFY(m_cluster.restart());
         QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QTableWidget *>("table")->isEnabled(), 15000);
+    }
+
+    // Closing the window while its query waits on a locked table: the close
+    // does not wait, and the server's statement is cancelled.
+    void closingNeverWaitsForALockedTable()
+    {
+        QString problem;
+        QVERIFY(openTeamDatabase("locker", m_cluster.server(), &problem));
+        {
+        QSqlDatabase locker = QSqlDatabase::database("locker");
+        QVERIFY(locker.transaction());
+        QVERIFY(QSqlQuery(locker).exec("LOCK TABLE zentova_change IN ACCESS EXCLUSIVE MODE"));
+        const QString waiting =
+            "SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'";
+        // Should the close wait, the lock goes after a while, and says so.
+        std::atomic<bool> released = false;
+        std::thread watchdog([&] {
+            for (int i = 0; i < 200 && !released; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!released.exchange(true))
+                m_cluster.psql("SELECT pg_terminate_backend(pid) FROM pg_locks"
+                               " WHERE mode = 'AccessExclusiveLock' AND granted AND pid <> "
+                               "pg_backend_pid()");
+        });
+        auto *window = new TeamWindow({m_cluster.server(), "佐藤", "F"}, kToday);
+        window->show();
+        QTRY_COMPARE(m_cluster.psql(waiting), QStringLiteral("1"));
+        window->close(); // deleted on close
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const bool closedUnderTheLock = !released.exchange(true);
+        watchdog.join();
+        QVERIFY(closedUnderTheLock);
+        QTRY_COMPARE(m_cluster.psql(waiting), QStringLiteral("0"));
+        locker.rollback();
+        }
+        QSqlDatabase::removeDatabase("locker");
     }
 
 private:

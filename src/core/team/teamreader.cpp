@@ -11,8 +11,8 @@ class TeamReader::Worker : public QObject
 {
     Q_OBJECT
 public:
-    explicit Worker(const QString &server)
-        : m_server(server),
+    Worker(const QString &server, std::shared_ptr<std::atomic<bool>> stop)
+        : m_server(server), m_stop(std::move(stop)),
           m_connection(QStringLiteral("zentova-team-read-") + QUuid::createUuid().toString())
     {
     }
@@ -43,6 +43,9 @@ signals:
 private:
     void readWanted()
     {
+        setTeamQueryStop(m_stop.get());
+        if (m_stop->load())
+            return;
         std::pair<QDate, QDate> range;
         {
             const QMutexLocker locked(&m_lock);
@@ -66,27 +69,35 @@ private:
     }
 
     QString m_server;
+    // Shared with the reader: set as it goes, it ends what this is doing.
+    std::shared_ptr<std::atomic<bool>> m_stop;
     QString m_connection;
     QMutex m_lock;
     std::optional<std::pair<QDate, QDate>> m_wanted;
 };
 
 TeamReader::TeamReader(const QString &server)
+    : m_stop(std::make_shared<std::atomic<bool>>(false)), m_thread(new QThread)
 {
     qRegisterMetaType<TeamTotals>();
-    m_worker = new Worker(server);
-    m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_worker = new Worker(server, m_stop);
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
     connect(m_worker, &Worker::read, this, &TeamReader::read);
-    m_thread.setObjectName(QStringLiteral("zentova-team-read"));
-    m_thread.start();
+    m_thread->setObjectName(QStringLiteral("zentova-team-read"));
+    m_thread->start();
 }
 
 TeamReader::~TeamReader()
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    // Never waits for the server: a query under way is cancelled by its own
+    // thread, which then closes the connection and ends; the thread and the
+    // worker go as it finishes.
+    m_stop->store(true);
+    disconnect(m_worker, nullptr, this, nullptr);
+    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
+    m_thread->quit();
 }
 
 void TeamReader::ask(const QDate &first, const QDate &last)

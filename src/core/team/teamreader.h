@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QObject>
 #include <QThread>
+#include <atomic>
+#include <memory>
 
 namespace zentova
 {
@@ -29,7 +31,8 @@ signals:
 
 private:
     class Worker;
-    QThread m_thread;
+    std::shared_ptr<std::atomic<bool>> m_stop;
+    QThread *m_thread; // goes on its own once it has finished
     Worker *m_worker = nullptr;
 };
 

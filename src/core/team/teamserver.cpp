@@ -6,8 +6,11 @@
 #include <QUrl>
 #include <QVariant>
 #include <QVarLengthArray>
+#include <QDeadlineTimer>
+#include <cerrno>
 #include <libpq-fe.h>
 #include <memory>
+#include <poll.h>
 #include <span>
 
 namespace zentova
@@ -73,18 +76,51 @@ QByteArray serverTime(const QDateTime &at)
     return at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
 }
 
+thread_local const std::atomic<bool> *t_stop = nullptr;
+
+// Asks the server to give the statement under way up; it answers the
+// statement with an error soon after.
+void cancelStatement(PGconn *conn)
+{
+    if (PGcancel *cancel = PQgetCancel(conn)) {
+        char error[256];
+        PQcancel(cancel, error, sizeof error);
+        PQfreeCancel(cancel);
+    }
+}
+
 // A statement whose values go as bound parameters, in text form: nothing of
 // them is put into the SQL, and no named statement stays on the server (a
 // pooler in transaction mode may hand each statement to another of its
-// connections).
+// connections). It is cancelled past its time limit (a table locked for
+// long) or once this thread's stop flag is set.
 PgResult execWith(PGconn *conn, const QByteArray &sql, const QList<QByteArray> &values)
 {
     QVarLengthArray<const char *, 16> params;
     for (const QByteArray &v : values)
         params.append(v.constData());
-    return PgResult(PQexecParams(conn, sql.constData(), int(params.size()), nullptr,
-                                 params.constData(), nullptr, nullptr, 0),
-                    PQclear);
+    if (!PQsendQueryParams(conn, sql.constData(), int(params.size()), nullptr, params.constData(),
+                           nullptr, nullptr, 0))
+        return PgResult(nullptr, PQclear);
+    QDeadlineTimer deadline(TeamStatementMs);
+    bool cancelled = false;
+    while (PQisBusy(conn)) {
+        if (!cancelled && (deadline.hasExpired() || (t_stop && t_stop->load()))) {
+            cancelStatement(conn);
+            cancelled = true;
+        }
+        // Looks at the stop flag a few times a second, only while a
+        // statement runs.
+        pollfd socket{PQsocket(conn), POLLIN, 0};
+        if (::poll(&socket, 1, 100) < 0 && errno != EINTR)
+            break;
+        if (!PQconsumeInput(conn))
+            break;
+    }
+    PgResult result(nullptr, PQclear);
+    while (PGresult *next = PQgetResult(conn))
+        result.reset(next);
+    return result;
 }
 
 enum class Outcome { Done, Refused, Failed };
@@ -264,6 +300,11 @@ std::optional<QList<std::pair<QString, QString>>> connectPairs(const QString &se
 }
 
 } // namespace
+
+void setTeamQueryStop(const std::atomic<bool> *stop)
+{
+    t_stop = stop;
+}
 
 QString teamConnectOptions(const QString &server)
 {

@@ -11,9 +11,16 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <atomic>
 
 namespace zentova
 {
+
+// Every statement is given up after this long (a table locked for long).
+constexpr int TeamStatementMs = 30000;
+// The statements made on this thread from now are cancelled once `*stop`
+// is set: a thread told to end never waits for the server.
+void setTeamQueryStop(const std::atomic<bool> *stop);
 
 // A libpq connection string (key=value ...) from what the user gave, a
 // connection string or a postgresql:// URI, with a time limit on connecting
