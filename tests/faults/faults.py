@@ -64,6 +64,9 @@ FAULTS = [
     ("team-nul-sent-raw", "src/core/team/teamserver.cpp",
      "return t.replace(QChar(u'\\0'), QChar(0xFFFD)).toUtf8();",
      "return t.toUtf8();"),
+    ("team-read-not-cancelled", "src/core/team/teamserver.cpp",
+     "(deadline.hasExpired() || (t_stop && t_stop->load()))",
+     "(deadline.hasExpired())"),
     # The count log's hours
     ("hours-not-kept", "src/core/model/countermodel.cpp",
      "                keepDayHours(day.day.date, *day.hours);\n",
