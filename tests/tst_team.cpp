@@ -281,6 +281,42 @@ private slots:
                  rejected[0].constData());
     }
 
+    // The server changed while a send waits on a locked table: the send
+    // given up on is cancelled and moves no mark, and the new server gets
+    // every row since.
+    void aServerChangedMidSendGetsEveryRow()
+    {
+        m_cluster.psql("DROP DATABASE IF EXISTS other");
+        m_cluster.psql("CREATE DATABASE other");
+        const QString other = m_cluster.server().replace("dbname=team", "dbname=other");
+        QTemporaryDir folder;
+        Team team(folder.path());
+        team.setOptions({m_cluster.server(), "佐藤", "F"});
+        team.journaled(counts(1, 0, "Countlog-2026-12.csv"));
+        QVERIFY(allSent(team));
+        QString problem;
+        QVERIFY(openTeamDatabase("locker", m_cluster.server(), &problem));
+        QVERIFY(openTeamDatabase("other", other, &problem));
+        {
+            QSqlDatabase locker = QSqlDatabase::database("locker");
+            QVERIFY(locker.transaction());
+            QVERIFY(QSqlQuery(locker).exec("LOCK TABLE zentova_change IN ACCESS EXCLUSIVE MODE"));
+            team.journaled(counts(5, 0, "Countlog-2026-12.csv", 5000));
+            QTRY_COMPARE(m_cluster.psql("SELECT count(*) FROM pg_stat_activity"
+                                        " WHERE wait_event_type = 'Lock'"),
+                         QStringLiteral("1"));
+            team.setOptions({other, "佐藤", "F"});
+            locker.rollback();
+            QVERIFY(allSent(team));
+            QSqlQuery q(QSqlDatabase::database("other"));
+            QVERIFY(q.exec("SELECT count(*) FROM zentova_change") && q.next());
+            QCOMPARE(q.value(0).toInt(), 5);
+        }
+        QSqlDatabase::removeDatabase("locker");
+        QSqlDatabase::removeDatabase("other");
+        QCOMPARE(m_cluster.psql("SELECT count(*) FROM zentova_change"), QStringLiteral("1"));
+    }
+
     // Servers that cannot be used: the cause is told once, the rows wait,
     // and a change is taken at once while the publisher is stuck.
     void unusableServersAreToldOnce_data()

@@ -9,9 +9,25 @@
 namespace zentova
 {
 
-TeamPublisher::TeamPublisher(Outbox &outbox, const QString &server, const QString &person,
-                             const QString &folder)
-    : m_outbox(outbox), m_server(server), m_person(person), m_folder(folder),
+void PublisherStop::stop()
+{
+    const QMutexLocker locked(&m_lock);
+    stopped = true;
+}
+
+bool PublisherStop::unlessStopped(const std::function<void()> &moveMark)
+{
+    const QMutexLocker locked(&m_lock);
+    if (stopped)
+        return false;
+    moveMark();
+    return true;
+}
+
+TeamPublisher::TeamPublisher(std::shared_ptr<Outbox> outbox, std::shared_ptr<PublisherStop> stop,
+                             const QString &server, const QString &person, const QString &folder)
+    : m_outbox(std::move(outbox)), m_stop(std::move(stop)), m_server(server), m_person(person),
+      m_folder(folder),
       m_connection(QStringLiteral("zentova-team-") + QUuid::createUuid().toString())
 {
 }
@@ -23,6 +39,9 @@ TeamPublisher::~TeamPublisher()
 
 void TeamPublisher::wake()
 {
+    setTeamQueryStop(&m_stop->stopped);
+    if (m_stop->stopped)
+        return;
     if (!m_retry) {
         // Made here, on the publisher's own thread.
         m_retry = new QTimer(this);
@@ -72,7 +91,9 @@ bool TeamPublisher::sendWaiting()
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     for (;;) {
         qint64 end = 0;
-        const QList<TeamRow> rows = m_outbox.waiting(BatchRows, &end);
+        if (m_stop->stopped)
+            return false;
+        const QList<TeamRow> rows = m_outbox->waiting(BatchRows, &end);
         QString problem;
         QList<RefusedRow> refused;
         if (!rows.isEmpty() && !insertTeamRows(db, rows, &refused, &problem)) {
@@ -80,11 +101,17 @@ bool TeamPublisher::sendWaiting()
             return false;
         }
         try {
-            if (!refused.isEmpty()) {
-                m_outbox.reject(refused);
+            // Rows that went to a server given up on meanwhile are sent
+            // again to the one in force.
+            const bool marked = m_stop->unlessStopped([&] {
+                if (!refused.isEmpty())
+                    m_outbox->reject(refused);
+                m_outbox->markSent(end);
+            });
+            if (!marked)
+                return false;
+            if (!refused.isEmpty())
                 emit rejected(int(refused.size()), refused.last().reason);
-            }
-            m_outbox.markSent(end);
         } catch (...) {
             // The rows are on the server; they go again later, and are
             // kept once there.

@@ -7,20 +7,36 @@
 
 #include "core/team/outbox.h"
 
+#include <QMutex>
 #include <QObject>
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <QString>
 #include <QTimer>
 
 namespace zentova
 {
 
+// Told to a publisher as it is given up on: it sends nothing more and moves
+// no mark, even where it is still in the middle of a send.
+struct PublisherStop {
+    void stop();
+    // Runs `moveMark` unless stopped, and never while stop() is under way.
+    bool unlessStopped(const std::function<void()> &moveMark);
+    std::atomic<bool> stopped = false;
+
+private:
+    QMutex m_lock;
+};
+
 class TeamPublisher : public QObject
 {
     Q_OBJECT
 public:
     // Made on any thread; every slot runs on the thread it is moved to.
-    TeamPublisher(Outbox &outbox, const QString &server, const QString &person,
-                  const QString &folder);
+    TeamPublisher(std::shared_ptr<Outbox> outbox, std::shared_ptr<PublisherStop> stop,
+                  const QString &server, const QString &person, const QString &folder);
     ~TeamPublisher() override;
 
     static constexpr int BatchRows = 200;
@@ -49,7 +65,8 @@ private:
     bool sendWaiting();
     void fail(const QString &problem);
 
-    Outbox &m_outbox;
+    std::shared_ptr<Outbox> m_outbox;
+    std::shared_ptr<PublisherStop> m_stop;
     QString m_server;
     QString m_person;
     QString m_folder;

@@ -15,7 +15,8 @@ constexpr unsigned long kStopWaitMs = 500;
 
 } // namespace
 
-Team::Team(const QString &folder) : m_outbox(folder), m_thread(new QThread(this))
+Team::Team(const QString &folder)
+    : m_outbox(std::make_shared<Outbox>(folder)), m_thread(new QThread(this))
 {
     m_thread->setObjectName(QStringLiteral("zentova-team"));
 }
@@ -40,7 +41,9 @@ void Team::setOptions(const TeamOptions &options)
             m_options.folder = teamFolderId();
         if (m_options.name.isEmpty())
             m_options.name = defaultTeamName();
-        m_publisher = new TeamPublisher(m_outbox, m_options.server, m_options.name, m_options.folder);
+        m_stop = std::make_shared<PublisherStop>();
+        m_publisher = new TeamPublisher(m_outbox, m_stop, m_options.server, m_options.name,
+                                        m_options.folder);
         m_publisher->moveToThread(m_thread);
         connect(m_thread, &QThread::finished, m_publisher, &QObject::deleteLater);
         connect(m_publisher, &TeamPublisher::reached, this,
@@ -68,10 +71,10 @@ void Team::journaled(const QList<JournalLine> &lines)
     for (const JournalLine &line : lines)
         rows.append(teamRowOf(line, m_options.name, m_options.folder));
     try {
-        m_outbox.append(rows);
+        m_outbox->append(rows);
     } catch (const RuntimeError &e) {
         const QString message = translate("Team", "チームに送る変更 (%1) を書き込めません: %2")
-                                    .arg(m_outbox.path(), e.description());
+                                    .arg(m_outbox->path(), e.description());
         if (!m_told.contains(message)) {
             m_told.insert(message);
             emit trouble(message);
@@ -85,6 +88,9 @@ void Team::stopPublisher()
 {
     if (!m_publisher)
         return;
+    // From here nothing it does reaches the outbox or the mark, and its
+    // statement under way is cancelled.
+    m_stop->stop();
     QMetaObject::invokeMethod(m_publisher, &TeamPublisher::stop, Qt::QueuedConnection);
     m_thread->quit();
     // A publisher stuck on a server that does not answer (up to its

@@ -10,11 +10,13 @@
 #include <QObject>
 #include <QSet>
 #include <QThread>
+#include <memory>
 
 namespace zentova
 {
 
 class TeamPublisher;
+struct PublisherStop;
 
 class Team : public QObject
 {
@@ -38,7 +40,7 @@ public:
     // The last try's outcome: reaching the server, or why not.
     bool reaching() const { return m_reaching; }
     QString problem() const { return m_problem; }
-    Outbox &outbox() { return m_outbox; }
+    Outbox &outbox() { return *m_outbox; }
 
 signals:
     void joinedChanged();
@@ -51,7 +53,9 @@ signals:
 private:
     void stopPublisher();
 
-    Outbox m_outbox;
+    // Shared with the publisher, which may outlive this on a stuck thread.
+    std::shared_ptr<Outbox> m_outbox;
+    std::shared_ptr<PublisherStop> m_stop;
     TeamOptions m_given;
     TeamOptions m_options;
     QThread *m_thread; // the publisher's; replaced when one is left stuck
