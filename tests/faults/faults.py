@@ -67,6 +67,9 @@ FAULTS = [
     ("team-read-not-cancelled", "src/core/team/teamserver.cpp",
      "(deadline.hasExpired() || (t_stop && t_stop->load()))",
      "(deadline.hasExpired())"),
+    ("team-publisher-not-stopped", "src/core/team/publisher.cpp",
+     "    setTeamQueryStop(&m_stop->stopped);\n",
+     ""),
     # The count log's hours
     ("hours-not-kept", "src/core/model/countermodel.cpp",
      "                keepDayHours(day.day.date, *day.hours);\n",
