@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -45,6 +46,7 @@ class TestCounterModel : public test::SandboxTest
     Q_OBJECT
     void setUp() override
     {
+        m_lines.clear();
         CountRecord titles; // no day yet: nothing to offer back or keep
         titles.Title = {"A", "B", "C", "D", "E"};
         writeRecordFile(countDataPath(), titles);
@@ -322,6 +324,25 @@ private slots:
         QTEST(model().openDayLine().counts[0], "worked");
     }
 
+    // No two lines share a journal and a place, whatever became of the log:
+    // archived away mid-day, or a copy in its place (what a copied data
+    // folder's strip finds) starts a journal of its own.
+    void everyLineHasAPlaceOfItsOwn()
+    {
+        for (const char *step : {"09:00:00", "start", "c1", "c1", "moved", "c1", "c2", "end",
+                                 "copied", "start", "c1"})
+            act(step); // a log moved away adds up to nothing
+
+        QSet<QString> places, journals;
+        for (const JournalLine &l : std::as_const(m_lines)) {
+            places << l.journal + u'/' + l.file + u':' + QString::number(l.offset);
+            journals << l.journal;
+        }
+        QCOMPARE(m_lines.size(), 5);
+        QCOMPARE(places.size(), 5);
+        QCOMPARE(journals.size(), 3);
+    }
+
     // Countday.ini says where the journal stood: a start reads only what
     // came after, however long the day's log is.
     void aStartReadsOnlyWhatFollowsTheLedger()
@@ -437,6 +458,7 @@ private:
         m_sandbox->model = std::make_unique<CounterModel>();
         connect(&model(), &CounterModel::problem, this,
                 [this](const QString &message) { m_told << message; });
+        model().setJournalSink([this](const QList<JournalLine> &lines) { m_lines += lines; });
         model().LoadCountData();
         for (int i = 0; i < CounterCount; ++i)
             model().setTitle(i, model().gSaved().Title[size_t(i)]);
@@ -561,6 +583,11 @@ private:
                 text.replace(at, text.indexOf('\n', at) - at, words[1].toUtf8());
             }
             m_sandbox->writeFile("Countday.ini", text);
+        } else if (words[0] == "moved") { // the log archived away mid-day
+            QVERIFY(QFile::rename(logPath(), logPath() + ".old"));
+        } else if (words[0] == "copied") { // a copy in its place, as a copied folder has it
+            QVERIFY(QFile::copy(logPath(), logPath() + ".copy"));
+            QVERIFY(QFile::remove(logPath()) && QFile::rename(logPath() + ".copy", logPath()));
         } else if (words[0] == "hand") {
             m_sandbox->writeFile("Options.ini", "[Day]\nStartHour=" + words[1].toUtf8() + "\n");
         } else if (words[0] == "close" || words[0] == "end") {
@@ -626,6 +653,7 @@ private:
     }
 
     QStringList m_told;
+    QList<JournalLine> m_lines; // as the runs told them
     bool m_dialogOpen = false;
     DayBounds m_lastDay; // the open day when the last run ended
     bool m_logBlocked = false;

@@ -34,7 +34,7 @@ QList<JournalLine> counts(int n, int counter, const QString &file, qint64 from =
     for (int i = 0; i < n; ++i) {
         const LogEntry e{QDateTime(day, QTime(9, 0).addSecs(i)), counter, QStringLiteral("電話"), 1,
                          i + 1, LogKind::Count};
-        lines.append({e, day, file, from});
+        lines.append({e, day, file, from, QString()});
         from += countLogLine(e).size();
     }
     return lines;

@@ -12,7 +12,9 @@
 #include <QHash>
 #include <limits>
 #include <QScopedValueRollback>
+#include <QUuid>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace zentova
 {
@@ -25,6 +27,20 @@ namespace
 // is read back once more as the day turns; a day longer than this (some
 // 25,000 changes) is not read back: its counts stand as its work.
 constexpr qint64 kMostLogReadBack = 1024 * 1024;
+
+QString newJournalId()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+// A file's device and inode: zero for none.
+std::pair<qint64, qint64> fileIdentity(const QString &path)
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {0, 0};
+    return {qint64(st.st_dev), qint64(st.st_ino)};
+}
 
 // Countday.ini where it is the stored day's and may be believed. `doubted`
 // where it is there but not believed: edited by hand, cut short, or at odds
@@ -125,6 +141,12 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
         tallied = ledger->counts;
         m_logFile = dataFolder() + u'/' + ledger->logFile;
         m_logSize = ledger->logSize;
+        // The journal goes on only in the very file it was written to: a
+        // copied folder's log, or one put back from elsewhere, is another.
+        m_logIdentity = fileIdentity(m_logFile);
+        const bool sameJournal = !ledger->journal.isEmpty() &&
+                                 m_logIdentity == std::pair{ledger->logDevice, ledger->logInode};
+        m_journal = sameJournal ? ledger->journal : newJournalId();
         // What the journal got after Countday.ini was last written (a kill
         // between the two): in the log, though not in the record.
         QList<qint64> offsets;
@@ -134,10 +156,11 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
             const LogEntry &e = after[i];
             if (m_open.start <= e.at && e.at < m_open.end) {
                 m_logged[size_t(e.counter)] += e.delta;
-                told.append({e, m_open.day, ledger->logFile, offsets[i]});
+                told.append({e, m_open.day, ledger->logFile, offsets[i], m_journal});
             }
         }
-        if (m_sink && !told.isEmpty())
+        // Lines of another journal are that journal's strip's to tell.
+        if (m_sink && sameJournal && !told.isEmpty())
             m_sink(told);
     } else {
         m_open = DayBounds::of(stored, m_options.startHour);
@@ -159,6 +182,8 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
         tallied = m_logged;
         m_logFile = countLogFileFor(stored);
         m_logSize = QFileInfo(m_logFile).size();
+        m_logIdentity = fileIdentity(m_logFile);
+        m_journal = newJournalId();
     }
     // The record is what the strip trusts. Tallies kept with other counts
     // (a kill between Countday.ini and the record) move by the difference
@@ -471,6 +496,12 @@ void CounterModel::keepUnkeptDays()
     }
 }
 
+bool CounterModel::continuesJournal(const QString &path) const
+{
+    return !m_journal.isEmpty() && path == m_logFile && QFileInfo(path).size() == m_logSize &&
+           fileIdentity(path) == m_logIdentity;
+}
+
 std::optional<KeptHours> CounterModel::keptHours() const
 {
     if (!m_hoursKnown)
@@ -496,6 +527,8 @@ void CounterModel::appendJournal()
             lines += countLogLine(m_pending[n].entry);
         }
         qint64 size = 0;
+        if (!continuesJournal(path))
+            m_journal = newJournalId();
         try {
             size = appendLogLines(path, lines);
         } catch (const RuntimeError &e) {
@@ -518,7 +551,7 @@ void CounterModel::appendJournal()
             const Pending &p = m_pending[i];
             if (p.day == m_open.day)
                 m_logged[size_t(p.entry.counter)] += p.entry.delta;
-            told.append({p.entry, p.day, file, offset});
+            told.append({p.entry, p.day, file, offset, m_journal});
             offset += countLogLine(p.entry).size();
         }
         if (m_sink)
@@ -526,6 +559,7 @@ void CounterModel::appendJournal()
         m_pending.remove(0, n);
         m_logFile = path;
         m_logSize = size;
+        m_logIdentity = fileIdentity(path);
     }
 }
 
@@ -548,7 +582,8 @@ void CounterModel::write(const CountRecord &record)
     keepUnkeptDays();
     appendJournal();
     Ledger ledger{m_open,    m_worked, m_hours, QFileInfo(m_logFile).fileName(),
-                  m_logSize, m_logged, {}};
+                  m_logSize, m_logged, {},      m_journal,
+                  m_logIdentity.first, m_logIdentity.second};
     std::copy(record.Count.begin(), record.Count.end(), ledger.counts.begin());
     writeFileAtomically(ledgerPath(), ledgerText(ledger));
     writeRecordFile(countDataPath(), record);

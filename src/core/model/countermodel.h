@@ -40,12 +40,15 @@ namespace zentova
 
 // A line of the count log as it was written: its change, the day it belongs
 // to, and where it stands (the file's name in the data folder and the byte
-// it starts at), which names it for good.
+// it starts at). With the journal's id (the random id of that file as this
+// strip appends to it, new for a file moved, replaced, cut or copied) the
+// place names it for good: no other line anywhere has both.
 struct JournalLine {
     LogEntry entry;
     QDate day;
     QString file;
     qint64 offset = 0;
+    QString journal;
 };
 
 class CounterModel : public QObject
@@ -230,6 +233,11 @@ private:
     CounterSums m_logged{};
     QString m_logFile;
     qint64 m_logSize = 0;
+    QString m_journal;
+    std::pair<qint64, qint64> m_logIdentity{}; // its device and inode
+    // Whether appending to `path` goes on with the journal as this strip
+    // left it: the same file, as long as it was.
+    bool continuesJournal(const QString &path) const;
     QList<Pending> m_pending;
     QList<Unkept> m_unkept;
     QList<Held> m_held;

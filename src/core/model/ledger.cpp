@@ -68,7 +68,9 @@ QByteArray ledgerText(const Ledger &l)
            "\nEnd=" + l.bounds.end.toString(Qt::ISODate).toLatin1() +
            "\nWorked=" + joined(l.worked) + "\nHours=" + joined(hours) +
            "\n[Log]\nFile=" + l.logFile.toUtf8() + "\nSize=" + QByteArray::number(l.logSize) +
-           "\nLogged=" + joined(l.logged) + "\nCounts=" + joined(l.counts) + '\n';
+           "\nLogged=" + joined(l.logged) + "\nCounts=" + joined(l.counts) +
+           "\nJournal=" + l.journal.toLatin1() + "\nDevice=" + QByteArray::number(l.logDevice) +
+           "\nInode=" + QByteArray::number(l.logInode) + '\n';
     return text + "Check=" + checkOf(text) + '\n';
 }
 
@@ -93,6 +95,9 @@ std::optional<Ledger> parseLedger(const QByteArray &text)
     l.bounds.end = timeOf(values.value("End"));
     l.logFile = QString::fromUtf8(values.value("File"));
     l.logSize = values.value("Size").toLongLong(&sizeOk);
+    l.journal = QString::fromLatin1(values.value("Journal")); // none before journals had ids
+    l.logDevice = values.value("Device").toLongLong();
+    l.logInode = values.value("Inode").toLongLong();
     const auto worked = numbers(values.value("Worked"), CounterCount);
     const auto logged = numbers(values.value("Logged"), CounterCount);
     const auto counts = numbers(values.value("Counts"), CounterCount);

@@ -14,6 +14,9 @@
 //   Size=40213               its size after them
 //   Logged=5,0,12,0,0        what the day's lines in the log add up to
 //   Counts=5,0,12,0,0        the counts of the record written with it
+//   Journal=9c4e...          the random id of the log file as this strip
+//   Device=2049              has it (its device and inode): a file moved,
+//   Inode=1311               replaced or copied is another journal
 //   Check=3f2a...            a hash of all the above: an edited file is not believed
 #pragma once
 
@@ -38,6 +41,9 @@ struct Ledger {
     // The counts it was kept with: a record that differs was not written
     // with it (a kill between the two).
     CounterSums counts{};
+    QString journal;
+    qint64 logDevice = 0;
+    qint64 logInode = 0;
     bool operator==(const Ledger &) const = default;
 };
 

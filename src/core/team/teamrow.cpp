@@ -22,7 +22,9 @@ QUuid teamRowId(const QString &folder, const QString &logFile, qint64 offset)
 TeamRow teamRowOf(const JournalLine &line, const QString &person, const QString &folder)
 {
     const LogEntry &e = line.entry;
-    return {teamRowId(folder, line.file, line.offset),
+    // The journal's id makes the place unique: a copy of the folder, a log
+    // moved away or replaced starts another journal.
+    return {teamRowId(folder, line.journal + u'/' + line.file, line.offset),
             person,
             folder,
             line.day,
