@@ -70,6 +70,9 @@ FAULTS = [
     ("team-publisher-not-stopped", "src/core/team/publisher.cpp",
      "    setTeamQueryStop(&m_stop->stopped);\n",
      ""),
+    ("team-journal-not-checked", "src/core/model/countermodel.cpp",
+     "    return !m_journal.isEmpty() && path == m_logFile && QFileInfo(path).size() == m_logSize &&\n           fileIdentity(path) == m_logIdentity;",
+     "    return !m_journal.isEmpty();"),
     # The count log's hours
     ("hours-not-kept", "src/core/model/countermodel.cpp",
      "                keepDayHours(day.day.date, *day.hours);\n",
