@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
             const QDate day = QDate::currentDate();
             const LogEntry e{QDateTime(day, QTime(9, 0)).addSecs(k), 0, QStringLiteral("電話"), 1,
                              k + 1, LogKind::Count};
-            teams[size_t(p)]->journaled({{e, day, QStringLiteral("Countlog.csv"), 100 + k * 40, QString()}});
+            teams[size_t(p)]->journaled({{e, day, QStringLiteral("Countlog.csv"), 100 + k * 40, QString(), 1}});
         }
         if (k % 50 == 0)
             QCoreApplication::processEvents();

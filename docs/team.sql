@@ -11,7 +11,8 @@ CREATE TABLE IF NOT EXISTS zentova_change (
     title text NOT NULL,
     delta integer NOT NULL,
     count integer NOT NULL,
-    kind text NOT NULL DEFAULT '');
+    kind text NOT NULL DEFAULT '',
+    worked integer);
 CREATE INDEX IF NOT EXISTS zentova_change_day ON zentova_change (day, person);
 CREATE TABLE IF NOT EXISTS zentova_strip (
     folder text PRIMARY KEY,
@@ -19,6 +20,10 @@ CREATE TABLE IF NOT EXISTS zentova_strip (
     seen timestamptz NOT NULL);
 INSERT INTO zentova_schema (version) SELECT 1
     WHERE NOT EXISTS (SELECT 1 FROM zentova_schema);
+-- Tables of an earlier Zentova are brought up to date.
+ALTER TABLE zentova_change ADD COLUMN IF NOT EXISTS worked integer;
+INSERT INTO zentova_schema (version) SELECT 2
+    WHERE NOT EXISTS (SELECT 1 FROM zentova_schema WHERE version >= 2);
 GRANT SELECT ON zentova_schema TO zentova;
 GRANT SELECT, INSERT ON zentova_change TO zentova;
 GRANT SELECT, INSERT, UPDATE ON zentova_strip TO zentova;

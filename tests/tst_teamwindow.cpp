@@ -29,7 +29,7 @@ TeamRow row(const QString &person, const QDate &day, int counter, const QString 
     static int n = 0;
     ++n;
     return {teamRowId(person, "log", n), person, person, day,
-            QDateTime(day, QTime(9, 0).addSecs(n)), counter, title, delta, 0, QString()};
+            QDateTime(day, QTime(9, 0).addSecs(n)), counter, title, delta, 0, QString(), delta};
 }
 
 } // namespace

@@ -152,11 +152,17 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
         QList<qint64> offsets;
         const QList<LogEntry> after = countLogAfter(m_logFile, m_logSize, &offsets);
         QList<JournalLine> told;
+        CounterSums worked = m_worked;
         for (qsizetype i = 0; i < after.size(); ++i) {
             const LogEntry &e = after[i];
             if (m_open.start <= e.at && e.at < m_open.end) {
                 m_logged[size_t(e.counter)] += e.delta;
-                told.append({e, m_open.day, ledger->logFile, offsets[i], m_journal});
+                // Told as they were told before: with their change to the
+                // day's line as it stood then.
+                int &w = worked[size_t(e.counter)];
+                const int before = w;
+                w = workedAfter(e.kind, w, e.delta);
+                told.append({e, m_open.day, ledger->logFile, offsets[i], m_journal, w - before});
             }
         }
         // Lines of another journal are that journal's strip's to tell.
@@ -193,11 +199,13 @@ void CounterModel::openStoredDay(const std::optional<Ledger> &ledger)
     for (int i = 0; i < CounterCount; ++i) {
         const int count = m_saved.Count[size_t(i)];
         int &w = m_worked[size_t(i)];
+        const int before = w;
         w = workedAfter(LogKind::Correction, w, count - tallied[size_t(i)]);
         const int delta = count - m_logged[size_t(i)];
         if (delta != 0)
-            m_pending.append(
-                {{at, i, m_saved.Title[size_t(i)], delta, count, LogKind::Correction}, m_open.day});
+            m_pending.append({{at, i, m_saved.Title[size_t(i)], delta, count, LogKind::Correction},
+                              m_open.day,
+                              w - before});
     }
 }
 
@@ -316,7 +324,9 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
         return;
     m_counts(index) = int16_t(after);
     const QDateTime stamp = m_open.clamp(at);
-    m_pending.append({{stamp, index, m_titles(index), after - before, after, kind}, m_open.day});
+    m_pending.append({{stamp, index, m_titles(index), after - before, after, kind},
+                      m_open.day,
+                      worked - m_worked[size_t(index)]});
     const Part part{
         index, before, after, worked - m_worked[size_t(index)], m_open.hourIndex(stamp), hourDelta};
     m_worked[size_t(index)] = worked;
@@ -551,7 +561,7 @@ void CounterModel::appendJournal()
             const Pending &p = m_pending[i];
             if (p.day == m_open.day)
                 m_logged[size_t(p.entry.counter)] += p.entry.delta;
-            told.append({p.entry, p.day, file, offset, m_journal});
+            told.append({p.entry, p.day, file, offset, m_journal, p.worked});
             offset += countLogLine(p.entry).size();
         }
         if (m_sink)

@@ -49,6 +49,7 @@ struct JournalLine {
     QString file;
     qint64 offset = 0;
     QString journal;
+    int worked = 0; // what it changed the day's line by
 };
 
 class CounterModel : public QObject
@@ -182,6 +183,7 @@ private:
     struct Pending {
         LogEntry entry;
         QDate day;
+        int worked = 0;
     };
     struct Unkept {
         HistoryDay day;

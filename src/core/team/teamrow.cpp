@@ -33,7 +33,8 @@ TeamRow teamRowOf(const JournalLine &line, const QString &person, const QString 
             e.title,
             e.delta,
             e.count,
-            kindWord(e.kind)};
+            kindWord(e.kind),
+            line.worked};
 }
 
 QByteArray outboxLine(const TeamRow &row)
@@ -42,15 +43,18 @@ QByteArray outboxLine(const TeamRow &row)
            csvField(row.folder) + ',' + row.day.toString(Qt::ISODate).toLatin1() + ',' +
            row.at.toOffsetFromUtc(row.at.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1() + ',' + QByteArray::number(row.counter) +
            ',' + csvField(row.title) + ',' + QByteArray::number(row.delta) + ',' +
-           QByteArray::number(row.count) + ',' + csvField(row.kind) + '\n';
+           QByteArray::number(row.count) + ',' + csvField(row.kind) + ',' +
+           QByteArray::number(row.worked) + '\n';
 }
 
 std::optional<TeamRow> parseOutboxLine(QByteArrayView line)
 {
-    if (line.endsWith('\n'))
-        line.chop(1);
-    const auto fields = csvFields(line, 10);
-    if (!fields || fields->size() != 10)
+    // A line cut short has no end yet.
+    if (!line.endsWith('\n'))
+        return std::nullopt;
+    line.chop(1);
+    const auto fields = csvFields(line, 11);
+    if (!fields || fields->size() < 10)
         return std::nullopt;
     const auto text = [&](int i) { return QString::fromUtf8((*fields)[i]); };
     TeamRow row;
@@ -59,14 +63,15 @@ std::optional<TeamRow> parseOutboxLine(QByteArrayView line)
     row.folder = text(2);
     row.day = QDate::fromString(text(3), Qt::ISODate);
     row.at = QDateTime::fromString(text(4), Qt::ISODateWithMs);
-    bool ok[3] = {};
+    bool ok[4] = {true, true, true, true};
     row.counter = (*fields)[5].toInt(&ok[0]);
     row.title = text(6);
     row.delta = (*fields)[7].toInt(&ok[1]);
     row.count = (*fields)[8].toInt(&ok[2]);
     row.kind = text(9);
+    row.worked = fields->size() > 10 ? (*fields)[10].toInt(&ok[3]) : row.delta;
     if (row.id.isNull() || !row.day.isValid() || !row.at.isValid() || !ok[0] || !ok[1] ||
-        !ok[2] || row.counter < 1 || row.counter > CounterCount)
+        !ok[2] || !ok[3] || row.counter < 1 || row.counter > CounterCount)
         return std::nullopt;
     return row;
 }

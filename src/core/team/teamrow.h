@@ -27,6 +27,10 @@ struct TeamRow {
     int delta = 0;
     int count = 0; // the counter's value after it
     QString kind;  // the log's word for it, empty for a count
+    // What it changed the person's day line by (the history's rule): a
+    // carry, the prompt's No or a raise to zero none, an undo what its
+    // change gave. Rows from before it was kept: their delta.
+    int worked = 0;
     bool operator==(const TeamRow &) const = default;
 };
 
@@ -39,7 +43,9 @@ struct RefusedRow {
 QUuid teamRowId(const QString &folder, const QString &logFile, qint64 offset);
 TeamRow teamRowOf(const JournalLine &line, const QString &person, const QString &folder);
 
-// The outbox's form of a row: one line of comma-separated fields, UTF-8.
+// The outbox's form of a row: one line of comma-separated fields, UTF-8;
+// `worked` last (a line of before without it is read with worked = delta).
+// Nothing for a line without its line end.
 QByteArray outboxLine(const TeamRow &row);
 std::optional<TeamRow> parseOutboxLine(QByteArrayView line);
 

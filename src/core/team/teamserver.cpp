@@ -19,7 +19,8 @@ namespace zentova
 namespace
 {
 
-constexpr int kSchemaVersion = 1;
+// 2: each row's change to its person's day line (`worked`).
+constexpr int kSchemaVersion = 2;
 
 const char *const kTables[] = {
     "CREATE TABLE IF NOT EXISTS zentova_schema (version integer NOT NULL)",
@@ -33,7 +34,8 @@ const char *const kTables[] = {
     "    title text NOT NULL,\n"
     "    delta integer NOT NULL,\n"
     "    count integer NOT NULL,\n"
-    "    kind text NOT NULL DEFAULT '')",
+    "    kind text NOT NULL DEFAULT '',\n"
+    "    worked integer)",
     "CREATE INDEX IF NOT EXISTS zentova_change_day ON zentova_change (day, person)",
     "CREATE TABLE IF NOT EXISTS zentova_strip (\n"
     "    folder text PRIMARY KEY,\n"
@@ -41,6 +43,13 @@ const char *const kTables[] = {
     "    seen timestamptz NOT NULL)",
     "INSERT INTO zentova_schema (version) SELECT 1\n"
     "    WHERE NOT EXISTS (SELECT 1 FROM zentova_schema)",
+};
+
+// From schema 1: rows of before have no `worked`, and are read by their delta.
+const char *const kUpgrades[] = {
+    "ALTER TABLE zentova_change ADD COLUMN IF NOT EXISTS worked integer",
+    "INSERT INTO zentova_schema (version) SELECT 2\n"
+    "    WHERE NOT EXISTS (SELECT 1 FROM zentova_schema WHERE version >= 2)",
 };
 
 QString quoted(const QString &value)
@@ -152,21 +161,22 @@ bool noConnection(QString *error)
 Outcome insertRows(PGconn *conn, std::span<const TeamRow> rows, QString *error)
 {
     QByteArray sql = "INSERT INTO zentova_change"
-                     " (id, person, folder, day, at, counter, title, delta, count, kind) VALUES ";
+                     " (id, person, folder, day, at, counter, title, delta, count, kind, worked)"
+                     " VALUES ";
     QList<QByteArray> values;
     for (const TeamRow &r : rows) {
         const int n = int(values.size());
         sql += QStringLiteral("%1($%2::uuid, $%3, $%4, $%5::date, $%6::timestamptz, $%7::smallint,"
-                              " $%8, $%9::integer, $%10::integer, $%11)")
+                              " $%8, $%9::integer, $%10::integer, $%11, $%12::integer)")
                    .arg(n ? QStringLiteral(", ") : QString())
                    .arg(n + 1).arg(n + 2).arg(n + 3).arg(n + 4).arg(n + 5).arg(n + 6)
-                   .arg(n + 7).arg(n + 8).arg(n + 9).arg(n + 10)
+                   .arg(n + 7).arg(n + 8).arg(n + 9).arg(n + 10).arg(n + 11)
                    .toLatin1();
         values << r.id.toString(QUuid::WithoutBraces).toLatin1() << serverText(r.person)
                << serverText(r.folder) << r.day.toString(Qt::ISODate).toLatin1()
                << serverTime(r.at) << QByteArray::number(r.counter) << serverText(r.title)
                << QByteArray::number(r.delta) << QByteArray::number(r.count)
-               << serverText(r.kind);
+               << serverText(r.kind) << QByteArray::number(r.worked);
     }
     sql += " ON CONFLICT (id) DO NOTHING";
     return outcomeOf(conn, execWith(conn, sql, values), error);
@@ -372,32 +382,37 @@ bool prepareTeamTables(QSqlDatabase &db, QString *error)
                                " AND to_regclass('zentova_schema') IS NOT NULL")) ||
         !q.next())
         return failed(q.lastError(), error);
-    if (!q.value(0).toBool()) {
-        // Made where the role may make them; otherwise the administrator's
-        // script (README) makes them first.
+    const auto runAll = [&](const auto &statements) {
+        // Two strips starting together make them one after the other.
         if (!db.transaction())
             return failed(db.lastError(), error);
-        // Two strips starting together make them one after the other.
-        if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(2026120801)"))) {
+        bool ok = q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(2026120801)"));
+        for (const char *statement : statements)
+            ok = ok && q.exec(QString::fromLatin1(statement));
+        if (!ok) {
             const QSqlError e = q.lastError();
             db.rollback();
             return failed(e, error);
         }
-        for (const char *statement : kTables) {
-            if (!q.exec(QString::fromLatin1(statement))) {
-                const QSqlError e = q.lastError();
-                db.rollback();
-                return failed(e, error);
-            }
-        }
-        if (!db.commit())
-            return failed(db.lastError(), error);
-    }
+        return db.commit() || failed(db.lastError(), error);
+    };
+    // Made where the role may make them; otherwise the administrator's
+    // script (README) makes them first.
+    if (!q.value(0).toBool() && !runAll(kTables))
+        return false;
     if (!q.exec(QStringLiteral("SELECT max(version) FROM zentova_schema")) || !q.next())
         return failed(q.lastError(), error);
-    if (q.value(0).toInt() > kSchemaVersion) {
-        *error = QStringLiteral("the tables are of a newer Zentova (schema %1)")
-                     .arg(q.value(0).toInt());
+    const int version = q.value(0).toInt();
+    if (version > kSchemaVersion) {
+        *error = QStringLiteral("the tables are of a newer Zentova (schema %1)").arg(version);
+        return false;
+    }
+    if (version < kSchemaVersion && !runAll(kUpgrades)) {
+        *error = QStringLiteral("the tables are of an earlier Zentova (schema %1) and cannot be "
+                                "brought up to date by this role: run docs/team.sql as their "
+                                "owner (%2)")
+                     .arg(version)
+                     .arg(*error);
         return false;
     }
     return true;
@@ -455,14 +470,19 @@ bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, Tea
     // One query: the strips' last words, then the totals of the range; times
     // as milliseconds since the epoch.
 #define ZENTOVA_MS(t) "floor(extract(epoch FROM " t ") * 1000)::bigint"
+#define TEAM_DAY_LINES                                                                   \
+    "SELECT person, title, greatest(0, sum(coalesce(worked, delta))) AS n, max(at) AS last" \
+    " FROM zentova_change WHERE day BETWEEN $1::date AND $2::date AND title <> ''"        \
+    " GROUP BY person, folder, day, counter, title"
     const PgResult r = execWith(
         conn,
         "SELECT person, NULL, 0, NULL, " ZENTOVA_MS("seen") ", " ZENTOVA_MS("now()")
         " FROM zentova_strip UNION ALL"
-        " SELECT person, title, sum(delta), " ZENTOVA_MS("max(at)") ", NULL, " ZENTOVA_MS("now()")
-        " FROM zentova_change WHERE day BETWEEN $1::date AND $2::date GROUP BY person, title",
+        " SELECT person, title, sum(n), " ZENTOVA_MS("max(last)") ", NULL, " ZENTOVA_MS("now()")
+        " FROM (" TEAM_DAY_LINES ") AS lines GROUP BY person, title",
         {first.toString(Qt::ISODate).toLatin1(), last.toString(Qt::ISODate).toLatin1()});
 #undef ZENTOVA_MS
+#undef TEAM_DAY_LINES
     if (outcomeOf(conn, r, error) != Outcome::Done)
         return false;
     const auto value = [&](int row, int column) {
@@ -488,6 +508,9 @@ QString teamSetupScript(const QString &role)
         "-- Zentova's tables, for a database where the strips' role may not make\n"
         "-- them: run once as the database's owner, then give that role its rights.\n");
     for (const char *statement : kTables)
+        script += QString::fromLatin1(statement) + QStringLiteral(";\n");
+    script += QStringLiteral("-- Tables of an earlier Zentova are brought up to date.\n");
+    for (const char *statement : kUpgrades)
         script += QString::fromLatin1(statement) + QStringLiteral(";\n");
     script += QStringLiteral("GRANT SELECT ON zentova_schema TO %1;\n"
                              "GRANT SELECT, INSERT ON zentova_change TO %1;\n"
