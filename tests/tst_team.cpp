@@ -261,6 +261,51 @@ private slots:
                  QStringLiteral("17/17"));
     }
 
+    // A morning counted alone, then the team joined, then a restart
+    // answered いいえ: the team's day is the strip's day line.
+    void theTeamsDayIsTheDayLine()
+    {
+        test::Sandbox sandbox;
+        CountRecord titled;
+        titled.Title = {"電話", "メール", "来客", "", ""};
+        writeRecordFile(countDataPath(), titled);
+        Team team(sandbox.folder());
+        const auto start = [&](bool restoring) {
+            sandbox.model = std::make_unique<CounterModel>();
+            sandbox.model->setJournalSink([&](const QList<JournalLine> &l) { team.journaled(l); });
+            sandbox.model->LoadCountData();
+            sandbox.model->restore(restoring);
+            for (int i = 0; i < CounterCount; ++i)
+                sandbox.model->setTitle(i, sandbox.model->gSaved().Title[size_t(i)]);
+        };
+        start(true);
+        for (const int counter : {0, 0, 0, 0, 1, 1, 1, 2, 3}) // the fourth has no title
+            sandbox.model->count(counter, 1);
+        sandbox.model->store();
+        team.setOptions({m_cluster.server(), "佐藤", "F"});
+        team.catchUp(*sandbox.model);
+        start(false);
+        sandbox.model->count(0, 1);
+        sandbox.model->store();
+        QVERIFY(allSent(team));
+        const QString name = QStringLiteral("day-line");
+        QString problem;
+        QVERIFY(openTeamDatabase(name, m_cluster.server(), &problem));
+        {
+            QSqlDatabase db = QSqlDatabase::database(name);
+            TeamTotals totals;
+            const QDate day = sandbox.model->openDay().day;
+            QVERIFY2(readTeamTotals(db, day, day, &totals, &problem), qPrintable(problem));
+            QStringList seen;
+            for (const TeamTotal &t : std::as_const(totals.totals))
+                seen << t.title + u'=' + QString::number(t.count);
+            seen.sort();
+            QCOMPARE(seen, (QStringList{"メール=3", "来客=1", "電話=5"}));
+            QCOMPARE(sandbox.model->openDayLine().counts[0], 5);
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
     // A NUL in a title arrives as U+FFFD; a row the server refuses for what
     // it holds goes aside with the reason, and the rows after it arrive.
     void aRefusedRowGoesAsideAndTheRestArrive()

@@ -108,6 +108,7 @@ Session::Start Session::start()
     m_form->load();
     if (m_ending)
         return Start::Ended;
+    m_team->catchUp(*m_model);
     m_autosave->arm();
     if (!g_running) {
         g_running = this;

@@ -3,7 +3,12 @@
 #include "core/team/publisher.h"
 #include "core/team/teamrow.h"
 
+#include "core/files/atomicfile.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
+#include <QUuid>
 
 namespace zentova
 {
@@ -12,6 +17,45 @@ namespace
 {
 
 constexpr unsigned long kStopWaitMs = 500;
+
+// Teamday.ini: the day and what the rows of this folder gave its line.
+struct SentDay {
+    QDate day;
+    std::array<int, CounterCount> worked{};
+};
+
+QString sentDayPath(const Outbox &outbox)
+{
+    return QFileInfo(outbox.path()).absolutePath() + QStringLiteral("/Teamday.ini");
+}
+
+SentDay readSentDay(const QString &path)
+{
+    QFile file(path);
+    SentDay sent;
+    if (!file.open(QIODevice::ReadOnly))
+        return sent;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("Date="))
+            sent.day = QDate::fromString(QString::fromLatin1(line.mid(5).trimmed()), Qt::ISODate);
+        if (line.startsWith("Worked=")) {
+            const QList<QByteArray> n = line.mid(7).trimmed().split(',');
+            for (int i = 0; i < CounterCount && i < n.size(); ++i)
+                sent.worked[size_t(i)] = n[i].toInt();
+        }
+    }
+    return sent;
+}
+
+void writeSentDay(const QString &path, const SentDay &sent)
+{
+    QByteArray worked;
+    for (int n : sent.worked)
+        worked += (worked.isEmpty() ? "" : ",") + QByteArray::number(n);
+    writeFileAtomically(path, "[Day]\nDate=" + sent.day.toString(Qt::ISODate).toLatin1() +
+                                  "\nWorked=" + worked + "\n");
+}
 
 } // namespace
 
@@ -70,8 +114,23 @@ void Team::journaled(const QList<JournalLine> &lines)
     rows.reserve(lines.size());
     for (const JournalLine &line : lines)
         rows.append(teamRowOf(line, m_options.name, m_options.folder));
+    appendRows(rows);
+}
+
+bool Team::appendRows(const QList<TeamRow> &rows)
+{
     try {
         m_outbox->append(rows);
+        // What the team has of each day's line: the newest day's.
+        const QString path = sentDayPath(*m_outbox);
+        SentDay sent = readSentDay(path);
+        for (const TeamRow &row : rows) {
+            if (row.day > sent.day)
+                sent = {row.day, {}};
+            if (row.day == sent.day)
+                sent.worked[size_t(row.counter - 1)] += row.worked;
+        }
+        writeSentDay(path, sent);
     } catch (const RuntimeError &e) {
         const QString message = translate("Team", "チームに送る変更 (%1) を書き込めません: %2")
                                     .arg(m_outbox->path(), e.description());
@@ -79,9 +138,48 @@ void Team::journaled(const QList<JournalLine> &lines)
             m_told.insert(message);
             emit trouble(message);
         }
-        return;
+        return false;
     }
     QMetaObject::invokeMethod(m_publisher, &TeamPublisher::wake, Qt::QueuedConnection);
+    return true;
+}
+
+void Team::catchUp(const HistoryDay &day, const std::array<int, CounterCount> &counts)
+{
+    if (!isJoined() || !day.date.isValid())
+        return;
+    const QString path = sentDayPath(*m_outbox);
+    if (!QFileInfo::exists(path) && QFileInfo::exists(m_outbox->path())) {
+        // A folder that sent rows before their part of the day's line was
+        // kept: today's are on the server already.
+        try {
+            writeSentDay(path, {day.date, day.counts});
+        } catch (const RuntimeError &) {
+        }
+        return;
+    }
+    SentDay sent = readSentDay(path);
+    if (sent.day != day.date)
+        sent = {day.date, {}};
+    QList<TeamRow> rows;
+    for (int i = 0; i < CounterCount; ++i) {
+        const int missing = day.counts[size_t(i)] - sent.worked[size_t(i)];
+        // Never less: a line the team already has is kept once there.
+        if (missing > 0 && !day.titles[size_t(i)].isEmpty())
+            rows.append({QUuid::createUuid(), m_options.name, m_options.folder, day.date,
+                         QDateTime::currentDateTime(), i + 1, day.titles[size_t(i)], 0,
+                         counts[size_t(i)], QStringLiteral("参加"), missing});
+    }
+    if (!rows.isEmpty())
+        appendRows(rows);
+}
+
+void Team::catchUp(const CounterModel &model)
+{
+    std::array<int, CounterCount> counts{};
+    for (int i = 0; i < CounterCount; ++i)
+        counts[size_t(i)] = model.gCount(i);
+    catchUp(model.openDayLine(), counts);
 }
 
 void Team::stopPublisher()

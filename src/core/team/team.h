@@ -3,6 +3,7 @@
 // exists until a server is set in the options.
 #pragma once
 
+#include "core/history/history.h"
 #include "core/model/countermodel.h"
 #include "core/state/options.h"
 #include "core/team/outbox.h"
@@ -36,6 +37,13 @@ public:
 
     // The model's journal: each line becomes a row in the outbox.
     void journaled(const QList<JournalLine> &lines);
+    // The open day's line as the strip has it, with the counters' values:
+    // what the team has not had of it yet (counted before joining, or while
+    // out of the team) goes as one row a counter, of kind 参加, so that the
+    // team's sum of the day is the day's line. Kept in Teamday.ini: the day
+    // and what this folder has sent of its line.
+    void catchUp(const HistoryDay &day, const std::array<int, CounterCount> &counts);
+    void catchUp(const CounterModel &model);
 
     // The last try's outcome: reaching the server, or why not.
     bool reaching() const { return m_reaching; }
@@ -52,6 +60,7 @@ signals:
 
 private:
     void stopPublisher();
+    bool appendRows(const QList<TeamRow> &rows);
 
     // Shared with the publisher, which may outlive this on a stuck thread.
     std::shared_ptr<Outbox> m_outbox;

@@ -755,8 +755,10 @@ void frmMain::showOptions()
         // A new turn hour counts from the next turn: the open day keeps its
         // bounds, so nothing moves between days because of a setting.
         m_model.setOptions(window.choose(m_model.options()));
-        if (m_team && window.team() != m_team->givenOptions())
+        if (m_team && window.team() != m_team->givenOptions()) {
             m_team->setOptions(window.team());
+            m_team->catchUp(m_model);
+        }
         for (int i = 0; i < CounterCount; ++i) {
             showTarget(i);
             describeCounter(i);
