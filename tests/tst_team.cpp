@@ -274,9 +274,9 @@ private slots:
             sandbox.model = std::make_unique<CounterModel>();
             sandbox.model->setJournalSink([&](const QList<JournalLine> &l) { team.journaled(l); });
             sandbox.model->LoadCountData();
-            sandbox.model->restore(restoring);
             for (int i = 0; i < CounterCount; ++i)
                 sandbox.model->setTitle(i, sandbox.model->gSaved().Title[size_t(i)]);
+            sandbox.model->restore(restoring);
         };
         start(true);
         for (const int counter : {0, 0, 0, 0, 1, 1, 1, 2, 3}) // the fourth has no title

@@ -3,6 +3,7 @@
 #include "core/team/publisher.h"
 #include "core/team/teamrow.h"
 
+#include "core/base/clock.h"
 #include "core/files/atomicfile.h"
 
 #include <QFile>
@@ -167,7 +168,7 @@ void Team::catchUp(const HistoryDay &day, const std::array<int, CounterCount> &c
         // Never less: a line the team already has is kept once there.
         if (missing > 0 && !day.titles[size_t(i)].isEmpty())
             rows.append({QUuid::createUuid(), m_options.name, m_options.folder, day.date,
-                         QDateTime::currentDateTime(), i + 1, day.titles[size_t(i)], 0,
+                         Now(), i + 1, day.titles[size_t(i)], 0,
                          counts[size_t(i)], QStringLiteral("参加"), missing});
     }
     if (!rows.isEmpty())
