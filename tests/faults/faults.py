@@ -73,6 +73,12 @@ FAULTS = [
     ("team-journal-not-checked", "src/core/model/countermodel.cpp",
      "    return !m_journal.isEmpty() && path == m_logFile && QFileInfo(path).size() == m_logSize &&\n           fileIdentity(path) == m_logIdentity;",
      "    return !m_journal.isEmpty();"),
+    ("team-row-worked-as-delta", "src/core/team/teamrow.cpp",
+     "            kindWord(e.kind),\n            line.worked};",
+     "            kindWord(e.kind),\n            e.delta};"),
+    ("team-join-not-caught-up", "src/core/team/team.cpp",
+     "        if (missing > 0 && !day.titles[size_t(i)].isEmpty())",
+     "        if (missing > 0 && day.titles[size_t(i)].isEmpty())"),
     # The count log's hours
     ("hours-not-kept", "src/core/model/countermodel.cpp",
      "                keepDayHours(day.day.date, *day.hours);\n",
