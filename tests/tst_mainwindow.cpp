@@ -6,6 +6,7 @@
 #include "core/state/countdata.h"
 #include "core/state/counterstate.h"
 #include "core/state/countlog.h"
+#include "core/team/team.h"
 #include "formcontrols.h"
 #include "gui/desktop/x11/keyboardguard.h"
 #include "gui/strip/frmmain.h"
@@ -187,6 +188,26 @@ private slots:
         QVERIFY(m_sandbox->boxes.calls.isEmpty());
         QCOMPARE(readRecordFile(countDataPath()).Count[0], 1);
         QTRY_COMPARE(m_sandbox->boxes.calls.size(), 1);
+    }
+
+    // A team not reached for a minute shows a mark beside the clock, its
+    // cause its description; a strip without a team shows none.
+    void teamTroubleShowsBesideTheClock()
+    {
+        Team team(m_sandbox->folder());
+        m_form->setTeam(&team);
+        m_form->load();
+        m_form->show();
+        auto *mark = m_form->findChild<QLabel *>("teamMark");
+        team.setOptions({"host=nowhere.invalid dbname=team connect_timeout=1", "佐藤", "F"});
+        QVERIFY(!mark->isVisible());
+        m_sandbox->clock.set(Now().addSecs(61));
+        QTRY_VERIFY(mark->isVisible());
+        QCOMPARE(mark->accessibleDescription(), QStringLiteral("チームのサーバーに 09:00 から未接続です"));
+        QCOMPARE(mark->focusPolicy(), Qt::NoFocus);
+        team.setOptions({});
+        QVERIFY(!mark->isVisible());
+        m_form->setTeam(nullptr);
     }
 
     void showCounterFramesFollowsTitles()

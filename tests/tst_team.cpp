@@ -327,6 +327,7 @@ private slots:
         QCOMPARE(rejected.size(), 2); // one line, and nothing after its end
         QVERIFY2(rejected[0].contains("check constraint") && rejected[0].contains("長長"),
                  rejected[0].constData());
+        QCOMPARE(team.markText(), "送れない行があります（1 行、Teamoutbox.rejected.csv）");
     }
 
     // The server changed while a send waits on a locked table: the send
@@ -371,16 +372,22 @@ private slots:
     {
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("cause");
-        QTest::addRow("wrong password") << "tcp:wrong" << "password";
+        QTest::addColumn<QString>("mark"); // on the strip, once a minute has passed
+        QTest::addRow("wrong password") << "tcp:wrong" << "password"
+                                        << "チームのサーバーにログインできません";
         QTest::addRow("wrong host") << "host=nowhere.invalid dbname=team connect_timeout=2"
-                                    << "nowhere.invalid";
-        QTest::addRow("never answers") << "silent" << "port"; // its port, in the cause
+                                    << "nowhere.invalid" << "チームのサーバーに 09:00 から未接続です";
+        QTest::addRow("never answers") // its port, in the cause
+            << "silent" << "port" << "チームのサーバーに 09:00 から未接続です";
     }
 
     void unusableServersAreToldOnce()
     {
         QFETCH(QString, server);
         QFETCH(QString, cause);
+        FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+        setClock(&clock);
+        const auto realClock = qScopeGuard([] { setClock(nullptr); });
         m_cluster.psql("DO $$ BEGIN CREATE ROLE teammate LOGIN PASSWORD 'right';"
                        " EXCEPTION WHEN duplicate_object THEN NULL; END $$");
         QTcpServer silent; // takes the connection and never says a word
@@ -411,6 +418,9 @@ private slots:
         QCOMPARE(told.count(), 2); // joined, then the cause
         qint64 end = 0;
         QCOMPARE(team.outbox().waiting(100, &end).size(), 3);
+        QCOMPARE(team.markText(), QString()); // not yet a minute
+        clock.set(clock.now().addSecs(61));
+        QTEST(team.markText(), "mark");
     }
 
     // A strip ends at once, whatever its publisher waits for: here a server

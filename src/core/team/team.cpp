@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QTimer>
 #include <QUuid>
 
 namespace zentova
@@ -64,6 +65,15 @@ Team::Team(const QString &folder)
     : m_outbox(std::make_shared<Outbox>(folder)), m_thread(new QThread(this))
 {
     m_thread->setObjectName(QStringLiteral("zentova-team"));
+    // Told again once the minute has passed, should nothing have changed.
+    m_unreachedTimer.setSingleShot(true);
+    m_unreachedTimer.setInterval(UnreachedMs + 100);
+    connect(&m_unreachedTimer, &QTimer::timeout, this, &Team::statusChanged);
+    connect(this, &Team::statusChanged, this, [this] {
+        if (isJoined() && !m_reaching && !m_unreachedTimer.isActive() &&
+            m_unreachedSince.msecsTo(Now()) < UnreachedMs)
+            m_unreachedTimer.start();
+    });
 }
 
 Team::~Team()
@@ -81,6 +91,8 @@ void Team::setOptions(const TeamOptions &options)
     m_options = options;
     m_reaching = false;
     m_problem.clear();
+    m_unreachedSince = Now();
+    m_refused = 0;
     if (isJoined()) {
         if (m_options.folder.isEmpty())
             m_options.folder = teamFolderId();
@@ -93,11 +105,22 @@ void Team::setOptions(const TeamOptions &options)
         connect(m_thread, &QThread::finished, m_publisher, &QObject::deleteLater);
         connect(m_publisher, &TeamPublisher::reached, this,
                 [this](bool reaching, const QString &problem) {
+                    if (m_reaching && !reaching)
+                        m_unreachedSince = Now();
                     m_reaching = reaching;
                     m_problem = problem;
                     emit statusChanged();
                 });
-        connect(m_publisher, &TeamPublisher::allSent, this, &Team::allSent);
+        connect(m_publisher, &TeamPublisher::allSent, this, [this] {
+            m_lastArrived = Now();
+            emit allSent();
+            emit statusChanged();
+        });
+        connect(m_publisher, &TeamPublisher::rejected, this, [this](int rows) {
+            m_refused += rows;
+            emit statusChanged();
+        });
+
         m_thread->start();
         // What a kill left waiting goes first.
         QMetaObject::invokeMethod(m_publisher, &TeamPublisher::wake, Qt::QueuedConnection);
@@ -105,6 +128,22 @@ void Team::setOptions(const TeamOptions &options)
     if (wasJoined != isJoined())
         emit joinedChanged();
     emit statusChanged();
+}
+
+QString Team::markText() const
+{
+    if (!isJoined())
+        return QString();
+    if (m_refused > 0)
+        return translate("Team", "送れない行があります（%n 行、Teamoutbox.rejected.csv）", nullptr,
+                         m_refused);
+    if (m_reaching || m_unreachedSince.msecsTo(Now()) < UnreachedMs)
+        return QString();
+    if (m_problem.contains(QLatin1String("authentication"), Qt::CaseInsensitive) ||
+        m_problem.contains(QLatin1String("password"), Qt::CaseInsensitive))
+        return translate("Team", "チームのサーバーにログインできません");
+    return translate("Team", "チームのサーバーに %1 から未接続です")
+        .arg(m_unreachedSince.toString(QStringLiteral("HH:mm")));
 }
 
 void Team::journaled(const QList<JournalLine> &lines)

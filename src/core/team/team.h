@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QSet>
 #include <QThread>
+#include <QTimer>
 #include <memory>
 
 namespace zentova
@@ -45,6 +46,14 @@ public:
     void catchUp(const HistoryDay &day, const std::array<int, CounterCount> &counts);
     void catchUp(const CounterModel &model);
 
+    // What the strip shows of the team: empty while all is well (or for a
+    // strip without a team), else the cause: rows the server refused, a
+    // login refused, or the server not reached for over a minute.
+    QString markText() const;
+    // When a row last reached the server this run (none: invalid).
+    QDateTime lastArrived() const { return m_lastArrived; }
+    static constexpr int UnreachedMs = 60000;
+
     // The last try's outcome: reaching the server, or why not.
     bool reaching() const { return m_reaching; }
     QString problem() const { return m_problem; }
@@ -71,6 +80,10 @@ private:
     TeamPublisher *m_publisher = nullptr;
     bool m_reaching = false;
     QString m_problem;
+    QDateTime m_unreachedSince;
+    QDateTime m_lastArrived;
+    int m_refused = 0; // rows the server refused this run
+    QTimer m_unreachedTimer;
     QSet<QString> m_told;
 };
 

@@ -191,6 +191,16 @@ void frmMain::buildSetFrame()
     lblTime->setAttribute(Qt::WA_TranslucentBackground);
     lblTime->setAccessibleName(translate("Strip", "時刻"));
     lblTime->setToolTip(translate("Strip", "現在の時刻"));
+
+    // Says only where it is: the cause is its tooltip and description.
+    m_teamMark = new QLabel(QStringLiteral("●"), Frame1);
+    m_teamMark->setObjectName(QStringLiteral("teamMark"));
+    placeTwips(m_teamMark, 30, 180, 150, 255);
+    m_teamMark->setStyleSheet(QStringLiteral("color: #c00000"));
+    m_teamMark->setFont(msPGothic(6));
+    m_teamMark->setAlignment(Qt::AlignCenter);
+    m_teamMark->setAccessibleName(translate("Strip", "チーム"));
+    m_teamMark->hide();
 }
 
 void frmMain::buildCounter(int i)
@@ -725,8 +735,17 @@ void frmMain::setTeam(Team *team)
             m_teamWindow->close();
     };
     follow();
-    if (m_team)
+    const auto mark = [this] {
+        const QString trouble = m_team ? m_team->markText() : QString();
+        m_teamMark->setToolTip(trouble);
+        m_teamMark->setAccessibleDescription(trouble);
+        m_teamMark->setVisible(!trouble.isEmpty());
+    };
+    mark();
+    if (m_team) {
         connect(m_team, &Team::joinedChanged, this, follow);
+        connect(m_team, &Team::statusChanged, this, mark);
+    }
 }
 
 void frmMain::showTeam()

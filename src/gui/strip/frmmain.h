@@ -166,6 +166,7 @@ private:
     QTime m_lastTick;
     std::unique_ptr<Desktop> m_desktop;
     QLabel *m_titleHint = nullptr; // what to do first, while no counter has a title
+    QLabel *m_teamMark = nullptr;  // beside the clock, while the team is not reached
     // The counts last shown against the targets (-1: none yet).
     std::array<int, CounterCount> m_shownProgress{-1, -1, -1, -1, -1};
     // Dragging by hand where the desktop offers no interactive move.
