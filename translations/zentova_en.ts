@@ -285,6 +285,10 @@ The counts are kept in Countdata.dat; the log goes on from where it stopped once
 <context>
     <name>History</name>
     <message>
+        <source>時間ごとの件数を読み込んでいます...</source>
+        <translation>Reading the hours...</translation>
+    </message>
+    <message>
         <source>UTF-8 のテキストではありません</source>
         <translation>not UTF-8 text</translation>
     </message>
@@ -695,6 +699,10 @@ Total: %1</translation>
 <context>
     <name>Strip</name>
     <message>
+        <source>チーム</source>
+        <translation>Team</translation>
+    </message>
+    <message>
         <source>は～い！！&#x3000;%1時 %2分でーす♪</source>
         <translation>Hi there! It&apos;s %1:%2!</translation>
     </message>
@@ -813,6 +821,21 @@ Total: %1</translation>
 </context>
 <context>
     <name>Team</name>
+    <message numerus="yes">
+        <source>送れない行があります（%n 行、Teamoutbox.rejected.csv）</source>
+        <translation>
+            <numerusform>The server refused %n row (kept in Teamoutbox.rejected.csv)</numerusform>
+            <numerusform>The server refused %n rows (kept in Teamoutbox.rejected.csv)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>チームのサーバーにログインできません</source>
+        <translation>Cannot log in to the team&apos;s server</translation>
+    </message>
+    <message>
+        <source>チームのサーバーに %1 から未接続です</source>
+        <translation>Not connected to the team&apos;s server since %1</translation>
+    </message>
     <message>
         <source>チームのサーバー: %1</source>
         <translation>the team&apos;s server: %1</translation>
