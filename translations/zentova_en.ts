@@ -529,6 +529,10 @@ Total: %1</translation>
 <context>
     <name>Options</name>
     <message>
+        <source>最後に届いた行: %1</source>
+        <translation>Last row received: %1</translation>
+    </message>
+    <message>
         <source>%1(&amp;%2):</source>
         <translation>&amp;%2 %1:</translation>
     </message>

@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -130,7 +131,23 @@ QGroupBox *OptionsWindow::buildTeamGroup()
     m_nameBox->setAccessibleName(translate("Options", "チームでの名前"));
     teamForm->addRow(translate("Options", "サーバー(&V):"), m_serverBox);
     teamForm->addRow(translate("Options", "名前(&N):"), m_nameBox);
+    m_teamState = new QLabel(team);
+    m_teamState->setObjectName(QStringLiteral("teamState"));
+    m_teamState->setWordWrap(true);
+    m_teamState->hide();
+    teamForm->addRow(m_teamState);
     return team;
+}
+
+void OptionsWindow::showTeamState(const QString &trouble, const QDateTime &lastArrived)
+{
+    QString text = trouble;
+    if (lastArrived.isValid())
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
+                translate("Options", "最後に届いた行: %1")
+                    .arg(lastArrived.toString(QStringLiteral("HH:mm")));
+    m_teamState->setText(text);
+    m_teamState->setVisible(!text.isEmpty());
 }
 
 DayOptions OptionsWindow::choose(const DayOptions &current)

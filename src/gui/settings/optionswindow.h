@@ -13,6 +13,7 @@
 class QCheckBox;
 class QFormLayout;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 
@@ -31,6 +32,9 @@ public:
     DayOptions choose(const DayOptions &current);
     // The team options stored on that OK (as they were, after a cancel).
     const TeamOptions &team() const { return m_storedTeam; }
+    // How the strip's team stands, as its mark says it (empty: all is well),
+    // and when a row last reached the server.
+    void showTeamState(const QString &trouble, const QDateTime &lastArrived);
 
 private:
     struct CounterGroup {
@@ -54,6 +58,7 @@ private:
     std::array<QSpinBox *, CounterCount> m_stepBoxes{};
     QLineEdit *m_serverBox = nullptr;
     QLineEdit *m_nameBox = nullptr;
+    QLabel *m_teamState = nullptr;
     DayOptions m_stored;
     TeamOptions m_storedTeam;
 };

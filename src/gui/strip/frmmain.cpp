@@ -771,10 +771,15 @@ void frmMain::showOptions()
 {
     trap([this] {
         OptionsWindow window(m_model.titles(), this);
+        if (m_team)
+            window.showTeamState(m_team->markText(), m_team->lastArrived());
         // A new turn hour counts from the next turn: the open day keeps its
         // bounds, so nothing moves between days because of a setting.
         m_model.setOptions(window.choose(m_model.options()));
-        if (m_team && window.team() != m_team->givenOptions()) {
+        // The folder's id is written at the first join: only a new server or
+        // name starts the team again.
+        const TeamOptions &given = m_team ? m_team->givenOptions() : TeamOptions();
+        if (m_team && (window.team().server != given.server || window.team().name != given.name)) {
             m_team->setOptions(window.team());
             m_team->catchUp(m_model);
         }
