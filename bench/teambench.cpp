@@ -2,19 +2,23 @@
 // people counting 1,000 times each, every row to arrive once; what a store
 // costs the strip with a team set against none (count and store, as the
 // autosave does it, alternating in rounds); and the team window opening on
-// fifty people and a year of rows.
+// fifty people and a year of rows; counts and stores while that window waits
+// on a table another session holds locked, and how long it takes to close.
 // Usage: teambench [ROUNDS] [COUNTS] [DAYS]: each person's counts (1000) and
 // the days of rows the window opens on (365); prints one line of figures.
 #include "core/files/folders.h"
 #include "core/model/countermodel.h"
 #include "core/state/countdata.h"
 #include "core/team/team.h"
+#include "core/team/teamserver.h"
 #include "gui/team/teamwindow.h"
 #include "pgcluster.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -77,7 +81,8 @@ int main(int argc, char *argv[])
             const QDate day = QDate::currentDate();
             const LogEntry e{QDateTime(day, QTime(9, 0)).addSecs(k), 0, QStringLiteral("電話"), 1,
                              k + 1, LogKind::Count};
-            teams[size_t(p)]->journaled({{e, day, QStringLiteral("Countlog.csv"), 100 + k * 40, QString(), 1}});
+            teams[size_t(p)]->journaled(
+                {{e, day, QStringLiteral("Countlog.csv"), 100 + k * 40, QString(), 1}});
         }
         if (k % 50 == 0)
             QCoreApplication::processEvents();
@@ -142,9 +147,46 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
+    // The team window open on a table another session holds locked (its
+    // read waits, and so do the publisher's rows): a count and its store
+    // cost what they cost before, and the window closes at once.
+    model.setJournalSink([&](const QList<JournalLine> &lines) { team.journaled(lines); });
+    team.setOptions({cluster.server(), QStringLiteral("bench"), QStringLiteral("bench")});
+    std::vector<double> free, locked, closes;
+    QString problem;
+    if (!openTeamDatabase(QStringLiteral("locker"), cluster.server(), &problem)) {
+        std::fprintf(stderr, "teambench: %s\n", qPrintable(problem));
+        return 1;
+    }
+    for (int r = 0; r < rounds; ++r) {
+        free.push_back(countAndStore(model, 100));
+        QSqlDatabase locker = QSqlDatabase::database(QStringLiteral("locker"));
+        locker.transaction();
+        QSqlQuery(locker).exec(QStringLiteral("LOCK TABLE zentova_change IN ACCESS EXCLUSIVE MODE"));
+        auto *window = new TeamWindow(
+            {cluster.server(), QStringLiteral("bench"), QStringLiteral("bench")},
+            QDate::currentDate());
+        window->show();
+        for (int waited = 0; waited < 10000 &&
+                             cluster.psql("SELECT count(*) FROM pg_stat_activity"
+                                          " WHERE wait_event_type = 'Lock'") == QLatin1String("0");
+             waited += 20)
+            QTest::qWait(20);
+        locked.push_back(countAndStore(model, 100));
+        QElapsedTimer closing;
+        closing.start();
+        delete window;
+        closes.push_back(double(closing.nsecsElapsed()) / 1e6);
+        locker.rollback();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+    team.setOptions({});
+
     std::printf("sent %d rows in %.0f ms: arrived (rows, distinct ids, sum) %s; 200 counts stored"
-                " %.1f ms alone, %.1f ms with a team; team window on 50 people x %d days: %.1f ms\n",
+                " %.1f ms alone, %.1f ms with a team; team window on 50 people x %d days: %.1f ms;"
+                " 100 counts stored %.1f ms, %.1f ms with the team window waiting on a locked"
+                " table, which closed in %.2f ms\n",
                 People * Counts, sentMs, qPrintable(arrived), median(alone), median(joined), days,
-                median(opens));
+                median(opens), median(free), median(locked), median(closes));
     return 0;
 }
