@@ -75,6 +75,24 @@ private slots:
         m_sandbox->writeFile("Options.ini", "[Team]\nServer=\"host=a,b\"\n");
         QCOMPARE(readTeamOptions().server, QStringLiteral("host=a,b"));
     }
+    // The folder's id stays with the folder where it was made; a copy of it
+    // elsewhere (its Options.ini along) makes one of its own, once.
+    void folderIdStaysWhereItWasMade()
+    {
+        m_sandbox->writeFile("Options.ini", "[Team]\nFolder=older\n"); // its place not kept yet
+        bool renewed = true;
+        QCOMPARE(teamFolderId(&renewed), QStringLiteral("older"));
+        QVERIFY(!renewed);
+        QCOMPARE(readTeamOptions().folder, QStringLiteral("older"));
+        QByteArray copied = m_sandbox->readFile("Options.ini");
+        copied.replace("FolderPlace=", "FolderPlace=/elsewhere");
+        m_sandbox->writeFile("Options.ini", copied);
+        QCOMPARE(readTeamOptions().folder, QString());
+        const QString own = teamFolderId(&renewed);
+        QVERIFY(renewed && own != QStringLiteral("older"));
+        QCOMPARE(teamFolderId(&renewed), own);
+        QVERIFY(!renewed);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOptions)

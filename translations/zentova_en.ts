@@ -825,6 +825,10 @@ Total: %1</translation>
 </context>
 <context>
     <name>Team</name>
+    <message>
+        <source>このデータフォルダーは作られた場所にない（写されたか移された）ため、チームでは新しいフォルダーとして数えます。</source>
+        <translation>This data folder is not where it was made (it was copied or moved), so the team counts it as a new folder.</translation>
+    </message>
     <message numerus="yes">
         <source>送れない行があります（%n 行、Teamoutbox.rejected.csv）</source>
         <translation>

@@ -4,8 +4,11 @@
 #include "core/files/folders.h"
 
 #include <QIODevice>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QUuid>
+#include <sys/stat.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -82,6 +85,19 @@ QSettings::Format optionsFormat()
     return format;
 }
 
+// Where the data folder is: its real path, device and inode. A folder copied
+// elsewhere brings its Options.ini along; it is not the same folder.
+QString folderPlace()
+{
+    const QString folder = dataFolder();
+    struct stat st = {};
+    const bool known = ::stat(QFile::encodeName(folder).constData(), &st) == 0;
+    return QFileInfo(folder).canonicalFilePath() + u':' +
+           QString::number(known ? qint64(st.st_dev) : 0) + u':' +
+           QString::number(known ? qint64(st.st_ino) : 0);
+}
+
+
 } // namespace
 
 QString optionsPath()
@@ -143,6 +159,11 @@ TeamOptions readTeamOptions()
     team.server = ini.value(QStringLiteral("Team/Server")).toString().trimmed();
     team.name = ini.value(QStringLiteral("Team/Name")).toString().trimmed();
     team.folder = ini.value(QStringLiteral("Team/Folder")).toString().trimmed();
+    // Another folder's id (this one a copy of it) is none: teamFolderId()
+    // makes this one its own.
+    const QString madeAt = ini.value(QStringLiteral("Team/FolderPlace")).toString();
+    if (!madeAt.isEmpty() && madeAt != folderPlace())
+        team.folder.clear();
     return team;
 }
 
@@ -175,14 +196,27 @@ QString defaultTeamName()
     return qEnvironmentVariable("USER");
 }
 
-QString teamFolderId()
+
+QString teamFolderId(bool *renewed)
 {
-    const TeamOptions stored = readTeamOptions();
-    if (!stored.folder.isEmpty())
-        return stored.folder;
-    TeamOptions made = stored;
-    made.folder = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    return writeTeamOptions(stored, made).folder;
+    const QString place = folderPlace();
+    QSettings ini(optionsPath(), optionsFormat());
+    const QString id = ini.value(QStringLiteral("Team/Folder")).toString().trimmed();
+    const QString madeAt = ini.value(QStringLiteral("Team/FolderPlace")).toString();
+    if (renewed)
+        *renewed = !id.isEmpty() && !madeAt.isEmpty() && madeAt != place;
+    if (!id.isEmpty() && madeAt == place)
+        return id;
+    // An id from before its place was kept stays, its place now kept.
+    const QString kept = !id.isEmpty() && madeAt.isEmpty()
+                             ? id
+                             : QUuid::createUuid().toString(QUuid::WithoutBraces);
+    ini.setValue(QStringLiteral("Team/Folder"), kept);
+    ini.setValue(QStringLiteral("Team/FolderPlace"), place);
+    ini.sync();
+    if (ini.status() != QSettings::NoError)
+        raiseError(ErrorCode::PathFileAccessError);
+    return kept;
 }
 
 } // namespace zentova

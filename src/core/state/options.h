@@ -46,7 +46,9 @@ TeamOptions readTeamOptions();
 TeamOptions writeTeamOptions(const TeamOptions &shown, const TeamOptions &chosen);
 // The name a team sees by default: the login's full name, else the login.
 QString defaultTeamName();
-// The data folder's id among the team's rows, made and kept the first time.
-QString teamFolderId();
+// The data folder's id among the team's rows, made and kept the first time
+// with where the folder is (FolderPlace=), and made anew for a folder that
+// is not where it was made (a copy, a folder moved): `renewed` then.
+QString teamFolderId(bool *renewed = nullptr);
 
 } // namespace zentova

@@ -94,8 +94,16 @@ void Team::setOptions(const TeamOptions &options)
     m_unreachedSince = Now();
     m_refused = 0;
     if (isJoined()) {
-        if (m_options.folder.isEmpty())
-            m_options.folder = teamFolderId();
+        // The folder's own id: made where there is none, or where the one
+        // stored was made in another folder (this one a copy).
+        if (m_options.folder.isEmpty() || m_options.folder == readTeamOptions().folder) {
+            bool renewed = false;
+            m_options.folder = teamFolderId(&renewed);
+            if (renewed)
+                emit trouble(translate("Team", "このデータフォルダーは作られた場所にない（写されたか"
+                                               "移された）ため、チームでは新しいフォルダーとして"
+                                               "数えます。"));
+        }
         if (m_options.name.isEmpty())
             m_options.name = defaultTeamName();
         m_stop = std::make_shared<PublisherStop>();
