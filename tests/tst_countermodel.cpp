@@ -324,6 +324,18 @@ private slots:
         QTEST(model().openDayLine().counts[0], "worked");
     }
 
+    // While the restore prompt waits (the titles not yet on the strip), a
+    // command's count is judged by the record's titles.
+    void aCountWaitingOnThePromptIsJudgedByTheRecordsTitles()
+    {
+        for (const char *step : {"09:00:00", "start", "c1", "close"})
+            act(step);
+        CounterModel starting;
+        starting.LoadCountData();
+        QVERIFY(starting.offersRestore());
+        QCOMPARE(starting.refusal(0, 1, 0), CounterModel::Refusal::None);
+    }
+
     // No two lines share a journal and a place, whatever became of the log:
     // archived away mid-day, or a copy in its place (what a copied data
     // folder's strip finds) starts a journal of its own.

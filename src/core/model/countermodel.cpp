@@ -298,7 +298,10 @@ int CounterModel::stepOf(int index, int by) const
 
 CounterModel::Refusal CounterModel::refusal(int index, int delta, int by) const
 {
-    if (m_titles(index).isEmpty())
+    // While the restore prompt waits the titles are still the record's:
+    // whatever the answer, they are the strip's.
+    const QString &title = m_loading ? m_saved.Title[size_t(index)] : m_titles(index);
+    if (title.isEmpty())
         return Refusal::Untitled;
     const int step = stepOf(index, by);
     if (delta > 0 && m_counts(index) + step > std::numeric_limits<int16_t>::max())
