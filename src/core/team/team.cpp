@@ -99,10 +99,17 @@ void Team::setOptions(const TeamOptions &options)
         if (m_options.folder.isEmpty() || m_options.folder == readTeamOptions().folder) {
             bool renewed = false;
             m_options.folder = teamFolderId(&renewed);
-            if (renewed)
+            if (renewed) {
+                // What the folder it was copied from sent is that one's: this
+                // one sends its own day line at its first catch-up.
+                try {
+                    writeSentDay(sentDayPath(*m_outbox), {});
+                } catch (const RuntimeError &) {
+                }
                 emit trouble(translate("Team", "このデータフォルダーは作られた場所にない（写されたか"
                                                "移された）ため、チームでは新しいフォルダーとして"
                                                "数えます。"));
+            }
         }
         if (m_options.name.isEmpty())
             m_options.name = defaultTeamName();
