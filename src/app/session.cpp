@@ -161,13 +161,14 @@ void Session::makeParts()
     // Every line of the count log goes to the team too, when there is one;
     // the rows a kill left in the outbox go first.
     m_team = std::make_unique<Team>(dataFolder());
-    connect(m_team.get(), &Team::trouble, m_model.get(), &CounterModel::problem);
-    m_team->setOptions(readTeamOptions());
     m_model->setJournalSink([team = m_team.get()](const QList<JournalLine> &lines) {
         team->journaled(lines);
     });
     m_form = std::make_unique<frmMain>(*m_model);
     m_form->setTeam(m_team.get());
+    // Joined once the strip can tell what joining finds.
+    connect(m_team.get(), &Team::trouble, m_model.get(), &CounterModel::problem);
+    m_team->setOptions(readTeamOptions());
 }
 
 void Session::wireParts()

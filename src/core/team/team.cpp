@@ -135,7 +135,6 @@ void Team::setOptions(const TeamOptions &options)
             m_refused += rows;
             emit statusChanged();
         });
-
         m_thread->start();
         // What a kill left waiting goes first.
         QMetaObject::invokeMethod(m_publisher, &TeamPublisher::wake, Qt::QueuedConnection);
