@@ -127,6 +127,8 @@ bool TeamPublisher::sendWaiting()
 
 void TeamPublisher::fail(const QString &problem)
 {
+    if (m_stop->stopped)
+        return; // given up on: its cancelled statement is nobody's news
     // Start again from the connection, later and later.
     QSqlDatabase::database(m_connection, false).close();
     m_connected = false;

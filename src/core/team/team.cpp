@@ -240,9 +240,11 @@ void Team::stopPublisher()
 {
     if (!m_publisher)
         return;
-    // From here nothing it does reaches the outbox or the mark, and its
+    // From here nothing it does reaches the outbox, the mark or this (its
+    // cancelled statement is no news of the server in force), and its
     // statement under way is cancelled.
     m_stop->stop();
+    disconnect(m_publisher, nullptr, this, nullptr);
     QMetaObject::invokeMethod(m_publisher, &TeamPublisher::stop, Qt::QueuedConnection);
     m_thread->quit();
     // A publisher stuck on a server that does not answer (up to its
