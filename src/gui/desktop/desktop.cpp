@@ -4,7 +4,7 @@
 #include "gui/desktop/x11/windowmove.h"
 
 #include <QGuiApplication>
-#include <QTimer>
+#include <QEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -52,23 +52,45 @@ public:
         m_keyboard->takeKeyboardNow();
     }
 
+protected:
+    // Weston tells no window that it moved it. A move (its own, or one the
+    // strip asked for) ends with the pointer handed back to the window under
+    // it, the strip, and a move by keys with the strip taking the keyboard
+    // back: the strip looks where it is then, so that the place of a drag is
+    // known and kept, without asking the server over and over.
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        switch (e->type()) {
+        case QEvent::Enter:
+        case QEvent::Leave:
+        case QEvent::MouseButtonRelease:
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+        case QEvent::Expose:
+            lookWhereTheStripIs();
+            break;
+        default:
+            break;
+        }
+        return Desktop::eventFilter(watched, e);
+    }
+
 private:
-    // Weston tells no window that it moved it: the strip looks where it is
-    // now and then, so that the place of a drag is known and kept.
     void followWeston()
     {
-        auto *follow = new QTimer(this);
-        connect(follow, &QTimer::timeout, this, [this] {
-            // Not before Weston has shown it: a place asked for before
-            // then would put it in the screen's corner.
-            QWindow *window = m_strip->windowHandle();
-            if (!window || !window->isExposed())
-                return;
-            const auto seen = placeOnScreen(window);
-            if (seen && *seen != m_strip->geometry().topLeft())
-                m_strip->move(m_strip->pos() + (*seen - m_strip->geometry().topLeft()));
-        });
-        follow->start(500);
+        if (QWindow *window = m_strip->windowHandle())
+            window->installEventFilter(this);
+    }
+    void lookWhereTheStripIs()
+    {
+        // Not before Weston has shown it: a place asked for before then
+        // would put it in the screen's corner.
+        QWindow *window = m_strip->windowHandle();
+        if (!window || !window->isExposed())
+            return;
+        const auto seen = placeOnScreen(window);
+        if (seen && *seen != m_strip->geometry().topLeft())
+            m_strip->move(m_strip->pos() + (*seen - m_strip->geometry().topLeft()));
     }
 
     KeyboardGuard *m_keyboard;
