@@ -9,7 +9,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-multimedia-dev libgl-dev libsndfile1-dev libxcb1-dev
   fonts-ipafont-gothic
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick faketime
   openbox xfwm4 dbus at-spi2-core weston qt6-wayland mutter xwayland
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <csignal>
+#include <ctime>
 
 using namespace zentova;
 
@@ -136,6 +138,18 @@ public:
         xdotool({"mouseup", "1"});
     }
     void key(const QString &key) { xdotool({"key", key}); }
+    // The pixels of `part` of a window, as they are on the screen.
+    QByteArray pixels(const QString &id, QRect part)
+    {
+        const QString crop = QStringLiteral("%1x%2+%3+%4")
+                                 .arg(part.width())
+                                 .arg(part.height())
+                                 .arg(part.x())
+                                 .arg(part.y());
+        QByteArray out;
+        return run("import", {"-window", id, "-crop", crop, "rgb:-"}, &out) == 0 ? out
+                                                                                : QByteArray();
+    }
 
     // Top-level windows that are mapped, by their exact title.
     QList<XWindow> windows()
@@ -360,6 +374,43 @@ QPoint counterButton(int i)
 
 } // namespace
 
+// A clock of the strip's own, `now()` ahead of (or behind) the real one by an
+// offset the test sets; the strip reads it through libfaketime.
+class FakeClock
+{
+public:
+    explicit FakeClock(const QString &file) : m_file(file) {}
+    QStringList environment() const
+    {
+        // A sanitized build checks that its runtime is loaded first.
+        return {"LD_PRELOAD=" ZENTOVA_LIBFAKETIME, "FAKETIME_TIMESTAMP_FILE=" + m_file,
+                "FAKETIME_NO_CACHE=1", "FAKETIME_DONT_FAKE_MONOTONIC=1",
+                "ASAN_OPTIONS=" + qEnvironmentVariable("ASAN_OPTIONS") +
+                    ":verify_asan_link_order=0"};
+    }
+    // From now on the strip's clock reads about `at` (to the second).
+    void set(const QDateTime &at)
+    {
+        m_offset = QDateTime::currentDateTime().secsTo(at);
+        QFile f(m_file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write((m_offset < 0 ? "" : "+") + QByteArray::number(m_offset) + '\n');
+    }
+    QDateTime now() const { return QDateTime::currentDateTime().addSecs(m_offset); }
+    // The real clock set to itself (it moves by the microseconds between
+    // reading and setting it): every timer told of clock changes wakes.
+    static bool announce()
+    {
+        timespec now = {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        return ::clock_settime(CLOCK_REALTIME, &now) == 0;
+    }
+
+private:
+    QString m_file;
+    qint64 m_offset = 0;
+};
+
 class TestEndToEnd : public QObject
 {
     Q_OBJECT
@@ -553,6 +604,62 @@ private slots:
             QVERIFY(programs[i]->waitForFinished(5000));
         }
         QCOMPARE(outcomes.join(u'\n'), expected.join(u'\n'));
+    }
+
+    // The clock follows the wall clock's minute: a jump forward and back
+    // (told by the kernel as a clock set), a stop across the minute, and the
+    // minute itself with the alarm in its first second. The strip runs on a
+    // faked clock (libfaketime, an offset read from a file); a change of the
+    // offset is announced by setting the real clock to itself, which wakes
+    // every timer that asked to hear of a clock set.
+    void clockFollowsTheWallClock()
+    {
+        Screen screen;
+        QVERIFY(screen.start());
+        Install install;
+        const QDate day = QDate::currentDate();
+        CountRecord stored;
+        stored.TimerOn = -1;
+        stored.AlarmHourText = "11";
+        stored.AlarmMinuteText = "0";
+        writeRecordFile(install.path("Countdata.dat"), stored);
+        FakeClock clock(install.path("faketime"));
+        clock.set(QDateTime(day, QTime(10, 58, 40)));
+        QProcess program;
+        install.start(program, screen, {}, clock.environment());
+        QVERIFY(screen.waitForWindow("zentova"));
+        const auto strip = [&] { // its clock
+            return screen.pixels(screen.window("zentova")->id, QRect(508, 12, 41, 17));
+        };
+        // 10:58, once drawn: a blank window is all one colour.
+        QByteArray before;
+        QTRY_VERIFY((before = strip()).count(before.left(6)) < before.size() / 6);
+        const auto jump = [&](QTime to) {
+            clock.set(QDateTime(day, to));
+            return clock.announce();
+        };
+        if (!jump(QTime(10, 59, 40)))
+            QSKIP("setting the clock needs the right to (CAP_SYS_TIME)");
+        QTRY_VERIFY_WITH_TIMEOUT(strip() != before, 1000);
+        const QByteArray after = strip(); // 10:59
+        QVERIFY(jump(QTime(10, 58, 45)));
+        QTRY_COMPARE_WITH_TIMEOUT(strip(), before, 1000);
+
+        // Stopped before the minute, woken after it.
+        QVERIFY(jump(QTime(10, 58, 58)));
+        ::kill(pid_t(program.processId()), SIGSTOP);
+        QVERIFY(waitUntil([&] { return clock.now() > QDateTime(day, QTime(10, 59, 0, 300)); }));
+        ::kill(pid_t(program.processId()), SIGCONT);
+        QTRY_COMPARE_WITH_TIMEOUT(strip(), after, 1000);
+
+        // The minute of the alarm: the clock and the box in its first second.
+        QVERIFY(jump(QTime(10, 59, 58)));
+        QTRY_VERIFY_WITH_TIMEOUT(strip() != after, 4000);
+        QCOMPARE_LT(clock.now(), QDateTime(day, QTime(11, 0, 1)));
+        QTRY_VERIFY_WITH_TIMEOUT(screen.window("タイマーアラーム").has_value(), 4000);
+        QCOMPARE_LT(clock.now(), QDateTime(day, QTime(11, 0, 1)));
+        program.kill();
+        program.waitForFinished(5000);
     }
 
     void placeKeptUnderWaylandDesktops_data()
