@@ -212,6 +212,39 @@ private slots:
         }
     }
 
+    // The chime is read ahead while an alarm is set, and read again when
+    // the file changes: written in place, or replaced by a rename.
+    void chimeIsReadAheadOfTheAlarm()
+    {
+        const QByteArray bell = synthChimeWav();
+        m_sandbox->writeFile("Chimes.wav", bell);
+        frmMain w(m());
+        w.load();
+        QVERIFY(!chimeReadAhead("Chimes.wav")); // no alarm set
+        tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 0));
+        QTRY_VERIFY(chimeReadAhead("Chimes.wav"));
+        QByteArray changed = bell;
+        changed[changed.size() - 1] = char(changed.back() + 1); // same size
+        for (const bool renamed : {false, true}) {
+            changed[changed.size() - 2] = char(renamed);
+            m_sandbox->writeFile(renamed ? "new.wav" : "Chimes.wav", changed);
+            if (renamed)
+                QVERIFY(std::rename(qPrintable(m_sandbox->path("new.wav")),
+                                    qPrintable(m_sandbox->path("Chimes.wav"))) == 0);
+            QTRY_VERIFY(chimeReadAhead("Chimes.wav"));
+            LoadChime("Chimes.wav");
+            QCOMPARE(gChimeData, changed + '\0');
+        }
+        // Too large to keep all day: read at the alarm, as before.
+        QFile large(m_sandbox->path("Chimes.wav"));
+        QVERIFY(large.open(QIODevice::ReadWrite) && large.resize(PreparedChimeBytes + 1));
+        large.close();
+        QVERIFY(!chimeReadAhead("Chimes.wav"));
+        m_sandbox->model->setTimerOn(0);
+        m_sandbox->writeFile("Chimes.wav", bell);
+        QVERIFY(!chimeReadAhead("Chimes.wav")); // no alarm: forgotten
+    }
+
 private:
     FakeOutput m_out;
 };

@@ -32,4 +32,17 @@ void PlayChime();
 
 void stopChime();
 
+// The chime `name` read ahead, on a worker thread, so that the alarm's
+// minute only starts it: at the start and whenever the alarm is set, and
+// again when the file changes. LoadChime takes what was read while the file
+// is still the one read (same place, size and time); any other case (a file
+// missing, unreadable, too large, or changed since) is read then, as before.
+// Chimes larger than PreparedChimeBytes are not kept all day.
+constexpr qint64 PreparedChimeBytes = 8 * 1024 * 1024;
+void prepareChime(const QString &name);
+// Forgets what was read ahead and stops following the file (no alarm set).
+void forgetPreparedChime();
+// Whether LoadChime(name) would now take the copy read ahead.
+bool chimeReadAhead(const QString &name);
+
 } // namespace zentova

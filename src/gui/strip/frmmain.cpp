@@ -530,6 +530,16 @@ void frmMain::load()
     m_lastTick = Now().time();
     showClock(Now());
     tmrClock->start();
+    // The chime is read ahead while an alarm is set, so that its minute
+    // only starts it.
+    const auto prepare = [this] {
+        if (m_model.gTimerOn() == FlagOn)
+            prepareChime(QStringLiteral("Chimes.wav"));
+        else
+            forgetPreparedChime();
+    };
+    prepare();
+    connect(&m_model, &CounterModel::alarmChanged, this, prepare);
 }
 
 void frmMain::Form_Load()
