@@ -213,15 +213,15 @@ private slots:
     }
 
     // The chime is read ahead while an alarm is set, and read again when
-    // the file changes: written in place, or replaced by a rename.
+    // the file changes: made, written in place, or replaced by a rename.
     void chimeIsReadAheadOfTheAlarm()
     {
-        const QByteArray bell = synthChimeWav();
-        m_sandbox->writeFile("Chimes.wav", bell);
+        m().setTimerOn(-1);
         frmMain w(m());
         w.load();
-        QVERIFY(!chimeReadAhead("Chimes.wav")); // no alarm set
-        tickWithAlarm(w, *m_sandbox, 7, 5, QTime(7, 0));
+        QVERIFY(!chimeReadAhead("Chimes.wav")); // none yet
+        const QByteArray bell = synthChimeWav();
+        m_sandbox->writeFile("Chimes.wav", bell);
         QTRY_VERIFY(chimeReadAhead("Chimes.wav"));
         QByteArray changed = bell;
         changed[changed.size() - 1] = char(changed.back() + 1); // same size
@@ -240,7 +240,7 @@ private slots:
         QVERIFY(large.open(QIODevice::ReadWrite) && large.resize(PreparedChimeBytes + 1));
         large.close();
         QVERIFY(!chimeReadAhead("Chimes.wav"));
-        m_sandbox->model->setTimerOn(0);
+        m().setTimerOn(0);
         m_sandbox->writeFile("Chimes.wav", bell);
         QVERIFY(!chimeReadAhead("Chimes.wav")); // no alarm: forgotten
     }

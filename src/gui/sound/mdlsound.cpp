@@ -67,6 +67,7 @@ class PreparedChime
 public:
     void prepare(const QString &path)
     {
+        m_seen = stampOf(path);
         follow(path);
         const quint64 generation = ++m_generation;
         QThreadPool::globalInstance()->start([this, path, generation] { read(path, generation); });
@@ -116,8 +117,10 @@ private:
     {
         if (!m_watcher) {
             m_watcher = new QFileSystemWatcher;
+            // The folder may be the data folder, written at every count:
+            // only a change of the chime itself is read again.
             const auto again = [this] {
-                if (!m_path.isEmpty())
+                if (!m_path.isEmpty() && !(stampOf(m_path) == m_seen))
                     prepare(m_path);
             };
             QObject::connect(m_watcher.data(), &QFileSystemWatcher::fileChanged, again);
@@ -137,6 +140,7 @@ private:
 
     QPointer<QFileSystemWatcher> m_watcher;
     QString m_path;
+    FileStamp m_seen; // the chime as last asked for
     std::atomic<quint64> m_generation{0};
     QMutex m_mutex;
     FileStamp m_stamp;
