@@ -8,6 +8,8 @@
 //        yesterday's record, a year of log up to it)
 //        historybench --prepare-big-log DIR MIB   (yesterday's record, and
 //        a log of MIB mebibytes all of that day, with its Countday.ini)
+//        historybench --prepare-history DIR   (ten years of days, and the
+//        year of log of --prepare-log)
 #include "core/files/atomicfile.h"
 #include "core/files/folders.h"
 #include "core/history/history.h"
@@ -17,15 +19,10 @@
 #include "gui/history/historywindow.h"
 #include "gui/strip/frmmain.h"
 #include "gui/widgets/controls.h"
+#include "baseline.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QStandardItemModel>
-#include <QTableView>
-#include <QVBoxLayout>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -127,42 +124,29 @@ bool prepareBigLog(qint64 mib)
     return true;
 }
 
-// As the history window is built, less everything of its own: the same
-// size and font, a table with seven headed columns and one row, two lists,
-// three buttons and three labels.
-QWidget *bareWindow()
+bool writeHistory(int dayCount)
 {
-    auto *window = new QWidget(nullptr, Qt::Window);
-    window->setFont(uiFont());
-    window->resize(760, 480);
-    auto *layout = new QVBoxLayout(window);
-    auto *top = new QHBoxLayout;
-    for (const QString &label : {QStringLiteral("期間:"), QStringLiteral("グラフ:")}) {
-        top->addWidget(new QLabel(label, window));
-        auto *list = new QComboBox(window);
-        list->addItems({QStringLiteral("今週"), QStringLiteral("今月"), QStringLiteral("すべて")});
-        top->addWidget(list);
+    QList<HistoryDay> days;
+    for (int k = dayCount; k >= 1; --k) {
+        HistoryDay day;
+        day.date = QDate::currentDate().addDays(-k);
+        day.titles = kTitles;
+        day.counts = {k % 97, k % 31, k % 13, 7, 1};
+        days << day;
     }
-    for (const QString &text :
-         {QStringLiteral("コピー"), QStringLiteral("画像をコピー"), QStringLiteral("CSV で保存...")})
-        top->addWidget(new QPushButton(text, window));
-    layout->addLayout(top);
-    auto *model = new QStandardItemModel(1, 7, window);
-    model->setHorizontalHeaderLabels({QStringLiteral("日付"), kTitles[0], kTitles[1], kTitles[2],
-                                      kTitles[3], kTitles[4], QStringLiteral("合計")});
-    for (int c = 0; c < 7; ++c)
-        model->setItem(0, c, new QStandardItem(QString::number(c)));
-    auto *table = new QTableView(window);
-    table->setModel(model);
-    layout->addWidget(table, 1);
-    layout->addWidget(new QLabel(QStringLiteral("期間の合計"), window));
-    return window;
+    QFile file(historyPath());
+    return file.open(QIODevice::WriteOnly) && file.write(historyFileText(days)) >= 0;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && QByteArray(argv[1]) == "--prepare-history") {
+        QCoreApplication core(argc, argv);
+        setAppFolder(QString::fromLocal8Bit(argv[2]));
+        return writeHistory(3650) && prepareLog() ? 0 : 1;
+    }
     if (argc == 4 && QByteArray(argv[1]) == "--prepare-big-log") {
         QCoreApplication core(argc, argv);
         setAppFolder(QString::fromLocal8Bit(argv[2]));
@@ -182,19 +166,7 @@ int main(int argc, char *argv[])
     const int dayCount = years * 365;
     QTemporaryDir folder;
     setAppFolder(folder.path());
-    QList<HistoryDay> days;
-    for (int k = dayCount; k >= 1; --k) {
-        HistoryDay day;
-        day.date = QDate::currentDate().addDays(-k);
-        day.titles = kTitles;
-        day.counts = {k % 97, k % 31, k % 13, 7, 1};
-        days << day;
-    }
-    QFile file(historyPath());
-    if (!file.open(QIODevice::WriteOnly) || file.write(historyFileText(days)) < 0)
-        return 1;
-    file.close();
-    if (!prepareLog())
+    if (!writeHistory(dayCount) || !prepareLog())
         return 1;
 
     // The strip first, as in a real run: what the window adds is measured
@@ -212,7 +184,7 @@ int main(int argc, char *argv[])
         t.start();
         QWidget *window = nullptr;
         if (bare) {
-            window = bareWindow();
+            window = bareHistoryWindow(uiFont());
             window->show();
             if (!QTest::qWaitForWindowExposed(window))
                 return 1;
