@@ -6,6 +6,7 @@
 // on a table another session holds locked, and how long it takes to close.
 // Usage: teambench [ROUNDS] [COUNTS] [DAYS]: each person's counts (1000) and
 // the days of rows the window opens on (365); prints one line of figures.
+//        teambench --serve: the server alone, for bench/run.sh's strips.
 #include "core/files/folders.h"
 #include "core/model/countermodel.h"
 #include "core/state/countdata.h"
@@ -55,13 +56,22 @@ double countAndStore(CounterModel &model, int counts)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 3; // or --serve
     const int Counts = argc > 2 ? std::atoi(argv[2]) : 1000;
     const int days = argc > 3 ? std::atoi(argv[3]) : 365;
     PgCluster cluster;
     if (!cluster.start()) {
         std::fprintf(stderr, "teambench: %s\n", qPrintable(cluster.error()));
         return 1;
+    }
+    // A server for bench/run.sh's strips: its connection on a line, then up
+    // until standard input closes.
+    if (argc > 1 && QByteArray(argv[1]) == "--serve") {
+        std::printf("%s\n", qPrintable(cluster.server()));
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+        return 0;
     }
 
     // Ten people, a thousand counts each, as their strips make them.
