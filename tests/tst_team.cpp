@@ -58,7 +58,8 @@ private slots:
     {
         if (!m_cluster.isRunning()) // a test that failed while it was stopped
             QVERIFY(m_cluster.restart());
-        m_cluster.psql("DROP TABLE IF EXISTS zentova_change, zentova_strip, zentova_schema");
+        m_cluster.psql("DROP TABLE IF EXISTS zentova_change, zentova_strip, zentova_schema,"
+                       " zentova_total; DROP FUNCTION IF EXISTS zentova_add_totals");
     }
 
     void outboxLinesReadBack_data()
@@ -202,7 +203,7 @@ private slots:
         QCOMPARE(m_cluster.psql("SELECT person || ':' || counter || '=' || sum(delta)"
                                 " FROM zentova_change GROUP BY person, counter ORDER BY 1"),
                  QStringLiteral("佐藤:1=30\n佐藤:2=5\n鈴木:3=12"));
-        QCOMPARE(m_cluster.psql("SELECT max(version) FROM zentova_schema"), QStringLiteral("2"));
+        QCOMPARE(m_cluster.psql("SELECT max(version) FROM zentova_schema"), QStringLiteral("3"));
         QCOMPARE(m_cluster.psql("SELECT count(*) FROM zentova_strip"), QStringLiteral("2"));
 
         // And the team's totals read back as the window reads them.
@@ -472,6 +473,9 @@ private slots:
             QSqlQuery q(QSqlDatabase::database(name));
             QVERIFY(!q.exec("DELETE FROM zentova_change"));
             QVERIFY(!q.exec("UPDATE zentova_change SET delta = 100"));
+            QVERIFY(!q.exec("UPDATE zentova_total SET total = 100"));
+            QVERIFY(q.exec("SELECT total FROM zentova_total") && q.next());
+            QCOMPARE(q.value(0).toInt(), 4); // kept by the server, for the role
         }
         QSqlDatabase::removeDatabase(name);
     }

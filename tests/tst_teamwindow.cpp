@@ -114,7 +114,7 @@ private slots:
         {
         QSqlDatabase locker = QSqlDatabase::database("locker");
         QVERIFY(locker.transaction());
-        QVERIFY(QSqlQuery(locker).exec("LOCK TABLE zentova_change IN ACCESS EXCLUSIVE MODE"));
+        QVERIFY(QSqlQuery(locker).exec("LOCK TABLE zentova_total IN ACCESS EXCLUSIVE MODE"));
         const QString waiting =
             "SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'";
         // Should the close wait, the lock goes after a while, and says so.

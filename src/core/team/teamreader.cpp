@@ -60,10 +60,23 @@ private:
         if (!ok)
             ok = openTeamDatabase(m_connection, m_server, &problem);
         if (ok) {
+            // The whole range when it is new; after that, what changed.
+            if (range != m_range || m_snapshot.isEmpty()) {
+                m_range = range;
+                m_snapshot.clear();
+                m_tally = TeamLineTally();
+            }
             QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-            ok = readTeamTotals(db, range.first, range.second, &totals, &problem);
-            if (!ok)
-                db.close(); // connect afresh next time
+            TeamLines lines;
+            ok = readTeamLines(db, range.first, range.second, m_snapshot, &lines, &problem);
+            if (ok) {
+                m_tally.apply(lines);
+                m_snapshot = lines.snapshot;
+                totals = m_tally.totals();
+            } else {
+                db.close(); // connect afresh next time, and read the range whole
+                m_snapshot.clear();
+            }
         }
         emit read(ok ? totals : TeamTotals(), ok ? QString() : problem);
     }
@@ -74,6 +87,9 @@ private:
     QString m_connection;
     QMutex m_lock;
     std::optional<std::pair<QDate, QDate>> m_wanted;
+    std::pair<QDate, QDate> m_range;
+    QByteArray m_snapshot;
+    TeamLineTally m_tally;
 };
 
 TeamReader::TeamReader(const QString &server)

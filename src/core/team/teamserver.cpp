@@ -20,7 +20,8 @@ namespace
 {
 
 // 2: each row's change to its person's day line (`worked`).
-constexpr int kSchemaVersion = 2;
+// 3: the day lines kept by the server as rows arrive (`zentova_total`).
+constexpr int kSchemaVersion = 3;
 
 const char *const kTables[] = {
     "CREATE TABLE IF NOT EXISTS zentova_schema (version integer NOT NULL)",
@@ -45,11 +46,53 @@ const char *const kTables[] = {
     "    WHERE NOT EXISTS (SELECT 1 FROM zentova_schema)",
 };
 
+// The day lines made again from the rows: the upgrade's, and the one
+// statement an administrator runs should the two ever disagree.
+#define ZENTOVA_REBUILD_TOTALS                                                              \
+    "INSERT INTO zentova_total AS t (day, person, folder, counter, title, total, last)\n"  \
+    "    SELECT day, person, folder, counter, title, sum(coalesce(worked, delta)), max(at)\n" \
+    "    FROM zentova_change GROUP BY day, person, folder, counter, title\n"                \
+    "    ON CONFLICT (day, person, folder, counter, title) DO UPDATE\n"                    \
+    "    SET total = excluded.total, last = excluded.last, changed = pg_current_xact_id()"
+
 // From schema 1: rows of before have no `worked`, and are read by their delta.
+// From schema 2: the day lines, kept by a trigger in the statement that
+// inserts the rows, from the rows it really inserted (a row sent again adds
+// nothing), whichever program inserts them. Made under a lock that holds
+// inserts back meanwhile, so that no row escapes both the rebuild and the
+// trigger. The function runs with its owner's rights: the strips' role only
+// reads the day lines.
 const char *const kUpgrades[] = {
     "ALTER TABLE zentova_change ADD COLUMN IF NOT EXISTS worked integer",
-    "INSERT INTO zentova_schema (version) SELECT 2\n"
-    "    WHERE NOT EXISTS (SELECT 1 FROM zentova_schema WHERE version >= 2)",
+    "LOCK TABLE zentova_change IN SHARE ROW EXCLUSIVE MODE",
+    "CREATE TABLE IF NOT EXISTS zentova_total (\n"
+    "    day date NOT NULL,\n"
+    "    person text NOT NULL,\n"
+    "    folder text NOT NULL,\n"
+    "    counter smallint NOT NULL,\n"
+    "    title text NOT NULL,\n"
+    "    total bigint NOT NULL,\n"
+    "    last timestamptz NOT NULL,\n"
+    "    changed xid8 NOT NULL DEFAULT pg_current_xact_id(),\n"
+    "    PRIMARY KEY (day, person, folder, counter, title))",
+    "CREATE INDEX IF NOT EXISTS zentova_total_changed ON zentova_total (changed)",
+    "CREATE OR REPLACE FUNCTION zentova_add_totals() RETURNS trigger\n"
+    "    LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $$\n"
+    "BEGIN\n"
+    "    INSERT INTO zentova_total AS t (day, person, folder, counter, title, total, last)\n"
+    "    SELECT day, person, folder, counter, title, sum(coalesce(worked, delta)), max(at)\n"
+    "    FROM zentova_new GROUP BY day, person, folder, counter, title\n"
+    "    ON CONFLICT (day, person, folder, counter, title) DO UPDATE\n"
+    "    SET total = t.total + excluded.total, last = greatest(t.last, excluded.last),\n"
+    "        changed = pg_current_xact_id();\n"
+    "    RETURN NULL;\n"
+    "END $$",
+    "CREATE OR REPLACE TRIGGER zentova_change_totals AFTER INSERT ON zentova_change\n"
+    "    REFERENCING NEW TABLE AS zentova_new\n"
+    "    FOR EACH STATEMENT EXECUTE FUNCTION zentova_add_totals()",
+    ZENTOVA_REBUILD_TOTALS,
+    "INSERT INTO zentova_schema (version) SELECT 3\n"
+    "    WHERE NOT EXISTS (SELECT 1 FROM zentova_schema WHERE version >= 3)",
 };
 
 QString quoted(const QString &value)
@@ -461,45 +504,92 @@ bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &perso
                      error) == Outcome::Done;
 }
 
-bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
-                    QString *error)
+bool readTeamLines(QSqlDatabase &db, const QDate &first, const QDate &last,
+                   const QByteArray &since, TeamLines *out, QString *error)
 {
     PGconn *conn = pgConnection(db);
     if (!conn)
         return noConnection(error);
-    // One query: the strips' last words, then the totals of the range; times
-    // as milliseconds since the epoch.
-#define ZENTOVA_MS(t) "floor(extract(epoch FROM " t ") * 1000)::bigint"
-#define TEAM_DAY_LINES                                                                   \
-    "SELECT person, title, greatest(0, sum(coalesce(worked, delta))) AS n, max(at) AS last" \
-    " FROM zentova_change WHERE day BETWEEN $1::date AND $2::date AND title <> ''"        \
-    " GROUP BY person, folder, day, counter, title"
+    // One statement, so that one snapshot answers it all: the server's time
+    // and the oldest transaction still under way in that snapshot (what
+    // changes after it is read next time), the strips' last words, and the
+    // day lines of the range (those changed since `since`, when given).
+    // Times as milliseconds since the epoch.
+#define ZENTOVA_MS(t) "floor(extract(epoch FROM " t ") * 1000)::bigint::text"
     const PgResult r = execWith(
         conn,
-        "SELECT person, NULL, 0, NULL, " ZENTOVA_MS("seen") ", " ZENTOVA_MS("now()")
+        "SELECT 'n', NULL, NULL, NULL, NULL, NULL,"
+        " pg_snapshot_xmin(pg_current_snapshot())::text, " ZENTOVA_MS("now()") " UNION ALL"
+        " SELECT 'p', person, NULL, NULL, NULL, NULL, NULL, " ZENTOVA_MS("seen")
         " FROM zentova_strip UNION ALL"
-        " SELECT person, title, sum(n), " ZENTOVA_MS("max(last)") ", NULL, " ZENTOVA_MS("now()")
-        " FROM (" TEAM_DAY_LINES ") AS lines GROUP BY person, title",
-        {first.toString(Qt::ISODate).toLatin1(), last.toString(Qt::ISODate).toLatin1()});
+        " SELECT 't', person, folder, day::text, counter::text, title, total::text, "
+        ZENTOVA_MS("last") " FROM zentova_total WHERE day BETWEEN $1::date AND $2::date"
+        " AND ($3 = '' OR changed >= $3::xid8)",
+        {first.toString(Qt::ISODate).toLatin1(), last.toString(Qt::ISODate).toLatin1(), since});
 #undef ZENTOVA_MS
-#undef TEAM_DAY_LINES
     if (outcomeOf(conn, r, error) != Outcome::Done)
         return false;
     const auto value = [&](int row, int column) {
         return QString::fromUtf8(PQgetvalue(r.get(), row, column));
     };
-    const auto time = [&](int row, int column) {
-        return QDateTime::fromMSecsSinceEpoch(value(row, column).toLongLong());
+    const auto time = [&](int row) {
+        return QDateTime::fromMSecsSinceEpoch(value(row, 7).toLongLong());
     };
     *out = {};
     for (int i = 0; i < PQntuples(r.get()); ++i) {
-        out->serverNow = time(i, 5);
-        if (PQgetisnull(r.get(), i, 1))
-            out->strips.append({value(i, 0), time(i, 4)});
-        else
-            out->totals.append({value(i, 0), value(i, 1), value(i, 2).toLongLong(), time(i, 3)});
+        switch (PQgetvalue(r.get(), i, 0)[0]) {
+        case 'n':
+            out->serverNow = time(i);
+            out->snapshot = value(i, 6).toLatin1();
+            break;
+        case 'p':
+            out->strips.append({value(i, 1), time(i)});
+            break;
+        default:
+            out->changed.append({value(i, 1), value(i, 2), QDate::fromString(value(i, 3), Qt::ISODate),
+                                 value(i, 4).toInt(), value(i, 5), value(i, 6).toLongLong(),
+                                 time(i)});
+        }
     }
     return true;
+}
+
+bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
+                    QString *error)
+{
+    TeamLines lines;
+    if (!readTeamLines(db, first, last, {}, &lines, error))
+        return false;
+    TeamLineTally tally;
+    tally.apply(lines);
+    *out = tally.totals();
+    return true;
+}
+
+void TeamLineTally::apply(const TeamLines &lines)
+{
+    for (const TeamLine &line : lines.changed) {
+        Shown &shown = m_lines[{line.day, line.person, line.folder, line.counter, line.title}];
+        if (!line.title.isEmpty()) { // an untitled counter is nobody's work
+            // A person's day line never goes below none, as on their strip.
+            Sum &sum = m_sums[{line.person, line.title}];
+            sum.count += std::max<qint64>(0, line.total) - std::max<qint64>(0, shown.total);
+            sum.last = std::max(sum.last, line.last);
+        }
+        shown = {line.total};
+    }
+    m_strips = lines.strips;
+    m_serverNow = lines.serverNow;
+}
+
+TeamTotals TeamLineTally::totals() const
+{
+    TeamTotals out;
+    for (auto it = m_sums.cbegin(); it != m_sums.cend(); ++it)
+        out.totals.append({it.key().first, it.key().second, it->count, it->last});
+    out.strips = m_strips;
+    out.serverNow = m_serverNow;
+    return out;
 }
 
 QString teamSetupScript(const QString &role)
@@ -512,8 +602,12 @@ QString teamSetupScript(const QString &role)
     script += QStringLiteral("-- Tables of an earlier Zentova are brought up to date.\n");
     for (const char *statement : kUpgrades)
         script += QString::fromLatin1(statement) + QStringLiteral(";\n");
+    script.replace(QStringLiteral("LOCK TABLE"), QStringLiteral("BEGIN;\nLOCK TABLE"));
+    script.replace(QStringLiteral("WHERE version >= 3);\n"),
+                   QStringLiteral("WHERE version >= 3);\nCOMMIT;\n"));
     script += QStringLiteral("GRANT SELECT ON zentova_schema TO %1;\n"
                              "GRANT SELECT, INSERT ON zentova_change TO %1;\n"
+                             "GRANT SELECT ON zentova_total TO %1;\n"
                              "GRANT SELECT, INSERT, UPDATE ON zentova_strip TO %1;\n")
                   .arg(role);
     return script;

@@ -11,7 +11,10 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QMap>
 #include <atomic>
+#include <map>
+#include <tuple>
 
 namespace zentova
 {
@@ -65,6 +68,54 @@ struct TeamTotals {
 };
 bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
                     QString *error);
+
+// The day lines the server keeps: a person's counter on a day in one data
+// folder, under one title; its total may be below none (the strip shows
+// none then).
+struct TeamLine {
+    QString person;
+    QString folder;
+    QDate day;
+    int counter = 0;
+    QString title;
+    qint64 total = 0;
+    QDateTime last;
+};
+struct TeamLines {
+    QList<TeamLine> changed;
+    QList<TeamPresence> strips;
+    QDateTime serverNow;
+    // Where the next read of changes begins.
+    QByteArray snapshot;
+};
+// The day lines of the days from `first` to `last`: all of them, or with
+// `since` (a snapshot of an earlier read of the same range), only those
+// changed since; the cost on the server grows with the lines changed.
+bool readTeamLines(QSqlDatabase &db, const QDate &first, const QDate &last,
+                   const QByteArray &since, TeamLines *out, QString *error);
+
+// The window's totals kept from the day lines read, the first read whole
+// and each later one's changes applied.
+class TeamLineTally
+{
+public:
+    void apply(const TeamLines &lines);
+    TeamTotals totals() const;
+
+private:
+    using LineKey = std::tuple<QDate, QString, QString, int, QString>;
+    struct Shown {
+        qint64 total = 0;
+    };
+    struct Sum {
+        qint64 count = 0;
+        QDateTime last;
+    };
+    std::map<LineKey, Shown> m_lines;
+    QMap<std::pair<QString, QString>, Sum> m_sums;
+    QList<TeamPresence> m_strips;
+    QDateTime m_serverNow;
+};
 
 // The SQL an administrator runs where the program's role may not create
 // tables: the tables and the least rights that role needs.
