@@ -62,6 +62,46 @@ private slots:
                        " zentova_total; DROP FUNCTION IF EXISTS zentova_add_totals");
     }
 
+    // Whatever a case did, the day lines the server keeps are its rows'
+    // sums: each row's change to its day line (its delta where it has none).
+    void cleanup()
+    {
+        if (!m_cluster.isRunning() || m_cluster.psql("SELECT to_regclass('zentova_total')").isEmpty())
+            return;
+        QCOMPARE(m_cluster.psql(
+                     "SELECT count(*) FROM (SELECT day, person, folder, counter, title,"
+                     " sum(coalesce(worked, delta)) AS n FROM zentova_change"
+                     " GROUP BY day, person, folder, counter, title) AS rows"
+                     " FULL JOIN zentova_total USING (day, person, folder, counter, title)"
+                     " WHERE rows.n IS DISTINCT FROM zentova_total.total"),
+                 QStringLiteral("0"));
+    }
+
+    // A database of the first tables, with rows in it, is brought up to
+    // date by the first strip: its day lines are made from the rows there.
+    void anEarlierDatabaseIsUpgradedWithItsRows()
+    {
+        for (const QString &statement : teamSetupScript("admin").split(";\n")) {
+            if (statement.contains("CREATE TABLE IF NOT EXISTS zentova_total"))
+                break; // the first tables, as schema 1 made them
+            m_cluster.psql(statement.contains("zentova_change (")
+                               ? QString(statement).replace(",\n    worked integer", "")
+                               : statement);
+        }
+        m_cluster.psql("INSERT INTO zentova_change"
+                       " (id, person, folder, day, at, counter, title, delta, count)"
+                       " SELECT gen_random_uuid(), '鈴木', 'G', '2026-12-07', now(), 1, '電話', d, 0"
+                       " FROM unnest(ARRAY[1, 1, 1, -1]) AS d");
+        QTemporaryDir folder;
+        Team team(folder.path());
+        team.setOptions({m_cluster.server(), "佐藤", "F"});
+        team.journaled(counts(3, 0, "Countlog-2026-12.csv"));
+        QVERIFY(allSent(team));
+        QCOMPARE(m_cluster.psql("SELECT max(version) FROM zentova_schema"), QStringLiteral("3"));
+        QCOMPARE(m_cluster.psql("SELECT person || '=' || total FROM zentova_total ORDER BY 1"),
+                 QStringLiteral("佐藤=3\n鈴木=2"));
+    }
+
     void outboxLinesReadBack_data()
     {
         QTest::addColumn<QByteArray>("line");
