@@ -102,6 +102,57 @@ private slots:
                  QStringLiteral("佐藤=3\n鈴木=2"));
     }
 
+    // The window's totals from day lines read whole, then changes: a line
+    // changed replaces what it was, below none it counts none (as its
+    // strip shows), untitled counts nothing.
+    void dayLinesAddUpToTheWindowsTotals()
+    {
+        const QDate day(2026, 12, 8);
+        const QDateTime at(day, QTime(9, 0));
+        const auto line = [&](const char *person, const char *folder, int counter, qint64 total,
+                              int minute = 0) {
+            return TeamLine{person, folder, day, counter, "電話", total, at.addSecs(60 * minute)};
+        };
+        TeamLineTally tally;
+        tally.apply({.changed = {line("佐藤", "F", 1, 4), line("佐藤", "G", 1, 2, 5),
+                                 line("鈴木", "H", 1, -3), {"鈴木", "H", day, 2, "", 9, at}}});
+        const auto seen = [&] {
+            QStringList out;
+            for (const TeamTotal &t : tally.totals().totals)
+                out << t.person + u'=' + QString::number(t.count) + u'@' +
+                           t.lastChange.toString("mm");
+            return out.join(u' ');
+        };
+        QCOMPARE(seen(), QStringLiteral("佐藤=6@05 鈴木=0@00"));
+        tally.apply({.changed = {line("佐藤", "F", 1, 7, 9), line("鈴木", "H", 1, 1, 3)}});
+        QCOMPARE(seen(), QStringLiteral("佐藤=9@09 鈴木=1@03"));
+        tally.apply({.changed = {line("佐藤", "G", 1, -1, 10)}});
+        QCOMPARE(seen(), QStringLiteral("佐藤=7@10 鈴木=1@03"));
+
+        // Read from the server: after a whole read, only what changed.
+        Team team(m_dir.path());
+        team.setOptions({m_cluster.server(), "佐藤", "F"});
+        team.journaled(counts(3, 0, "Countlog-2026-12.csv"));
+        QVERIFY(allSent(team));
+        QString problem;
+        QVERIFY(openTeamDatabase("lines", m_cluster.server(), &problem));
+        {
+            QSqlDatabase db = QSqlDatabase::database("lines");
+            TeamLines whole, since;
+            QVERIFY2(readTeamLines(db, day, day, {}, &whole, &problem), qPrintable(problem));
+            QCOMPARE(whole.changed.size(), 1);
+            QVERIFY(readTeamLines(db, day, day, whole.snapshot, &since, &problem));
+            QCOMPARE(since.changed.size(), 0);
+            team.journaled(counts(2, 1, "Countlog-2026-12.csv", 9000));
+            QVERIFY(allSent(team));
+            QVERIFY(readTeamLines(db, day, day, whole.snapshot, &since, &problem));
+            QCOMPARE(since.changed.size(), 1);
+            QCOMPARE(since.changed[0].counter, 2);
+            QCOMPARE(since.changed[0].total, 2);
+        }
+        QSqlDatabase::removeDatabase("lines");
+    }
+
     void outboxLinesReadBack_data()
     {
         QTest::addColumn<QByteArray>("line");
@@ -593,6 +644,7 @@ private:
     }
 
     PgCluster m_cluster;
+    QTemporaryDir m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestTeam)
