@@ -114,8 +114,13 @@ private slots:
             return TeamLine{person, folder, day, counter, "電話", total, at.addSecs(60 * minute)};
         };
         TeamLineTally tally;
-        tally.apply({.changed = {line("佐藤", "F", 1, 4), line("佐藤", "G", 1, 2, 5),
-                                 line("鈴木", "H", 1, -3), {"鈴木", "H", day, 2, "", 9, at}}});
+        const auto apply = [&](QList<TeamLine> changed) {
+            TeamLines lines;
+            lines.changed = std::move(changed);
+            tally.apply(lines);
+        };
+        apply({line("佐藤", "F", 1, 4), line("佐藤", "G", 1, 2, 5), line("鈴木", "H", 1, -3),
+               {"鈴木", "H", day, 2, "", 9, at}});
         const auto seen = [&] {
             QStringList out;
             for (const TeamTotal &t : tally.totals().totals)
@@ -124,9 +129,9 @@ private slots:
             return out.join(u' ');
         };
         QCOMPARE(seen(), QStringLiteral("佐藤=6@05 鈴木=0@00"));
-        tally.apply({.changed = {line("佐藤", "F", 1, 7, 9), line("鈴木", "H", 1, 1, 3)}});
+        apply({line("佐藤", "F", 1, 7, 9), line("鈴木", "H", 1, 1, 3)});
         QCOMPARE(seen(), QStringLiteral("佐藤=9@09 鈴木=1@03"));
-        tally.apply({.changed = {line("佐藤", "G", 1, -1, 10)}});
+        apply({line("佐藤", "G", 1, -1, 10)});
         QCOMPARE(seen(), QStringLiteral("佐藤=7@10 鈴木=1@03"));
 
         // Read from the server: after a whole read, only what changed.
