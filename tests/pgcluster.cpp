@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
+#include <QThread>
+#include <csignal>
 #include <unistd.h>
 
 namespace
@@ -13,6 +15,33 @@ namespace
 bool asRoot()
 {
     return ::geteuid() == 0;
+}
+
+// The same tools run as the same account.
+int runAsServerAccount(const QString &folder, const QString &program, const QStringList &args,
+                       QByteArray *out)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setWorkingDirectory(folder);
+    if (asRoot())
+        p.start(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--", program} + args);
+    else
+        p.start(program, args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+    }
+    if (out)
+        *out = p.readAll();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
 }
 
 } // namespace
@@ -37,20 +66,7 @@ QString PgCluster::binary(const QString &name) const
 
 int PgCluster::run(const QString &program, const QStringList &args, QByteArray *out) const
 {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.setWorkingDirectory(m_dir.path());
-    if (asRoot())
-        p.start(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--", program} + args);
-    else
-        p.start(program, args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-    }
-    if (out)
-        *out = p.readAll();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return runAsServerAccount(m_dir.path(), program, args, out);
 }
 
 bool PgCluster::start()
@@ -64,10 +80,7 @@ bool PgCluster::start()
         m_error = QStringLiteral("no postgres account to run the server as");
         return false;
     }
-    QTcpServer probe; // a free port for the TCP tests
-    probe.listen(QHostAddress::LocalHost, 0);
-    m_port = probe.serverPort();
-    probe.close();
+    m_port = freePort(); // for the TCP tests
     QByteArray out;
     if (run(binary("initdb"), {"-D", m_data, "-U", "admin", "-A", "trust", "-E", "UTF8",
                                "--locale=C", "--no-sync"},
@@ -142,4 +155,74 @@ QString PgCluster::psql(const QString &sql, bool *ok) const
     if (ok)
         *ok = status == 0;
     return QString::fromUtf8(out).trimmed();
+}
+
+PgPooler::PgPooler() : m_dir(QDir::tempPath() + QStringLiteral("/zentova-pool-XXXXXX")) {}
+
+PgPooler::~PgPooler()
+{
+    stop();
+}
+
+bool PgPooler::start(const PgCluster &cluster, int poolSize)
+{
+    if (!m_dir.isValid() ||
+        (asRoot() && QProcess::execute("chown", {"postgres", m_dir.path()}) != 0)) {
+        m_error = QStringLiteral("no folder for the pooler");
+        return false;
+    }
+    m_port = freePort();
+    const QString ini = m_dir.filePath(QStringLiteral("pgbouncer.ini"));
+    QFile config(ini), users(m_dir.filePath(QStringLiteral("users.txt")));
+    const QString text =
+        QStringLiteral("[databases]\nteam = host=%1 port=%2 dbname=team\n"
+                       "[pgbouncer]\nlisten_addr =\nlisten_port = %3\nunix_socket_dir = %4\n"
+                       "auth_type = trust\nauth_file = %4/users.txt\npool_mode = transaction\n"
+                       "default_pool_size = %5\nmax_client_conn = 500\n"
+                       "pidfile = %4/pgbouncer.pid\nlogfile = %4/pgbouncer.log\n")
+            .arg(cluster.socketFolder())
+            .arg(cluster.port())
+            .arg(m_port)
+            .arg(m_dir.path())
+            .arg(poolSize);
+    if (!config.open(QIODevice::WriteOnly) || config.write(text.toUtf8()) < 0 ||
+        !users.open(QIODevice::WriteOnly) || users.write("\"admin\" \"\"\n") < 0) {
+        m_error = QStringLiteral("pgbouncer.ini");
+        return false;
+    }
+    config.close();
+    users.close();
+    QByteArray out;
+    if (runAsServerAccount(m_dir.path(), QStringLiteral("pgbouncer"), {"-d", ini}, &out) != 0) {
+        m_error = QString::fromLocal8Bit(out);
+        return false;
+    }
+    m_running = true;
+    // Up once its socket is there.
+    const QString socket = m_dir.filePath(QStringLiteral(".s.PGSQL.%1").arg(m_port));
+    for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
+        QThread::msleep(50);
+    if (!QFile::exists(socket))
+        m_error = QStringLiteral("pgbouncer made no socket");
+    return QFile::exists(socket);
+}
+
+void PgPooler::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    QFile pid(m_dir.filePath(QStringLiteral("pgbouncer.pid")));
+    if (pid.open(QIODevice::ReadOnly)) {
+        const pid_t p = pid_t(pid.readAll().trimmed().toInt());
+        if (p > 0 && ::kill(p, SIGINT) == 0) {
+            for (int i = 0; i < 100 && ::kill(p, 0) == 0; ++i)
+                QThread::msleep(50);
+        }
+    }
+}
+
+QString PgPooler::server() const
+{
+    return QStringLiteral("host=%1 port=%2 dbname=team user=admin").arg(m_dir.path()).arg(m_port);
 }

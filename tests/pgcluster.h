@@ -27,6 +27,9 @@ public:
     QString serverOverTcp(const QString &user, const QString &password) const;
     // Runs SQL through psql as the superuser; its output (tuples only).
     QString psql(const QString &sql, bool *ok = nullptr) const;
+    // Where its socket is, and its port.
+    QString socketFolder() const { return m_dir.path(); }
+    int port() const { return m_port; }
 
 private:
     QString binary(const QString &name) const;
@@ -37,4 +40,24 @@ private:
     int m_port = 0;
     bool m_running = false;
     QString m_error;
+};
+
+// PgBouncer in front of a cluster's team database, in transaction mode: each
+// transaction gets one of `poolSize` server connections, whichever is free.
+class PgPooler
+{
+public:
+    PgPooler();
+    ~PgPooler();
+    bool start(const PgCluster &cluster, int poolSize);
+    void stop();
+    QString error() const { return m_error; }
+    // A connection string through the pooler, as the superuser.
+    QString server() const;
+
+private:
+    QTemporaryDir m_dir;
+    int m_port = 0;
+    QString m_error;
+    bool m_running = false;
 };

@@ -5,6 +5,7 @@
 #include "core/state/countdata.h"
 #include "core/team/publisher.h"
 #include "core/team/team.h"
+#include "core/team/teamreader.h"
 #include "core/team/teamserver.h"
 #include "core/team/teamtable.h"
 #include "pgcluster.h"
@@ -156,6 +157,53 @@ private slots:
             QCOMPARE(since.changed[0].total, 2);
         }
         QSqlDatabase::removeDatabase("lines");
+    }
+
+    // Twenty strips and three windows through PgBouncer in transaction
+    // mode with two server connections: every row arrives once (some sent
+    // twice), and every window reads every person's total.
+    void throughAPoolerInTransactionMode()
+    {
+        PgPooler pooler;
+        QVERIFY2(pooler.start(m_cluster, 2), qPrintable(pooler.error()));
+        constexpr int Strips = 20;
+        std::vector<std::unique_ptr<QTemporaryDir>> folders;
+        std::vector<std::unique_ptr<Team>> teams;
+        std::vector<std::unique_ptr<TeamReader>> windows;
+        QList<TeamTotals> lastRead(3);
+        for (int w = 0; w < 3; ++w) {
+            windows.push_back(std::make_unique<TeamReader>(pooler.server()));
+            connect(windows.back().get(), &TeamReader::read, this,
+                    [&, w](const TeamTotals &t) { lastRead[w] = t; });
+        }
+        for (int i = 0; i < Strips; ++i) {
+            folders.push_back(std::make_unique<QTemporaryDir>());
+            teams.push_back(std::make_unique<Team>(folders.back()->path()));
+            teams.back()->setOptions({pooler.server(), QStringLiteral("p%1").arg(i, 2, 10, QChar(u'0')),
+                                      QStringLiteral("f%1").arg(i)});
+            teams.back()->journaled(counts(i + 1, 0, "Countlog-2026-12.csv"));
+            teams.back()->journaled(counts(i + 1, 0, "Countlog-2026-12.csv")); // sent twice
+            for (auto &window : windows)
+                window->ask(QDate(2026, 12, 1), QDate(2026, 12, 31));
+        }
+        for (auto &team : teams)
+            QVERIFY2(allSent(*team, 60000), qPrintable(team->problem()));
+        QCOMPARE(m_cluster.psql("SELECT count(*) || '/' || count(DISTINCT id) || '/' || sum(delta)"
+                                " FROM zentova_change"),
+                 QStringLiteral("210/210/210"));
+        for (int w = 0; w < 3; ++w) {
+            // Asked until it has read them all (an answer may come between).
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    windows[size_t(w)]->ask(QDate(2026, 12, 1), QDate(2026, 12, 31));
+                    qint64 sum = 0;
+                    for (const TeamTotal &t : std::as_const(lastRead[w].totals))
+                        sum += t.count;
+                    return lastRead[w].totals.size() == Strips && sum == 210;
+                }(),
+                20000);
+        }
+        QCOMPARE(m_cluster.psql("SELECT max(version) FROM zentova_schema"), QStringLiteral("3"));
     }
 
     void outboxLinesReadBack_data()
