@@ -86,9 +86,37 @@ bool TeamPublisher::connectToServer()
     return true;
 }
 
+bool TeamPublisher::sendAgainToANewServer(QSqlDatabase &db)
+{
+    QByteArray started;
+    QString problem;
+    if (!serverStartedAt(db, &started, &problem)) {
+        fail(problem);
+        return false;
+    }
+    if (started == m_serverStarted)
+        return true;
+    const QList<TeamRow> recent = m_outbox->recentlySent(QDateTime::currentDateTime(), m_server);
+    for (qsizetype i = 0; i < recent.size(); i += BatchRows) {
+        QList<RefusedRow> refused; // set aside when they were first sent
+        if (m_stop->stopped || !insertTeamRows(db, recent.mid(i, BatchRows), &refused, &problem)) {
+            fail(problem);
+            return false;
+        }
+    }
+    m_serverStarted = started;
+    return true;
+}
+
 bool TeamPublisher::sendWaiting()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    // The server (or the one behind a pooler) may not be the one that took
+    // the rows before: they go again, and are kept once. Asked at the first
+    // send, and after each send since (a pooler may move to another server
+    // with no word to its clients).
+    if (m_serverStarted.isEmpty() && !sendAgainToANewServer(db))
+        return false;
     for (;;) {
         qint64 end = 0;
         if (m_stop->stopped)
@@ -96,8 +124,10 @@ bool TeamPublisher::sendWaiting()
         const QList<TeamRow> rows = m_outbox->waiting(BatchRows, &end);
         QString problem;
         QList<RefusedRow> refused;
-        if (!rows.isEmpty() && !insertTeamRows(db, rows, &refused, &problem)) {
-            fail(problem);
+        if (!rows.isEmpty() &&
+            (!insertTeamRows(db, rows, &refused, &problem) || !sendAgainToANewServer(db))) {
+            if (!problem.isEmpty())
+                fail(problem);
             return false;
         }
         try {
@@ -106,7 +136,7 @@ bool TeamPublisher::sendWaiting()
             const bool marked = m_stop->unlessStopped([&] {
                 if (!refused.isEmpty())
                     m_outbox->reject(refused);
-                m_outbox->markSent(end);
+                m_outbox->markSent(end, m_server);
             });
             if (!marked)
                 return false;

@@ -9,6 +9,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QSqlDatabase>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -63,6 +64,7 @@ signals:
 private:
     bool connectToServer();
     bool sendWaiting();
+    bool sendAgainToANewServer(QSqlDatabase &db);
     void fail(const QString &problem);
 
     std::shared_ptr<Outbox> m_outbox;
@@ -76,6 +78,8 @@ private:
     QTimer *m_retry = nullptr;
     QTimer *m_seen = nullptr;
     QString m_lastProblem;
+    // When the server that took the rows last started.
+    QByteArray m_serverStarted;
 };
 
 } // namespace zentova

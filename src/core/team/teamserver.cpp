@@ -490,6 +490,18 @@ bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QList<RefusedR
     return true;
 }
 
+bool serverStartedAt(QSqlDatabase &db, QByteArray *started, QString *error)
+{
+    PGconn *conn = pgConnection(db);
+    if (!conn)
+        return noConnection(error);
+    const PgResult r = execWith(conn, "SELECT pg_postmaster_start_time()::text", {});
+    if (outcomeOf(conn, r, error) != Outcome::Done || PQntuples(r.get()) != 1)
+        return false;
+    *started = PQgetvalue(r.get(), 0, 0);
+    return true;
+}
+
 bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &person, QString *error)
 {
     PGconn *conn = pgConnection(db);

@@ -45,6 +45,10 @@ bool prepareTeamTables(QSqlDatabase &db, QString *error);
 // in. False, with the cause, where the server could not be asked.
 bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QList<RefusedRow> *refused,
                     QString *error);
+// When the server now answering started: another answer than before is
+// another server (a standby promoted, a restart), which may lack rows the
+// one before had taken.
+bool serverStartedAt(QSqlDatabase &db, QByteArray *started, QString *error);
 // This strip's word that it reaches the server, with the name it counts under.
 bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &person, QString *error);
 
