@@ -91,7 +91,8 @@ bool PgCluster::start()
     // The socket for the superuser; a password over TCP for the rest.
     QFile hba(m_data + QStringLiteral("/pg_hba.conf"));
     if (!hba.open(QIODevice::WriteOnly) ||
-        hba.write("local all all trust\nhost all all 127.0.0.1/32 scram-sha-256\n") < 0) {
+        hba.write("local all all trust\nlocal replication all trust\n"
+                  "host all all 127.0.0.1/32 scram-sha-256\n") < 0) {
         m_error = QStringLiteral("pg_hba.conf");
         return false;
     }
@@ -103,6 +104,51 @@ bool PgCluster::start()
     if (!ok)
         m_error = QStringLiteral("CREATE DATABASE failed");
     return ok;
+}
+
+bool PgCluster::startStandbyOf(const PgCluster &primary)
+{
+    m_data = m_dir.filePath(QStringLiteral("data"));
+    if (asRoot() && QProcess::execute("chown", {"postgres", m_dir.path()}) != 0) {
+        m_error = QStringLiteral("no postgres account to run the server as");
+        return false;
+    }
+    m_port = freePort();
+    QByteArray out;
+    if (run(binary("pg_basebackup"), {"-D", m_data, "-R", "-X", "stream", "-c", "fast", "-h",
+                                      primary.socketFolder(), "-p",
+                                      QString::number(primary.port()), "-U", "admin"},
+            &out) != 0) {
+        m_error = QString::fromLocal8Bit(out);
+        return false;
+    }
+    return restart();
+}
+
+bool PgCluster::stopReplication()
+{
+    bool ok = false;
+    psql(QStringLiteral("ALTER SYSTEM SET primary_conninfo = ''"), &ok);
+    if (ok)
+        psql(QStringLiteral("SELECT pg_reload_conf()"), &ok);
+    // Its receiver gone, it follows nothing more.
+    for (int i = 0; ok && i < 100; ++i) {
+        if (psql(QStringLiteral("SELECT count(*) FROM pg_stat_wal_receiver")) == "0")
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+bool PgCluster::promote()
+{
+    return run(binary("pg_ctl"), {"-D", m_data, "-w", "promote"}) == 0;
+}
+
+bool PgCluster::crash()
+{
+    m_running = false;
+    return run(binary("pg_ctl"), {"-D", m_data, "-m", "immediate", "-w", "stop"}) == 0;
 }
 
 bool PgCluster::restart()

@@ -16,6 +16,15 @@ public:
 
     // initdb and the first start; false with the reason in error().
     bool start();
+    // A streaming standby of `primary` (pg_basebackup -R), started.
+    bool startStandbyOf(const PgCluster &primary);
+    // The standby stops following its primary (asynchronous replication
+    // that has fallen behind): what the primary takes from now stays there.
+    bool stopReplication();
+    // The standby becomes a primary.
+    bool promote();
+    // Killed as a crash would end it, with nothing flushed to a standby.
+    bool crash();
     bool stop();    // the server, not the folder: start() again restarts it
     bool restart(); // after stop()
     bool isRunning() const { return m_running; }

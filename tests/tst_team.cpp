@@ -63,19 +63,57 @@ private slots:
                        " zentova_total; DROP FUNCTION IF EXISTS zentova_add_totals");
     }
 
-    // Whatever a case did, the day lines the server keeps are its rows'
-    // sums: each row's change to its day line (its delta where it has none).
+    // Whatever a case did, the day lines the server keeps are its rows' sums.
     void cleanup()
     {
-        if (!m_cluster.isRunning() || m_cluster.psql("SELECT to_regclass('zentova_total')").isEmpty())
-            return;
-        QCOMPARE(m_cluster.psql(
-                     "SELECT count(*) FROM (SELECT day, person, folder, counter, title,"
-                     " sum(coalesce(worked, delta)) AS n FROM zentova_change"
-                     " GROUP BY day, person, folder, counter, title) AS rows"
-                     " FULL JOIN zentova_total USING (day, person, folder, counter, title)"
-                     " WHERE rows.n IS DISTINCT FROM zentova_total.total"),
-                 QStringLiteral("0"));
+        if (m_cluster.isRunning() && !m_cluster.psql("SELECT to_regclass('zentova_total')").isEmpty())
+            QCOMPARE(linesUnlikeTheRows(m_cluster), QStringLiteral("0"));
+    }
+
+    // Three strips naming a primary and its standby; the standby falls
+    // behind, the primary takes rows it never passes on and dies, the
+    // standby is promoted: the new primary ends with every row once.
+    void aFailoverLosesNoRow()
+    {
+        PgCluster primary, standby;
+        QVERIFY2(primary.start(), qPrintable(primary.error()));
+        QVERIFY2(standby.startStandbyOf(primary), qPrintable(standby.error()));
+        const QString both = QStringLiteral("host=%1,%2 port=%3,%4 dbname=team user=admin"
+                                            " target_session_attrs=read-write")
+                                 .arg(primary.socketFolder(), standby.socketFolder())
+                                 .arg(primary.port())
+                                 .arg(standby.port());
+        std::vector<std::unique_ptr<QTemporaryDir>> folders;
+        std::vector<std::unique_ptr<Team>> teams;
+        qint64 from = 100;
+        const auto countOnEach = [&](int n) {
+            for (auto &team : teams)
+                team->journaled(counts(n, 0, "Countlog-2026-12.csv", from));
+            from += 10000;
+            for (auto &team : teams) {
+                if (!allSent(*team, 60000))
+                    return false;
+            }
+            return true;
+        };
+        for (int i = 0; i < 3; ++i) {
+            folders.push_back(std::make_unique<QTemporaryDir>());
+            teams.push_back(std::make_unique<Team>(folders.back()->path()));
+            teams.back()->setOptions({both, QStringLiteral("p%1").arg(i), QStringLiteral("f%1").arg(i)});
+        }
+        QVERIFY(countOnEach(10));
+        QTRY_COMPARE_WITH_TIMEOUT(standby.psql("SELECT count(*) FROM zentova_change"),
+                                  QStringLiteral("30"), 10000);
+        QVERIFY(standby.stopReplication());
+        QVERIFY(countOnEach(7));
+        QCOMPARE(primary.psql("SELECT count(*) FROM zentova_change"), QStringLiteral("51"));
+        QVERIFY(primary.crash());
+        QVERIFY(standby.promote());
+        QVERIFY(countOnEach(5));
+        QCOMPARE(standby.psql("SELECT count(*) || '/' || count(DISTINCT id) || '/' || sum(delta)"
+                              " FROM zentova_change"),
+                 QStringLiteral("66/66/66"));
+        QCOMPARE(linesUnlikeTheRows(standby), QStringLiteral("0"));
     }
 
     // A database of the first tables, with rows in it, is brought up to
@@ -679,6 +717,17 @@ private slots:
     }
 
 private:
+    // The day lines the server keeps that are not their rows' sums: each
+    // row's change to its day line (its delta where it has none).
+    static QString linesUnlikeTheRows(const PgCluster &cluster)
+    {
+        return cluster.psql("SELECT count(*) FROM (SELECT day, person, folder, counter, title,"
+                            " sum(coalesce(worked, delta)) AS n FROM zentova_change"
+                            " GROUP BY day, person, folder, counter, title) AS rows"
+                            " FULL JOIN zentova_total USING (day, person, folder, counter, title)"
+                            " WHERE rows.n IS DISTINCT FROM zentova_total.total");
+    }
+
     // Every row on the server, the strip reaching it.
     static QByteArray readAll(const QString &path)
     {
