@@ -3,6 +3,7 @@
 // Nothing is counted twice or left out, whatever the server does meanwhile.
 #include "core/model/countermodel.h"
 #include "core/state/countdata.h"
+#include "core/team/outbox.h"
 #include "core/team/publisher.h"
 #include "core/team/team.h"
 #include "core/team/teamreader.h"
@@ -242,6 +243,38 @@ private slots:
                 20000);
         }
         QCOMPARE(m_cluster.psql("SELECT max(version) FROM zentova_schema"), QStringLiteral("3"));
+    }
+
+    // What the server took is kept to be sent again: its newest day, and
+    // anything taken within the hour; only for the server that took it.
+    void theOutboxKeepsWhatWasTakenLately()
+    {
+        QTemporaryDir folder;
+        Outbox outbox(folder.path());
+        const auto send = [&](const QDate &day, const QString &server) {
+            QList<TeamRow> rows;
+            for (const JournalLine &l : counts(2, 0, "Countlog-2026-12.csv", 100, day))
+                rows << teamRowOf(l, "佐藤", "F");
+            outbox.append(rows);
+            qint64 end = 0;
+            outbox.waiting(100, &end);
+            outbox.markSent(end, server);
+        };
+        const auto days = [&](const QDateTime &at, const QString &server) {
+            QStringList out;
+            for (const TeamRow &r : outbox.recentlySent(at, server))
+                out << r.day.toString("d");
+            return out.join(u' ');
+        };
+        send(QDate(2026, 12, 7), "A");
+        send(QDate(2026, 12, 8), "A");
+        const QDateTime now = QDateTime::currentDateTime();
+        QCOMPARE(days(now, "A"), QStringLiteral("7 7 8 8"));
+        QCOMPARE(days(now.addSecs(7200), "A"), QStringLiteral("8 8")); // the day goes on
+        QCOMPARE(days(now, "B"), QString());
+        send(QDate(2026, 12, 8), "B"); // another team: what A took is not B's
+        QCOMPARE(days(now, "A"), QString());
+        QCOMPARE(days(now, "B"), QStringLiteral("8 8"));
     }
 
     void outboxLinesReadBack_data()
