@@ -48,9 +48,8 @@ unset QT_QPA_PLATFORM
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/home"
 mkdir -p "$HOME" && chmod 700 "$HOME"
 
-# Ticks of CPU and voluntary context switches of a process, all its threads.
+# Ticks of CPU of a process, all its threads.
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
 # The same by thread: a line "NAME COUNT" for each thread, threads of one
 # name summed.
 thread_wakeups() {
@@ -59,11 +58,14 @@ thread_wakeups() {
       "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status" 2>/dev/null)"
   done | awk 'NF == 2 {s[$1] += $2} END {for (n in s) print n, s[n]}'
 }
-# Wake-ups a minute by thread between two thread_wakeups, over SECONDS.
+# Wake-ups a minute by thread between two thread_wakeups, over SECONDS: of
+# the threads there at the end (one that ended meanwhile, a pool's idle
+# thread, takes its count with it).
 per_minute_by_thread() { # per_minute_by_thread BEFORE AFTER SECONDS
   awk -v s="$3" 'NR == FNR {a[$1] = $2; next} {printf "%s %.1f\n", $1, ($2 - a[$1]) * 60 / s}' \
     <(echo "$1") <(echo "$2")
 }
+summed() { awk '{s += $2} END {printf "%.1f", s}' <<<"$1"; }
 kib() { awk -v k="$2" '$1 == k":" {print $2}' "/proc/$1/status"; }
 
 start() { # start NAME -> sets map_ms and pid
@@ -171,10 +173,10 @@ for _ in $(seq "$COMMANDS"); do
 done
 # Idle with the window open: its wake-ups against the strip's own below.
 sleep "$SETTLE"
-w0=$(wakeups "$pid"); tw0=$(thread_wakeups "$pid")
+tw0=$(thread_wakeups "$pid")
 sleep "$IDLE"
-record wake_history "$(awk -v a="$w0" -v b="$(wakeups "$pid")" -v s="$IDLE" 'BEGIN {printf "%.1f", 60 * (b - a) / s}')"
 threads_history=$(per_minute_by_thread "$tw0" "$(thread_wakeups "$pid")" "$IDLE")
+record wake_history "$(summed "$threads_history")"
 stop "$pid"
 
 # What the history window adds to the memory of the program on ten years of
@@ -217,19 +219,20 @@ for r in $(seq "$RUNS"); do
     running[$exe]=$pid
   done
   sleep "$SETTLE"
-  declare -A t0=() w0=() tw0=()
+  declare -A t0=() tw0=()
   for exe in $order; do
     p=${running[$exe]}
     record "rss_$exe" "$(kib "$p" VmRSS)"
-    t0[$exe]=$(cpu_ticks "$p"); w0[$exe]=$(wakeups "$p"); tw0[$exe]=$(thread_wakeups "$p")
+    t0[$exe]=$(cpu_ticks "$p"); tw0[$exe]=$(thread_wakeups "$p")
   done
   sleep "$IDLE"
   for exe in $order; do
     p=${running[$exe]}
     record "peak_$exe" "$(kib "$p" VmHWM)"
     record "cpu_$exe" "$(awk -v a="${t0[$exe]}" -v b="$(cpu_ticks "$p")" -v hz="$hz" -v s="$IDLE" 'BEGIN {printf "%.4f", 100 * (b - a) / hz / s}')"
-    record "wake_$exe" "$(awk -v a="${w0[$exe]}" -v b="$(wakeups "$p")" -v s="$IDLE" 'BEGIN {printf "%.1f", 60 * (b - a) / s}')"
-    threads[$exe]="${threads[$exe]:-}$(per_minute_by_thread "${tw0[$exe]}" "$(thread_wakeups "$p")" "$IDLE")"$'\n'
+    by=$(per_minute_by_thread "${tw0[$exe]}" "$(thread_wakeups "$p")" "$IDLE")
+    record "wake_$exe" "$(summed "$by")"
+    threads[$exe]="${threads[$exe]:-}$by"$'\n'
     stop "$p"
   done
 done
@@ -248,10 +251,10 @@ printf '[Team]\nServer=%s\nName=bench\n' "$(head -n 1 "$work/server")" >"$dir/Op
 out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
 pid=$(echo "$out" | awk '{print $4}'); pids+=("$pid")
 sleep "$SETTLE"
-w0=$(wakeups "$pid"); tw0=$(thread_wakeups "$pid")
+tw0=$(thread_wakeups "$pid")
 sleep "$IDLE"
-record wake_team "$(awk -v a="$w0" -v b="$(wakeups "$pid")" -v s="$IDLE" 'BEGIN {printf "%.1f", 60 * (b - a) / s}')"
 threads_team=$(per_minute_by_thread "$tw0" "$(thread_wakeups "$pid")" "$IDLE")
+record wake_team "$(summed "$threads_team")"
 stop "$pid"
 exec 7>&-
 wait "$server_pid" 2>/dev/null || true
