@@ -7,6 +7,8 @@
 // Usage: teambench [ROUNDS] [COUNTS] [DAYS]: each person's counts (1000) and
 // the days of rows the window opens on (365); prints one line of figures.
 //        teambench --serve: the server alone, for bench/run.sh's strips.
+//        teambench --floor PEOPLE CHANGES SECONDS: a floor through PgBouncer
+//        (see floorRun); prints one line of figures.
 #include "core/files/folders.h"
 #include "core/model/countermodel.h"
 #include "core/state/countdata.h"
@@ -23,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <functional>
+#include <sys/resource.h>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -51,11 +55,174 @@ double countAndStore(CounterModel &model, int counts)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+// Milliseconds a statement takes through `db`, median of `times`.
+double timed(int times, const std::function<bool()> &statement)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < times; ++i) {
+        QElapsedTimer t;
+        t.start();
+        if (!statement())
+            return -1;
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    return median(ms);
+}
+
+// A floor: `people` strips' history of a month (`perDay` changes a day
+// each, 22 days) preloaded; then as many strips (the real publishers, each
+// a Team with its thread) sending a change every 5 s for `seconds` seconds
+// through PgBouncer in transaction mode, while a team window's reads are
+// measured: its first read of the month, its refresh (the lines changed
+// since), the refresh on a month of one day against one of 22, and the
+// earlier window's query over the raw rows.
+int floorRun(int people, int perDay, int seconds)
+{
+    // A thousand connections, each with its thread's descriptors.
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
+    PgCluster cluster;
+    PgPooler pooler;
+    if (!cluster.start() || !pooler.start(cluster, 20)) {
+        std::fprintf(stderr, "teambench: %s%s\n", qPrintable(cluster.error()),
+                     qPrintable(pooler.error()));
+        return 1;
+    }
+    QString problem;
+    if (!openTeamDatabase("floor", pooler.server(), &problem)) {
+        std::fprintf(stderr, "teambench: %s\n", qPrintable(problem));
+        return 1;
+    }
+    QSqlDatabase db = QSqlDatabase::database("floor");
+    if (!prepareTeamTables(db, &problem))
+        return 1;
+    const QDate first(QDate::currentDate().year(), QDate::currentDate().month(), 1);
+    const QDate last = first.addDays(21);
+    // The month, a day at a time; its day lines made the way the upgrade
+    // makes them.
+    QElapsedTimer loading;
+    loading.start();
+    cluster.psql("ALTER TABLE zentova_change DISABLE TRIGGER zentova_change_totals");
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        bool ok = false;
+        cluster.psql(QStringLiteral(
+                         "INSERT INTO zentova_change (id, person, folder, day, at, counter, title,"
+                         " delta, count, kind, worked) SELECT gen_random_uuid(), 'person ' || p,"
+                         " 'folder ' || p, '%1', '%1 09:00'::timestamptz + c * interval '1 min',"
+                         " 1 + c % 5, (ARRAY['受付','電話','メール','来客','その他'])[1 + c % 5],"
+                         " 1, c / 5, '', 1 FROM generate_series(1, %2) p, generate_series(0, %3) c")
+                         .arg(day.toString(Qt::ISODate))
+                         .arg(people)
+                         .arg(perDay - 1),
+                     &ok);
+        if (ok)
+            cluster.psql(QStringLiteral(
+                             "INSERT INTO zentova_total (day, person, folder, counter, title, total,"
+                             " last) SELECT day, person, folder, counter, title, sum(coalesce(worked,"
+                             " delta)), max(at) FROM zentova_change WHERE day = '%1' GROUP BY 1, 2, 3,"
+                             " 4, 5")
+                             .arg(day.toString(Qt::ISODate)),
+                         &ok);
+        if (!ok)
+            return 1;
+    }
+    cluster.psql("ALTER TABLE zentova_change ENABLE TRIGGER zentova_change_totals");
+    cluster.psql("VACUUM ANALYZE");
+    const double loadS = double(loading.elapsed()) / 1000;
+
+    // The earlier window's query, over the rows.
+    const double rawMs = timed(3, [&] {
+        QSqlQuery q(db);
+        return q.exec(QStringLiteral(
+                   "SELECT person, title, sum(n) FROM (SELECT person, title, greatest(0,"
+                   " sum(coalesce(worked, delta))) AS n FROM zentova_change WHERE day BETWEEN"
+                   " '%1' AND '%2' AND title <> '' GROUP BY person, folder, day, counter, title)"
+                   " AS lines GROUP BY person, title")
+                          .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate))) &&
+               q.last();
+    });
+    TeamLines lines;
+    const double firstMs = timed(3, [&] {
+        return readTeamLines(db, first, last, {}, &lines, &problem);
+    });
+    const QByteArray monthSnapshot = lines.snapshot;
+    readTeamLines(db, first, first, {}, &lines, &problem);
+    const QByteArray daySnapshot = lines.snapshot;
+
+    // The strips, each a change every five seconds, spread over the five.
+    std::vector<std::unique_ptr<QTemporaryDir>> folders;
+    std::vector<std::unique_ptr<Team>> teams;
+    for (int p = 0; p < people; ++p) {
+        folders.push_back(std::make_unique<QTemporaryDir>());
+        teams.push_back(std::make_unique<Team>(folders.back()->path()));
+        teams.back()->setOptions({pooler.server(), QStringLiteral("person %1").arg(p + 1),
+                                  QStringLiteral("folder %1").arg(p + 1)});
+    }
+    std::vector<double> refreshMonth, refreshDay;
+    QByteArray sinceMonth = monthSnapshot, sinceDay = daySnapshot;
+    int sent = 0;
+    QElapsedTimer running;
+    running.start();
+    for (qint64 next = 0; running.elapsed() < seconds * 1000;) {
+        while (next * 5000 / people <= running.elapsed()) {
+            const int p = int(next % people);
+            const LogEntry e{QDateTime(last, QTime(17, 0)).addMSecs(next), 1,
+                             QStringLiteral("電話"), 1, int(next / people) + 1, LogKind::Count};
+            teams[size_t(p)]->journaled({{e, last, QStringLiteral("Countlog.csv"),
+                                          100 + (next / people) * 40, QString(), 1}});
+            ++next;
+            ++sent;
+        }
+        // The window's refresh every 1.5 s, on the month and on one day.
+        if (running.elapsed() / 1500 > qint64(refreshMonth.size())) {
+            QElapsedTimer t;
+            t.start();
+            if (readTeamLines(db, first, last, sinceMonth, &lines, &problem))
+                sinceMonth = lines.snapshot;
+            refreshMonth.push_back(double(t.nsecsElapsed()) / 1e6);
+            t.restart();
+            if (readTeamLines(db, first, first, sinceDay, &lines, &problem))
+                sinceDay = lines.snapshot;
+            refreshDay.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+        QTest::qWait(5);
+    }
+    const auto allSent = [&] {
+        return std::all_of(teams.begin(), teams.end(),
+                           [](const auto &t) { return t->outbox().isEmpty(); });
+    };
+    for (int waited = 0; !allSent() && waited < 300000; waited += 50)
+        QTest::qWait(50);
+    teams.clear();
+    const QString arrived = cluster.psql(
+        "SELECT count(*) || ' ' || count(DISTINCT id) FROM zentova_change");
+    const QString unlike = cluster.psql(
+        "SELECT count(*) FROM (SELECT day, person, folder, counter, title,"
+        " sum(coalesce(worked, delta)) AS n FROM zentova_change"
+        " GROUP BY day, person, folder, counter, title) AS rows"
+        " FULL JOIN zentova_total USING (day, person, folder, counter, title)"
+        " WHERE rows.n IS DISTINCT FROM zentova_total.total");
+    std::printf("%d strips through PgBouncer (20 server connections), %lld rows preloaded in %.0f s:"
+                " sent %d changes in %d s; rows on the server (all, distinct) %s of %lld; day lines"
+                " unlike their rows: %s; the window on the month: first read %.1f ms, refresh %.1f"
+                " ms (on one day %.1f ms), the earlier window's query over the rows %.1f ms\n",
+                people, qint64(people) * perDay * 22, loadS, sent, seconds, qPrintable(arrived),
+                qint64(people) * perDay * 22 + sent, qPrintable(unlike), firstMs,
+                median(refreshMonth), median(refreshDay), rawMs);
+    QSqlDatabase::database("floor").close();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    if (argc == 5 && QByteArray(argv[1]) == "--floor")
+        return floorRun(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 3; // or --serve
     const int Counts = argc > 2 ? std::atoi(argv[2]) : 1000;
     const int days = argc > 3 ? std::atoi(argv[3]) : 365;
