@@ -226,7 +226,7 @@ bool PgPooler::start(const PgCluster &cluster, int poolSize)
         QStringLiteral("[databases]\nteam = host=%1 port=%2 dbname=team\n"
                        "[pgbouncer]\nlisten_addr =\nlisten_port = %3\nunix_socket_dir = %4\n"
                        "auth_type = trust\nauth_file = %4/users.txt\npool_mode = transaction\n"
-                       "default_pool_size = %5\nmax_client_conn = 500\nserver_round_robin = 1\n"
+                       "default_pool_size = %5\nmax_client_conn = 2000\nserver_round_robin = 1\n"
                        "pidfile = %4/pgbouncer.pid\nlogfile = %4/pgbouncer.log\n")
             .arg(cluster.socketFolder())
             .arg(cluster.port())

@@ -277,6 +277,33 @@ private slots:
         QCOMPARE(days(now, "B"), QStringLiteral("8 8"));
     }
 
+    // A floor's chart: the most counting people by name, the rest in one
+    // bar; a team that fits keeps its name order.
+    void chartBarsOfAFloor_data()
+    {
+        QTest::addColumn<int>("people");
+        QTest::addColumn<QString>("bars"); // label=count, each bar
+        QTest::addRow("fits") << 3 << "p0=0 p1=1 p2=2";
+        QTest::addRow("two more than room")
+            << 5 << "p4=4 p2=2 p3=2 ほか 2 人=1"; // p2 and p3 tie: by name
+    }
+
+    void chartBarsOfAFloor()
+    {
+        QFETCH(int, people);
+        TeamTable table;
+        table.titles = {"電話"};
+        for (int i = 0; i < people; ++i) {
+            const qint64 n = i == 3 ? 2 : i;
+            table.people.append({QStringLiteral("p%1").arg(i), {n}, n, {}, {}, false});
+        }
+        QStringList bars;
+        for (const TeamChartBar &bar :
+             teamChartBars(table, teamChartGroups(table, "その他"), 3, "ほか %1 人"))
+            bars << bar.label + u'=' + QString::number(bar.counts.value(0));
+        QTEST(bars.join(u' '), "bars");
+    }
+
     void outboxLinesReadBack_data()
     {
         QTest::addColumn<QByteArray>("line");

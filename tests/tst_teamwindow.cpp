@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QTableWidget>
@@ -80,6 +81,22 @@ private slots:
         QVERIFY(shownAndRead(window));
         window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(range);
         QTRY_COMPARE_WITH_TIMEOUT(withoutStatusColumns(window.clipboardText()), copied, 10000);
+    }
+
+    // The table found by a name, and sorted by a heading as numbers.
+    void searchedAndSorted()
+    {
+        TeamWindow window({m_cluster.server(), "佐藤", "F"}, kToday);
+        QVERIFY(shownAndRead(window));
+        window.findChild<QComboBox *>("rangeBox")->setCurrentIndex(2); // 15 and 9
+        auto *table = window.findChild<QTableWidget *>("table");
+        QTRY_COMPARE_WITH_TIMEOUT(table->item(0, 4) ? table->item(0, 4)->text() : QString(),
+                                  QStringLiteral("15"), 10000);
+        table->sortByColumn(4, Qt::AscendingOrder);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("鈴木"));
+        window.findChild<QLineEdit *>("searchBox")->setText("佐");
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("佐藤"));
     }
 
     // New rows show within the window's refresh; a server gone is said.

@@ -1,4 +1,6 @@
 #include "core/team/teamtable.h"
+
+#include <numeric>
 #include "core/state/countrecord.h"
 
 #include <QHash>
@@ -66,6 +68,36 @@ TeamChartGroups teamChartGroups(const TeamTable &table, const QString &others)
         groups.counts.append(counts);
     }
     return groups;
+}
+
+QList<TeamChartBar> teamChartBars(const TeamTable &table, const TeamChartGroups &groups, int most,
+                                  const QString &rest)
+{
+    QList<qsizetype> order(table.people.size());
+    std::iota(order.begin(), order.end(), 0);
+    const bool floor = order.size() > most;
+    if (floor) {
+        // Stable: people of the same total stay in name order.
+        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            return table.people[a].total > table.people[b].total;
+        });
+    }
+    QList<TeamChartBar> bars;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        const qsizetype p = order[i];
+        if (floor && i >= most) {
+            if (bars.size() == most)
+                bars.append({QString(), QList<qint64>(groups.names.size()), 0});
+            for (qsizetype g = 0; g < groups.names.size(); ++g)
+                bars.last().counts[g] += groups.counts[p][g];
+            ++bars.last().people;
+            continue;
+        }
+        bars.append({table.people[p].name, groups.counts[p], 1});
+    }
+    if (floor)
+        bars.last().label = rest.arg(bars.last().people);
+    return bars;
 }
 
 } // namespace zentova

@@ -40,4 +40,16 @@ struct TeamChartGroups {
 };
 TeamChartGroups teamChartGroups(const TeamTable &table, const QString &others);
 
+// The chart's bars: a person each, by name; on a floor of more than `most`
+// people, the `most` who counted most (most first) and one bar of the rest,
+// labelled `rest` with their number (%1), so that the chart stays readable
+// and its cost does not grow with the floor.
+struct TeamChartBar {
+    QString label;
+    QList<qint64> counts; // by group
+    int people = 1;       // behind the bar
+};
+QList<TeamChartBar> teamChartBars(const TeamTable &table, const TeamChartGroups &groups, int most,
+                                  const QString &rest);
+
 } // namespace zentova

@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -80,8 +81,19 @@ void TeamWindow::buildControls(const QString &server)
     m_chart = new BarChart(this);
     m_chart->setObjectName(QStringLiteral("chart"));
     m_chart->setAccessibleName(translate("Team", "人ごとの件数のグラフ"));
+    m_searchBox = new QLineEdit(this);
+    m_searchBox->setObjectName(QStringLiteral("searchBox"));
+    m_searchBox->setPlaceholderText(translate("Team", "名前で絞り込み"));
+    m_searchBox->setAccessibleName(translate("Team", "名前で絞り込み"));
+    m_searchBox->setClearButtonEnabled(true);
+    auto *searchLabel = new QLabel(translate("Team", "検索(&F):"), this);
+    searchLabel->setBuddy(m_searchBox);
+    connect(m_searchBox, &QLineEdit::textChanged, this, [this] { showTable(); });
     m_tableView = new QTableWidget(this);
     m_tableView->setObjectName(QStringLiteral("table"));
+    // Sorted by a click on a heading; by name at first.
+    m_tableView->setSortingEnabled(true);
+    m_tableView->sortByColumn(0, Qt::AscendingOrder);
     m_tableView->setAccessibleName(translate("Team", "人ごとの件数"));
     m_tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tableView->verticalHeader()->hide();
@@ -96,6 +108,10 @@ void TeamWindow::buildControls(const QString &server)
     layout->addLayout(top);
     layout->addWidget(m_status);
     layout->addWidget(m_chart, 1);
+    auto *search = new QHBoxLayout;
+    search->addWidget(searchLabel);
+    search->addWidget(m_searchBox, 1);
+    layout->addLayout(search);
     layout->addWidget(m_tableView, 1);
 }
 
@@ -174,39 +190,48 @@ void TeamWindow::present(const TeamTotals &totals, const QString &problem)
 void TeamWindow::showTable()
 {
     const QStringList h = headings();
+    // Filled unsorted, then sorted again as the user last chose.
+    m_tableView->setSortingEnabled(false);
     m_tableView->setColumnCount(int(h.size()));
     m_tableView->setHorizontalHeaderLabels(h);
-    m_tableView->setRowCount(int(m_table.people.size()));
-    const auto cell = [&](int r, int c, const QString &text, bool number) {
+    const QString wanted = m_searchBox->text().trimmed();
+    QList<const TeamTable::Person *> shown;
+    for (const TeamTable::Person &p : std::as_const(m_table.people)) {
+        if (p.name.contains(wanted, Qt::CaseInsensitive))
+            shown.append(&p);
+    }
+    m_tableView->setRowCount(int(shown.size()));
+    const auto cell = [&](int r, int c, const QVariant &value) {
         auto *item = m_tableView->item(r, c);
         if (!item) {
             item = new QTableWidgetItem;
             m_tableView->setItem(r, c, item);
         }
-        item->setText(text);
+        // Numbers as numbers, so that they sort as such.
+        item->setData(Qt::DisplayRole, value);
+        const bool number = value.typeId() == QMetaType::LongLong;
         item->setTextAlignment(number ? Qt::AlignRight | Qt::AlignVCenter
                                       : Qt::AlignLeft | Qt::AlignVCenter);
     };
-    for (int r = 0; r < m_table.people.size(); ++r) {
-        const TeamTable::Person &p = m_table.people[r];
+    for (int r = 0; r < shown.size(); ++r) {
+        const TeamTable::Person &p = *shown[r];
         int c = 0;
-        cell(r, c++, p.name, false);
+        cell(r, c++, p.name);
         for (qint64 n : p.counts)
-            cell(r, c++, QString::number(n), true);
-        cell(r, c++, QString::number(p.total), true);
+            cell(r, c++, n);
+        cell(r, c++, p.total);
         cell(r, c++,
              p.lastChange.isValid()
                  ? p.lastChange.toLocalTime().toString(QStringLiteral("MM-dd HH:mm:ss"))
-                 : QString(),
-             false);
+                 : QString());
         cell(r, c++,
              p.reaching ? translate("Team", "接続中")
              : p.seen.isValid()
                  ? translate("Team", "未接続（最後 %1）")
                        .arg(p.seen.toLocalTime().toString(QStringLiteral("MM-dd HH:mm")))
-                 : translate("Team", "未接続"),
-             false);
+                 : translate("Team", "未接続"));
     }
+    m_tableView->setSortingEnabled(true);
     m_tableView->resizeColumnsToContents();
 }
 
@@ -217,13 +242,14 @@ void TeamWindow::showChart()
     for (qsizetype g = 0; g < groups.names.size(); ++g)
         names[size_t(g)] = groups.names[g].isEmpty() ? QStringLiteral(" ") : groups.names[g];
     QList<BarChart::Bar> bars;
-    for (qsizetype r = 0; r < m_table.people.size(); ++r) {
+    for (const TeamChartBar &shown :
+         teamChartBars(m_table, groups, ChartPeople, translate("Team", "ほか %1 人"))) {
         BarChart::Bar bar;
-        bar.label = m_table.people[r].name;
-        QStringList tip{m_table.people[r].name};
+        bar.label = shown.label;
+        QStringList tip{shown.label};
         for (qsizetype g = 0; g < groups.names.size(); ++g) {
-            bar.values[size_t(g)] = groups.counts[r][g];
-            tip << QStringLiteral("%1: %2").arg(groups.names[g]).arg(groups.counts[r][g]);
+            bar.values[size_t(g)] = shown.counts[g];
+            tip << QStringLiteral("%1: %2").arg(groups.names[g]).arg(shown.counts[g]);
         }
         bar.tip = tip.join(u'\n');
         bars.append(bar);

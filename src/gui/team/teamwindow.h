@@ -13,6 +13,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QLineEdit;
 class QTableWidget;
 class QTimer;
 
@@ -31,6 +32,8 @@ public:
     ~TeamWindow() override;
 
     static constexpr int RefreshMs = 1500;
+    // People the chart shows by name; the rest share one bar.
+    static constexpr int ChartPeople = 20;
 
     void setToday(const QDate &today);
     // The first and last day of the range chosen.
@@ -61,6 +64,7 @@ private:
     QComboBox *m_rangeBox = nullptr;
     QLabel *m_status = nullptr;
     BarChart *m_chart = nullptr;
+    QLineEdit *m_searchBox = nullptr;
     QTableWidget *m_tableView = nullptr;
     QPushButton *m_copyButton = nullptr;
     QPushButton *m_saveButton = nullptr;
