@@ -144,12 +144,12 @@ int floorRun(int people, int perDay, int seconds)
                           .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate))) &&
                q.last();
     });
-    TeamLines lines;
+    TeamChanges lines;
     const double firstMs = timed(3, [&] {
-        return readTeamLines(db, first, last, {}, &lines, &problem);
+        return readTeamChanges(db, first, last, {}, &lines, &problem);
     });
     const QByteArray monthSnapshot = lines.snapshot;
-    readTeamLines(db, first, first, {}, &lines, &problem);
+    readTeamChanges(db, first, first, {}, &lines, &problem);
     const QByteArray daySnapshot = lines.snapshot;
 
     // The strips, each a change every five seconds, spread over the five.
@@ -180,11 +180,11 @@ int floorRun(int people, int perDay, int seconds)
         if (running.elapsed() / 1500 > qint64(refreshMonth.size())) {
             QElapsedTimer t;
             t.start();
-            if (readTeamLines(db, first, last, sinceMonth, &lines, &problem))
+            if (readTeamChanges(db, first, last, sinceMonth, &lines, &problem))
                 sinceMonth = lines.snapshot;
             refreshMonth.push_back(double(t.nsecsElapsed()) / 1e6);
             t.restart();
-            if (readTeamLines(db, first, first, sinceDay, &lines, &problem))
+            if (readTeamChanges(db, first, first, sinceDay, &lines, &problem))
                 sinceDay = lines.snapshot;
             refreshDay.push_back(double(t.nsecsElapsed()) / 1e6);
         }

@@ -142,166 +142,54 @@ private slots:
                  QStringLiteral("佐藤=3\n鈴木=2"));
     }
 
-    // The window's totals from day lines read whole, then changes: a line
-    // changed replaces what it was, below none it counts none (as its
-    // strip shows), untitled counts nothing.
+    // The window's totals: a person's title over their day lines, each line
+    // below none counting none (as its strip shows), untitled counting
+    // nothing; read whole, then only the people and titles changed since.
     void dayLinesAddUpToTheWindowsTotals()
     {
         const QDate day(2026, 12, 8);
-        const QDateTime at(day, QTime(9, 0));
-        const auto line = [&](const char *person, const char *folder, int counter, qint64 total,
-                              int minute = 0) {
-            return TeamLine{person, folder, day, counter, "電話", total, at.addSecs(60 * minute)};
-        };
-        TeamLineTally tally;
-        const auto apply = [&](QList<TeamLine> changed) {
-            TeamLines lines;
-            lines.changed = std::move(changed);
-            tally.apply(lines);
-        };
-        apply({line("佐藤", "F", 1, 4), line("佐藤", "G", 1, 2, 5), line("鈴木", "H", 1, -3),
-               {"鈴木", "H", day, 2, "", 9, at}});
-        const auto seen = [&] {
-            QStringList out;
-            for (const TeamTotal &t : tally.totals().totals)
-                out << t.person + u'=' + QString::number(t.count) + u'@' +
-                           t.lastChange.toString("mm");
-            return out.join(u' ');
-        };
-        QCOMPARE(seen(), QStringLiteral("佐藤=6@05 鈴木=0@00"));
-        apply({line("佐藤", "F", 1, 7, 9), line("鈴木", "H", 1, 1, 3)});
-        QCOMPARE(seen(), QStringLiteral("佐藤=9@09 鈴木=1@03"));
-        apply({line("佐藤", "G", 1, -1, 10)});
-        QCOMPARE(seen(), QStringLiteral("佐藤=7@10 鈴木=1@03"));
-
-        // Read from the server: after a whole read, only what changed.
-        Team team(m_dir.path());
-        team.setOptions({m_cluster.server(), "佐藤", "F"});
-        team.journaled(counts(3, 0, "Countlog-2026-12.csv"));
-        QVERIFY(allSent(team));
         QString problem;
         QVERIFY(openTeamDatabase("lines", m_cluster.server(), &problem));
-        {
-            QSqlDatabase db = QSqlDatabase::database("lines");
-            TeamLines whole, since;
-            QVERIFY2(readTeamLines(db, day, day, {}, &whole, &problem), qPrintable(problem));
-            QCOMPARE(whole.changed.size(), 1);
-            QVERIFY(readTeamLines(db, day, day, whole.snapshot, &since, &problem));
-            QCOMPARE(since.changed.size(), 0);
-            team.journaled(counts(2, 1, "Countlog-2026-12.csv", 9000));
-            QVERIFY(allSent(team));
-            QVERIFY(readTeamLines(db, day, day, whole.snapshot, &since, &problem));
-            QCOMPARE(since.changed.size(), 1);
-            QCOMPARE(since.changed[0].counter, 2);
-            QCOMPARE(since.changed[0].total, 2);
-        }
-        QSqlDatabase::removeDatabase("lines");
-    }
-
-    // Twenty strips and three windows through PgBouncer in transaction
-    // mode with two server connections: every row arrives once (some sent
-    // twice), and every window reads every person's total.
-    void throughAPoolerInTransactionMode()
-    {
-        PgPooler pooler;
-        QVERIFY2(pooler.start(m_cluster, 2), qPrintable(pooler.error()));
-        constexpr int Strips = 20;
-        std::vector<std::unique_ptr<QTemporaryDir>> folders;
-        std::vector<std::unique_ptr<Team>> teams;
-        std::vector<std::unique_ptr<TeamReader>> windows;
-        QList<TeamTotals> lastRead(3);
-        for (int w = 0; w < 3; ++w) {
-            windows.push_back(std::make_unique<TeamReader>(pooler.server()));
-            connect(windows.back().get(), &TeamReader::read, this,
-                    [&, w](const TeamTotals &t) { lastRead[w] = t; });
-        }
-        for (int i = 0; i < Strips; ++i) {
-            folders.push_back(std::make_unique<QTemporaryDir>());
-            teams.push_back(std::make_unique<Team>(folders.back()->path()));
-            teams.back()->setOptions({pooler.server(), QStringLiteral("p%1").arg(i, 2, 10, QChar(u'0')),
-                                      QStringLiteral("f%1").arg(i)});
-            teams.back()->journaled(counts(i + 1, 0, "Countlog-2026-12.csv"));
-            teams.back()->journaled(counts(i + 1, 0, "Countlog-2026-12.csv")); // sent twice
-            for (auto &window : windows)
-                window->ask(QDate(2026, 12, 1), QDate(2026, 12, 31));
-        }
-        for (auto &team : teams)
-            QVERIFY2(allSent(*team, 60000), qPrintable(team->problem()));
-        QCOMPARE(m_cluster.psql("SELECT count(*) || '/' || count(DISTINCT id) || '/' || sum(delta)"
-                                " FROM zentova_change"),
-                 QStringLiteral("210/210/210"));
-        for (int w = 0; w < 3; ++w) {
-            // Asked until it has read them all (an answer may come between).
-            QTRY_VERIFY_WITH_TIMEOUT(
-                [&] {
-                    windows[size_t(w)]->ask(QDate(2026, 12, 1), QDate(2026, 12, 31));
-                    qint64 sum = 0;
-                    for (const TeamTotal &t : std::as_const(lastRead[w].totals))
-                        sum += t.count;
-                    return lastRead[w].totals.size() == Strips && sum == 210;
-                }(),
-                20000);
-        }
-        QCOMPARE(m_cluster.psql("SELECT max(version) FROM zentova_schema"), QStringLiteral("3"));
-    }
-
-    // What the server took is kept to be sent again: its newest day, and
-    // anything taken within the hour; only for the server that took it.
-    void theOutboxKeepsWhatWasTakenLately()
-    {
-        QTemporaryDir folder;
-        Outbox outbox(folder.path());
-        const auto send = [&](const QDate &day, const QString &server) {
+        QSqlDatabase db = QSqlDatabase::database("lines");
+        QVERIFY(prepareTeamTables(db, &problem));
+        int n = 0;
+        const auto add = [&](QList<std::tuple<const char *, const char *, int, const char *, int>> changes) {
             QList<TeamRow> rows;
-            for (const JournalLine &l : counts(2, 0, "Countlog-2026-12.csv", 100, day))
-                rows << teamRowOf(l, "佐藤", "F");
-            outbox.append(rows);
-            qint64 end = 0;
-            outbox.waiting(100, &end);
-            outbox.markSent(end, server);
+            for (const auto &[person, folder, counter, title, worked] : changes) {
+                ++n;
+                rows.append({teamRowId(folder, "log", n), person, folder, day,
+                             QDateTime(day, QTime(9, n)), counter, title, worked, 0, QString(),
+                             worked});
+            }
+            QList<RefusedRow> refused;
+            return insertTeamRows(db, rows, &refused, &problem);
         };
-        const auto days = [&](const QDateTime &at, const QString &server) {
+        const auto seen = [](const TeamChanges &c) {
             QStringList out;
-            for (const TeamRow &r : outbox.recentlySent(at, server))
-                out << r.day.toString("d");
+            for (const TeamTotal &t : c.changed)
+                out << t.person + u'=' + QString::number(t.count) + u'@' +
+                           QString::number(t.lastChange.time().minute());
+            out.sort();
             return out.join(u' ');
         };
-        send(QDate(2026, 12, 7), "A");
-        send(QDate(2026, 12, 8), "A");
-        const QDateTime now = QDateTime::currentDateTime();
-        QCOMPARE(days(now, "A"), QStringLiteral("7 7 8 8"));
-        QCOMPARE(days(now.addSecs(7200), "A"), QStringLiteral("8 8")); // the day goes on
-        QCOMPARE(days(now, "B"), QString());
-        send(QDate(2026, 12, 8), "B"); // another team: what A took is not B's
-        QCOMPARE(days(now, "A"), QString());
-        QCOMPARE(days(now, "B"), QStringLiteral("8 8"));
-    }
-
-    // A floor's chart: the most counting people by name, the rest in one
-    // bar; a team that fits keeps its name order.
-    void chartBarsOfAFloor_data()
-    {
-        QTest::addColumn<int>("people");
-        QTest::addColumn<QString>("bars"); // label=count, each bar
-        QTest::addRow("fits") << 3 << "p0=0 p1=1 p2=2";
-        QTest::addRow("two more than room")
-            << 5 << "p4=4 p2=2 p3=2 ほか 2 人=1"; // p2 and p3 tie: by name
-    }
-
-    void chartBarsOfAFloor()
-    {
-        QFETCH(int, people);
-        TeamTable table;
-        table.titles = {"電話"};
-        for (int i = 0; i < people; ++i) {
-            const qint64 n = i == 3 ? 2 : i;
-            table.people.append({QStringLiteral("p%1").arg(i), {n}, n, {}, {}, false});
-        }
-        QStringList bars;
-        for (const TeamChartBar &bar :
-             teamChartBars(table, teamChartGroups(table, "その他"), 3, "ほか %1 人"))
-            bars << bar.label + u'=' + QString::number(bar.counts.value(0));
-        QTEST(bars.join(u' '), "bars");
+        QVERIFY(add({{"佐藤", "F", 1, "電話", 4}, {"佐藤", "G", 1, "電話", 2},
+                     {"鈴木", "H", 1, "電話", -3}, {"鈴木", "H", 2, "", 9}}));
+        TeamChanges whole, since;
+        QVERIFY2(readTeamChanges(db, day, day, {}, &whole, &problem), qPrintable(problem));
+        QCOMPARE(seen(whole), QStringLiteral("佐藤=6@2 鈴木=0@3"));
+        QVERIFY(readTeamChanges(db, day, day, whole.snapshot, &since, &problem));
+        QCOMPARE(seen(since), QString());
+        QVERIFY(add({{"鈴木", "H", 1, "電話", 4}}));
+        QVERIFY(readTeamChanges(db, day, day, whole.snapshot, &since, &problem));
+        QCOMPARE(seen(since), QStringLiteral("鈴木=1@5"));
+        TeamTotalsKept kept;
+        kept.apply(whole);
+        kept.apply(since);
+        QCOMPARE(kept.totals().totals.size(), 2);
+        QCOMPARE(kept.totals().totals.value(1).count, 1);
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("lines");
     }
 
     void outboxLinesReadBack_data()
@@ -806,7 +694,6 @@ private:
     }
 
     PgCluster m_cluster;
-    QTemporaryDir m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestTeam)

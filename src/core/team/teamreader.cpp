@@ -64,15 +64,15 @@ private:
             if (range != m_range || m_snapshot.isEmpty()) {
                 m_range = range;
                 m_snapshot.clear();
-                m_tally = TeamLineTally();
+                m_kept = TeamTotalsKept();
             }
             QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-            TeamLines lines;
-            ok = readTeamLines(db, range.first, range.second, m_snapshot, &lines, &problem);
+            TeamChanges changes;
+            ok = readTeamChanges(db, range.first, range.second, m_snapshot, &changes, &problem);
             if (ok) {
-                m_tally.apply(lines);
-                m_snapshot = lines.snapshot;
-                totals = m_tally.totals();
+                m_kept.apply(changes);
+                m_snapshot = changes.snapshot;
+                totals = m_kept.totals();
             } else {
                 db.close(); // connect afresh next time, and read the range whole
                 m_snapshot.clear();
@@ -89,7 +89,7 @@ private:
     std::optional<std::pair<QDate, QDate>> m_wanted;
     std::pair<QDate, QDate> m_range;
     QByteArray m_snapshot;
-    TeamLineTally m_tally;
+    TeamTotalsKept m_kept;
 };
 
 TeamReader::TeamReader(const QString &server)

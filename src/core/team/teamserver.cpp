@@ -76,6 +76,7 @@ const char *const kUpgrades[] = {
     "    changed xid8 NOT NULL DEFAULT pg_current_xact_id(),\n"
     "    PRIMARY KEY (day, person, folder, counter, title))",
     "CREATE INDEX IF NOT EXISTS zentova_total_changed ON zentova_total (changed)",
+    "CREATE INDEX IF NOT EXISTS zentova_total_person ON zentova_total (person, title, day)",
     "CREATE OR REPLACE FUNCTION zentova_add_totals() RETURNS trigger\n"
     "    LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $$\n"
     "BEGIN\n"
@@ -516,8 +517,8 @@ bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &perso
                      error) == Outcome::Done;
 }
 
-bool readTeamLines(QSqlDatabase &db, const QDate &first, const QDate &last,
-                   const QByteArray &since, TeamLines *out, QString *error)
+bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
+                     const QByteArray &since, TeamChanges *out, QString *error)
 {
     PGconn *conn = pgConnection(db);
     if (!conn)
@@ -525,18 +526,20 @@ bool readTeamLines(QSqlDatabase &db, const QDate &first, const QDate &last,
     // One statement, so that one snapshot answers it all: the server's time
     // and the oldest transaction still under way in that snapshot (what
     // changes after it is read next time), the strips' last words, and the
-    // day lines of the range (those changed since `since`, when given).
-    // Times as milliseconds since the epoch.
+    // totals of the range by person and title (of those changed since
+    // `since`, when given): each day line below none counts none, as its
+    // strip shows. Times as milliseconds since the epoch.
 #define ZENTOVA_MS(t) "floor(extract(epoch FROM " t ") * 1000)::bigint::text"
     const PgResult r = execWith(
         conn,
-        "SELECT 'n', NULL, NULL, NULL, NULL, NULL,"
-        " pg_snapshot_xmin(pg_current_snapshot())::text, " ZENTOVA_MS("now()") " UNION ALL"
-        " SELECT 'p', person, NULL, NULL, NULL, NULL, NULL, " ZENTOVA_MS("seen")
-        " FROM zentova_strip UNION ALL"
-        " SELECT 't', person, folder, day::text, counter::text, title, total::text, "
-        ZENTOVA_MS("last") " FROM zentova_total WHERE day BETWEEN $1::date AND $2::date"
-        " AND ($3 = '' OR changed >= $3::xid8)",
+        "SELECT 'n', NULL, NULL, pg_snapshot_xmin(pg_current_snapshot())::text, "
+        ZENTOVA_MS("now()") " UNION ALL"
+        " SELECT 'p', person, NULL, NULL, " ZENTOVA_MS("seen") " FROM zentova_strip UNION ALL"
+        " SELECT 't', person, title, sum(greatest(0, total))::text, " ZENTOVA_MS("max(last)")
+        " FROM zentova_total WHERE day BETWEEN $1::date AND $2::date AND title <> ''"
+        " AND ($3 = '' OR (person, title) IN (SELECT person, title FROM zentova_total"
+        " WHERE changed >= $3::xid8 AND day BETWEEN $1::date AND $2::date))"
+        " GROUP BY person, title",
         {first.toString(Qt::ISODate).toLatin1(), last.toString(Qt::ISODate).toLatin1(), since});
 #undef ZENTOVA_MS
     if (outcomeOf(conn, r, error) != Outcome::Done)
@@ -545,22 +548,20 @@ bool readTeamLines(QSqlDatabase &db, const QDate &first, const QDate &last,
         return QString::fromUtf8(PQgetvalue(r.get(), row, column));
     };
     const auto time = [&](int row) {
-        return QDateTime::fromMSecsSinceEpoch(value(row, 7).toLongLong());
+        return QDateTime::fromMSecsSinceEpoch(value(row, 4).toLongLong());
     };
     *out = {};
     for (int i = 0; i < PQntuples(r.get()); ++i) {
         switch (PQgetvalue(r.get(), i, 0)[0]) {
         case 'n':
             out->serverNow = time(i);
-            out->snapshot = value(i, 6).toLatin1();
+            out->snapshot = value(i, 3).toLatin1();
             break;
         case 'p':
             out->strips.append({value(i, 1), time(i)});
             break;
         default:
-            out->changed.append({value(i, 1), value(i, 2), QDate::fromString(value(i, 3), Qt::ISODate),
-                                 value(i, 4).toInt(), value(i, 5), value(i, 6).toLongLong(),
-                                 time(i)});
+            out->changed.append({value(i, 1), value(i, 2), value(i, 3).toLongLong(), time(i)});
         }
     }
     return true;
@@ -569,36 +570,27 @@ bool readTeamLines(QSqlDatabase &db, const QDate &first, const QDate &last,
 bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
                     QString *error)
 {
-    TeamLines lines;
-    if (!readTeamLines(db, first, last, {}, &lines, error))
+    TeamChanges all;
+    if (!readTeamChanges(db, first, last, {}, &all, error))
         return false;
-    TeamLineTally tally;
-    tally.apply(lines);
-    *out = tally.totals();
+    TeamTotalsKept kept;
+    kept.apply(all);
+    *out = kept.totals();
     return true;
 }
 
-void TeamLineTally::apply(const TeamLines &lines)
+void TeamTotalsKept::apply(const TeamChanges &changes)
 {
-    for (const TeamLine &line : lines.changed) {
-        Shown &shown = m_lines[{line.day, line.person, line.folder, line.counter, line.title}];
-        if (!line.title.isEmpty()) { // an untitled counter is nobody's work
-            // A person's day line never goes below none, as on their strip.
-            Sum &sum = m_sums[{line.person, line.title}];
-            sum.count += std::max<qint64>(0, line.total) - std::max<qint64>(0, shown.total);
-            sum.last = std::max(sum.last, line.last);
-        }
-        shown = {line.total};
-    }
-    m_strips = lines.strips;
-    m_serverNow = lines.serverNow;
+    for (const TeamTotal &t : changes.changed)
+        m_totals[{t.person, t.title}] = t;
+    m_strips = changes.strips;
+    m_serverNow = changes.serverNow;
 }
 
-TeamTotals TeamLineTally::totals() const
+TeamTotals TeamTotalsKept::totals() const
 {
     TeamTotals out;
-    for (auto it = m_sums.cbegin(); it != m_sums.cend(); ++it)
-        out.totals.append({it.key().first, it.key().second, it->count, it->last});
+    out.totals = m_totals.values();
     out.strips = m_strips;
     out.serverNow = m_serverNow;
     return out;

@@ -13,8 +13,6 @@
 #include <QString>
 #include <QMap>
 #include <atomic>
-#include <map>
-#include <tuple>
 
 namespace zentova
 {
@@ -73,50 +71,31 @@ struct TeamTotals {
 bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
                     QString *error);
 
-// The day lines the server keeps: a person's counter on a day in one data
-// folder, under one title; its total may be below none (the strip shows
-// none then).
-struct TeamLine {
-    QString person;
-    QString folder;
-    QDate day;
-    int counter = 0;
-    QString title;
-    qint64 total = 0;
-    QDateTime last;
-};
-struct TeamLines {
-    QList<TeamLine> changed;
+// What the team window reads as it refreshes: the totals of the people and
+// titles whose day lines changed since an earlier read of the same range
+// (all of them where there is none), with the strips' last words.
+struct TeamChanges {
+    QList<TeamTotal> changed;
     QList<TeamPresence> strips;
     QDateTime serverNow;
     // Where the next read of changes begins.
     QByteArray snapshot;
 };
-// The day lines of the days from `first` to `last`: all of them, or with
-// `since` (a snapshot of an earlier read of the same range), only those
-// changed since; the cost on the server grows with the lines changed.
-bool readTeamLines(QSqlDatabase &db, const QDate &first, const QDate &last,
-                   const QByteArray &since, TeamLines *out, QString *error);
+// The cost on the server grows with the people, titles and days whose
+// lines changed, never with the rows behind them.
+bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
+                     const QByteArray &since, TeamChanges *out, QString *error);
 
-// The window's totals kept from the day lines read, the first read whole
-// and each later one's changes applied.
-class TeamLineTally
+// The window's totals kept from the reads: the first whole, each later
+// one's changes replacing what they change.
+class TeamTotalsKept
 {
 public:
-    void apply(const TeamLines &lines);
+    void apply(const TeamChanges &changes);
     TeamTotals totals() const;
 
 private:
-    using LineKey = std::tuple<QDate, QString, QString, int, QString>;
-    struct Shown {
-        qint64 total = 0;
-    };
-    struct Sum {
-        qint64 count = 0;
-        QDateTime last;
-    };
-    std::map<LineKey, Shown> m_lines;
-    QMap<std::pair<QString, QString>, Sum> m_sums;
+    QMap<std::pair<QString, QString>, TeamTotal> m_totals;
     QList<TeamPresence> m_strips;
     QDateTime m_serverNow;
 };
