@@ -35,6 +35,7 @@ CREATE TABLE IF NOT EXISTS zentova_total (
     changed xid8 NOT NULL DEFAULT pg_current_xact_id(),
     PRIMARY KEY (day, person, folder, counter, title));
 CREATE INDEX IF NOT EXISTS zentova_total_changed ON zentova_total (changed);
+CREATE INDEX IF NOT EXISTS zentova_total_person ON zentova_total (person, title, day);
 CREATE OR REPLACE FUNCTION zentova_add_totals() RETURNS trigger
     LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $$
 BEGIN
