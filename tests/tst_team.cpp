@@ -107,6 +107,21 @@ private slots:
                                   QStringLiteral("30"), 10000);
         QVERIFY(standby.stopReplication());
         QVERIFY(countOnEach(7));
+        // A team window may read the standby: it says it is one, and shows
+        // what it has.
+        for (const PgCluster *server : {&standby, &primary}) {
+            QString problem;
+            QVERIFY(openTeamDatabase("read", server->server(), &problem));
+            QSqlDatabase db = QSqlDatabase::database("read");
+            TeamTotals totals;
+            QVERIFY2(readTeamTotals(db, QDate(2026, 12, 8), QDate(2026, 12, 8), &totals, &problem),
+                     qPrintable(problem));
+            QCOMPARE(totals.behindSecs >= 0, server == &standby);
+            QCOMPARE(totals.totals.value(0).count, server == &standby ? 10 : 17);
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase("read");
+        }
         QCOMPARE(primary.psql("SELECT count(*) FROM zentova_change"), QStringLiteral("51"));
         QVERIFY(primary.crash());
         QVERIFY(standby.promote());

@@ -42,7 +42,7 @@ Options:
   --by K         With --count: adds K (1 to 1000) instead of the step.
   --uncount N    Takes the step of counter N away from the running Zentova (never below 0).
   --undo         Takes back the last change of the day in the running Zentova.
-  --focus        Gives the running Zentova's strip the keyboard.
+  --focus        Gives the running Zentova&apos;s strip the keyboard.
 
 Exit status: 0 accepted, 1 nothing to take back (--undo), 2 wrong arguments,
 3 Zentova is not running (or is closing), 4 the counter has no title,
@@ -191,7 +191,7 @@ See man zentova.
     <name>Counters</name>
     <message>
         <source>Countday.ini がカウントログと合わないため、その日の件数をログから数え直しました。</source>
-        <translation>Countday.ini did not match the count log, so the day's counts were taken from the log again.</translation>
+        <translation>Countday.ini did not match the count log, so the day&apos;s counts were taken from the log again.</translation>
     </message>
     <message>
         <source>設定 (%1)</source>
@@ -893,6 +893,14 @@ Total: %1</translation>
         <translation>Chart of counts by person</translation>
     </message>
     <message>
+        <source>名前で絞り込み</source>
+        <translation>Filter by name</translation>
+    </message>
+    <message>
+        <source>検索(&amp;F):</source>
+        <translation>&amp;Find:</translation>
+    </message>
+    <message>
         <source>人ごとの件数</source>
         <translation>Counts by person</translation>
     </message>
@@ -913,6 +921,10 @@ Total: %1</translation>
         <translation>Cannot reach the team&apos;s server: %1</translation>
     </message>
     <message>
+        <source>%1 人（%2 に読み込み。スタンバイから読んでいます: 最後の変更は %3 秒前）</source>
+        <translation>%1 people (read at %2, from a standby: its last change was %3 s ago)</translation>
+    </message>
+    <message>
         <source>%1 人（%2 に読み込み）</source>
         <translation>%1 people (read at %2)</translation>
     </message>
@@ -931,6 +943,10 @@ Total: %1</translation>
     <message>
         <source>その他</source>
         <translation>Others</translation>
+    </message>
+    <message>
+        <source>ほか %1 人</source>
+        <translation>%1 others</translation>
     </message>
     <message>
         <source>この期間の記録はありません</source>

@@ -157,6 +157,7 @@ TeamOptions readTeamOptions()
     if (ini.status() != QSettings::NoError)
         return team;
     team.server = ini.value(QStringLiteral("Team/Server")).toString().trimmed();
+    team.windowServer = ini.value(QStringLiteral("Team/WindowServer")).toString().trimmed();
     team.name = ini.value(QStringLiteral("Team/Name")).toString().trimmed();
     team.folder = ini.value(QStringLiteral("Team/Folder")).toString().trimmed();
     // Another folder's id (this one a copy of it) is none: teamFolderId()

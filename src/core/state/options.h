@@ -38,6 +38,10 @@ struct TeamOptions {
     QString server;
     QString name;
     QString folder;
+    // Where the team window reads (`WindowServer=`, a site's own setting,
+    // e.g. a standby with target_session_attrs=prefer-standby); empty: the
+    // server.
+    QString windowServer = {};
     bool operator==(const TeamOptions &) const = default;
 };
 

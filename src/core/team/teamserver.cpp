@@ -525,14 +525,17 @@ bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
         return noConnection(error);
     // One statement, so that one snapshot answers it all: the server's time
     // and the oldest transaction still under way in that snapshot (what
-    // changes after it is read next time), the strips' last words, and the
+    // changes after it is read next time), on a standby how far behind it
+    // is, the strips' last words, and the
     // totals of the range by person and title (of those changed since
     // `since`, when given): each day line below none counts none, as its
     // strip shows. Times as milliseconds since the epoch.
 #define ZENTOVA_MS(t) "floor(extract(epoch FROM " t ") * 1000)::bigint::text"
     const PgResult r = execWith(
         conn,
-        "SELECT 'n', NULL, NULL, pg_snapshot_xmin(pg_current_snapshot())::text, "
+        "SELECT 'n', CASE WHEN pg_is_in_recovery() THEN floor(extract(epoch FROM now() -"
+        " coalesce(pg_last_xact_replay_timestamp(), now())))::bigint::text END, NULL,"
+        " pg_snapshot_xmin(pg_current_snapshot())::text, "
         ZENTOVA_MS("now()") " UNION ALL"
         " SELECT 'p', person, NULL, NULL, " ZENTOVA_MS("seen") " FROM zentova_strip UNION ALL"
         " SELECT 't', person, title, sum(greatest(0, total))::text, " ZENTOVA_MS("max(last)")
@@ -556,6 +559,7 @@ bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
         case 'n':
             out->serverNow = time(i);
             out->snapshot = value(i, 3).toLatin1();
+            out->behindSecs = PQgetisnull(r.get(), i, 1) ? -1 : value(i, 1).toLongLong();
             break;
         case 'p':
             out->strips.append({value(i, 1), time(i)});
@@ -585,6 +589,7 @@ void TeamTotalsKept::apply(const TeamChanges &changes)
         m_totals[{t.person, t.title}] = t;
     m_strips = changes.strips;
     m_serverNow = changes.serverNow;
+    m_behindSecs = changes.behindSecs;
 }
 
 TeamTotals TeamTotalsKept::totals() const
@@ -593,6 +598,7 @@ TeamTotals TeamTotalsKept::totals() const
     out.totals = m_totals.values();
     out.strips = m_strips;
     out.serverNow = m_serverNow;
+    out.behindSecs = m_behindSecs;
     return out;
 }
 

@@ -67,6 +67,9 @@ struct TeamTotals {
     QList<TeamTotal> totals;
     QList<TeamPresence> strips;
     QDateTime serverNow;
+    // Read from a standby: how long ago the last change it has was made on
+    // the primary (-1: read from the primary).
+    qint64 behindSecs = -1;
 };
 bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
                     QString *error);
@@ -78,6 +81,7 @@ struct TeamChanges {
     QList<TeamTotal> changed;
     QList<TeamPresence> strips;
     QDateTime serverNow;
+    qint64 behindSecs = -1; // as in TeamTotals
     // Where the next read of changes begins.
     QByteArray snapshot;
 };
@@ -98,6 +102,7 @@ private:
     QMap<std::pair<QString, QString>, TeamTotal> m_totals;
     QList<TeamPresence> m_strips;
     QDateTime m_serverNow;
+    qint64 m_behindSecs = -1;
 };
 
 // The SQL an administrator runs where the program's role may not create

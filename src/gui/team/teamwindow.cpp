@@ -36,9 +36,10 @@ TeamWindow::TeamWindow(const TeamOptions &team, const QDate &today, QWidget *own
     setFont(uiFont());
     resize(640, 420);
 
-    buildControls(team.server);
+    const QString reading = team.windowServer.isEmpty() ? team.server : team.windowServer;
+    buildControls(reading);
 
-    m_reader = new TeamReader(team.server);
+    m_reader = new TeamReader(reading);
     m_reader->setParent(this);
     connect(m_reader, &TeamReader::read, this,
             [this](const TeamTotals &totals, const QString &problem) { present(totals, problem); });
@@ -178,9 +179,17 @@ void TeamWindow::present(const TeamTotals &totals, const QString &problem)
     m_table = teamTable(totals);
     const QDateTime read = totals.serverNow.isValid() ? totals.serverNow.toLocalTime()
                                                       : QDateTime::currentDateTime();
-    m_status->setText(translate("Team", "%1 人（%2 に読み込み）")
-                          .arg(m_table.people.size())
-                          .arg(read.toString(QStringLiteral("HH:mm:ss"))));
+    // A standby that has fallen behind says how far: the last change it has
+    // was made that long ago (on a quiet team, that is only the quiet).
+    m_status->setText(
+        totals.behindSecs > StandbyBehindSecs
+            ? translate("Team", "%1 人（%2 に読み込み。スタンバイから読んでいます: 最後の変更は %3 秒前）")
+                  .arg(m_table.people.size())
+                  .arg(read.toString(QStringLiteral("HH:mm:ss")))
+                  .arg(totals.behindSecs)
+            : translate("Team", "%1 人（%2 に読み込み）")
+                  .arg(m_table.people.size())
+                  .arg(read.toString(QStringLiteral("HH:mm:ss"))));
 
     showTable();
     showChart();

@@ -32,6 +32,8 @@ public:
     ~TeamWindow() override;
 
     static constexpr int RefreshMs = 1500;
+    // A standby whose last change is older than this says so.
+    static constexpr qint64 StandbyBehindSecs = 5;
     // People the chart shows by name; the rest share one bar.
     static constexpr int ChartPeople = 20;
 
