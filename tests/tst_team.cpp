@@ -110,17 +110,9 @@ private slots:
         // A team window may read the standby: it says it is one, and shows
         // what it has.
         for (const PgCluster *server : {&standby, &primary}) {
-            QString problem;
-            QVERIFY(openTeamDatabase("read", server->server(), &problem));
-            QSqlDatabase db = QSqlDatabase::database("read");
-            TeamTotals totals;
-            QVERIFY2(readTeamTotals(db, QDate(2026, 12, 8), QDate(2026, 12, 8), &totals, &problem),
-                     qPrintable(problem));
+            const TeamTotals totals = totalsOf(server->server(), QDate(2026, 12, 8));
             QCOMPARE(totals.behindSecs >= 0, server == &standby);
             QCOMPARE(totals.totals.value(0).count, server == &standby ? 10 : 17);
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase("read");
         }
         QCOMPARE(primary.psql("SELECT count(*) FROM zentova_change"), QStringLiteral("51"));
         QVERIFY(primary.crash());
@@ -352,23 +344,15 @@ private slots:
         QCOMPARE(m_cluster.psql("SELECT count(*) FROM zentova_strip"), QStringLiteral("2"));
 
         // And the team's totals read back as the window reads them.
-        const QString name = QStringLiteral("read-back");
-        QString problem;
-        QVERIFY2(openTeamDatabase(name, m_cluster.server(), &problem), qPrintable(problem));
-        {
-            QSqlDatabase db = QSqlDatabase::database(name);
-            TeamTotals totals;
-            QVERIFY2(readTeamTotals(db, QDate(2026, 12, 1), QDate(2026, 12, 8), &totals, &problem),
-                     qPrintable(problem));
-            const TeamTable table = teamTable(totals);
-            QCOMPARE(table.titles, QStringList{"電話"});
-            QCOMPARE(table.people.size(), 2);
-            QCOMPARE(table.people[0].total + table.people[1].total, 47);
-            QVERIFY(table.people[0].reaching && table.people[1].reaching);
-            QVERIFY(readTeamTotals(db, QDate(2026, 12, 9), QDate(2026, 12, 31), &totals, &problem));
-            QCOMPARE(totals.totals.size(), 0); // another range, no counts
-        }
-        QSqlDatabase::removeDatabase(name);
+        const TeamTable table = teamTable(totalsOf(m_cluster.server(), QDate(2026, 12, 1),
+                                                   QDate(2026, 12, 8)));
+        QCOMPARE(table.titles, QStringList{"電話"});
+        QCOMPARE(table.people.size(), 2);
+        QCOMPARE(table.people[0].total + table.people[1].total, 47);
+        QVERIFY(table.people[0].reaching && table.people[1].reaching);
+        // Another range, no counts.
+        QCOMPARE(totalsOf(m_cluster.server(), QDate(2026, 12, 9), QDate(2026, 12, 31)).totals.size(),
+                 0);
     }
 
     // The server stopped mid-day and started again: the rows made meanwhile
@@ -434,22 +418,12 @@ private slots:
         sandbox.model->count(0, 1);
         sandbox.model->store();
         QVERIFY(allSent(team));
-        const QString name = QStringLiteral("day-line");
-        QString problem;
-        QVERIFY(openTeamDatabase(name, m_cluster.server(), &problem));
-        {
-            QSqlDatabase db = QSqlDatabase::database(name);
-            TeamTotals totals;
-            const QDate day = sandbox.model->openDay().day;
-            QVERIFY2(readTeamTotals(db, day, day, &totals, &problem), qPrintable(problem));
-            QStringList seen;
-            for (const TeamTotal &t : std::as_const(totals.totals))
-                seen << t.title + u'=' + QString::number(t.count);
-            seen.sort();
-            QCOMPARE(seen, (QStringList{"メール=3", "来客=1", "電話=5"}));
-            QCOMPARE(sandbox.model->openDayLine().counts[0], 5);
-        }
-        QSqlDatabase::removeDatabase(name);
+        QStringList seen;
+        for (const TeamTotal &t : totalsOf(m_cluster.server(), sandbox.model->openDay().day).totals)
+            seen << t.title + u'=' + QString::number(t.count);
+        seen.sort();
+        QCOMPARE(seen, (QStringList{"メール=3", "来客=1", "電話=5"}));
+        QCOMPARE(sandbox.model->openDayLine().counts[0], 5);
     }
 
     // A NUL in a title arrives as U+FFFD; a row the server refuses for what
@@ -680,6 +654,21 @@ private slots:
     }
 
 private:
+    // The team's totals from `first` to `last` (or `first` alone), read as
+    // the window reads them; none where they cannot be read.
+    static TeamTotals totalsOf(const QString &server, const QDate &first, QDate last = {})
+    {
+        TeamTotals totals;
+        QString problem;
+        if (openTeamDatabase("read", server, &problem)) {
+            QSqlDatabase db = QSqlDatabase::database("read");
+            if (!readTeamTotals(db, first, last.isValid() ? last : first, &totals, &problem))
+                qWarning() << problem;
+        }
+        QSqlDatabase::removeDatabase("read");
+        return totals;
+    }
+
     // The day lines the server keeps that are not their rows' sums: each
     // row's change to its day line (its delta where it has none).
     static QString linesUnlikeTheRows(const PgCluster &cluster)
