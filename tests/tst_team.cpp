@@ -199,6 +199,112 @@ private slots:
         QSqlDatabase::removeDatabase("lines");
     }
 
+    // Twenty strips and three windows through PgBouncer in transaction
+    // mode with two server connections: every row arrives once (some sent
+    // twice), and every window reads every person's total.
+    void throughAPoolerInTransactionMode()
+    {
+        PgPooler pooler;
+        QVERIFY2(pooler.start(m_cluster, 2), qPrintable(pooler.error()));
+        constexpr int Strips = 20;
+        std::vector<std::unique_ptr<QTemporaryDir>> folders;
+        std::vector<std::unique_ptr<Team>> teams;
+        std::vector<std::unique_ptr<TeamReader>> windows;
+        QList<TeamTotals> lastRead(3);
+        for (int w = 0; w < 3; ++w) {
+            windows.push_back(std::make_unique<TeamReader>(pooler.server()));
+            connect(windows.back().get(), &TeamReader::read, this,
+                    [&, w](const TeamTotals &t) { lastRead[w] = t; });
+        }
+        for (int i = 0; i < Strips; ++i) {
+            folders.push_back(std::make_unique<QTemporaryDir>());
+            teams.push_back(std::make_unique<Team>(folders.back()->path()));
+            teams.back()->setOptions({pooler.server(), QStringLiteral("p%1").arg(i, 2, 10, QChar(u'0')),
+                                      QStringLiteral("f%1").arg(i)});
+            teams.back()->journaled(counts(i + 1, 0, "Countlog-2026-12.csv"));
+            teams.back()->journaled(counts(i + 1, 0, "Countlog-2026-12.csv")); // sent twice
+            for (auto &window : windows)
+                window->ask(QDate(2026, 12, 1), QDate(2026, 12, 31));
+        }
+        for (auto &team : teams)
+            QVERIFY2(allSent(*team, 60000), qPrintable(team->problem()));
+        QCOMPARE(m_cluster.psql("SELECT count(*) || '/' || count(DISTINCT id) || '/' || sum(delta)"
+                                " FROM zentova_change"),
+                 QStringLiteral("210/210/210"));
+        for (int w = 0; w < 3; ++w) {
+            // Asked until it has read them all (an answer may come between).
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    windows[size_t(w)]->ask(QDate(2026, 12, 1), QDate(2026, 12, 31));
+                    qint64 sum = 0;
+                    for (const TeamTotal &t : std::as_const(lastRead[w].totals))
+                        sum += t.count;
+                    return lastRead[w].totals.size() == Strips && sum == 210;
+                }(),
+                20000);
+        }
+        QCOMPARE(m_cluster.psql("SELECT max(version) FROM zentova_schema"), QStringLiteral("3"));
+    }
+
+    // What the server took is kept to be sent again: its newest day, and
+    // anything taken within the hour; only for the server that took it.
+    void theOutboxKeepsWhatWasTakenLately()
+    {
+        QTemporaryDir folder;
+        Outbox outbox(folder.path());
+        const auto send = [&](const QDate &day, const QString &server) {
+            QList<TeamRow> rows;
+            for (const JournalLine &l : counts(2, 0, "Countlog-2026-12.csv", 100, day))
+                rows << teamRowOf(l, "佐藤", "F");
+            outbox.append(rows);
+            qint64 end = 0;
+            outbox.waiting(100, &end);
+            outbox.markSent(end, server);
+        };
+        const auto days = [&](const QDateTime &at, const QString &server) {
+            QStringList out;
+            for (const TeamRow &r : outbox.recentlySent(at, server))
+                out << r.day.toString("d");
+            return out.join(u' ');
+        };
+        send(QDate(2026, 12, 7), "A");
+        send(QDate(2026, 12, 8), "A");
+        const QDateTime now = QDateTime::currentDateTime();
+        QCOMPARE(days(now, "A"), QStringLiteral("7 7 8 8"));
+        QCOMPARE(days(now.addSecs(7200), "A"), QStringLiteral("8 8")); // the day goes on
+        QCOMPARE(days(now, "B"), QString());
+        send(QDate(2026, 12, 8), "B"); // another team: what A took is not B's
+        QCOMPARE(days(now, "A"), QString());
+        QCOMPARE(days(now, "B"), QStringLiteral("8 8"));
+    }
+
+    // A floor's chart: the most counting people by name, the rest in one
+    // bar; a team that fits keeps its name order.
+    void chartBarsOfAFloor_data()
+    {
+        QTest::addColumn<int>("people");
+        QTest::addColumn<QString>("bars"); // label=count, each bar
+        QTest::addRow("fits") << 3 << "p0=0 p1=1 p2=2";
+        QTest::addRow("two more than room")
+            << 5 << "p4=4 p2=2 p3=2 ほか 2 人=1"; // p2 and p3 tie: by name
+    }
+
+    void chartBarsOfAFloor()
+    {
+        QFETCH(int, people);
+        TeamTable table;
+        table.titles = {"電話"};
+        for (int i = 0; i < people; ++i) {
+            const qint64 n = i == 3 ? 2 : i;
+            table.people.append({QStringLiteral("p%1").arg(i), {n}, n, {}, {}, false});
+        }
+        QStringList bars;
+        for (const TeamChartBar &bar :
+             teamChartBars(table, teamChartGroups(table, "その他"), 3, "ほか %1 人"))
+            bars << bar.label + u'=' + QString::number(bar.counts.value(0));
+        QTEST(bars.join(u' '), "bars");
+    }
+
     void outboxLinesReadBack_data()
     {
         QTest::addColumn<QByteArray>("line");
