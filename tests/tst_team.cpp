@@ -276,6 +276,18 @@ private slots:
         send(QDate(2026, 12, 8), "B"); // another team: what A took is not B's
         QCOMPARE(days(now, "A"), QString());
         QCOMPARE(days(now, "B"), QStringLiteral("8 8"));
+        // Two hours on, a new day's rows leave only themselves in the file.
+        const QString recent = folder.filePath("Teamoutbox.recent.csv");
+        QList<QByteArray> lines = readAll(recent).split('\n');
+        for (qsizetype i = 1; i + 1 < lines.size(); ++i) // after the server's line
+            lines[i] = QByteArray::number(now.addSecs(-7200).toMSecsSinceEpoch()) +
+                       lines[i].mid(lines[i].indexOf(','));
+        const QByteArray aged = lines.join('\n');
+        QFile file(recent);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(aged) == aged.size());
+        file.close();
+        send(QDate(2026, 12, 9), "B");
+        QCOMPARE(readAll(recent).count('\n'), 3); // its server's line and two rows
     }
 
     // A floor's chart: the most counting people by name, the rest in one

@@ -31,13 +31,13 @@ QByteArray recentHeader(const QString &server)
 } // namespace
 
 QList<std::pair<QByteArray, TeamRow>> Outbox::recentLines(const QDateTime &now,
-                                                         const QByteArray &header) const
+                                                         const QByteArray &header,
+                                                         QDate newest) const
 {
     QFile file(m_recentPath);
     if (!file.open(QIODevice::ReadOnly) || file.readLine() != header)
         return {};
     QList<std::pair<QByteArray, TeamRow>> lines;
-    QDate newest;
     while (!file.atEnd()) {
         const QByteArray line = file.readLine();
         const qsizetype comma = line.indexOf(',');
@@ -82,7 +82,7 @@ void Outbox::keepRecent(const QByteArray &lines, const QByteArray &header)
         (oldest->day < newest &&
          first.left(comma).toLongLong() < now.toMSecsSinceEpoch() - RecentMs)) {
         QByteArray kept = header;
-        for (const auto &line : recentLines(now, header))
+        for (const auto &line : recentLines(now, header, newest))
             kept += line.first;
         writeFileAtomically(m_recentPath, kept + stamped);
         return;
@@ -170,8 +170,12 @@ void Outbox::markSent(qint64 end, const QString &server)
         // over; then the mark goes back, then the file. A kill between any
         // two sends the rows once more, which the server ignores.
         QFile taken(m_path);
-        if (taken.open(QIODevice::ReadOnly))
-            keepRecent(taken.read(end), recentHeader(server));
+        try {
+            if (taken.open(QIODevice::ReadOnly))
+                keepRecent(taken.read(end), recentHeader(server));
+        } catch (const RuntimeError &) {
+            // Only a failover's second chance is lost, never the sending.
+        }
         writeFileAtomically(m_markPath, "0\n");
         QFile::resize(m_path, 0);
         return;

@@ -49,10 +49,11 @@ public:
 
 private:
     qint64 sentMark() const;
-    // The lines of the recent file worth keeping at `now`, each with its
-    // row.
+    // The lines of the recent file worth keeping at `now` (the newest day
+    // among them and `newest`), each with its row.
     QList<std::pair<QByteArray, TeamRow>> recentLines(const QDateTime &now,
-                                                      const QByteArray &server) const;
+                                                      const QByteArray &server,
+                                                      QDate newest = {}) const;
     void keepRecent(const QByteArray &lines, const QByteArray &server);
 
     QString m_path;
