@@ -68,6 +68,17 @@ per_minute_by_thread() { # per_minute_by_thread BEFORE AFTER SECONDS
     <(echo "$1") <(echo "$2")
 }
 summed() { awk '{s += $2} END {printf "%.1f", s}' <<<"$1"; }
+# A strip left idle: after SETTLE, its wake-ups a minute by thread over
+# IDLE seconds into threads_KEY, and their sum recorded as wake_KEY.
+idle_by_thread() { # idle_by_thread PID KEY
+  local before by
+  sleep "$SETTLE"
+  before=$(thread_wakeups "$1")
+  sleep "$IDLE"
+  by=$(per_minute_by_thread "$before" "$(thread_wakeups "$1")" "$IDLE")
+  printf -v "threads_$2" '%s' "$by"
+  record "wake_$2" "$(summed "$by")"
+}
 kib() { awk -v k="$2" '$1 == k":" {print $2}' "/proc/$1/status"; }
 
 start() { # start NAME -> sets map_ms and pid
@@ -174,11 +185,7 @@ for _ in $(seq "$COMMANDS"); do
   record count_history "$(( ($(date +%s%N) - t) / 1000 ))"
 done
 # Idle with the window open: its wake-ups against the strip's own below.
-sleep "$SETTLE"
-tw0=$(thread_wakeups "$pid")
-sleep "$IDLE"
-threads_history=$(per_minute_by_thread "$tw0" "$(thread_wakeups "$pid")" "$IDLE")
-record wake_history "$(summed "$threads_history")"
+idle_by_thread "$pid" history
 stop "$pid"
 
 # What the history window adds to the memory of the program on ten years of
@@ -252,11 +259,7 @@ cp "$BUILD/zentova" "$BUILD/zentova_strip.so" "$dir/"
 printf '[Team]\nServer=%s\nName=bench\n' "$(head -n 1 "$work/server")" >"$dir/Options.ini"
 out=$(cd "$dir" && "$BUILD/zentova_mapwait" "$dir/zentova")
 pid=$(echo "$out" | awk '{print $4}'); pids+=("$pid")
-sleep "$SETTLE"
-tw0=$(thread_wakeups "$pid")
-sleep "$IDLE"
-threads_team=$(per_minute_by_thread "$tw0" "$(thread_wakeups "$pid")" "$IDLE")
-record wake_team "$(summed "$threads_team")"
+idle_by_thread "$pid" team
 stop "$pid"
 exec 7>&-
 wait "$server_pid" 2>/dev/null || true
