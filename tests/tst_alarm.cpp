@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimeZone>
 #include <QTimer>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -149,6 +150,21 @@ private slots:
         QFETCH(QDateTime, now);
         QFETCH(QDateTime, next);
         QCOMPARE(zentova::nextMinute(now).toMSecsSinceEpoch(), next.toMSecsSinceEpoch());
+    }
+
+    // A clock set wakes the clock at once, told as such: here the real
+    // clock set to itself (it moves by microseconds), which needs the right.
+    void aClockSetWakesTheClockAtOnce()
+    {
+        MinuteTimer timer;
+        QSignalSpy fired(&timer, &MinuteTimer::fired);
+        timer.start();
+        timespec now = {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        if (::clock_settime(CLOCK_REALTIME, &now) != 0)
+            QSKIP("setting the clock needs the right to (CAP_SYS_TIME)");
+        QTRY_VERIFY_WITH_TIMEOUT(!fired.isEmpty(), 1000);
+        QVERIFY(fired.first().first().toBool()); // not taken for the minute
     }
 
     void alarmTick_data()
