@@ -163,8 +163,10 @@ private slots:
         ::clock_gettime(CLOCK_REALTIME, &now);
         if (::clock_settime(CLOCK_REALTIME, &now) != 0)
             QSKIP("setting the clock needs the right to (CAP_SYS_TIME)");
-        QTRY_VERIFY_WITH_TIMEOUT(!fired.isEmpty(), 1000);
-        QVERIFY(fired.first().first().toBool()); // not taken for the minute
+        // Told as a set, not as the minute (which may come meanwhile).
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(fired.begin(), fired.end(),
+                                             [](const QList<QVariant> &f) { return f[0].toBool(); }),
+                                 1000);
     }
 
     void alarmTick_data()
