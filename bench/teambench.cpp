@@ -18,6 +18,7 @@
 #include "pgcluster.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -339,15 +340,15 @@ int main(int argc, char *argv[])
         free.push_back(countAndStore(model, 100));
         QSqlDatabase locker = QSqlDatabase::database(QStringLiteral("locker"));
         locker.transaction();
-        QSqlQuery(locker).exec(QStringLiteral("LOCK TABLE zentova_change IN ACCESS EXCLUSIVE MODE"));
+        QSqlQuery(locker).exec(QStringLiteral("LOCK TABLE zentova_total IN ACCESS EXCLUSIVE MODE"));
         auto *window = new TeamWindow(
             {cluster.server(), QStringLiteral("bench"), QStringLiteral("bench")},
             QDate::currentDate());
         window->show();
-        for (int waited = 0; waited < 10000 &&
-                             cluster.psql("SELECT count(*) FROM pg_stat_activity"
-                                          " WHERE wait_event_type = 'Lock'") == QLatin1String("0");
-             waited += 20)
+        for (QDeadlineTimer waiting(10000);
+             !waiting.hasExpired() &&
+             cluster.psql("SELECT count(*) FROM pg_stat_activity"
+                          " WHERE wait_event_type = 'Lock'") == QLatin1String("0");)
             QTest::qWait(20);
         locked.push_back(countAndStore(model, 100));
         QElapsedTimer closing;
