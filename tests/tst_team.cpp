@@ -151,10 +151,12 @@ private slots:
 
     // The window's totals: a person's title over their day lines, each line
     // below none counting none (as its strip shows), untitled counting
-    // nothing; read whole, then only the people and titles changed since.
+    // nothing, the busy day's (marked *) apart; read whole, then only the
+    // people and titles changed since.
     void dayLinesAddUpToTheWindowsTotals()
     {
         const QDate day(2026, 12, 8);
+        QDate on = day;
         QString problem;
         QVERIFY(openTeamDatabase("lines", m_cluster.server(), &problem));
         QSqlDatabase db = QSqlDatabase::database("lines");
@@ -164,8 +166,8 @@ private slots:
             QList<TeamRow> rows;
             for (const auto &[person, folder, counter, title, worked] : changes) {
                 ++n;
-                rows.append({teamRowId(folder, "log", n), person, folder, day,
-                             QDateTime(day, QTime(9, n)), counter, title, worked, 0, QString(),
+                rows.append({teamRowId(folder, "log", n), person, folder, on,
+                             QDateTime(on, QTime(9, n)), counter, title, worked, 0, QString(),
                              worked});
             }
             QList<RefusedRow> refused;
@@ -173,27 +175,41 @@ private slots:
         };
         const auto seen = [](const TeamChanges &c) {
             QStringList out;
-            for (const TeamTotal &t : c.changed)
-                out << t.person + u'=' + QString::number(t.count) + u'@' +
-                           QString::number(t.lastChange.time().minute());
+            for (const auto &[part, mark] : {std::pair{&c.changed, ""}, {&c.busyDay, "*"}})
+                for (const TeamTotal &t : *part)
+                    out << t.person + mark + u'=' + QString::number(t.count) + u'@' +
+                               QString::number(t.lastChange.time().minute());
             out.sort();
             return out.join(u' ');
         };
+        const auto read = [&](const QByteArray &since, TeamChanges *out) {
+            return readTeamChanges(db, day.addDays(-1), day, day, since, out, &problem);
+        };
         QVERIFY(add({{"佐藤", "F", 1, "電話", 4}, {"佐藤", "G", 1, "電話", 2},
                      {"鈴木", "H", 1, "電話", -3}, {"鈴木", "H", 2, "", 9}}));
+        on = day.addDays(-1);
+        QVERIFY(add({{"佐藤", "F", 1, "電話", 5}}));
         TeamChanges whole, since;
-        QVERIFY2(readTeamChanges(db, day, day, {}, &whole, &problem), qPrintable(problem));
-        QCOMPARE(seen(whole), QStringLiteral("佐藤=6@2 鈴木=0@3"));
-        QVERIFY(readTeamChanges(db, day, day, whole.snapshot, &since, &problem));
+        QVERIFY2(read({}, &whole), qPrintable(problem));
+        QCOMPARE(seen(whole), QStringLiteral("佐藤*=6@2 佐藤=5@5 鈴木*=0@3"));
+        QVERIFY(read(whole.snapshot, &since));
         QCOMPARE(seen(since), QString());
+        on = day;
         QVERIFY(add({{"鈴木", "H", 1, "電話", 4}}));
-        QVERIFY(readTeamChanges(db, day, day, whole.snapshot, &since, &problem));
-        QCOMPARE(seen(since), QStringLiteral("鈴木=1@5"));
+        QVERIFY(read(whole.snapshot, &since));
+        QCOMPARE(seen(since), QStringLiteral("鈴木*=1@6"));
+        on = day.addDays(-1);
+        QVERIFY(add({{"佐藤", "F", 1, "電話", 1}}));
+        QVERIFY(read(whole.snapshot, &since));
+        QCOMPARE(seen(since), QStringLiteral("佐藤=6@7 鈴木*=1@6"));
         TeamTotalsKept kept;
         kept.apply(whole);
         kept.apply(since);
-        QCOMPARE(kept.totals().totals.size(), 2);
-        QCOMPARE(kept.totals().totals.value(1).count, 1);
+        const QList<TeamTotal> totals = kept.totals().totals;
+        QCOMPARE(totals.size(), 2);
+        QCOMPARE(totals.value(0).count, 12);
+        QCOMPARE(totals.value(0).lastChange, QDateTime(day, QTime(9, 2)));
+        QCOMPARE(totals.value(1).count, 1);
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("lines");

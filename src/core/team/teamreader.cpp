@@ -60,15 +60,19 @@ private:
         if (!ok)
             ok = openTeamDatabase(m_connection, m_server, &problem);
         if (ok) {
-            // The whole range when it is new; after that, what changed.
-            if (range != m_range || m_snapshot.isEmpty()) {
+            // The whole range when it is new (or its busy day, at midnight);
+            // after that, what changed.
+            const QDate today = QDate::currentDate();
+            if (range != m_range || today != m_busy || m_snapshot.isEmpty()) {
                 m_range = range;
+                m_busy = today;
                 m_snapshot.clear();
                 m_kept = TeamTotalsKept();
             }
             QSqlDatabase db = QSqlDatabase::database(m_connection, false);
             TeamChanges changes;
-            ok = readTeamChanges(db, range.first, range.second, m_snapshot, &changes, &problem);
+            ok = readTeamChanges(db, range.first, range.second, m_busy, m_snapshot, &changes,
+                                 &problem);
             if (ok) {
                 m_kept.apply(changes);
                 m_snapshot = changes.snapshot;
@@ -88,6 +92,7 @@ private:
     QMutex m_lock;
     std::optional<std::pair<QDate, QDate>> m_wanted;
     std::pair<QDate, QDate> m_range;
+    QDate m_busy;
     QByteArray m_snapshot;
     TeamTotalsKept m_kept;
 };

@@ -517,7 +517,7 @@ bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &perso
                      error) == Outcome::Done;
 }
 
-bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
+bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last, const QDate &busy,
                      const QByteArray &since, TeamChanges *out, QString *error)
 {
     PGconn *conn = pgConnection(db);
@@ -526,11 +526,18 @@ bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
     // One statement, so that one snapshot answers it all: the server's time
     // and the oldest transaction still under way in that snapshot (what
     // changes after it is read next time), on a standby how far behind it
-    // is, the strips' last words, and the
-    // totals of the range by person and title (of those changed since
-    // `since`, when given): each day line below none counts none, as its
-    // strip shows. Times as milliseconds since the epoch.
+    // is, the strips' last words, and the totals of the range by person and
+    // title (of those changed since `since`, when given), the busy day's
+    // apart from the other days': a change on the busy day, nearly every
+    // change, costs the lines of that one day, however long the range. Each
+    // day line below none counts none, as its strip shows. Times as
+    // milliseconds since the epoch.
 #define ZENTOVA_MS(t) "floor(extract(epoch FROM " t ") * 1000)::bigint::text"
+#define ZENTOVA_PART(kind, days)                                                              \
+    " SELECT '" kind "', person, title, sum(greatest(0, total))::text, " ZENTOVA_MS("max(last)") \
+    " FROM zentova_total WHERE " days " AND title <> '' AND ($3 = '' OR (person, title) IN"    \
+    " (SELECT person, title FROM zentova_total WHERE changed >= $3::xid8 AND " days "))"      \
+    " GROUP BY person, title"
     const PgResult r = execWith(
         conn,
         "SELECT 'n', CASE WHEN pg_is_in_recovery() THEN floor(extract(epoch FROM now() -"
@@ -538,12 +545,11 @@ bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
         " pg_snapshot_xmin(pg_current_snapshot())::text, "
         ZENTOVA_MS("now()") " UNION ALL"
         " SELECT 'p', person, NULL, NULL, " ZENTOVA_MS("seen") " FROM zentova_strip UNION ALL"
-        " SELECT 't', person, title, sum(greatest(0, total))::text, " ZENTOVA_MS("max(last)")
-        " FROM zentova_total WHERE day BETWEEN $1::date AND $2::date AND title <> ''"
-        " AND ($3 = '' OR (person, title) IN (SELECT person, title FROM zentova_total"
-        " WHERE changed >= $3::xid8 AND day BETWEEN $1::date AND $2::date))"
-        " GROUP BY person, title",
-        {first.toString(Qt::ISODate).toLatin1(), last.toString(Qt::ISODate).toLatin1(), since});
+        ZENTOVA_PART("b", "day = $4::date AND day BETWEEN $1::date AND $2::date") " UNION ALL"
+        ZENTOVA_PART("t", "day BETWEEN $1::date AND $2::date AND day <> $4::date"),
+        {first.toString(Qt::ISODate).toLatin1(), last.toString(Qt::ISODate).toLatin1(), since,
+         busy.toString(Qt::ISODate).toLatin1()});
+#undef ZENTOVA_PART
 #undef ZENTOVA_MS
     if (outcomeOf(conn, r, error) != Outcome::Done)
         return false;
@@ -565,7 +571,8 @@ bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
             out->strips.append({value(i, 1), time(i)});
             break;
         default:
-            out->changed.append({value(i, 1), value(i, 2), value(i, 3).toLongLong(), time(i)});
+            (value(i, 0) == u'b' ? out->busyDay : out->changed)
+                .append({value(i, 1), value(i, 2), value(i, 3).toLongLong(), time(i)});
         }
     }
     return true;
@@ -575,7 +582,7 @@ bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, Tea
                     QString *error)
 {
     TeamChanges all;
-    if (!readTeamChanges(db, first, last, {}, &all, error))
+    if (!readTeamChanges(db, first, last, last, {}, &all, error))
         return false;
     TeamTotalsKept kept;
     kept.apply(all);
@@ -586,7 +593,9 @@ bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, Tea
 void TeamTotalsKept::apply(const TeamChanges &changes)
 {
     for (const TeamTotal &t : changes.changed)
-        m_totals[{t.person, t.title}] = t;
+        m_totals[{t.person, t.title}].otherDays = t;
+    for (const TeamTotal &t : changes.busyDay)
+        m_totals[{t.person, t.title}].busyDay = t;
     m_strips = changes.strips;
     m_serverNow = changes.serverNow;
     m_behindSecs = changes.behindSecs;
@@ -595,7 +604,10 @@ void TeamTotalsKept::apply(const TeamChanges &changes)
 TeamTotals TeamTotalsKept::totals() const
 {
     TeamTotals out;
-    out.totals = m_totals.values();
+    for (auto i = m_totals.cbegin(); i != m_totals.cend(); ++i)
+        out.totals.append({i.key().first, i.key().second,
+                           i->otherDays.count + i->busyDay.count,
+                           std::max(i->otherDays.lastChange, i->busyDay.lastChange)});
     out.strips = m_strips;
     out.serverNow = m_serverNow;
     out.behindSecs = m_behindSecs;

@@ -78,16 +78,19 @@ bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, Tea
 // titles whose day lines changed since an earlier read of the same range
 // (all of them where there is none), with the strips' last words.
 struct TeamChanges {
-    QList<TeamTotal> changed;
+    QList<TeamTotal> changed; // over the range's days but the busy one
+    QList<TeamTotal> busyDay;
     QList<TeamPresence> strips;
     QDateTime serverNow;
     qint64 behindSecs = -1; // as in TeamTotals
     // Where the next read of changes begins.
     QByteArray snapshot;
 };
-// The cost on the server grows with the people, titles and days whose
-// lines changed, never with the rows behind them.
-bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last,
+// The cost on the server grows with the people and titles whose lines
+// changed, and with the days of the range only for changes off the busy day
+// (the day most changes are made on: today); never with the rows behind
+// them. Reads of one range after another keep one busy day.
+bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last, const QDate &busy,
                      const QByteArray &since, TeamChanges *out, QString *error);
 
 // The window's totals kept from the reads: the first whole, each later
@@ -99,7 +102,10 @@ public:
     TeamTotals totals() const;
 
 private:
-    QMap<std::pair<QString, QString>, TeamTotal> m_totals;
+    struct Parts {
+        TeamTotal otherDays, busyDay;
+    };
+    QMap<std::pair<QString, QString>, Parts> m_totals;
     QList<TeamPresence> m_strips;
     QDateTime m_serverNow;
     qint64 m_behindSecs = -1;
