@@ -34,6 +34,13 @@ if ldd "$work/root/usr/bin/zentova" | grep -q -E 'libQt6(Gui|Widgets)'; then
 else
   echo "ok: /usr/bin/zentova needs Qt Core alone"
 fi
+# The strip opens libpq (and its TLS, Kerberos, LDAP) only when a team connects.
+strip=$(find "$work/root/usr/lib" -path "*/zentova/zentova_strip.so" | head -n 1)
+if [ -n "$strip" ] && readelf -d "$strip" | grep NEEDED | grep -q libpq; then
+  echo "FAIL: the strip's module is linked to libpq"; fail=1
+else
+  echo "ok: the strip's module opens libpq when a team connects"
+fi
 # Both languages: the installed command answers in the session's.
 if LANGUAGE=en "$work/root/usr/bin/zentova" --help | head -n 1 | grep -q '^Usage: zentova' &&
    LANGUAGE=ja "$work/root/usr/bin/zentova" --help | head -n 1 | grep -q '^使い方: zentova'; then

@@ -8,6 +8,7 @@
 #include <QVarLengthArray>
 #include <QDeadlineTimer>
 #include <cerrno>
+#include <dlfcn.h>
 #include <libpq-fe.h>
 #include <memory>
 #include <poll.h>
@@ -103,9 +104,47 @@ QString quoted(const QString &value)
     return u'\'' + v + u'\'';
 }
 
+// libpq is opened at the first connection rather than with the program: it
+// brings its TLS, Kerberos and LDAP libraries, two dozen, that a strip with
+// no team never needs. Qt's driver has loaded it by then.
+#define ZENTOVA_LIBPQ(F)                                                                  \
+    F(PQcancel) F(PQclear) F(PQconsumeInput) F(PQerrorMessage) F(PQfreeCancel)            \
+    F(PQgetCancel) F(PQgetResult) F(PQgetisnull) F(PQgetvalue) F(PQisBusy) F(PQntuples)   \
+    F(PQresultErrorField) F(PQresultErrorMessage) F(PQresultStatus) F(PQsendQueryParams) \
+    F(PQsocket) F(PQstatus)
+struct LibPq {
+#define ZENTOVA_FUNCTION(f) decltype(&::f) f = nullptr;
+    ZENTOVA_LIBPQ(ZENTOVA_FUNCTION)
+#undef ZENTOVA_FUNCTION
+};
+// Set once, before the first connection is handed out; null while libpq
+// cannot be opened.
+const LibPq *pq = nullptr;
+
+bool openLibPq()
+{
+    static const bool opened = [] {
+        void *lib = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            return false;
+        static LibPq functions;
+#define ZENTOVA_FUNCTION(f)                                                    \
+    functions.f = reinterpret_cast<decltype(functions.f)>(::dlsym(lib, #f)); \
+    if (!functions.f)                                                         \
+        return false;
+        ZENTOVA_LIBPQ(ZENTOVA_FUNCTION)
+#undef ZENTOVA_FUNCTION
+        pq = &functions;
+        return true;
+    }();
+    return opened;
+}
+
 // The driver's own libpq connection.
 PGconn *pgConnection(const QSqlDatabase &db)
 {
+    if (!openLibPq())
+        return nullptr;
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     // Qt names the type by libpq's own struct.
     if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
@@ -135,10 +174,10 @@ thread_local const std::atomic<bool> *t_stop = nullptr;
 // statement with an error soon after.
 void cancelStatement(PGconn *conn)
 {
-    if (PGcancel *cancel = PQgetCancel(conn)) {
+    if (PGcancel *cancel = pq->PQgetCancel(conn)) {
         char error[256];
-        PQcancel(cancel, error, sizeof error);
-        PQfreeCancel(cancel);
+        pq->PQcancel(cancel, error, sizeof error);
+        pq->PQfreeCancel(cancel);
     }
 }
 
@@ -152,26 +191,26 @@ PgResult execWith(PGconn *conn, const QByteArray &sql, const QList<QByteArray> &
     QVarLengthArray<const char *, 16> params;
     for (const QByteArray &v : values)
         params.append(v.constData());
-    if (!PQsendQueryParams(conn, sql.constData(), int(params.size()), nullptr, params.constData(),
+    if (!pq->PQsendQueryParams(conn, sql.constData(), int(params.size()), nullptr, params.constData(),
                            nullptr, nullptr, 0))
-        return PgResult(nullptr, PQclear);
+        return PgResult(nullptr, pq->PQclear);
     QDeadlineTimer deadline(TeamStatementMs);
     bool cancelled = false;
-    while (PQisBusy(conn)) {
+    while (pq->PQisBusy(conn)) {
         if (!cancelled && (deadline.hasExpired() || (t_stop && t_stop->load()))) {
             cancelStatement(conn);
             cancelled = true;
         }
         // Looks at the stop flag a few times a second, only while a
         // statement runs.
-        pollfd socket{PQsocket(conn), POLLIN, 0};
+        pollfd socket{pq->PQsocket(conn), POLLIN, 0};
         if (::poll(&socket, 1, 100) < 0 && errno != EINTR)
             break;
-        if (!PQconsumeInput(conn))
+        if (!pq->PQconsumeInput(conn))
             break;
     }
-    PgResult result(nullptr, PQclear);
-    while (PGresult *next = PQgetResult(conn))
+    PgResult result(nullptr, pq->PQclear);
+    while (PGresult *next = pq->PQgetResult(conn))
         result.reset(next);
     return result;
 }
@@ -182,16 +221,16 @@ enum class Outcome { Done, Refused, Failed };
 // exception, a broken constraint) on a connection that still works.
 Outcome outcomeOf(PGconn *conn, const PgResult &result, QString *error)
 {
-    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    const ExecStatusType status = result ? pq->PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
         return Outcome::Done;
-    QString message = QString::fromUtf8(result ? PQresultErrorMessage(result.get()) : "").trimmed();
+    QString message = QString::fromUtf8(result ? pq->PQresultErrorMessage(result.get()) : "").trimmed();
     if (message.isEmpty())
-        message = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+        message = QString::fromUtf8(pq->PQerrorMessage(conn)).trimmed();
     if (error)
         *error = message;
-    const QByteArray state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : "";
-    return PQstatus(conn) == CONNECTION_OK && (state.startsWith("22") || state.startsWith("23"))
+    const QByteArray state = result ? pq->PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : "";
+    return pq->PQstatus(conn) == CONNECTION_OK && (state.startsWith("22") || state.startsWith("23"))
                ? Outcome::Refused
                : Outcome::Failed;
 }
@@ -497,9 +536,9 @@ bool serverStartedAt(QSqlDatabase &db, QByteArray *started, QString *error)
     if (!conn)
         return noConnection(error);
     const PgResult r = execWith(conn, "SELECT pg_postmaster_start_time()::text", {});
-    if (outcomeOf(conn, r, error) != Outcome::Done || PQntuples(r.get()) != 1)
+    if (outcomeOf(conn, r, error) != Outcome::Done || pq->PQntuples(r.get()) != 1)
         return false;
-    *started = PQgetvalue(r.get(), 0, 0);
+    *started = pq->PQgetvalue(r.get(), 0, 0);
     return true;
 }
 
@@ -533,39 +572,61 @@ bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last, co
     // day line below none counts none, as its strip shows. Times as
     // milliseconds since the epoch.
 #define ZENTOVA_MS(t) "floor(extract(epoch FROM " t ") * 1000)::bigint::text"
-#define ZENTOVA_PART(kind, days)                                                              \
-    " SELECT '" kind "', person, title, sum(greatest(0, total))::text, " ZENTOVA_MS("max(last)") \
-    " FROM zentova_total WHERE " days " AND title <> '' AND ($3 = '' OR (person, title) IN"    \
-    " (SELECT person, title FROM zentova_total WHERE changed >= $3::xid8 AND " days "))"      \
+    // The whole range is summed by the range; its changes are found by
+    // their transaction and summed by person and title, which stays a walk
+    // down an index from each changed line however many days the range
+    // holds (a filter over the range's lines, the planner's choice for one
+    // statement of both, grows with it).
+#define ZENTOVA_SUM "sum(greatest(0, total))::text, " ZENTOVA_MS("max(last)")
+#define ZENTOVA_WHOLE(kind, days)                                                     \
+    " SELECT '" kind "', person, title, " ZENTOVA_SUM " FROM zentova_total WHERE " days \
+    " AND title <> '' GROUP BY person, title"
+#define ZENTOVA_CHANGED(kind, which, days)                                             \
+    " SELECT '" kind "', person, title, " ZENTOVA_SUM " FROM (SELECT person, title FROM" \
+    " changed WHERE " which ") AS c JOIN zentova_total USING (person, title) WHERE " days \
     " GROUP BY person, title"
-    const PgResult r = execWith(
-        conn,
+#define ZENTOVA_BUSY "day = $3::date AND day BETWEEN $1::date AND $2::date"
+#define ZENTOVA_OTHER "day BETWEEN $1::date AND $2::date AND day <> $3::date"
+    const QByteArray head =
         "SELECT 'n', CASE WHEN pg_is_in_recovery() THEN floor(extract(epoch FROM now() -"
         " coalesce(pg_last_xact_replay_timestamp(), now())))::bigint::text END, NULL,"
         " pg_snapshot_xmin(pg_current_snapshot())::text, "
         ZENTOVA_MS("now()") " UNION ALL"
-        " SELECT 'p', person, NULL, NULL, " ZENTOVA_MS("seen") " FROM zentova_strip UNION ALL"
-        ZENTOVA_PART("b", "day = $4::date AND day BETWEEN $1::date AND $2::date") " UNION ALL"
-        ZENTOVA_PART("t", "day BETWEEN $1::date AND $2::date AND day <> $4::date"),
-        {first.toString(Qt::ISODate).toLatin1(), last.toString(Qt::ISODate).toLatin1(), since,
-         busy.toString(Qt::ISODate).toLatin1()});
-#undef ZENTOVA_PART
+        " SELECT 'p', person, NULL, NULL, " ZENTOVA_MS("seen") " FROM zentova_strip UNION ALL";
+    const PgResult r = execWith(
+        conn,
+        since.isEmpty()
+            ? head + ZENTOVA_WHOLE("b", ZENTOVA_BUSY) " UNION ALL" ZENTOVA_WHOLE("t", ZENTOVA_OTHER)
+            : "WITH changed AS (SELECT DISTINCT person, title, day = $3::date AS busy"
+              " FROM zentova_total WHERE changed >= $4::xid8 AND day BETWEEN $1::date AND"
+              " $2::date AND title <> '') " +
+                  head + ZENTOVA_CHANGED("b", "busy", ZENTOVA_BUSY) " UNION ALL"
+                      ZENTOVA_CHANGED("t", "NOT busy", ZENTOVA_OTHER),
+        QList<QByteArray>{first.toString(Qt::ISODate).toLatin1(),
+                          last.toString(Qt::ISODate).toLatin1(),
+                          busy.toString(Qt::ISODate).toLatin1()} +
+            (since.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{since}));
+#undef ZENTOVA_SUM
+#undef ZENTOVA_WHOLE
+#undef ZENTOVA_CHANGED
+#undef ZENTOVA_BUSY
+#undef ZENTOVA_OTHER
 #undef ZENTOVA_MS
     if (outcomeOf(conn, r, error) != Outcome::Done)
         return false;
     const auto value = [&](int row, int column) {
-        return QString::fromUtf8(PQgetvalue(r.get(), row, column));
+        return QString::fromUtf8(pq->PQgetvalue(r.get(), row, column));
     };
     const auto time = [&](int row) {
         return QDateTime::fromMSecsSinceEpoch(value(row, 4).toLongLong());
     };
     *out = {};
-    for (int i = 0; i < PQntuples(r.get()); ++i) {
-        switch (PQgetvalue(r.get(), i, 0)[0]) {
+    for (int i = 0; i < pq->PQntuples(r.get()); ++i) {
+        switch (pq->PQgetvalue(r.get(), i, 0)[0]) {
         case 'n':
             out->serverNow = time(i);
             out->snapshot = value(i, 3).toLatin1();
-            out->behindSecs = PQgetisnull(r.get(), i, 1) ? -1 : value(i, 1).toLongLong();
+            out->behindSecs = pq->PQgetisnull(r.get(), i, 1) ? -1 : value(i, 1).toLongLong();
             break;
         case 'p':
             out->strips.append({value(i, 1), time(i)});
