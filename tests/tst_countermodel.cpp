@@ -302,6 +302,9 @@ private slots:
             "09:00:00;start;c1;c2;dialog;ok 1 7 2 9;z;c1", 2);
         row("a set between clicks, taken back twice", "", "09:00:00;start;c1;c1;set 1 10;c1;z;z",
             2);
+        row("a reset keeps the work before it", "", "09:00:00;start;c1;c1;c2;reset 1 2;c1", 3);
+        row("a reset of two, taken back at once", "", "09:00:00;start;c1;c2;reset 1 2;z;c1;z;z",
+            1);
         row("a day turning at 6, its hours from 6", "[Day]\nStartHour=6",
             "+1d 06:30:00;start;c1;c2;+1d 09:10:00;c1;c1;z;+2d 05:10:00;c1;set 1 9;z", 3);
     }
@@ -562,6 +565,12 @@ private:
             store();
         } else if (words[0] == "set") {
             model().setCount(words[1].toInt() - 1, int16_t(words[2].toInt()));
+            store();
+        } else if (words[0] == "reset") { // reset 1 [2...]: the menu's 0 に戻す
+            QList<int> indexes;
+            for (const QString &w : words.mid(1))
+                indexes.append(w.toInt() - 1);
+            model().reset(indexes);
             store();
         } else if (words[0] == "dialog") {
             m_dialogOpen = true;

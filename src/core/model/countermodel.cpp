@@ -291,6 +291,18 @@ void CounterModel::count(int index, int delta, const QDateTime &at, int by)
     }
 }
 
+void CounterModel::reset(const QList<int> &indexes, const QDateTime &at)
+{
+    if (m_loading)
+        return; // the strip's menu waits for the restore prompt
+    const QDateTime when = at.isValid() ? at : Now();
+    passTurn(when);
+    beginChanges();
+    for (int i : indexes)
+        change(i, 0, LogKind::Reset, m_worked[size_t(i)], when, 0);
+    endChanges();
+}
+
 int CounterModel::stepOf(int index, int by) const
 {
     return by > 0 ? by : m_options.steps[size_t(index)];

@@ -105,6 +105,9 @@ public:
     // not made. A click or a key is never refused: the strip says why.
     enum class Refusal { None, Untitled, Limit };
     Refusal refusal(int index, int delta, int by = 0) const;
+    // The menu's 0 に戻す: the counters to 0 at once, one change that can be
+    // taken back; the day's line and hours keep the work done before.
+    void reset(const QList<int> &indexes, const QDateTime &at = {});
     // The settings dialog sets a count outright.
     void setCount(int index, int16_t value, LogKind kind = LogKind::Settings,
                   const QDateTime &at = {});

@@ -41,6 +41,8 @@ QString kindWord(LogKind kind)
         return QStringLiteral("取消");
     case LogKind::Raised:
         return QStringLiteral("ゼロ戻し");
+    case LogKind::Reset:
+        return QStringLiteral("リセット");
     }
     return QString();
 }
@@ -51,7 +53,7 @@ namespace
 std::optional<LogKind> kindOfWord(const QString &word)
 {
     for (LogKind kind : {LogKind::Count, LogKind::Settings, LogKind::Carried, LogKind::NotRestored,
-                         LogKind::Correction, LogKind::Undo, LogKind::Raised}) {
+                         LogKind::Correction, LogKind::Undo, LogKind::Raised, LogKind::Reset}) {
         if (kindWord(kind) == word)
             return kind;
     }
@@ -391,6 +393,7 @@ int workedAfter(LogKind kind, int worked, int delta)
         return std::max(0, worked + delta);
     case LogKind::Carried:
     case LogKind::NotRestored: // the counts set aside were worked all the same
+    case LogKind::Reset:
     case LogKind::Raised:
         return worked;
     }
@@ -400,7 +403,7 @@ int workedAfter(LogKind kind, int worked, int delta)
 bool isUndoable(LogKind kind)
 {
     return kind == LogKind::Count || kind == LogKind::Settings || kind == LogKind::NotRestored ||
-           kind == LogKind::Raised;
+           kind == LogKind::Raised || kind == LogKind::Reset;
 }
 
 int workedUndone(int worked, int made)

@@ -39,6 +39,7 @@ enum class LogKind {
     Correction,  // a difference with the record closed at start-up: 補正
     Undo,        // a slip taken back, the opposite of the change: 取消
     Raised,      // a right press that brought a count below zero back to zero: ゼロ戻し
+    Reset,       // the menu's 0 に戻す, the work before it kept: リセット
 };
 
 struct LogEntry {

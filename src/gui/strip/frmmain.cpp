@@ -252,10 +252,38 @@ void frmMain::buildMenu()
     m_optionsAction = menu->addAction(translate("Strip", "オプション(&O)..."));
     m_optionsAction->setObjectName(QStringLiteral("optionsAction"));
     connect(m_optionsAction, &QAction::triggered, this, [this] { showOptions(); });
+    buildResetMenu();
     buildUndoAction();
     mEnd = menu->addAction(translate("Strip", "終了"));
     mEnd->setObjectName(QStringLiteral("mEnd"));
     connect(mEnd, &QAction::triggered, this, [this] { mEnd_Click(); });
+}
+
+void frmMain::buildResetMenu()
+{
+    m_resetMenu = menu->addMenu(translate("Strip", "0 に戻す"));
+    m_resetMenu->setObjectName(QStringLiteral("resetMenu"));
+    // An item for each counter on the strip as the menu opens, then all of them.
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+        m_resetMenu->clear();
+        QList<int> shown;
+        for (int i = 0; i < CounterCount; ++i) {
+            if (fraC(i)->isHidden())
+                continue;
+            shown.append(i);
+            m_resetMenu->addAction(counterHeading(m_model.gTitle(i), i), this,
+                                   [this, i] { reset({i}); });
+        }
+        m_resetMenu->addSeparator();
+        m_resetMenu->addAction(translate("Strip", "すべて"), this, [this, shown] { reset(shown); });
+        m_resetMenu->setEnabled(!shown.isEmpty());
+    });
+}
+
+void frmMain::reset(const QList<int> &indexes)
+{
+    trap([&] { m_model.reset(indexes); });
+    emit stateChanged();
 }
 
 void frmMain::buildUndoAction()

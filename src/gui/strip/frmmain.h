@@ -67,6 +67,8 @@ public:
     // Takes back the last change of the day (the menu's 元に戻す, Ctrl+Z,
     // `zentova --undo`); false where there was nothing to take back.
     bool undo(const QDateTime &at = {});
+    // 0 に戻す: these counters to 0 at once, one change that can be taken back.
+    void reset(const QList<int> &indexes);
     // The team this strip counts in: its menu gains チーム... while a server
     // is set, and the options window sets it.
     void setTeam(class Team *team);
@@ -114,6 +116,7 @@ private:
     QAction *m_historyAction = nullptr;
     QAction *m_optionsAction = nullptr;
     QAction *m_undoAction = nullptr;
+    QMenu *m_resetMenu = nullptr;
     QAction *mEnd = nullptr;
 
     // A count made on the strip while a box blocks it, kept for the box's
@@ -149,6 +152,7 @@ private:
     void buildCounter(int i);
     void buildMenu();
     void buildUndoAction();
+    void buildResetMenu();
     void describeCounter(int index);
     void showTarget(int index);
     void inviteToTitle();
