@@ -104,6 +104,18 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(m().gCount(1), int16_t(0));
         QVERIFY(!undo->isEnabled());
+        // 0 に戻す lists the counters on the strip, then all of them.
+        QTest::mouseClick(test::cmdC(w, 1), Qt::LeftButton);
+        emit test::menu(w)->aboutToShow();
+        const QList<QAction *> resets = w.findChild<QMenu *>("resetMenu")->actions();
+        QStringList texts;
+        for (const QAction *a : resets)
+            texts << a->text();
+        QCOMPARE(texts, (QStringList{"電話", "", "すべて"}));
+        resets.first()->trigger();
+        QCOMPARE(test::lblC(w, 1)->caption(), QStringLiteral("0"));
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m().gCount(1), int16_t(1));
     }
 
     void pressOnCounterButton_data()
@@ -295,7 +307,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
         else
             QTest::mousePress(&w, Qt::RightButton, {}, QPoint(5, 20));
-        QCOMPARE(items, QStringList({"履歴(&H)...", "オプション(&O)...", "元に戻す(&U)", "終了"}));
+        QCOMPARE(items, QStringList({"履歴(&H)...", "オプション(&O)...", "0 に戻す", "元に戻す(&U)", "終了"}));
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(m().gCount(0), int16_t(0)); // the key counted nothing
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);

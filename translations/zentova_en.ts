@@ -822,6 +822,14 @@ Total: %1</translation>
         <source>チーム(&amp;T)...</source>
         <translation>&amp;Team...</translation>
     </message>
+    <message>
+        <source>0 に戻す</source>
+        <translation>Reset to 0</translation>
+    </message>
+    <message>
+        <source>すべて</source>
+        <translation>All</translation>
+    </message>
 </context>
 <context>
     <name>Team</name>
