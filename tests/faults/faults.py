@@ -34,8 +34,8 @@ FAULTS = [
      "return (at.time().hour() - hour + 23) % 24;"),
     # The count log
     ("log-carried-counts-as-work", "src/core/state/countlog.cpp",
-     "    case LogKind::NotRestored: // the counts set aside were worked all the same\n    case LogKind::Raised:\n        return worked;",
-     "    case LogKind::NotRestored: // the counts set aside were worked all the same\n    case LogKind::Raised:\n        return worked + delta;"),
+     "    case LogKind::NotRestored: // the counts set aside were worked all the same\n    case LogKind::Reset:\n    case LogKind::Raised:\n        return worked;",
+     "    case LogKind::NotRestored: // the counts set aside were worked all the same\n    case LogKind::Reset:\n    case LogKind::Raised:\n        return worked + delta;"),
     ("log-sum-drops-sign", "src/core/state/countlog.cpp",
      "        sums[size_t(e.counter)] += e.delta;",
      "        sums[size_t(e.counter)] += std::abs(e.delta);"),
