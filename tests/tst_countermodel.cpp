@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -311,6 +312,40 @@ private slots:
             1);
         row("a day turning at 6, its hours from 6", "[Day]\nStartHour=6",
             "+1d 06:30:00;start;c1;c2;+1d 09:10:00;c1;c1;z;+2d 05:10:00;c1;set 1 9;z", 3);
+    }
+
+    // The moment a target is met (3 for counter 1), and what keeps the
+    // mark for the rest of the day.
+    void targetMoment_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("reached"); // times it was told
+        QTest::addColumn<bool>("met");    // at the end
+        const QString three = "09:00:00;start;c1;c1;c1";
+        QTest::newRow("by clicks") << three << 1 << true;
+        QTest::newRow("a click short") << "09:00:00;start;c1;c1" << 0 << false;
+        QTest::newRow("a right press after it") << three + ";u1" << 1 << true;
+        QTest::newRow("an undo back under it") << three + ";z" << 1 << false;
+        QTest::newRow("an undo, then again") << three + ";z;c1" << 2 << true;
+        QTest::newRow("a set") << "09:00:00;start;set 1 5" << 1 << true;
+        QTest::newRow("a command's step") << "09:00:00;start;c1;b1 2" << 1 << true;
+        QTest::newRow("a reset keeps it") << three + ";reset 1" << 1 << true;
+        QTest::newRow("not the next day") << three + ";+1d 09:00:00;tick" << 1 << false;
+    }
+
+    void targetMoment()
+    {
+        QFETCH(QString, steps);
+        m_sandbox->writeFile("Options.ini", "[Targets]\nCounter1=3\n");
+        std::unique_ptr<QSignalSpy> reached;
+        for (const QString &step : steps.split(u';')) {
+            run(step);
+            if (step == "start")
+                reached = std::make_unique<QSignalSpy>(&model(), &CounterModel::targetReached);
+        }
+        QTEST(int(reached->size()), "reached");
+        QTEST(model().isTargetMet(0), "met");
+        QVERIFY(!model().isTargetMet(1));
     }
 
     void workedReadBackAsKept()

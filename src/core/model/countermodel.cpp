@@ -344,8 +344,14 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
                       worked - m_worked[size_t(index)]});
     const Part part{
         index, before, after, worked - m_worked[size_t(index)], m_open.hourIndex(stamp), hourDelta};
+    const bool wasMet = isTargetMet(index);
     m_worked[size_t(index)] = worked;
     m_hours[size_t(m_open.hourIndex(stamp))][size_t(index)] += hourDelta;
+    const int target = m_options.targets[size_t(index)];
+    if (target > 0 && worked >= target)
+        m_metOn[size_t(index)] = m_open.day;
+    else if (m_undoing)
+        m_metOn[size_t(index)] = QDate();
     // What a person did can be taken back (the prompt's No too); what the
     // day did (a carry, a correction) cannot.
     if (!m_undoing && isUndoable(kind)) {
@@ -356,8 +362,18 @@ void CounterModel::change(int index, int after, LogKind kind, int worked, const 
         if (m_undo.size() > UndoDepth)
             m_undo.removeFirst();
     }
+    if (!wasMet && !m_undoing && isTargetMet(index))
+        emit targetReached(index);
     emit countChanged(index);
     emit changed();
+}
+
+bool CounterModel::isTargetMet(int index) const
+{
+    const int target = m_options.targets[size_t(index)];
+    const QDate &on = m_metOn[size_t(index)];
+    return target > 0 &&
+           ((on.isValid() && on == m_open.day) || m_worked[size_t(index)] >= target);
 }
 
 // ---------------------------------------------------------------------------

@@ -138,6 +138,10 @@ public:
     // counts carried or reset, the next day opened. True where it closed.
     bool passTurn(const QDateTime &now);
     const DayOptions &options() const { return m_options; }
+    // Whether the counter's day's line has reached its target today: once
+    // reached it stays so for the rest of the day, unless the change that
+    // reached it is taken back.
+    bool isTargetMet(int index) const;
     // The options in force from now; a new turn hour from the next turn.
     void setOptions(const DayOptions &options);
     // The open day's line as it stands, and its hours.
@@ -168,6 +172,8 @@ signals:
     void changed();
     // A day closed and the next opened.
     void dayTurned(const QDate &finished, const QDate &opened);
+    // A change (never an undo) brought the counter to its day's target.
+    void targetReached(int index);
     // A counter's title changed.
     void titleChanged(int index);
     // The lap flag, or anything of the alarm, changed.
@@ -232,6 +238,7 @@ private:
     DayOptions m_options;
     DayBounds m_open;
     CounterSums m_worked{};
+    std::array<QDate, CounterCount> m_metOn{}; // the day each target was reached
     HourCounts m_hours{};
     bool m_hoursKnown = true; // false for a day opened from a log too long to read back
     // The open day's lines in the journal: what is appended, and where.
