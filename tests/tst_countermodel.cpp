@@ -331,6 +331,7 @@ private slots:
         QTest::newRow("a command's step") << "09:00:00;start;c1;b1 2" << 1 << true;
         QTest::newRow("a reset keeps it") << three + ";reset 1" << 1 << true;
         QTest::newRow("not the next day") << three + ";+1d 09:00:00;tick" << 1 << false;
+        QTest::newRow("a target raised over it") << three + ";u1;target 1 4" << 1 << false;
     }
 
     void targetMoment()
@@ -605,6 +606,10 @@ private:
         } else if (words[0] == "set") {
             model().setCount(words[1].toInt() - 1, int16_t(words[2].toInt()));
             store();
+        } else if (words[0] == "target") { // target 1 4: the options window's
+            DayOptions options = model().options();
+            options.targets[size_t(words[1].toInt() - 1)] = words[2].toInt();
+            model().setOptions(options);
         } else if (words[0] == "reset") { // reset 1 [2...]: the menu's 0 に戻す
             QList<int> indexes;
             for (const QString &w : words.mid(1))

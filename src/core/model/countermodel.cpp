@@ -485,6 +485,10 @@ void CounterModel::closeDay(const QDateTime &now)
 
 void CounterModel::setOptions(const DayOptions &options)
 {
+    // A target met is the target of then: a new one is met by the day's line.
+    for (int i = 0; i < CounterCount; ++i)
+        if (options.targets[size_t(i)] != m_options.targets[size_t(i)])
+            m_metOn[size_t(i)] = QDate();
     m_options = options;
     emit changed();
 }
