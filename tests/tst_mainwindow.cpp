@@ -400,8 +400,13 @@ private slots:
             QCOMPARE(drawn, plain);
         for (int i = 0; i < CounterCount; ++i) {
             const QRect frame = test::fraC(*m_form, i)->geometry();
-            QCOMPARE(drawn.copy(frame.adjusted(0, 0, 0, -4)),
-                     plain.copy(frame.adjusted(0, 0, 0, -4)));
+            // A target met is marked after the caption, in its row.
+            const int captionRow = test::fraC(*m_form, i)->fontMetrics().height();
+            const bool met = lines[i] == QColor(0, 160, 64);
+            QCOMPARE(drawn.copy(frame.adjusted(0, captionRow, 0, -4)),
+                     plain.copy(frame.adjusted(0, captionRow, 0, -4)));
+            const QRect caption = frame.adjusted(0, 0, 0, captionRow - frame.height());
+            QCOMPARE(drawn.copy(caption) != plain.copy(caption), met);
             QCOMPARE(drawn.copy(frame) == plain.copy(frame), !lines[i].isValid());
             if (lines[i].isValid())
                 QCOMPARE(drawn.pixelColor(frame.left() + 3, frame.bottom() - 1), lines[i]);

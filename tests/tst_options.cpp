@@ -21,7 +21,7 @@ private slots:
         QTest::addColumn<int>("hour");
         QTest::addColumn<bool>("reset");
         const QByteArray edited = "[Day]\nStartHour=6\nResetCounts=true\n"
-                                  "[Targets]\nCounter1=40\nCounter3=7\n";
+                                  "[Targets]\nCounter1=40\nCounter3=7\nChime=true\n";
         QTest::addRow("nothing changed in the window")
             << edited << 0 << 6 << QList<int>{40, 0, 7, 0, 0} << 6 << true;
         QTest::addRow("another key changed")
@@ -54,6 +54,7 @@ private slots:
         QCOMPARE(QList<int>(inForce.targets.begin(), inForce.targets.end()), targets);
         QTEST(inForce.startHour, "hour");
         QTEST(inForce.resetCounts, "reset");
+        QCOMPARE(inForce.chimeAtTarget, inForce.resetCounts); // both edited by hand or neither
     }
 
     // [Team] as written by hand: a libpq host list, a name with a comma, a

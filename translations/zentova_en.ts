@@ -624,6 +624,10 @@ Total: %1</translation>
         <source>サーバーは host=... dbname=... の形か postgresql:// で始まる URI で書いてください。</source>
         <translation>Write the server as host=... dbname=... or as a URI starting with postgresql://.</translation>
     </message>
+    <message>
+        <source>目標に届いたらチャイムを鳴らす(&amp;C)</source>
+        <translation>&amp;Chime when a target is met</translation>
+    </message>
 </context>
 <context>
     <name>Settings</name>

@@ -117,6 +117,8 @@ DayOptions readDayOptions()
         options.startHour = hour;
     const QString reset = ini.value(QStringLiteral("Day/ResetCounts")).toString();
     options.resetCounts = reset == QLatin1String("true");
+    options.chimeAtTarget =
+        ini.value(QStringLiteral("Targets/Chime")).toString() == QLatin1String("true");
     for (int i = 0; i < CounterCount; ++i) {
         const int target = ini.value(targetKey(i)).toString().trimmed().toInt(&ok);
         if (ok && target >= 0 && target <= 32767)
@@ -137,6 +139,8 @@ DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen)
             ini.setValue(QStringLiteral("Day/StartHour"), chosen.startHour);
         if (chosen.resetCounts != shown.resetCounts)
             ini.setValue(QStringLiteral("Day/ResetCounts"), chosen.resetCounts);
+        if (chosen.chimeAtTarget != shown.chimeAtTarget)
+            ini.setValue(QStringLiteral("Targets/Chime"), chosen.chimeAtTarget);
         for (int i = 0; i < CounterCount; ++i) {
             if (chosen.targets[size_t(i)] != shown.targets[size_t(i)])
                 ini.setValue(targetKey(i), chosen.targets[size_t(i)]);

@@ -21,6 +21,8 @@ struct DayOptions {
     // press or `--uncount N` takes away ([Step] Counter1..Counter5), 1 to
     // 1000; a missing or bad value is 1.
     std::array<int, CounterCount> steps{1, 1, 1, 1, 1};
+    // The chime plays once as a counter meets its target ([Targets] Chime).
+    bool chimeAtTarget = false;
     bool operator==(const DayOptions &) const = default;
 };
 

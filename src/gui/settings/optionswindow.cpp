@@ -81,10 +81,13 @@ QFormLayout *OptionsWindow::buildDayForm()
         "Options", "この時刻に日付が切り替わります。夜勤の件数は始めた日の分になります。"));
     m_resetBox = new QCheckBox(translate("Options", "切り替え時に件数を 0 に戻す(&R)"), this);
     m_resetBox->setObjectName(QStringLiteral("resetBox"));
+    m_chimeBox = new QCheckBox(translate("Options", "目標に届いたらチャイムを鳴らす(&C)"), this);
+    m_chimeBox->setObjectName(QStringLiteral("chimeBox"));
 
     auto *form = new QFormLayout;
     form->addRow(translate("Options", "一日の始まり(&D):"), m_startHourBox);
     form->addRow(m_resetBox);
+    form->addRow(m_chimeBox);
     return form;
 }
 
@@ -155,6 +158,7 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
     m_stored = current;
     m_startHourBox->setValue(current.startHour);
     m_resetBox->setChecked(current.resetCounts);
+    m_chimeBox->setChecked(current.chimeAtTarget);
     for (int i = 0; i < CounterCount; ++i) {
         m_targetBoxes[size_t(i)]->setValue(current.targets[size_t(i)]);
         m_stepBoxes[size_t(i)]->setValue(current.steps[size_t(i)]);
@@ -175,6 +179,7 @@ void OptionsWindow::store()
     DayOptions chosen = m_stored;
     chosen.startHour = m_startHourBox->value();
     chosen.resetCounts = m_resetBox->isChecked();
+    chosen.chimeAtTarget = m_chimeBox->isChecked();
     for (int i = 0; i < CounterCount; ++i) {
         chosen.targets[size_t(i)] = m_targetBoxes[size_t(i)]->value();
         chosen.steps[size_t(i)] = m_stepBoxes[size_t(i)]->value();

@@ -54,6 +54,7 @@ private:
 
     QSpinBox *m_startHourBox = nullptr;
     QCheckBox *m_resetBox = nullptr;
+    QCheckBox *m_chimeBox = nullptr;
     std::array<QSpinBox *, CounterCount> m_targetBoxes{};
     std::array<QSpinBox *, CounterCount> m_stepBoxes{};
     QLineEdit *m_serverBox = nullptr;

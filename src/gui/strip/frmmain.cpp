@@ -367,7 +367,7 @@ void frmMain::describeCounter(int index)
     const int count = m_model.gCount(index);
     const QString standing =
         target <= 0 ? QString()
-        : count >= target
+        : m_model.isTargetMet(index)
             ? translate("Strip", "目標 %1 達成").arg(target)
             : translate("Strip", "目標 %1 まで あと %2").arg(target).arg(target - count);
     const QString countTip = translate("Strip", "%1 の件数").arg(name);
@@ -390,6 +390,7 @@ void frmMain::showTarget(int index)
         fraC(index)->celebrate();
     before = count;
     fraC(index)->setProgress(count, target);
+    fraC(index)->setTargetMet(m_model.isTargetMet(index));
 }
 
 void frmMain::inviteToTitle()
@@ -568,6 +569,21 @@ void frmMain::load()
     };
     prepare();
     connect(&m_model, &CounterModel::alarmChanged, this, prepare);
+    // A target met: the chime once, where the options ask for it; the
+    // frame's mark goes with the day.
+    connect(&m_model, &CounterModel::targetReached, this, [this] {
+        if (m_model.options().chimeAtTarget)
+            trap([] {
+                LoadChime(QStringLiteral("Chimes.wav"));
+                PlayChime();
+            });
+    });
+    connect(&m_model, &CounterModel::dayTurned, this, [this] {
+        for (int i = 0; i < CounterCount; ++i) {
+            showTarget(i);
+            describeCounter(i);
+        }
+    });
 }
 
 void frmMain::Form_Load()

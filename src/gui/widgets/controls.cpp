@@ -486,6 +486,7 @@ void FrameBox::paintEvent(QPaintEvent *)
     p.drawLine(box.left() + 1, box.top() + 1, box.left() + 1, box.bottom() - 1);
     p.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
     p.drawLine(box.right(), box.top(), box.right(), box.bottom());
+    int captionEnd = 6;
     if (!m_paintedCaption.isEmpty()) {
         const int x = 6;
         const int w = fm.horizontalAdvance(m_paintedCaption) + 4;
@@ -493,6 +494,21 @@ void FrameBox::paintEvent(QPaintEvent *)
         p.setPen(palette().color(QPalette::WindowText));
         p.drawText(QRect(x + 2, 0, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                    m_paintedCaption);
+        captionEnd = x + w;
+    }
+    if (m_targetMet) {
+        // The same green as the target's line, a white check on it.
+        const int d = std::max(7, fm.height() - 3);
+        const QRectF disc(captionEnd + 1, (fm.height() - d) / 2.0, d, d);
+        p.fillRect(disc.adjusted(-1, 0, 1, 0), palette().color(QPalette::Window));
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 160, 64));
+        p.drawEllipse(disc);
+        p.setPen(QPen(Qt::white, std::max(1.5, d / 7.0)));
+        p.drawPolyline(QPolygonF({disc.topLeft() + QPointF(d * 0.25, d * 0.52),
+                                  disc.topLeft() + QPointF(d * 0.43, d * 0.70),
+                                  disc.topLeft() + QPointF(d * 0.75, d * 0.32)}));
     }
     const QString mark = m_waiting > 0 ? QStringLiteral("+%1").arg(m_waiting) : m_stepMark;
     if (!mark.isEmpty()) {
@@ -509,6 +525,14 @@ void FrameBox::setStepMark(const QString &mark)
     if (mark == m_stepMark)
         return;
     m_stepMark = mark;
+    update();
+}
+
+void FrameBox::setTargetMet(bool met)
+{
+    if (met == m_targetMet)
+        return;
+    m_targetMet = met;
     update();
 }
 

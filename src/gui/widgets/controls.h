@@ -109,6 +109,10 @@ public:
     QString stepMark() const { return m_stepMark; }
     // Lights the frame's face up for a moment: a target met.
     void celebrate();
+    // The day's target met: a green check after the caption, for the rest
+    // of the day.
+    void setTargetMet(bool met);
+    bool targetMet() const { return m_targetMet; }
     bool celebrating() const { return m_celebrating; }
     int waiting() const { return m_waiting; }
 
@@ -123,6 +127,7 @@ private:
     QString m_stepMark;
     int m_waiting = 0;
     bool m_celebrating = false;
+    bool m_targetMet = false;
     QWidget *m_line = nullptr; // made at the first target
     QString m_paintedCaption;  // the part of the caption a frame can show
 };
