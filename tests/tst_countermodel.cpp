@@ -379,6 +379,23 @@ private slots:
         QCOMPARE(starting.refusal(0, 1, 0), CounterModel::Refusal::None);
     }
 
+    // An end while the prompt waits (the strip's titles not yet set from the
+    // record) stores the record's titles, lap and alarm, and its counts.
+    void anEndUnderThePromptKeepsTheRecord()
+    {
+        for (const char *step : {"09:00:00", "start", "c1"})
+            act(step);
+        model().setLapOn(FlagOn);
+        model().setTimerOn(FlagOn);
+        model().setAlarmHour(7);
+        act("close");
+        const CountRecord stored = readRecordFile(countDataPath());
+        CounterModel starting;
+        starting.LoadCountData();
+        starting.store();
+        QCOMPARE(readRecordFile(countDataPath()), stored);
+    }
+
     // No two lines share a journal and a place, whatever became of the log:
     // archived away mid-day, or a copy in its place (what a copied data
     // folder's strip finds) starts a journal of its own.

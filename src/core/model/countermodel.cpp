@@ -611,10 +611,21 @@ void CounterModel::appendJournal()
 void CounterModel::store()
 {
     // An end that comes while the restore prompt waits keeps the stored
-    // counts and what was counted meanwhile; the next start asks again.
-    if (m_loading)
+    // counts and what was counted meanwhile; the next start asks again. The
+    // titles, lap and alarm are the strip's only once the prompt is answered:
+    // until then they are the record's.
+    const bool prompting = m_loading;
+    if (prompting)
         restore(true);
-    write(record());
+    CountRecord r = record();
+    if (prompting) {
+        r.Title = m_saved.Title;
+        r.LapOn = m_saved.LapOn;
+        r.TimerOn = m_saved.TimerOn;
+        r.AlarmHourText = m_saved.AlarmHourText;
+        r.AlarmMinuteText = m_saved.AlarmMinuteText;
+    }
+    write(r);
 }
 
 void CounterModel::SaveCountData()
