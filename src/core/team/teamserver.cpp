@@ -191,8 +191,8 @@ PgResult execWith(PGconn *conn, const QByteArray &sql, const QList<QByteArray> &
     QVarLengthArray<const char *, 16> params;
     for (const QByteArray &v : values)
         params.append(v.constData());
-    if (!pq->PQsendQueryParams(conn, sql.constData(), int(params.size()), nullptr, params.constData(),
-                           nullptr, nullptr, 0))
+    if (!pq->PQsendQueryParams(conn, sql.constData(), int(params.size()), nullptr,
+                               params.constData(), nullptr, nullptr, 0))
         return PgResult(nullptr, pq->PQclear);
     QDeadlineTimer deadline(TeamStatementMs);
     bool cancelled = false;
@@ -224,7 +224,8 @@ Outcome outcomeOf(PGconn *conn, const PgResult &result, QString *error)
     const ExecStatusType status = result ? pq->PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
         return Outcome::Done;
-    QString message = QString::fromUtf8(result ? pq->PQresultErrorMessage(result.get()) : "").trimmed();
+    QString message =
+        QString::fromUtf8(result ? pq->PQresultErrorMessage(result.get()) : "").trimmed();
     if (message.isEmpty())
         message = QString::fromUtf8(pq->PQerrorMessage(conn)).trimmed();
     if (error)
@@ -596,7 +597,8 @@ bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last, co
     const PgResult r = execWith(
         conn,
         since.isEmpty()
-            ? head + ZENTOVA_WHOLE("b", ZENTOVA_BUSY) " UNION ALL" ZENTOVA_WHOLE("t", ZENTOVA_OTHER)
+            ? head + ZENTOVA_WHOLE("b", ZENTOVA_BUSY) " UNION ALL"
+                  ZENTOVA_WHOLE("t", ZENTOVA_OTHER)
             : "WITH changed AS (SELECT DISTINCT person, title, day = $3::date AS busy"
               " FROM zentova_total WHERE changed >= $4::xid8 AND day BETWEEN $1::date AND"
               " $2::date AND title <> '') " +

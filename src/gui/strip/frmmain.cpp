@@ -275,7 +275,8 @@ void frmMain::buildResetMenu()
                                    [this, i] { reset({i}); });
         }
         m_resetMenu->addSeparator();
-        m_resetMenu->addAction(translate("Strip", "すべて"), this, [this, shown] { reset(shown); });
+        m_resetMenu->addAction(translate("Strip", "すべて"), this,
+                               [this, shown] { reset(shown); });
         m_resetMenu->setEnabled(!shown.isEmpty());
     });
 }
