@@ -1,10 +1,10 @@
 #include "core/team/teamtable.h"
 
-#include <numeric>
 #include "core/state/countrecord.h"
 
 #include <QHash>
 #include <algorithm>
+#include <numeric>
 
 namespace zentova
 {
