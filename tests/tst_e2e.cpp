@@ -519,6 +519,68 @@ private slots:
         QVERIFY(program.waitForFinished(5000));
     }
 
+    // Keys from Options.ini count while another program has the keyboard,
+    // whatever Caps Lock and Num Lock say; held down, a key counts once.
+    // A second strip given the same key is told that another program holds it.
+    void keysCountWhileAnotherProgramHasTheKeyboard()
+    {
+        Screen screen;
+        QVERIFY(screen.start("1280x1024x24", "openbox"));
+        Install install, second;
+        for (const Install *folder : {&install, &second}) {
+            QFile ini(folder->path("Options.ini"));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[Keys]\nCount1=Ctrl+Alt+1\nUndo=Ctrl+Alt+Z\n");
+        }
+        QProcess program, other, xev;
+        QVERIFY(startWithCounter(install, program, screen, 0));
+        xev.setProcessEnvironment(screen.environment());
+        xev.start("stdbuf", {"-oL", "xev", "-event", "keyboard"});
+        QVERIFY(screen.waitForWindow("Event Tester"));
+        screen.click(screen.window("Event Tester")->geometry.center());
+        QVERIFY(screen.waitForFocus("Event Tester"));
+        const QString log = install.path(
+            QStringLiteral("Countlog-%1.csv").arg(QDate::currentDate().toString("yyyy-MM")));
+        const auto counted = [&](int lines) {
+            return waitUntil([&] {
+                QFile file(log);
+                return file.open(QIODevice::ReadOnly) && file.readAll().count('\n') == lines + 1;
+            });
+        };
+        screen.key("ctrl+alt+1");
+        screen.key("Caps_Lock");
+        screen.key("ctrl+alt+1");
+        screen.key("Num_Lock");
+        screen.key("ctrl+alt+1");
+        screen.key("Caps_Lock");
+        screen.key("Num_Lock");
+        screen.xdotool({"keydown", "ctrl+alt+1", "sleep", "1", "keyup", "ctrl+alt+1"});
+        QVERIFY(counted(4));
+        screen.key("ctrl+alt+shift+1"); // Shift takes one away
+        screen.key("ctrl+alt+z");       // and 元に戻す brings it back
+        QVERIFY(counted(6));
+        QVERIFY(screen.waitForFocus("Event Tester"));
+
+        second.start(other, screen);
+        QVERIFY(screen.waitForWindow("Zentova")); // the word that the key is held
+        other.terminate();
+        QVERIFY(other.waitForFinished(5000));
+        screen.click(screen.window("Event Tester")->geometry.center());
+        QVERIFY(screen.waitForFocus("Event Tester"));
+        screen.key("ctrl+alt+1");
+        QVERIFY(counted(7));
+        xev.terminate();
+        QVERIFY(xev.waitForFinished(3000));
+        // Not one of them reached the program that had the keyboard: it saw
+        // the modifiers and the locks, never the 1 or the Z.
+        const QByteArray seen = xev.readAllStandardOutput();
+        QVERIFY(seen.contains("Control_L"));
+        QVERIFY(!seen.contains("keycode 10 ") && !seen.contains("keycode 52 "));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(5));
+    }
+
     // The alarm's box never takes keys meant for another program: text typed
     // into another window across the alarm arrives whole under Xfce's and
     // GNOME's desktops, and the spaces in it leave the box open. All the

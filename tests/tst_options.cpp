@@ -1,5 +1,6 @@
 // Options.ini: the options window writes what the user changed in it, and a
 // value edited in the file by hand meanwhile keeps its edit.
+#include "core/state/keys.h"
 #include "core/state/options.h"
 #include "testsupport.h"
 
@@ -93,6 +94,83 @@ private slots:
         QVERIFY(renewed && own != QStringLiteral("older"));
         QCOMPARE(teamFolderId(&renewed), own);
         QVERIFY(!renewed);
+    }
+
+    // Qt's portable key text in the X server's terms (0: no key a desktop
+    // can hold).
+    void keyTextInTheServersTerms_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<uint>("keysym");
+        using namespace xmod;
+        QTest::newRow("digit") << "Ctrl+Alt+1" << (Control | Alt) << 0x31u;
+        QTest::newRow("any case, any order") << "meta+shift+F5" << (Super | Shift) << 0xffc2u;
+        QTest::newRow("F35, the last") << "F35" << 0 << 0xffe0u;
+        QTest::newRow("no F36") << "F36" << 0 << 0u;
+        QTest::newRow("a letter is the small one") << "Alt+A" << int(Alt) << 0x61u;
+        QTest::newRow("plus") << "Ctrl++" << int(Control) << 0x2bu;
+        QTest::newRow("comma") << "Ctrl+Alt+," << (Control | Alt) << 0x2cu;
+        QTest::newRow("named") << "Ctrl+Alt+Del" << (Control | Alt) << 0xffffu;
+        QTest::newRow("keypad") << "Num+7" << 0 << 0xffb7u;
+        QTest::newRow("a modifier alone") << "Ctrl+" << 0 << 0u;
+        QTest::newRow("two keys in a row") << "Ctrl+A, Ctrl+B" << 0 << 0u;
+        QTest::newRow("empty") << "" << 0 << 0u;
+    }
+    void keyTextInTheServersTerms()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, modifiers);
+        QFETCH(uint, keysym);
+        const std::optional<DesktopKey> key = parseKeyText(text);
+        QCOMPARE(key.has_value(), keysym != 0);
+        if (key)
+            QCOMPARE(*key, (DesktopKey{uint16_t(modifiers), keysym}));
+    }
+
+    // A key is held for every state of Caps Lock and Num Lock, and a press
+    // is the key whatever they say; another modifier or a missing one is not.
+    void locksAreIgnored()
+    {
+        using namespace xmod;
+        const uint16_t ctrlAlt = Control | Alt, numLock = 0x10;
+        QCOMPARE(withLocks(ctrlAlt, numLock), (std::array<uint16_t, 4>{0x0c, 0x0e, 0x1c, 0x1e}));
+        QVERIFY(sameModifiers(0x1e, ctrlAlt, numLock));
+        QVERIFY(sameModifiers(0x10c, ctrlAlt, numLock)); // a mouse button down
+        QVERIFY(!sameModifiers(ctrlAlt | Shift, ctrlAlt, numLock));
+        QVERIFY(!sameModifiers(Control | Lock, ctrlAlt, numLock));
+    }
+
+    // Without an uncount key of its own, a count key with Shift takes one
+    // away, unless Shift is in it or another key is that one.
+    void keysInForce()
+    {
+        KeyOptions keys;
+        keys.count = {"Ctrl+Alt+1", "Ctrl+Alt+2", "Shift+F3", "Alt+4", ""};
+        keys.uncount[1] = "Ctrl+Alt+Q";
+        keys.undo = "Alt+Shift+4";
+        keys.focus = "nonsense";
+        using A = KeyBinding::Action;
+        const QList<KeyBinding> expected{
+            {A::Count, 0, "Ctrl+Alt+1"},        {A::Count, 1, "Ctrl+Alt+2"},
+            {A::Uncount, 1, "Ctrl+Alt+Q"},      {A::Count, 2, "Shift+F3"},
+            {A::Count, 3, "Alt+4"},             {A::Undo, 0, "Alt+Shift+4"},
+            {A::Uncount, 0, "Ctrl+Alt+Shift+1"},
+        };
+        QCOMPARE(keyBindings(keys), expected);
+        QCOMPARE(twiceGiven(keys), QString());
+        keys.focus = "ctrl+alt+q";
+        QCOMPARE(twiceGiven(keys), QStringLiteral("ctrl+alt+q"));
+
+        // Stored in [Keys] beside a hand's edit, and read back.
+        m_sandbox->writeFile("Options.ini", "[Keys]\nFocus=Meta+Z\n");
+        KeyOptions shown;
+        shown.focus = "Meta+Z";
+        KeyOptions chosen = shown;
+        chosen.count[0] = "Ctrl+Alt+1";
+        m_sandbox->writeFile("Options.ini", "[Keys]\nFocus=Meta+X\n");
+        chosen.focus = "Meta+X";
+        QCOMPARE(writeKeyOptions(shown, chosen), chosen);
     }
 };
 

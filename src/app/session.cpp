@@ -117,6 +117,7 @@ Session::Start Session::start()
     m_form->placeAtStart();
     m_form->show();
     m_form->takeKeyboardAtStart();
+    m_form->holdGlobalKeys();
     m_counts->setReady();
     // The icon matters to message boxes and the dialog, not to the first
     // frame of a strip without a title bar: give it once the strip is up.
@@ -181,6 +182,8 @@ void Session::wireParts()
     connect(m_form.get(), &frmMain::countWaits, this, [this](int index, int delta) {
         m_counts->enqueue({.counter = index, .delta = delta, .fromStrip = true});
     });
+    connect(m_form.get(), &frmMain::requestWaits, this,
+            [this](const CountRequest &request) { m_counts->enqueue(request); });
     // Counts answered "accepted" while a box held them reach the day before
     // it is totalled and stored; later ones are told the strip is closing.
     connect(m_form.get(), &frmMain::unloading, this, [this] {

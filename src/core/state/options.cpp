@@ -2,6 +2,7 @@
 
 #include "core/base/runtime.h"
 #include "core/files/folders.h"
+#include "core/state/keys.h"
 
 #include <QIODevice>
 #include <QFile>
@@ -187,6 +188,54 @@ TeamOptions writeTeamOptions(const TeamOptions &shown, const TeamOptions &chosen
             raiseError(ErrorCode::PathFileAccessError);
     }
     return readTeamOptions();
+}
+
+namespace
+{
+
+// The [Keys] entries in a fixed order: each counter's count and uncount,
+// then 元に戻す and the strip's keyboard.
+std::array<std::pair<QString, QString *>, 2 * CounterCount + 2> keyEntries(KeyOptions &keys)
+{
+    std::array<std::pair<QString, QString *>, 2 * CounterCount + 2> entries;
+    for (int i = 0; i < CounterCount; ++i) {
+        entries[size_t(2 * i)] = {QStringLiteral("Keys/Count%1").arg(i + 1), &keys.count[size_t(i)]};
+        entries[size_t(2 * i + 1)] = {QStringLiteral("Keys/Uncount%1").arg(i + 1),
+                                      &keys.uncount[size_t(i)]};
+    }
+    entries[2 * CounterCount] = {QStringLiteral("Keys/Undo"), &keys.undo};
+    entries[2 * CounterCount + 1] = {QStringLiteral("Keys/Focus"), &keys.focus};
+    return entries;
+}
+
+} // namespace
+
+KeyOptions readKeyOptions()
+{
+    QSettings ini(optionsPath(), optionsFormat());
+    KeyOptions keys;
+    if (ini.status() != QSettings::NoError)
+        return keys;
+    for (auto &[key, value] : keyEntries(keys))
+        *value = ini.value(key).toString().trimmed();
+    return keys;
+}
+
+KeyOptions writeKeyOptions(const KeyOptions &shown, const KeyOptions &chosen)
+{
+    {
+        QSettings ini(optionsPath(), optionsFormat());
+        KeyOptions was = shown, now = chosen;
+        const auto before = keyEntries(was);
+        const auto after = keyEntries(now);
+        for (size_t i = 0; i < after.size(); ++i)
+            if (*after[i].second != *before[i].second)
+                ini.setValue(after[i].first, *after[i].second);
+        ini.sync();
+        if (ini.status() != QSettings::NoError)
+            raiseError(ErrorCode::PathFileAccessError);
+    }
+    return readKeyOptions();
 }
 
 QString defaultTeamName()

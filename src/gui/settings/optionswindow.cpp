@@ -5,12 +5,16 @@
 #include "core/base/msgbox.h"
 #include "core/state/counterstate.h"
 #include "core/team/teamserver.h"
+#include "gui/desktop/globalkeys.h"
 #include "gui/widgets/controls.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
+#include <algorithm>
 #include <QGroupBox>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -49,6 +53,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
         false});
     m_stepBoxes = stepBoxes;
 
+    QGroupBox *keys = buildKeyGroup(titles);
     QGroupBox *team = buildTeamGroup();
 
     auto *buttons = new QDialogButtonBox(this);
@@ -62,6 +67,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     auto *groups = new QHBoxLayout;
     groups->addWidget(targets);
     groups->addWidget(steps);
+    groups->addWidget(keys);
     layout->addLayout(groups);
     layout->addWidget(team);
     layout->addWidget(buttons);
@@ -113,6 +119,121 @@ OptionsWindow::counterGroup(const CounterArray<QString> &titles, const CounterGr
         boxes[size_t(i)] = box;
     }
     return std::pair{group, boxes};
+}
+
+QKeySequenceEdit *OptionsWindow::keyBox(const QString &name, const QString &accessibleName)
+{
+    auto *box = new QKeySequenceEdit(this);
+    box->setObjectName(name);
+    box->setClearButtonEnabled(true);
+    box->setAccessibleName(accessibleName);
+    box->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Ctrl+Alt+Shift+0")) * 5 / 4);
+    // One key with its modifiers: a desktop holds no sequence of keys.
+    connect(box, &QKeySequenceEdit::keySequenceChanged, box, [box](const QKeySequence &keys) {
+        if (keys.count() > 1)
+            box->setKeySequence(QKeySequence(keys[0]));
+    });
+    return box;
+}
+
+// Keys that count while another program has the keyboard. Without an
+// uncount key of its own, Shift with a counter's key takes one away.
+QGroupBox *OptionsWindow::buildKeyGroup(const CounterArray<QString> &titles)
+{
+    auto *group = new QGroupBox(translate("Options", "キー"), this);
+    auto *grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(translate("Options", "数える"), group), 0, 1);
+    grid->addWidget(new QLabel(translate("Options", "減らす"), group), 0, 2);
+    for (int i = 0; i < CounterCount; ++i) {
+        const QString name = counterHeading(titles(i), i);
+        m_countKeys[size_t(i)] = keyBox(QStringLiteral("countKey%1").arg(i),
+                                        translate("Options", "%1 を数えるキー").arg(name));
+        m_uncountKeys[size_t(i)] = keyBox(QStringLiteral("uncountKey%1").arg(i),
+                                          translate("Options", "%1 を減らすキー").arg(name));
+        m_uncountKeys[size_t(i)]->setToolTip(
+            translate("Options", "空のときは、数えるキーに Shift を足したキーで減らします。"));
+        grid->addWidget(new QLabel(QStringLiteral("%1:").arg(name), group), i + 1, 0);
+        grid->addWidget(m_countKeys[size_t(i)], i + 1, 1);
+        grid->addWidget(m_uncountKeys[size_t(i)], i + 1, 2);
+    }
+    m_undoKey = keyBox(QStringLiteral("undoKey"), translate("Options", "元に戻すキー"));
+    m_focusKey = keyBox(QStringLiteral("focusKey"), translate("Options", "ストリップに移るキー"));
+    grid->addWidget(new QLabel(translate("Options", "元に戻す:"), group), CounterCount + 1, 0);
+    grid->addWidget(m_undoKey, CounterCount + 1, 1);
+    grid->addWidget(new QLabel(translate("Options", "ストリップへ:"), group), CounterCount + 2, 0);
+    grid->addWidget(m_focusKey, CounterCount + 2, 1);
+    m_keyState = new QLabel(group);
+    m_keyState->setObjectName(QStringLiteral("keyState"));
+    m_keyState->setWordWrap(true);
+    m_keyState->hide();
+    grid->addWidget(m_keyState, CounterCount + 3, 0, 1, 3);
+    return group;
+}
+
+void OptionsWindow::showKeys(const KeyOptions &keys)
+{
+    for (int i = 0; i < CounterCount; ++i) {
+        m_countKeys[size_t(i)]->setKeySequence(QKeySequence(keys.count[size_t(i)]));
+        m_uncountKeys[size_t(i)]->setKeySequence(QKeySequence(keys.uncount[size_t(i)]));
+    }
+    m_undoKey->setKeySequence(QKeySequence(keys.undo));
+    m_focusKey->setKeySequence(QKeySequence(keys.focus));
+    QStringList notes;
+    const GlobalKeys::Reach reach =
+        m_globalKeys ? m_globalKeys->reach() : GlobalKeys::Reach::Nowhere;
+    if (reach == GlobalKeys::Reach::Nowhere)
+        notes << translate("Options", "このデスクトップでは、ほかのプログラムを使っている間はこのキーが"
+                                      "効きません。デスクトップのショートカットを zentova-shortcuts "
+                                      "で作ってください。");
+    else if (reach == GlobalKeys::Reach::XProgramsOnly)
+        notes << translate("Options", "このデスクトップでは、このキーは X のプログラムを使っている間だけ"
+                                      "効きます。どこでも効かせるには、デスクトップのショートカットを "
+                                      "zentova-shortcuts で作ってください。");
+    if (m_globalKeys && !m_globalKeys->refused().isEmpty())
+        notes << keysRefusedMessage(m_globalKeys->refused());
+    m_keyState->setText(notes.join(u'\n'));
+    m_keyState->setVisible(!notes.isEmpty());
+}
+
+KeyOptions OptionsWindow::chosenKeys() const
+{
+    const auto text = [](const QKeySequenceEdit *box) {
+        return box->keySequence().toString(QKeySequence::PortableText);
+    };
+    KeyOptions keys;
+    for (int i = 0; i < CounterCount; ++i) {
+        keys.count[size_t(i)] = text(m_countKeys[size_t(i)]);
+        keys.uncount[size_t(i)] = text(m_uncountKeys[size_t(i)]);
+    }
+    keys.undo = text(m_undoKey);
+    keys.focus = text(m_focusKey);
+    return keys;
+}
+
+bool OptionsWindow::holdChosenKeys(const KeyOptions &keys)
+{
+    if (const QString twice = twiceGiven(keys); !twice.isEmpty()) {
+        MsgBox(translate("Options", "%1 が 2 か所に入っています。キーはひとつの働きにひとつです。")
+                   .arg(twice),
+               msgstyle::OkOnly);
+        return false;
+    }
+    if (!m_globalKeys)
+        return true;
+    // Only a key given anew is refused here: one held elsewhere since the
+    // start has been said and stays as it was chosen.
+    const QList<KeyBinding> before = keyBindings(m_storedKeys);
+    QStringList refusedAnew;
+    for (const QString &text : m_globalKeys->hold(keyBindings(keys)))
+        if (std::none_of(before.begin(), before.end(),
+                         [&](const KeyBinding &b) { return b.text == text; }))
+            refusedAnew << text;
+    m_globalKeys->hold({});
+    if (refusedAnew.isEmpty())
+        return true;
+    MsgBox(keysRefusedMessage(refusedAnew) + translate("Options", "別のキーを選んでください。"),
+           msgstyle::OkOnly);
+    return false;
 }
 
 QGroupBox *OptionsWindow::buildTeamGroup()
@@ -167,10 +288,16 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
     m_serverBox->setText(m_storedTeam.server);
     m_nameBox->setText(m_storedTeam.name);
     m_nameBox->setPlaceholderText(defaultTeamName());
+    m_storedKeys = readKeyOptions();
+    showKeys(m_storedKeys);
+    if (m_globalKeys)
+        m_globalKeys->hold({});
     m_startHourBox->setFocus();
     adjustSize();
     placeBesideStrip(this);
     exec();
+    if (m_globalKeys)
+        m_globalKeys->hold(keyBindings(m_storedKeys));
     return m_stored;
 }
 
@@ -201,14 +328,20 @@ void OptionsWindow::store()
         m_serverBox->setFocus();
         return;
     }
+    const KeyOptions keys = chosenKeys();
+    if (!holdChosenKeys(keys))
+        return;
     DayOptions inForce;
     TeamOptions teamInForce;
+    KeyOptions keysInForce;
     if (trap([&] {
             inForce = writeDayOptions(m_stored, chosen);
             teamInForce = writeTeamOptions(m_storedTeam, team);
+            keysInForce = writeKeyOptions(m_storedKeys, keys);
         })) {
         m_stored = inForce;
         m_storedTeam = teamInForce;
+        m_storedKeys = keysInForce;
         accept();
     }
 }

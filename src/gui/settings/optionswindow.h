@@ -1,9 +1,11 @@
 // オプション: the options of this data folder (Options.ini): the hour at
 // which the day turns, whether the counts go back to 0 then, and each
-// counter's daily target and step, and the team this strip counts in.
+// counter's daily target and step, the keys that count from anywhere, and
+// the team this strip counts in.
 #pragma once
 
 #include "core/state/counterstate.h"
+#include "core/state/keys.h"
 #include "core/state/options.h"
 
 #include <QDialog>
@@ -13,6 +15,7 @@
 class QCheckBox;
 class QFormLayout;
 class QGroupBox;
+class QKeySequenceEdit;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -35,6 +38,9 @@ public:
     // How the strip's team stands, as its mark says it (empty: all is well),
     // and when a row last reached the server.
     void showTeamState(const QString &trouble, const QDateTime &lastArrived);
+    // The keys that count from anywhere: let go of while the window is open
+    // (so that their boxes can take them), held again as it closes.
+    void setGlobalKeys(class GlobalKeys *keys) { m_globalKeys = keys; }
 
 private:
     struct CounterGroup {
@@ -50,6 +56,12 @@ private:
     std::pair<QGroupBox *, std::array<QSpinBox *, CounterCount>>
     counterGroup(const CounterArray<QString> &titles, const CounterGroup &group);
     QGroupBox *buildTeamGroup();
+    QGroupBox *buildKeyGroup(const CounterArray<QString> &titles);
+    QKeySequenceEdit *keyBox(const QString &name, const QString &accessibleName);
+    KeyOptions chosenKeys() const;
+    void showKeys(const KeyOptions &keys);
+    // False where a key given anew is held by another program (said so).
+    bool holdChosenKeys(const KeyOptions &keys);
     void store();
 
     QSpinBox *m_startHourBox = nullptr;
@@ -60,6 +72,13 @@ private:
     QLineEdit *m_serverBox = nullptr;
     QLineEdit *m_nameBox = nullptr;
     QLabel *m_teamState = nullptr;
+    std::array<QKeySequenceEdit *, CounterCount> m_countKeys{};
+    std::array<QKeySequenceEdit *, CounterCount> m_uncountKeys{};
+    QKeySequenceEdit *m_undoKey = nullptr;
+    QKeySequenceEdit *m_focusKey = nullptr;
+    QLabel *m_keyState = nullptr;
+    class GlobalKeys *m_globalKeys = nullptr;
+    KeyOptions m_storedKeys;
     DayOptions m_stored;
     TeamOptions m_storedTeam;
 };

@@ -9,6 +9,7 @@
 #include "core/model/alarm.h"
 #include "core/team/team.h"
 #include "gui/desktop/desktop.h"
+#include "gui/desktop/globalkeys.h"
 #include "gui/history/historywindow.h"
 #include "gui/settings/frmset.h"
 #include "gui/settings/optionswindow.h"
@@ -62,6 +63,9 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
     // The keyboard only when given on purpose, never by a click; the
     // desktop's other quirks with it.
     m_desktop = Desktop::forStrip(this);
+    m_keys = GlobalKeys::forSession();
+    connect(m_keys.get(), &GlobalKeys::pressed, this,
+            [this](const KeyBinding &binding) { globalKeyPressed(binding); });
     setWindowTitle(QString());
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     move(twipsToPixels(kLeft), twipsToPixels(kTop));
@@ -512,6 +516,52 @@ void frmMain::countWhileBlocked(int index, int delta)
     emit countWaits(index, delta);
 }
 
+void frmMain::holdGlobalKeys()
+{
+    const QStringList refused = m_keys->hold(keyBindings(readKeyOptions()));
+    if (refused.isEmpty())
+        return;
+    const QString message = keysRefusedMessage(refused) +
+                            translate("Strip", "オプションで別のキーを選んでください。");
+    QTimer::singleShot(0, this, [message] { MsgBox(message, msgstyle::OkOnly); });
+}
+
+// A key held for the strip, pressed in whatever program has the keyboard:
+// what the same click or menu item would do; a box open on the strip holds
+// it in line with the clicks that wait for it.
+void frmMain::globalKeyPressed(const KeyBinding &binding)
+{
+    if (m_unloaded)
+        return;
+    const bool blocked = QApplication::activeModalWidget() != nullptr;
+    switch (binding.action) {
+    case KeyBinding::Action::Count:
+    case KeyBinding::Action::Uncount: {
+        // A counter without a title is not on the strip: nothing to click.
+        if (m_model.titles()(binding.counter).isEmpty())
+            return;
+        const int delta = binding.action == KeyBinding::Action::Count ? 1 : -1;
+        if (blocked)
+            countWhileBlocked(binding.counter, delta);
+        else
+            countFromOutside(binding.counter, delta);
+        return;
+    }
+    case KeyBinding::Action::Undo:
+        if (blocked)
+            emit requestWaits({.undo = true});
+        else
+            undo(Now());
+        return;
+    case KeyBinding::Action::Focus:
+        if (blocked)
+            emit requestWaits({.focus = true});
+        else
+            takeKeyboard();
+        return;
+    }
+}
+
 void frmMain::countFromOutside(int index, int delta, const QDateTime &at, int by)
 {
     trap([&] { m_model.count(index, delta, at, by); });
@@ -826,6 +876,7 @@ void frmMain::showOptions()
 {
     trap([this] {
         OptionsWindow window(m_model.titles(), this);
+        window.setGlobalKeys(m_keys.get());
         if (m_team)
             window.showTeamState(m_team->markText(), m_team->lastArrived());
         // A new turn hour counts from the next turn: the open day keeps its

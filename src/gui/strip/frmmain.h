@@ -4,6 +4,8 @@
 #pragma once
 
 #include "core/model/countermodel.h"
+#include "core/remote/countchannel.h"
+#include "core/state/keys.h"
 #include "gui/widgets/controls.h"
 
 #include <QDate>
@@ -69,6 +71,9 @@ public:
     bool undo(const QDateTime &at = {});
     // 0 に戻す: these counters to 0 at once, one change that can be taken back.
     void reset(const QList<int> &indexes);
+    // Holds the keys that count from anywhere (Options.ini's [Keys]); a key
+    // another program holds is told once.
+    void holdGlobalKeys();
     // The team this strip counts in: its menu gains チーム... while a server
     // is set, and the options window sets it.
     void setTeam(class Team *team);
@@ -84,6 +89,9 @@ signals:
     // A click or a key on counter `index` while a box blocked the strip: it
     // waits for the box, in line with the commands' counts.
     void countWaits(int index, int delta);
+    // 元に戻す or the strip's keyboard asked by a key while a box blocked the
+    // strip: it waits for the box too.
+    void requestWaits(const zentova::CountRequest &request);
     // The strip is about to unload: what should reach its day must now.
     void unloading();
     void unloaded();
@@ -136,6 +144,7 @@ private:
     void cmdSet_Click();
     void showHistory();
     void showOptions();
+    void globalKeyPressed(const KeyBinding &binding);
     void showTeam();
     // The day ends while the strip runs and no box holds it: the model
     // closes it.
@@ -169,6 +178,7 @@ private:
     // that a late tick skipped still rings.
     QTime m_lastTick;
     std::unique_ptr<Desktop> m_desktop;
+    std::unique_ptr<class GlobalKeys> m_keys;
     QLabel *m_titleHint = nullptr; // what to do first, while no counter has a title
     QLabel *m_teamMark = nullptr;  // beside the clock, while the team is not reached
     // The counts last shown against the targets (-1: none yet).
