@@ -150,4 +150,15 @@ FAULTS = [
     ("team-chart-floor-too-soon", "src/core/team/teamtable.cpp",
      "    const bool floor = order.size() > most;",
      "    const bool floor = order.size() >= most;"),
+    # Keys that count from anywhere
+    ("keys-lock-mask-dropped", "src/core/state/keys.cpp",
+     "    return {modifiers, uint16_t(modifiers | xmod::Lock), uint16_t(modifiers | numLock),\n"
+     "            uint16_t(modifiers | xmod::Lock | numLock)};",
+     "    return {modifiers, modifiers, modifiers, modifiers};"),
+    ("keys-num-lock-counted", "src/core/state/keys.cpp",
+     "return (state & kHeld & ~numLock) == modifiers;",
+     "return (state & ~xmod::Lock & ~numLock) == modifiers;"),
+    ("keys-shift-uncount-dropped", "src/core/state/keys.cpp",
+     "        if (!taken)\n            bindings.append({Action::Uncount, i, shifted});",
+     "        (void)taken;"),
 ]
