@@ -527,6 +527,17 @@ Total: %1</translation>
     </message>
 </context>
 <context>
+    <name>Keys</name>
+    <message>
+        <source>%1 はほかのプログラムが使っているため、このキーでは数えられません。</source>
+        <translation>Another program already holds %1, so Zentova cannot count with it. </translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+</context>
+<context>
     <name>Options</name>
     <message>
         <source>最後に届いた行: %1</source>
@@ -627,6 +638,62 @@ Total: %1</translation>
     <message>
         <source>目標に届いたらチャイムを鳴らす(&amp;C)</source>
         <translation>&amp;Chime when a target is met</translation>
+    </message>
+    <message>
+        <source>キー</source>
+        <translation>Keys</translation>
+    </message>
+    <message>
+        <source>数える</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>減らす</source>
+        <translation>Take away</translation>
+    </message>
+    <message>
+        <source>%1 を数えるキー</source>
+        <translation>Key that counts %1</translation>
+    </message>
+    <message>
+        <source>%1 を減らすキー</source>
+        <translation>Key that takes one from %1</translation>
+    </message>
+    <message>
+        <source>空のときは、数えるキーに Shift を足したキーで減らします。</source>
+        <translation>When empty, the count key with Shift takes one away.</translation>
+    </message>
+    <message>
+        <source>元に戻すキー</source>
+        <translation>Undo key</translation>
+    </message>
+    <message>
+        <source>ストリップに移るキー</source>
+        <translation>Key that moves the keyboard to the strip</translation>
+    </message>
+    <message>
+        <source>元に戻す:</source>
+        <translation>Undo:</translation>
+    </message>
+    <message>
+        <source>ストリップへ:</source>
+        <translation>To the strip:</translation>
+    </message>
+    <message>
+        <source>このデスクトップでは、ほかのプログラムを使っている間はこのキーが効きません。デスクトップのショートカットを zentova-shortcuts で作ってください。</source>
+        <translation>On this desktop these keys do not work while another program is in use. Make desktop shortcuts with zentova-shortcuts instead.</translation>
+    </message>
+    <message>
+        <source>このデスクトップでは、このキーは X のプログラムを使っている間だけ効きます。どこでも効かせるには、デスクトップのショートカットを zentova-shortcuts で作ってください。</source>
+        <translation>On this desktop these keys work only while an X program is in use. To have them work everywhere, make desktop shortcuts with zentova-shortcuts.</translation>
+    </message>
+    <message>
+        <source>%1 が 2 か所に入っています。キーはひとつの働きにひとつです。</source>
+        <translation>%1 is given twice. A key can do one thing only.</translation>
+    </message>
+    <message>
+        <source>別のキーを選んでください。</source>
+        <translation>Choose another key.</translation>
     </message>
 </context>
 <context>
@@ -833,6 +900,10 @@ Total: %1</translation>
     <message>
         <source>すべて</source>
         <translation>All</translation>
+    </message>
+    <message>
+        <source>オプションで別のキーを選んでください。</source>
+        <translation>Choose another key in Options.</translation>
     </message>
 </context>
 <context>
