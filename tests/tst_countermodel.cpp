@@ -441,6 +441,63 @@ private slots:
         QVERIFY(m_sandbox->readFile("Countlog-2024-01.csv").endsWith(",1,A,-6,3,補正\r\n"));
     }
 
+    // A past day put right from the history: its line in history.csv, a 修正
+    // line a counter dated that day, the team told the difference; 元に戻す
+    // takes it back the same way. The open day is the strip's to set.
+    void aPastDayIsCorrectedAndTakenBack()
+    {
+        for (const char *step : {"09:00:00", "start", "c1", "c1", "c1", "+1d 09:00:00", "tick"})
+            act(step);
+        const HistoryDay before = historyDays(readHistoryText()).first();
+        QCOMPARE(before.counts[0], 3);
+        HistoryDay after = before;
+        after.counts = {1, 2, 0, 0, 0};
+        m_lines.clear();
+        model().correctDay(before, after);
+        QCOMPARE(historyDays(readHistoryText()).first(), after);
+        const QByteArray amended = "2024-01-01 23:59:59,1,A,-2,1,修正\r\n"
+                                   "2024-01-01 23:59:59,2,B,2,2,修正\r\n";
+        QVERIFY(m_sandbox->readFile("Countlog-2024-01.csv").endsWith(amended));
+        QCOMPARE(m_lines.size(), 2);
+        QCOMPARE(m_lines[0].day, before.date);
+        QCOMPARE(m_lines[0].worked, -2);
+        QCOMPARE(m_lines[1].worked, 2);
+        QCOMPARE(model().undoLabel(), QStringLiteral("修正 2024-01-01 (09:00)"));
+        QVERIFY(model().undo());
+        QCOMPARE(historyDays(readHistoryText()).first(), before);
+        QVERIFY(m_sandbox->readFile("Countlog-2024-01.csv")
+                    .endsWith(amended + "2024-01-01 23:59:59,1,A,2,3,修正\r\n"
+                                        "2024-01-01 23:59:59,2,B,-2,0,修正\r\n"));
+        QCOMPARE(m_lines.size(), 4);
+        QVERIFY(!model().canUndo());
+        HistoryDay today = model().openDayLine();
+        today.counts[0] = 9;
+        model().correctDay(model().openDayLine(), today);
+        QVERIFY(!model().canUndo());
+    }
+
+    // A 修正 line at the log's end is dated days before the lines around it:
+    // a day read back from the end is not cut short by it.
+    void aCorrectionLineDoesNotHideTheDaysLines()
+    {
+        const QDateTime day(QDate(2024, 1, 10), QTime(9, 0));
+        const LogEntry count{day, 0, "A", 1, 1, LogKind::Count};
+        const QByteArray amend =
+            countLogLine({QDateTime(QDate(2024, 1, 1), QTime(23, 59, 59)), 0, "A", 1, 4,
+                          LogKind::Amended});
+        const qsizetype line = countLogLine(count).size();
+        // The last 64 KiB chunk begins inside the line before the 修正 line.
+        const qsizetype after = (64 * 1024 - amend.size() - 1) / line;
+        QByteArray log = countLogHeader();
+        for (int i = 0; i < 100; ++i)
+            log += countLogLine(count);
+        log += amend;
+        for (qsizetype i = 0; i < after; ++i)
+            log += countLogLine(count);
+        m_sandbox->writeFile("Countlog-2024-01.csv", log);
+        QCOMPARE(countLogOfDay(day.date()).size(), 100 + after);
+    }
+
     void logLinesAsASpreadsheetReadsThem()
     {
         m_sandbox->clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 15, 2)));

@@ -208,7 +208,7 @@ QByteArray historyToAddTo()
 // The history with the record's day in its place: the line of the same
 // date replaced (and any second line of that date folded into it), or a new
 // line before the first later day. Lines that are no day's stay as they are.
-QByteArray withDay(const QByteArray &text, const HistoryDay &day)
+QByteArray withDay(const QByteArray &text, const HistoryDay &day, bool exactly = false)
 {
     // The usual keeping: a day later than the last line of a history in this
     // program's form, whose date no line has. The line goes at the end and
@@ -239,9 +239,9 @@ QByteArray withDay(const QByteArray &text, const HistoryDay &day)
             continue;
         if (entries[i].day->date == day.date) {
             // A day kept again (the clock set back, a start after a kill)
-            // never loses counts its line already had, nor the targets it
-            // was kept with.
-            for (size_t c = 0; c < kept.counts.size(); ++c)
+            // never loses counts its line already had, unless it is a
+            // correction by hand, nor the targets it was kept with.
+            for (size_t c = 0; c < kept.counts.size() && !exactly; ++c)
                 kept.counts[c] = std::max(kept.counts[c], entries[i].day->counts[c]);
             if (same < 0 && entries[i].day->targets != decltype(kept.targets){})
                 kept.targets = entries[i].day->targets;
@@ -469,6 +469,11 @@ std::optional<QString> keepDay(const HistoryDay &day, const CountRecord &record)
                                     "この日の件数は %2 に保存しました。")
             .arg(historyError.description(), QDir::toNativeSeparators(copy));
     }
+}
+
+void replaceDayLine(const HistoryDay &day)
+{
+    writeFileAtomically(historyPath(), withDay(historyToAddTo(), day, true));
 }
 
 bool isStrayRecord(const CountRecord &record)

@@ -100,6 +100,10 @@ HistoryDay finishedDayOf(const CountRecord &record);
 // then. Throws where neither could be written.
 std::optional<QString> keepDay(const HistoryDay &day, const CountRecord &record);
 
+// A finished day's line corrected by hand: replaced by `day` as it is,
+// lower counts too. Errors are runtime errors; the history is then as it was.
+void replaceDayLine(const HistoryDay &day);
+
 // A record whose date carries a time of day: the strip would replace it
 // without offering it back, so it is kept whole as its dated copy.
 bool isStrayRecord(const CountRecord &record);

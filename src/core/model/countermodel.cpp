@@ -402,6 +402,9 @@ QString CounterModel::undoLabel() const
         return QString();
     const UndoStep &step = m_undo.last();
     const QString time = step.at.toString(QStringLiteral("HH:mm"));
+    if (step.corrected)
+        return translate("Counters", "修正 %1 (%2)")
+            .arg(step.corrected->first.date.toString(Qt::ISODate), time);
     if (step.parts.size() != 1)
         return translate("Counters", "設定 (%1)").arg(time);
     const Part &part = step.parts.first();
@@ -420,6 +423,16 @@ bool CounterModel::undo(const QDateTime &at)
     if (m_undo.isEmpty())
         return false;
     const UndoStep step = m_undo.takeLast();
+    if (step.corrected) {
+        try {
+            writeCorrection(step.corrected->second, step.corrected->first);
+        } catch (...) {
+            m_undo.append(step); // still there to take back
+            throw;
+        }
+        emit changed();
+        return true;
+    }
     const QScopedValueRollback undoing(m_undoing, true);
     for (auto part = step.parts.crbegin(); part != step.parts.crend(); ++part) {
         const int worked = workedUndone(m_worked[size_t(part->index)], part->worked);
@@ -428,6 +441,62 @@ bool CounterModel::undo(const QDateTime &at)
     }
     emit changed();
     return true;
+}
+
+void CounterModel::correctDay(const HistoryDay &before, const HistoryDay &after)
+{
+    // The open day is the strip's to change, through its settings.
+    if (m_loading || before.date != after.date || before.date >= m_open.day ||
+        before.counts == after.counts)
+        return;
+    writeCorrection(before, after);
+    m_undo.append({{}, m_open.clamp(Now()), std::pair{before, after}});
+    if (m_undo.size() > UndoDepth)
+        m_undo.removeFirst();
+    emit changed();
+}
+
+void CounterModel::writeCorrection(const HistoryDay &from, const HistoryDay &to)
+{
+    // The day's last second is within the day whatever its turn hour.
+    const QDateTime at(to.date, QTime(23, 59, 59));
+    const QString path = countLogFileFor(to.date);
+    const auto linesOf = [&](const HistoryDay &was, const HistoryDay &now) {
+        QList<LogEntry> lines;
+        for (int i = 0; i < CounterCount; ++i) {
+            const int delta = now.counts[size_t(i)] - was.counts[size_t(i)];
+            if (delta != 0)
+                lines.append({at, i, now.titles[size_t(i)], delta, now.counts[size_t(i)],
+                              LogKind::Amended});
+        }
+        QByteArray text;
+        for (const LogEntry &e : lines)
+            text += countLogLine(e);
+        return std::pair{lines, text};
+    };
+    const auto [lines, text] = linesOf(from, to);
+    const qint64 size = appendLogLines(path, text);
+    try {
+        replaceDayLine(to);
+    } catch (const RuntimeError &) {
+        // The log says no more than the history does.
+        try {
+            appendLogLines(path, linesOf(to, from).second);
+        } catch (const RuntimeError &) {
+        }
+        throw;
+    }
+    // Lines of a journal of their own: the strip's goes on in the open day's file.
+    QList<JournalLine> told;
+    const QString journal = newJournalId();
+    qint64 offset = size - text.size();
+    for (const LogEntry &e : lines) {
+        told.append({e, to.date, QFileInfo(path).fileName(), offset, journal, e.delta});
+        offset += countLogLine(e).size();
+    }
+    if (m_sink)
+        m_sink(told);
+    emit dayCorrected(to.date);
 }
 
 // ---------------------------------------------------------------------------

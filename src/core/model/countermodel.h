@@ -132,6 +132,14 @@ public:
     // it finds nothing of the day before.
     bool undo(const QDateTime &at = {});
 
+    // A finished day's line corrected in the history: a 修正 line for each
+    // counter that changes, timed at the day's last second, in its month's
+    // log, then the line in history.csv replaced, and the team told. One
+    // change that 元に戻す takes back as another correction. Runtime errors
+    // pass; where the history cannot be written, the log takes its lines
+    // back and nothing has changed.
+    void correctDay(const HistoryDay &before, const HistoryDay &after);
+
     // Days.
     const DayBounds &openDay() const { return m_open; }
     // Closes the open day where `now` is past its end: its line is kept, the
@@ -176,6 +184,8 @@ signals:
     void targetReached(int index);
     // A counter's title changed.
     void titleChanged(int index);
+    // A finished day's line was corrected (or the correction taken back).
+    void dayCorrected(const QDate &day);
     // The lap flag, or anything of the alarm, changed.
     void lapChanged();
     void alarmChanged();
@@ -211,6 +221,8 @@ private:
     struct UndoStep {
         QList<Part> parts;
         QDateTime at;
+        // A finished day's correction, as it was and as it became.
+        std::optional<std::pair<HistoryDay, HistoryDay>> corrected = {};
     };
     static constexpr int UndoDepth = 50;
 
@@ -218,6 +230,7 @@ private:
     int stepOf(int index, int by) const;
     void change(int index, int after, LogKind kind, int worked, const QDateTime &at, int hourDelta);
     void journal(const LogEntry &entry);
+    void writeCorrection(const HistoryDay &from, const HistoryDay &to);
     // Keeps what waits, then Countday.ini and `record` as Countdata.dat.
     void write(const CountRecord &record);
     void keepUnkeptDays();

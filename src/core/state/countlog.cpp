@@ -43,6 +43,8 @@ QString kindWord(LogKind kind)
         return QStringLiteral("ゼロ戻し");
     case LogKind::Reset:
         return QStringLiteral("リセット");
+    case LogKind::Amended:
+        return QStringLiteral("修正");
     }
     return QString();
 }
@@ -53,7 +55,8 @@ namespace
 std::optional<LogKind> kindOfWord(const QString &word)
 {
     for (LogKind kind : {LogKind::Count, LogKind::Settings, LogKind::Carried, LogKind::NotRestored,
-                         LogKind::Correction, LogKind::Undo, LogKind::Raised, LogKind::Reset}) {
+                         LogKind::Correction, LogKind::Undo, LogKind::Raised, LogKind::Reset,
+                         LogKind::Amended}) {
         if (kindWord(kind) == word)
             return kind;
     }
@@ -102,6 +105,26 @@ std::optional<LogEntry> entryOfFields(const QList<QByteArray> &fields)
     return e;
 }
 
+// Where in `chunk` (of which `whole` bytes are the file's part to look at)
+// the first whole line begins, where it is earlier than `before`; -1 where
+// it is later. A 修正 line is timed within the past day it corrects, but
+// written whenever the correction was made: it tells nothing of the lines
+// around it, and the next line is looked at instead.
+qsizetype firstLineBefore(const QByteArray &chunk, qsizetype whole, const QDateTime &before)
+{
+    static const QByteArray amended = QByteArray(",") + kindWord(LogKind::Amended).toUtf8() + '\r';
+    for (qsizetype end = chunk.indexOf('\n'); end >= 0 && end < whole;) {
+        const qsizetype next = chunk.indexOf('\n', end + 1);
+        if (next >= 0 && next < whole && chunk.mid(end + 1, next - end - 1).endsWith(amended)) {
+            end = next;
+            continue;
+        }
+        const QDateTime at = timeOfText(chunk.mid(end + 1, 19));
+        return at.isValid() && at < before ? end + 1 : -1;
+    }
+    return -1;
+}
+
 // Where the lines from a line earlier than `before` on begin in a month's
 // file (0 where none is earlier): found back from the end a chunk at a time,
 // by the first whole line of each. -1 with `most` bytes or more to go back.
@@ -116,12 +139,8 @@ qint64 startBefore(QFile &file, const QDateTime &before, qint64 most)
             return 0;
         // The chunk, and enough after it for the time of a line it begins.
         const QByteArray chunk = file.read(from - start + 20);
-        const qsizetype firstEnd = chunk.indexOf('\n');
-        if (firstEnd >= 0 && firstEnd < from - start) {
-            const QDateTime at = timeOfText(chunk.mid(firstEnd + 1, 19));
-            if (at.isValid() && at < before)
-                return start + firstEnd + 1;
-        }
+        if (const qsizetype at = firstLineBefore(chunk, from - start, before); at >= 0)
+            return start + at;
         from = start;
     }
     return 0;
@@ -389,6 +408,7 @@ int workedAfter(LogKind kind, int worked, int delta)
     case LogKind::Count:
     case LogKind::Settings:
     case LogKind::Correction:
+    case LogKind::Amended:
     case LogKind::Undo: // what was taken back was never work
         return std::max(0, worked + delta);
     case LogKind::Carried:

@@ -40,6 +40,7 @@ enum class LogKind {
     Undo,        // a slip taken back, the opposite of the change: 取消
     Raised,      // a right press that brought a count below zero back to zero: ゼロ戻し
     Reset,       // the menu's 0 に戻す, the work before it kept: リセット
+    Amended,     // a finished day's line corrected from the history: 修正
 };
 
 struct LogEntry {

@@ -15,6 +15,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QSpinBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -262,6 +266,11 @@ void HistoryWindow::buildTools()
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
     m_copyButton->setToolTip(m_copyButton->accessibleDescription());
     m_saveButton->setToolTip(translate("History", "表示中の行を CSV ファイルに保存します"));
+    m_correctButton = new QPushButton(translate("History", "修正(&E)..."), this);
+    m_correctButton->setObjectName(QStringLiteral("correctButton"));
+    m_correctButton->setToolTip(
+        translate("History", "選んだ日の件数を直します。今日の件数は Set で直します。"));
+    m_correctButton->setEnabled(false);
 }
 
 void HistoryWindow::buildTable()
@@ -324,14 +333,16 @@ void HistoryWindow::layOut()
     top->addWidget(m_copyButton);
     top->addWidget(m_copyImageButton);
     top->addWidget(m_saveButton);
+    top->addWidget(m_correctButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_charts, 1);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_totalsLabel);
     layout->addWidget(m_metLabel);
-    const QList<QWidget *> tabOrder{m_rangeBox,   m_counterBox, m_copyButton, m_copyImageButton,
-                                    m_saveButton, m_daysChart,  m_hoursChart, m_table};
+    const QList<QWidget *> tabOrder{m_rangeBox,      m_counterBox, m_copyButton,
+                                    m_copyImageButton, m_saveButton, m_correctButton,
+                                    m_daysChart,     m_hoursChart, m_table};
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
 }
@@ -341,6 +352,10 @@ void HistoryWindow::connectControls()
     connect(m_rangeBox, &QComboBox::currentIndexChanged, this, [this] { showRange(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { copyToClipboard(); });
     connect(m_saveButton, &QPushButton::clicked, this, [this] { askAndSave(); });
+    connect(m_correctButton, &QPushButton::clicked, this, [this] { askCorrection(); });
+    connect(m_table, &QTableView::doubleClicked, this, [this] { askCorrection(); });
+    // A correction, or one taken back by the strip's 元に戻す.
+    connect(&m_counters, &CounterModel::dayCorrected, this, [this] { reload(); });
     connect(m_copyImageButton, &QPushButton::clicked, this,
             [this] { QApplication::clipboard()->setImage(chartImage()); });
     connect(m_counterBox, &QComboBox::currentIndexChanged, this, [this] { showCharts(); });
@@ -658,7 +673,50 @@ void HistoryWindow::chooseRow(const QModelIndex &index)
     if (!index.isValid() || size_t(index.row()) >= shownDays().size())
         return;
     m_hoursDay = shownDays()[size_t(index.row())].date;
+    m_correctButton->setEnabled(m_hoursDay < m_counters.openDay().day);
     showHours();
+}
+
+void HistoryWindow::askCorrection()
+{
+    const QModelIndex current = m_table->currentIndex();
+    if (!current.isValid() || size_t(current.row()) >= shownDays().size())
+        return;
+    const HistoryDay day = shownDays()[size_t(current.row())];
+    if (day.date >= m_counters.openDay().day)
+        return; // today's counts are the strip's, put right through Set
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("CorrectionDialog"));
+    dialog.setWindowTitle(translate("History", "%1：%2 の修正")
+                              .arg(applicationTitle(), day.date.toString(Qt::ISODate)));
+    auto *form = new QFormLayout(&dialog);
+    std::array<QSpinBox *, CounterCount> boxes{};
+    for (int i = 0; i < CounterCount; ++i) {
+        if (day.titles[size_t(i)].isEmpty() && day.counts[size_t(i)] == 0)
+            continue;
+        auto *box = new QSpinBox(&dialog);
+        box->setObjectName(QStringLiteral("correctBox%1").arg(i));
+        box->setRange(0, 9999999);
+        box->setValue(day.counts[size_t(i)]);
+        const QString name = counterHeading(day.titles[size_t(i)], i);
+        box->setAccessibleName(name);
+        form->addRow(QStringLiteral("%1:").arg(name), box);
+        boxes[size_t(i)] = box;
+    }
+    auto *buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(translate("History", "キャンセル"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    HistoryDay after = day;
+    for (int i = 0; i < CounterCount; ++i)
+        if (boxes[size_t(i)])
+            after.counts[size_t(i)] = boxes[size_t(i)]->value();
+    if (after.counts != day.counts)
+        emit correctionChosen(day, after);
 }
 
 std::pair<QDate, QDate> HistoryWindow::shownRange() const

@@ -86,6 +86,12 @@ public:
     std::pair<QDate, QDate> shownRange() const;
     // The day whose hours are charted.
     QDate hoursDay() const { return m_hoursDay; }
+    // 修正...: the chosen past day's counts, as the user puts them right.
+    void askCorrection();
+
+signals:
+    // A past day's counts corrected in the window, for the strip to keep.
+    void correctionChosen(const zentova::HistoryDay &before, const zentova::HistoryDay &after);
 
 private:
     void buildTools();
@@ -126,6 +132,7 @@ private:
     QPushButton *m_copyButton = nullptr;
     QPushButton *m_copyImageButton = nullptr;
     QPushButton *m_saveButton = nullptr;
+    QPushButton *m_correctButton = nullptr;
     const CounterModel &m_counters;
     QList<ChartBar> m_bars;
     QDate m_hoursDay;

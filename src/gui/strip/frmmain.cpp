@@ -820,6 +820,10 @@ void frmMain::showHistory()
     trap([this] {
         if (!m_history) {
             m_history = new HistoryWindow(m_model, this);
+            connect(m_history, &HistoryWindow::correctionChosen, this,
+                    [this](const HistoryDay &before, const HistoryDay &after) {
+                        trap([&] { m_model.correctDay(before, after); });
+                    });
             // Beside the strip, so that both stay in sight.
             placeBesideStrip(m_history);
         } else {
