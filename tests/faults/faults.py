@@ -161,4 +161,14 @@ FAULTS = [
     ("keys-shift-uncount-dropped", "src/core/state/keys.cpp",
      "        if (!taken)\n            bindings.append({Action::Uncount, i, shifted});",
      "        (void)taken;"),
+    # A past day corrected
+    ("correction-dated-today", "src/core/model/countermodel.cpp",
+     "    const QDateTime at(to.date, QTime(23, 59, 59));",
+     "    const QDateTime at = Now();"),
+    ("correction-never-lowers", "src/core/history/history.cpp",
+     "withDay(historyToAddTo(), day, true)",
+     "withDay(historyToAddTo(), day)"),
+    ("log-correction-line-cuts-the-day", "src/core/state/countlog.cpp",
+     "if (next >= 0 && next < whole && chunk.mid(end + 1, next - end - 1).endsWith(amended)) {",
+     "if (false) {"),
 ]
