@@ -451,7 +451,7 @@ void CounterModel::correctDay(const HistoryDay &before, const HistoryDay &after)
         return;
     writeCorrection(before, after);
     m_undo.append({{}, m_open.clamp(Now()), std::pair{before, after}});
-    if (m_undo.size() > UndoDepth)
+    while (m_undo.size() > UndoDepth)
         m_undo.removeFirst();
     emit changed();
 }
