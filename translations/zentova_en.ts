@@ -211,6 +211,10 @@ The counts are kept in Countdata.dat; the log goes on from where it stopped once
         <source>項目%1</source>
         <translation>Counter %1</translation>
     </message>
+    <message>
+        <source>修正 %1 (%2)</source>
+        <translation>Correction of %1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>Errors</name>
@@ -524,6 +528,22 @@ Total: %1</translation>
     <message>
         <source>%1 の時間ごと（設定で直した %2 件は含みません）</source>
         <translation>%1 by hour (without %2 set in the settings)</translation>
+    </message>
+    <message>
+        <source>修正(&amp;E)...</source>
+        <translation>Corr&ect...</translation>
+    </message>
+    <message>
+        <source>選んだ日の件数を直します。今日の件数は Set で直します。</source>
+        <translation>Corrects the chosen day's counts. Today's counts are corrected with Set.</translation>
+    </message>
+    <message>
+        <source>%1：%2 の修正</source>
+        <translation>%1: correcting %2</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

@@ -689,6 +689,8 @@ void HistoryWindow::askCorrection()
     dialog.setObjectName(QStringLiteral("CorrectionDialog"));
     dialog.setWindowTitle(translate("History", "%1：%2 の修正")
                               .arg(applicationTitle(), day.date.toString(Qt::ISODate)));
+    // Wide enough for a window manager to show the whole title.
+    dialog.setMinimumWidth(fontMetrics().horizontalAdvance(dialog.windowTitle()) * 3 / 2);
     auto *form = new QFormLayout(&dialog);
     std::array<QSpinBox *, CounterCount> boxes{};
     for (int i = 0; i < CounterCount; ++i) {
