@@ -531,7 +531,7 @@ Total: %1</translation>
     </message>
     <message>
         <source>修正(&amp;E)...</source>
-        <translation>Corr&ect...</translation>
+        <translation>Corr&amp;ect...</translation>
     </message>
     <message>
         <source>選んだ日の件数を直します。今日の件数は Set で直します。</source>
