@@ -2,6 +2,7 @@
 // copied into a folder of its own, clicked with xdotool, and judged by its
 // windows and by the bytes it leaves in Countdata.dat.
 #include "core/base/sjis.h"
+#include "core/history/history.h"
 #include "core/state/countdata.h"
 #include "core/state/countrecord.h"
 #include "testsupport.h"
@@ -579,6 +580,58 @@ private slots:
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
         QCOMPARE(decodeRecord(install.data()).Count[0], int16_t(5));
+    }
+
+    // The menu's 0 に戻す and 元に戻す from the keyboard, then yesterday put
+    // right in the history window: its line in history.csv, and a 修正 line
+    // dated that day in its month's log.
+    void resetThenCorrectAPastDay()
+    {
+        Screen screen;
+        QVERIFY(screen.start("1280x1024x24", "openbox"));
+        Install install;
+        const QDate yesterday = QDate::currentDate().addDays(-1);
+        QFile history(install.path("history.csv"));
+        QVERIFY(history.open(QIODevice::WriteOnly));
+        history.write("\xEF\xBB\xBF" + historyHeader() + "\r\n" +
+                      yesterday.toString(Qt::ISODate).toLatin1() + ",T,4,,0,,0,,0,,0,4\r\n");
+        history.close();
+        QProcess program;
+        QVERIFY(startWithCounter(install, program, screen, 0));
+        screen.click(counterButton(0), 1, 3);
+        const auto logHas = [&](const QDate &month, const QByteArray &text) {
+            return waitUntil([&] {
+                QFile log(install.path(month.toString("'Countlog-'yyyy-MM'.csv'")));
+                return log.open(QIODevice::ReadOnly) && log.readAll().contains(text);
+            });
+        };
+        const QPoint menuAt(800, 20);
+        screen.click(menuAt, 3);
+        screen.xdotool({"key", "--delay", "100", "r", "1"}); // 0 に戻す(&R), T(&1)
+        QVERIFY(logHas(QDate::currentDate(), ",1,T,-3,0,リセット"));
+        screen.click(menuAt, 3);
+        screen.key("u"); // 元に戻す(&U)
+        QVERIFY(logHas(QDate::currentDate(), ",1,T,3,3,取消"));
+
+        screen.click(menuAt, 3);
+        screen.key("h"); // 履歴(&H)
+        QVERIFY(screen.waitForWindow("Zentova：履歴"));
+        QVERIFY(screen.waitForFocus("Zentova：履歴"));
+        // Today heads the table; yesterday is the row below it.
+        const QRect window = screen.window("Zentova：履歴")->geometry;
+        screen.click(window.topLeft() + QPoint(60, 297));
+        screen.key("alt+e"); // 修正(&E)...
+        const QString dialog = "Zentova：" + yesterday.toString(Qt::ISODate) + " の修正";
+        QVERIFY(screen.waitForFocus(dialog));
+        screen.xdotool({"key", "ctrl+a", "type", "9"});
+        screen.key("Return");
+        QVERIFY(logHas(yesterday, yesterday.toString(Qt::ISODate).toLatin1() +
+                                      " 23:59:59,1,T,5,9,修正"));
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        QVERIFY(history.readAll().contains(yesterday.toString(Qt::ISODate).toLatin1() +
+                                           ",T,9,,0,,0,,0,,0,9"));
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
     }
 
     // The alarm's box never takes keys meant for another program: text typed

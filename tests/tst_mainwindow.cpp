@@ -111,7 +111,7 @@ private slots:
         QStringList texts;
         for (const QAction *a : resets)
             texts << a->text();
-        QCOMPARE(texts, (QStringList{"電話", "", "すべて"}));
+        QCOMPARE(texts, (QStringList{"電話(&2)", "", "すべて(&A)"}));
         resets.first()->trigger();
         QCOMPARE(test::lblC(w, 1)->caption(), QStringLiteral("0"));
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
@@ -307,7 +307,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
         else
             QTest::mousePress(&w, Qt::RightButton, {}, QPoint(5, 20));
-        QCOMPARE(items, QStringList({"履歴(&H)...", "オプション(&O)...", "0 に戻す", "元に戻す(&U)", "終了"}));
+        QCOMPARE(items, QStringList({"履歴(&H)...", "オプション(&O)...", "0 に戻す(&R)", "元に戻す(&U)", "終了"}));
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(m().gCount(0), int16_t(0)); // the key counted nothing
         QCOMPARE(m_sandbox->boxes.calls.size(), 1);

@@ -265,7 +265,7 @@ void frmMain::buildMenu()
 
 void frmMain::buildResetMenu()
 {
-    m_resetMenu = menu->addMenu(translate("Strip", "0 に戻す"));
+    m_resetMenu = menu->addMenu(translate("Strip", "0 に戻す(&R)"));
     m_resetMenu->setObjectName(QStringLiteral("resetMenu"));
     // An item for each counter on the strip as the menu opens, then all of them.
     connect(menu, &QMenu::aboutToShow, this, [this] {
@@ -275,11 +275,15 @@ void frmMain::buildResetMenu()
             if (fraC(i)->isHidden())
                 continue;
             shown.append(i);
-            m_resetMenu->addAction(counterHeading(m_model.gTitle(i), i), this,
-                                   [this, i] { reset({i}); });
+            // Its number picks it; an & of the title is the title's own.
+            const QString title = counterHeading(m_model.gTitle(i), i);
+            m_resetMenu->addAction(
+                QStringLiteral("%1(&%2)").arg(QString(title).replace(u'&', QStringLiteral("&&")),
+                                              QString::number(i + 1)),
+                this, [this, i] { reset({i}); });
         }
         m_resetMenu->addSeparator();
-        m_resetMenu->addAction(translate("Strip", "すべて"), this,
+        m_resetMenu->addAction(translate("Strip", "すべて(&A)"), this,
                                [this, shown] { reset(shown); });
         m_resetMenu->setEnabled(!shown.isEmpty());
     });
