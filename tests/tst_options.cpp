@@ -171,6 +171,17 @@ private slots:
         m_sandbox->writeFile("Options.ini", "[Keys]\nFocus=Meta+X\n");
         chosen.focus = "Meta+X";
         QCOMPARE(writeKeyOptions(shown, chosen), chosen);
+
+        // Colours as "#rrggbb"; anything else is the default.
+        m_sandbox->writeFile("Options.ini", "[Colours]\nCounter2=#00FF00\nCounter3=red\n");
+        DayOptions day = readDayOptions();
+        std::array<uint32_t, CounterCount> colours = kCounterColours;
+        colours[1] = 0x00ff00;
+        QCOMPARE(day.colours, colours);
+        DayOptions recoloured = day;
+        recoloured.colours[0] = 0x0a0b0c;
+        QCOMPARE(writeDayOptions(day, recoloured).colours[0], 0x0a0b0cu);
+        QVERIFY(m_sandbox->readFile("Options.ini").contains("Counter1=#0a0b0c"));
     }
 };
 

@@ -8,6 +8,7 @@
 #include "core/state/options.h"
 #include "core/team/team.h"
 #include "formcontrols.h"
+#include "gui/history/historychart.h"
 #include "gui/settings/frmset.h"
 #include "gui/strip/frmmain.h"
 #include "testsupport.h"
@@ -484,10 +485,20 @@ private slots:
             QCOMPARE(box->accessibleName(), QStringLiteral("電話 の目標"));
             box->selectAll();
             QTest::keyClicks(box, "25");
+            // A dark desktop's look.
+            QVERIFY(window->palette().color(QPalette::Window).lightness() < 100);
             window->findChild<QPushButton *>("okButton")->click();
         });
+        m_sandbox->writeFile("Options.ini", "[Colours]\nCounter2=#123456\n");
+        m().setOptions(readDayOptions());
+        QCOMPARE(m().options().colours[1], 0x123456u);
+        qputenv("GTK_THEME", "Adwaita:dark");
         m_main->findChild<QAction *>("optionsAction")->trigger();
+        qunsetenv("GTK_THEME");
         QCOMPARE(readDayOptions().targets, (std::array<int, 5>{0, 25, 0, 0, 0}));
+        // The colour set by hand, in the charts and down the frame's edge.
+        QCOMPARE(counterColour(1), QColor(0x12, 0x34, 0x56));
+        QCOMPARE(test::fraC(*m_main, 1)->grab().toImage().pixelColor(3, 20), counterColour(1));
         // Where the count stands, for the pointer and for a screen reader;
         // meeting the target lights the frame up.
         const auto standing = [&] { return test::fraC(*m_main, 1)->accessibleDescription(); };

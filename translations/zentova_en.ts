@@ -535,7 +535,7 @@ Total: %1</translation>
     </message>
     <message>
         <source>選んだ日の件数を直します。今日の件数は Set で直します。</source>
-        <translation>Corrects the chosen day's counts. Today's counts are corrected with Set.</translation>
+        <translation>Corrects the chosen day&apos;s counts. Today&apos;s counts are corrected with Set.</translation>
     </message>
     <message>
         <source>%1：%2 の修正</source>
@@ -714,6 +714,18 @@ Total: %1</translation>
     <message>
         <source>別のキーを選んでください。</source>
         <translation>Choose another key.</translation>
+    </message>
+    <message>
+        <source>色</source>
+        <translation>Colours</translation>
+    </message>
+    <message>
+        <source>%1 の色</source>
+        <translation>Colour of %1</translation>
+    </message>
+    <message>
+        <source>既定の色(&amp;L)</source>
+        <translation>Defau&amp;lt colours</translation>
     </message>
 </context>
 <context>
@@ -914,16 +926,16 @@ Total: %1</translation>
         <translation>&amp;Team...</translation>
     </message>
     <message>
-        <source>0 に戻す</source>
-        <translation>Reset to 0</translation>
-    </message>
-    <message>
-        <source>すべて</source>
-        <translation>All</translation>
-    </message>
-    <message>
         <source>オプションで別のキーを選んでください。</source>
         <translation>Choose another key in Options.</translation>
+    </message>
+    <message>
+        <source>0 に戻す(&amp;R)</source>
+        <translation>&amp;Reset to 0</translation>
+    </message>
+    <message>
+        <source>すべて(&amp;A)</source>
+        <translation>&amp;All</translation>
     </message>
 </context>
 <context>

@@ -29,6 +29,16 @@ QString stepKey(int index)
     return QStringLiteral("Step/Counter%1").arg(index + 1);
 }
 
+QString colourKey(int index)
+{
+    return QStringLiteral("Colours/Counter%1").arg(index + 1);
+}
+
+QString colourText(uint32_t rgb)
+{
+    return u'#' + QString::number(rgb & 0xffffff, 16).rightJustified(6, u'0');
+}
+
 // Options.ini read and written as it stands, a value being the rest of its
 // line: QSettings' own ini format takes a value with a comma for a list and
 // cuts one at a ';' (a libpq host list `host=a,b`, a team called
@@ -127,6 +137,10 @@ DayOptions readDayOptions()
         const int step = ini.value(stepKey(i)).toString().trimmed().toInt(&ok);
         if (ok && step >= 1 && step <= 1000)
             options.steps[size_t(i)] = step;
+        const QString colour = ini.value(colourKey(i)).toString().trimmed();
+        const uint rgb = colour.mid(1).toUInt(&ok, 16);
+        if (ok && colour.size() == 7 && colour.startsWith(u'#'))
+            options.colours[size_t(i)] = rgb;
     }
     return options;
 }
@@ -147,6 +161,8 @@ DayOptions writeDayOptions(const DayOptions &shown, const DayOptions &chosen)
                 ini.setValue(targetKey(i), chosen.targets[size_t(i)]);
             if (chosen.steps[size_t(i)] != shown.steps[size_t(i)])
                 ini.setValue(stepKey(i), chosen.steps[size_t(i)]);
+            if (chosen.colours[size_t(i)] != shown.colours[size_t(i)])
+                ini.setValue(colourKey(i), colourText(chosen.colours[size_t(i)]));
         }
         ini.sync();
         if (ini.status() != QSettings::NoError)

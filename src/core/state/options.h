@@ -7,9 +7,17 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 
 namespace zentova
 {
+
+// Each counter's colour in the charts, the team window and the strip's
+// frame, as 0xRRGGBB: by default Okabe and Ito's blue, orange, bluish
+// green, vermilion and reddish purple, told apart with every common kind
+// of colour blindness.
+inline constexpr std::array<uint32_t, CounterCount> kCounterColours{0x0072b2, 0xe69f00, 0x009e73,
+                                                                    0xd55e00, 0xcc79a7};
 
 struct DayOptions {
     int startHour = 0;        // the hour the day turns, 0 to 23
@@ -23,6 +31,9 @@ struct DayOptions {
     std::array<int, CounterCount> steps{1, 1, 1, 1, 1};
     // The chime plays once as a counter meets its target ([Targets] Chime).
     bool chimeAtTarget = false;
+    // [Colours] Counter1..Counter5, "#rrggbb"; a missing or bad one is the
+    // default.
+    std::array<uint32_t, CounterCount> colours = kCounterColours;
     bool operator==(const DayOptions &) const = default;
 };
 

@@ -2,6 +2,7 @@
 #include "core/base/language.h"
 
 #include "core/history/chartdata.h"
+#include "core/state/options.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,13 +14,19 @@
 namespace zentova
 {
 
+namespace
+{
+std::array<uint32_t, CounterCount> g_colours = kCounterColours;
+}
+
 QColor counterColour(int index)
 {
-    // Okabe and Ito's colours, told apart with every common kind of colour
-    // blindness: blue, orange, bluish green, vermilion, reddish purple.
-    static const QColor colours[CounterCount] = {
-        {0, 114, 178}, {230, 159, 0}, {0, 158, 115}, {213, 94, 0}, {204, 121, 167}};
-    return colours[std::clamp(index, 0, CounterCount - 1)];
+    return QColor::fromRgb(QRgb(g_colours[size_t(std::clamp(index, 0, CounterCount - 1))]));
+}
+
+void setCounterColours(const std::array<uint32_t, CounterCount> &colours)
+{
+    g_colours = colours;
 }
 
 BarChart::BarChart(QWidget *parent) : QWidget(parent)

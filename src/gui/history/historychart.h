@@ -17,8 +17,9 @@ class QPainter;
 namespace zentova
 {
 
-// The colour of counter `index`'s part of a bar.
+// The colour of counter `index`'s part of a bar, as the options set it.
 QColor counterColour(int index);
+void setCounterColours(const std::array<uint32_t, CounterCount> &colours);
 
 class BarChart : public QWidget
 {

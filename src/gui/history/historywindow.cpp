@@ -9,6 +9,7 @@
 #include "core/state/counterstate.h"
 #include "core/state/countlog.h"
 #include "gui/history/historychart.h"
+#include "gui/desktop/look.h"
 #include "gui/widgets/controls.h"
 
 #include <QAccessibleWidget>
@@ -231,6 +232,7 @@ HistoryWindow::HistoryWindow(const CounterModel &counters, QWidget *owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(translate("History", "%1：履歴").arg(applicationTitle()));
     setFont(uiFont());
+    followDesktopLook(this);
     // Room for the charts and a week of rows, within a small or scaled screen.
     // Each pixel more costs the open window memory: 880 x 660 took 1 MiB more.
     const QSize room = screen()->availableGeometry().size();

@@ -6,9 +6,12 @@
 #include "core/state/counterstate.h"
 #include "core/team/teamserver.h"
 #include "gui/desktop/globalkeys.h"
+#include "gui/desktop/look.h"
 #include "gui/widgets/controls.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QPixmap>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -32,6 +35,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
     setFont(uiFont());
+    followDesktopLook(this);
 
     QFormLayout *form = buildDayForm();
     // A target of 0 is none: the strip then draws the counter as it always has.
@@ -54,6 +58,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     m_stepBoxes = stepBoxes;
 
     QGroupBox *keys = buildKeyGroup(titles);
+    QGroupBox *colours = buildColourGroup(titles);
     QGroupBox *team = buildTeamGroup();
 
     auto *buttons = new QDialogButtonBox(this);
@@ -67,6 +72,7 @@ OptionsWindow::OptionsWindow(const CounterArray<QString> &titles, QWidget *owner
     auto *groups = new QHBoxLayout;
     groups->addWidget(targets);
     groups->addWidget(steps);
+    groups->addWidget(colours);
     groups->addWidget(keys);
     layout->addLayout(groups);
     layout->addWidget(team);
@@ -168,6 +174,47 @@ QGroupBox *OptionsWindow::buildKeyGroup(const CounterArray<QString> &titles)
     m_keyState->hide();
     grid->addWidget(m_keyState, CounterCount + 3, 0, 1, 3);
     return group;
+}
+
+// A button a counter showing its colour; a click chooses another.
+QGroupBox *OptionsWindow::buildColourGroup(const CounterArray<QString> &titles)
+{
+    auto *group = new QGroupBox(translate("Options", "色"), this);
+    auto *form = new QFormLayout(group);
+    for (int i = 0; i < CounterCount; ++i) {
+        auto *button = new QPushButton(group);
+        button->setObjectName(QStringLiteral("colourButton%1").arg(i));
+        const QString name = counterHeading(titles(i), i);
+        button->setAccessibleName(translate("Options", "%1 の色").arg(name));
+        button->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+        connect(button, &QPushButton::clicked, this, [this, i, name] {
+            const QColor chosen =
+                QColorDialog::getColor(QColor::fromRgb(QRgb(m_colours[size_t(i)])), this,
+                                       translate("Options", "%1 の色").arg(name));
+            if (chosen.isValid())
+                showColour(i, chosen.rgb() & 0xffffff);
+        });
+        form->addRow(QStringLiteral("%1:").arg(name), button);
+        m_colourButtons[size_t(i)] = button;
+    }
+    auto *defaults = new QPushButton(translate("Options", "既定の色(&L)"), group);
+    defaults->setObjectName(QStringLiteral("defaultColours"));
+    connect(defaults, &QPushButton::clicked, this, [this] {
+        for (int i = 0; i < CounterCount; ++i)
+            showColour(i, kCounterColours[size_t(i)]);
+    });
+    form->addRow(defaults);
+    return group;
+}
+
+void OptionsWindow::showColour(int index, uint32_t rgb)
+{
+    m_colours[size_t(index)] = rgb;
+    QPushButton *button = m_colourButtons[size_t(index)];
+    QPixmap swatch(button->fontMetrics().height(), button->fontMetrics().height());
+    swatch.fill(QColor::fromRgb(QRgb(rgb)));
+    button->setIcon(swatch);
+    button->setAccessibleDescription(QColor::fromRgb(QRgb(rgb)).name());
 }
 
 void OptionsWindow::showKeys(const KeyOptions &keys)
@@ -280,6 +327,8 @@ DayOptions OptionsWindow::choose(const DayOptions &current)
     m_startHourBox->setValue(current.startHour);
     m_resetBox->setChecked(current.resetCounts);
     m_chimeBox->setChecked(current.chimeAtTarget);
+    for (int i = 0; i < CounterCount; ++i)
+        showColour(i, current.colours[size_t(i)]);
     for (int i = 0; i < CounterCount; ++i) {
         m_targetBoxes[size_t(i)]->setValue(current.targets[size_t(i)]);
         m_stepBoxes[size_t(i)]->setValue(current.steps[size_t(i)]);
@@ -307,6 +356,7 @@ void OptionsWindow::store()
     chosen.startHour = m_startHourBox->value();
     chosen.resetCounts = m_resetBox->isChecked();
     chosen.chimeAtTarget = m_chimeBox->isChecked();
+    chosen.colours = m_colours;
     for (int i = 0; i < CounterCount; ++i) {
         chosen.targets[size_t(i)] = m_targetBoxes[size_t(i)]->value();
         chosen.steps[size_t(i)] = m_stepBoxes[size_t(i)]->value();

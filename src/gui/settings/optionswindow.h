@@ -57,6 +57,8 @@ private:
     counterGroup(const CounterArray<QString> &titles, const CounterGroup &group);
     QGroupBox *buildTeamGroup();
     QGroupBox *buildKeyGroup(const CounterArray<QString> &titles);
+    QGroupBox *buildColourGroup(const CounterArray<QString> &titles);
+    void showColour(int index, uint32_t rgb);
     QKeySequenceEdit *keyBox(const QString &name, const QString &accessibleName);
     KeyOptions chosenKeys() const;
     void showKeys(const KeyOptions &keys);
@@ -77,6 +79,8 @@ private:
     QKeySequenceEdit *m_undoKey = nullptr;
     QKeySequenceEdit *m_focusKey = nullptr;
     QLabel *m_keyState = nullptr;
+    std::array<class QPushButton *, CounterCount> m_colourButtons{};
+    std::array<uint32_t, CounterCount> m_colours = kCounterColours;
     class GlobalKeys *m_globalKeys = nullptr;
     KeyOptions m_storedKeys;
     DayOptions m_stored;

@@ -10,6 +10,7 @@
 #include "core/team/team.h"
 #include "gui/desktop/desktop.h"
 #include "gui/desktop/globalkeys.h"
+#include "gui/history/historychart.h"
 #include "gui/history/historywindow.h"
 #include "gui/settings/frmset.h"
 #include "gui/settings/optionswindow.h"
@@ -606,6 +607,7 @@ void frmMain::load()
     m_model.restore(false);
     for (int i = 0; i < CounterCount; ++i)
         showTarget(i);
+    showColours();
     inviteToTitle();
     if (const auto message = m_model.takeStartMessage())
         MsgBox(*message, msgstyle::OkOnly);
@@ -901,7 +903,25 @@ void frmMain::showOptions()
             showTarget(i);
             describeCounter(i);
         }
+        showColours();
     });
+}
+
+void frmMain::showColours()
+{
+    const auto &colours = m_model.options().colours;
+    bool changed = false;
+    for (int i = 0; i < CounterCount; ++i) {
+        changed = changed || counterColour(i).rgb() != QColor::fromRgb(QRgb(colours[size_t(i)])).rgb();
+        fraC(i)->setAccent(QColor::fromRgb(QRgb(colours[size_t(i)])));
+    }
+    setCounterColours(colours);
+    if (!changed)
+        return;
+    if (m_history)
+        m_history->reload();
+    if (m_teamWindow)
+        m_teamWindow->update();
 }
 
 void frmMain::passDayTurn()

@@ -164,6 +164,8 @@ private:
     void buildResetMenu();
     void describeCounter(int index);
     void showTarget(int index);
+    // Each counter's colour, on its frame and in the charts.
+    void showColours();
     void inviteToTitle();
     void showClock(const QDateTime &now);
 

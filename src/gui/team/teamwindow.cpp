@@ -6,6 +6,7 @@
 #include "core/files/atomicfile.h"
 #include "core/history/history.h"
 #include "core/team/teamreader.h"
+#include "gui/desktop/look.h"
 #include "gui/history/historychart.h"
 #include "gui/widgets/controls.h"
 
@@ -34,6 +35,7 @@ TeamWindow::TeamWindow(const TeamOptions &team, const QDate &today, QWidget *own
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(translate("Team", "%1：チーム").arg(applicationTitle()));
     setFont(uiFont());
+    followDesktopLook(this);
     resize(640, 420);
 
     const QString reading = team.windowServer.isEmpty() ? team.server : team.windowServer;

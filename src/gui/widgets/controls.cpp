@@ -467,6 +467,14 @@ void FrameBox::resizeEvent(QResizeEvent *e)
     QWidget::resizeEvent(e);
 }
 
+void FrameBox::setAccent(const QColor &colour)
+{
+    if (colour == m_accent)
+        return;
+    m_accent = colour;
+    update();
+}
+
 void FrameBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -486,6 +494,8 @@ void FrameBox::paintEvent(QPaintEvent *)
     p.drawLine(box.left() + 1, box.top() + 1, box.left() + 1, box.bottom() - 1);
     p.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
     p.drawLine(box.right(), box.top(), box.right(), box.bottom());
+    if (m_accent.isValid())
+        p.fillRect(QRect(box.left() + 2, box.top() + 2, 2, box.height() - 3), m_accent);
     int captionEnd = 6;
     if (!m_paintedCaption.isEmpty()) {
         const int x = 6;

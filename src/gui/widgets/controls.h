@@ -113,6 +113,9 @@ public:
     // of the day.
     void setTargetMet(bool met);
     bool targetMet() const { return m_targetMet; }
+    // The counter's own colour, a thin line down the frame's left edge
+    // (invalid: none).
+    void setAccent(const QColor &colour);
     bool celebrating() const { return m_celebrating; }
     int waiting() const { return m_waiting; }
 
@@ -128,6 +131,7 @@ private:
     int m_waiting = 0;
     bool m_celebrating = false;
     bool m_targetMet = false;
+    QColor m_accent;
     QWidget *m_line = nullptr; // made at the first target
     QString m_paintedCaption;  // the part of the caption a frame can show
 };
