@@ -171,4 +171,14 @@ FAULTS = [
     ("log-correction-line-cuts-the-day", "src/core/state/countlog.cpp",
      "if (next >= 0 && next < whole && chunk.mid(end + 1, next - end - 1).endsWith(amended)) {",
      "if (false) {"),
+    # Colours and the desktop's look
+    ("colour-not-read", "src/core/state/options.cpp",
+     "            options.colours[size_t(i)] = rgb;\n",
+     ""),
+    ("frame-accent-not-drawn", "src/gui/widgets/controls.cpp",
+     "    if (m_accent.isValid())\n",
+     "    if (false)\n"),
+    ("look-dark-ignored", "src/gui/desktop/look.cpp",
+     "    if (desktopPrefersDark())\n        applyLook(window, true);\n",
+     ""),
 ]
