@@ -27,6 +27,9 @@ std::unique_ptr<GlobalKeys> GlobalKeys::forSession()
     // over an X program.
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
                          qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
+    if (wayland)
+        if (auto keys = portalGlobalKeys())
+            return keys;
     if (auto keys = x11GlobalKeys(wayland ? Reach::XProgramsOnly : Reach::Anywhere))
         return keys;
     return std::make_unique<NoGlobalKeys>();

@@ -45,5 +45,7 @@ protected:
 
 // The X server's way, on Qt's own connection; null under another platform.
 std::unique_ptr<GlobalKeys> x11GlobalKeys(GlobalKeys::Reach reach);
+// The portal's way, where the session bus has it; null otherwise.
+std::unique_ptr<GlobalKeys> portalGlobalKeys();
 
 } // namespace zentova

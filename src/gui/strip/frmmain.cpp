@@ -64,9 +64,6 @@ frmMain::frmMain(CounterModel &model, QWidget *parent) : QWidget(parent), m_mode
     // The keyboard only when given on purpose, never by a click; the
     // desktop's other quirks with it.
     m_desktop = Desktop::forStrip(this);
-    m_keys = GlobalKeys::forSession();
-    connect(m_keys.get(), &GlobalKeys::pressed, this,
-            [this](const KeyBinding &binding) { globalKeyPressed(binding); });
     setWindowTitle(QString());
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     move(twipsToPixels(kLeft), twipsToPixels(kTop));
@@ -521,9 +518,23 @@ void frmMain::countWhileBlocked(int index, int delta)
     emit countWaits(index, delta);
 }
 
+// Made at the first need: a desktop's portal is asked only where keys are set.
+GlobalKeys *frmMain::globalKeys()
+{
+    if (!m_keys) {
+        m_keys = GlobalKeys::forSession();
+        connect(m_keys.get(), &GlobalKeys::pressed, this,
+                [this](const KeyBinding &binding) { globalKeyPressed(binding); });
+    }
+    return m_keys.get();
+}
+
 void frmMain::holdGlobalKeys()
 {
-    const QStringList refused = m_keys->hold(keyBindings(readKeyOptions()));
+    const QList<KeyBinding> bindings = keyBindings(readKeyOptions());
+    if (bindings.isEmpty())
+        return;
+    const QStringList refused = globalKeys()->hold(bindings);
     if (refused.isEmpty())
         return;
     const QString message = keysRefusedMessage(refused) +
@@ -886,7 +897,7 @@ void frmMain::showOptions()
 {
     trap([this] {
         OptionsWindow window(m_model.titles(), this);
-        window.setGlobalKeys(m_keys.get());
+        window.setGlobalKeys(globalKeys());
         if (m_team)
             window.showTeamState(m_team->markText(), m_team->lastArrived());
         // A new turn hour counts from the next turn: the open day keeps its

@@ -145,6 +145,7 @@ private:
     void showHistory();
     void showOptions();
     void globalKeyPressed(const KeyBinding &binding);
+    class GlobalKeys *globalKeys();
     void showTeam();
     // The day ends while the strip runs and no box holds it: the model
     // closes it.
