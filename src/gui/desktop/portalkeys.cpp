@@ -108,8 +108,12 @@ public:
 
     // The desktop answers later, once the user has confirmed them: refused
     // keys are known then, and said as the options window opens.
+    // Nothing is let go of while the options window is open (the desktop
+    // does not hand the keys to it): only another set of keys is asked for.
     QStringList hold(const QList<KeyBinding> &bindings) override
     {
+        if (bindings.isEmpty() || bindings == m_bindings)
+            return {};
         m_bindings = bindings;
         m_refused.clear();
         if (!m_session.isEmpty())
