@@ -108,11 +108,12 @@ public:
 
     // The desktop answers later, once the user has confirmed them: refused
     // keys are known then, and said as the options window opens.
-    // Nothing is let go of while the options window is open (the desktop
-    // does not hand the keys to it): only another set of keys is asked for.
+    // The desktop is asked again only for another set of keys (it shows
+    // each set to confirm); none at all leaves the set bound, unheard.
     QStringList hold(const QList<KeyBinding> &bindings) override
     {
-        if (bindings.isEmpty() || bindings == m_bindings)
+        m_deaf = bindings.isEmpty();
+        if (m_deaf || bindings == m_bindings)
             return {};
         m_bindings = bindings;
         m_refused.clear();
@@ -127,7 +128,7 @@ private slots:
     {
         bool ok = false;
         const int at = id.toInt(&ok);
-        if (session.path() == m_session && ok && at >= 0 && at < m_bindings.size())
+        if (!m_deaf && session.path() == m_session && ok && at >= 0 && at < m_bindings.size())
             emit pressed(m_bindings[at]);
     }
     void sessionCreated(uint response, const QVariantMap &results)
@@ -199,6 +200,7 @@ private:
     }
 
     QString m_session;
+    bool m_deaf = false;
 };
 
 } // namespace
