@@ -1,4 +1,5 @@
 #include "gui/desktop/look.h"
+#include "gui/desktop/portal.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -12,8 +13,6 @@ namespace zentova
 namespace
 {
 
-const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kSettings = QStringLiteral("org.freedesktop.portal.Settings");
 const QString kAppearance = QStringLiteral("org.freedesktop.appearance");
 const QString kScheme = QStringLiteral("color-scheme");
@@ -29,7 +28,7 @@ QVariant unwrapped(QVariant value)
 // The portal's color-scheme: 1 prefers dark, 2 light, 0 no preference.
 int portalScheme()
 {
-    QDBusMessage read = QDBusMessage::createMethodCall(kPortal, kPortalPath, kSettings,
+    QDBusMessage read = QDBusMessage::createMethodCall(portal::service, portal::path, kSettings,
                                                        QStringLiteral("Read"));
     read << kAppearance << kScheme;
     // Asked as a window opens; a portal that does not answer soon is none.
@@ -51,7 +50,7 @@ class LookFollower : public QObject
 public:
     explicit LookFollower(QWidget *window) : QObject(window), m_window(window)
     {
-        QDBusConnection::sessionBus().connect(kPortal, kPortalPath, kSettings,
+        QDBusConnection::sessionBus().connect(portal::service, portal::path, kSettings,
                                               QStringLiteral("SettingChanged"), this,
                                               SLOT(settingChanged(QString, QString, QDBusVariant)));
     }

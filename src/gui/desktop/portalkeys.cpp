@@ -3,6 +3,7 @@
 // shortcuts the desktop shows the user to confirm, and each press told back
 // as an Activated signal.
 #include "gui/desktop/globalkeys.h"
+#include "gui/desktop/portal.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -19,8 +20,6 @@ namespace zentova
 namespace
 {
 
-const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kShortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
 
@@ -90,7 +89,7 @@ public:
     PortalKeys()
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
-        bus.connect(kPortal, kPath, kShortcuts, QStringLiteral("Activated"), this,
+        bus.connect(portal::service, portal::path, kShortcuts, QStringLiteral("Activated"), this,
                     SLOT(activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
         createSession();
     }
@@ -98,7 +97,7 @@ public:
     {
         if (!m_session.isEmpty())
             QDBusConnection::sessionBus().call(
-                QDBusMessage::createMethodCall(kPortal, m_session,
+                QDBusMessage::createMethodCall(portal::service, m_session,
                                                QStringLiteral("org.freedesktop.portal.Session"),
                                                QStringLiteral("Close")),
                 QDBus::NoBlock);
@@ -168,7 +167,7 @@ private:
     {
         const QString token =
             u'z' + QUuid::createUuid().toString(QUuid::Id128).left(16);
-        QDBusConnection::sessionBus().connect(kPortal, requestPath(token), kRequest,
+        QDBusConnection::sessionBus().connect(portal::service, requestPath(token), kRequest,
                                               QStringLiteral("Response"), this, slot);
         return token;
     }
@@ -177,7 +176,7 @@ private:
     {
         const QString token = listen(SLOT(sessionCreated(uint, QVariantMap)));
         QDBusMessage create =
-            QDBusMessage::createMethodCall(kPortal, kPath, kShortcuts, QStringLiteral("CreateSession"));
+            QDBusMessage::createMethodCall(portal::service, portal::path, kShortcuts, QStringLiteral("CreateSession"));
         create << QVariantMap{{QStringLiteral("handle_token"), token},
                               {QStringLiteral("session_handle_token"), token}};
         QDBusConnection::sessionBus().call(create, QDBus::NoBlock);
@@ -193,7 +192,7 @@ private:
                   {QStringLiteral("preferred_trigger"), portalTrigger(m_bindings[i].text)}}});
         const QString token = listen(SLOT(bound(uint, QVariantMap)));
         QDBusMessage call =
-            QDBusMessage::createMethodCall(kPortal, kPath, kShortcuts, QStringLiteral("BindShortcuts"));
+            QDBusMessage::createMethodCall(portal::service, portal::path, kShortcuts, QStringLiteral("BindShortcuts"));
         call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariant::fromValue(shortcuts)
              << QString() << QVariantMap{{QStringLiteral("handle_token"), token}};
         QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
@@ -212,7 +211,7 @@ std::unique_ptr<GlobalKeys> portalGlobalKeys()
         return nullptr;
     // The portal says which of its interfaces it has by their versions.
     QDBusMessage get = QDBusMessage::createMethodCall(
-        kPortal, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        portal::service, portal::path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kShortcuts << QStringLiteral("version");
     const QDBusMessage reply = bus.call(get, QDBus::Block, 500);
     if (reply.type() != QDBusMessage::ReplyMessage)
