@@ -18,13 +18,13 @@ struct Named {
 // Qt's portable names of the keys that are no character, with the longer
 // spellings a hand-edited file may use.
 constexpr Named kNamedKeys[] = {
-    {"Space", 0x20},       {"Esc", 0xff1b},       {"Escape", 0xff1b},   {"Tab", 0xff09},
-    {"Backtab", 0xfe20},   {"Backspace", 0xff08}, {"Return", 0xff0d},   {"Enter", 0xff8d},
-    {"Ins", 0xff63},       {"Insert", 0xff63},    {"Del", 0xffff},      {"Delete", 0xffff},
-    {"Pause", 0xff13},     {"Print", 0xff61},     {"SysReq", 0xff15},   {"Home", 0xff50},
-    {"End", 0xff57},       {"Left", 0xff51},      {"Up", 0xff52},       {"Right", 0xff53},
-    {"Down", 0xff54},      {"PgUp", 0xff55},      {"PageUp", 0xff55},   {"PgDown", 0xff56},
-    {"PageDown", 0xff56},  {"Menu", 0xff67},      {"Help", 0xff6a},
+    {"Space", 0x20},      {"Esc", 0xff1b},       {"Escape", 0xff1b}, {"Tab", 0xff09},
+    {"Backtab", 0xfe20},  {"Backspace", 0xff08}, {"Return", 0xff0d}, {"Enter", 0xff8d},
+    {"Ins", 0xff63},      {"Insert", 0xff63},    {"Del", 0xffff},    {"Delete", 0xffff},
+    {"Pause", 0xff13},    {"Print", 0xff61},     {"SysReq", 0xff15}, {"Home", 0xff50},
+    {"End", 0xff57},      {"Left", 0xff51},      {"Up", 0xff52},     {"Right", 0xff53},
+    {"Down", 0xff54},     {"PgUp", 0xff55},      {"PageUp", 0xff55}, {"PgDown", 0xff56},
+    {"PageDown", 0xff56}, {"Menu", 0xff67},      {"Help", 0xff6a},
 };
 
 // The keypad's keys, after "Num+".
@@ -43,8 +43,10 @@ struct Split {
 Split splitModifiers(const QString &text)
 {
     static const std::pair<QLatin1String, uint16_t> prefixes[] = {
-        {QLatin1String("Ctrl+"), xmod::Control}, {QLatin1String("Alt+"), xmod::Alt},
-        {QLatin1String("Shift+"), xmod::Shift},  {QLatin1String("Meta+"), xmod::Super},
+        {QLatin1String("Ctrl+"), xmod::Control},
+        {QLatin1String("Alt+"), xmod::Alt},
+        {QLatin1String("Shift+"), xmod::Shift},
+        {QLatin1String("Meta+"), xmod::Super},
         {QLatin1String("Num+"), 0},
     };
     Split split;

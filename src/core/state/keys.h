@@ -7,8 +7,8 @@
 #include "core/state/countrecord.h"
 
 #include <QList>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -46,7 +46,8 @@ QString twiceGiven(const KeyOptions &keys);
 QString keysRefusedMessage(const QStringList &texts);
 
 // A key as the X server knows it: modifier bits and a key symbol.
-namespace xmod {
+namespace xmod
+{
 constexpr uint16_t Shift = 0x01, Lock = 0x02, Control = 0x04, Alt = 0x08, Super = 0x40;
 }
 struct DesktopKey {

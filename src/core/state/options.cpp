@@ -215,7 +215,8 @@ std::array<std::pair<QString, QString *>, 2 * CounterCount + 2> keyEntries(KeyOp
 {
     std::array<std::pair<QString, QString *>, 2 * CounterCount + 2> entries;
     for (int i = 0; i < CounterCount; ++i) {
-        entries[size_t(2 * i)] = {QStringLiteral("Keys/Count%1").arg(i + 1), &keys.count[size_t(i)]};
+        entries[size_t(2 * i)] = {QStringLiteral("Keys/Count%1").arg(i + 1),
+                                  &keys.count[size_t(i)]};
         entries[size_t(2 * i + 1)] = {QStringLiteral("Keys/Uncount%1").arg(i + 1),
                                       &keys.uncount[size_t(i)]};
     }

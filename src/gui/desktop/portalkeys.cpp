@@ -165,8 +165,7 @@ private:
 
     QString listen(const char *slot)
     {
-        const QString token =
-            u'z' + QUuid::createUuid().toString(QUuid::Id128).left(16);
+        const QString token = u'z' + QUuid::createUuid().toString(QUuid::Id128).left(16);
         QDBusConnection::sessionBus().connect(portal::service, requestPath(token), kRequest,
                                               QStringLiteral("Response"), this, slot);
         return token;
@@ -175,8 +174,8 @@ private:
     void createSession()
     {
         const QString token = listen(SLOT(sessionCreated(uint, QVariantMap)));
-        QDBusMessage create =
-            QDBusMessage::createMethodCall(portal::service, portal::path, kShortcuts, QStringLiteral("CreateSession"));
+        QDBusMessage create = QDBusMessage::createMethodCall(
+            portal::service, portal::path, kShortcuts, QStringLiteral("CreateSession"));
         create << QVariantMap{{QStringLiteral("handle_token"), token},
                               {QStringLiteral("session_handle_token"), token}};
         QDBusConnection::sessionBus().call(create, QDBus::NoBlock);
@@ -191,8 +190,8 @@ private:
                  {{QStringLiteral("description"), describe(m_bindings[i])},
                   {QStringLiteral("preferred_trigger"), portalTrigger(m_bindings[i].text)}}});
         const QString token = listen(SLOT(bound(uint, QVariantMap)));
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(portal::service, portal::path, kShortcuts, QStringLiteral("BindShortcuts"));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            portal::service, portal::path, kShortcuts, QStringLiteral("BindShortcuts"));
         call << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariant::fromValue(shortcuts)
              << QString() << QVariantMap{{QStringLiteral("handle_token"), token}};
         QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
@@ -211,7 +210,8 @@ std::unique_ptr<GlobalKeys> portalGlobalKeys()
         return nullptr;
     // The portal says which of its interfaces it has by their versions.
     QDBusMessage get = QDBusMessage::createMethodCall(
-        portal::service, portal::path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        portal::service, portal::path, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
     get << kShortcuts << QStringLiteral("version");
     const QDBusMessage reply = bus.call(get, QDBus::Block, 500);
     if (reply.type() != QDBusMessage::ReplyMessage)

@@ -133,7 +133,8 @@ QKeySequenceEdit *OptionsWindow::keyBox(const QString &name, const QString &acce
     box->setObjectName(name);
     box->setClearButtonEnabled(true);
     box->setAccessibleName(accessibleName);
-    box->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Ctrl+Alt+Shift+0")) * 5 / 4);
+    const int room = fontMetrics().horizontalAdvance(QStringLiteral("Ctrl+Alt+Shift+0"));
+    box->setMinimumWidth(room * 5 / 4);
     // One key with its modifiers: a desktop holds no sequence of keys.
     connect(box, &QKeySequenceEdit::keySequenceChanged, box, [box](const QKeySequence &keys) {
         if (keys.count() > 1)

@@ -923,8 +923,9 @@ void frmMain::showColours()
     const auto &colours = m_model.options().colours;
     bool changed = false;
     for (int i = 0; i < CounterCount; ++i) {
-        changed = changed || counterColour(i).rgb() != QColor::fromRgb(QRgb(colours[size_t(i)])).rgb();
-        fraC(i)->setAccent(QColor::fromRgb(QRgb(colours[size_t(i)])));
+        const QColor colour = QColor::fromRgb(QRgb(colours[size_t(i)]));
+        changed = changed || counterColour(i) != colour;
+        fraC(i)->setAccent(colour);
     }
     setCounterColours(colours);
     if (!changed)

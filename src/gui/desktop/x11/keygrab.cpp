@@ -54,7 +54,8 @@ public:
         learnKeyboard();
         for (const KeyBinding &binding : bindings) {
             const std::optional<DesktopKey> key = parseKeyText(binding.text);
-            const std::vector<xcb_keycode_t> codes = key ? codesOf(key->keysym) : std::vector<xcb_keycode_t>{};
+            const std::vector<xcb_keycode_t> codes =
+                key ? codesOf(key->keysym) : std::vector<xcb_keycode_t>{};
             if (codes.empty() || !grab(binding, codes, key->modifiers))
                 m_refused.append(binding.text);
         }
@@ -92,7 +93,8 @@ private:
         uint16_t modifiers;
     };
 
-    bool grab(const KeyBinding &binding, const std::vector<xcb_keycode_t> &codes, uint16_t modifiers)
+    bool grab(const KeyBinding &binding, const std::vector<xcb_keycode_t> &codes,
+              uint16_t modifiers)
     {
         std::vector<xcb_void_cookie_t> asked;
         for (xcb_keycode_t code : codes)
@@ -167,8 +169,8 @@ private:
         std::vector<xcb_keycode_t> codes;
         const uint32_t upper = keysym >= 'a' && keysym <= 'z' ? keysym - 0x20 : keysym;
         for (int column = 0; column < 2 && codes.empty(); ++column) {
-            for (size_t code = m_firstCode; m_perCode && code < m_firstCode + m_syms.size() / m_perCode;
-                 ++code) {
+            for (size_t code = m_firstCode;
+                 m_perCode && code < m_firstCode + m_syms.size() / m_perCode; ++code) {
                 const xcb_keysym_t sym = symAt(xcb_keycode_t(code), column);
                 if (sym == keysym || (column == 1 && sym == upper))
                     codes.push_back(xcb_keycode_t(code));
