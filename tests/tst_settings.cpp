@@ -5,6 +5,7 @@
 #include "core/base/runtime.h"
 #include "core/settings/applysettings.h"
 #include "core/state/counterstate.h"
+#include "core/state/keys.h"
 #include "core/state/options.h"
 #include "core/team/team.h"
 #include "formcontrols.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QKeySequenceEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -485,6 +487,8 @@ private slots:
             QCOMPARE(box->accessibleName(), QStringLiteral("電話 の目標"));
             box->selectAll();
             QTest::keyClicks(box, "25");
+            window->findChild<QKeySequenceEdit *>("countKey1")
+                ->setKeySequence(QKeySequence(QStringLiteral("Ctrl+Alt+2")));
             // A dark desktop's look.
             QVERIFY(window->palette().color(QPalette::Window).lightness() < 100);
             window->findChild<QPushButton *>("okButton")->click();
@@ -496,6 +500,7 @@ private slots:
         m_main->findChild<QAction *>("optionsAction")->trigger();
         qunsetenv("GTK_THEME");
         QCOMPARE(readDayOptions().targets, (std::array<int, 5>{0, 25, 0, 0, 0}));
+        QCOMPARE(readKeyOptions().count[1], QStringLiteral("Ctrl+Alt+2"));
         // The colour set by hand, in the charts and down the frame's edge.
         QCOMPARE(counterColour(1), QColor(0x12, 0x34, 0x56));
         QCOMPARE(test::fraC(*m_main, 1)->grab().toImage().pixelColor(3, 20), counterColour(1));
