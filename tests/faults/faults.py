@@ -181,4 +181,7 @@ FAULTS = [
     ("look-dark-ignored", "src/gui/desktop/look.cpp",
      "    if (desktopPrefersDark())\n        applyLook(window, true);\n",
      ""),
+    ("keys-window-not-stored", "src/gui/settings/optionswindow.cpp",
+     "            keysInForce = writeKeyOptions(m_storedKeys, keys);\n",
+     "            keysInForce = m_storedKeys;\n"),
 ]
