@@ -28,6 +28,6 @@ cmake --build "$SAN" -j"$(nproc)" >/dev/null
    ctest --output-on-failure -j"$(nproc)" -E '^package$')
 
 echo "== Fuzzing"
-# 30 s each keeps the whole command well inside CI's time; a longer run is
+# 20 s each keeps the whole command well inside CI's time; a longer run is
 # ZENTOVA_FUZZ_SECONDS=600 bash scripts/test.sh.
-bash "$ROOT/tests/fuzz/run.sh" "$ROOT/build-fuzz" "${ZENTOVA_FUZZ_SECONDS:-30}"
+bash "$ROOT/tests/fuzz/run.sh" "$ROOT/build-fuzz" "${ZENTOVA_FUZZ_SECONDS:-20}"
