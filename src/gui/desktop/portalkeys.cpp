@@ -134,7 +134,12 @@ private slots:
     {
         if (response != 0)
             return;
-        m_session = results.value(QStringLiteral("session_handle")).toString();
+        // A string in the portal's documents, an object path from some
+        // of its versions.
+        const QVariant handle = results.value(QStringLiteral("session_handle"));
+        m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>()
+                        ? handle.value<QDBusObjectPath>().path()
+                        : handle.toString();
         if (!m_bindings.isEmpty())
             bind();
     }
