@@ -21,8 +21,6 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -94,11 +92,11 @@ int floorRun(int people, int perDay, int seconds)
         return 1;
     }
     QString problem;
-    if (!openTeamDatabase("floor", pooler.server(), &problem)) {
+    TeamConnection db;
+    if (!db.open(pooler.server(), &problem)) {
         std::fprintf(stderr, "teambench: %s\n", qPrintable(problem));
         return 1;
     }
-    QSqlDatabase db = QSqlDatabase::database("floor");
     if (!prepareTeamTables(db, &problem))
         return 1;
     const QDate first(QDate::currentDate().year(), QDate::currentDate().month(), 1);
@@ -137,14 +135,14 @@ int floorRun(int people, int perDay, int seconds)
 
     // The earlier window's query, over the rows.
     const double rawMs = timed(3, [&] {
-        QSqlQuery q(db);
-        return q.exec(QStringLiteral(
+        QList<QStringList> rows;
+        return runTeamStatement(db, QStringLiteral(
                    "SELECT person, title, sum(n) FROM (SELECT person, title, greatest(0,"
                    " sum(coalesce(worked, delta))) AS n FROM zentova_change WHERE day BETWEEN"
                    " '%1' AND '%2' AND title <> '' GROUP BY person, folder, day, counter, title)"
                    " AS lines GROUP BY person, title")
-                          .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate))) &&
-               q.last();
+                          .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate)),
+                   &rows, &problem);
     });
     TeamChanges lines;
     const double firstMs = timed(3, [&] {
@@ -214,7 +212,6 @@ int floorRun(int people, int perDay, int seconds)
                 people, qint64(people) * perDay * 22, loadS, sent, seconds, qPrintable(arrived),
                 qint64(people) * perDay * 22 + sent, qPrintable(unlike), firstMs,
                 median(refreshMonth), median(refreshDay), rawMs);
-    QSqlDatabase::database("floor").close();
     return 0;
 }
 
@@ -333,15 +330,16 @@ int main(int argc, char *argv[])
     team.setOptions({cluster.server(), QStringLiteral("bench"), QStringLiteral("bench")});
     std::vector<double> free, locked, closes;
     QString problem;
-    if (!openTeamDatabase(QStringLiteral("locker"), cluster.server(), &problem)) {
+    TeamConnection locker;
+    if (!locker.open(cluster.server(), &problem)) {
         std::fprintf(stderr, "teambench: %s\n", qPrintable(problem));
         return 1;
     }
     for (int r = 0; r < rounds; ++r) {
         free.push_back(countAndStore(model, 100));
-        QSqlDatabase locker = QSqlDatabase::database(QStringLiteral("locker"));
-        locker.transaction();
-        QSqlQuery(locker).exec(QStringLiteral("LOCK TABLE zentova_total IN ACCESS EXCLUSIVE MODE"));
+        runTeamStatement(locker, QStringLiteral("BEGIN"), nullptr, &problem);
+        runTeamStatement(locker, QStringLiteral("LOCK TABLE zentova_total IN ACCESS EXCLUSIVE MODE"),
+                         nullptr, &problem);
         auto *window = new TeamWindow(
             {cluster.server(), QStringLiteral("bench"), QStringLiteral("bench")},
             QDate::currentDate());
@@ -356,9 +354,8 @@ int main(int argc, char *argv[])
         closing.start();
         delete window;
         closes.push_back(double(closing.nsecsElapsed()) / 1e6);
-        locker.rollback();
+        runTeamStatement(locker, QStringLiteral("ROLLBACK"), nullptr, &problem);
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("locker"));
     team.setOptions({});
 
     std::printf("sent %d rows in %.0f ms: arrived (rows, distinct ids, sum) %s; 200 counts stored"

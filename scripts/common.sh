@@ -15,7 +15,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   desktop-file-utils dpkg-dev file lintian appstream man-db
   qt6-translations-l10n qt6-tools-dev qt6-l10n-tools
-  libqt6sql6-psql libpq-dev postgresql pgbouncer
+  libpq-dev postgresql pgbouncer
 )
 
 install_missing() {

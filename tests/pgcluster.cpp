@@ -154,7 +154,10 @@ bool PgCluster::crash()
 bool PgCluster::restart()
 {
     QByteArray out;
-    const QString options = QStringLiteral("-k %1 -p %2 -c listen_addresses=127.0.0.1 -c fsync=off")
+    // Set up unlike what the program wants (dates day first, Latin-1 for
+    // clients): it asks for ISO dates and UTF-8 itself.
+    const QString options = QStringLiteral("-k %1 -p %2 -c listen_addresses=127.0.0.1 -c fsync=off"
+                                           " -c DateStyle=SQL,DMY -c client_encoding=LATIN1")
                                 .arg(m_dir.path())
                                 .arg(m_port);
     if (run(binary("pg_ctl"), {"-D", m_data, "-o", options, "-l",
@@ -193,9 +196,10 @@ QString PgCluster::psql(const QString &sql, bool *ok) const
     QByteArray out;
     const int status = run(binary("psql"), {"-X", "-q", "-t", "-A", "-v", "ON_ERROR_STOP=1", "-h",
                                             m_dir.path(), "-p", QString::number(m_port), "-U",
-                                            "admin", "-d", sql.startsWith("CREATE DATABASE")
-                                                               ? QStringLiteral("postgres")
-                                                               : QStringLiteral("team"),
+                                            "admin", "-d",
+                                            QStringLiteral("client_encoding=UTF8 dbname=") +
+                                                (sql.startsWith("CREATE DATABASE") ? "postgres"
+                                                                                   : "team"),
                                             "-c", sql},
                            &out);
     if (ok)

@@ -1,5 +1,5 @@
 // The team's server, for real: a PostgreSQL cluster of the test's own, strips'
-// outboxes sending to it through Qt's QPSQL driver, and the totals read back.
+// outboxes sending to it through libpq, and the totals read back.
 // Nothing is counted twice or left out, whatever the server does meanwhile.
 #include "core/model/countermodel.h"
 #include "core/state/countdata.h"
@@ -14,8 +14,6 @@
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -158,8 +156,8 @@ private slots:
         const QDate day(2026, 12, 8);
         QDate on = day;
         QString problem;
-        QVERIFY(openTeamDatabase("lines", m_cluster.server(), &problem));
-        QSqlDatabase db = QSqlDatabase::database("lines");
+        TeamConnection db;
+        QVERIFY(db.open(m_cluster.server(), &problem));
         QVERIFY(prepareTeamTables(db, &problem));
         int n = 0;
         const auto add = [&](QList<std::tuple<const char *, const char *, int, const char *, int>> changes) {
@@ -210,9 +208,6 @@ private slots:
         QCOMPARE(totals.value(0).count, 12);
         QCOMPARE(totals.value(0).lastChange, QDateTime(day, QTime(9, 2)));
         QCOMPARE(totals.value(1).count, 1);
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase("lines");
     }
 
     // Twenty strips and three windows through PgBouncer in transaction
@@ -598,25 +593,25 @@ private slots:
         team.journaled(counts(1, 0, "Countlog-2026-12.csv"));
         QVERIFY(allSent(team));
         QString problem;
-        QVERIFY(openTeamDatabase("locker", m_cluster.server(), &problem));
-        QVERIFY(openTeamDatabase("other", other, &problem));
+        TeamConnection locker, otherServer;
+        QVERIFY(locker.open(m_cluster.server(), &problem));
+        QVERIFY(otherServer.open(other, &problem));
         {
-            QSqlDatabase locker = QSqlDatabase::database("locker");
-            QVERIFY(locker.transaction());
-            QVERIFY(QSqlQuery(locker).exec("LOCK TABLE zentova_change IN ACCESS EXCLUSIVE MODE"));
+            QVERIFY(runTeamStatement(locker, "BEGIN", nullptr, &problem));
+            QVERIFY(runTeamStatement(locker, "LOCK TABLE zentova_change IN ACCESS EXCLUSIVE MODE",
+                                     nullptr, &problem));
             team.journaled(counts(5, 0, "Countlog-2026-12.csv", 5000));
             QTRY_COMPARE(m_cluster.psql("SELECT count(*) FROM pg_stat_activity"
                                         " WHERE wait_event_type = 'Lock'"),
                          QStringLiteral("1"));
             team.setOptions({other, "佐藤", "F"});
-            locker.rollback();
+            QVERIFY(runTeamStatement(locker, "ROLLBACK", nullptr, &problem));
             QVERIFY(allSent(team));
-            QSqlQuery q(QSqlDatabase::database("other"));
-            QVERIFY(q.exec("SELECT count(*) FROM zentova_change") && q.next());
-            QCOMPARE(q.value(0).toInt(), 5);
+            QList<QStringList> rows;
+            QVERIFY(runTeamStatement(otherServer, "SELECT count(*) FROM zentova_change", &rows,
+                                     &problem));
+            QCOMPARE(rows, QList<QStringList>{{"5"}});
         }
-        QSqlDatabase::removeDatabase("locker");
-        QSqlDatabase::removeDatabase("other");
         QCOMPARE(m_cluster.psql("SELECT count(*) FROM zentova_change"), QStringLiteral("1"));
     }
 
@@ -719,18 +714,16 @@ private slots:
         QVERIFY(allSent(team, 90000));
         QCOMPARE(m_cluster.psql("SELECT sum(delta) FROM zentova_change"), QStringLiteral("4"));
         // The least rights: it adds rows, and changes and removes none.
-        const QString name = QStringLiteral("as-strip");
         QString problem;
-        QVERIFY(openTeamDatabase(name, m_cluster.server("strip"), &problem));
-        {
-            QSqlQuery q(QSqlDatabase::database(name));
-            QVERIFY(!q.exec("DELETE FROM zentova_change"));
-            QVERIFY(!q.exec("UPDATE zentova_change SET delta = 100"));
-            QVERIFY(!q.exec("UPDATE zentova_total SET total = 100"));
-            QVERIFY(q.exec("SELECT total FROM zentova_total") && q.next());
-            QCOMPARE(q.value(0).toInt(), 4); // kept by the server, for the role
-        }
-        QSqlDatabase::removeDatabase(name);
+        TeamConnection db;
+        QVERIFY(db.open(m_cluster.server("strip"), &problem));
+        for (const char *change : {"DELETE FROM zentova_change",
+                                   "UPDATE zentova_change SET delta = 100",
+                                   "UPDATE zentova_total SET total = 100"})
+            QVERIFY(!runTeamStatement(db, change, nullptr, &problem));
+        QList<QStringList> rows;
+        QVERIFY(runTeamStatement(db, "SELECT total FROM zentova_total", &rows, &problem));
+        QCOMPARE(rows, QList<QStringList>{{"4"}}); // kept by the server, for the role
     }
 
     // The model tells each log line as it is written and, after a kill that
@@ -794,12 +787,10 @@ private:
     {
         TeamTotals totals;
         QString problem;
-        if (openTeamDatabase("read", server, &problem)) {
-            QSqlDatabase db = QSqlDatabase::database("read");
-            if (!readTeamTotals(db, first, last.isValid() ? last : first, &totals, &problem))
-                qWarning() << problem;
-        }
-        QSqlDatabase::removeDatabase("read");
+        TeamConnection db;
+        if (db.open(server, &problem) &&
+            !readTeamTotals(db, first, last.isValid() ? last : first, &totals, &problem))
+            qWarning() << problem;
         return totals;
     }
 

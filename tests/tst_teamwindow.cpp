@@ -11,9 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QSqlDatabase>
 #include <QTableWidget>
-#include <QSqlQuery>
 #include <QTest>
 #include <atomic>
 #include <thread>
@@ -47,11 +45,10 @@ private slots:
         QVERIFY2(m_cluster.start(), qPrintable(m_cluster.error()));
         QString problem;
         QList<RefusedRow> refused;
-        QVERIFY2(openTeamDatabase("rows", m_cluster.server(), &problem), qPrintable(problem));
-        QSqlDatabase db = QSqlDatabase::database("rows");
-        QVERIFY2(prepareTeamTables(db, &problem), qPrintable(problem));
+        QVERIFY2(m_rows.open(m_cluster.server(), &problem), qPrintable(problem));
+        QVERIFY2(prepareTeamTables(m_rows, &problem), qPrintable(problem));
         // Today, earlier this week (Monday), earlier this month, last month.
-        QVERIFY2(insertTeamRows(db,
+        QVERIFY2(insertTeamRows(m_rows,
                                {row("佐藤", kToday, 1, "電話", 3), row("佐藤", kToday, 2, "メール", 2),
                                 row("鈴木", kToday, 3, "電話", 4), // the same title, elsewhere
                                 row("鈴木", kToday.addDays(-2), 1, "来客", 5),
@@ -105,11 +102,8 @@ private slots:
         TeamWindow window({m_cluster.server(), "佐藤", "F"}, kToday);
         QVERIFY(shownAndRead(window));
         QString problem;
-        {
-            QSqlDatabase db = QSqlDatabase::database("rows");
-            QList<RefusedRow> refused;
-            QVERIFY(insertTeamRows(db, {row("田中", kToday, 1, "電話", 6)}, &refused, &problem));
-        }
+        QList<RefusedRow> refused;
+        QVERIFY(insertTeamRows(m_rows, {row("田中", kToday, 1, "電話", 6)}, &refused, &problem));
         QTRY_VERIFY_WITH_TIMEOUT(window.clipboardText().contains("田中\t6\t0\t6"),
                                  2 * TeamWindow::RefreshMs + 1000);
         QVERIFY(m_cluster.stop());
@@ -127,11 +121,11 @@ private slots:
     void closingNeverWaitsForALockedTable()
     {
         QString problem;
-        QVERIFY(openTeamDatabase("locker", m_cluster.server(), &problem));
-        {
-        QSqlDatabase locker = QSqlDatabase::database("locker");
-        QVERIFY(locker.transaction());
-        QVERIFY(QSqlQuery(locker).exec("LOCK TABLE zentova_total IN ACCESS EXCLUSIVE MODE"));
+        TeamConnection locker;
+        QVERIFY(locker.open(m_cluster.server(), &problem));
+        QVERIFY(runTeamStatement(locker, "BEGIN", nullptr, &problem));
+        QVERIFY(runTeamStatement(locker, "LOCK TABLE zentova_total IN ACCESS EXCLUSIVE MODE",
+                                 nullptr, &problem));
         const QString waiting =
             "SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'";
         // Should the close wait, the lock goes after a while, and says so.
@@ -153,9 +147,7 @@ private slots:
         watchdog.join();
         QVERIFY(closedUnderTheLock);
         QTRY_COMPARE(m_cluster.psql(waiting), QStringLiteral("0"));
-        locker.rollback();
-        }
-        QSqlDatabase::removeDatabase("locker");
+        QVERIFY(runTeamStatement(locker, "ROLLBACK", nullptr, &problem));
     }
 
 private:
@@ -182,6 +174,7 @@ private:
     }
 
     PgCluster m_cluster;
+    TeamConnection m_rows; // the rows the windows read, added as they go
 };
 
 QTEST_MAIN(TestTeamWindow)

@@ -2,8 +2,6 @@
 #include "core/base/language.h"
 #include "core/team/teamserver.h"
 
-#include <QSqlDatabase>
-#include <QUuid>
 #include <cstdio>
 
 namespace zentova
@@ -27,8 +25,7 @@ bool PublisherStop::unlessStopped(const std::function<void()> &moveMark)
 TeamPublisher::TeamPublisher(std::shared_ptr<Outbox> outbox, std::shared_ptr<PublisherStop> stop,
                              const QString &server, const QString &person, const QString &folder)
     : m_outbox(std::move(outbox)), m_stop(std::move(stop)), m_server(server), m_person(person),
-      m_folder(folder),
-      m_connection(QStringLiteral("zentova-team-") + QUuid::createUuid().toString())
+      m_folder(folder)
 {
 }
 
@@ -51,8 +48,7 @@ void TeamPublisher::wake()
         m_seen->setInterval(SeenEveryMs);
         connect(m_seen, &QTimer::timeout, this, [this] {
             QString problem;
-            QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-            if (m_connected && !markStripSeen(db, m_folder, m_person, &problem))
+            if (m_connected && !markStripSeen(m_db, m_folder, m_person, &problem))
                 fail(problem);
         });
     }
@@ -73,12 +69,8 @@ bool TeamPublisher::connectToServer()
     if (m_connected)
         return true;
     QString problem;
-    if (!openTeamDatabase(m_connection, m_server, &problem)) {
-        fail(problem);
-        return false;
-    }
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!prepareTeamTables(db, &problem) || !markStripSeen(db, m_folder, m_person, &problem)) {
+    if (!m_db.open(m_server, &problem) || !prepareTeamTables(m_db, &problem) ||
+        !markStripSeen(m_db, m_folder, m_person, &problem)) {
         fail(problem);
         return false;
     }
@@ -86,11 +78,11 @@ bool TeamPublisher::connectToServer()
     return true;
 }
 
-bool TeamPublisher::sendAgainToANewServer(QSqlDatabase &db)
+bool TeamPublisher::sendAgainToANewServer()
 {
     QByteArray started;
     QString problem;
-    if (!serverStartedAt(db, &started, &problem)) {
+    if (!serverStartedAt(m_db, &started, &problem)) {
         fail(problem);
         return false;
     }
@@ -99,7 +91,7 @@ bool TeamPublisher::sendAgainToANewServer(QSqlDatabase &db)
     const QList<TeamRow> recent = m_outbox->recentlySent(QDateTime::currentDateTime(), m_server);
     for (qsizetype i = 0; i < recent.size(); i += BatchRows) {
         QList<RefusedRow> refused; // set aside when they were first sent
-        if (m_stop->stopped || !insertTeamRows(db, recent.mid(i, BatchRows), &refused, &problem)) {
+        if (m_stop->stopped || !insertTeamRows(m_db, recent.mid(i, BatchRows), &refused, &problem)) {
             fail(problem);
             return false;
         }
@@ -110,12 +102,11 @@ bool TeamPublisher::sendAgainToANewServer(QSqlDatabase &db)
 
 bool TeamPublisher::sendWaiting()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     // The server (or the one behind a pooler) may not be the one that took
     // the rows before: they go again, and are kept once. Asked at the first
     // send, and after each send since (a pooler may move to another server
     // with no word to its clients).
-    if (m_serverStarted.isEmpty() && !sendAgainToANewServer(db))
+    if (m_serverStarted.isEmpty() && !sendAgainToANewServer())
         return false;
     for (;;) {
         qint64 end = 0;
@@ -125,7 +116,7 @@ bool TeamPublisher::sendWaiting()
         QString problem;
         QList<RefusedRow> refused;
         if (!rows.isEmpty() &&
-            (!insertTeamRows(db, rows, &refused, &problem) || !sendAgainToANewServer(db))) {
+            (!insertTeamRows(m_db, rows, &refused, &problem) || !sendAgainToANewServer())) {
             if (!problem.isEmpty())
                 fail(problem);
             return false;
@@ -160,7 +151,7 @@ void TeamPublisher::fail(const QString &problem)
     if (m_stop->stopped)
         return; // given up on: its cancelled statement is nobody's news
     // Start again from the connection, later and later.
-    QSqlDatabase::database(m_connection, false).close();
+    m_db.close();
     m_connected = false;
     if (m_seen)
         m_seen->stop();
@@ -182,10 +173,7 @@ void TeamPublisher::stop()
     if (m_seen)
         m_seen->stop();
     m_connected = false;
-    if (QSqlDatabase::contains(m_connection)) {
-        QSqlDatabase::database(m_connection, false).close();
-        QSqlDatabase::removeDatabase(m_connection);
-    }
+    m_db.close();
 }
 
 } // namespace zentova

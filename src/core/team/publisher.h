@@ -6,10 +6,10 @@
 #pragma once
 
 #include "core/team/outbox.h"
+#include "core/team/teamserver.h"
 
 #include <QMutex>
 #include <QObject>
-#include <QSqlDatabase>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -64,7 +64,7 @@ signals:
 private:
     bool connectToServer();
     bool sendWaiting();
-    bool sendAgainToANewServer(QSqlDatabase &db);
+    bool sendAgainToANewServer();
     void fail(const QString &problem);
 
     std::shared_ptr<Outbox> m_outbox;
@@ -72,7 +72,7 @@ private:
     QString m_server;
     QString m_person;
     QString m_folder;
-    QString m_connection;
+    TeamConnection m_db;
     bool m_connected = false;
     int m_retryMs = FirstRetryMs;
     QTimer *m_retry = nullptr;

@@ -1,8 +1,6 @@
 #include "core/team/teamreader.h"
 
 #include <QMutex>
-#include <QSqlDatabase>
-#include <QUuid>
 
 namespace zentova
 {
@@ -12,8 +10,7 @@ class TeamReader::Worker : public QObject
     Q_OBJECT
 public:
     Worker(const QString &server, std::shared_ptr<std::atomic<bool>> stop)
-        : m_server(server), m_stop(std::move(stop)),
-          m_connection(QStringLiteral("zentova-team-read-") + QUuid::createUuid().toString())
+        : m_server(server), m_stop(std::move(stop))
     {
     }
 
@@ -31,10 +28,7 @@ public:
 
     void stop()
     {
-        if (QSqlDatabase::contains(m_connection)) {
-            QSqlDatabase::database(m_connection, false).close();
-            QSqlDatabase::removeDatabase(m_connection);
-        }
+        m_db.close();
     }
 
 signals:
@@ -55,10 +49,7 @@ private:
         }
         TeamTotals totals;
         QString problem;
-        bool ok = QSqlDatabase::contains(m_connection) &&
-                  QSqlDatabase::database(m_connection, false).isOpen();
-        if (!ok)
-            ok = openTeamDatabase(m_connection, m_server, &problem);
+        bool ok = m_db.isOpen() || m_db.open(m_server, &problem);
         if (ok) {
             // The whole range when it is new (or its busy day, at midnight);
             // after that, what changed.
@@ -69,16 +60,15 @@ private:
                 m_snapshot.clear();
                 m_kept = TeamTotalsKept();
             }
-            QSqlDatabase db = QSqlDatabase::database(m_connection, false);
             TeamChanges changes;
-            ok = readTeamChanges(db, range.first, range.second, m_busy, m_snapshot, &changes,
+            ok = readTeamChanges(m_db, range.first, range.second, m_busy, m_snapshot, &changes,
                                  &problem);
             if (ok) {
                 m_kept.apply(changes);
                 m_snapshot = changes.snapshot;
                 totals = m_kept.totals();
             } else {
-                db.close(); // connect afresh next time, and read the range whole
+                m_db.close(); // connect afresh next time, and read the range whole
                 m_snapshot.clear();
             }
         }
@@ -88,7 +78,7 @@ private:
     QString m_server;
     // Shared with the reader: set as it goes, it ends what this is doing.
     std::shared_ptr<std::atomic<bool>> m_stop;
-    QString m_connection;
+    TeamConnection m_db;
     QMutex m_lock;
     std::optional<std::pair<QDate, QDate>> m_wanted;
     std::pair<QDate, QDate> m_range;

@@ -1,10 +1,6 @@
 #include "core/team/teamserver.h"
 
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUrl>
-#include <QVariant>
 #include <QVarLengthArray>
 #include <QDeadlineTimer>
 #include <cerrno>
@@ -13,6 +9,7 @@
 #include <memory>
 #include <poll.h>
 #include <span>
+#include <utility>
 
 namespace zentova
 {
@@ -106,12 +103,12 @@ QString quoted(const QString &value)
 
 // libpq is opened at the first connection rather than with the program: it
 // brings its TLS, Kerberos and LDAP libraries, two dozen, that a strip with
-// no team never needs. Qt's driver has loaded it by then.
+// no team never needs.
 #define ZENTOVA_LIBPQ(F)                                                                  \
-    F(PQcancel) F(PQclear) F(PQconsumeInput) F(PQerrorMessage) F(PQfreeCancel)            \
-    F(PQgetCancel) F(PQgetResult) F(PQgetisnull) F(PQgetvalue) F(PQisBusy) F(PQntuples)   \
-    F(PQresultErrorField) F(PQresultErrorMessage) F(PQresultStatus) F(PQsendQueryParams) \
-    F(PQsocket) F(PQstatus)
+    F(PQcancel) F(PQclear) F(PQconnectdb) F(PQconsumeInput) F(PQerrorMessage)             \
+    F(PQfinish) F(PQfreeCancel) F(PQgetCancel) F(PQgetResult) F(PQgetisnull) F(PQgetvalue) \
+    F(PQisBusy) F(PQnfields) F(PQntuples) F(PQresultErrorField) F(PQresultErrorMessage)   \
+    F(PQresultStatus) F(PQsendQueryParams) F(PQsetClientEncoding) F(PQsocket) F(PQstatus)
 struct LibPq {
 #define ZENTOVA_FUNCTION(f) decltype(&::f) f = nullptr;
     ZENTOVA_LIBPQ(ZENTOVA_FUNCTION)
@@ -138,19 +135,6 @@ bool openLibPq()
         return true;
     }();
     return opened;
-}
-
-// The driver's own libpq connection.
-PGconn *pgConnection(const QSqlDatabase &db)
-{
-    if (!openLibPq())
-        return nullptr;
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    // Qt names the type by libpq's own struct.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
-                              qstrcmp(handle.typeName(), "PGconn*") != 0))
-        return nullptr;
-    return *static_cast<PGconn *const *>(handle.constData());
 }
 
 using PgResult = std::unique_ptr<PGresult, void (*)(PGresult *)>;
@@ -238,7 +222,8 @@ Outcome outcomeOf(PGconn *conn, const PgResult &result, QString *error)
 
 bool noConnection(QString *error)
 {
-    *error = QStringLiteral("not connected to the server");
+    if (error)
+        *error = QStringLiteral("not connected to the server");
     return false;
 }
 
@@ -264,13 +249,6 @@ Outcome insertRows(PGconn *conn, std::span<const TeamRow> rows, QString *error)
     }
     sql += " ON CONFLICT (id) DO NOTHING";
     return outcomeOf(conn, execWith(conn, sql, values), error);
-}
-
-bool failed(const QSqlError &e, QString *error)
-{
-    if (error)
-        *error = e.databaseText().isEmpty() ? e.text() : e.databaseText().trimmed();
-    return false;
 }
 
 QString decoded(QStringView part)
@@ -432,61 +410,100 @@ bool teamServerHasPassword(const QString &server)
     return false;
 }
 
-bool openTeamDatabase(const QString &name, const QString &server, QString *error)
+bool TeamConnection::open(const QString &server, QString *error)
 {
+    close();
     const QString options = teamConnectOptions(server);
     if (options.isEmpty()) {
         *error = QStringLiteral("the server's address is not a libpq connection string or URI");
         return false;
     }
-    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
-                                                    : QSqlDatabase::addDatabase("QPSQL", name);
-    if (!db.isValid()) {
-        *error = QStringLiteral("Qt's PostgreSQL driver (QPSQL) is missing");
+    if (!openLibPq()) {
+        *error = QStringLiteral("libpq (libpq.so.5) cannot be loaded");
         return false;
     }
-    db.close();
-    // Qt's driver passes the options on to libpq as they stand; a ';' in
-    // them would become a blank, so none is let through.
-    db.setConnectOptions(options);
-    if (options.contains(u';')) {
-        *error = QStringLiteral("a ';' in the server's address");
+    PGconn *conn = pq->PQconnectdb(options.toUtf8().constData());
+    if (!conn) {
+        *error = QStringLiteral("out of memory");
         return false;
     }
-    if (!db.open())
-        return failed(db.lastError(), error);
+    m_conn = conn;
+    if (pq->PQstatus(conn) != CONNECTION_OK) {
+        *error = QString::fromUtf8(pq->PQerrorMessage(conn)).trimmed();
+        close();
+        return false;
+    }
+    // Texts both ways in UTF-8, whatever the server's own setting (a pooler
+    // keeps it for each client). Times go as ISO texts and come back as
+    // milliseconds, whatever its DateStyle.
+    if (pq->PQsetClientEncoding(conn, "UTF8") != 0) {
+        *error = QString::fromUtf8(pq->PQerrorMessage(conn)).trimmed();
+        close();
+        return false;
+    }
     return true;
 }
 
-bool prepareTeamTables(QSqlDatabase &db, QString *error)
+void TeamConnection::close()
 {
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT to_regclass('zentova_change') IS NOT NULL"
-                               " AND to_regclass('zentova_strip') IS NOT NULL"
-                               " AND to_regclass('zentova_schema') IS NOT NULL")) ||
-        !q.next())
-        return failed(q.lastError(), error);
+    if (m_conn)
+        pq->PQfinish(std::exchange(m_conn, nullptr));
+}
+
+bool runTeamStatement(TeamConnection &db, const QString &sql, QList<QStringList> *rows,
+                      QString *error)
+{
+    PGconn *conn = db.handle();
+    if (!conn)
+        return noConnection(error);
+    const PgResult r = execWith(conn, sql.toUtf8(), {});
+    if (outcomeOf(conn, r, error) != Outcome::Done)
+        return false;
+    if (rows) {
+        rows->clear();
+        for (int i = 0; i < pq->PQntuples(r.get()); ++i) {
+            QStringList row;
+            for (int c = 0; c < pq->PQnfields(r.get()); ++c)
+                row << (pq->PQgetisnull(r.get(), i, c)
+                            ? QString()
+                            : QString::fromUtf8(pq->PQgetvalue(r.get(), i, c)));
+            rows->append(row);
+        }
+    }
+    return true;
+}
+
+bool prepareTeamTables(TeamConnection &db, QString *error)
+{
+    QList<QStringList> rows;
+    if (!runTeamStatement(db,
+                          QStringLiteral("SELECT to_regclass('zentova_change') IS NOT NULL"
+                                         " AND to_regclass('zentova_strip') IS NOT NULL"
+                                         " AND to_regclass('zentova_schema') IS NOT NULL"),
+                          &rows, error))
+        return false;
+    const bool made = rows.value(0).value(0) == u't';
     const auto runAll = [&](const auto &statements) {
         // Two strips starting together make them one after the other.
-        if (!db.transaction())
-            return failed(db.lastError(), error);
-        bool ok = q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(2026120801)"));
+        bool ok = runTeamStatement(db, QStringLiteral("BEGIN"), nullptr, error) &&
+                  runTeamStatement(db, QStringLiteral("SELECT pg_advisory_xact_lock(2026120801)"),
+                                   nullptr, error);
         for (const char *statement : statements)
-            ok = ok && q.exec(QString::fromLatin1(statement));
+            ok = ok && runTeamStatement(db, QString::fromLatin1(statement), nullptr, error);
         if (!ok) {
-            const QSqlError e = q.lastError();
-            db.rollback();
-            return failed(e, error);
+            runTeamStatement(db, QStringLiteral("ROLLBACK"), nullptr, nullptr);
+            return false;
         }
-        return db.commit() || failed(db.lastError(), error);
+        return runTeamStatement(db, QStringLiteral("COMMIT"), nullptr, error);
     };
     // Made where the role may make them; otherwise the administrator's
     // script (README) makes them first.
-    if (!q.value(0).toBool() && !runAll(kTables))
+    if (!made && !runAll(kTables))
         return false;
-    if (!q.exec(QStringLiteral("SELECT max(version) FROM zentova_schema")) || !q.next())
-        return failed(q.lastError(), error);
-    const int version = q.value(0).toInt();
+    if (!runTeamStatement(db, QStringLiteral("SELECT max(version) FROM zentova_schema"), &rows,
+                          error))
+        return false;
+    const int version = rows.value(0).value(0).toInt();
     if (version > kSchemaVersion) {
         *error = QStringLiteral("the tables are of a newer Zentova (schema %1)").arg(version);
         return false;
@@ -502,12 +519,12 @@ bool prepareTeamTables(QSqlDatabase &db, QString *error)
     return true;
 }
 
-bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QList<RefusedRow> *refused,
+bool insertTeamRows(TeamConnection &db, const QList<TeamRow> &rows, QList<RefusedRow> *refused,
                     QString *error)
 {
     if (rows.isEmpty())
         return true;
-    PGconn *conn = pgConnection(db);
+    PGconn *conn = db.handle();
     if (!conn)
         return noConnection(error);
     const Outcome all = insertRows(conn, rows, error);
@@ -531,9 +548,9 @@ bool insertTeamRows(QSqlDatabase &db, const QList<TeamRow> &rows, QList<RefusedR
     return true;
 }
 
-bool serverStartedAt(QSqlDatabase &db, QByteArray *started, QString *error)
+bool serverStartedAt(TeamConnection &db, QByteArray *started, QString *error)
 {
-    PGconn *conn = pgConnection(db);
+    PGconn *conn = db.handle();
     if (!conn)
         return noConnection(error);
     const PgResult r = execWith(conn, "SELECT pg_postmaster_start_time()::text", {});
@@ -543,9 +560,9 @@ bool serverStartedAt(QSqlDatabase &db, QByteArray *started, QString *error)
     return true;
 }
 
-bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &person, QString *error)
+bool markStripSeen(TeamConnection &db, const QString &folder, const QString &person, QString *error)
 {
-    PGconn *conn = pgConnection(db);
+    PGconn *conn = db.handle();
     if (!conn)
         return noConnection(error);
     return outcomeOf(conn,
@@ -557,10 +574,10 @@ bool markStripSeen(QSqlDatabase &db, const QString &folder, const QString &perso
                      error) == Outcome::Done;
 }
 
-bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last, const QDate &busy,
+bool readTeamChanges(TeamConnection &db, const QDate &first, const QDate &last, const QDate &busy,
                      const QByteArray &since, TeamChanges *out, QString *error)
 {
-    PGconn *conn = pgConnection(db);
+    PGconn *conn = db.handle();
     if (!conn)
         return noConnection(error);
     // One statement, so that one snapshot answers it all: the server's time
@@ -641,7 +658,7 @@ bool readTeamChanges(QSqlDatabase &db, const QDate &first, const QDate &last, co
     return true;
 }
 
-bool readTeamTotals(QSqlDatabase &db, const QDate &first, const QDate &last, TeamTotals *out,
+bool readTeamTotals(TeamConnection &db, const QDate &first, const QDate &last, TeamTotals *out,
                     QString *error)
 {
     TeamChanges all;
