@@ -34,10 +34,11 @@ if ldd "$work/root/usr/bin/zentova" | grep -q -E 'libQt6(Gui|Widgets)'; then
 else
   echo "ok: /usr/bin/zentova needs Qt Core alone"
 fi
-# The strip opens libpq (and its TLS, Kerberos, LDAP) only when a team connects.
+# The strip opens libpq (and its TLS, Kerberos, LDAP) only when a team
+# connects, and loads no database library of Qt's at all.
 strip=$(find "$work/root/usr/lib" -path "*/zentova/zentova_strip.so" | head -n 1)
-if [ -n "$strip" ] && readelf -d "$strip" | grep NEEDED | grep -q libpq; then
-  echo "FAIL: the strip's module is linked to libpq"; fail=1
+if [ -n "$strip" ] && readelf -d "$strip" | grep NEEDED | grep -q -E 'libpq|libQt6Sql'; then
+  echo "FAIL: the strip's module is linked to libpq or Qt Sql"; fail=1
 else
   echo "ok: the strip's module opens libpq when a team connects"
 fi
