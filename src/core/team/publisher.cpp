@@ -91,7 +91,8 @@ bool TeamPublisher::sendAgainToANewServer()
     const QList<TeamRow> recent = m_outbox->recentlySent(QDateTime::currentDateTime(), m_server);
     for (qsizetype i = 0; i < recent.size(); i += BatchRows) {
         QList<RefusedRow> refused; // set aside when they were first sent
-        if (m_stop->stopped || !insertTeamRows(m_db, recent.mid(i, BatchRows), &refused, &problem)) {
+        if (m_stop->stopped ||
+            !insertTeamRows(m_db, recent.mid(i, BatchRows), &refused, &problem)) {
             fail(problem);
             return false;
         }

@@ -72,7 +72,8 @@ bool insertTeamRows(TeamConnection &db, const QList<TeamRow> &rows, QList<Refuse
 // one before had taken.
 bool serverStartedAt(TeamConnection &db, QByteArray *started, QString *error);
 // This strip's word that it reaches the server, with the name it counts under.
-bool markStripSeen(TeamConnection &db, const QString &folder, const QString &person, QString *error);
+bool markStripSeen(TeamConnection &db, const QString &folder, const QString &person,
+                   QString *error);
 
 // What the team window shows: per person and title, the counts of the days
 // from `first` to `last` and the last change; per person, when a strip of
