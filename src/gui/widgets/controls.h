@@ -24,6 +24,7 @@ namespace colorvalue
 {
 constexpr uint32_t PaleBlue = 0x00FFC0C0;
 constexpr uint32_t Red = 0x000000FF;
+constexpr uint32_t DarkRed = 0x000000C0;
 constexpr uint32_t WindowBackground = 0x80000005;
 constexpr uint32_t ButtonText = 0x80000012;
 } // namespace colorvalue
