@@ -149,7 +149,7 @@ private slots:
     {
         QFETCH(QDateTime, now);
         QFETCH(QDateTime, next);
-        QCOMPARE(zentova::nextMinute(now).toMSecsSinceEpoch(), next.toMSecsSinceEpoch());
+        QCOMPARE(zentova::nextMinute(now.toMSecsSinceEpoch()), next.toMSecsSinceEpoch());
     }
 
     // A clock set wakes the clock at once, told as such: here the real

@@ -8,7 +8,6 @@
 // change, forward or back. Elsewhere a single-shot timer stands in.
 #pragma once
 
-#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 
@@ -17,9 +16,10 @@ class QSocketNotifier;
 namespace zentova
 {
 
-// The first moment of the minute after `now`, plus `late` milliseconds: a
-// wake-up that comes just past the minute reads the new minute.
-QDateTime nextMinute(const QDateTime &now, int late = 20);
+// The first moment of the minute after `msecsSinceEpoch`, plus `late`
+// milliseconds: a wake-up that comes just past the minute reads the new
+// minute.
+qint64 nextMinute(qint64 msecsSinceEpoch, int late = 20);
 
 class MinuteTimer : public QObject
 {
