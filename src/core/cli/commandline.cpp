@@ -153,6 +153,10 @@ CommandLine readCounting(const QCommandLineParser &parser, const Options &o)
 
 CommandLine parseCommandLine(const QStringList &arguments)
 {
+    // The strip's own start, the usual one: nothing to read, and the parser's
+    // options and their translated help are not built for it.
+    if (arguments.size() <= 1)
+        return {};
     QCommandLineParser parser;
     // Single-dash words, as the toolkit's options are spelled (-platform xcb).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
