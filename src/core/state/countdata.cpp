@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace zentova
 {
@@ -41,8 +42,10 @@ CountRecord readRecordFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         raiseOpenError(path);
-    // Never more than one record can be read, whatever the file's size.
-    const QByteArray bytes = file.read(MaxRecordBytes);
+    // Never more than one record can be read, whatever the file's size; and
+    // no buffer for the largest record is made for the usual few dozen bytes
+    // (a buffer of half a megabyte for each day the history reads).
+    const QByteArray bytes = file.read(std::min(file.size(), qint64(MaxRecordBytes)));
     if (file.error() == QFileDevice::ReadError)
         raiseError(ErrorCode::DeviceIoError);
     return decodeRecord(bytes);
